@@ -1,0 +1,42 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+class AppError;
+class QWidget;
+
+// Every message box, question and input box of the program goes through this interface, so
+// tests can answer them from a script and read what was shown.
+class Dialogs {
+public:
+    enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel };
+    enum Icon { NoIcon, Information, Warning, Critical, Question };
+    enum Answer { AnsOk, AnsCancel, AnsYes, AnsNo, AnsRetry };
+
+    static const QString ProgramTitle; // "Torvane Network Version"
+
+    virtual ~Dialogs() = default;
+
+    // An empty title shows the program's title.
+    virtual Answer message(const QString &text, const QString &title, Buttons buttons = Ok,
+                           Icon icon = NoIcon) = 0;
+    // nullopt when cancelled.
+    virtual std::optional<QString> input(const QString &prompt, const QString &title,
+                                         const QString &defaultText) = 0;
+
+    void info(const QString &text, const QString &title = QString()) { message(text, title, Ok, NoIcon); }
+    bool ask(const QString &text, const QString &title = QString(), Icon icon = Question)
+    {
+        return message(text, title, YesNo, icon) == AnsYes;
+    }
+    // The common trap message: number, ": ", "Error Description ", description.
+    void error(const AppError &e, const QString &title);
+    static QString commonText(const AppError &e);
+};
+
+class MessageBoxDialogs : public Dialogs {
+public:
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override;
+};

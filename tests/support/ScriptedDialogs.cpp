@@ -1,0 +1,50 @@
+#include "ScriptedDialogs.h"
+
+#include <QTest>
+
+Dialogs::Answer ScriptedDialogs::message(const QString &text, const QString &title, Buttons buttons,
+                                         Icon icon)
+{
+    m_shown.append({false, text, title.isEmpty() ? ProgramTitle : title, buttons, icon});
+    if (buttons == Ok)
+        return m_answers.isEmpty() ? AnsOk : m_answers.dequeue();
+    if (m_answers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
+        return buttons == YesNo || buttons == YesNoCancel ? AnsNo : AnsCancel;
+    }
+    return m_answers.dequeue();
+}
+
+std::optional<QString> ScriptedDialogs::input(const QString &prompt, const QString &title,
+                                              const QString &)
+{
+    m_shown.append({true, prompt, title.isEmpty() ? ProgramTitle : title, OkCancel, NoIcon});
+    if (m_inputs.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected input box: ") + prompt), __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return m_inputs.dequeue();
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList out;
+    for (const auto &s : m_shown)
+        out << s.text;
+    return out;
+}
+
+QStringList ScriptedDialogs::titles() const
+{
+    QStringList out;
+    for (const auto &s : m_shown)
+        out << s.title;
+    return out;
+}
+
+void ScriptedDialogs::clear()
+{
+    m_shown.clear();
+    m_answers.clear();
+    m_inputs.clear();
+}

@@ -1,0 +1,40 @@
+#pragma once
+#include "app/Dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QStringList>
+
+// Answers dialogs from a queue and records everything shown. A question without a scripted
+// answer fails the running test.
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        bool isInput = false;
+        QString text;
+        QString title; // as shown: the program's title when none was given
+        Buttons buttons = Ok;
+        Icon icon = NoIcon;
+    };
+
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    std::optional<QString> input(const QString &prompt, const QString &title,
+                                 const QString &defaultText) override;
+
+    void answer(Answer a) { m_answers.enqueue(a); }
+    void answerInput(const QString &text) { m_inputs.enqueue(text); }
+    void cancelInput() { m_inputs.enqueue(std::nullopt); }
+
+    const QList<Shown> &shown() const { return m_shown; }
+    QStringList texts() const;
+    QStringList titles() const;
+    int count() const { return int(m_shown.size()); }
+    Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
+    bool pendingAnswers() const { return !m_answers.isEmpty() || !m_inputs.isEmpty(); }
+    void clear();
+
+private:
+    QList<Shown> m_shown;
+    QQueue<Answer> m_answers;
+    QQueue<std::optional<QString>> m_inputs;
+};

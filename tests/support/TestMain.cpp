@@ -1,0 +1,34 @@
+#include "TestRegistry.h"
+
+#include <QApplication>
+#include <QTest>
+#include <memory>
+
+std::vector<testreg::Entry> &testreg::registry()
+{
+    static std::vector<Entry> entries;
+    return entries;
+}
+
+// Usage: test_x [ClassName] [QTest options...]
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    QString only;
+    if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {
+        bool isClass = false;
+        for (const auto &e : testreg::registry())
+            isClass |= (args.at(1) == QLatin1String(e.name));
+        if (isClass)
+            only = args.takeAt(1);
+    }
+    int failures = 0;
+    for (const auto &e : testreg::registry()) {
+        if (!only.isEmpty() && only != QLatin1String(e.name))
+            continue;
+        std::unique_ptr<QObject> obj(e.make());
+        failures += QTest::qExec(obj.get(), args);
+    }
+    return failures == 0 ? 0 : 1;
+}
