@@ -1,0 +1,102 @@
+#pragma once
+#include "store/AppError.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class QSqlError;
+class QSqlQuery;
+
+// Rows of a finished query; statements never stay open, so compaction and other stations'
+// writers are not held up by a forgotten cursor.
+struct ResultRows {
+    QStringList columns;
+    QVector<QVariantList> rows;
+    int columnIndex(const QString &name) const; // case-insensitive, -1 when missing
+    QVariant value(int row, const QString &name) const;
+    bool isEmpty() const { return rows.isEmpty(); }
+};
+
+// One connection to one database file. Each station (and each window that owns data sources)
+// has its own, so locking between them is real.
+class Database {
+public:
+    Database() = default;
+    explicit Database(const QString &path) { open(path); }
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    // Opens the file, which must exist. An empty path releases the file.
+    void open(const QString &path);
+    // Creates the file when missing (used when building databases and in tests).
+    void create(const QString &path);
+    void close();
+    bool isOpen() const { return m_db.isOpen(); }
+    const QString &path() const { return m_path; }
+    QSqlDatabase &connection() { return m_db; }
+
+    // Statement with bound values; returns the number of rows changed.
+    int execute(const QString &sql, const QVariantList &binds = {});
+    ResultRows select(const QString &sql, const QVariantList &binds = {});
+    QVariant scalar(const QString &sql, const QVariantList &binds = {});
+    // Runs every statement of a script (schema files).
+    void executeScript(const QString &script);
+
+    // A short write transaction that takes the file's write lock at once (BEGIN IMMEDIATE):
+    // another station holding it makes this fail with 3186 after a bounded moment.
+    void begin();
+    void commit();
+    void rollback();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Rewrites the file in place to its smallest size; fails while another connection reads.
+    void compact();
+    // A consistent copy of the whole database into a new file.
+    void snapshotTo(const QString &file);
+
+    // Table columns in stored order, bookkeeping columns left out.
+    QStringList fieldNames(const QString &table);
+    // Columns of a named index, in key order; empty when there is no such index.
+    QStringList indexColumns(const QString &index, QString *table = nullptr);
+
+    // Maps an engine failure to the program's numbers (3186 lock, 3022 duplicate, ...).
+    static AppError errorFrom(const QSqlError &e, const QString &context = QString());
+    // Values as stored: dates as "YYYY-MM-DD", yes/no as 0/1.
+    static QVariant toStored(const QVariant &v);
+
+    static constexpr int LockWaitMs = 200;
+    static const QString RowVersionColumn; // "rowver"
+
+private:
+    void prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+
+    QSqlDatabase m_db;
+    QString m_path;
+    QString m_connName;
+    bool m_inTransaction = false;
+};
+
+// Begin on construction, roll back on destruction unless committed.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(Database &db) : m_db(db) { m_db.begin(); }
+    ~WriteTransaction()
+    {
+        if (!m_done) {
+            try { m_db.rollback(); } catch (...) {}
+        }
+    }
+    void commit()
+    {
+        m_db.commit();
+        m_done = true;
+    }
+
+private:
+    Database &m_db;
+    bool m_done = false;
+};
