@@ -72,6 +72,7 @@ public:
     Recordset clone() const;
 
 private:
+    Recordset();
     struct Impl;
     std::unique_ptr<Impl> d;
 };
