@@ -1,0 +1,22 @@
+#pragma once
+#include <QColor>
+#include <QtGlobal>
+
+// Colour numbers are 24-bit values with red in the low byte (&HBBGGRR). System colours are
+// &H80000000 plus the system colour index; they may also arrive as the negative 32-bit value.
+constexpr qint64 FreeSlotColor = 0xEEFFFF;
+constexpr qint64 LunchColor = 0xC0C0C0;
+constexpr qint64 SeparatorColor = 0xC0E0FF;
+constexpr qint64 FixedCellColor = 0xE0E0E0;
+constexpr qint64 GridLineColor = 0x800000;
+constexpr qint64 SystemDesktopColor = 0x80000001;
+constexpr qint64 BlockSelectColor = 0xC00000;
+constexpr qint64 WhiteColor = 0xFFFFFF;
+constexpr qint64 BlackColor = 0x000000;
+
+bool IsSystemColor(qint64 n);
+QColor ColorFromNumber(qint64 n);
+qint64 NumberFromColor(const QColor &c);
+
+// The classic 16-colour palette, index 0 to 15, as a colour number.
+qint64 QBColor(int index);

@@ -1,0 +1,16 @@
+#pragma once
+#include <QChar>
+#include <QString>
+#include <QStringList>
+
+// "%" lists inside one field. A list built element by element ends with "%"; a joined list does not.
+
+// Items from index 1; index 0 always exists and is empty. An empty text gives index 0 only; a
+// trailing "%" gives a last, empty item.
+QStringList SplitList(const QString &text);
+
+// Items given from index 0. With trailingSeparator every item is followed by "%".
+QString JoinList(const QStringList &items, bool trailingSeparator);
+
+// Plain split, items from index 0 (column widths). An empty text gives no items.
+QStringList SplitPlain(const QString &text, QChar sep);
