@@ -1,0 +1,306 @@
+#include "print/DrawSurface.h"
+
+#include "store/AppError.h"
+
+#include <QFontMetrics>
+#include <QPagedPaintDevice>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <cmath>
+
+namespace {
+constexpr double TwipsPerInch = 1440.0;
+constexpr double HimetricPerInch = 2540.0;
+
+double perInch(DrawSurface::Units u, int dpi)
+{
+    switch (u) {
+    case DrawSurface::Twips: return TwipsPerInch;
+    case DrawSurface::Himetric: return HimetricPerInch;
+    case DrawSurface::Pixels: break;
+    }
+    return dpi;
+}
+
+AppError printerError() { return AppError(482, QStringLiteral("Printer error")); }
+} // namespace
+
+DrawSurface::DrawSurface() = default;
+DrawSurface::~DrawSurface() = default;
+
+void DrawSurface::attach(QPaintDevice *device)
+{
+    m_device = device;
+    m_dpiX = device->logicalDpiX();
+    m_dpiY = device->logicalDpiY();
+    if (!m_painter.begin(device))
+        throw printerError();
+    applyState();
+}
+
+void DrawSurface::detach()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+}
+
+void DrawSurface::applyState()
+{
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setFont(m_font);
+}
+
+double DrawSurface::ScaleWidth() const
+{
+    return m_device ? ScaleX(m_device->width(), Pixels, m_scaleMode) : 0.0;
+}
+
+double DrawSurface::ScaleHeight() const
+{
+    return m_device ? ScaleY(m_device->height(), Pixels, m_scaleMode) : 0.0;
+}
+
+void DrawSurface::setFont(const QFont &font)
+{
+    m_font = font;
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+}
+
+double DrawSurface::ScaleX(double value, Units from, Units to) const
+{
+    return value / perInch(from, m_dpiX) * perInch(to, m_dpiX);
+}
+
+double DrawSurface::ScaleY(double value, Units from, Units to) const
+{
+    return value / perInch(from, m_dpiY) * perInch(to, m_dpiY);
+}
+
+double DrawSurface::TextHeight(const QString &text) const
+{
+    const QFontMetrics fm(m_font, m_device);
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const int lines = int(t.count(QLatin1Char('\n'))) + 1;
+    return ScaleY(double(fm.height()) * lines, Pixels, m_scaleMode);
+}
+
+double DrawSurface::TextWidth(const QString &text) const
+{
+    const QFontMetrics fm(m_font, m_device);
+    int widest = 0;
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const QString &line : t.split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    return ScaleX(widest, Pixels, m_scaleMode);
+}
+
+void DrawSurface::Line(double x1, double y1, double x2, double y2, const QColor &color, bool box)
+{
+    const int l = int(std::lround(toPixelsX(x1)));
+    const int t = int(std::lround(toPixelsY(y1)));
+    const int r = int(std::lround(toPixelsX(x2)));
+    const int b = int(std::lround(toPixelsY(y2)));
+    if (box) {
+        boxPixels(l, t, r, b, m_drawWidth, color);
+    } else {
+        m_painter.setPen(QPen(color, m_drawWidth));
+        m_painter.drawLine(l, t, r, b);
+    }
+    m_currentX = x2;
+    m_currentY = y2;
+}
+
+void DrawSurface::PaintPicture(const QImage &picture, double x, double y, double width, double height)
+{
+    if (picture.isNull())
+        return;
+    const QRectF target(toPixelsX(x), toPixelsY(y), toPixelsX(width), toPixelsY(height));
+    m_painter.drawImage(target, picture);
+}
+
+void DrawSurface::Print(const QString &text, bool newLine)
+{
+    const QFontMetrics fm(m_font, m_device);
+    m_painter.setPen(m_foreColor);
+    m_painter.drawText(QPointF(toPixelsX(m_currentX), toPixelsY(m_currentY) + fm.ascent()), text);
+    if (newLine) {
+        m_currentY += TextHeight(text);
+        m_currentX = 0;
+    } else {
+        m_currentX += TextWidth(text);
+    }
+}
+
+void DrawSurface::boxPixels(int left, int top, int right, int bottom, int penWidth, const QColor &color)
+{
+    QPen pen(color, penWidth < 1 ? 1 : penWidth);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawRect(QRect(QPoint(left, top), QSize(right - left, bottom - top)));
+}
+
+void DrawSurface::linePixels(int x1, int y1, int x2, int y2, int penWidth, const QColor &color)
+{
+    m_painter.setPen(QPen(color, penWidth < 1 ? 1 : penWidth));
+    m_painter.drawLine(x1, y1, x2, y2);
+}
+
+void DrawSurface::fillPixels(int left, int top, int right, int bottom, const QColor &color)
+{
+    if (right <= left || bottom <= top)
+        return;
+    m_painter.fillRect(QRect(left, top, right - left, bottom - top), color);
+}
+
+int DrawSurface::qtTextFlags(unsigned dt)
+{
+    int f = 0;
+    if (dt & DT::Center)
+        f |= Qt::AlignHCenter;
+    else if (dt & DT::Right)
+        f |= Qt::AlignRight;
+    else
+        f |= Qt::AlignLeft;
+    // Vertical placement only applies to a single line, as with the platform's call.
+    if ((dt & DT::SingleLine) && (dt & DT::VCenter))
+        f |= Qt::AlignVCenter;
+    else if ((dt & DT::SingleLine) && (dt & DT::Bottom))
+        f |= Qt::AlignBottom;
+    else
+        f |= Qt::AlignTop;
+    if (dt & DT::SingleLine)
+        f |= Qt::TextSingleLine;
+    else if (dt & DT::WordBreak)
+        f |= Qt::TextWordWrap;
+    if (!(dt & DT::NoPrefix))
+        f |= Qt::TextShowMnemonic;
+    return f;
+}
+
+void DrawSurface::textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags)
+{
+    if (right <= left || bottom <= top)
+        return;
+    m_painter.setPen(m_foreColor);
+    // Lines breaks do not break a single line; they show as blanks.
+    QString t = text;
+    if (flags & DT::SingleLine) {
+        t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    } else {
+        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    const QRect r(left, top, right - left, bottom - top);
+    m_painter.save();
+    m_painter.setClipRect(r, Qt::IntersectClip);
+    m_painter.drawText(r, qtTextFlags(flags), t);
+    m_painter.restore();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+ImageSurface::ImageSurface(double widthTwips, double heightTwips, int dpi)
+{
+    const int w = std::max(1, int(std::lround(widthTwips * dpi / TwipsPerInch)));
+    const int h = std::max(1, int(std::lround(heightTwips * dpi / TwipsPerInch)));
+    m_image = QImage(w, h, QImage::Format_RGB32);
+    if (m_image.isNull())
+        throw AppError(7, QStringLiteral("Out of memory"));
+    const int dpm = int(std::lround(dpi / 0.0254));
+    m_image.setDotsPerMeterX(dpm);
+    m_image.setDotsPerMeterY(dpm);
+    m_image.fill(m_backColor);
+    attach(&m_image);
+}
+
+ImageSurface::~ImageSurface() { detach(); }
+
+double ImageSurface::widthTwips() const { return ScaleX(m_image.width(), Pixels, Twips); }
+double ImageSurface::heightTwips() const { return ScaleY(m_image.height(), Pixels, Twips); }
+
+void ImageSurface::setSizeTwips(double widthTwips, double heightTwips)
+{
+    const int w = std::max(1, int(std::lround(ScaleX(widthTwips, Twips, Pixels))));
+    const int h = std::max(1, int(std::lround(ScaleY(heightTwips, Twips, Pixels))));
+    if (w == m_image.width() && h == m_image.height())
+        return;
+    QImage grown(w, h, QImage::Format_RGB32);
+    if (grown.isNull())
+        throw AppError(7, QStringLiteral("Out of memory"));
+    grown.setDotsPerMeterX(m_image.dotsPerMeterX());
+    grown.setDotsPerMeterY(m_image.dotsPerMeterY());
+    grown.fill(m_backColor);
+    detach();
+    {
+        QPainter p(&grown);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = grown;
+    attach(&m_image);
+}
+
+void ImageSurface::Cls()
+{
+    m_image.fill(m_backColor);
+    setCurrentX(0);
+    setCurrentY(0);
+}
+
+QImage ImageSurface::image() const { return m_image.copy(); }
+
+// ---------------------------------------------------------------------------------------------
+
+PageSurface::PageSurface(QPagedPaintDevice *device) : m_pagedDevice(device) { attach(device); }
+
+PageSurface::~PageSurface() { detach(); }
+
+std::unique_ptr<PageSurface> PageSurface::defaultPrinter(QPageLayout::Orientation orientation)
+{
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+        throw printerError();
+    printer->setPageOrientation(orientation);
+    auto surface = std::make_unique<PageSurface>(printer.get());
+    surface->m_owned = std::move(printer);
+    return surface;
+}
+
+std::unique_ptr<PageSurface> PageSurface::pdfFile(const QString &path, const QPageLayout &layout, int dpi)
+{
+    auto writer = std::make_unique<QPdfWriter>(path);
+    writer->setResolution(dpi);
+    writer->setCreator(QStringLiteral("Torvane"));
+    if (!writer->setPageLayout(layout))
+        throw printerError();
+    std::unique_ptr<PageSurface> surface;
+    try {
+        surface = std::make_unique<PageSurface>(writer.get());
+    } catch (const AppError &) {
+        throw AppError(75, QStringLiteral("Path/File access error"));
+    }
+    surface->m_owned = std::move(writer);
+    return surface;
+}
+
+void PageSurface::NewPage()
+{
+    if (!m_painter.isActive() || !m_pagedDevice->newPage())
+        throw printerError();
+    ++m_pages;
+    applyState();
+    setCurrentX(0);
+    setCurrentY(0);
+}
+
+void PageSurface::EndDoc()
+{
+    if (m_painter.isActive() && !m_painter.end())
+        throw printerError();
+}

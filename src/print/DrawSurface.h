@@ -1,0 +1,155 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QString>
+#include <memory>
+
+class QPagedPaintDevice;
+
+// Flags of the platform's DrawText call, as the table renderer combines them.
+namespace DT {
+constexpr unsigned Left = 0x0;
+constexpr unsigned Center = 0x1;
+constexpr unsigned Right = 0x2;
+constexpr unsigned VCenter = 0x4;
+constexpr unsigned Bottom = 0x8;
+constexpr unsigned WordBreak = 0x10;
+constexpr unsigned SingleLine = 0x20;
+constexpr unsigned NoPrefix = 0x800;
+} // namespace DT
+
+// What a picture box or the printer offers to the table printer: a scale (twips unless changed),
+// a current position, a font, text measuring, lines, pictures, and the few device calls in
+// pixels (border, solid fill, text into a rectangle). One painter does the work for every device,
+// so the preview, the paper and a PDF file come out of the same code.
+class DrawSurface {
+public:
+    enum Units { Twips = 1, Pixels = 3, Himetric = 8 };
+
+    virtual ~DrawSurface();
+    DrawSurface(const DrawSurface &) = delete;
+    DrawSurface &operator=(const DrawSurface &) = delete;
+
+    // The printer (and a PDF file) starts new pages; a picture box grows instead.
+    virtual bool isPrinter() const = 0;
+
+    Units ScaleMode() const { return m_scaleMode; }
+    void setScaleMode(Units mode) { m_scaleMode = mode; }
+    double ScaleWidth() const;
+    double ScaleHeight() const;
+    double CurrentX() const { return m_currentX; }
+    void setCurrentX(double x) { m_currentX = x; }
+    double CurrentY() const { return m_currentY; }
+    void setCurrentY(double y) { m_currentY = y; }
+
+    const QFont &Font() const { return m_font; }
+    void setFont(const QFont &font);
+    QColor ForeColor() const { return m_foreColor; }
+    void setForeColor(const QColor &c) { m_foreColor = c; }
+    int DrawWidth() const { return m_drawWidth; }
+    void setDrawWidth(int pixels) { m_drawWidth = pixels < 1 ? 1 : pixels; }
+
+    // Height of the text in the current font and scale: one line height per line, so an empty
+    // text measures one line.
+    double TextHeight(const QString &text) const;
+    double TextWidth(const QString &text) const;
+
+    double ScaleX(double value, Units from, Units to) const;
+    double ScaleY(double value, Units from, Units to) const;
+    int dpiX() const { return m_dpiX; }
+    int dpiY() const { return m_dpiY; }
+
+    // Scale units. A box is the outline only.
+    void Line(double x1, double y1, double x2, double y2, const QColor &color, bool box = false);
+    // The whole picture stretched into the rectangle.
+    void PaintPicture(const QImage &picture, double x, double y, double width, double height);
+    // Text at the current position; with newLine the position moves to the start of the next
+    // line, otherwise behind the text.
+    void Print(const QString &text, bool newLine = true);
+
+    // Device calls in pixels with the platform's geometry. The border runs through both corners.
+    void boxPixels(int left, int top, int right, int bottom, int penWidth, const QColor &color);
+    void linePixels(int x1, int y1, int x2, int y2, int penWidth, const QColor &color);
+    // Right and bottom are outside the fill.
+    void fillPixels(int left, int top, int right, int bottom, const QColor &color);
+    // Text into the rectangle (right and bottom outside), clipped to it, in the fore colour.
+    void textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags);
+
+    static int qtTextFlags(unsigned dtFlags);
+
+protected:
+    DrawSurface();
+    // Begins painting on the device; the surface's state carries over.
+    void attach(QPaintDevice *device);
+    void detach();
+    void applyState();
+    QPaintDevice *device() const { return m_device; }
+    QPainter m_painter;
+
+private:
+    double toPixelsX(double v) const { return ScaleX(v, m_scaleMode, Pixels); }
+    double toPixelsY(double v) const { return ScaleY(v, m_scaleMode, Pixels); }
+
+    QPaintDevice *m_device = nullptr;
+    int m_dpiX = 96;
+    int m_dpiY = 96;
+    Units m_scaleMode = Twips;
+    double m_currentX = 0;
+    double m_currentY = 0;
+    QFont m_font;
+    QColor m_foreColor = Qt::black;
+    int m_drawWidth = 1;
+};
+
+// A picture box: the on-screen preview surface. It keeps what was drawn when it grows.
+class ImageSurface : public DrawSurface {
+public:
+    ImageSurface(double widthTwips, double heightTwips, int dpi = 96);
+    ~ImageSurface() override;
+
+    bool isPrinter() const override { return false; }
+
+    double widthTwips() const;
+    double heightTwips() const;
+    // New parts are painted in the back colour.
+    void setSizeTwips(double widthTwips, double heightTwips);
+    QColor BackColor() const { return m_backColor; }
+    void setBackColor(const QColor &c) { m_backColor = c; }
+    // Clears to the back colour and puts the position at the top left.
+    void Cls();
+    // A copy of what has been drawn so far.
+    QImage image() const;
+
+private:
+    QImage m_image;
+    QColor m_backColor = Qt::white;
+};
+
+// The printer or a PDF file: one page after another.
+class PageSurface : public DrawSurface {
+public:
+    // The device stays the caller's; painting begins at once.
+    explicit PageSurface(QPagedPaintDevice *device);
+    ~PageSurface() override;
+
+    // The system's default printer with the given orientation.
+    static std::unique_ptr<PageSurface> defaultPrinter(QPageLayout::Orientation orientation);
+    // A PDF file with the given page layout (its margins stand for the printer's unprintable edge).
+    static std::unique_ptr<PageSurface> pdfFile(const QString &path, const QPageLayout &layout,
+                                                int dpi = 600);
+
+    bool isPrinter() const override { return true; }
+    // Starts the next sheet; the position goes back to the top left.
+    void NewPage();
+    // Ends the print document; nothing can be drawn afterwards.
+    void EndDoc();
+    int pageCount() const { return m_pages; }
+
+private:
+    QPagedPaintDevice *m_pagedDevice;
+    std::unique_ptr<QPagedPaintDevice> m_owned;
+    int m_pages = 1;
+};

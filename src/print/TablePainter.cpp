@@ -1,0 +1,275 @@
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "print/DrawSurface.h"
+#include "print/clsTablePrint.h"
+#include "store/AppError.h"
+
+#include <cmath>
+#include <functional>
+#include <new>
+
+namespace {
+constexpr int HeaderBackColor = 0xE0E0E0;
+constexpr unsigned FirstColumnText = DT::Center | DT::VCenter | DT::SingleLine | DT::WordBreak | DT::NoPrefix;
+constexpr unsigned OtherColumnText = DT::WordBreak | DT::NoPrefix;
+
+QColor colorOf(double number)
+{
+    const long n = std::lround(number);
+    return QColor(int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF));
+}
+
+unsigned alignFlag(int alignment)
+{
+    return alignment == 1 ? DT::Center : alignment == 2 ? DT::Right : DT::Left;
+}
+} // namespace
+
+// One DrawTable call: the layout worked out once, then page after page.
+class TablePainter {
+public:
+    TablePainter(clsTablePrint &table, DrawSurface &target) : m_t(table), m_s(target), m_units(target.ScaleMode()) {}
+
+    void run(int startRow, int pageNo)
+    {
+        if (startRow < 0 || startRow > m_t.m_rows)
+            throw AppError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        m_h = m_t.measure(m_s);
+        m_colPx.resize(m_t.m_cols);
+        for (int c = 0; c < m_t.m_cols; ++c)
+            m_colPx[c] = pxX(m_t.m_colWidth[c]);
+        m_leftPx = pxX(m_t.m_marginLeft);
+        m_offPx = pxX(m_t.m_cellXOffset);
+        m_rowPx = pxY(m_h.row);
+        m_noFill = m_t.m_state.PrintNoFill;
+        m_headerRun = QVector<int>(m_t.m_cols, -1);
+        m_rowRun = QVector<int>(m_t.m_rows, -1);
+
+        int lastRow = startRow - 1;
+        double y = 0;
+        bool afterBreak = false;
+        // The first page's header waits for the first page that has room for a row.
+        bool headerPending = pageNo == 1;
+        for (;;) {
+            double available = m_s.ScaleHeight() - m_s.CurrentY() - m_t.m_marginBottom;
+            bool placedRows = false;
+            if (!(available < m_h.row)) {
+                const bool header = m_t.m_repeatHeader || headerPending;
+                headerPending = false;
+                if (header)
+                    available -= m_h.header * m_t.m_headerRows;
+                const int first = lastRow + 1;
+                // A header taller than the room left must not move the rows backwards.
+                const int fit = m_h.row > 0 ? std::max(0, int(std::floor(available / m_h.row))) : m_t.m_rows;
+                lastRow = int(std::min<qint64>(qint64(lastRow) + fit, m_t.m_rows - 1));
+                const double top = m_s.CurrentY();
+                y = top;
+                if (header) {
+                    drawHeader(top);
+                    y = top + m_h.header * m_t.m_headerRows;
+                }
+                if (lastRow >= first) {
+                    drawRows(first, lastRow, y);
+                    y += m_h.row * (lastRow - first + 1);
+                    placedRows = true;
+                }
+                if (lastRow == m_t.m_rows - 1 && m_t.m_hasFooter) {
+                    drawFooter(y);
+                    y += m_h.footer;
+                }
+            }
+            m_s.setCurrentY(y);
+            if (lastRow == m_t.m_rows - 1)
+                break;
+            // A fresh page that takes no row would make pages for ever.
+            if (afterBreak && !placedRows)
+                throw AppError(5, QStringLiteral("The table's rows do not fit on a page"));
+            bool positionSet = false;
+            bool cancel = false;
+            emit m_t.NewPage(&m_s, positionSet, cancel, lastRow);
+            if (cancel)
+                break;
+            if (!positionSet)
+                m_s.setCurrentY(m_t.m_marginTop);
+            m_headerRun.fill(-1);
+            m_rowRun.fill(-1);
+            afterBreak = true;
+        }
+    }
+
+private:
+    int pxX(double v) const { return int(std::lround(m_s.ScaleX(v, m_units, DrawSurface::Pixels))); }
+    int pxY(double v) const { return int(std::lround(m_s.ScaleY(v, m_units, DrawSurface::Pixels))); }
+
+    // Border through the offset, then fill and text inside it below the top line.
+    void drawCell(int left, int top, int right, int bottom, int pen, const QColor &back, const QString &text,
+                  unsigned flags, const std::function<void()> &beneathText = {})
+    {
+        m_s.boxPixels(left - m_offPx, top, right + m_offPx, bottom, pen, Qt::black);
+        ++top;
+        if (!m_noFill)
+            m_s.fillPixels(left, top, right, bottom, back);
+        if (beneathText)
+            beneathText();
+        m_s.textPixels(text, left, top, right, bottom, flags);
+    }
+
+    void drawHeader(double top)
+    {
+        const int rows = m_t.m_headerRows;
+        const int cols = m_t.m_cols;
+        for (int h = 0; h < rows; ++h) {
+            int left = m_leftPx + m_offPx;
+            int right = m_leftPx - m_offPx;
+            int spanFirst = 0;
+            int cellTop = 0;
+            int cellBottom = 0;
+            for (int c = 0; c < cols; ++c) {
+                const QString text = m_t.HeaderText(h, c);
+                bool drawn = true;
+                if (m_t.m_mergeHeaderCol[c] && h < rows - 1 && m_t.HeaderText(h + 1, c) == text) {
+                    drawn = false;
+                    if (m_headerRun[c] == -1)
+                        m_headerRun[c] = h;
+                } else if (!m_t.m_mergeHeaderCol[c]) {
+                    m_headerRun[c] = -1;
+                }
+                right += m_colPx[c];
+                if (drawn) {
+                    const int from = m_headerRun[c] == -1 ? h : m_headerRun[c];
+                    cellTop = pxY(top + m_h.header * from);
+                    cellBottom = pxY(top + m_h.header * (h + 1));
+                    m_headerRun[c] = -1;
+                    m_t.switchFont(m_s, m_t.HeaderFont(h, c));
+                }
+                const bool carried = m_t.m_mergeHeaderRow[h] && c < cols - 1 && m_t.HeaderText(h, c + 1) == text;
+                if (drawn && !carried) {
+                    const bool spans = c > spanFirst;
+                    const unsigned align =
+                        spans && m_t.m_centerMergedHeader ? DT::Center : alignFlag(m_t.m_colAlignment[c]);
+                    drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness, colorOf(HeaderBackColor),
+                             text, DT::NoPrefix | align);
+                }
+                if (!carried) {
+                    left = right + 2 * m_offPx;
+                    spanFirst = c + 1;
+                }
+            }
+        }
+    }
+
+    void drawRows(int first, int last, double dataTop)
+    {
+        const int cols = m_t.m_cols;
+        const int dataTopPx = pxY(dataTop);
+        int left = m_leftPx + m_offPx;
+        double colLeft = m_t.m_marginLeft;
+        for (int c = 0; c < cols; ++c) {
+            int top = dataTopPx;
+            int bottom = dataTopPx;
+            const int right = left + m_colPx[c] - 2 * m_offPx;
+            int runFirst = first;
+            for (int r = first; r <= last; ++r) {
+                const int i = r * cols + c;
+                m_t.switchFont(m_s, m_t.m_font[i]);
+                bottom += m_rowPx;
+                const QString &text = m_t.m_text[i];
+                if (m_t.m_mergeCol[c] && r < last && m_t.m_text[i + cols] == text)
+                    continue;
+                const bool carried = m_t.m_mergeRow[r] && c < cols - 1 && m_t.m_text[i + 1] == text;
+                if (carried) {
+                    if (m_rowRun[r] == -1)
+                        m_rowRun[r] = left;
+                } else {
+                    const int cellLeft = m_rowRun[r] != -1 ? m_rowRun[r] : left;
+                    const PictureRef &picture = m_t.m_picture[i];
+                    const double runTop = dataTop + m_h.row * (runFirst - first);
+                    std::function<void()> picturePainter;
+                    if (picture)
+                        picturePainter = [&] { paintPicture(*picture, c, colLeft, cellLeft, runTop, bottom - top); };
+                    drawCell(cellLeft, top, right, bottom, m_t.m_lineThickness, colorOf(m_t.m_color[i]), text,
+                             c == 0 ? FirstColumnText : OtherColumnText, picturePainter);
+                    m_rowRun[r] = -1;
+                }
+                top = bottom;
+                runFirst = r + 1;
+            }
+            colLeft += m_t.m_colWidth[c];
+            left = right + 2 * m_offPx;
+        }
+    }
+
+    // Sized to the picture, squeezed into the column when wider, centred in the cell's height.
+    void paintPicture(const QImage &picture, int c, double colLeft, int cellLeftPx, double cellTop, int cellHeightPx)
+    {
+        const QSizeF himetric = pictureHimetric(picture);
+        double width = m_s.ScaleX(himetric.width(), DrawSurface::Himetric, m_units);
+        double height = m_s.ScaleY(himetric.height(), DrawSurface::Himetric, m_units);
+        const double colWidth = m_t.m_colWidth[c];
+        const double xOffset = m_t.m_cellXOffset;
+        if (width > colWidth - 2 * xOffset)
+            width = colWidth - 2 * xOffset;
+        const double cellHeight = m_s.ScaleY(cellHeightPx, DrawSurface::Pixels, m_units);
+        double yOffset = (cellHeight - height) / 2;
+        if (yOffset < 0) {
+            height = cellHeight;
+            yOffset = 0;
+        }
+        double x = m_s.ScaleX(cellLeftPx, DrawSurface::Pixels, m_units);
+        if (m_t.m_colAlignment[c] == 1)
+            x = colLeft + (colWidth - width) / 2;
+        else if (m_t.m_colAlignment[c] == 2)
+            x = colLeft + colWidth - xOffset - width;
+        m_s.PaintPicture(picture, x, cellTop + yOffset, width, height);
+    }
+
+    // A box with column lines and no fill.
+    void drawFooter(double y)
+    {
+        const int top = pxY(y);
+        const int bottom = top + pxY(m_h.footer);
+        const int pen = m_t.m_footerLineThickness;
+        int right = m_leftPx;
+        for (int w : m_colPx)
+            right += w;
+        m_s.boxPixels(m_leftPx, top, right, bottom, pen, Qt::black);
+        int colLeft = m_leftPx;
+        for (int c = 0; c < m_t.m_cols; ++c) {
+            m_t.switchFont(m_s, m_t.FooterFont(c));
+            m_s.textPixels(m_t.FooterText(c), colLeft + m_offPx, top + 1, colLeft + m_colPx[c] - m_offPx, bottom,
+                           DT::NoPrefix | alignFlag(m_t.m_colAlignment[c]));
+            if (c > 0)
+                m_s.linePixels(colLeft, top, colLeft, bottom, pen, Qt::black);
+            colLeft += m_colPx[c];
+        }
+    }
+
+    clsTablePrint &m_t;
+    DrawSurface &m_s;
+    const DrawSurface::Units m_units;
+    clsTablePrint::Heights m_h;
+    QVector<int> m_colPx;
+    int m_leftPx = 0;
+    int m_offPx = 0;
+    int m_rowPx = 0;
+    bool m_noFill = false;
+    QVector<int> m_headerRun; // header row where a column's vertical run starts, -1 none
+    QVector<int> m_rowRun;    // pixel left where a data row's horizontal run starts, -1 none
+};
+
+void clsTablePrint::DrawTable(DrawSurface &Target, int StartRow, int PageNo)
+{
+    const QFont savedFont = Target.Font();
+    try {
+        TablePainter(*this, Target).run(StartRow, PageNo);
+    } catch (const AppError &e) {
+        if (m_state.dialogs)
+            m_state.dialogs->message(QString::number(e.number()) + QLatin1Char(' ') + e.description(),
+                                     QStringLiteral("Draw Table"));
+    } catch (const std::bad_alloc &) {
+        if (m_state.dialogs)
+            m_state.dialogs->message(QStringLiteral("7 Out of memory"), QStringLiteral("Draw Table"));
+    }
+    Target.setFont(savedFont);
+    m_currentFont.reset();
+}

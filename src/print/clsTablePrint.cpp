@@ -1,0 +1,341 @@
+#include "print/clsTablePrint.h"
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "print/DrawSurface.h"
+#include "store/AppError.h"
+
+#include <cmath>
+
+namespace {
+AppError subscriptError() { return AppError(ErrNo::SubscriptOutOfRange, QStringLiteral("Subscript out of range")); }
+AppError invalidValue() { return AppError(ErrNo::InvalidProperty, QStringLiteral("Invalid property value")); }
+} // namespace
+
+QSizeF pictureHimetric(const QImage &picture)
+{
+    // Pictures without a resolution of their own count as screen pictures.
+    const double dpmX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : 96 / 0.0254;
+    const double dpmY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : 96 / 0.0254;
+    return QSizeF(picture.width() / dpmX * 100000.0, picture.height() / dpmY * 100000.0);
+}
+
+clsTablePrint::clsTablePrint(AppState &state, QObject *parent) : QObject(parent), m_state(state)
+{
+    redimension();
+}
+
+void clsTablePrint::redimension()
+{
+    const int cells = m_rows > 0 ? m_rows * m_cols : 0;
+    m_text = QVector<QString>(cells);
+    m_color = QVector<float>(cells, 0.0f);
+    m_font = QVector<FontRef>(cells);
+    m_picture = QVector<PictureRef>(cells);
+
+    m_colAlignment = QVector<int>(m_cols, 0);
+    m_colWidth = QVector<float>(m_cols, 15.0f);
+    m_mergeCol = QVector<bool>(m_cols, false);
+    m_mergeHeaderCol = QVector<bool>(m_cols, false);
+    m_headerText = QVector<QString>(m_headerRows * m_cols);
+    m_headerFont = QVector<FontRef>(m_headerRows * m_cols);
+    m_mergeHeaderRow = QVector<bool>(m_headerRows, false);
+    m_mergeRow = QVector<bool>(m_rows, false);
+
+    m_footerArrays = m_hasFooter;
+    m_footerText = m_hasFooter ? QVector<QString>(m_cols) : QVector<QString>();
+    m_footerFont = m_hasFooter ? QVector<FontRef>(m_cols) : QVector<FontRef>();
+}
+
+void clsTablePrint::setRows(int rows)
+{
+    if (rows < 0)
+        throw invalidValue();
+    m_rows = rows;
+    redimension();
+}
+
+void clsTablePrint::setCols(int cols)
+{
+    if (cols < 1)
+        throw invalidValue();
+    m_cols = cols;
+    redimension();
+}
+
+void clsTablePrint::setHeaderRows(int headerRows)
+{
+    if (headerRows < 1)
+        throw invalidValue();
+    m_headerRows = headerRows;
+    redimension();
+}
+
+void clsTablePrint::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
+        throw subscriptError();
+}
+
+void clsTablePrint::checkHeader(int hrow, int col) const
+{
+    if (hrow < 0 || hrow >= m_headerRows || col < 0 || col >= m_cols)
+        throw subscriptError();
+}
+
+void clsTablePrint::checkCol(int col) const
+{
+    if (col < 0 || col >= m_cols)
+        throw subscriptError();
+}
+
+void clsTablePrint::checkFooter(int col) const
+{
+    if (!m_footerArrays)
+        throw subscriptError();
+    checkCol(col);
+}
+
+// Negative indexes fill: a row in every column, a column in every row, or everything.
+template<class T>
+void clsTablePrint::fillCells(QVector<T> &cells, int rows, int row, int col, const T &value)
+{
+    if (cells.isEmpty() || row >= rows || col >= m_cols)
+        throw subscriptError();
+    for (int r = row < 0 ? 0 : row; r < (row < 0 ? rows : row + 1); ++r)
+        for (int c = col < 0 ? 0 : col; c < (col < 0 ? m_cols : col + 1); ++c)
+            cells[r * m_cols + c] = value;
+}
+
+template<class T>
+void clsTablePrint::fillCols(QVector<T> &values, int col, const T &value)
+{
+    if (values.isEmpty() || col >= m_cols)
+        throw subscriptError();
+    if (col < 0)
+        values.fill(value);
+    else
+        values[col] = value;
+}
+
+QString clsTablePrint::TextMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    return m_text[row * m_cols + col];
+}
+
+void clsTablePrint::setTextMatrix(int row, int col, const QString &text) { fillCells(m_text, m_rows, row, col, text); }
+
+float clsTablePrint::cellcolor(int row, int col) const
+{
+    checkCell(row, col);
+    return m_color[row * m_cols + col];
+}
+
+void clsTablePrint::setCellcolor(int row, int col, float color) { fillCells(m_color, m_rows, row, col, color); }
+
+FontRef clsTablePrint::FontMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    return m_font[row * m_cols + col];
+}
+
+void clsTablePrint::setFontMatrix(int row, int col, const FontRef &font) { fillCells(m_font, m_rows, row, col, font); }
+
+PictureRef clsTablePrint::PictureMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    return m_picture[row * m_cols + col];
+}
+
+void clsTablePrint::setPictureMatrix(int row, int col, const PictureRef &picture)
+{
+    fillCells(m_picture, m_rows, row, col, picture);
+}
+
+QString clsTablePrint::HeaderText(int hrow, int col) const
+{
+    checkHeader(hrow, col);
+    return m_headerText[hrow * m_cols + col];
+}
+
+void clsTablePrint::setHeaderText(int hrow, int col, const QString &text)
+{
+    fillCells(m_headerText, m_headerRows, hrow, col, text);
+}
+
+FontRef clsTablePrint::HeaderFont(int hrow, int col) const
+{
+    checkHeader(hrow, col);
+    return m_headerFont[hrow * m_cols + col];
+}
+
+void clsTablePrint::setHeaderFont(int hrow, int col, const FontRef &font)
+{
+    fillCells(m_headerFont, m_headerRows, hrow, col, font);
+}
+
+int clsTablePrint::ColAlignment(int col) const
+{
+    checkCol(col);
+    return m_colAlignment[col];
+}
+
+void clsTablePrint::setColAlignment(int col, int alignment) { fillCols(m_colAlignment, col, alignment); }
+
+float clsTablePrint::ColWidth(int col) const
+{
+    checkCol(col);
+    return m_colWidth[col];
+}
+
+void clsTablePrint::setColWidth(int col, float width) { fillCols(m_colWidth, col, width); }
+
+FontRef clsTablePrint::ColFont(int col) const { return FontMatrix(0, col); }
+
+void clsTablePrint::setColFont(int col, const FontRef &font) { setFontMatrix(-1, col, font); }
+
+QString clsTablePrint::FooterText(int col) const
+{
+    checkFooter(col);
+    return m_footerText[col];
+}
+
+void clsTablePrint::setFooterText(int col, const QString &text)
+{
+    if (!m_footerArrays)
+        throw subscriptError();
+    fillCols(m_footerText, col, text);
+}
+
+FontRef clsTablePrint::FooterFont(int col) const
+{
+    checkFooter(col);
+    return m_footerFont[col];
+}
+
+void clsTablePrint::setFooterFont(int col, const FontRef &font)
+{
+    if (!m_footerArrays)
+        throw subscriptError();
+    fillCols(m_footerFont, col, font);
+}
+
+bool clsTablePrint::MergeCol(int col) const
+{
+    checkCol(col);
+    return m_mergeCol[col];
+}
+
+void clsTablePrint::setMergeCol(int col, bool merge)
+{
+    checkCol(col);
+    m_mergeCol[col] = merge;
+}
+
+bool clsTablePrint::MergeRow(int row) const
+{
+    if (row < 0 || row >= m_rows)
+        throw subscriptError();
+    return m_mergeRow[row];
+}
+
+void clsTablePrint::setMergeRow(int row, bool merge)
+{
+    if (row < 0 || row >= m_rows)
+        throw subscriptError();
+    m_mergeRow[row] = merge;
+}
+
+bool clsTablePrint::MergeHeaderCol(int col) const
+{
+    checkCol(col);
+    return m_mergeHeaderCol[col];
+}
+
+void clsTablePrint::setMergeHeaderCol(int col, bool merge)
+{
+    checkCol(col);
+    m_mergeHeaderCol[col] = merge;
+}
+
+bool clsTablePrint::MergeHeaderRow(int hrow) const
+{
+    if (hrow < 0 || hrow >= m_headerRows)
+        throw subscriptError();
+    return m_mergeHeaderRow[hrow];
+}
+
+void clsTablePrint::setMergeHeaderRow(int hrow, bool merge)
+{
+    if (hrow < 0 || hrow >= m_headerRows)
+        throw subscriptError();
+    m_mergeHeaderRow[hrow] = merge;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Measuring
+
+void clsTablePrint::switchFont(DrawSurface &target, const FontRef &font)
+{
+    if (!font || font == m_currentFont)
+        return;
+    m_currentFont = font;
+    target.setFont(*font);
+}
+
+clsTablePrint::Heights clsTablePrint::measure(DrawSurface &target)
+{
+    // Every measurement starts afresh: the surface's font may have been changed since.
+    m_currentFont.reset();
+    Heights h;
+    h.row = m_minRowHeight - 2.0 * m_cellYOffset;
+    h.header = MinHeaderHeight;
+    h.footer = m_minFooterHeight - 2.0 * m_cellYOffset;
+    for (int c = 0; c < m_cols; ++c) {
+        for (int r = 0; r < m_rows; ++r) {
+            const int i = r * m_cols + c;
+            switchFont(target, m_font[i]);
+            const double th = target.TextHeight(m_text[i]);
+            if (th > h.row)
+                h.row = th;
+            if (m_sizeRowsToPictures && m_picture[i]) {
+                const double ph = target.ScaleY(pictureHimetric(*m_picture[i]).height(), DrawSurface::Himetric,
+                                                target.ScaleMode());
+                if (ph > h.row)
+                    h.row = ph;
+            }
+        }
+        for (int hr = 0; hr < m_headerRows; ++hr) {
+            switchFont(target, HeaderFont(hr, c));
+            const double th = target.TextHeight(HeaderText(hr, c));
+            if (th > h.header)
+                h.header = th;
+        }
+        if (m_hasFooter) {
+            switchFont(target, FooterFont(c));
+            const double th = target.TextHeight(FooterText(c));
+            if (th > h.footer)
+                h.footer = th;
+        }
+    }
+    h.row += 2.0 * m_cellYOffset;
+    h.header += 2.0 * m_cellYOffset;
+    if (h.footer > 0)
+        h.footer += 2.0 * m_cellYOffset;
+    return h;
+}
+
+float clsTablePrint::CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader, std::optional<bool> IncludeFooter)
+{
+    const bool withFooter = IncludeFooter.value_or(m_hasFooter);
+    const Heights h = measure(Target);
+    double available = Target.ScaleHeight() - m_marginBottom - m_marginTop;
+    if (IncludeHeader)
+        available -= h.header * m_headerRows;
+    if (withFooter)
+        available -= h.footer;
+    if (h.row == 0)
+        throw AppError(11, QStringLiteral("Division by zero"));
+    return float(std::floor(available / h.row));
+}

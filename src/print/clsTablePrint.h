@@ -1,0 +1,182 @@
+#pragma once
+#include <QFont>
+#include <QImage>
+#include <QObject>
+#include <QSizeF>
+#include <QString>
+#include <QVector>
+#include <memory>
+#include <optional>
+
+struct AppState;
+class DrawSurface;
+
+// Fonts and pictures are shared, not copied: the printer compares them by identity, so runs of
+// cells handed one font object switch the surface's font only once.
+using FontRef = std::shared_ptr<QFont>;
+using PictureRef = std::shared_ptr<const QImage>;
+
+// Size of a picture in HIMETRIC units (0.01 mm), from its pixels and resolution.
+QSizeF pictureHimetric(const QImage &picture);
+
+// The printable table: cell texts, colours, fonts and pictures, header rows, an optional footer
+// and page geometry, drawn page by page onto a picture box, the printer or a PDF file.
+// Lengths are in the surface's scale units, line thicknesses in pixels. Rows, Cols and
+// HeaderRows re-dimension the table and clear everything in it, so set them first.
+class clsTablePrint : public QObject {
+    Q_OBJECT
+public:
+    explicit clsTablePrint(AppState &state, QObject *parent = nullptr);
+
+    int Rows() const { return m_rows; }
+    void setRows(int rows);
+    int Cols() const { return m_cols; }
+    void setCols(int cols);
+    int HeaderRows() const { return m_headerRows; }
+    void setHeaderRows(int headerRows);
+
+    // A negative row or column on writing means every row or column.
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+    float cellcolor(int row, int col) const;
+    void setCellcolor(int row, int col, float color);
+    FontRef FontMatrix(int row, int col) const;
+    void setFontMatrix(int row, int col, const FontRef &font);
+    PictureRef PictureMatrix(int row, int col) const;
+    void setPictureMatrix(int row, int col, const PictureRef &picture);
+    QString HeaderText(int hrow, int col) const;
+    void setHeaderText(int hrow, int col, const QString &text);
+    FontRef HeaderFont(int hrow, int col) const;
+    void setHeaderFont(int hrow, int col, const FontRef &font);
+
+    // 0 left, 1 centre, 2 right.
+    int ColAlignment(int col) const;
+    void setColAlignment(int col, int alignment);
+    float ColWidth(int col) const;
+    void setColWidth(int col, float width);
+    FontRef ColFont(int col) const;
+    void setColFont(int col, const FontRef &font);
+    QString FooterText(int col) const;
+    void setFooterText(int col, const QString &text);
+    FontRef FooterFont(int col) const;
+    void setFooterFont(int col, const FontRef &font);
+
+    bool MergeCol(int col) const;
+    void setMergeCol(int col, bool merge);
+    bool MergeRow(int row) const;
+    void setMergeRow(int row, bool merge);
+    bool MergeHeaderCol(int col) const;
+    void setMergeHeaderCol(int col, bool merge);
+    bool MergeHeaderRow(int hrow) const;
+    void setMergeHeaderRow(int hrow, bool merge);
+
+    // Takes effect on the footer texts and fonts at the next re-dimensioning only.
+    bool HasFooter() const { return m_hasFooter; }
+    void setHasFooter(bool v) { m_hasFooter = v; }
+
+    float MarginLeft() const { return m_marginLeft; }
+    void setMarginLeft(float v) { m_marginLeft = v; }
+    float MarginTop() const { return m_marginTop; }
+    void setMarginTop(float v) { m_marginTop = v; }
+    float MarginBottom() const { return m_marginBottom; }
+    void setMarginBottom(float v) { m_marginBottom = v; }
+    short LineThickness() const { return m_lineThickness; }
+    void setLineThickness(short v) { m_lineThickness = v; }
+    short HeaderLineThickness() const { return m_headerLineThickness; }
+    void setHeaderLineThickness(short v) { m_headerLineThickness = v; }
+    short FooterLineThickness() const { return m_footerLineThickness; }
+    void setFooterLineThickness(short v) { m_footerLineThickness = v; }
+    float CellXOffset() const { return m_cellXOffset; }
+    void setCellXOffset(float v) { m_cellXOffset = v; }
+    float CellYOffset() const { return m_cellYOffset; }
+    void setCellYOffset(float v) { m_cellYOffset = v; }
+    bool RepeatHeader() const { return m_repeatHeader; }
+    void setRepeatHeader(bool v) { m_repeatHeader = v; }
+    bool CenterMergedHeader() const { return m_centerMergedHeader; }
+    void setCenterMergedHeader(bool v) { m_centerMergedHeader = v; }
+    float MinRowHeight() const { return m_minRowHeight; }
+    void setMinRowHeight(float v) { m_minRowHeight = v; }
+    float MinFooterHeight() const { return m_minFooterHeight; }
+    void setMinFooterHeight(float v) { m_minFooterHeight = v; }
+    bool SizeRowsToPictures() const { return m_sizeRowsToPictures; }
+    void setSizeRowsToPictures(bool v) { m_sizeRowsToPictures = v; }
+
+    // The header row height never goes below this, spacing excluded.
+    static constexpr float MinHeaderHeight = 275;
+
+    // Whole data rows that fit on one page of the target; may be 0 or negative.
+    float CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader,
+                             std::optional<bool> IncludeFooter = std::nullopt);
+
+    // Draws from StartRow at the target's CurrentY, raising NewPage at every page break. On
+    // return CurrentY is below the last thing drawn and the target has its font back. A failure
+    // is shown in the "Draw Table" message.
+    void DrawTable(DrawSurface &Target, int StartRow, int PageNo);
+
+signals:
+    // At a page break. Set Cancel to stop drawing; set PositionSet when the handler has placed
+    // CurrentY itself, otherwise drawing goes on at MarginTop.
+    void NewPage(DrawSurface *Target, bool &PositionSet, bool &Cancel, int LastRow);
+
+private:
+    friend class TablePainter;
+    struct Heights {
+        double row = 0;
+        double header = 0;
+        double footer = 0;
+    };
+
+    void redimension();
+    void checkCell(int row, int col) const;
+    void checkHeader(int hrow, int col) const;
+    void checkCol(int col) const;
+    void checkFooter(int col) const;
+    template<class T>
+    void fillCells(QVector<T> &cells, int rows, int row, int col, const T &value);
+    template<class T>
+    void fillCols(QVector<T> &values, int col, const T &value);
+
+    void switchFont(DrawSurface &target, const FontRef &font);
+    Heights measure(DrawSurface &target);
+    void drawTable(DrawSurface &target, int startRow, int pageNo);
+
+    AppState &m_state;
+
+    int m_rows = 5;
+    int m_cols = 2;
+    int m_headerRows = 1;
+
+    QVector<QString> m_text;
+    QVector<float> m_color;
+    QVector<FontRef> m_font;
+    QVector<PictureRef> m_picture;
+    QVector<QString> m_headerText;
+    QVector<FontRef> m_headerFont;
+    QVector<int> m_colAlignment;
+    QVector<float> m_colWidth;
+    QVector<bool> m_mergeCol;
+    QVector<bool> m_mergeRow;
+    QVector<bool> m_mergeHeaderCol;
+    QVector<bool> m_mergeHeaderRow;
+    bool m_footerArrays = false;
+    QVector<QString> m_footerText;
+    QVector<FontRef> m_footerFont;
+
+    bool m_hasFooter = true;
+    float m_marginLeft = 0;
+    float m_marginTop = 0;
+    float m_marginBottom = 0;
+    short m_lineThickness = 1;
+    short m_headerLineThickness = 1;
+    short m_footerLineThickness = 1;
+    float m_cellXOffset = 0;
+    float m_cellYOffset = 0;
+    bool m_repeatHeader = false;
+    bool m_centerMergedHeader = false;
+    float m_minRowHeight = 0;
+    float m_minFooterHeight = 0;
+    bool m_sizeRowsToPictures = false;
+
+    // The font last handed to the surface while measuring or drawing.
+    FontRef m_currentFont;
+};
