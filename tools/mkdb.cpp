@@ -7,7 +7,8 @@
 // readable and never need quoting.
 //
 // Sections of a .txt file ("#" lines and blank lines outside text sections are ignored):
-//   [text Name]            the lines that follow, verbatim, joined by line feeds
+//   [text Name]            the lines that follow, up to the next section header, verbatim,
+//                          joined by line feeds
 //   [page Name]            one line per grid row, cells separated by "|"; the first cell is the
 //                          row's caption and is not stored; cells are trimmed, joined by tabs,
 //                          rows by carriage returns
