@@ -101,17 +101,17 @@ private:
     int pxX(double v) const { return int(std::lround(m_s.ScaleX(v, m_units, DrawSurface::Pixels))); }
     int pxY(double v) const { return int(std::lround(m_s.ScaleY(v, m_units, DrawSurface::Pixels))); }
 
-    // Border through the offset, then fill and text inside it below the top line.
+    // Fill and text inside the border, below its top line. The border goes on after the fill, so
+    // a device that rasterises coarser than its own pixels (a PDF on screen) keeps every line.
     void drawCell(int left, int top, int right, int bottom, int pen, const QColor &back, const QString &text,
                   unsigned flags, const std::function<void()> &beneathText = {})
     {
-        m_s.boxPixels(left - m_offPx, top, right + m_offPx, bottom, pen, Qt::black);
-        ++top;
         if (!m_noFill)
-            m_s.fillPixels(left, top, right, bottom, back);
+            m_s.fillPixels(left, top + 1, right, bottom, back);
         if (beneathText)
             beneathText();
-        m_s.textPixels(text, left, top, right, bottom, flags);
+        m_s.boxPixels(left - m_offPx, top, right + m_offPx, bottom, pen, Qt::black);
+        m_s.textPixels(text, left, top + 1, right, bottom, flags);
     }
 
     void drawHeader(double top)
