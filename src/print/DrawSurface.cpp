@@ -1,5 +1,6 @@
 #include "print/DrawSurface.h"
 
+#include "app/Twips.h"
 #include "store/AppError.h"
 
 #include <QFontMetrics>
@@ -9,8 +10,6 @@
 #include <cmath>
 
 namespace {
-constexpr double TwipsPerInch = 1440.0;
-constexpr double HimetricPerInch = 2540.0;
 
 double perInch(DrawSurface::Units u, int dpi)
 {

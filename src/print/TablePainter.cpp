@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "app/Colors.h"
 #include "app/Dialogs.h"
 #include "print/DrawSurface.h"
 #include "print/clsTablePrint.h"
@@ -9,15 +10,10 @@
 #include <new>
 
 namespace {
-constexpr int HeaderBackColor = 0xE0E0E0;
 constexpr unsigned FirstColumnText = DT::Center | DT::VCenter | DT::SingleLine | DT::WordBreak | DT::NoPrefix;
 constexpr unsigned OtherColumnText = DT::WordBreak | DT::NoPrefix;
 
-QColor colorOf(double number)
-{
-    const long n = std::lround(number);
-    return QColor(int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF));
-}
+QColor colorOf(double number) { return ColorFromNumber(std::llround(number)); }
 
 unsigned alignFlag(int alignment)
 {
@@ -147,7 +143,7 @@ private:
                     const bool spans = c > spanFirst;
                     const unsigned align =
                         spans && m_t.m_centerMergedHeader ? DT::Center : alignFlag(m_t.m_colAlignment[c]);
-                    drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness, colorOf(HeaderBackColor),
+                    drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness, ColorFromNumber(FixedCellColor),
                              text, DT::NoPrefix | align);
                 }
                 if (!carried) {
