@@ -96,11 +96,12 @@ void clsTablePrint::checkFooter(int col) const
     checkCol(col);
 }
 
-// Negative indexes fill: a row in every column, a column in every row, or everything.
+// Negative indexes fill: a row in every column, a column in every row, or everything (so on a
+// table without rows they fill nothing).
 template<class T>
 void clsTablePrint::fillCells(QVector<T> &cells, int rows, int row, int col, const T &value)
 {
-    if (cells.isEmpty() || row >= rows || col >= m_cols)
+    if (row >= rows || col >= m_cols)
         throw subscriptError();
     for (int r = row < 0 ? 0 : row; r < (row < 0 ? rows : row + 1); ++r)
         for (int c = col < 0 ? 0 : col; c < (col < 0 ? m_cols : col + 1); ++c)

@@ -182,8 +182,10 @@ private slots:
         t.setRows(0);
         QCOMPARE(t.Rows(), 0);
         QCOMPARE(errorOf([&] { t.TextMatrix(0, 0); }), 9);
-        QCOMPARE(errorOf([&] { t.setTextMatrix(-1, -1, QStringLiteral("x")); }), 9);
+        QCOMPARE(errorOf([&] { t.setTextMatrix(0, -1, QStringLiteral("x")); }), 9);
         QCOMPARE(errorOf([&] { t.MergeRow(0); }), 9);
+        // Filling every row fills none, so a reader can set fonts on an empty table.
+        QCOMPARE(errorOf([&] { t.setFontMatrix(-1, -1, arial(8)); }), 0);
         QCOMPARE(errorOf([&] { t.ColFont(0); }), 9);
         // The columns and the header stay.
         t.setHeaderText(0, 1, QStringLiteral("Tech"));
