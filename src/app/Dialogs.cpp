@@ -37,6 +37,10 @@ Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &t
     case OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     case RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return AnsYes;

@@ -9,7 +9,7 @@ class QWidget;
 // tests can answer them from a script and read what was shown.
 class Dialogs {
 public:
-    enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel };
+    enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel, YesNoDefaultNo };
     enum Icon { NoIcon, Information, Warning, Critical, Question };
     enum Answer { AnsOk, AnsCancel, AnsYes, AnsNo, AnsRetry };
 

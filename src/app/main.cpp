@@ -1,10 +1,23 @@
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/WindowSwitcher.h"
+#include "maint/frmNet.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QLabel w(QStringLiteral("Torvane"));
-    w.show();
+    app.setApplicationName(QStringLiteral("Torvane"));
+    AppState state;
+    state.programFolder = QCoreApplication::applicationDirPath();
+    MessageBoxDialogs dialogs;
+    WindowSwitcher switcher;
+    state.dialogs = &dialogs;
+    state.switcher = &switcher;
+
+    // The installation window comes first; on an installed station it hands over to the splash.
+    if (!frmNet::startUp(state) || switcher.programEnded())
+        return 0;
     return app.exec();
 }

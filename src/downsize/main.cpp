@@ -1,10 +1,17 @@
+#include "app/Dialogs.h"
+#include "downsize/frmDownsize.h"
+
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QLabel w(QStringLiteral("downsize"));
-    w.show();
+    app.setApplicationName(QStringLiteral("downsize"));
+    MessageBoxDialogs dialogs;
+    // The database lies beside the program: the copy in the server folder is the one started.
+    frmDownsize window(QCoreApplication::applicationDirPath(), dialogs);
+    window.show();
+    window.raise();
+    window.activateWindow();
     return app.exec();
 }

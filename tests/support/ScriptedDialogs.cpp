@@ -10,7 +10,7 @@ Dialogs::Answer ScriptedDialogs::message(const QString &text, const QString &tit
         return m_answers.isEmpty() ? AnsOk : m_answers.dequeue();
     if (m_answers.isEmpty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected question: ") + text), __FILE__, __LINE__);
-        return buttons == YesNo || buttons == YesNoCancel ? AnsNo : AnsCancel;
+        return buttons == YesNo || buttons == YesNoCancel || buttons == YesNoDefaultNo ? AnsNo : AnsCancel;
     }
     return m_answers.dequeue();
 }

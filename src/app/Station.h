@@ -1,0 +1,25 @@
+#pragma once
+#include <QString>
+
+struct AppState;
+
+// The single record of tbl_netset in a station's dbn.mdb.
+struct StationRecord {
+    QString server; // server folder (file-server station) or mapped drive (client)
+    bool net = false;
+    bool main = false;
+};
+
+namespace Station {
+// Read from the file every time: another window or an installation may have changed it.
+StationRecord read(const QString &stationDbPath);
+void write(const QString &stationDbPath, const StationRecord &record);
+void setNet(const QString &stationDbPath, bool net);
+} // namespace Station
+
+// The shared-database rule every window follows when it loads: read the server folder from this
+// station's dbn.mdb, keep it in ServerFolder, and return the path of db.mdb inside it.
+QString SharedDbPath(AppState &state);
+
+// True on the file-server station. Read afresh on every call; nothing caches the role.
+bool IsFileServerStation(const AppState &state);

@@ -1,0 +1,83 @@
+#include "downsize/Downsizer.h"
+
+#include "store/Database.h"
+
+const QDate Downsizer::EarliestDate(1999, 1, 1);
+
+Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &toText, const ShortDate &dates)
+{
+    Check c;
+    if (fromText.isEmpty()) {
+        c.focus = Check::From;
+        return c;
+    }
+    if (toText.isEmpty()) {
+        c.focus = Check::To;
+        return c;
+    }
+    const std::optional<QDate> from = dates.parse(fromText);
+    if (!from) {
+        c.text = QStringLiteral("Wrong Input Date Format - format must conform to system 'short-date' format: "
+                                "e.g. 10/10/1999, 10-10-2000 ");
+        c.title = QStringLiteral("Incorrect Date Format");
+        c.focus = Check::From;
+        return c;
+    }
+    const std::optional<QDate> to = dates.parse(toText);
+    if (!to) {
+        c.text = QStringLiteral("Incorrect Input Date Format - format must conform to system 'short-date' "
+                                "format: e.g. 10/10/1999, 10-10-2000 ");
+        c.title = QStringLiteral("Wrong Date Format");
+        c.focus = Check::To;
+        return c;
+    }
+    if (*from < EarliestDate) {
+        c.text = QStringLiteral("You cannot delete files earlier than 01/01/1999 - these are demo files!");
+        c.title = QStringLiteral("Delete Files");
+        c.focus = Check::From;
+        return c;
+    }
+    if (*from > *to) {
+        c.text = QStringLiteral("Error! Start Date later than End Date!");
+        c.title = QStringLiteral("Downsize File");
+        c.focus = Check::From;
+        return c;
+    }
+    c.ok = true;
+    c.from = *from;
+    c.to = *to;
+    return c;
+}
+
+Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
+{
+    Database db(m_path);
+    // An exclusive lock is granted only while no other connection reads or writes the file;
+    // it keeps them out until the deletion is committed.
+    try {
+        db.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } catch (const AppError &e) {
+        if (e.number() == ErrNo::RecordLocked)
+            throw AppError(InUse, QStringLiteral("The database is in use by another station."));
+        throw;
+    }
+    Result r;
+    try {
+        r.pages = db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?"), {from, to});
+        r.bookings = db.execute(QStringLiteral("DELETE FROM tbl_Job WHERE bDate >= ? AND bDate <= ?"), {from, to});
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try { db.execute(QStringLiteral("ROLLBACK")); } catch (...) {}
+        throw;
+    }
+    // The engine rewrites the file in place under its own lock: a crash leaves the old or the new
+    // file, never a missing one, and stations that keep the file open read the new one.
+    try {
+        db.compact();
+        r.compacted = true;
+    } catch (const AppError &e) {
+        if (e.number() != ErrNo::RecordLocked)
+            throw;
+    }
+    return r;
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include "app/ShortDate.h"
+
+#include <QDate>
+#include <QString>
+
+// What the housekeeping program checks and does, apart from its window.
+class Downsizer {
+public:
+    // The first date that may be deleted: the shipped database holds demonstration data before it.
+    static const QDate EarliestDate;
+
+    // The verdict on the two typed dates, in the order the checks run.
+    struct Check {
+        enum Field { None, From, To };
+        bool ok = false;
+        QString text;  // message to show; empty when the box only gets the focus
+        QString title;
+        Field focus = None;
+        QDate from;
+        QDate to;
+    };
+    static Check checkRange(const QString &fromText, const QString &toText, const ShortDate &dates);
+
+    struct Result {
+        int pages = 0;
+        int bookings = 0;
+        // False when a station started reading between the deletion and the compaction; the
+        // deletion stands and the next run compacts.
+        bool compacted = false;
+    };
+
+    explicit Downsizer(const QString &dbPath) : m_path(dbPath) {}
+
+    // Deletes the day pages and booking records from `from` to `to`, both included, in one
+    // transaction, then compacts the file in place. Before deleting, the whole file is locked
+    // for this program alone; when another station holds it, throws AppError InUse and
+    // nothing is deleted.
+    Result run(const QDate &from, const QDate &to);
+
+    static constexpr int InUse = 3356;
+
+private:
+    QString m_path;
+};

@@ -1,0 +1,172 @@
+#include "downsize/frmDownsize.h"
+
+#include "app/Dialogs.h"
+#include "downsize/Downsizer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+QString frmDownsize::explanation()
+{
+    return QStringLiteral(
+        "This utility deletes the day pages and the booking records of the dates you give, from the first date "
+        "to the last one, both included, and then compacts the shared database file db.mdb.\n\n"
+        "Keep the database small: below 100 MB the schedule stays fast on every station, and below 1.44 MB a "
+        "back-up still fits on a floppy disk.\n\n"
+        "Before you delete anything, back up your database from the main program (Main Menu, entry 4, "
+        "Back-up / Restore Files) and keep that copy as an archive. Every other station must close the "
+        "program while this utility runs.\n\n"
+        "Type both dates in your system's short-date format, e.g. %1. Dates before 01/01/1999 hold the "
+        "demonstration data and cannot be deleted.\n\n"
+        "Deleted records are not lost for good: restore the archived database to read them again.")
+        .arg(QLocale::system().toString(QDate(1999, 10, 10), QLocale::ShortFormat));
+}
+
+frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const ShortDate &dates, QWidget *parent)
+    : QWidget(parent), m_dbPath(QDir(programFolder).filePath(QStringLiteral("db.mdb"))), m_dialogs(dialogs),
+      m_dates(dates)
+{
+    setObjectName(QStringLiteral("frmDownsize"));
+    setWindowTitle(QStringLiteral("Downsize Datafile"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    const QFont font(QStringLiteral("Arial"), 10);
+    auto *lblFrom = new QLabel(QStringLiteral("Delete files -    From:"), this);
+    lblFrom->setObjectName(QStringLiteral("Label1_0"));
+    auto *lblTo = new QLabel(QStringLiteral("To:"), this);
+    lblTo->setObjectName(QStringLiteral("Label1_1"));
+    auto *lblBoth = new QLabel(QStringLiteral("(Both dates inclusive)"), this);
+    lblBoth->setObjectName(QStringLiteral("Label1_2"));
+    m_from = new QLineEdit(this);
+    m_from->setObjectName(QStringLiteral("Text1_0"));
+    m_to = new QLineEdit(this);
+    m_to->setObjectName(QStringLiteral("Text1_1"));
+    lblFrom->setBuddy(m_from);
+    lblTo->setBuddy(m_to);
+    for (QWidget *w : std::initializer_list<QWidget *>{lblFrom, lblTo, lblBoth, m_from, m_to})
+        w->setFont(font);
+    for (QLineEdit *e : {m_from, m_to})
+        e->setMaximumWidth(130);
+
+    auto *text2 = new QPlainTextEdit(explanation(), this);
+    text2->setObjectName(QStringLiteral("Text2"));
+    text2->setReadOnly(true);
+    text2->setFont(font);
+    text2->setAccessibleName(QStringLiteral("About this utility"));
+    QPalette pal = text2->palette();
+    pal.setColor(QPalette::Base, palette().color(QPalette::Window));
+    text2->setPalette(pal);
+
+    m_delete = new QPushButton(QStringLiteral("Delete"), this);
+    m_delete->setObjectName(QStringLiteral("cmdDelete"));
+    auto *exit = new QPushButton(QStringLiteral("Exit"), this);
+    exit->setObjectName(QStringLiteral("cmdExit"));
+    for (QPushButton *b : {m_delete, exit}) {
+        b->setAutoDefault(true);
+        b->setMinimumWidth(96);
+        b->setFont(font);
+    }
+    connect(m_delete, &QPushButton::clicked, this, &frmDownsize::deleteRange);
+    connect(exit, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *grid = new QGridLayout(this);
+    grid->setContentsMargins(22, 20, 22, 18);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(10);
+    grid->addWidget(lblFrom, 0, 0, Qt::AlignRight);
+    grid->addWidget(m_from, 0, 1);
+    grid->addWidget(lblTo, 0, 2, Qt::AlignRight);
+    grid->addWidget(m_to, 0, 3);
+    grid->addWidget(lblBoth, 0, 4);
+    grid->setColumnStretch(5, 1);
+    grid->addWidget(text2, 1, 0, 1, 6);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_delete);
+    buttons->addWidget(exit);
+    grid->addLayout(buttons, 2, 0, 1, 6);
+    grid->setRowStretch(1, 1);
+    resize(640, 420);
+    m_from->setFocus();
+}
+
+bool frmDownsize::Connect()
+{
+    try {
+        m_data1.setDatabaseName(m_dbPath);
+        m_data1.setRecordSource(QStringLiteral("tbl_Appt"));
+        m_data1.refresh();
+        m_data2.setDatabaseName(m_dbPath);
+        m_data2.setRecordSource(QStringLiteral("tbl_Job"));
+        m_data2.refresh();
+        return true;
+    } catch (const AppError &) {
+        return false;
+    }
+}
+
+void frmDownsize::release()
+{
+    for (DataSource *ds : {&m_data1, &m_data2}) {
+        ds->setDatabaseName(QString());
+        ds->refresh();
+    }
+}
+
+void frmDownsize::end()
+{
+    m_running = false;
+    close();
+}
+
+void frmDownsize::deleteRange()
+{
+    if (!Connect()) {
+        m_dialogs.message(QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is placed in the "
+                                         "same folder as Torvane's db.mdb file."),
+                          QStringLiteral("Error!"), Dialogs::Ok);
+        end();
+        return;
+    }
+    const Downsizer::Check check = Downsizer::checkRange(m_from->text(), m_to->text(), m_dates);
+    if (!check.ok) {
+        if (!check.text.isEmpty())
+            m_dialogs.message(check.text, check.title, Dialogs::Ok);
+        (check.focus == Downsizer::Check::To ? m_to : m_from)->setFocus();
+        return;
+    }
+    // Our own hold on the file goes before the engine locks and compacts it.
+    release();
+    try {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const Downsizer::Result r = Downsizer(m_dbPath).run(check.from, check.to);
+        QApplication::restoreOverrideCursor();
+        Connect();
+        if (r.compacted)
+            m_dialogs.message(QStringLiteral("Downsize file operation successful!"), QStringLiteral("Downsize File"),
+                              Dialogs::Ok);
+        else
+            m_dialogs.message(QStringLiteral("The records were deleted, but the file could not be compacted because "
+                                             "another station started using the database. Close the program on "
+                                             "every station and press Delete again to compact it."),
+                              QStringLiteral("Downsize File"), Dialogs::Ok);
+    } catch (const AppError &e) {
+        QApplication::restoreOverrideCursor();
+        Connect();
+        if (e.number() == Downsizer::InUse)
+            m_dialogs.message(QStringLiteral("The database is in use by another station. Close the program on every "
+                                             "station, then press Delete again. Nothing was deleted."),
+                              QStringLiteral("Downsize File"), Dialogs::Ok);
+        else {
+            // No trap of its own: the description, then the program ends. The transaction
+            // was rolled back, so nothing is half deleted.
+            m_dialogs.message(e.description(), QString(), Dialogs::Ok);
+            end();
+        }
+    }
+}

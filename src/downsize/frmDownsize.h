@@ -1,0 +1,39 @@
+#pragma once
+#include "app/ShortDate.h"
+#include "store/Recordset.h"
+
+#include <QWidget>
+
+class Dialogs;
+class QLineEdit;
+class QPushButton;
+
+// The housekeeping program's one window: deletes the day pages and bookings of a date range from
+// the db.mdb of its folder and compacts the file.
+class frmDownsize : public QWidget {
+    Q_OBJECT
+public:
+    frmDownsize(const QString &programFolder, Dialogs &dialogs, const ShortDate &dates = ShortDate::system(),
+                QWidget *parent = nullptr);
+
+    void deleteRange(); // "Delete"
+    // False once the program has given up (the database could not be found).
+    bool running() const { return m_running; }
+
+    static QString explanation();
+
+private:
+    bool Connect();
+    void release();
+    void end();
+
+    QString m_dbPath;
+    Dialogs &m_dialogs;
+    ShortDate m_dates;
+    DataSource m_data1; // day pages
+    DataSource m_data2; // booking records
+    QLineEdit *m_from;
+    QLineEdit *m_to;
+    QPushButton *m_delete;
+    bool m_running = true;
+};

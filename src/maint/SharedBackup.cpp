@@ -1,0 +1,187 @@
+#include "maint/SharedBackup.h"
+
+#include "store/Database.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <system_error>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+const QString DbName = QStringLiteral("db.mdb");
+
+QString native(const QString &p) { return QDir::toNativeSeparators(p); }
+
+// A snapshot written by the engine is not flushed to the medium by it.
+void flushToDisk(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        throw AppError(75, QStringLiteral("Path/File access error: ") + native(path));
+#ifdef Q_OS_WIN
+    const int rc = _commit(f.handle());
+#else
+    const int rc = ::fsync(f.handle());
+#endif
+    if (rc != 0)
+        throw AppError(57, QStringLiteral("Device I/O error: ") + native(path));
+}
+
+void flushFolder([[maybe_unused]] const QString &folder)
+{
+#ifndef Q_OS_WIN
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+#endif
+}
+
+void checkIntegrity(Database &db, const QString &path)
+{
+    const QString verdict = db.scalar(QStringLiteral("PRAGMA integrity_check")).toString();
+    if (verdict != QLatin1String("ok"))
+        throw AppError(3049, QStringLiteral("The database %1 is damaged (%2)").arg(native(path), verdict));
+}
+
+QStringList userTables(Database &db)
+{
+    QStringList out;
+    const ResultRows r = db.select(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+    for (const auto &row : r.rows)
+        out << row.at(0).toString();
+    return out;
+}
+
+bool hasColumn(Database &db, const QString &table, const QString &column)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
+                     {table, column})
+               .toInt() > 0;
+}
+
+QString quoted(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+} // namespace
+
+void SharedBackup::requireFolder(const QString &folder)
+{
+    if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir())
+        throw AppError(76, QStringLiteral("Path not found: ") + native(folder));
+}
+
+void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
+{
+    requireFolder(folder);
+    const QString destination = QDir(folder).filePath(DbName);
+    QString temp;
+    {
+        QTemporaryFile t(QDir(folder).filePath(QStringLiteral("db.mdb.XXXXXX")));
+        if (!t.open())
+            throw AppError(75, QStringLiteral("Path/File access error: ") + native(folder));
+        temp = t.fileName();
+        t.setAutoRemove(false);
+    }
+    try {
+        {
+            Database live(liveDb);
+            live.snapshotTo(temp);
+        }
+        flushToDisk(temp);
+        {
+            Database copy(temp);
+            checkIntegrity(copy, temp);
+        }
+    } catch (...) {
+        QFile::remove(temp);
+        throw;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp.toStdU16String(), destination.toStdU16String(), ec);
+    if (ec) {
+        QFile::remove(temp);
+        throw AppError(75, QStringLiteral("Path/File access error: ") + native(destination));
+    }
+    flushFolder(folder);
+}
+
+void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb)
+{
+    requireFolder(folder);
+    const QString source = QDir(folder).filePath(DbName);
+    if (!QFileInfo(source).isFile())
+        throw AppError(53, QStringLiteral("File not found: ") + native(source));
+    if (QFileInfo(source).canonicalFilePath() == QFileInfo(liveDb).canonicalFilePath())
+        throw AppError(75, QStringLiteral("The backup is the live database itself: ") + native(source));
+
+    Database live(liveDb);
+    const QStringList tables = userTables(live);
+    {
+        Database backup;
+        try {
+            backup.open(source);
+            checkIntegrity(backup, source);
+        } catch (const AppError &e) {
+            throw AppError(3049, QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
+        }
+        for (const QString &table : tables) {
+            for (const QString &field : live.fieldNames(table)) {
+                if (!hasColumn(backup, table, field))
+                    throw AppError(3265, QStringLiteral("%1 is not a Torvane database: %2.%3 is missing")
+                                             .arg(native(source), table, field));
+            }
+        }
+        for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
+            if (tables.contains(table) &&
+                backup.scalar(QStringLiteral("SELECT count(*) FROM ") + quoted(table)).toInt() == 0)
+                throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
+        }
+    }
+
+    live.execute(QStringLiteral("ATTACH DATABASE ? AS backup"), {source});
+    try {
+        WriteTransaction tx(live);
+        for (const QString &table : tables) {
+            const QStringList fields = live.fieldNames(table);
+            QStringList cols;
+            for (const QString &f : fields)
+                cols << quoted(f);
+            const QString t = quoted(table);
+            QString version;
+            const bool versioned = hasColumn(live, table, Database::RowVersionColumn);
+            qint64 next = 0;
+            if (versioned)
+                next = live.scalar(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM main.%2")
+                                       .arg(Database::RowVersionColumn, t))
+                           .toLongLong();
+            live.execute(QStringLiteral("DELETE FROM main.") + t);
+            if (versioned)
+                live.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2, %3) SELECT rowid, %2, ? FROM backup.%1")
+                                 .arg(t, cols.join(QLatin1String(", ")), Database::RowVersionColumn),
+                             {next});
+            else
+                live.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT rowid, %2 FROM backup.%1")
+                                 .arg(t, cols.join(QLatin1String(", "))));
+        }
+        tx.commit();
+    } catch (...) {
+        try { live.execute(QStringLiteral("DETACH DATABASE backup")); } catch (...) {}
+        throw;
+    }
+    live.execute(QStringLiteral("DETACH DATABASE backup"));
+}

@@ -1,0 +1,234 @@
+#include "maint/frmNet.h"
+
+#include "app/AppState.h"
+#include "app/Dialogs.h"
+#include "app/Station.h"
+#include "app/WindowLoad.h"
+#include "app/WindowSwitcher.h"
+#include "app/frmSplash.h"
+#include "maint/Installation.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QString frmNet::InvalidPathText = QStringLiteral(
+    "File server path name is invalid or not declared as a shared file. Please check Instructions.txt for "
+    "detailed network installation procedures.");
+
+namespace {
+const QString PathTitle = QStringLiteral("Server Path Name");
+
+// A path typed relative would mean another folder whenever the program starts elsewhere.
+QString settled(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return path;
+#else
+    return QFileInfo(path).isRelative() ? QFileInfo(path).absoluteFilePath() : path;
+#endif
+}
+} // namespace
+
+QWidget *frmNet::startUp(AppState &state)
+{
+    frmNet *net = LoadWindow<frmNet>(state);
+    if (!net)
+        return nullptr;
+    if (!net->installed()) {
+        state.switcher->show(net);
+        return net;
+    }
+    // Installed: the user never sees this window.
+    delete net;
+    frmSplash *splash = LoadWindow<frmSplash>(state);
+    if (splash && state.switcher->programEnded()) {
+        delete splash;
+        return nullptr;
+    }
+    if (splash)
+        state.switcher->show(splash);
+    return splash;
+}
+
+frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmNet"));
+    setWindowTitle(QStringLiteral("Network Installation"));
+
+    const QString texts[] = {
+        QStringLiteral("Before you install this program on a network, you must first do the following:"),
+        QStringLiteral("Create a new directory/folder on the main workstation to act as the file server where the "
+                       "shared database will be located:  e.g. C:\\server"),
+        QStringLiteral("You configure this directory's network properties by clicking it with the right button and "
+                       "select Sharing.  Enable the \"Shared As\" and \"Full\" checkboxes."),
+        QStringLiteral("You can install password protection on this shared database if you wish."),
+        QStringLiteral("For every other workstation on the network, you designate a virtual disk drive name to point "
+                       "to the file server that contains the shared database:   e.g.  Z:   ( no backslash , please)"),
+        QStringLiteral("More details available in the Manual.doc file. "),
+    };
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(28, 22, 28, 18);
+    layout->setSpacing(12);
+    int i = 1;
+    for (const QString &t : texts) {
+        auto *l = new QLabel(t, this);
+        l->setObjectName(QStringLiteral("Label%1").arg(i));
+        l->setWordWrap(true);
+        QFont f(QStringLiteral("Arial"), i == 1 ? 11 : 10);
+        f.setBold(i == 1);
+        l->setFont(f);
+        if (i >= 2 && i <= 5)
+            l->setIndent(18);
+        if (i == 6)
+            l->setAlignment(Qt::AlignHCenter);
+        layout->addWidget(l);
+        ++i;
+    }
+    layout->addStretch(1);
+
+    auto *buttons = new QHBoxLayout;
+    auto makeButton = [this, buttons](const char *name, const QString &text) {
+        auto *b = new QPushButton(text, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(true);
+        b->setMinimumWidth(96);
+        buttons->addWidget(b);
+        return b;
+    };
+    QPushButton *print = makeButton("cmdPrint", QStringLiteral("Print"));
+    buttons->addStretch(1);
+    QPushButton *exit = makeButton("cmdExit", QStringLiteral("Exit"));
+    QPushButton *next = makeButton("cmdNext", QStringLiteral("Next"));
+    layout->addLayout(buttons);
+    connect(print, &QPushButton::clicked, this, &frmNet::printWindow);
+    connect(exit, &QPushButton::clicked, this, &frmNet::exitProgram);
+    connect(next, &QPushButton::clicked, this, &frmNet::next);
+    next->setFocus();
+    resize(640, 470);
+
+    m_installed = Station::read(m_state.stationDbPath()).net;
+}
+
+void frmNet::showSplash()
+{
+    frmSplash *splash = LoadWindow<frmSplash>(m_state);
+    if (splash && m_state.switcher->programEnded())
+        delete splash;
+    else if (splash)
+        m_state.switcher->replace(this, splash);
+}
+
+void frmNet::exitProgram()
+{
+    WindowSwitcher::closeByProgram(this);
+    m_state.switcher->endProgram();
+}
+
+void frmNet::fail()
+{
+    m_state.dialogs->message(InvalidPathText, QString(), Dialogs::Ok);
+    try {
+        Station::setNet(m_state.stationDbPath(), false);
+    } catch (const AppError &) {
+        // The station stays uninstalled either way: it was never set up.
+    }
+    exitProgram();
+}
+
+void frmNet::next()
+{
+    try {
+        for (;;) {
+            const bool server = m_state.dialogs->ask(QStringLiteral("Is this workstation also the file server station?"),
+                                                     QStringLiteral("Workstation Status"), Dialogs::NoIcon);
+            const Outcome o = server ? installServer() : installClient();
+            if (o == Outcome::Done)
+                showSplash();
+            if (o != Outcome::Again)
+                return;
+        }
+    } catch (const AppError &) {
+        fail();
+    }
+}
+
+frmNet::Outcome frmNet::installServer()
+{
+    const std::optional<QString> answer = m_state.dialogs->input(
+        QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server "),
+        PathTitle, Installation::defaultServerFolder());
+    if (!answer || answer->isEmpty()) {
+        if (m_state.dialogs->ask(QStringLiteral("You need to locate the file server for installing the shared "
+                                                "database. Do you wish to continue?"),
+                                 QStringLiteral("Designate File Server"), Dialogs::NoIcon))
+            return Outcome::Again;
+        exitProgram();
+        return Outcome::Ended;
+    }
+    const QString path = settled(Installation::stripTrailingSeparator(*answer));
+    if (!PrepareServerFolder(path))
+        return Outcome::Ended;
+    Station::write(m_state.stationDbPath(), {path, true, true});
+    Installation::copyServerFiles(m_state.programFolder, path);
+    return Outcome::Done;
+}
+
+frmNet::Outcome frmNet::installClient()
+{
+    const std::optional<QString> answer = m_state.dialogs->input(
+        QStringLiteral("Please enter the virtual drive name that points to the file server -  e.g. Z: {No "
+                       "backslash please}"),
+        PathTitle, Installation::defaultClientDrive());
+    if (!answer || answer->isEmpty())
+        return Outcome::Again;
+    const QString drive = settled(Installation::stripTrailingSeparator(*answer));
+    Station::write(m_state.stationDbPath(), {drive, true, false});
+    return Outcome::Done;
+}
+
+bool frmNet::PrepareServerFolder(const QString &path)
+{
+    if (Installation::prepareFolder(path) == Installation::FolderState::Ready)
+        return true;
+    m_state.dialogs->message(QStringLiteral("A file with identical name as your designated server already exists. "
+                                            "Please delete/move that file or change the name of your server "
+                                            "directory."),
+                             QStringLiteral("File Server Path"), Dialogs::Ok);
+    try {
+        Station::setNet(m_state.stationDbPath(), false);
+    } catch (const AppError &) {
+        // Never installed, so net is false already unless the file cannot be written at all.
+    }
+    exitProgram();
+    return false;
+}
+
+void frmNet::printWindow()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull()) {
+        m_state.dialogs->message(QStringLiteral("No default printer is installed."), QStringLiteral("Print"),
+                                 Dialogs::Ok);
+        return;
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        m_state.dialogs->message(QStringLiteral("The printer %1 cannot print now.").arg(info.printerName()),
+                                 QStringLiteral("Print"), Dialogs::Ok);
+        return;
+    }
+    const QPixmap image = grab();
+    const QRect page = painter.viewport();
+    const QSize size = image.size().scaled(page.size(), Qt::KeepAspectRatio);
+    painter.setViewport(page.x(), page.y(), size.width(), size.height());
+    painter.setWindow(image.rect());
+    painter.drawPixmap(0, 0, image);
+    painter.end();
+}

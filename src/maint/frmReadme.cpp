@@ -1,0 +1,69 @@
+#include "maint/frmReadme.h"
+
+#include "app/AppState.h"
+#include "app/WindowSwitcher.h"
+#include "app/frmMain.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+const QString LicenceCaption = QStringLiteral("License Agreement");
+const QString MenuCaption = QStringLiteral("Main Menu");
+} // namespace
+
+frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmReadme"));
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("Text1"));
+    m_text->setReadOnly(true);
+    m_text->setFont(QFont(QStringLiteral("Courier New"), 10));
+    m_text->setAccessibleName(QStringLiteral("Document text"));
+    m_button = new QPushButton(this);
+    m_button->setObjectName(QStringLiteral("Command1"));
+    m_button->setAutoDefault(true);
+    m_button->setMinimumWidth(160);
+    connect(m_button, &QPushButton::clicked, this, &frmReadme::next);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_text, 1);
+    layout->addWidget(m_button, 0, Qt::AlignHCenter);
+    resize(720, 520);
+
+    m_data.setDatabaseName(m_state.installDbPath());
+    m_data.setRecordSource(QStringLiteral("tbl_Setup"));
+    m_data.refresh();
+    setWindowTitle(QStringLiteral("Readme"));
+    m_text->setPlainText(m_data.recordset().text(QStringLiteral("Readme")));
+    m_button->setText(LicenceCaption);
+    m_button->setFocus();
+}
+
+void frmReadme::next()
+{
+    if (m_button->text() == LicenceCaption) {
+        m_data.refresh();
+        setWindowTitle(QStringLiteral("License"));
+        m_text->setPlainText(m_data.recordset().text(QStringLiteral("Licence")));
+        m_button->setText(MenuCaption);
+        return;
+    }
+    backToMenu();
+    WindowSwitcher::closeByProgram(this);
+}
+
+void frmReadme::backToMenu()
+{
+    if (frmMain *menu = frmMain::load(m_state))
+        m_state.switcher->show(menu);
+}
+
+void frmReadme::closeEvent(QCloseEvent *event)
+{
+    if (!WindowSwitcher::closedByProgram(this))
+        backToMenu();
+    event->accept();
+}

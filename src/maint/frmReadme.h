@@ -1,0 +1,28 @@
+#pragma once
+#include "store/Recordset.h"
+
+#include <QWidget>
+
+struct AppState;
+class QPlainTextEdit;
+class QPushButton;
+
+// Shows the readme, then the licence agreement, then returns to the main menu. Reads the
+// program folder's db.mdb, not the shared one.
+class frmReadme : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmReadme(AppState &state, QWidget *parent = nullptr);
+    void next(); // the button
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void backToMenu();
+
+    AppState &m_state;
+    DataSource m_data;
+    QPlainTextEdit *m_text;
+    QPushButton *m_button;
+};
