@@ -4,7 +4,7 @@
 
 struct AppState;
 class QTimer;
-class frmMain;
+#include "app/frmMain.h"
 
 // Shown at start-up while the main menu loads behind it; ends on its timer, a key or a mouse press.
 class frmSplash : public QWidget {

@@ -1,0 +1,245 @@
+#include "ScriptedDialogs.h"
+#include "TestDb.h"
+#include "TestRegistry.h"
+#include "downsize/Downsizer.h"
+#include "downsize/frmDownsize.h"
+#include "store/Database.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+const ShortDate MonthFirst(ShortDate::MonthDayYear);
+
+// The server folder as downsize sees it: db.mdb beside the program, with pages and bookings on
+// the edges of 1999.
+struct ServerFolder {
+    TestFolder folder;
+    QString db;
+    ServerFolder()
+    {
+        db = folder.copySeed(QStringLiteral("db.mdb"));
+        Database d(db);
+        for (const QDate &date : {QDate(1998, 12, 31), QDate(1999, 1, 1), QDate(1999, 6, 15), QDate(1999, 12, 31),
+                                  QDate(2000, 1, 1)}) {
+            d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES (?, 'x')"), {date});
+            d.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, 6, 'x')"), {date});
+        }
+    }
+    int pages(const QDate &from, const QDate &to) const
+    {
+        Database d(db);
+        return d.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate BETWEEN ? AND ?"), {from, to}).toInt();
+    }
+    int bookings(const QDate &from, const QDate &to) const
+    {
+        Database d(db);
+        return d.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bDate BETWEEN ? AND ?"), {from, to}).toInt();
+    }
+    int all() const { return pages(QDate(1900, 1, 1), QDate(2100, 1, 1)) + bookings(QDate(1900, 1, 1), QDate(2100, 1, 1)); }
+    qint64 size() const { return QFileInfo(db).size(); }
+};
+
+struct Window {
+    ScriptedDialogs dialogs;
+    frmDownsize w;
+    explicit Window(const QString &folder) : w(folder, dialogs, MonthFirst) { w.show(); }
+    QLineEdit *from() { return w.findChild<QLineEdit *>(QStringLiteral("Text1_0")); }
+    QLineEdit *to() { return w.findChild<QLineEdit *>(QStringLiteral("Text1_1")); }
+    void run(const QString &fromText, const QString &toText)
+    {
+        from()->setText(fromText);
+        to()->setText(toText);
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
+    }
+};
+
+void fillYears(const QString &db, int firstYear, int lastYear)
+{
+    Database d(db);
+    d.begin();
+    const QString page = QString(QLatin1Char('x')).repeated(3000);
+    for (QDate day(firstYear, 1, 1); day.year() <= lastYear; day = day.addDays(1)) {
+        d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data, BlankPage) VALUES (?, ?, ?)"), {day, page, page});
+        d.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bComments) VALUES (?, 2, 7, 'y', ?)"),
+                  {day, page});
+    }
+    d.commit();
+}
+} // namespace
+
+class DownsizeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void typedDatesAreCheckedInOrder_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("empty From") << "" << "12/31/1999" << "" << "" << "Text1_0";
+        QTest::newRow("empty To") << "01/01/1999" << "" << "" << "" << "Text1_1";
+        QTest::newRow("no date in From")
+            << "31/31/2000" << "12/31/1999"
+            << "Wrong Input Date Format - format must conform to system 'short-date' format: e.g. 10/10/1999, 10-10-2000 "
+            << "Incorrect Date Format" << "Text1_0";
+        QTest::newRow("no date in To")
+            << "01/01/1999" << "31/31/2000"
+            << "Incorrect Input Date Format - format must conform to system 'short-date' format: e.g. 10/10/1999, "
+               "10-10-2000 "
+            << "Wrong Date Format" << "Text1_1";
+        QTest::newRow("demonstration data")
+            << "12/31/1998" << "12/31/1999" << "You cannot delete files earlier than 01/01/1999 - these are demo files!"
+            << "Delete Files" << "Text1_0";
+        QTest::newRow("From after To") << "12/31/1999" << "01/01/1999" << "Error! Start Date later than End Date!"
+                                       << "Downsize File" << "Text1_0";
+    }
+    void typedDatesAreCheckedInOrder()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        QFETCH(QString, focus);
+        ServerFolder server;
+        const QByteArray before = [&] {
+            QFile f(server.db);
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        Window win(server.folder.path());
+        QApplication::setActiveWindow(&win.w);
+        win.run(from, to);
+        if (text.isEmpty()) {
+            QCOMPARE(win.dialogs.count(), 0);
+        } else {
+            QCOMPARE(win.dialogs.count(), 1);
+            QCOMPARE(win.dialogs.last().text, text);
+            QCOMPARE(win.dialogs.last().title, title);
+        }
+        QCOMPARE(win.w.focusWidget()->objectName(), focus);
+        QFile f(server.db);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(f.readAll() == before);
+    }
+
+    void wholeYearIsDeletedWithBothEnds()
+    {
+        ServerFolder server;
+        Window win(server.folder.path());
+        win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
+        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        QCOMPARE(win.dialogs.last().title, QStringLiteral("Downsize File"));
+        QCOMPARE(server.pages(QDate(1999, 1, 1), QDate(1999, 12, 31)), 0);
+        QCOMPARE(server.bookings(QDate(1999, 1, 1), QDate(1999, 12, 31)), 0);
+        QCOMPARE(server.pages(QDate(1998, 12, 31), QDate(1998, 12, 31)), 1);
+        QCOMPARE(server.pages(QDate(2000, 1, 1), QDate(2000, 1, 1)), 1);
+        QCOMPARE(server.bookings(QDate(2000, 1, 1), QDate(2000, 1, 1)), 1);
+        QVERIFY(win.w.running());
+    }
+
+    void deletingLargeRangeShrinksFile()
+    {
+        ServerFolder server;
+        fillYears(server.db, 2001, 2004);
+        const qint64 before = server.size();
+        const Downsizer::Result r = Downsizer(server.db).run(QDate(2001, 1, 1), QDate(2004, 12, 31));
+        QCOMPARE(r.pages, 1461);
+        QCOMPARE(r.bookings, 1461);
+        QVERIFY(r.compacted);
+        QVERIFY2(server.size() < before / 4, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(server.size())));
+        Database d(server.db);
+        QCOMPARE(d.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+    }
+
+    void emptyRangeStillCompactsAndReportsSuccess()
+    {
+        ServerFolder server;
+        fillYears(server.db, 2001, 2001);
+        {
+            Database d(server.db); // free pages that only a compaction gives back
+            d.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate >= '2001-01-01'"));
+            QVERIFY(d.scalar(QStringLiteral("PRAGMA freelist_count")).toInt() > 0);
+        }
+        const int records = server.all();
+        const qint64 before = server.size();
+        Window win(server.folder.path());
+        win.run(QStringLiteral("01/01/2050"), QStringLiteral("12/31/2050"));
+        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        QCOMPARE(server.all(), records);
+        QVERIFY(server.size() < before);
+        Database d(server.db);
+        QCOMPARE(d.scalar(QStringLiteral("PRAGMA freelist_count")).toInt(), 0);
+    }
+
+    void heldDatabaseIsRefusedAndNothingDeleted_data()
+    {
+        QTest::addColumn<bool>("writing");
+        QTest::newRow("another station reading") << false;
+        QTest::newRow("another station writing") << true;
+    }
+    void heldDatabaseIsRefusedAndNothingDeleted()
+    {
+        QFETCH(bool, writing);
+        ServerFolder server;
+        const int records = server.all();
+        Database other(server.db);
+        if (writing) {
+            other.begin();
+            other.execute(QStringLiteral("UPDATE tbl_Setup SET Bookno = '2'"));
+        } else {
+            other.execute(QStringLiteral("BEGIN"));
+            other.select(QStringLiteral("SELECT count(*) FROM tbl_Appt"));
+        }
+        Window win(server.folder.path());
+        win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
+        other.execute(QStringLiteral("ROLLBACK"));
+        QCOMPARE(win.dialogs.count(), 1);
+        QVERIFY(win.dialogs.last().text.contains(QLatin1String("Nothing was deleted")));
+        QCOMPARE(server.all(), records);
+        QVERIFY(win.w.running());
+    }
+
+    void missingDatabaseEndsProgram()
+    {
+        TestFolder empty;
+        Window win(empty.path());
+        win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
+        QCOMPARE(win.dialogs.last().text, QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is "
+                                                         "placed in the same folder as Torvane's db.mdb file."));
+        QCOMPARE(win.dialogs.last().title, QStringLiteral("Error!"));
+        QVERIFY(!win.w.running());
+        QVERIFY(!win.w.isVisible());
+    }
+
+    void shortDatesAreReadInTheSystemOrder_data()
+    {
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDate>("date");
+        QTest::newRow("month first") << int(ShortDate::MonthDayYear) << "12/31/1999" << QDate(1999, 12, 31);
+        QTest::newRow("dashes") << int(ShortDate::MonthDayYear) << "10-10-2000" << QDate(2000, 10, 10);
+        QTest::newRow("day first") << int(ShortDate::DayMonthYear) << "31/12/1999" << QDate(1999, 12, 31);
+        QTest::newRow("two-digit year") << int(ShortDate::DayMonthYear) << "1.2.99" << QDate(1999, 2, 1);
+        QTest::newRow("two-digit year after 2000") << int(ShortDate::MonthDayYear) << "1/2/05" << QDate(2005, 1, 2);
+        QTest::newRow("year first") << int(ShortDate::MonthDayYear) << "1999-12-31" << QDate(1999, 12, 31);
+        QTest::newRow("day first is no month") << int(ShortDate::MonthDayYear) << "31/12/1999" << QDate();
+        QTest::newRow("month 31") << int(ShortDate::DayMonthYear) << "31/31/2000" << QDate();
+        QTest::newRow("30 February") << int(ShortDate::MonthDayYear) << "2/30/2000" << QDate();
+        QTest::newRow("mixed separators") << int(ShortDate::MonthDayYear) << "1/2-2000" << QDate();
+        QTest::newRow("words") << int(ShortDate::MonthDayYear) << "yesterday" << QDate();
+    }
+    void shortDatesAreReadInTheSystemOrder()
+    {
+        QFETCH(int, order);
+        QFETCH(QString, text);
+        QFETCH(QDate, date);
+        const std::optional<QDate> got = ShortDate(ShortDate::Order(order)).parse(text);
+        QCOMPARE(got.value_or(QDate()), date);
+    }
+};
+TORVANE_TEST(DownsizeTest)
+#include "DownsizeTest.moc"

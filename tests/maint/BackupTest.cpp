@@ -1,0 +1,285 @@
+#include "../app/StationFixture.h"
+#include "TestRegistry.h"
+#include "maint/SharedBackup.h"
+#include "maint/frmBackup.h"
+#include "store/Database.h"
+#include "store/Recordset.h"
+
+#include <QCryptographicHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+int count(const QString &db, const QString &sql, const QVariantList &binds = {})
+{
+    Database d(db);
+    return d.scalar(sql, binds).toInt();
+}
+
+void addJob(Database &db, const QDate &date, int row, const QString &name)
+{
+    db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, ?, ?)"), {date, row, name});
+}
+
+QLabel *label(QWidget *w, const char *name) { return w->findChild<QLabel *>(QLatin1String(name)); }
+QLineEdit *edit(QWidget *w, const char *name) { return w->findChild<QLineEdit *>(QLatin1String(name)); }
+QPushButton *button(QWidget *w, const char *name) { return w->findChild<QPushButton *>(QLatin1String(name)); }
+} // namespace
+
+class BackupTest : public QObject {
+    Q_OBJECT
+private slots:
+    void backupDuringAnotherStationsWriteIsWholeAndCommitted()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        // A previous backup that must survive until the new one is complete.
+        QFile::copy(f.sharedDb(), QDir(drive).filePath(QStringLiteral("db.mdb")));
+
+        Database other(f.sharedDb());
+        for (int i = 0; i < 50; ++i)
+            addJob(other, QDate(2001, 5, 1), 6 + i, QStringLiteral("Committed %1").arg(i));
+        other.begin(); // this station is in the middle of writing
+        addJob(other, QDate(2001, 5, 2), 6, QStringLiteral("Uncommitted"));
+
+        SharedBackup::backupTo(f.sharedDb(), drive);
+        other.rollback();
+
+        const QString copy = QDir(drive).filePath(QStringLiteral("db.mdb"));
+        QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")), 1);
+        QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName LIKE 'Committed %'")), 50);
+        QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'Uncommitted'")), 0);
+        QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Appt")),
+                 count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Appt")));
+        QCOMPARE(QDir(drive).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+    }
+
+    void failedBackupKeepsThePreviousOne()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        const QString previous = QDir(drive).filePath(QStringLiteral("db.mdb"));
+        QFile::copy(f.sharedDb(), previous);
+        const QByteArray before = fileHash(previous);
+        QVERIFY_THROWS_EXCEPTION(AppError, SharedBackup::backupTo(f.disk.file(QStringLiteral("gone.mdb")), drive));
+        QCOMPARE(fileHash(previous), before);
+        QCOMPARE(QDir(drive).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+    }
+
+    void backupWindowReportsCompletionOrOffersRetry()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        frmBackup w(f.state);
+        w.show();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Back-up /Restore Files"));
+        edit(&w, "txtBackup")->setText(drive);
+        QTest::mouseClick(button(&w, "cmdBackup"), Qt::LeftButton);
+        QVERIFY(label(&w, "lblBackupComplete")->isVisible());
+        QVERIFY(!label(&w, "lblBacking")->isVisible());
+        QVERIFY(QFile::exists(QDir(drive).filePath(QStringLiteral("db.mdb"))));
+
+        f.dialogs.clear();
+        const QString missing = f.disk.file(QStringLiteral("no-medium"));
+        edit(&w, "txtBackup")->setText(missing);
+        f.dialogs.answer(Dialogs::AnsNo);
+        QTest::mouseClick(button(&w, "cmdBackup"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(), 1);
+        QVERIFY(f.dialogs.last().text.endsWith(QLatin1String(". Retry?")));
+        QVERIFY(f.dialogs.last().text.contains(QDir::toNativeSeparators(missing)));
+        QCOMPARE(f.dialogs.last().buttons, Dialogs::YesNo);
+        QCOMPARE(f.dialogs.last().icon, Dialogs::Question);
+        QVERIFY(!label(&w, "lblBackupComplete")->isVisible());
+        QVERIFY(!label(&w, "lblBacking")->isVisible());
+        // Yes retries the step, which fails again on the same missing drive.
+        f.dialogs.clear();
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answer(Dialogs::AnsNo);
+        QTest::mouseClick(button(&w, "cmdBackup"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(), 2);
+    }
+
+    void restoreFromUnusableSourceLeavesLiveDatabaseUntouched_data()
+    {
+        QTest::addColumn<QString>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no drive") << "no-drive" << "Path not found";
+        QTest::newRow("no database") << "empty" << "File not found";
+        QTest::newRow("not a database") << "text" << "is not a readable database";
+        QTest::newRow("another program's database") << "foreign" << "tbl_";
+        QTest::newRow("settings record missing") << "no-setup" << "no settings record";
+    }
+    void restoreFromUnusableSourceLeavesLiveDatabaseUntouched()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, reason);
+        StationFixture f;
+        f.install(true);
+        const QString source = content == QLatin1String("no-drive") ? f.disk.file(QStringLiteral("nothing"))
+                                                                     : f.drive(QStringLiteral("usb"));
+        const QString file = QDir(source).filePath(QStringLiteral("db.mdb"));
+        if (content == QLatin1String("text")) {
+            QFile t(file);
+            QVERIFY(t.open(QIODevice::WriteOnly));
+            t.write("These are my notes, not a database.\n");
+        } else if (content == QLatin1String("foreign")) {
+            Database d;
+            d.create(file);
+            d.execute(QStringLiteral("CREATE TABLE customers (name TEXT)"));
+        } else if (content == QLatin1String("no-setup")) {
+            QFile::copy(f.sharedDb(), file);
+            QFile(file).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            Database d(file);
+            d.execute(QStringLiteral("DELETE FROM tbl_Setup"));
+        }
+        const QByteArray before = fileHash(f.sharedDb());
+
+        frmBackup w(f.state);
+        w.show();
+        QCoreApplication::processEvents(); // the activation reminder
+        f.dialogs.clear();
+        edit(&w, "txtRestore")->setText(source);
+        f.dialogs.answer(Dialogs::AnsYes); // replace the database
+        f.dialogs.answer(Dialogs::AnsNo);  // no retry
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(), 2);
+        QVERIFY2(f.dialogs.last().text.contains(reason), qPrintable(f.dialogs.last().text));
+        QVERIFY(f.dialogs.last().text.endsWith(QLatin1String(". Retry?")));
+        QCOMPARE(fileHash(f.sharedDb()), before);
+        QVERIFY(!label(&w, "lblRestoreComplete")->isVisible());
+        QVERIFY(!label(&w, "lblRestoring")->isVisible());
+    }
+
+    void restoreReplacesRecordsAndStaleEditsAreRefused()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        {
+            Database live(f.sharedDb());
+            addJob(live, QDate(2001, 3, 1), 6, QStringLiteral("In the backup"));
+        }
+        SharedBackup::backupTo(f.sharedDb(), drive);
+        {
+            Database live(f.sharedDb());
+            addJob(live, QDate(2001, 3, 2), 6, QStringLiteral("After the backup"));
+        }
+        // Another station is editing the settings record while the restore runs.
+        DataSource other;
+        other.setDatabaseName(f.sharedDb());
+        other.setRecordSource(QStringLiteral("tbl_Setup"));
+        other.refresh();
+        other.recordset().edit();
+        other.recordset().setField(QStringLiteral("location"), QStringLiteral("Garage"));
+
+        frmBackup w(f.state);
+        w.show();
+        QCoreApplication::processEvents(); // the activation reminder
+        f.dialogs.clear();
+        edit(&w, "txtRestore")->setText(drive);
+        f.dialogs.answer(Dialogs::AnsYes);
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(), 1);
+        QCOMPARE(f.dialogs.last().text, frmBackup::RestoreQuestion);
+        QCOMPARE(f.dialogs.last().title, QStringLiteral("Restore files"));
+        QCOMPARE(f.dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QCOMPARE(f.dialogs.last().icon, Dialogs::Critical);
+        QVERIFY(label(&w, "lblRestoreComplete")->isVisible());
+        QVERIFY(!label(&w, "lblRestoring")->isVisible());
+
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'After the backup'")), 0);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")), 1);
+        try {
+            other.recordset().update();
+            QFAIL("a write over the restored record went through");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), ErrNo::RecordChanged);
+        }
+    }
+
+    void restoreQuestionAnsweredNoChangesNothing()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        SharedBackup::backupTo(f.sharedDb(), drive);
+        {
+            Database live(f.sharedDb());
+            addJob(live, QDate(2001, 3, 2), 6, QStringLiteral("Keep me"));
+        }
+        const QByteArray before = fileHash(f.sharedDb());
+        frmBackup w(f.state);
+        w.show();
+        edit(&w, "txtRestore")->setText(drive);
+        f.dialogs.answer(Dialogs::AnsNo);
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        QCOMPARE(fileHash(f.sharedDb()), before);
+        QVERIFY(!label(&w, "lblRestoreComplete")->isVisible());
+        QVERIFY(!label(&w, "lblRestoring")->isVisible());
+    }
+
+    void spareIsShownInBothBoxesAndRemembered()
+    {
+        StationFixture f;
+        f.install(true);
+        {
+            Database live(f.sharedDb());
+            live.execute(QStringLiteral("UPDATE tbl_Setup SET Spare = ?"), {QStringLiteral("/media/stick")});
+        }
+        f.state.ExitAfterBackup = true;
+        auto *w = new frmBackup(f.state);
+        f.switcher.show(w);
+        QCOMPARE(edit(w, "txtBackup")->text(), QStringLiteral("/media/stick"));
+        QCOMPARE(edit(w, "txtRestore")->text(), QStringLiteral("/media/stick"));
+        edit(w, "txtBackup")->clear();
+        QTest::keyClicks(edit(w, "txtBackup"), QStringLiteral("/media/usb"));
+#ifndef Q_OS_WIN
+        QCOMPARE(edit(w, "txtBackup")->text(), QStringLiteral("/media/usb")); // a path keeps its case
+#endif
+        QTest::mouseClick(button(w, "cmdExit"), Qt::LeftButton);
+        QVERIFY(f.switcher.programEnded());
+        Database live(f.sharedDb());
+        QCOMPARE(live.scalar(QStringLiteral("SELECT Spare FROM tbl_Setup")).toString(), QStringLiteral("/media/usb"));
+    }
+
+    void exitFromMenuReturnsToMenu()
+    {
+        StationFixture f;
+        f.install(true);
+        f.state.ExitAfterBackup = false;
+        auto *w = new frmBackup(f.state);
+        f.switcher.show(w);
+        w->close(); // the close box runs Exit
+        QVERIFY(!f.switcher.programEnded());
+        QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmMain"));
+    }
+
+    void activationRemindsToLogOutClients()
+    {
+        StationFixture f;
+        f.install(true);
+        auto *w = new frmBackup(f.state);
+        f.switcher.show(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTRY_VERIFY(f.dialogs.texts().contains(frmBackup::ReminderText));
+        QCOMPARE(f.dialogs.titles().at(f.dialogs.texts().indexOf(frmBackup::ReminderText)),
+                 QStringLiteral("File Backup/Restore"));
+    }
+};
+TORVANE_TEST(BackupTest)
+#include "BackupTest.moc"

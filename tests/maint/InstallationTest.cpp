@@ -1,0 +1,188 @@
+#include "../app/StationFixture.h"
+#include "TestRegistry.h"
+#include "app/Programs.h"
+#include "maint/Installation.h"
+#include "maint/frmNet.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+namespace {
+const QString StationQuestion = QStringLiteral("Is this workstation also the file server station?");
+
+// The program folder as the build leaves it: both databases, the housekeeping program, Info.doc.
+void completeProgramFolder(StationFixture &f)
+{
+    QFile exe(f.program.file(DownsizeFileName()));
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    exe.write("#!/bin/sh\n");
+    exe.close();
+    exe.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    f.program.copySeed(QStringLiteral("Info.doc"));
+}
+
+frmNet *showInstallation(StationFixture &f)
+{
+    auto *net = qobject_cast<frmNet *>(frmNet::startUp(f.state));
+    return net;
+}
+} // namespace
+
+class InstallationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void fileServerInstallationRecordsFolderAndCopiesFiles()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        const QString folder = f.disk.file(QStringLiteral("server"));
+        // An older copy in the way is replaced.
+        QDir().mkpath(folder);
+        QFile old(QDir(folder).filePath(QStringLiteral("Info.doc")));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+
+        frmNet *net = showInstallation(f);
+        QVERIFY(net);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(folder + QLatin1Char('/'));
+        net->next();
+
+        QCOMPARE(f.dialogs.texts().first(), StationQuestion);
+        QCOMPARE(f.dialogs.titles().first(), QStringLiteral("Workstation Status"));
+        QCOMPARE(f.dialogs.shown().at(1).title, QStringLiteral("Server Path Name"));
+        const StationRecord s = Station::read(f.state.stationDbPath());
+        QCOMPARE(s.server, folder);
+        QVERIFY(s.net);
+        QVERIFY(s.main);
+        for (const QString &name : Installation::serverFiles()) {
+            const QFileInfo copy(QDir(folder).filePath(name));
+            QVERIFY2(copy.isFile(), qPrintable(name));
+            QCOMPARE(copy.size(), QFileInfo(f.program.file(name)).size());
+        }
+        QVERIFY(QFileInfo(QDir(folder).filePath(DownsizeFileName())).isExecutable());
+        QVERIFY(QDir(folder).entryList(QDir::Files).size() == 3); // no temporary files left
+        QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
+        QVERIFY(!net->isVisible());
+    }
+
+    void clientInstallationRecordsDriveAndCopiesNothing()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        // The mapped drive already leads to a file server's folder.
+        QDir().mkpath(f.serverFolder());
+        QFile::copy(f.program.file(QStringLiteral("db.mdb")), f.sharedDb());
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsNo);
+        f.dialogs.answerInput(f.serverFolder() + QLatin1Char('/'));
+        net->next();
+        const StationRecord s = Station::read(f.state.stationDbPath());
+        QCOMPARE(s.server, f.serverFolder());
+        QVERIFY(s.net);
+        QVERIFY(!s.main);
+        QCOMPARE(QDir(f.serverFolder()).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+        QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
+    }
+
+    void secondStartGoesStraightToSplash()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(f.serverFolder());
+        net->next();
+        StationFixture::closeAllWindows();
+        f.dialogs.clear();
+        QCOMPARE(frmNet::startUp(f.state)->objectName(), QStringLiteral("frmSplash"));
+        QCOMPARE(f.dialogs.count(), 0);
+    }
+
+    void fileNamedLikeServerFolderEndsInstallation()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        const QString path = f.disk.file(QStringLiteral("server"));
+        QFile blocker(path);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(path);
+        net->next();
+        QCOMPARE(f.dialogs.last().text,
+                 QStringLiteral("A file with identical name as your designated server already exists. Please "
+                                "delete/move that file or change the name of your server directory."));
+        QCOMPARE(f.dialogs.last().title, QStringLiteral("File Server Path"));
+        QVERIFY(!Station::read(f.state.stationDbPath()).net);
+        QVERIFY(f.switcher.programEnded());
+        QVERIFY(!net->isVisible());
+        QVERIFY(QFileInfo(path).isFile());
+    }
+
+    void cancelledFolderAsksAgainOrEnds()
+    {
+        {
+            StationFixture f;
+            completeProgramFolder(f);
+            frmNet *net = showInstallation(f);
+            f.dialogs.answer(Dialogs::AnsYes); // file server
+            f.dialogs.cancelInput();
+            f.dialogs.answer(Dialogs::AnsYes); // continue
+            f.dialogs.answer(Dialogs::AnsNo);  // then a client after all
+            f.dialogs.answerInput(QString());  // empty drive: from the start again
+            f.dialogs.answer(Dialogs::AnsNo);
+            f.dialogs.answerInput(f.disk.file(QStringLiteral("elsewhere")));
+            net->next();
+            QCOMPARE(f.dialogs.texts().count(StationQuestion), 3);
+            QCOMPARE(f.dialogs.shown().at(2).title, QStringLiteral("Designate File Server"));
+            QCOMPARE(Station::read(f.state.stationDbPath()).server, f.disk.file(QStringLiteral("elsewhere")));
+        }
+        {
+            StationFixture f;
+            frmNet *net = showInstallation(f);
+            f.dialogs.answer(Dialogs::AnsYes);
+            f.dialogs.answerInput(QString());
+            f.dialogs.answer(Dialogs::AnsNo);
+            net->next();
+            QVERIFY(f.switcher.programEnded());
+            QVERIFY(!Station::read(f.state.stationDbPath()).net);
+            QVERIFY(!f.dialogs.pendingAnswers());
+        }
+    }
+
+    void failedCopyReportsInvalidPathAndLeavesStationUninstalled()
+    {
+        StationFixture f; // no downsize or Info.doc in the program folder
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(f.serverFolder());
+        net->next();
+        QCOMPARE(f.dialogs.last().text, frmNet::InvalidPathText);
+        const StationRecord s = Station::read(f.state.stationDbPath());
+        QVERIFY(!s.net);
+        QVERIFY(f.switcher.programEnded());
+        QVERIFY(!StationFixture::window(QStringLiteral("frmSplash")));
+    }
+
+    void trailingSeparatorIsDropped_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("backslash") << "C:\\server\\" << "C:\\server";
+        QTest::newRow("slash") << "/srv/server/" << "/srv/server";
+        QTest::newRow("only one") << "Z:\\\\" << "Z:\\";
+        QTest::newRow("none") << "Z:" << "Z:";
+        QTest::newRow("root stays") << "/" << "/";
+    }
+    void trailingSeparatorIsDropped()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QCOMPARE(Installation::stripTrailingSeparator(typed), stored);
+    }
+};
+TORVANE_TEST(InstallationTest)
+#include "InstallationTest.moc"
