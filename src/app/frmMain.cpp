@@ -100,14 +100,20 @@ frmMain::frmMain(AppState &state) : QWidget(nullptr), m_state(state)
     m_readme->setAutoDefault(true);
     connect(m_readme, &QPushButton::clicked, this, &frmMain::openReadme);
 
+    m_readme->setMinimumSize(280, 34);
+
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(40, 20, 40, 24);
-    layout->setSpacing(12);
+    layout->setContentsMargins(40, 24, 40, 24);
+    layout->setSpacing(4);
     layout->addWidget(title);
     layout->addWidget(network);
+    layout->addSpacing(22);
     layout->addWidget(frame);
+    layout->addSpacing(18);
     layout->addWidget(m_readme, 0, Qt::AlignHCenter);
-    setMinimumSize(440, 470);
+    layout->addStretch(1);
+    setMinimumSize(440, 460);
+    m_entries[Scheduler]->setFocus();
 
     // The window previews keys: digits work wherever the focus is.
     installEventFilter(this);

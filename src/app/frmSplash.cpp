@@ -6,7 +6,9 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QGuiApplication>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSysInfo>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -54,6 +56,8 @@ frmSplash::frmSplash(AppState &state, QWidget *parent)
     outer->setContentsMargins(8, 8, 8, 8);
     outer->addWidget(frame);
     setMinimumSize(520, 340);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(260, 170));
 
     // The menu loads now, behind the splash; when it cannot, the program has already ended.
     m_menu = frmMain::load(state);

@@ -11,8 +11,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-QString frmDownsize::explanation()
+QString frmDownsize::explanation() const
 {
+    const QString example = m_dates.order() == ShortDate::MonthDayYear   ? QStringLiteral("12/31/1999")
+                            : m_dates.order() == ShortDate::DayMonthYear ? QStringLiteral("31/12/1999")
+                                                                         : QStringLiteral("1999-12-31");
     return QStringLiteral(
         "This utility deletes the day pages and the booking records of the dates you give, from the first date "
         "to the last one, both included, and then compacts the shared database file db.mdb.\n\n"
@@ -24,7 +27,7 @@ QString frmDownsize::explanation()
         "Type both dates in your system's short-date format, e.g. %1. Dates before 01/01/1999 hold the "
         "demonstration data and cannot be deleted.\n\n"
         "Deleted records are not lost for good: restore the archived database to read them again.")
-        .arg(QLocale::system().toString(QDate(1999, 10, 10), QLocale::ShortFormat));
+        .arg(example);
 }
 
 frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const ShortDate &dates, QWidget *parent)

@@ -20,7 +20,7 @@ public:
     // False once the program has given up (the database could not be found).
     bool running() const { return m_running; }
 
-    static QString explanation();
+    QString explanation() const;
 
 private:
     bool Connect();

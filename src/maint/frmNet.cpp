@@ -110,7 +110,7 @@ frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(stat
     connect(exit, &QPushButton::clicked, this, &frmNet::exitProgram);
     connect(next, &QPushButton::clicked, this, &frmNet::next);
     next->setFocus();
-    resize(640, 470);
+    resize(640, 340);
 
     m_installed = Station::read(m_state.stationDbPath()).net;
 }
