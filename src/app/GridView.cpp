@@ -158,6 +158,20 @@ void GridView::setGridModel(GridModel *model)
     m_connections.clear();
     m_grid = model;
     setModel(model);
+    if (model != m_ownGrid) {
+        // An outside model that goes away leaves the view on its own, empty model.
+        // The views let go of the dying model themselves; the own model is put back once they
+        // have, and meanwhile the painter reads the own model.
+        m_connections << connect(model, &QObject::destroyed, this, [this]() {
+            m_grid = m_ownGrid;
+            QMetaObject::invokeMethod(this, [this]() {
+                if (m_grid == m_ownGrid && QTableView::model() != m_ownGrid) {
+                    m_grid = nullptr;
+                    setGridModel(m_ownGrid);
+                }
+            }, Qt::QueuedConnection);
+        });
+    }
     for (Overlay *o : {m_corner, m_top, m_left})
         o->setModel(model);
     attach();
@@ -438,10 +452,16 @@ void GridView::keyPressEvent(QKeyEvent *e)
         emit charTyped(QChar(9));
         return;
     }
-    for (const QChar ch : text)
+    // Delete is a key, not a character, as in the flex grid's key-press event.
+    bool typed = false;
+    for (const QChar ch : text) {
+        if (ch.unicode() == 127)
+            continue;
         emit charTyped(ch);
-    if (text.isEmpty())
-        e->ignore();
+        typed = true;
+    }
+    if (!typed)
+        e->ignore(); // unhandled keys go on to the window
 }
 
 int GridView::pageRows() const

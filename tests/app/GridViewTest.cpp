@@ -136,6 +136,31 @@ private slots:
         QCOMPARE(m->row(), 5);
         disconnect(consume);
     }
+    void deleteIsAKeyNotACharacter()
+    {
+        view->setFocus();
+        QSignalSpy chars(view, &GridView::charTyped);
+        QSignalSpy keys(view, &GridView::keyPressed);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QCOMPARE(keys.count(), 2);
+        QCOMPARE(chars.count(), 1);
+        QCOMPARE(chars.at(0).at(0).value<QChar>(), QChar(27));
+    }
+    void outsideModelGoingAwayLeavesAnEmptyGrid()
+    {
+        auto *outside = new GridModel;
+        layOut(*outside);
+        view->setGridModel(outside);
+        QCOMPARE(view->grid(), outside);
+        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+        delete outside;
+        QCOMPARE(view->grid(), m); // the view's own model again
+        view->grab();              // still paints
+        QCoreApplication::processEvents();
+        QCOMPARE(view->model(), m);
+        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+    }
     void arrowsStayInTheScrollingCells()
     {
         view->setFocus();

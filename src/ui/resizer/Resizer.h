@@ -13,7 +13,8 @@ class QWidget;
 // Controls are the window's child widgets in creation order, and the children of plain
 // containers (QWidget, QFrame, QGroupBox) among them, whose positions are scaled within their
 // container. Left alone: widgets placed by a layout (the layout already sizes them), separate
-// windows (dialogs, menus) and the internal parts of composite widgets.
+// windows (dialogs, menus) and the internal parts of composite widgets. Attach it to the widget
+// whose children are placed absolutely (for a QMainWindow, its central widget).
 class Resizer : public QObject {
     Q_OBJECT
 public:
