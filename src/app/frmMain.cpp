@@ -8,6 +8,7 @@
 #include "app/WindowSwitcher.h"
 #include "maint/frmBackup.h"
 #include "maint/frmReadme.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -62,6 +63,7 @@ frmMain *frmMain::load(AppState &state)
 frmMain::frmMain(AppState &state) : QWidget(nullptr), m_state(state)
 {
     setObjectName(QStringLiteral("frmMain"));
+    new Resizer(this);
     setWindowTitle(QStringLiteral("Main Menu"));
 
     auto *title = new QLabel(QStringLiteral("Torvane"), this);

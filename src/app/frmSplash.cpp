@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/WindowSwitcher.h"
 #include "app/frmMain.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -19,6 +20,7 @@ frmSplash::frmSplash(AppState &state, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSplash"));
+    new Resizer(this);
     setWindowTitle(QStringLiteral("Torvane"));
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
@@ -84,6 +86,14 @@ void frmSplash::finish()
     m_finished = true;
     m_timer->stop();
     m_state.switcher->replace(this, m_menu);
+}
+
+void frmSplash::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    // Frameless: take the keyboard so the first key ends the splash.
+    raise();
+    activateWindow();
 }
 
 void frmSplash::keyPressEvent(QKeyEvent *) { finish(); }

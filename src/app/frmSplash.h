@@ -25,6 +25,7 @@ public:
     static QString platformLine();
 
 protected:
+    void showEvent(QShowEvent *e) override;
     void keyPressEvent(QKeyEvent *e) override;
     void mousePressEvent(QMouseEvent *e) override;
 

@@ -6,6 +6,7 @@
 #include "app/WindowSwitcher.h"
 #include "app/frmMain.h"
 #include "maint/SharedBackup.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -55,6 +56,7 @@ constexpr bool UpperCaseInput =
 frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmBackup"));
+    new Resizer(this);
     setWindowTitle(QStringLiteral("Back-up /Restore Files"));
 
     const QFont textFont(QStringLiteral("Arial"), 10);

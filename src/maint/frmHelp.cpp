@@ -1,6 +1,7 @@
 #include "maint/frmHelp.h"
 
 #include "app/AppState.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 frmHelp::frmHelp(AppState &state, QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmHelp"));
+    new Resizer(this);
     setWindowTitle(QStringLiteral("Help File"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_text = new QPlainTextEdit(this);

@@ -7,6 +7,7 @@
 #include "app/WindowSwitcher.h"
 #include "app/frmSplash.h"
 #include "maint/Installation.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -59,6 +60,7 @@ QWidget *frmNet::startUp(AppState &state)
 frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmNet"));
+    new Resizer(this);
     setWindowTitle(QStringLiteral("Network Installation"));
 
     const QString texts[] = {

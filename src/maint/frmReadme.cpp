@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/WindowSwitcher.h"
 #include "app/frmMain.h"
+#include "ui/resizer/Resizer.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -17,6 +18,7 @@ const QString MenuCaption = QStringLiteral("Main Menu");
 frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
     setObjectName(QStringLiteral("frmReadme"));
+    new Resizer(this);
     m_text = new QPlainTextEdit(this);
     m_text->setObjectName(QStringLiteral("Text1"));
     m_text->setReadOnly(true);
