@@ -94,7 +94,7 @@ frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const S
     buttons->addWidget(exit);
     grid->addLayout(buttons, 2, 0, 1, 6);
     grid->setRowStretch(1, 1);
-    resize(640, 420);
+    resize(640, 380);
     m_from->setFocus();
 }
 

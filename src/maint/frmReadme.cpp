@@ -6,6 +6,10 @@
 #include "ui/resizer/Resizer.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -33,13 +37,22 @@ frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_text, 1);
     layout->addWidget(m_button, 0, Qt::AlignHCenter);
-    resize(720, 520);
 
     m_data.setDatabaseName(m_state.installDbPath());
     m_data.setRecordSource(QStringLiteral("tbl_Setup"));
     m_data.refresh();
     setWindowTitle(QStringLiteral("Readme"));
-    m_text->setPlainText(m_data.recordset().text(QStringLiteral("Readme")));
+    const QString readme = m_data.recordset().text(QStringLiteral("Readme"));
+    m_text->setPlainText(readme);
+    // Wide enough for the text's own lines, which are laid out for a fixed-pitch font.
+    int widest = 0;
+    const QFontMetrics fm(m_text->font());
+    for (const QString &line : readme.split(QLatin1Char('\n')))
+        widest = qMax(widest, fm.horizontalAdvance(line));
+    int width = qBound(480, widest + fm.averageCharWidth() * 2 + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 40, 1000);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        width = qMin(width, screen->availableGeometry().width() * 9 / 10);
+    resize(width, 560);
     m_button->setText(LicenceCaption);
     m_button->setFocus();
 }
