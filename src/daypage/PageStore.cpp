@@ -1,0 +1,237 @@
+#include "daypage/PageStore.h"
+
+#include "store/Database.h"
+
+namespace {
+const QString PageColumns = QStringLiteral(
+    "rowid AS id, caldate, location, open, Close, lunchstart, lunchclose, timeslot, Listno, Sites, Names, "
+    "Data, BlankPage, Color, Memo, Clinic");
+
+PageRecord recordFrom(const ResultRows &r)
+{
+    PageRecord p;
+    p.id = r.value(0, QStringLiteral("id")).toLongLong();
+    p.date = QDate::fromString(r.value(0, QStringLiteral("caldate")).toString(), Qt::ISODate);
+    p.location = r.value(0, QStringLiteral("location")).toString();
+    p.open = r.value(0, QStringLiteral("open")).toString();
+    p.close = r.value(0, QStringLiteral("Close")).toString();
+    p.lunchStart = r.value(0, QStringLiteral("lunchstart")).toString();
+    p.lunchClose = r.value(0, QStringLiteral("lunchclose")).toString();
+    p.timeslot = r.value(0, QStringLiteral("timeslot")).toInt();
+    p.listno = r.value(0, QStringLiteral("Listno")).toInt();
+    p.sites = r.value(0, QStringLiteral("Sites")).toString();
+    p.names = r.value(0, QStringLiteral("Names")).toString();
+    p.data = r.value(0, QStringLiteral("Data")).toString();
+    p.blankPage = r.value(0, QStringLiteral("BlankPage")).toString();
+    p.color = r.value(0, QStringLiteral("Color")).toString();
+    p.memo = r.value(0, QStringLiteral("Memo")).toString();
+    p.clinic = r.value(0, QStringLiteral("Clinic")).toInt() != 0;
+    return p;
+}
+
+AppError deletedError() { return AppError(ErrNo::RecordDeleted, QStringLiteral("Record is deleted.")); }
+
+bool isAscii(const QString &s)
+{
+    for (QChar ch : s)
+        if (ch.unicode() > 0x7f)
+            return false;
+    return true;
+}
+} // namespace
+
+OfficeSettings PageStore::settings()
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT * FROM tbl_Setup LIMIT 1"));
+    if (r.isEmpty())
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    auto text = [&](const char *name) { return r.value(0, QLatin1String(name)).toString(); };
+    OfficeSettings s;
+    s.location = text("location");
+    s.open = text("open");
+    s.close = text("Close");
+    s.lunchStart = text("lunchstart");
+    s.lunchClose = text("lunchclose");
+    s.timeslot = r.value(0, QStringLiteral("timeslot")).toInt();
+    s.rHeight = r.value(0, QStringLiteral("RHeight")).toInt();
+    s.listno = r.value(0, QStringLiteral("Listno")).toInt();
+    s.sites = text("Sites");
+    s.names = text("Names");
+    s.skills = text("Skills");
+    s.spare = text("Spare");
+    s.cwidth = text("cwidth");
+    s.fixedMemo = text("FixedMemo");
+    s.lblColors = text("Lblcolors");
+    static const char *const days[] = {nullptr, "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    for (int d = 1; d <= 7; ++d) {
+        const QVariant v = r.value(0, QLatin1String(days[d]));
+        s.templates[d] = v.isNull() ? QVariant() : QVariant(v.toString());
+        s.closed[d] = r.value(0, QStringLiteral("chk%1").arg(d)).toInt() != 0;
+    }
+    return s;
+}
+
+std::optional<PageRecord> PageStore::find(const QDate &date)
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(PageColumns), {date});
+    if (r.isEmpty())
+        return std::nullopt;
+    return recordFrom(r);
+}
+
+PageRecord PageStore::load(qint64 id)
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE rowid = ?").arg(PageColumns), {id});
+    if (r.isEmpty())
+        throw deletedError();
+    return recordFrom(r);
+}
+
+PageStore::Created PageStore::create(const QDate &date)
+{
+    WriteTransaction tx(m_db);
+    Created c = insertPage(date);
+    tx.commit();
+    return c;
+}
+
+PageStore::Created PageStore::insertPage(const QDate &date)
+{
+    Created c;
+    if (auto existing = find(date)) {
+        c.page = *existing;
+        return c;
+    }
+    const OfficeSettings s = settings();
+    const int day = OfficeSettings::weekdayNumber(date);
+    const QVariant tmpl = s.templates[day];
+    c.templateMissing = tmpl.isNull();
+    m_db.execute(QStringLiteral(
+                     "INSERT INTO tbl_Appt (caldate, location, open, Close, timeslot, lunchstart, lunchclose, "
+                     "Listno, Sites, Names, Color, Memo, Skills, Spare, Clinic, Data, BlankPage) "
+                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0', '', ?, ?, ?, ?, ?)"),
+                 {date, s.location, s.open, s.close, s.timeslot, s.lunchStart, s.lunchClose, s.listno, s.sites,
+                  s.names, s.skills, s.spare, c.templateMissing ? false : s.closed[day], tmpl, tmpl});
+    c.page = *find(date);
+    c.created = true;
+    return c;
+}
+
+QString PageStore::storedText(qint64 id, const char *field)
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE rowid = ?").arg(QLatin1String(field)), {id});
+    if (r.isEmpty())
+        throw deletedError();
+    return r.rows.first().first().toString();
+}
+
+PageText::Cells PageStore::saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
+                                    bool closedBase, bool closed, bool alsoBlankPage)
+{
+    WriteTransaction tx(m_db);
+    const ResultRows r = m_db.select(QStringLiteral("SELECT Data, Clinic FROM tbl_Appt WHERE rowid = ?"), {id});
+    if (r.isEmpty())
+        throw deletedError();
+    const PageText::Cells merged = PageText::merged(PageText::parse(r.rows[0][0].toString()), base, mine);
+    const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
+    const QString text = PageText::join(merged);
+    if (alsoBlankPage)
+        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, Clinic = ?, BlankPage = ?, rowver = rowver + 1 "
+                                    "WHERE rowid = ?"),
+                     {text, closedNow, text, id});
+    else
+        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, Clinic = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                     {text, closedNow, id});
+    tx.commit();
+    return merged;
+}
+
+PageText::Cells PageStore::saveCells(qint64 id, const PageText::Cells &base, const PageText::Cells &mine)
+{
+    WriteTransaction tx(m_db);
+    const PageText::Cells merged = PageText::merged(PageText::parse(storedText(id, "Data")), base, mine);
+    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                 {PageText::join(merged), id});
+    tx.commit();
+    return merged;
+}
+
+QVector<qint64> PageStore::saveColors(qint64 id, const std::optional<QVector<qint64>> &base,
+                                      const QVector<qint64> &mine)
+{
+    WriteTransaction tx(m_db);
+    const QString stored = storedText(id, "Color");
+    QVector<qint64> out;
+    if (!base) {
+        if (!ColorList::isUnset(stored)) {
+            // Another station showed the page first: its list stands.
+            const auto now = ColorList::parse(stored);
+            out = mine;
+            for (int i = 0; i < out.size() && i < now.size(); ++i)
+                if (now.at(i))
+                    out[i] = *now.at(i);
+            tx.commit();
+            return out;
+        }
+        out = mine;
+    } else {
+        out = ColorList::merged(stored, *base, mine);
+    }
+    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Color = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                 {ColorList::format(out), id});
+    tx.commit();
+    return out;
+}
+
+void PageStore::setClosed(qint64 id, bool closed)
+{
+    WriteTransaction tx(m_db);
+    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Clinic = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                     {closed, id}) == 0)
+        throw deletedError();
+    tx.commit();
+}
+
+PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark)
+{
+    WriteTransaction tx(m_db);
+    Claim out;
+    out.cells = PageText::shaped(PageText::parse(storedText(id, "Data")), rows, cols);
+    if (r < 0 || r >= rows || c < 0 || c >= cols || !out.cells.at(r).at(c).isEmpty()) {
+        tx.commit();
+        return out;
+    }
+    out.cells[r][c] = mark;
+    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                 {PageText::join(out.cells), id});
+    tx.commit();
+    out.claimed = true;
+    return out;
+}
+
+std::optional<QDate> PageStore::findName(const QString &name, const QDate &before)
+{
+    const QString upTo = before.isValid() ? before.toString(Qt::ISODate) : QStringLiteral("9999-12-31");
+    if (isAscii(name)) {
+        // SQLite folds the case of ASCII letters only, which is all an ASCII name can match.
+        const QVariant d = m_db.scalar(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE caldate < ? AND "
+                                                      "instr(lower(Data), ?) > 0 ORDER BY caldate DESC LIMIT 1"),
+                                       {upTo, name.toLower()});
+        if (d.isNull())
+            return std::nullopt;
+        return QDate::fromString(d.toString(), Qt::ISODate);
+    }
+    // Other letters: compare here, a batch of pages at a time from the latest back.
+    QString from = upTo;
+    for (;;) {
+        const ResultRows r = m_db.select(QStringLiteral("SELECT caldate, Data FROM tbl_Appt WHERE caldate < ? "
+                                                        "ORDER BY caldate DESC LIMIT 200"),
+                                         {from});
+        for (const auto &row : r.rows)
+            if (row.at(1).toString().contains(name, Qt::CaseInsensitive))
+                return QDate::fromString(row.at(0).toString(), Qt::ISODate);
+        if (r.rows.size() < 200)
+            return std::nullopt;
+        from = r.rows.last().at(0).toString();
+    }
+}

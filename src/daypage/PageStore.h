@@ -1,0 +1,95 @@
+#pragma once
+#include "daypage/PageText.h"
+#include "store/AppError.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <optional>
+
+class Database;
+
+// The office settings a page is made and laid out from (the one tbl_Setup record).
+struct OfficeSettings {
+    QString location, open, close, lunchStart, lunchClose;
+    int timeslot = 30;
+    int rHeight = 1;
+    int listno = 0;
+    QString sites, names, skills, spare, cwidth;
+    QString fixedMemo, lblColors;
+    // Weekday templates and closed flags by weekday number, Sunday 1 to Saturday 7. A template
+    // without a value is a null QVariant.
+    std::array<QVariant, 8> templates;
+    std::array<bool, 8> closed{};
+
+    static int weekdayNumber(const QDate &d) { return d.dayOfWeek() % 7 + 1; } // Sunday 1
+};
+
+// One page record of tbl_Appt.
+struct PageRecord {
+    qint64 id = 0; // rowid
+    QDate date;
+    QString location, open, close, lunchStart, lunchClose;
+    int timeslot = 30;
+    int listno = 0;
+    QString sites, names;
+    QString data, blankPage, color, memo;
+    bool clinic = false;
+};
+
+// The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
+// that reads the record as stored at that moment and applies only this station's own changes,
+// so one station never writes a stale copy of another station's cells.
+class PageStore {
+public:
+    explicit PageStore(Database &db) : m_db(db) {}
+    Database &database() { return m_db; }
+
+    OfficeSettings settings();
+
+    std::optional<PageRecord> find(const QDate &date);
+    // Throws 3167 when the record is gone.
+    PageRecord load(qint64 id);
+
+    struct Created {
+        PageRecord page;
+        bool created = false;        // this station made it
+        bool templateMissing = false; // the weekday had no template: made without text
+    };
+    // The page of date, made from the office settings and the weekday template unless another
+    // station made it first. A station holding the write lock makes this fail with 3186.
+    Created create(const QDate &date);
+    // The insert itself, inside the caller's write transaction.
+    Created insertPage(const QDate &date);
+
+    // Writes the page text: the stored text with the cells where mine differs from base, the
+    // closed flag when it differs from closedBase, and BlankPage (the merged text) when asked.
+    // Returns the text as now stored, shaped like mine.
+    PageText::Cells saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
+                             bool closedBase, bool closed, bool alsoBlankPage);
+    // Writes only changed cells' text (typed text, claims); closed flag and BlankPage untouched.
+    PageText::Cells saveCells(qint64 id, const PageText::Cells &base, const PageText::Cells &mine);
+    // Writes the colour list with the cells where mine differs from base. Without a base (the
+    // page's first showing) mine is written whole only if no list is stored yet; otherwise the
+    // stored list stands. Returns the list as now stored.
+    QVector<qint64> saveColors(qint64 id, const std::optional<QVector<qint64>> &base,
+                               const QVector<qint64> &mine);
+    void setClosed(qint64 id, bool closed);
+
+    // Marks an empty cell of the page text (block row r, column c) with mark in one transaction.
+    // Returns the stored text after the attempt; claimed tells whether this station got it.
+    struct Claim {
+        bool claimed = false;
+        PageText::Cells cells;
+    };
+    Claim claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark);
+
+    // Date of the latest page before `before` (all pages when null) whose text contains name,
+    // ignoring case.
+    std::optional<QDate> findName(const QString &name, const QDate &before = QDate());
+
+private:
+    QString storedText(qint64 id, const char *field);
+    Database &m_db;
+};

@@ -1,0 +1,108 @@
+#include "daypage/PageText.h"
+
+namespace PageText {
+
+Cells parse(const QString &text)
+{
+    Cells out;
+    if (text.isEmpty())
+        return out;
+    const QStringList lines = text.split(QLatin1Char('\r'));
+    out.reserve(lines.size());
+    for (const QString &line : lines)
+        out.append(line.split(QLatin1Char('\t')));
+    return out;
+}
+
+QString join(const Cells &cells)
+{
+    QStringList lines;
+    lines.reserve(cells.size());
+    for (const QStringList &row : cells)
+        lines.append(row.join(QLatin1Char('\t')));
+    return lines.join(QLatin1Char('\r'));
+}
+
+Cells shaped(const Cells &cells, int rows, int cols)
+{
+    Cells out(qMax(rows, 0));
+    for (int r = 0; r < out.size(); ++r) {
+        QStringList &row = out[r];
+        row.reserve(cols);
+        const QStringList *src = r < cells.size() ? &cells.at(r) : nullptr;
+        for (int c = 0; c < cols; ++c)
+            row.append(src && c < src->size() ? src->at(c) : QString());
+    }
+    return out;
+}
+
+Cells merged(const Cells &stored, const Cells &base, const Cells &mine)
+{
+    const int rows = int(mine.size());
+    const int cols = rows ? int(mine.first().size()) : 0;
+    Cells out = shaped(stored, rows, cols);
+    const Cells b = shaped(base, rows, cols);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            if (mine.at(r).at(c) != b.at(r).at(c))
+                out[r][c] = mine.at(r).at(c);
+    return out;
+}
+
+} // namespace PageText
+
+namespace ColorList {
+
+bool isUnset(const QString &text)
+{
+    const QString t = text.trimmed();
+    return t.isEmpty() || t == QLatin1String("0");
+}
+
+QVector<std::optional<qint64>> parse(const QString &text)
+{
+    QVector<std::optional<qint64>> out;
+    if (isUnset(text))
+        return out;
+    const QStringList items = text.split(QLatin1Char(' '));
+    out.reserve(items.size());
+    for (const QString &item : items) {
+        bool ok = false;
+        const qint64 v = item.toLongLong(&ok);
+        out.append(ok ? std::optional<qint64>(v) : std::nullopt);
+    }
+    // The trailing blank of the format leaves one empty last item, which is no cell.
+    if (items.last().isEmpty())
+        out.removeLast();
+    return out;
+}
+
+QString format(const QVector<qint64> &colors)
+{
+    QString out;
+    out.reserve(colors.size() * 9);
+    for (qint64 c : colors) {
+        out += QString::number(c);
+        out += QLatin1Char(' ');
+    }
+    return out;
+}
+
+QVector<qint64> merged(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine)
+{
+    const auto now = parse(stored);
+    QVector<qint64> out(mine.size(), 0);
+    for (int i = 0; i < mine.size(); ++i) {
+        // A cell the stored list has no number for takes this station's colour.
+        const qint64 nowValue = i < now.size() && now.at(i) ? *now.at(i) : mine.at(i);
+        const qint64 baseValue = i < base.size() ? base.at(i) : 0;
+        const bool changed = mine.at(i) != baseValue;
+        if (changed && !(baseValue == 0 && nowValue != 0))
+            out[i] = mine.at(i);
+        else
+            out[i] = nowValue;
+    }
+    return out;
+}
+
+} // namespace ColorList

@@ -1,0 +1,38 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <optional>
+
+// The two stored formats of a page: the page text (cells split by tab, rows by carriage
+// return, no trailing separator) and the colour list (decimal numbers each followed by a blank).
+namespace PageText {
+
+using Cells = QVector<QStringList>; // [row][col], possibly ragged as parsed
+
+Cells parse(const QString &text);
+QString join(const Cells &cells);
+// Exactly rows x cols: missing cells empty, text beyond dropped.
+Cells shaped(const Cells &cells, int rows, int cols);
+
+// Stored cells with this station's own changes applied: every cell where mine differs from base
+// takes mine, every other cell keeps what is stored now. All three come shaped alike.
+Cells merged(const Cells &stored, const Cells &base, const Cells &mine);
+
+} // namespace PageText
+
+namespace ColorList {
+
+// "0", empty or no value: no colour list stored yet.
+bool isUnset(const QString &text);
+// One entry per item; an empty or non-numeric item has no number.
+QVector<std::optional<qint64>> parse(const QString &text);
+// Every number followed by one blank.
+QString format(const QVector<qint64> &colors);
+
+// Colours with this station's changes applied to the stored list. An unset list counts as all 0.
+// A cell this station only gave its first colour (base 0) keeps a colour another station already
+// stored for it.
+QVector<qint64> merged(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine);
+
+} // namespace ColorList
