@@ -42,7 +42,10 @@ bool isAscii(const QString &s)
 
 OfficeSettings PageStore::settings()
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT * FROM tbl_Setup LIMIT 1"));
+    const ResultRows r = m_db.select(QStringLiteral(
+        "SELECT location, open, Close, lunchstart, lunchclose, timeslot, RHeight, Listno, Sites, Names, Skills, Spare, "
+        "cwidth, FixedMemo, Lblcolors, Sun, Mon, Tue, Wed, Thu, Fri, Sat, chk1, chk2, chk3, chk4, chk5, chk6, chk7 "
+        "FROM tbl_Setup LIMIT 1"));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     auto text = [&](const char *name) { return r.value(0, QLatin1String(name)).toString(); };
@@ -69,6 +72,14 @@ OfficeSettings PageStore::settings()
         s.closed[d] = r.value(0, QStringLiteral("chk%1").arg(d)).toInt() != 0;
     }
     return s;
+}
+
+PageStore::Layout PageStore::layoutSettings()
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT RHeight, cwidth FROM tbl_Setup LIMIT 1"));
+    if (r.isEmpty())
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    return {r.rows[0][0].toInt(), r.rows[0][1].toString()};
 }
 
 std::optional<PageRecord> PageStore::find(const QDate &date)
@@ -211,12 +222,14 @@ PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int 
 
 std::optional<QDate> PageStore::findName(const QString &name, const QDate &before)
 {
-    const QString upTo = before.isValid() ? before.toString(Qt::ISODate) : QStringLiteral("9999-12-31");
+    // Only pages the calendar can show.
+    const QString upTo = before.isValid() ? before.toString(Qt::ISODate) : QStringLiteral("2039-01-01");
+    const QString earliest = QStringLiteral("1997-01-01");
     if (isAscii(name)) {
         // SQLite folds the case of ASCII letters only, which is all an ASCII name can match.
-        const QVariant d = m_db.scalar(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE caldate < ? AND "
-                                                      "instr(lower(Data), ?) > 0 ORDER BY caldate DESC LIMIT 1"),
-                                       {upTo, name.toLower()});
+        const QVariant d = m_db.scalar(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE caldate < ? AND caldate >= ? "
+                                                      "AND instr(lower(Data), ?) > 0 ORDER BY caldate DESC LIMIT 1"),
+                                       {upTo, earliest, name.toLower()});
         if (d.isNull())
             return std::nullopt;
         return QDate::fromString(d.toString(), Qt::ISODate);
@@ -225,8 +238,8 @@ std::optional<QDate> PageStore::findName(const QString &name, const QDate &befor
     QString from = upTo;
     for (;;) {
         const ResultRows r = m_db.select(QStringLiteral("SELECT caldate, Data FROM tbl_Appt WHERE caldate < ? "
-                                                        "ORDER BY caldate DESC LIMIT 200"),
-                                         {from});
+                                                        "AND caldate >= ? ORDER BY caldate DESC LIMIT 200"),
+                                         {from, earliest});
         for (const auto &row : r.rows)
             if (row.at(1).toString().contains(name, Qt::CaseInsensitive))
                 return QDate::fromString(row.at(0).toString(), Qt::ISODate);

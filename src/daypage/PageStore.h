@@ -47,6 +47,12 @@ public:
     Database &database() { return m_db; }
 
     OfficeSettings settings();
+    // Only what laying out a page needs from the settings: RHeight and cwidth.
+    struct Layout {
+        int rHeight = 1;
+        QString cwidth;
+    };
+    Layout layoutSettings();
 
     std::optional<PageRecord> find(const QDate &date);
     // Throws 3167 when the record is gone.

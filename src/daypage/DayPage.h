@@ -1,0 +1,119 @@
+#pragma once
+#include "app/GridModel.h"
+#include "daypage/PageModel.h"
+#include "daypage/PageStore.h"
+#include "store/Database.h"
+
+#include <QObject>
+#include <memory>
+#include <optional>
+
+struct AppState;
+class Dialogs;
+
+// The day page without its window: finds or makes the page of a date, lays it out, fills it,
+// counts its hours and stores it back. The window frmAppt shows grid() and wires its controls
+// to these routines; the booking record window calls RefreshGrid, SaveGridData, SumTotal and
+// TxtTotal through it.
+//
+// A save never writes the page as a whole: the text and colours as last loaded are kept, and a
+// save applies only the cells this station changed since then to the page as stored at that
+// moment, inside one short write transaction; the grid then shows the stored result.
+class DayPage : public QObject {
+    Q_OBJECT
+public:
+    DayPage(AppState &state, QObject *parent = nullptr);
+    ~DayPage() override;
+
+    // Opens the window's own connection to the shared database. Throws AppError.
+    void openDatabase(const QString &path);
+    bool hasPage() const { return m_page.id != 0; }
+
+    GridModel &grid() { return m_grid; }
+    PageModel &model() { return m_model; }
+    PageStore &store() { return *m_store; }
+    const PageRecord &record() const { return m_page; }
+    AppState &state() { return m_state; }
+
+    // Opening a date: PageDate, OpenPage, PopulateGrid. False when the page could not be had.
+    bool openDate(const QDate &date);
+
+    bool OpenPage(const QDate &date);
+    void GetEmptyString(const PageStore::Created &made);
+    void PopulateGrid();
+    bool DrawRows(const QString &open, const QString &close, int slotMinutes);
+    void DrawColumns(int techCount, const QStringList &sites, const QStringList &names);
+    void Fillgrid();
+    void GetCellColor();
+    void RefreshGrid();
+    void SaveGridData();
+    void SaveCellColor();
+    void SumTotal();
+    void TxtTotal();
+
+    // Stores an empty time slot's claim mark at once if nobody else holds the slot; the grid
+    // shows the page as stored either way. True when this station got the slot.
+    bool ClaimSlot(int row, int col, const QString &mark = QStringLiteral("Engaged"));
+
+    // The hidden check box Check1: ticked = closed page.
+    bool closed() const { return m_closed; }
+    // The status list: makes the page open or closed, refills it and stores Clinic.
+    void setClosed(bool closed);
+    // The page lock: ticked for pages dated before today.
+    bool pageLock() const { return m_pageLock; }
+
+    // Window activation: skip flag cleared, page refilled, current cell back to the booking's
+    // cell once a booking window has closed, otherwise to the first time slot.
+    void activate();
+    // Column 1, row 6, with row 5 the top scrollable row.
+    void homeCell();
+
+    // Column by column from column 1, rows 3 to last: the first cell containing text.
+    std::optional<QPoint> findCell(const QString &text) const; // x = col, y = row
+
+    // Status list entries: a blank, the office's location, a blank, "Open" / "Closed".
+    QString statusOpenText() const { return QStringLiteral(" %1 Open").arg(m_location); }
+    QString statusClosedText() const { return QStringLiteral(" %1 Closed").arg(m_location); }
+    void readLocation();
+
+    QString totalStartText() const { return m_totals.startText(); }
+    QString totalUsedText() const { return m_totals.usedText(); }
+    QString totalAvailText() const { return m_totals.availText(); }
+
+    bool NewPageFlag = false;
+    bool SaveBlankPageFlag = false;
+    bool SkipSaveFlag = false;
+    QString EmptyPageText;
+
+signals:
+    // After Fillgrid: the look, the status entry and the date headings follow the page.
+    void filled();
+    void totalsChanged();
+    // RefreshGrid read the memos; the memo boxes show them.
+    void memosRead(const QString &fixedMemo, const QString &dailyMemo);
+    // A failed colour save reloaded the page; the grid should take the focus.
+    void focusGrid();
+
+private:
+    void loadText(const QString &data);
+    void mergeStoredCells(const PageText::Cells &stored, const PageText::Cells &mine);
+    Dialogs &dialogs();
+
+    AppState &m_state;
+    GridModel m_grid;
+    PageModel m_model;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<PageStore> m_store;
+
+    PageRecord m_page;      // the page shown, as last read
+    bool m_closed = false;  // Check1
+    bool m_pageLock = false;
+    QString m_location;
+    PageModel::Totals m_totals;
+
+    // The page as last loaded or stored, against which this station's changes are found.
+    PageText::Cells m_baseCells;
+    std::optional<QVector<qint64>> m_baseColors; // none before the page's first showing
+    bool m_baseClosed = false;
+    bool m_recovering = false; // a failed colour save is reloading the page
+};

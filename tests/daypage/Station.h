@@ -1,0 +1,34 @@
+#pragma once
+#include "ScriptedDialogs.h"
+#include "app/AppState.h"
+#include "daypage/DayPage.h"
+
+#include <functional>
+
+// Dialogs that also run a step when a message is shown: lets a test act as another station
+// while this one waits on a message box.
+class HookedDialogs : public ScriptedDialogs {
+public:
+    std::function<void(const QString &text)> onMessage;
+    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
+    {
+        const Answer a = ScriptedDialogs::message(text, title, buttons, icon);
+        if (onMessage)
+            onMessage(text);
+        return a;
+    }
+};
+
+// One station on the shared database file: its own values, dialogs and connection.
+struct Station {
+    HookedDialogs dialogs;
+    AppState state;
+    DayPage page;
+    explicit Station(const QString &dbPath) : page(state)
+    {
+        state.dialogs = &dialogs;
+        page.openDatabase(dbPath);
+        page.readLocation();
+    }
+    GridModel &grid() { return page.grid(); }
+};
