@@ -28,9 +28,12 @@ void DayPage::readLocation()
 
 bool DayPage::openDate(const QDate &date)
 {
+    const QDate before = m_state.PageDate;
     m_state.PageDate = date;
-    if (!OpenPage(date))
+    if (!OpenPage(date)) {
+        m_state.PageDate = before;
         return false;
+    }
     PopulateGrid();
     return true;
 }

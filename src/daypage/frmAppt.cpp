@@ -1,0 +1,675 @@
+#include "daypage/frmAppt.h"
+
+#include "app/AppState.h"
+#include "app/Colors.h"
+#include "app/Dialogs.h"
+#include "app/GridView.h"
+#include "daypage/DateText.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+const QString OutOfRangeText = QStringLiteral("Pages can be opened for the years %1 to %2 only.")
+                                   .arg(CalendarModel::FirstYear)
+                                   .arg(CalendarModel::LastYear);
+
+QFont arial(int points, bool bold)
+{
+    QFont f(QStringLiteral("Arial"), points);
+    f.setBold(bold);
+    return f;
+}
+
+void paintBackground(QWidget *w, qint64 colour)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, ColorFromNumber(colour));
+    p.setColor(QPalette::Base, ColorFromNumber(colour));
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+} // namespace
+
+frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_state(state)
+{
+    setObjectName(QStringLiteral("frmAppt"));
+    setWindowTitle(QStringLiteral("Day Page"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    m_page = std::make_unique<DayPage>(m_state);
+    m_page->openDatabase(m_state.sharedDbPath());
+    m_search = std::make_unique<NameSearch>(m_page->store());
+
+    buildControls();
+    buildMenus();
+    connect(m_page.get(), &DayPage::filled, this, &frmAppt::onFilled);
+    connect(m_page.get(), &DayPage::totalsChanged, this, &frmAppt::onTotals);
+    connect(m_page.get(), &DayPage::focusGrid, this, &frmAppt::focusGrid);
+
+    // Coming back to this window from another of the program's windows (not from a message or
+    // input box) is an activation, as is its first showing.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *w) {
+        if (!w || !windowHandle())
+            return;
+        if (w == windowHandle()) {
+            if (m_backFromOtherWindow) {
+                m_backFromOtherWindow = false;
+                activatePage();
+            }
+        } else if (w->type() != Qt::Popup && w->type() != Qt::ToolTip) {
+            m_backFromOtherWindow = w->modality() == Qt::NonModal;
+        }
+    });
+
+    m_page->readLocation();
+    fillLists();
+    const QDate today = QDate::currentDate();
+    rebuildCalendar(today);
+    syncLists(today);
+    if (CalendarModel::inRange(today))
+        m_page->openDate(today);
+    else
+        m_state.dialogs->message(OutOfRangeText, QStringLiteral("cmdToday"));
+
+    // Scaled to the screen's width.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        resize(avail.width() * 15 / 16, avail.height() * 7 / 8);
+    }
+}
+
+frmAppt::~frmAppt() = default;
+
+void frmAppt::buildControls()
+{
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("frmApptBody"));
+    setCentralWidget(central);
+    auto *outer = new QVBoxLayout(central);
+    outer->setContentsMargins(8, 6, 8, 6);
+    outer->setSpacing(6);
+
+    auto *head = new QHBoxLayout;
+    m_lblCalDay = new QLabel(central);
+    m_lblCalDay->setObjectName(QStringLiteral("lblCalDay"));
+    m_lblCalDay->setFont(arial(14, true));
+    m_lblCalDate = new QLabel(central);
+    m_lblCalDate->setObjectName(QStringLiteral("lblCalDate"));
+    m_lblCalDate->setFont(arial(11, true));
+    head->addWidget(m_lblCalDay);
+    head->addStretch(1);
+    head->addWidget(m_lblCalDate);
+    outer->addLayout(head);
+
+    auto *middle = new QHBoxLayout;
+    middle->setSpacing(8);
+    m_grid = new GridView(central);
+    m_grid->setObjectName(QStringLiteral("Grid1"));
+    m_grid->setAccessibleName(QStringLiteral("Day page"));
+    m_grid->setGridModel(&m_page->grid());
+    middle->addWidget(m_grid, 1);
+
+    m_calendarPanel = new QFrame(central);
+    m_calendarPanel->setObjectName(QStringLiteral("fraCalendar"));
+    m_calendarPanel->setFrameShape(QFrame::StyledPanel);
+    auto *panel = new QVBoxLayout(m_calendarPanel);
+    panel->setContentsMargins(6, 6, 6, 6);
+    panel->setSpacing(6);
+
+    m_picture2 = new QFrame(m_calendarPanel);
+    m_picture2->setObjectName(QStringLiteral("Picture2"));
+    m_picture2->setAccessibleName(QStringLiteral("Calendar"));
+    m_picture2->setFocusPolicy(Qt::StrongFocus);
+    m_picture2->setFrameShape(QFrame::Box);
+    paintBackground(m_picture2, FreeSlotColor);
+    m_picture2->installEventFilter(this);
+    auto *days = new QGridLayout(m_picture2);
+    days->setContentsMargins(4, 4, 4, 4);
+    days->setHorizontalSpacing(2);
+    days->setVerticalSpacing(2);
+    static const char *const captions[] = {"Su", "Mo", "Tu", "We", "Th", "Fr", "Sa"};
+    for (int c = 0; c < 7; ++c) {
+        auto *cap = new QLabel(QLatin1String(captions[c]), m_picture2);
+        cap->setFont(arial(8, true));
+        cap->setAlignment(Qt::AlignCenter);
+        days->addWidget(cap, 0, c);
+    }
+    for (int i = 0; i < CalendarModel::CellCount; ++i) {
+        auto *l = new QLabel(m_picture2);
+        l->setObjectName(QStringLiteral("LblDay_%1").arg(i));
+        l->setFont(arial(8, true));
+        l->setAlignment(Qt::AlignCenter);
+        l->setMinimumSize(26, 20);
+        l->installEventFilter(this);
+        days->addWidget(l, 1 + i / 7, i % 7);
+        m_lblDay.append(l);
+    }
+    panel->addWidget(m_picture2);
+
+    auto addCombo = [&](int index, const QString &label) {
+        auto *cb = new QComboBox(m_calendarPanel);
+        cb->setObjectName(QStringLiteral("Combo_%1").arg(index));
+        cb->setAccessibleName(label);
+        cb->setFont(arial(8, true));
+        cb->installEventFilter(this);
+        m_combo[index] = cb;
+        panel->addWidget(cb);
+    };
+    addCombo(1, QStringLiteral("Month"));
+    addCombo(2, QStringLiteral("Year"));
+    addCombo(0, QStringLiteral("Page status"));
+    for (int i = 1; i <= 2; ++i)
+        connect(m_combo[i], &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_syncingLists)
+                listChanged();
+        });
+    connect(m_combo[0], &QComboBox::currentIndexChanged, this, [this] {
+        if (!m_syncingLists)
+            statusChanged();
+    });
+
+    m_cmdToday = new QPushButton(QStringLiteral("&Today"), m_calendarPanel);
+    m_cmdToday->setObjectName(QStringLiteral("cmdToday"));
+    m_cmdToday->setAutoDefault(true);
+    connect(m_cmdToday, &QPushButton::clicked, this, &frmAppt::openToday);
+    panel->addWidget(m_cmdToday);
+
+    m_check1 = new QCheckBox(m_calendarPanel);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    m_check1->setAccessibleName(QStringLiteral("Closed page"));
+    m_check1->setVisible(false);
+    panel->addWidget(m_check1);
+    panel->addStretch(1);
+    m_calendarPanel->setFixedWidth(m_calendarPanel->sizeHint().width() + 12);
+    middle->addWidget(m_calendarPanel);
+    outer->addLayout(middle, 1);
+
+    auto *bottom = new QHBoxLayout;
+    auto addTotal = [&](QLineEdit *&box, const char *name, const QString &label) {
+        box = new QLineEdit(central);
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(label);
+        box->setReadOnly(true);
+        box->setFocusPolicy(Qt::NoFocus);
+        box->setFont(arial(9, true));
+        box->setFixedWidth(130);
+        bottom->addWidget(box);
+    };
+    addTotal(m_txtS, "txtS", QStringLiteral("Hours at start"));
+    addTotal(m_txtU, "txtU", QStringLiteral("Hours used"));
+    addTotal(m_txtA, "txtA", QStringLiteral("Hours available"));
+    m_check2 = new QCheckBox(QStringLiteral("Page Lock"), central);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    m_check2->setAutoFillBackground(true);
+    connect(m_check2, &QCheckBox::toggled, this, [this](bool on) {
+        QPalette p = palette();
+        if (on)
+            p.setColor(QPalette::Window, ColorFromNumber(QBColor(12)));
+        m_check2->setPalette(p);
+    });
+    bottom->addSpacing(12);
+    bottom->addWidget(m_check2);
+    bottom->addStretch(1);
+    outer->addLayout(bottom);
+
+    // The answer box of the name search lies over the page.
+    m_answerBox = new QFrame(central);
+    m_answerBox->setObjectName(QStringLiteral("fraMessage"));
+    m_answerBox->setFrameShape(QFrame::Panel);
+    m_answerBox->setFrameShadow(QFrame::Raised);
+    m_answerBox->setLineWidth(2);
+    paintBackground(m_answerBox, FixedCellColor);
+    auto *box = new QVBoxLayout(m_answerBox);
+    m_lblMessage = new QLabel(m_answerBox);
+    m_lblMessage->setObjectName(QStringLiteral("lblMessage"));
+    m_lblMessage->setFont(arial(9, true));
+    m_lblMessage->setWordWrap(true);
+    m_lblMessage->setAlignment(Qt::AlignCenter);
+    box->addWidget(m_lblMessage);
+    auto *buttons = new QHBoxLayout;
+    m_cmdYes = new QPushButton(QStringLiteral("&Yes"), m_answerBox);
+    m_cmdYes->setObjectName(QStringLiteral("cmdYes"));
+    m_cmdNo = new QPushButton(QStringLiteral("&No"), m_answerBox);
+    m_cmdNo->setObjectName(QStringLiteral("cmdNo"));
+    for (QPushButton *b : {m_cmdYes, m_cmdNo}) {
+        b->setAutoDefault(true);
+        buttons->addWidget(b);
+    }
+    box->addLayout(buttons);
+    connect(m_cmdYes, &QPushButton::clicked, this, &frmAppt::answerYes);
+    connect(m_cmdNo, &QPushButton::clicked, this, &frmAppt::answerNo);
+    m_answerBox->setFixedSize(340, 110);
+    m_answerBox->hide();
+
+    connect(m_grid, &GridView::keyPressed, this, [this](QKeyEvent *e) {
+        if (e->key() == Qt::Key_Tab) {
+            e->accept();
+            if (!calendarShown())
+                ToggleCalendar();
+            m_picture2->setFocus();
+        }
+    });
+    auto *esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, [this] {
+        if (calendarShown())
+            ToggleCalendar();
+        openToday();
+    });
+    auto *f2 = new QShortcut(QKeySequence(Qt::Key_F2), this);
+    connect(f2, &QShortcut::activated, this, &frmAppt::ToggleCalendar);
+}
+
+void frmAppt::buildMenus()
+{
+    m_mnuPage = menuBar()->addMenu(QStringLiteral("&Page"));
+    m_mnuPage->setObjectName(QStringLiteral("mnuPage"));
+    QAction *open = m_mnuPage->addAction(QStringLiteral("&Open"), this, &frmAppt::openTypedDate);
+    open->setObjectName(QStringLiteral("mnuOpen"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_mnuPage->addSeparator();
+    QAction *exit = m_mnuPage->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
+    exit->setObjectName(QStringLiteral("mnuExit"));
+
+    m_mnuNavigate = menuBar()->addMenu(QStringLiteral("&Navigate"));
+    m_mnuNavigate->setObjectName(QStringLiteral("mnuNavigate"));
+    QAction *refresh = m_mnuNavigate->addAction(QStringLiteral("&Refresh"), this, [this] {
+        m_page->RefreshGrid();
+        focusGrid();
+    });
+    refresh->setObjectName(QStringLiteral("mnuRefresh"));
+    auto dropDown = [this](int index) {
+        m_combo[index]->setFocus();
+        m_combo[index]->showPopup();
+    };
+    m_mnuNavigate->addAction(QStringLiteral("&Status"), this, [=] { dropDown(0); })->setObjectName(QStringLiteral("mnuStatus"));
+    m_mnuNavigate->addAction(QStringLiteral("&Month"), this, [=] { dropDown(1); })->setObjectName(QStringLiteral("mnuMonth"));
+    m_mnuNavigate->addAction(QStringLiteral("&Year"), this, [=] { dropDown(2); })->setObjectName(QStringLiteral("mnuYear"));
+
+    m_mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
+    m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
+    m_mnuSearch->addAction(QStringLiteral("&Client"), this, &frmAppt::searchName)->setObjectName(QStringLiteral("mnuClient"));
+}
+
+void frmAppt::fillLists()
+{
+    m_syncingLists = true;
+    m_combo[0]->clear();
+    m_combo[0]->addItems({m_page->statusOpenText(), m_page->statusClosedText()});
+    m_combo[1]->clear();
+    const QLocale locale = QLocale::system();
+    for (int m = 1; m <= 12; ++m)
+        m_combo[1]->addItem(locale.toString(QDate(2000, m, 1), QStringLiteral("MMMM")));
+    m_combo[2]->clear();
+    for (int y = CalendarModel::FirstYear; y <= CalendarModel::LastYear; ++y)
+        m_combo[2]->addItem(QString::number(y));
+    m_syncingLists = false;
+}
+
+void frmAppt::onFilled()
+{
+    const QDate d = m_page->record().date;
+    m_lblCalDay->setText(DateText::longHeading(d));
+    m_lblCalDate->setText(DateText::shortDate(d));
+    m_check1->setChecked(m_page->closed());
+    m_check2->setChecked(m_page->pageLock());
+    m_syncingLists = true;
+    m_combo[0]->setCurrentIndex(m_page->closed() ? 1 : 0);
+    m_syncingLists = false;
+}
+
+void frmAppt::onTotals()
+{
+    m_txtS->setText(m_page->totalStartText());
+    m_txtU->setText(m_page->totalUsedText());
+    m_txtA->setText(m_page->totalAvailText());
+}
+
+void frmAppt::activatePage()
+{
+    m_page->activate();
+    focusGrid();
+}
+
+void frmAppt::focusGrid()
+{
+    m_grid->setFocus();
+    if (m_mark == Mark::Focused)
+        setMark(Mark::Unfocused);
+}
+
+bool frmAppt::refuseOutOfRange(const QDate &d, const QString &title)
+{
+    if (CalendarModel::inRange(d))
+        return false;
+    m_state.dialogs->message(OutOfRangeText, title);
+    return true;
+}
+
+bool frmAppt::openDate(const QDate &d, bool rebuild)
+{
+    if (!m_page->openDate(d))
+        return false;
+    if (rebuild || m_calendar.indexOf(d) < 0)
+        m_calendar.rebuild(d);
+    else
+        m_calendar.select(m_calendar.indexOf(d));
+    syncLists(d);
+    paintDayLabels();
+    return true;
+}
+
+void frmAppt::rebuildCalendar(const QDate &d)
+{
+    m_calendar.rebuild(d);
+    paintDayLabels();
+}
+
+void frmAppt::paintDayLabels()
+{
+    const int month = m_calendar.firstOfMonth().month();
+    for (int i = 0; i < m_lblDay.size(); ++i) {
+        const QDate d = m_calendar.dateAt(i);
+        QLabel *l = m_lblDay.at(i);
+        l->setText(QString::number(d.day()));
+        qint64 back = FreeSlotColor;
+        if (i == m_calendar.selected())
+            back = m_mark == Mark::Focused ? QBColor(14) : m_mark == Mark::Opened ? LunchColor : QBColor(7);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, ColorFromNumber(back));
+        // Days of the neighbouring months read fainter.
+        p.setColor(QPalette::WindowText, d.month() == month ? Qt::black : QColor(128, 128, 128));
+        l->setPalette(p);
+        l->setAutoFillBackground(true);
+    }
+}
+
+void frmAppt::setMark(Mark m)
+{
+    m_mark = m;
+    paintDayLabels();
+}
+
+void frmAppt::syncLists(const QDate &d)
+{
+    if (!CalendarModel::inRange(d))
+        return;
+    m_syncingLists = true;
+    m_combo[1]->setCurrentIndex(d.month() - 1);
+    m_combo[2]->setCurrentIndex(d.year() - CalendarModel::FirstYear);
+    m_syncingLists = false;
+}
+
+void frmAppt::openToday()
+{
+    try {
+        m_answerBox->hide();
+        const QDate today = QDate::currentDate();
+        if (refuseOutOfRange(today, QStringLiteral("cmdToday")))
+            return;
+        m_mark = Mark::Unfocused;
+        if (!openDate(today, true))
+            return;
+        m_page->homeCell();
+        focusGrid();
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, QStringLiteral("cmdToday"));
+    }
+}
+
+void frmAppt::dayLabelClicked(int index)
+{
+    try {
+        const QDate d = m_calendar.dateAt(index);
+        if (d == m_page->record().date && m_page->hasPage()) {
+            m_calendar.select(index);
+            paintDayLabels();
+            return;
+        }
+        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
+            return;
+        if (!openDate(d, false))
+            return;
+        m_page->homeCell();
+        focusGrid();
+        setMark(Mark::Opened);
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, QStringLiteral("lblDay"));
+    }
+}
+
+void frmAppt::openSelectedDay()
+{
+    try {
+        const QDate d = m_calendar.selectedDate();
+        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
+            return;
+        if (!openDate(d, false))
+            return;
+        m_page->homeCell();
+        focusGrid();
+        setMark(Mark::Opened);
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, QStringLiteral("lblDay"));
+    }
+}
+
+bool frmAppt::calendarKey(int key)
+{
+    using K = CalendarModel::Key;
+    K k;
+    switch (key) {
+    case Qt::Key_Left: k = K::Left; break;
+    case Qt::Key_Right: k = K::Right; break;
+    case Qt::Key_Up: k = K::Up; break;
+    case Qt::Key_Down: k = K::Down; break;
+    case Qt::Key_PageUp: k = K::PageUp; break;
+    case Qt::Key_PageDown: k = K::PageDown; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Tab:
+        openSelectedDay();
+        return true;
+    default:
+        return false;
+    }
+    if (m_calendar.press(k) != CalendarModel::Moved::Refused) {
+        syncLists(m_calendar.selectedDate());
+        m_mark = Mark::Focused;
+        paintDayLabels();
+    }
+    return true;
+}
+
+void frmAppt::listChanged()
+{
+    try {
+        const int month = m_combo[1]->currentIndex() + 1;
+        const int year = CalendarModel::FirstYear + m_combo[2]->currentIndex();
+        const QDate d = CalendarModel::rolledDate(year, month, m_calendar.dayAt(m_calendar.selected()));
+        if (refuseOutOfRange(d, QStringLiteral("Combo Reset")))
+            return;
+        m_mark = Mark::Focused;
+        rebuildCalendar(d);
+        syncLists(d);
+        m_picture2->setFocus();
+    } catch (const AppError &e) {
+        m_state.dialogs->message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
+                                 QStringLiteral("Combo Reset"));
+    }
+}
+
+void frmAppt::statusChanged()
+{
+    m_page->setClosed(m_combo[0]->currentIndex() == 1);
+    focusGrid();
+}
+
+void frmAppt::openTypedDate()
+{
+    const auto text = m_state.dialogs->input(
+        QStringLiteral("Please enter Date of Page to open in shortdate format: (e.g. 11/11/99, 1-1-00)"),
+        QStringLiteral("Search Date"), QString());
+    if (!text || text->trimmed().isEmpty())
+        return;
+    const QDate d = DateText::parseShortDate(*text);
+    if (!d.isValid()) {
+        m_state.dialogs->message(QStringLiteral("Date entered is an invalid date or entered in the wrong format."),
+                                 QStringLiteral("Search Date"));
+        return;
+    }
+    if (refuseOutOfRange(d, QStringLiteral("Search Date")))
+        return;
+    const int row = m_page->grid().row();
+    const int col = m_page->grid().col();
+    m_mark = Mark::Unfocused;
+    if (!openDate(d, true))
+        return;
+    m_page->grid().setCurrentCell(row, col);
+    focusGrid();
+}
+
+void frmAppt::searchName()
+{
+    const auto name = m_state.dialogs->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"),
+                                             QString());
+    if (!name || name->isEmpty()) {
+        m_answerBox->hide();
+        focusGrid();
+        return;
+    }
+    m_search->start(*name);
+    continueSearch();
+}
+
+void frmAppt::continueSearch()
+{
+    try {
+        const NameSearch::Answer a = m_search->next();
+        if (a == NameSearch::Answer::Found) {
+            m_mark = Mark::Unfocused;
+            openDate(m_search->hitDate(), true);
+            if (const auto cell = m_page->findCell(m_search->name())) {
+                m_page->grid().setCurrentCell(cell->y(), cell->x());
+                m_grid->showCell(cell->y(), cell->x());
+            }
+            focusGrid();
+        }
+        showAnswer(a);
+    } catch (const AppError &e) {
+        m_state.dialogs->message(
+            QStringLiteral("Error Number = %1  Error Description: %2").arg(e.number()).arg(e.description()),
+            QStringLiteral("Search Name"));
+    }
+}
+
+void frmAppt::showAnswer(NameSearch::Answer a)
+{
+    m_answerState = a == NameSearch::Answer::Found ? 1 : 2;
+    m_lblMessage->setText(NameSearch::text(a));
+    const QRect g = m_grid->geometry();
+    m_answerBox->move(g.x() + (g.width() - m_answerBox->width()) / 2, g.y() + (g.height() - m_answerBox->height()) / 3);
+    m_answerBox->show();
+    m_answerBox->raise();
+    m_cmdYes->setFocus();
+}
+
+void frmAppt::answerYes()
+{
+    if (m_answerState == 1) {
+        continueSearch();
+        return;
+    }
+    m_answerBox->hide();
+    searchName();
+}
+
+void frmAppt::answerNo()
+{
+    m_answerBox->hide();
+    focusGrid();
+}
+
+void frmAppt::ToggleCalendar()
+{
+    if (calendarShown()) {
+        m_calendarPanel->hide();
+        return;
+    }
+    m_calendarPanel->show();
+    m_picture2->setFocus();
+}
+
+bool frmAppt::calendarShown() const { return m_calendarPanel->isVisible(); }
+
+bool frmAppt::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_picture2) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (calendarKey(static_cast<QKeyEvent *>(event)->key()))
+                return true;
+            break;
+        case QEvent::FocusIn:
+            setMark(Mark::Focused);
+            break;
+        case QEvent::FocusOut:
+            if (m_mark == Mark::Focused)
+                setMark(Mark::Unfocused);
+            break;
+        default:
+            break;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::MouseButtonPress) {
+        const int i = m_lblDay.indexOf(qobject_cast<QLabel *>(watched));
+        if (i >= 0) {
+            dayLabelClicked(i);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == m_combo[0]) {
+                statusChanged();
+                return true;
+            }
+            if (watched == m_combo[1] || watched == m_combo[2]) {
+                listChanged();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmAppt::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_activated) {
+        m_activated = true;
+        activatePage();
+    }
+}
+
+void frmAppt::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+}
