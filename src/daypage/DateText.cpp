@@ -29,7 +29,25 @@ int fullYear(const QString &digits)
 }
 } // namespace
 
+namespace {
+QDate parseNumeric(const QString &text, const QLocale &locale, const QDate &today);
+}
+
 QDate parseShortDate(const QString &text, const QLocale &locale, const QDate &today)
+{
+    const QDate d = parseNumeric(text, locale, today);
+    if (d.isValid())
+        return d;
+    for (QLocale::FormatType f : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QDate named = locale.toDate(text.trimmed(), f);
+        if (named.isValid())
+            return named;
+    }
+    return {};
+}
+
+namespace {
+QDate parseNumeric(const QString &text, const QLocale &locale, const QDate &today)
 {
     static const QRegularExpression sep(QStringLiteral("[/\\-.\\s]+"));
     static const QRegularExpression digits(QStringLiteral("^\\d{1,4}$"));
@@ -60,6 +78,7 @@ QDate parseShortDate(const QString &text, const QLocale &locale, const QDate &to
     }
     return QDate(y, m, d); // invalid when a part is out of range
 }
+} // namespace
 
 QString shortDate(const QDate &d, const QLocale &locale) { return locale.toString(d, QLocale::ShortFormat); }
 

@@ -311,7 +311,7 @@ void frmAppt::fillLists()
     m_combo[0]->clear();
     m_combo[0]->addItems({m_page->statusOpenText(), m_page->statusClosedText()});
     m_combo[1]->clear();
-    const QLocale locale = QLocale::system();
+    const QLocale locale;
     for (int m = 1; m <= 12; ++m)
         m_combo[1]->addItem(locale.toString(QDate(2000, m, 1), QStringLiteral("MMMM")));
     m_combo[2]->clear();
@@ -386,6 +386,8 @@ void frmAppt::paintDayLabels()
         const QDate d = m_calendar.dateAt(i);
         QLabel *l = m_lblDay.at(i);
         l->setText(QString::number(d.day()));
+        l->setProperty("date", d);
+        l->setAccessibleName(DateText::shortDate(d));
         qint64 back = FreeSlotColor;
         if (i == m_calendar.selected())
             back = m_mark == Mark::Focused ? QBColor(14) : m_mark == Mark::Opened ? LunchColor : QBColor(7);

@@ -135,6 +135,7 @@ private slots:
         QTest::newRow("british order") << "en_GB" << "6/2/2002" << QDate(2002, 2, 6);
         QTest::newRow("german dots") << "de_DE" << "6.2.02" << QDate(2002, 2, 6);
         QTest::newRow("iso") << "en_US" << "2002-02-06" << QDate(2002, 2, 6);
+        QTest::newRow("long form") << "en_US" << "Wednesday, February 6, 2002" << QDate(2002, 2, 6);
         QTest::newRow("no such day") << "en_US" << "2/30/2002" << none;
         QTest::newRow("month 13") << "en_US" << "13/1/2002" << none;
         QTest::newRow("letters") << "en_US" << "tomorrow" << none;
