@@ -215,11 +215,14 @@ void frmAppt::buildControls()
     addTotal(m_txtA, "txtA", QStringLiteral("Hours available"));
     m_check2 = new QCheckBox(QStringLiteral("Page Lock"), central);
     m_check2->setObjectName(QStringLiteral("Check2"));
+    m_check2->setBackgroundRole(QPalette::Window);
     m_check2->setAutoFillBackground(true);
     connect(m_check2, &QCheckBox::toggled, this, [this](bool on) {
         QPalette p = palette();
-        if (on)
+        if (on) {
             p.setColor(QPalette::Window, ColorFromNumber(QBColor(12)));
+            p.setColor(QPalette::Button, ColorFromNumber(QBColor(12)));
+        }
         m_check2->setPalette(p);
     });
     bottom->addSpacing(12);
