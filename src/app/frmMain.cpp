@@ -6,6 +6,7 @@
 #include "app/Station.h"
 #include "app/WindowLoad.h"
 #include "app/WindowSwitcher.h"
+#include "daypage/frmAppt.h"
 #include "maint/frmBackup.h"
 #include "maint/frmReadme.h"
 #include "ui/resizer/Resizer.h"
@@ -21,18 +22,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// The day page window is still being built; until it lands, entry 1 opens this empty window
-// under the day page's name.
-class frmApptPending : public QWidget {
-public:
-    explicit frmApptPending(AppState &, QWidget *parent = nullptr) : QWidget(parent)
-    {
-        setObjectName(QStringLiteral("frmAppt"));
-        setWindowTitle(QStringLiteral("Scheduler"));
-        resize(800, 600);
-    }
-};
-
 const QString RefusalTitle = QStringLiteral("Template Setup");
 
 QHash<int, frmMain::WindowMaker> &makers()
@@ -199,7 +188,7 @@ void frmMain::choose(int entry)
     try {
         switch (entry) {
         case Scheduler:
-            openWindow(LoadWindow<frmApptPending>(m_state));
+            openWindow(LoadWindow<frmAppt>(m_state));
             break;
         case SetupPage:
         case Templates:

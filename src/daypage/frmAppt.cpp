@@ -4,6 +4,8 @@
 #include "app/Colors.h"
 #include "app/Dialogs.h"
 #include "app/GridView.h"
+#include "app/WindowSwitcher.h"
+#include "app/frmMain.h"
 #include "daypage/DateText.h"
 
 #include <QCheckBox>
@@ -676,5 +678,10 @@ void frmAppt::showEvent(QShowEvent *event)
 
 void frmAppt::closeEvent(QCloseEvent *event)
 {
+    // Nothing is saved here: every change was stored when it was made.
+    if (!WindowSwitcher::closedByProgram(this) && m_state.switcher) {
+        if (frmMain *menu = frmMain::load(m_state))
+            m_state.switcher->show(menu);
+    }
     event->accept();
 }
