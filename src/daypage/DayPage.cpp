@@ -139,7 +139,7 @@ void DayPage::Fillgrid()
         loadText(m_page.data);
         m_model.setLook(m_closed);
         if (!m_closed) {
-            GetCellColor();
+            applyColors(m_page.color);
         } else {
             // A closed page shows no cell colours.
             m_model.fillCellColors(0);
@@ -157,12 +157,16 @@ void DayPage::GetCellColor()
 {
     if (!hasPage())
         return;
-    QString list;
     try {
-        list = m_store->load(m_page.id).color;
+        m_page.color = m_store->load(m_page.id).color;
     } catch (const AppError &) {
-        list = m_page.color; // errors here are passed over: the colours as last read
+        // Errors here are passed over: the colours as last read.
     }
+    applyColors(m_page.color);
+}
+
+void DayPage::applyColors(const QString &list)
+{
     if (ColorList::isUnset(list)) {
         {
             GridBatch batch(m_grid);
@@ -197,7 +201,7 @@ void DayPage::RefreshGrid()
         SumTotal();
         TxtTotal();
         if (!m_closed)
-            GetCellColor();
+            applyColors(m_page.color);
     } catch (const AppError &e) {
         dialogs().error(e, QStringLiteral("Refresh Grid"));
     }

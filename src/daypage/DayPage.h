@@ -96,6 +96,8 @@ signals:
 
 private:
     void loadText(const QString &data);
+    // GetCellColor on a colour list just read.
+    void applyColors(const QString &list);
     void mergeStoredCells(const PageText::Cells &stored, const PageText::Cells &mine);
     Dialogs &dialogs();
 
