@@ -1,10 +1,11 @@
 #include "downsize/Downsizer.h"
 
+#include "daypage/DateText.h"
 #include "store/Database.h"
 
 const QDate Downsizer::EarliestDate(1999, 1, 1);
 
-Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &toText, const ShortDate &dates)
+Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &toText, const QLocale &locale)
 {
     Check c;
     if (fromText.isEmpty()) {
@@ -15,37 +16,37 @@ Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &t
         c.focus = Check::To;
         return c;
     }
-    const std::optional<QDate> from = dates.parse(fromText);
-    if (!from) {
+    const QDate from = DateText::parseShortDate(fromText, locale);
+    if (!from.isValid()) {
         c.text = QStringLiteral("Wrong Input Date Format - format must conform to system 'short-date' format: "
                                 "e.g. 10/10/1999, 10-10-2000 ");
         c.title = QStringLiteral("Incorrect Date Format");
         c.focus = Check::From;
         return c;
     }
-    const std::optional<QDate> to = dates.parse(toText);
-    if (!to) {
+    const QDate to = DateText::parseShortDate(toText, locale);
+    if (!to.isValid()) {
         c.text = QStringLiteral("Incorrect Input Date Format - format must conform to system 'short-date' "
                                 "format: e.g. 10/10/1999, 10-10-2000 ");
         c.title = QStringLiteral("Wrong Date Format");
         c.focus = Check::To;
         return c;
     }
-    if (*from < EarliestDate) {
+    if (from < EarliestDate) {
         c.text = QStringLiteral("You cannot delete files earlier than 01/01/1999 - these are demo files!");
         c.title = QStringLiteral("Delete Files");
         c.focus = Check::From;
         return c;
     }
-    if (*from > *to) {
+    if (from > to) {
         c.text = QStringLiteral("Error! Start Date later than End Date!");
         c.title = QStringLiteral("Downsize File");
         c.focus = Check::From;
         return c;
     }
     c.ok = true;
-    c.from = *from;
-    c.to = *to;
+    c.from = from;
+    c.to = to;
     return c;
 }
 

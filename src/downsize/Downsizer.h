@@ -1,7 +1,6 @@
 #pragma once
-#include "app/ShortDate.h"
-
 #include <QDate>
+#include <QLocale>
 #include <QString>
 
 // What the housekeeping program checks and does, apart from its window.
@@ -20,7 +19,8 @@ public:
         QDate from;
         QDate to;
     };
-    static Check checkRange(const QString &fromText, const QString &toText, const ShortDate &dates);
+    // Dates are read in the short-date order of locale.
+    static Check checkRange(const QString &fromText, const QString &toText, const QLocale &locale);
 
     struct Result {
         int pages = 0;

@@ -1,6 +1,7 @@
 #include "downsize/frmDownsize.h"
 
 #include "app/Dialogs.h"
+#include "daypage/DateText.h"
 #include "downsize/Downsizer.h"
 
 #include <QApplication>
@@ -13,9 +14,7 @@
 
 QString frmDownsize::explanation() const
 {
-    const QString example = m_dates.order() == ShortDate::MonthDayYear   ? QStringLiteral("12/31/1999")
-                            : m_dates.order() == ShortDate::DayMonthYear ? QStringLiteral("31/12/1999")
-                                                                         : QStringLiteral("1999-12-31");
+    const QString example = DateText::shortDate(QDate(1999, 12, 31), m_locale);
     return QStringLiteral(
         "This utility deletes the day pages and the booking records of the dates you give, from the first date "
         "to the last one, both included, and then compacts the shared database file db.mdb.\n\n"
@@ -30,9 +29,9 @@ QString frmDownsize::explanation() const
         .arg(example);
 }
 
-frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const ShortDate &dates, QWidget *parent)
+frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const QLocale &locale, QWidget *parent)
     : QWidget(parent), m_dbPath(QDir(programFolder).filePath(QStringLiteral("db.mdb"))), m_dialogs(dialogs),
-      m_dates(dates)
+      m_locale(locale)
 {
     setObjectName(QStringLiteral("frmDownsize"));
     setWindowTitle(QStringLiteral("Downsize Datafile"));
@@ -136,7 +135,7 @@ void frmDownsize::deleteRange()
         end();
         return;
     }
-    const Downsizer::Check check = Downsizer::checkRange(m_from->text(), m_to->text(), m_dates);
+    const Downsizer::Check check = Downsizer::checkRange(m_from->text(), m_to->text(), m_locale);
     if (!check.ok) {
         if (!check.text.isEmpty())
             m_dialogs.message(check.text, check.title, Dialogs::Ok);

@@ -1,7 +1,7 @@
 #pragma once
-#include "app/ShortDate.h"
 #include "store/Recordset.h"
 
+#include <QLocale>
 #include <QWidget>
 
 class Dialogs;
@@ -13,7 +13,7 @@ class QPushButton;
 class frmDownsize : public QWidget {
     Q_OBJECT
 public:
-    frmDownsize(const QString &programFolder, Dialogs &dialogs, const ShortDate &dates = ShortDate::system(),
+    frmDownsize(const QString &programFolder, Dialogs &dialogs, const QLocale &locale = QLocale(),
                 QWidget *parent = nullptr);
 
     void deleteRange(); // "Delete"
@@ -29,7 +29,7 @@ private:
 
     QString m_dbPath;
     Dialogs &m_dialogs;
-    ShortDate m_dates;
+    QLocale m_locale; // whose short-date order the typed dates follow
     DataSource m_data1; // day pages
     DataSource m_data2; // booking records
     QLineEdit *m_from;
