@@ -3,8 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <memory>
 
 class Dialogs;
+class PicklistWindows;
 class WindowSwitcher;
 
 // Program-wide values of one station. Owned by the application and handed to every window, so a
@@ -39,6 +41,10 @@ struct AppState {
     int BookingFormLeft = 0;
     bool BookingClosed = false;
     float OldTotalTime = 0.0f;
+    // The booking form's paste buffer of 33 texts; it outlives every booking form.
+    QStringList BookingClip = QStringList(QList<QString>(33));
+    // Picklist editors stay loaded between bookings once shown.
+    std::shared_ptr<PicklistWindows> picklists;
 
     // Painting spans.
     int SpanSlots = 0;

@@ -1,0 +1,339 @@
+#include "booking/BookingFlow.h"
+
+#include "app/AppState.h"
+#include "app/Colors.h"
+#include "app/Dialogs.h"
+#include "app/Numbers.h"
+#include "booking/BookingTimes.h"
+#include "store/AppError.h"
+
+using namespace BookingEntry;
+
+const QString BookingFlow::Engaged = QStringLiteral("Engaged");
+
+namespace {
+constexpr int HoursUsedRow = 3;
+
+const QString TitleCommandSave = QStringLiteral("Command Save");
+const QString TitleSaveBooking = QStringLiteral("Save Booking");
+const QString TitleDeleteRecord = QStringLiteral("Delete Record");
+const QString TitleUpdateHours = QStringLiteral("Update Hours");
+const QString TitleSeekRecord = QStringLiteral("Seek Record");
+const QString TitleBookingRecord = QStringLiteral("Booking Record");
+} // namespace
+
+BookingFlow::BookingFlow(AppState &state, BookingPage &page, Database &shared)
+    : m_state(state), m_page(page), m_record(shared)
+{
+}
+
+QString BookingFlow::TotalTime(const BookingEntries &form) { return BookingTimes::totalText(form); }
+
+BookingRecord::Cell BookingFlow::cell() const
+{
+    return {m_state.BookingDate, m_state.BookingCol, m_state.BookingRow};
+}
+
+bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.BookingDate; }
+
+bool BookingFlow::claim(int row, int col)
+{
+    const auto c = m_page.claimSlot(row, col);
+    return c == BookingPage::Claim::Claimed || c == BookingPage::Claim::Booked;
+}
+
+bool BookingFlow::open()
+{
+    m_newRecord = false;
+    m_deleted = false;
+    if (!reseek()) {
+        m_state.BookingClosed = true;
+        return false;
+    }
+    m_state.OldTotalTime = 0.0f;
+    recordChanged = timeChanged = colorChanged = false;
+    return true;
+}
+
+bool BookingFlow::reseek()
+{
+    try {
+        BookingRecord::PageLabels labels;
+        const int col = m_state.BookingCol;
+        if (col >= 0 && col < m_state.TechNames.size())
+            labels.tech = m_state.TechNames.at(col);
+        labels.time = m_page.text(m_state.BookingRow, 0);
+        if (m_record.seek(cell(), labels))
+            m_newRecord = true;
+        return true;
+    } catch (const AppError &e) {
+        m_state.dialogs->info(QString::number(e.number())
+                                  + QStringLiteral(" Another user has currently occupied this timeslot. Please wait "
+                                                   "a while and try again, or select another timeslot."),
+                              TitleSeekRecord);
+        return false;
+    }
+}
+
+BookingValues BookingFlow::fill()
+{
+    BookingValues v;
+    try {
+        v = m_record.values();
+    } catch (const AppError &) {
+        // A record that cannot be shown leaves the form as it is.
+    }
+    fillColor();
+    return v;
+}
+
+void BookingFlow::fillColor()
+{
+    if (m_state.BookingColor == BookingTimes::PaleYellow)
+        m_state.BookingColor = BookingTimes::LightBookingColor;
+}
+
+void BookingFlow::activate()
+{
+    if (m_state.BookingColor == FreeSlotColor)
+        m_state.BookingColor = BookingTimes::LightBookingColor;
+}
+
+void BookingFlow::copy(const BookingEntries &form) { m_state.BookingClip = toList(form); }
+
+BookingEntries BookingFlow::paste() const { return fromList(m_state.BookingClip); }
+
+void BookingFlow::recordBusy(int number, const QString &title)
+{
+    m_state.dialogs->info(QStringLiteral("Error Number: ") + QString::number(number)
+                              + QStringLiteral(" - Another user is currently updating this record. Please wait a "
+                                               "while and try again..."),
+                          title);
+}
+
+BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form) { return saveCommand(form, false); }
+
+BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool retry)
+{
+    if (form[Name].isEmpty()) {
+        m_state.dialogs->info(QStringLiteral("Please enter Customer Name to save record. Press ESC key or Click "
+                                             "'Close' icon to abandon record."),
+                              TitleCommandSave);
+        return Outcome::NameMissing;
+    }
+    QString stored;
+    try {
+        stored = m_record.storedName();
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, TitleSaveBooking);
+        // Deleted at another station: make the record again and save this form into it.
+        if (e.number() == ErrNo::RecordDeleted && !retry && reseek()) {
+            copy(form);
+            return saveCommand(form, true);
+        }
+        return Outcome::StayOpen;
+    }
+    if (stored.isEmpty() || stored == form[Name])
+        return saveBooking(form, retry);
+    m_state.dialogs->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
+                                         "will be copied for pasting to another timeslot."),
+                          TitleCommandSave);
+    copy(form);
+    m_state.BookingClosed = true;
+    return Outcome::Closed;
+}
+
+BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form) { return saveBooking(form, false); }
+
+BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool retry)
+{
+    m_state.OldTotalTime = 0.0f;
+    copy(form);
+    try {
+        m_state.OldTotalTime = m_record.save(form);
+    } catch (const AppError &e) {
+        switch (e.number()) {
+        case ErrNo::RecordLocked:
+            recordBusy(e.number(), TitleSaveBooking);
+            return Outcome::StayOpen;
+        case ErrNo::RecordChanged:
+            m_state.dialogs->info(QString::number(e.number())
+                                      + QStringLiteral(" Another user has just booked an appointment for this timeslot! "
+                                                       "Your current data will be copied for pasting to another "
+                                                       "timeslot."),
+                                  TitleSaveBooking);
+            copy(form);
+            m_state.BookingClosed = true;
+            return Outcome::Closed;
+        case ErrNo::RecordDeleted:
+            m_state.dialogs->error(e, TitleSaveBooking);
+            if (!retry && reseek()) {
+                copy(form);
+                return saveCommand(form, true);
+            }
+            return Outcome::StayOpen;
+        default:
+            m_state.dialogs->error(e, TitleSaveBooking);
+            m_state.BookingClosed = true;
+            return Outcome::Closed;
+        }
+    }
+
+    const float oldTotal = m_state.OldTotalTime;
+    const float total = LeadingNumber(form[TTime]);
+    if (timeChanged || m_newRecord) {
+        updateHours(oldTotal, form[TTime]);
+        if (oldTotal != 0.0f)
+            shadeSpan(oldTotal, 0);
+        shadeSpan(total, m_state.BookingColor);
+    } else if (colorChanged) {
+        if (oldTotal != 0.0f)
+            shadeSpan(oldTotal, 0);
+        shadeSpan(total, m_state.BookingColor);
+    }
+
+    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    m_page.setCurrentCell(row, col);
+    m_page.RefreshGrid();
+    m_page.setText(row, col, form[Name]);
+    m_page.SaveGridData();
+    m_state.BookingClosed = true;
+    return Outcome::Closed;
+}
+
+void BookingFlow::updateHours(float oldTotal, const QString &totalText)
+{
+    try {
+        const int row = m_state.BookingRow, col = m_state.BookingCol;
+        m_page.setCurrentCell(row, col);
+        m_page.RefreshGrid();
+        m_page.setCurrentCell(HoursUsedRow, col);
+        const QString used = m_page.text(HoursUsedRow, col);
+        m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, LeadingNumber(totalText), oldTotal));
+        m_page.SumTotal();
+        m_page.TxtTotal();
+        m_page.setCurrentCell(row, col);
+        m_page.SaveGridData();
+        m_page.setCurrentCell(row, col);
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, TitleUpdateHours);
+    }
+}
+
+void BookingFlow::shadeSpan(float hours, int color)
+{
+    try {
+        m_state.SpanSlots = BookingTimes::spanSlots(hours);
+        m_state.SpanColor = color;
+        m_state.SpanSlotsChosen = true;
+        m_state.SpanColorChosen = true;
+        m_page.setCurrentCell(m_state.BookingRow, m_state.BookingCol);
+        m_page.SetCellColor();
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, TitleDeleteRecord);
+    }
+}
+
+bool BookingFlow::deleteRecord()
+{
+    float oldTotal = 0.0f;
+    try {
+        oldTotal = m_record.remove();
+    } catch (const AppError &e) {
+        if (e.number() == ErrNo::RecordLocked)
+            recordBusy(e.number(), TitleDeleteRecord);
+        else
+            m_state.dialogs->error(e, TitleDeleteRecord);
+        m_state.BookingClosed = true;
+        return false;
+    }
+    m_state.OldTotalTime = oldTotal;
+    m_deleted = true;
+
+    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    m_page.RefreshGrid();
+    m_page.setCurrentCell(row, col);
+    m_page.setText(row, col, QString());
+    m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
+    m_page.SumTotal();
+    m_page.TxtTotal();
+    m_state.BookingColor = FreeSlotColor;
+    shadeSpan(oldTotal, m_state.BookingColor);
+    m_page.SaveGridData();
+    m_page.setCurrentCell(row, col);
+    m_state.BookingClosed = true;
+    return true;
+}
+
+BookingFlow::Outcome BookingFlow::deleteCommand()
+{
+    if (m_state.dialogs->ask(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
+                             Dialogs::NoIcon))
+        deleteRecord();
+    else
+        m_state.BookingClosed = true;
+    return Outcome::Closed;
+}
+
+BookingFlow::Outcome BookingFlow::cut(const BookingEntries &form)
+{
+    copy(form);
+    return deleteRecord() ? Outcome::Closed : Outcome::StayOpen;
+}
+
+BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
+{
+    if (form[Name].isEmpty() && m_newRecord) {
+        deleteRecord();
+        m_state.BookingClosed = true;
+        return Outcome::Closed;
+    }
+    if (recordChanged && !m_newRecord) {
+        // Yes goes through the Save command, so an emptied name or another station's booking
+        // is never written over from here either.
+        if (m_state.dialogs->ask(QStringLiteral("Do you wish to save the changes made to this record?"),
+                                 TitleBookingRecord, Dialogs::NoIcon))
+            return saveCommand(form);
+    }
+    m_state.BookingClosed = true;
+    return Outcome::Closed;
+}
+
+bool BookingFlow::colorButton(int color)
+{
+    m_state.SpanColor = color;
+    m_state.ColorPicked = true;
+    return shadecells();
+}
+
+bool BookingFlow::shadecells()
+{
+    if (!m_state.ColorPicked)
+        return false;
+    m_state.BookingColor = m_state.SpanColor;
+    colorChanged = true;
+    return true;
+}
+
+void BookingFlow::closing(const QString &name)
+{
+    if (!onBookingPage())
+        return;
+    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    m_page.setCurrentCell(row, col);
+    if (m_page.text(row, col) == Engaged) {
+        // The claim was not used: release it on the page as stored, so other stations see the
+        // slot free again.
+        m_page.RefreshGrid();
+        m_page.setCurrentCell(row, col);
+        if (m_page.text(row, col) == Engaged) {
+            m_page.setText(row, col, QString());
+            m_page.setColor(row, col, FreeSlotColor);
+            m_page.SaveGridData();
+            m_page.setCurrentCell(row, col);
+        }
+    } else if (!m_deleted) {
+        m_page.setText(row, col, name);
+        m_page.setColor(row, col, m_state.BookingColor);
+    }
+}

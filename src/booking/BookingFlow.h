@@ -1,0 +1,83 @@
+#pragma once
+#include "booking/BookingEntries.h"
+#include "booking/BookingPage.h"
+#include "booking/BookingRecord.h"
+
+struct AppState;
+class Database;
+
+// One opening of a booking record, without any window: claim the slot, find or create the
+// record, save it with its hours and span, delete it, close. The booking form wires its
+// controls to this; contention tests and the benchmark drive it directly.
+//
+// The cell is AppState's BookingDate, BookingCol and BookingRow. Messages go through
+// AppState::dialogs; BookingClip lives in AppState and outlives every opening.
+class BookingFlow {
+public:
+    BookingFlow(AppState &state, BookingPage &page, Database &shared);
+
+    // What the form does after a command.
+    enum class Outcome {
+        StayOpen,    // the form stays as it is
+        NameMissing, // refused: focus to the name
+        Closed       // the form closes (BookingClosed is set where the closing path sets it)
+    };
+
+    // Enter on a slot of the page: the day page's claim. True when a booking may be opened.
+    bool claim(int row, int col);
+
+    // Load: SeekRecord for the booking cell, then the flags cleared. False when the record
+    // could not be found or made (slot-occupied message shown): the form closes.
+    bool open();
+    // FillBooking: the record's values; an entry without a value leaves its control as it is.
+    BookingValues fill();
+    // FillBooking's colour rule: a cell opened pale yellow is shown in the light booking colour.
+    void fillColor();
+    // Activation: a booking in a free slot gets the light booking colour.
+    void activate();
+
+    bool newRecord() const { return m_newRecord; }
+    bool deleted() const { return m_deleted; }
+    // Flags of this opening, set by the form's events.
+    bool recordChanged = false;
+    bool timeChanged = false;
+    bool colorChanged = false;
+
+    // Commands of the form.
+    Outcome saveCommand(const BookingEntries &form);
+    Outcome deleteCommand();
+    Outcome cut(const BookingEntries &form);
+    Outcome exitForm(const BookingEntries &form);
+    void copy(const BookingEntries &form);
+    BookingEntries paste() const;
+    // Colour button: SpanColor and ColorPicked, then Shadecells. True when the form repaints.
+    bool colorButton(int color);
+    bool shadecells();
+    // Closing: the booking cell on the page shows the outcome; an unused claim is released.
+    void closing(const QString &name);
+
+    // The routines the commands are made of.
+    Outcome saveBooking(const BookingEntries &form);
+    bool deleteRecord();
+    void updateHours(float oldTotal, const QString &totalText);
+    void shadeSpan(float hours, int color);
+
+    // The sum of the ten job times as the total's text.
+    static QString TotalTime(const BookingEntries &form);
+
+    static const QString Engaged;
+
+private:
+    Outcome saveCommand(const BookingEntries &form, bool retry);
+    Outcome saveBooking(const BookingEntries &form, bool retry);
+    bool reseek();
+    void recordBusy(int number, const QString &title);
+    BookingRecord::Cell cell() const;
+    bool onBookingPage() const;
+
+    AppState &m_state;
+    BookingPage &m_page;
+    BookingRecord m_record;
+    bool m_newRecord = false;
+    bool m_deleted = false;
+};

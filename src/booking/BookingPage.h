@@ -1,0 +1,34 @@
+#pragma once
+#include <QDate>
+#include <QString>
+
+// The day page as a booking sees it: its grid and the public routines a booking calls back.
+// The day page implements it over its page model and store, so a booking runs the same with or
+// without windows. Rows and columns are those of the page grid (slots from row 6, hours used in
+// row 3); colour 0 is a cell without a colour of its own.
+class BookingPage {
+public:
+    virtual ~BookingPage() = default;
+
+    virtual QDate pageDate() const = 0;
+    virtual int rowCount() const = 0;
+    virtual QString text(int row, int col) const = 0;
+    virtual void setText(int row, int col, const QString &text) = 0;
+    virtual int color(int row, int col) const = 0;
+    virtual void setColor(int row, int col, int color) = 0;
+    virtual void setCurrentCell(int row, int col) = 0;
+    // The page lock: booking text boxes become read-only.
+    virtual bool pageLocked() const = 0;
+
+    // Enter on a time slot: reloads the page and claims an empty slot with "Engaged", stored at
+    // once; sets BookingDate, BookingCol, BookingRow and BookingColor when the slot may be opened.
+    enum class Claim { NotSlot, Lunch, Engaged, Claimed, Booked };
+    virtual Claim claimSlot(int row, int col) = 0;
+
+    // The day page's own routines; each reports its failures itself.
+    virtual void RefreshGrid() = 0;
+    virtual void SaveGridData() = 0;
+    virtual void SetCellColor() = 0;
+    virtual void SumTotal() = 0;
+    virtual void TxtTotal() = 0;
+};

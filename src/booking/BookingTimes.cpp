@@ -1,0 +1,64 @@
+#include "booking/BookingTimes.h"
+
+#include "app/Numbers.h"
+
+#include <cmath>
+
+namespace BookingTimes {
+
+QString join(const BookingEntries &form)
+{
+    QString s;
+    for (int i = 0; i < BookingEntry::JobTimes; ++i)
+        s += form[BookingEntry::time(i)] + QLatin1Char('%');
+    return s;
+}
+
+std::array<std::optional<QString>, BookingEntry::JobTimes> split(const QString &iTime)
+{
+    std::array<std::optional<QString>, BookingEntry::JobTimes> out;
+    if (iTime.isEmpty())
+        return out;
+    const QStringList items = iTime.split(QLatin1Char('%'));
+    for (int i = 0; i < BookingEntry::JobTimes && i < items.size(); ++i)
+        out[i] = items.at(i);
+    return out;
+}
+
+float total(const BookingEntries &form)
+{
+    float sum = 0.0f;
+    for (int i = 0; i < BookingEntry::JobTimes; ++i)
+        sum += LeadingNumber(form[BookingEntry::time(i)]);
+    return sum;
+}
+
+QString totalText(const BookingEntries &form) { return NumberText(total(form)); }
+
+QString hoursUsedAfterSave(const QString &usedText, float newTotal, float oldTotal)
+{
+    const float used = LeadingNumber(usedText);
+    return NumberText(newTotal + used - oldTotal);
+}
+
+QString hoursUsedAfterDelete(const QString &usedText, float oldTotal)
+{
+    return NumberText(LeadingNumber(usedText) - oldTotal);
+}
+
+float spanHours(float hours)
+{
+    if (hours < 0.5f && hours != 0.0f)
+        return 0.5f;
+    if (hours > 9.0f)
+        return 9.0f;
+    return hours;
+}
+
+int spanSlots(float hours)
+{
+    // nearbyint rounds halves to even in the default rounding mode.
+    return int(std::nearbyint(spanHours(hours) * 2.0f));
+}
+
+} // namespace BookingTimes
