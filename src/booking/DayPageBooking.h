@@ -1,0 +1,28 @@
+#pragma once
+#include "booking/BookingPage.h"
+
+class DayPage;
+
+// A booking's view of the day page: the page's grid and routines, and Enter on a time slot.
+class DayPageBooking : public BookingPage {
+public:
+    explicit DayPageBooking(DayPage &page) : m_page(page) {}
+
+    QDate pageDate() const override;
+    int rowCount() const override;
+    QString text(int row, int col) const override;
+    void setText(int row, int col, const QString &text) override;
+    int color(int row, int col) const override;
+    void setColor(int row, int col, int color) override;
+    void setCurrentCell(int row, int col) override;
+    bool pageLocked() const override;
+    Claim claimSlot(int row, int col) override;
+    void RefreshGrid() override;
+    void SaveGridData() override;
+    void SetCellColor() override;
+    void SumTotal() override;
+    void TxtTotal() override;
+
+private:
+    DayPage &m_page;
+};

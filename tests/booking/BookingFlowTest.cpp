@@ -1,0 +1,236 @@
+#include "BookingStation.h"
+#include "TestRegistry.h"
+#include "booking/BookingTimes.h"
+
+#include <QTest>
+
+using namespace BookingEntry;
+
+namespace {
+constexpr int Used = 3;
+constexpr int Light = BookingTimes::LightBookingColor;
+
+BookingEntries booking(const QString &name, std::initializer_list<std::pair<int, QString>> times)
+{
+    BookingEntries e = emptyBookingEntries();
+    e[Name] = name;
+    for (const auto &[box, t] : times)
+        e[time(box)] = t;
+    e[TTime] = BookingFlow::TotalTime(e);
+    return e;
+}
+
+// Colours of rows first..last of a column as stored, as one text.
+QString storedColors(const TestFolder &folder, int col, int first, int last)
+{
+    BookingStation other(folder);
+    QStringList out;
+    for (int r = first; r <= last; ++r)
+        out << QString::number(other.grid().cellBackColor(r, col), 16);
+    return out.join(QLatin1Char(' '));
+}
+
+QString storedText(const TestFolder &folder, int row, int col)
+{
+    BookingStation other(folder);
+    return other.grid().text(row, col);
+}
+} // namespace
+
+// A booking from Enter on a slot to save and delete, with no window: the record, the cell, the
+// technician's hours used and the shaded span, as stored in the shared database.
+class BookingFlowTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestFolder> m_folder;
+
+    ResultRows job(int col, int row)
+    {
+        Database db(m_folder->file(QStringLiteral("db.mdb")));
+        return db.select(QStringLiteral("SELECT * FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+                         {bookingDay(), col, row});
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TestFolder>();
+        pointStationAt(*m_folder);
+    }
+
+    void newBookingInAnEmptySlot()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(8, 2);
+        QVERIFY(flow);
+        QCOMPARE(storedText(*m_folder, 8, 2), QStringLiteral("Engaged"));
+        QVERIFY(flow->newRecord());
+
+        const ResultRows made = job(2, 8);
+        QCOMPARE(made.rows.size(), 1);
+        QCOMPARE(made.value(0, "bTech").toString(), QStringLiteral("Sue Park"));
+        QCOMPARE(made.value(0, "bTime").toString(), QStringLiteral("09:00 AM "));
+        QCOMPARE(made.value(0, "bName").toString(), QString(""));
+        QCOMPARE(made.value(0, "bCity").toString(), QStringLiteral("Hamilton"));
+        QCOMPARE(made.value(0, "bProv").toString(), QStringLiteral("ON"));
+        QCOMPARE(made.value(0, "bITime").toString(), QStringLiteral("%%%%%%%%%%"));
+        QCOMPARE(made.value(0, "bDrop").toString() + made.value(0, "bProm").toString() + made.value(0, "bPay").toString(),
+                 QStringLiteral("08:0008:00Credit Card"));
+        QVERIFY(made.value(0, "bTTime").isNull());
+        const BookingValues shown = flow->fill();
+        QVERIFY(!shown[TTime]);
+        QVERIFY(!shown[Internal1]);
+        QCOMPARE(*shown[Drop], QStringLiteral("08:00"));
+        QCOMPARE(*shown[Time9], QString());
+        // A free slot's booking is shown in the light booking colour.
+        QCOMPARE(s.state.BookingColor, Light);
+
+        BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1.5"}, {3, "0.5"}});
+        flow->timeChanged = true;
+        QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
+        QVERIFY(s.state.BookingClosed);
+
+        const ResultRows saved = job(2, 8);
+        QCOMPARE(saved.value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(saved.value(0, "bITime").toString(), QStringLiteral("1.5%%%0.5%%%%%%%"));
+        QCOMPARE(saved.value(0, "bTTime").toString(), QStringLiteral("2"));
+        QCOMPARE(storedText(*m_folder, 8, 2), QStringLiteral("Ann Lee"));
+        QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("2"));
+        QCOMPARE(storedText(*m_folder, 2, 2), QStringLiteral("6"));
+        QCOMPARE(storedColors(*m_folder, 2, 7, 12), QStringLiteral("eeffff ffffc0 ffffc0 ffffc0 ffffc0 eeffff"));
+        QCOMPARE(s.dialogs.count(), 0);
+    }
+
+    void totalCutFromTwoToOneAndAHalfHours()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(8, 2);
+        flow->timeChanged = true;
+        flow->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1.5"}, {3, "0.5"}}));
+
+        auto again = s.openSlot(8, 2);
+        QVERIFY(again);
+        QVERIFY(!again->newRecord());
+        BookingEntries form = fromList(toList(emptyBookingEntries()));
+        const BookingValues v = again->fill();
+        for (int i = 0; i < Count; ++i)
+            form[i] = v[i].value_or(QString());
+        QCOMPARE(form[Name], QStringLiteral("Ann Lee"));
+        form[Time3].clear();
+        form[TTime] = BookingFlow::TotalTime(form);
+        again->timeChanged = true;
+        again->saveCommand(form);
+
+        QCOMPARE(s.state.OldTotalTime, 2.0f);
+        QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("1.5"));
+        QCOMPARE(storedColors(*m_folder, 2, 8, 12), QStringLiteral("ffffc0 ffffc0 ffffc0 0 eeffff"));
+    }
+
+    void totalChangedAndChangedBackCountsItsHoursOnce()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(8, 2);
+        flow->timeChanged = true;
+        const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "2"}});
+        flow->saveCommand(form);
+
+        auto again = s.openSlot(8, 2);
+        again->timeChanged = true; // typed 1.5, then 2 again
+        again->saveCommand(form);
+        QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("2"));
+        QCOMPARE(storedColors(*m_folder, 2, 8, 12), QStringLiteral("ffffc0 ffffc0 ffffc0 ffffc0 eeffff"));
+    }
+
+    void twoHoursAcrossLunchPassOverTheLunchRows()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(12, 1);
+        flow->timeChanged = true;
+        flow->saveCommand(booking(QStringLiteral("Tom Ruiz"), {{1, "2"}}));
+        QCOMPARE(storedColors(*m_folder, 1, 11, 18),
+                 QStringLiteral("eeffff ffffc0 ffffc0 c0c0c0 c0c0c0 ffffc0 ffffc0 eeffff"));
+    }
+
+    void deleteGivesTheHoursBackAndFreesTheSpan()
+    {
+        BookingStation s(*m_folder);
+        s.grid().setText(Used, 4, QStringLiteral("2"));
+        s.page.SaveGridData();
+        auto flow = s.openSlot(10, 4);
+        flow->timeChanged = true;
+        flow->saveCommand(booking(QStringLiteral("Eva Kim"), {{8, "0.1"}}));
+        QCOMPARE(storedText(*m_folder, Used, 4), QStringLiteral("2.1"));
+
+        auto again = s.openSlot(10, 4);
+        QVERIFY(again->deleteRecord());
+        QVERIFY(job(4, 10).isEmpty());
+        QCOMPARE(s.state.OldTotalTime, 0.1f);
+        // Written like a save writes it, not as 1.99999999850988.
+        QCOMPARE(storedText(*m_folder, Used, 4), QStringLiteral("2"));
+        QCOMPARE(storedText(*m_folder, 10, 4), QString());
+        QCOMPARE(storedColors(*m_folder, 4, 10, 11), QStringLiteral("eeffff eeffff"));
+        again->closing(QString());
+        QCOMPARE(s.grid().text(10, 4), QString());
+        QCOMPARE(s.grid().shownBackColor(10, 4), FreeSlotColor);
+    }
+
+    void escOnANewRecordWithoutANameFreesTheSlot()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(6, 3);
+        QCOMPARE(flow->exitForm(emptyBookingEntries()), BookingFlow::Outcome::Closed);
+        flow->closing(QString());
+        QVERIFY(job(3, 6).isEmpty());
+        QCOMPARE(storedText(*m_folder, 6, 3), QString());
+        QCOMPARE(storedColors(*m_folder, 3, 6, 6), QStringLiteral("eeffff"));
+        QCOMPARE(storedText(*m_folder, Used, 3), QStringLiteral("0"));
+        QCOMPARE(s.dialogs.count(), 0);
+    }
+
+    void escOnANewRecordWithANameKeepsItEmptyAndReleasesTheClaim()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(6, 3);
+        QCOMPARE(flow->exitForm(booking(QStringLiteral("Typed only"), {})), BookingFlow::Outcome::Closed);
+        flow->closing(QStringLiteral("Typed only"));
+        QCOMPARE(job(3, 6).value(0, "bName").toString(), QString(""));
+        QCOMPARE(storedText(*m_folder, 6, 3), QString());
+        // The record is reused the next time.
+        auto again = s.openSlot(6, 3);
+        QVERIFY(!again->newRecord());
+    }
+
+    void engagedOrLunchSlotDoesNotOpen()
+    {
+        BookingStation a(*m_folder);
+        BookingStation b(*m_folder);
+        QVERIFY(a.openSlot(7, 1));
+        QVERIFY(!b.openSlot(7, 1));
+        QCOMPARE(b.grid().text(7, 1), QStringLiteral("Engaged"));
+        QVERIFY(!b.openSlot(14, 1));
+    }
+
+    void saveRefusedWhenAnotherStationBookedTheRecord()
+    {
+        BookingStation a(*m_folder);
+        BookingStation b(*m_folder);
+        auto first = a.openSlot(9, 1);
+        first->timeChanged = true;
+        first->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1"}}));
+        // b had the record open before a saved.
+        b.state.BookingDate = bookingDay();
+        b.state.BookingCol = 1;
+        b.state.BookingRow = 9;
+        BookingFlow second(b.state, b.booking, b.db);
+        QVERIFY(second.open());
+        const BookingEntries mine = booking(QStringLiteral("Bob Hart"), {{0, "3"}});
+        QCOMPARE(second.saveCommand(mine), BookingFlow::Outcome::Closed);
+        QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
+        QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
+                                                       "current data will be copied for pasting to another timeslot."));
+        QCOMPARE(b.state.BookingClip, toList(mine));
+        QCOMPARE(job(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
+    }
+};
+TORVANE_TEST(BookingFlowTest)
+#include "BookingFlowTest.moc"

@@ -1,0 +1,263 @@
+#include "BookingStation.h"
+#include "TestRegistry.h"
+#include "booking/BookingTimes.h"
+#include "booking/frmBooking.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+using namespace BookingEntry;
+
+// The booking record window driven like a user: its commands, keys and colours, the messages it
+// shows and what reaches the shared database.
+class BookingFormTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestFolder> m_folder;
+    std::unique_ptr<BookingStation> m_station;
+
+    // Enter on the slot, then the form opened over it.
+    QPointer<frmBooking> openForm(int row, int col)
+    {
+        if (m_station->booking.claimSlot(row, col) == BookingPage::Claim::Engaged)
+            return nullptr;
+        auto *form = new frmBooking(m_station->state, m_station->booking);
+        if (!form->load())
+            return nullptr;
+        form->show();
+        return form;
+    }
+    template <class T = QLineEdit> T *control(frmBooking *form, const char *name)
+    {
+        return form->findChild<T *>(QLatin1String(name));
+    }
+    void click(frmBooking *form, const char *button)
+    {
+        QPushButton *b = control<QPushButton>(form, button);
+        QVERIFY(b);
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    static QColor base(QWidget *w) { return w->palette().color(QPalette::Base); }
+    ResultRows job(int col, int row)
+    {
+        Database db(m_folder->file(QStringLiteral("db.mdb")));
+        return db.select(QStringLiteral("SELECT * FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+                         {bookingDay(), col, row});
+    }
+    // A saved booking of one hour at the cell.
+    void book(int row, int col, const QString &name)
+    {
+        QPointer<frmBooking> form = openForm(row, col);
+        QTest::keyClicks(control(form, "txtName"), name);
+        control(form, "tTime0")->setText(QStringLiteral("1"));
+        form->TotalTime();
+        click(form, "cmdSave");
+        QTRY_VERIFY(!form);
+    }
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TestFolder>();
+        pointStationAt(*m_folder);
+        m_station = std::make_unique<BookingStation>(*m_folder);
+    }
+    void cleanup()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (qobject_cast<frmBooking *>(w))
+                delete w;
+        m_station.reset();
+    }
+
+    void newFormShowsTheDefaultsAndLabels()
+    {
+        QPointer<frmBooking> form = openForm(8, 2);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Booking Record"));
+        QCOMPARE(control<QComboBox>(form, "cboDTime")->currentText(), QStringLiteral("08:00"));
+        QCOMPARE(control<QComboBox>(form, "cboPTIme")->currentText(), QStringLiteral("08:00"));
+        QCOMPARE(control<QComboBox>(form, "cboPay")->currentText(), QStringLiteral("Credit Card"));
+        QCOMPARE(control<QComboBox>(form, "cboPay")->count(), 8);
+        QCOMPARE(control<QComboBox>(form, "cboDTime")->itemText(20), QStringLiteral("06:00"));
+        QCOMPARE(control(form, "txtTTime")->text(), QString());
+        QCOMPARE(control(form, "txtCity")->text(), QStringLiteral("Hamilton"));
+        QCOMPARE(control(form, "txtInternal2")->text(), QStringLiteral("Int 2"));
+        QCOMPARE(control(form, "txtOther1")->text(), QStringLiteral("Other 1"));
+        for (const char *name : {"txtName", "txtPhone", "txtAddress", "txtCity", "txtProv", "txtPostCode",
+                                 "txtVehicle", "txtMake", "txtMainten", "txtMenu5", "txtInternal1", "txtOther2",
+                                 "tTime0", "tTime9", "txtTTime", "txtComments", "cmdSave", "cmdCopy", "cmdCut",
+                                 "cmdPaste", "cmdDelete", "tbToolBar"})
+            QVERIFY2(form->findChild<QWidget *>(QLatin1String(name)), name);
+        QVERIFY(!form->flow().recordChanged);
+        QVERIFY(!form->flow().timeChanged);
+    }
+
+    void saveWithoutANameIsRefusedAndKeepsTheForm()
+    {
+        QPointer<frmBooking> form = openForm(8, 2);
+        control(form, "txtPhone")->setText(QStringLiteral("555-0100"));
+        click(form, "cmdSave");
+        QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Command Save"));
+        QCOMPARE(m_station->dialogs.last().text,
+                 QStringLiteral("Please enter Customer Name to save record. Press ESC key or Click 'Close' icon to "
+                                "abandon record."));
+        QVERIFY(form && form->isVisible());
+        QVERIFY(job(2, 8).value(0, "bPhone").isNull());
+        QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Engaged"));
+    }
+
+    void deleteAnsweredNoClosesWithoutDeleting()
+    {
+        book(8, 2, QStringLiteral("Ann Lee"));
+        QPointer<frmBooking> form = openForm(8, 2);
+        m_station->state.BookingClosed = false;
+        m_station->dialogs.answer(Dialogs::AnsNo);
+        click(form, "cmdDelete");
+        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Are you sure you want to delete this record?"));
+        QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Delete Record"));
+        QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNo);
+        QTRY_VERIFY(!form);
+        QVERIFY(m_station->state.BookingClosed);
+        QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Ann Lee"));
+    }
+
+    void copyThenPasteCarriesAll33EntriesToAnotherCell()
+    {
+        QPointer<frmBooking> first = openForm(8, 2);
+        BookingEntries typed;
+        for (int i = 0; i < Count; ++i)
+            typed[i] = QStringLiteral("entry %1").arg(i);
+        for (int i = 0; i < BookingEntry::JobTimes; ++i)
+            typed[time(i)] = QString::number(i + 1) + QStringLiteral(".5");
+        first->setEntries(typed);
+        QCOMPARE(first->entries(), typed);
+        click(first, "cmdCopy");
+        QVERIFY(first->isVisible());
+        QTest::keyClick(control(first, "txtName"), Qt::Key_Escape);
+        QTRY_VERIFY(!first);
+
+        QPointer<frmBooking> second = openForm(16, 3);
+        QVERIFY(!second->flow().recordChanged && !second->flow().timeChanged);
+        click(second, "cmdPaste");
+        QCOMPARE(second->entries(), typed);
+        QVERIFY(second->flow().recordChanged);
+        QVERIFY(second->flow().timeChanged);
+    }
+
+    void editingOnlyThePostalCodeClosesWithoutTheQuestion()
+    {
+        book(8, 2, QStringLiteral("Ann Lee"));
+        QPointer<frmBooking> form = openForm(8, 2);
+        QTest::keyClicks(control(form, "txtPostCode"), QStringLiteral("L8P 4B1"));
+        QTest::keyClicks(control(form, "txtProv"), QStringLiteral("X"));
+        // Choosing from a list's drop-down is no edit either.
+        control<QComboBox>(form, "cboPay")->setCurrentIndex(1);
+        QTest::keyClick(control(form, "txtPostCode"), Qt::Key_Escape);
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_station->dialogs.count(), 0);
+        QVERIFY(job(2, 8).value(0, "bPostCode").isNull());
+        QCOMPARE(job(2, 8).value(0, "bPay").toString(), QStringLiteral("Credit Card"));
+    }
+
+    void typedChangeAsksBeforeClosing()
+    {
+        book(8, 2, QStringLiteral("Ann Lee"));
+        QPointer<frmBooking> form = openForm(8, 2);
+        QTest::keyClicks(control<QComboBox>(form, "cboPay")->lineEdit(), QStringLiteral("x"));
+        m_station->dialogs.answer(Dialogs::AnsYes);
+        QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
+        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
+        QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Booking Record"));
+        QTRY_VERIFY(!form);
+        QCOMPARE(job(2, 8).value(0, "bPay").toString(), QStringLiteral("Credit Cardx"));
+    }
+
+    void colourButtonPaintsTheFormAndThePageOnlyOnSave()
+    {
+        QPointer<frmBooking> form = openForm(8, 2);
+        QTest::keyClicks(control(form, "txtName"), QStringLiteral("Ann Lee"));
+        control(form, "tTime0")->setText(QStringLiteral("1"));
+        form->TotalTime();
+        QAction *green = form->findChild<QAction *>(QStringLiteral("Green"));
+        QVERIFY(green);
+        green->trigger();
+        const QColor greenColor = ColorFromNumber(0x80FF80);
+        QCOMPARE(base(control(form, "txtName")), greenColor);
+        QCOMPARE(base(control(form, "tTime4")), greenColor);
+        QCOMPARE(base(control<QPlainTextEdit>(form, "txtComments")), greenColor);
+        QCOMPARE(base(control<QComboBox>(form, "cboPay")), greenColor);
+        QVERIFY(form->flow().colorChanged);
+        {
+            BookingStation other(*m_folder);
+            QCOMPARE(other.grid().cellBackColor(8, 2), FreeSlotColor);
+        }
+        click(form, "cmdSave");
+        QTRY_VERIFY(!form);
+        BookingStation other(*m_folder);
+        QCOMPARE(other.grid().cellBackColor(8, 2), 0x80FF80);
+        QCOMPARE(other.grid().cellBackColor(9, 2), 0x80FF80);
+        QCOMPARE(other.grid().cellBackColor(10, 2), FreeSlotColor);
+    }
+
+    void pageLockLeavesListsPasteAndSaveWorking()
+    {
+        BookingStation past(*m_folder, QDate(2001, 3, 5));
+        QVERIFY(past.page.pageLock());
+        QVERIFY(past.booking.claimSlot(8, 1) == BookingPage::Claim::Claimed);
+        QPointer<frmBooking> form = new frmBooking(past.state, past.booking);
+        QVERIFY(form->load());
+        form->show();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(control(form, "txtName")->isReadOnly());
+        QVERIFY(control<QPlainTextEdit>(form, "txtComments")->isReadOnly());
+        QVERIFY(control<QComboBox>(form, "cboPay")->isEditable());
+        QVERIFY(!control<QComboBox>(form, "cboPay")->lineEdit()->isReadOnly());
+        past.state.BookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
+        click(form, "cmdPaste");
+        QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Late Entry"));
+        click(form, "cmdSave");
+        QTRY_VERIFY(!form);
+        Database db(m_folder->file(QStringLiteral("db.mdb")));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = '2001-03-05'")).toString(),
+                 QStringLiteral("Late Entry"));
+    }
+
+    void keysMoveOnPressAndClose()
+    {
+        QPointer<frmBooking> form = openForm(8, 2);
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QLineEdit *name = control(form, "txtName");
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), control(form, "txtPhone"));
+        auto *comments = control<QPlainTextEdit>(form, "txtComments");
+        comments->setFocus();
+        QTest::keyClick(comments, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), comments);
+        QCOMPARE(comments->toPlainText(), QStringLiteral("\n"));
+        QPushButton *save = control<QPushButton>(form, "cmdSave");
+        save->setFocus();
+        QTest::keyClick(save, Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), comments);
+        // Enter on a button presses it: Save without a name is refused.
+        save->setFocus();
+        QTest::keyClick(save, Qt::Key_Return);
+        QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Command Save"));
+        // Leaving a job time puts the sum into the total.
+        QLineEdit *t3 = control(form, "tTime3");
+        t3->setFocus();
+        QTest::keyClicks(t3, QStringLiteral("1.%5"));
+        QCOMPARE(t3->text(), QStringLiteral("1.5"));
+        control(form, "txtMenu3")->setFocus();
+        QCOMPARE(control(form, "txtTTime")->text(), QStringLiteral("1.5"));
+        QVERIFY(form->flow().timeChanged);
+    }
+};
+TORVANE_TEST(BookingFormTest)
+#include "BookingFormTest.moc"

@@ -1,0 +1,69 @@
+#pragma once
+#include "ScriptedDialogs.h"
+#include "TestDb.h"
+#include "app/AppState.h"
+#include "app/Colors.h"
+#include "booking/BookingFlow.h"
+#include "booking/DayPageBooking.h"
+#include "daypage/DayPage.h"
+#include "store/Database.h"
+
+#include <QDate>
+#include <memory>
+
+// A Monday far enough ahead that its page is never locked; the seed office has four
+// technicians, 08:00 AM to 05:00 PM in 30-minute slots, lunch at rows 14 and 15.
+inline QDate bookingDay() { return QDate(2031, 3, 3); }
+
+// One station on a shared database file: its own values, dialogs, day page and connections.
+struct BookingStation {
+    ScriptedDialogs dialogs;
+    AppState state;
+    DayPage page;
+    DayPageBooking booking;
+    Database db;
+
+    BookingStation(const TestFolder &folder, const QDate &date = bookingDay())
+        : page(state), booking(page), db(folder.file(QStringLiteral("db.mdb")))
+    {
+        state.programFolder = folder.path();
+        state.ServerFolder = folder.path();
+        state.dialogs = &dialogs;
+        page.openDatabase(folder.file(QStringLiteral("db.mdb")));
+        page.readLocation();
+        page.openDate(date);
+    }
+
+    GridModel &grid() { return page.grid(); }
+
+    // Enter on the slot, then the booking record found or made.
+    std::unique_ptr<BookingFlow> openSlot(int row, int col)
+    {
+        auto flow = std::make_unique<BookingFlow>(state, booking, db);
+        if (!flow->claim(row, col) || !flow->open())
+            return nullptr;
+        flow->activate();
+        return flow;
+    }
+
+    // The page as another station sees it after a reload.
+    QString storedText(int row, int col)
+    {
+        page.RefreshGrid();
+        return grid().text(row, col);
+    }
+    qint64 storedColor(int row, int col)
+    {
+        page.RefreshGrid();
+        return grid().cellBackColor(row, col);
+    }
+};
+
+// A seed copy with this station's dbn.mdb pointing at it as the server folder.
+inline void pointStationAt(const TestFolder &folder)
+{
+    folder.copySeed(QStringLiteral("db.mdb"));
+    folder.copySeed(QStringLiteral("dbn.mdb"));
+    Database station(folder.file(QStringLiteral("dbn.mdb")));
+    station.execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = 1, Main = 1"), {folder.path()});
+}
