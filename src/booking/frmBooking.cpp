@@ -369,7 +369,8 @@ void frmBooking::paint()
         w->setPalette(p);
     };
     for (QLineEdit *e : m_edits)
-        tint(e);
+        if (e)
+            tint(e);
     tint(m_comments);
     for (QComboBox *list : {m_drop, m_prom, m_pay}) {
         tint(list);
@@ -385,7 +386,8 @@ void frmBooking::activated()
     paint();
     const bool locked = m_page.pageLocked();
     for (QLineEdit *e : m_edits)
-        e->setReadOnly(locked);
+        if (e)
+            e->setReadOnly(locked);
     m_comments->setReadOnly(locked);
 }
 

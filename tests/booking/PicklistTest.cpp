@@ -77,9 +77,11 @@ private slots:
     void cleanup()
     {
         m_station->state.picklists.reset();
+        QList<QPointer<frmBooking>> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (qobject_cast<frmBooking *>(w))
-                delete w;
+            if (auto *f = qobject_cast<frmBooking *>(w))
+                forms << f;
+        qDeleteAll(forms);
         m_station.reset();
     }
 
