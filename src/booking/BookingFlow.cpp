@@ -87,6 +87,26 @@ BookingValues BookingFlow::fill()
     return v;
 }
 
+BookingEntries BookingFlow::initialForm()
+{
+    BookingEntries e = emptyBookingEntries();
+    e[Internal1] = QStringLiteral("Int 1");
+    e[Internal2] = QStringLiteral("Int 2");
+    e[Other1] = QStringLiteral("Other 1");
+    e[Other2] = QStringLiteral("Other 2");
+    return e;
+}
+
+BookingEntries BookingFlow::loadedForm()
+{
+    BookingEntries e = initialForm();
+    const BookingValues v = fill();
+    for (int i = 0; i < Count; ++i)
+        if (v[i])
+            e[i] = *v[i];
+    return e;
+}
+
 void BookingFlow::fillColor()
 {
     if (m_state.BookingColor == BookingTimes::PaleYellow)

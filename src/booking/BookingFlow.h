@@ -31,6 +31,10 @@ public:
     bool open();
     // FillBooking: the record's values; an entry without a value leaves its control as it is.
     BookingValues fill();
+    // The texts of a form just created: empty but for "Int 1", "Int 2", "Other 1", "Other 2".
+    static BookingEntries initialForm();
+    // A new form filled from the record: what the window shows after loading.
+    BookingEntries loadedForm();
     // FillBooking's colour rule: a cell opened pale yellow is shown in the light booking colour.
     void fillColor();
     // Activation: a booking in a free slot gets the light booking colour.

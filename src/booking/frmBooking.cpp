@@ -185,10 +185,10 @@ void frmBooking::buildControls()
     jg->addWidget(total, BookingEntry::JobTimes + 1, 2);
     jg->setColumnStretch(1, 1);
     root->addWidget(jobs);
-    m_edits[Internal1]->setText(QStringLiteral("Int 1"));
-    m_edits[Internal2]->setText(QStringLiteral("Int 2"));
-    m_edits[Other1]->setText(QStringLiteral("Other 1"));
-    m_edits[Other2]->setText(QStringLiteral("Other 2"));
+    const BookingEntries initial = BookingFlow::initialForm();
+    for (int i = 0; i < Count; ++i)
+        if (m_edits[i])
+            m_edits[i]->setText(initial[i]);
 
     // When the car comes and goes, and how it is paid.
     auto *when = new QGroupBox(QStringLiteral("Times and payment"), this);
