@@ -63,8 +63,10 @@ bool BookingFlow::reseek()
         if (col >= 0 && col < m_state.TechNames.size())
             labels.tech = m_state.TechNames.at(col);
         labels.time = m_page.text(m_state.BookingRow, 0);
-        if (m_record.seek(cell(), labels))
+        if (m_record.seek(cell(), labels)) {
             m_newRecord = true;
+            m_page.setCurrentCell(m_state.BookingRow, col);
+        }
         return true;
     } catch (const AppError &e) {
         m_state.dialogs->info(QString::number(e.number())

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Colors.h"
 #include "app/Dialogs.h"
+#include "app/Station.h"
 #include "app/Twips.h"
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
@@ -281,7 +282,7 @@ void frmBooking::buildControls()
 bool frmBooking::load()
 {
     try {
-        m_db = std::make_unique<Database>(m_state.sharedDbPath());
+        m_db = std::make_unique<Database>(SharedDbPath(m_state));
         m_flow = std::make_unique<BookingFlow>(m_state, m_page, *m_db);
     } catch (const AppError &e) {
         m_state.dialogs->error(e, QStringLiteral("Seek Record"));

@@ -4,6 +4,7 @@
 #include "app/Colors.h"
 #include "app/Dialogs.h"
 #include "app/StartDoc.h"
+#include "app/Station.h"
 #include "app/Twips.h"
 #include "booking/frmBooking.h"
 #include "store/Database.h"
@@ -34,7 +35,7 @@ frmPicklist::frmPicklist(AppState &state, PicklistKind kind, frmBooking *booking
     setAttribute(Qt::WA_DeleteOnClose);
     build();
     try {
-        Database db(m_state.sharedDbPath());
+        Database db(SharedDbPath(m_state));
         m_list.load(db);
     } catch (const AppError &) {
         // A list that cannot be read leaves its boxes empty.
@@ -198,7 +199,7 @@ void frmPicklist::pressed(int column, int index)
 void frmPicklist::cmdSave()
 {
     try {
-        Database db(m_state.sharedDbPath());
+        Database db(SharedDbPath(m_state));
         m_list.save(db);
     } catch (const AppError &e) {
         // The lists stay in the boxes, so the user can save again.
@@ -223,11 +224,8 @@ bool frmPicklist::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        // Enter moves on as Tab does, on the buttons too.
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (auto *b = qobject_cast<QPushButton *>(watched)) {
-                b->click();
-                return true;
-            }
             focusNextChild();
             return true;
         }

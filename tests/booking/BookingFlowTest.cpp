@@ -229,6 +229,42 @@ private slots:
         QCOMPARE(job(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
     }
+
+    void saveMeetingAnotherStationsLockKeepsTheFormOpen()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(9, 1);
+        Database other(m_folder->file(QStringLiteral("db.mdb")));
+        other.begin();
+        flow->timeChanged = true;
+        const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1"}});
+        QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::StayOpen);
+        other.rollback();
+        QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
+        QCOMPARE(s.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
+                                                       "record. Please wait a while and try again..."));
+        QCOMPARE(s.state.BookingClip, toList(form));
+        QCOMPARE(job(1, 9).value(0, "bName").toString(), QString(""));
+        // Saved again once the other station is done.
+        QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
+        QCOMPARE(storedText(*m_folder, 9, 1), QStringLiteral("Ann Lee"));
+        QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
+    }
+
+    void saveAfterAnotherStationDeletedTheRecordMakesItAgain()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(9, 1);
+        Database(m_folder->file(QStringLiteral("db.mdb"))).execute(QStringLiteral("DELETE FROM tbl_Job"));
+        flow->timeChanged = true;
+        QCOMPARE(flow->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1"}})), BookingFlow::Outcome::Closed);
+        QCOMPARE(s.dialogs.count(), 1);
+        QVERIFY(s.dialogs.last().text.startsWith(QStringLiteral("3167: Error Description ")));
+        QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
+        QCOMPARE(job(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(job(1, 9).value(0, "bTech").toString(), QStringLiteral("Mike Dunn"));
+        QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
+    }
 };
 TORVANE_TEST(BookingFlowTest)
 #include "BookingFlowTest.moc"
