@@ -1,6 +1,7 @@
 #include "daypage/DayPage.h"
 
 #include "app/AppState.h"
+#include "app/Colors.h"
 #include "app/Dialogs.h"
 #include "app/ListText.h"
 #include "store/AppError.h"
@@ -270,6 +271,30 @@ void DayPage::SaveCellColor()
         m_recovering = false;
         emit focusGrid();
     }
+}
+
+void DayPage::SetCellColor()
+{
+    const int row = m_grid.row(), col = m_grid.col();
+    if (!hasPage() || !m_model.isTimeSlot(row))
+        return;
+    m_state.SpanSlotsChosen = false;
+    m_state.SpanColorChosen = false;
+    GetCellColor();
+    {
+        GridBatch batch(m_grid);
+        m_grid.setCellBackColor(row, col, m_state.BookingColor);
+        // Lunch cells are passed over without being counted; the walk ends at the last slot.
+        int r = row;
+        for (int painted = 0; painted != m_state.SpanSlots && m_model.isTimeSlot(r); ++r) {
+            if (m_grid.shownBackColor(r, col) == LunchColor)
+                continue;
+            m_grid.setCellBackColor(r, col, m_state.SpanColor);
+            ++painted;
+        }
+    }
+    m_grid.setCurrentCell(row, col);
+    SaveCellColor();
 }
 
 void DayPage::SumTotal() { m_model.sumTotal(); }

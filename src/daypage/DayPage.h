@@ -48,6 +48,9 @@ public:
     void RefreshGrid();
     void SaveGridData();
     void SaveCellColor();
+    // Paints SpanSlots time rows down from the current cell in SpanColor, the current cell first
+    // in BookingColor, passing over lunch cells; then stores the colours.
+    void SetCellColor();
     void SumTotal();
     void TxtTotal();
 
@@ -61,6 +64,8 @@ public:
     void setClosed(bool closed);
     // The page lock: ticked for pages dated before today.
     bool pageLock() const { return m_pageLock; }
+    // The user ticks or clears it for the page shown.
+    void setPageLock(bool locked) { m_pageLock = locked; }
 
     // Window activation: skip flag cleared, page refilled, current cell back to the booking's
     // cell once a booking window has closed, otherwise to the first time slot.

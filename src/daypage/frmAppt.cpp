@@ -220,6 +220,7 @@ void frmAppt::buildControls()
     m_check2->setBackgroundRole(QPalette::Window);
     m_check2->setAutoFillBackground(true);
     connect(m_check2, &QCheckBox::toggled, this, [this](bool on) {
+        m_page->setPageLock(on);
         QPalette p = palette();
         if (on) {
             p.setColor(QPalette::Window, ColorFromNumber(QBColor(12)));
