@@ -148,6 +148,16 @@ private slots:
                  QStringLiteral("eeffff ffffc0 ffffc0 c0c0c0 c0c0c0 ffffc0 ffffc0 eeffff"));
     }
 
+    void longSpanStopsAtTheLastSlot()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(22, 2);
+        flow->timeChanged = true;
+        flow->saveCommand(booking(QStringLiteral("Fleet van"), {{0, "12"}}));
+        QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("12"));
+        QCOMPARE(storedColors(*m_folder, 2, 21, 25), QStringLiteral("eeffff ffffc0 ffffc0 ffffc0 eeffff"));
+    }
+
     void deleteGivesTheHoursBackAndFreesTheSpan()
     {
         BookingStation s(*m_folder);
