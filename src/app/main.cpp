@@ -1,5 +1,6 @@
 #include "app/AppState.h"
 #include "app/Dialogs.h"
+#include "app/StartupProbe.h"
 #include "app/WindowSwitcher.h"
 #include "maint/frmNet.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Torvane"));
+    StartupProbe::installFromEnvironment();
     AppState state;
     state.programFolder = QCoreApplication::applicationDirPath();
     MessageBoxDialogs dialogs;

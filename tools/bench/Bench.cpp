@@ -1,0 +1,570 @@
+#include "Bench.h"
+
+#include "Child.h"
+#include "Floors.h"
+#include "Machine.h"
+#include "Workshop.h"
+
+#include "app/Colors.h"
+#include "app/Station.h"
+#include "daypage/CalendarModel.h"
+#include "daypage/DayPage.h"
+#include "daypage/NameSearch.h"
+#include "daypage/PageStore.h"
+#include "store/AppError.h"
+#include "store/Database.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPoint>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <time.h>
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#define BENCH_TOGGLE_COLLECT CALLGRIND_TOGGLE_COLLECT
+#else
+#define BENCH_TOGGLE_COLLECT
+#endif
+
+namespace {
+
+const QString Marker = QStringLiteral(".torvane-bench");
+
+// Times one timed region, by the clock and by the thread's processor time: the difference is
+// time spent waiting, mostly for the disk to confirm a write. Under callgrind started with
+// --collect-atstart=no only timed regions are collected, so a profile shows the measured work and
+// nothing of its set-up.
+class Lap {
+public:
+    Lap()
+    {
+        BENCH_TOGGLE_COLLECT;
+        m_cpu = cpuNow();
+        m_start = std::chrono::steady_clock::now();
+    }
+    void stop()
+    {
+        const auto end = std::chrono::steady_clock::now();
+        cpuMs = cpuNow() - m_cpu;
+        BENCH_TOGGLE_COLLECT;
+        ms = std::chrono::duration<double, std::milli>(end - m_start).count();
+    }
+    double ms = 0;
+    double cpuMs = 0;
+
+private:
+    static double cpuNow()
+    {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    }
+    std::chrono::steady_clock::time_point m_start;
+    double m_cpu = 0;
+};
+
+// Samples of the timed regions after the warm-up rounds.
+class Samples {
+public:
+    explicit Samples(int warmUp) : m_warmUp(warmUp) {}
+    void add(const Lap &lap)
+    {
+        if (m_seen++ < m_warmUp)
+            return;
+        m_wall << lap.ms;
+        m_cpu << lap.cpuMs;
+    }
+    void into(Figure &f) const
+    {
+        f.value = summarize(m_wall);
+        f.cpu = summarize(m_cpu);
+    }
+    Summary wall() const { return summarize(m_wall); }
+
+private:
+    int m_warmUp;
+    int m_seen = 0;
+    QVector<double> m_wall, m_cpu;
+};
+
+void progress(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+[[noreturn]] void wrong(const QString &what) { throw AppError(0, what); }
+
+} // namespace
+
+Dialogs::Answer BenchDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon)
+{
+    shown << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
+    return buttons == Ok ? AnsOk : buttons == OkCancel || buttons == RetryCancel ? AnsCancel : AnsNo;
+}
+
+std::optional<QString> BenchDialogs::input(const QString &prompt, const QString &title, const QString &)
+{
+    shown << title + QStringLiteral(": ") + prompt;
+    return std::nullopt;
+}
+
+Bench::Bench(const BenchOptions &options) : m_options(options)
+{
+    m_serverDir = QDir(m_options.dir).filePath(QStringLiteral("server"));
+    m_stationDir = QDir(m_options.dir).filePath(QStringLiteral("station"));
+    m_dbPath = QDir(m_serverDir).filePath(QStringLiteral("db.mdb"));
+    m_state.programFolder = m_stationDir;
+    m_state.dialogs = &m_dialogs;
+}
+
+QStringList Bench::measureNames()
+{
+    return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),  QStringLiteral("save_page"),
+            QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
+            QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
+}
+
+bool Bench::wanted(const QString &name) const { return m_options.only.isEmpty() || m_options.only.contains(name); }
+
+int Bench::reps(int n) const { return qMax(1, int(n * m_options.reps + 0.5)); }
+
+Figure Bench::figure(const QString &name, const QString &title, const QString &unit)
+{
+    Figure f;
+    f.name = name;
+    f.title = title;
+    f.unit = unit;
+    return f;
+}
+
+void Bench::attachFloor(Figure &f, const QString &floorName, const QString &floorTitle)
+{
+    f.floorName = floorName;
+    f.floorTitle = floorTitle;
+    if (m_floors.contains(floorName))
+        f.floor = m_floors.value(floorName);
+}
+
+Figure Bench::measured(Figure f, const std::function<void(Figure &)> &body)
+{
+    progress(QStringLiteral("measuring %1").arg(f.name));
+    m_dialogs.shown.clear();
+    try {
+        body(f);
+    } catch (const AppError &e) {
+        f.error = e.number() ? QStringLiteral("%1 %2").arg(e.number()).arg(e.description()) : e.description();
+    }
+    if (f.error.isEmpty() && !m_dialogs.shown.isEmpty())
+        f.error = QStringLiteral("message shown: ") + m_dialogs.shown.first();
+    if (!f.error.isEmpty()) {
+        f.value = Summary();
+        progress(QStringLiteral("  failed: %1").arg(f.error));
+    }
+    return f;
+}
+
+void Bench::prepare(Report &report)
+{
+    QDir dir(m_options.dir);
+    if (dir.exists() && !m_options.reuse) {
+        // Only a folder this benchmark made is emptied.
+        if (!dir.isEmpty() && !QFileInfo::exists(dir.filePath(Marker)))
+            wrong(QStringLiteral("%1 is not empty and was not made by the benchmark").arg(dir.absolutePath()));
+        dir.removeRecursively();
+    }
+    dir.mkpath(QStringLiteral("."));
+    QFile marker(dir.filePath(Marker));
+    marker.open(QIODevice::WriteOnly);
+    marker.close();
+    dir.mkpath(m_serverDir);
+
+    const QDate today = QDate::currentDate();
+    Workshop::Summary made;
+    double generateMs = -1;
+    if (!m_options.reuse || !QFileInfo::exists(m_dbPath)) {
+        Workshop::Plan plan;
+        plan.last = today;
+        plan.first = today.addYears(-m_options.years).addDays(1);
+        progress(QStringLiteral("generating %1 years of pages into %2").arg(m_options.years).arg(m_dbPath));
+        QElapsedTimer t;
+        t.start();
+        made = Workshop::generate(m_dbPath, plan);
+        generateMs = double(t.nsecsElapsed()) / 1e6;
+    }
+    Workshop::makeStation(m_stationDir, m_serverDir);
+    const QString torvane = QDir(m_options.programDir).filePath(QStringLiteral("torvane"));
+    const QString copy = QDir(m_stationDir).filePath(QStringLiteral("torvane"));
+    // The program folder is where the executable lies, so the station gets its own copy.
+    QFile::remove(copy);
+    if (QFileInfo::exists(torvane))
+        QFile::copy(torvane, copy);
+
+    Database db(m_dbPath);
+    for (const auto &row : db.select(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE Clinic = 0 AND caldate <= ? "
+                                                    "ORDER BY caldate"),
+                                     {today})
+                               .rows)
+        m_workingDates << QDate::fromString(row.at(0).toString(), Qt::ISODate);
+    if (m_workingDates.isEmpty())
+        wrong(QStringLiteral("the database has no open pages"));
+    m_oldestNameDate = m_workingDates.first();
+    const int pages = db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt")).toInt();
+    const int jobs = db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job")).toInt();
+    const QString first = db.scalar(QStringLiteral("SELECT min(caldate) FROM tbl_Appt")).toString();
+    const QString last = db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString();
+    db.close();
+
+    report.database << qMakePair(QStringLiteral("Database"),
+                                 QStringLiteral("%1 pages (%2 to %3), %4 with bookings, %5 booking records, %6 MB")
+                                     .arg(pages)
+                                     .arg(first, last)
+                                     .arg(m_workingDates.size())
+                                     .arg(jobs)
+                                     .arg(figureText(double(QFileInfo(m_dbPath).size()) / (1024 * 1024))));
+    if (generateMs >= 0)
+        report.database << qMakePair(QStringLiteral("Generated in"),
+                                     QStringLiteral("%1 s (%2 pages, %3 bookings)")
+                                         .arg(figureText(generateMs / 1000))
+                                         .arg(made.pages)
+                                         .arg(made.bookings));
+    else
+        report.database << qMakePair(QStringLiteral("Generated in"), QStringLiteral("reused from an earlier run"));
+    report.database << qMakePair(QStringLiteral("Work folder"), QDir(m_options.dir).absolutePath());
+}
+
+QDate Bench::latestPage()
+{
+    Database db(m_dbPath);
+    return QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
+}
+
+void Bench::floors()
+{
+    const bool lookup = wanted(QStringLiteral("open_stored_page"));
+    const bool scan = wanted(QStringLiteral("search_missing")) || wanted(QStringLiteral("search_oldest"));
+    const bool write = wanted(QStringLiteral("save_page"));
+    if (!lookup && !scan && !write)
+        return;
+    progress(QStringLiteral("measuring the engine's floors"));
+    Floors floors(m_dbPath);
+    std::mt19937 rng(11);
+    if (lookup) {
+        const int n = reps(1000), warm = 50;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            const QDate d = m_workingDates.at(std::uniform_int_distribution<int>(0, int(m_workingDates.size()) - 1)(rng));
+            Lap lap;
+            floors.pointLookup(d);
+            lap.stop();
+            samples.add(lap);
+        }
+        m_floors.insert(QStringLiteral("point_lookup"), samples.wall());
+    }
+    if (scan) {
+        const int n = reps(25), warm = 2;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            Lap lap;
+            const int hits = floors.scan(Workshop::MissingName);
+            lap.stop();
+            if (hits != 0)
+                wrong(QStringLiteral("the missing name is on %1 pages").arg(hits));
+            samples.add(lap);
+        }
+        m_floors.insert(QStringLiteral("name_scan"), samples.wall());
+    }
+    if (write) {
+        Database db(m_dbPath);
+        const int n = reps(100), warm = 5;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            const QDate d = m_workingDates.at(m_workingDates.size() - 1 - i % m_workingDates.size());
+            const ResultRows r = db.select(QStringLiteral("SELECT Data, Color FROM tbl_Appt WHERE caldate = ?"), {d});
+            // A real change, as in the page save: the engine skips a write of identical content.
+            PageText::Cells cells = PageText::parse(r.rows.at(0).at(0).toString());
+            QString &start = cells[PageModel::HoursStartRow - 2][i % Workshop::Techs];
+            start = start == QLatin1String("8") ? QStringLiteral("7.5") : QStringLiteral("8");
+            QVector<qint64> colors;
+            for (const auto &c : ColorList::parse(r.rows.at(0).at(1).toString()))
+                if (c)
+                    colors << *c;
+            colors.last() = colors.last() == FreeSlotColor ? 0x80FF80 : FreeSlotColor;
+            const QString data = PageText::join(cells), colorList = ColorList::format(colors);
+            Lap lap;
+            floors.pageWrite(d, data, colorList);
+            lap.stop();
+            samples.add(lap);
+        }
+        m_floors.insert(QStringLiteral("page_write"), samples.wall());
+    }
+}
+
+Figure Bench::openStoredPage()
+{
+    Figure f = figure(QStringLiteral("open_stored_page"), QStringLiteral("1. Open a stored page"), QStringLiteral("ms"));
+    f.target = 2;
+    f.note = QStringLiteral("DayPage::openDate (find the record, lay out rows and columns, fill text and colours, "
+                            "hours and totals) and the calendar model, on random working days of ten years");
+    attachFloor(f, QStringLiteral("point_lookup"), QStringLiteral("point lookup by date"));
+    return measured(f, [this](Figure &f) {
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        CalendarModel calendar;
+        std::mt19937 rng(12);
+        const int n = reps(300), warm = 20;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            const QDate d = m_workingDates.at(std::uniform_int_distribution<int>(0, int(m_workingDates.size()) - 1)(rng));
+            Lap lap;
+            const bool opened = page.openDate(d);
+            calendar.rebuild(d);
+            lap.stop();
+            if (!opened || page.record().date != d || page.model().lastCol() != Workshop::Techs)
+                wrong(QStringLiteral("the page of %1 did not open as stored").arg(d.toString(Qt::ISODate)));
+            samples.add(lap);
+        }
+        samples.into(f);
+    });
+}
+
+Figure Bench::openNewDate()
+{
+    Figure f = figure(QStringLiteral("open_new_date"), QStringLiteral("2. First opening of a new date"),
+                      QStringLiteral("ms"));
+    f.note = QStringLiteral("DayPage::openDate on a date without a page: made from the weekday template, laid out, "
+                            "first showing stored (colour list, text and blank page)");
+    return measured(f, [this](Figure &f) {
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        CalendarModel calendar;
+        QDate d = latestPage();
+        const int n = reps(100), warm = 5;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            d = d.addDays(1);
+            if (d.dayOfWeek() == Qt::Sunday)
+                d = d.addDays(1);
+            Lap lap;
+            const bool opened = page.openDate(d);
+            calendar.rebuild(d);
+            lap.stop();
+            const auto stored = page.store().find(d);
+            if (!opened || !stored || ColorList::isUnset(stored->color) || stored->data.contains(QLatin1String("LUNCH")))
+                wrong(QStringLiteral("the page of %1 was not made and stored").arg(d.toString(Qt::ISODate)));
+            samples.add(lap);
+        }
+        samples.into(f);
+    });
+}
+
+Figure Bench::savePage()
+{
+    Figure f = figure(QStringLiteral("save_page"), QStringLiteral("3. Page save"), QStringLiteral("ms"));
+    f.note = QStringLiteral("DayPage::SaveGridData after one cell's text and one cell's colour changed: colour list "
+                            "and page text merged into the stored page, each in its own write transaction");
+    attachFloor(f, QStringLiteral("page_write"), QStringLiteral("one page write transaction"));
+    return measured(f, [this](Figure &f) {
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        GridModel &grid = page.grid();
+        const int n = reps(200), warm = 10;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            const QDate d = m_workingDates.at(m_workingDates.size() - 1 - i % m_workingDates.size());
+            if (!page.openDate(d))
+                wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
+            const int col = 1 + i % Workshop::Techs;
+            const QString start = grid.text(PageModel::HoursStartRow, col) == QLatin1String("8") ? QStringLiteral("7.5")
+                                                                                                  : QStringLiteral("8");
+            grid.setText(PageModel::HoursStartRow, col, start);
+            const int row = Workshop::LastSlotRow;
+            const qint64 color = grid.cellBackColor(row, col) == 0x80FF80 ? FreeSlotColor : 0x80FF80;
+            grid.setCellBackColor(row, col, color);
+            Lap lap;
+            page.SaveGridData();
+            lap.stop();
+            const auto stored = page.store().find(d);
+            const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
+            const auto colors = ColorList::parse(stored ? stored->color : QString());
+            const int colorIndex = (col - 1) * (Workshop::LastSlotRow + 2 - PageModel::FirstTimeRow) + row - PageModel::FirstTimeRow;
+            if (cells.value(PageModel::HoursStartRow - 2).value(col - 1) != start || colorIndex >= colors.size()
+                || colors.at(colorIndex) != color)
+                wrong(QStringLiteral("the page of %1 was not stored").arg(d.toString(Qt::ISODate)));
+            samples.add(lap);
+        }
+        samples.into(f);
+    });
+}
+
+Figure Bench::searchMissing()
+{
+    Figure f = figure(QStringLiteral("search_missing"), QStringLiteral("5a. Name search, no page holds it"),
+                      QStringLiteral("ms"));
+    f.target = 50;
+    f.maxRatio = 2;
+    f.note = QStringLiteral("NameSearch::start and next through every page of ten years, answer \"unsuccessful\"");
+    attachFloor(f, QStringLiteral("name_scan"), QStringLiteral("scan of every page text"));
+    return measured(f, [this](Figure &f) {
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        NameSearch search(page.store());
+        const int n = reps(25), warm = 2;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            Lap lap;
+            search.start(Workshop::MissingName);
+            const NameSearch::Answer a = search.next();
+            lap.stop();
+            if (a != NameSearch::Answer::Unsuccessful)
+                wrong(QStringLiteral("the missing name was found"));
+            samples.add(lap);
+        }
+        samples.into(f);
+    });
+}
+
+Figure Bench::searchOldest()
+{
+    Figure f = figure(QStringLiteral("search_oldest"), QStringLiteral("5b. Name search, hit on the oldest page"),
+                      QStringLiteral("ms"));
+    f.target = 50;
+    f.maxRatio = 2;
+    f.note = QStringLiteral("NameSearch::start and next back to the oldest page, then that page opened and its "
+                            "cell found, as the window does on a hit");
+    attachFloor(f, QStringLiteral("name_scan"), QStringLiteral("scan of every page text"));
+    return measured(f, [this](Figure &f) {
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        NameSearch search(page.store());
+        CalendarModel calendar;
+        const int n = reps(25), warm = 2;
+        Samples samples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            page.openDate(m_workingDates.last());
+            Lap lap;
+            search.start(Workshop::OldestPageName);
+            const NameSearch::Answer a = search.next();
+            bool opened = false;
+            std::optional<QPoint> cell;
+            if (a == NameSearch::Answer::Found) {
+                opened = page.openDate(search.hitDate());
+                calendar.rebuild(search.hitDate());
+                cell = page.findCell(search.name());
+            }
+            lap.stop();
+            if (a != NameSearch::Answer::Found || search.hitDate() != m_oldestNameDate || !opened || !cell)
+                wrong(QStringLiteral("the name on the oldest page was not found there"));
+            samples.add(lap);
+        }
+        samples.into(f);
+    });
+}
+
+QVector<Figure> Bench::startUp()
+{
+    Figure splash = figure(QStringLiteral("start_splash"), QStringLiteral("6a. Start to splash shown"),
+                           QStringLiteral("ms"));
+    splash.note = QStringLiteral("process start to the splash's first paint; the main menu has been loaded behind it "
+                                 "by then");
+    Figure menu = figure(QStringLiteral("start_menu"), QStringLiteral("6b. Start to main menu shown"),
+                         QStringLiteral("ms"));
+    menu.target = 400;
+    menu.note = QStringLiteral("process start to the main menu's first paint, a key pressed on the splash as soon "
+                               "as it painted (QT_QPA_PLATFORM=offscreen, TORVANE_BENCH_PROBE=menu)");
+    QVector<double> splashSamples, menuSamples;
+    QString error;
+    const QString program = QDir(m_stationDir).filePath(QStringLiteral("torvane"));
+    if (wanted(splash.name) || wanted(menu.name)) {
+        progress(QStringLiteral("measuring start_splash, start_menu"));
+        const int n = reps(20), warm = 2;
+        for (int i = 0; i < warm + n && error.isEmpty(); ++i) {
+            const ChildRun run = runChild(program, {},
+                                          {QStringLiteral("QT_QPA_PLATFORM=offscreen"),
+                                           QStringLiteral("TORVANE_BENCH_PROBE=menu")},
+                                          30000);
+            if (!run.failure.isEmpty())
+                error = run.failure;
+            else if (run.at("splash") < 0 || run.at("menu") < 0 || run.exitCode != 0)
+                error = QStringLiteral("no main menu (exit %1%2): %3")
+                            .arg(run.exitCode)
+                            .arg(run.timedOut ? QStringLiteral(", timed out") : QString(),
+                                 QString::fromLocal8Bit(run.errors.left(300)));
+            else if (i >= warm) {
+                splashSamples << run.at("splash");
+                menuSamples << run.at("menu");
+            }
+        }
+    }
+    QVector<Figure> out;
+    for (auto [f, samples] : {std::pair{splash, splashSamples}, std::pair{menu, menuSamples}}) {
+        if (!wanted(f.name))
+            continue;
+        f.error = error;
+        if (error.isEmpty())
+            f.value = summarize(samples);
+        out << f;
+    }
+    return out;
+}
+
+Figure Bench::peakMemory()
+{
+    Figure f = figure(QStringLiteral("peak_memory"), QStringLiteral("7. Peak memory, day page open"),
+                      QStringLiteral("MB"));
+    f.target = 80;
+    f.note = QStringLiteral("peak resident set (VmHWM) of the program once its day page has painted, started "
+                            "through splash and main menu entry 1 (TORVANE_BENCH_PROBE=daypage)");
+    return measured(f, [this](Figure &f) {
+        const QString program = QDir(m_stationDir).filePath(QStringLiteral("torvane"));
+        QVector<double> samples;
+        const int n = reps(7), warm = 1;
+        for (int i = 0; i < warm + n; ++i) {
+            const ChildRun run = runChild(program, {},
+                                          {QStringLiteral("QT_QPA_PLATFORM=offscreen"),
+                                           QStringLiteral("TORVANE_BENCH_PROBE=daypage")},
+                                          30000);
+            if (!run.failure.isEmpty())
+                wrong(run.failure);
+            const ChildLine *line = run.line("daypage");
+            const qint64 kb = line ? line->text.mid(8).toLongLong() : 0;
+            if (kb <= 0 || run.exitCode != 0)
+                wrong(QStringLiteral("no day page (exit %1%2): %3")
+                          .arg(run.exitCode)
+                          .arg(run.timedOut ? QStringLiteral(", timed out") : QString(),
+                               QString::fromLocal8Bit(run.errors.left(300))));
+            if (i >= warm)
+                samples << double(kb) / 1024;
+        }
+        f.value = summarize(samples);
+    });
+}
+
+Report Bench::run()
+{
+    Report report;
+    report.buildType = QStringLiteral(TORVANE_BENCH_BUILD_TYPE);
+    prepare(report);
+    report.machine = machineDescription(m_options.dir);
+    floors();
+    if (wanted(QStringLiteral("open_stored_page")))
+        report.figures << openStoredPage();
+    if (wanted(QStringLiteral("open_new_date")))
+        report.figures << openNewDate();
+    if (wanted(QStringLiteral("save_page")))
+        report.figures << savePage();
+    if (wanted(QStringLiteral("search_missing")))
+        report.figures << searchMissing();
+    if (wanted(QStringLiteral("search_oldest")))
+        report.figures << searchOldest();
+    report.figures << startUp();
+    if (wanted(QStringLiteral("peak_memory")))
+        report.figures << peakMemory();
+    return report;
+}

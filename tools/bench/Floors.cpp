@@ -1,0 +1,100 @@
+#include "Floors.h"
+
+#include "store/AppError.h"
+
+#include <sqlite3.h>
+
+namespace {
+[[noreturn]] void fail(sqlite3 *db, const char *what)
+{
+    throw AppError(ErrNo::CannotOpen, QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(db))));
+}
+} // namespace
+
+struct Floors::Statements {
+    sqlite3_stmt *lookup = nullptr;
+    sqlite3_stmt *scan = nullptr;
+    sqlite3_stmt *begin = nullptr;
+    sqlite3_stmt *write = nullptr;
+    sqlite3_stmt *commit = nullptr;
+};
+
+Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
+{
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        fail(m_db, "open");
+    auto exec = [this](const char *sql) {
+        if (sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail(m_db, sql);
+    };
+    exec("PRAGMA journal_mode=DELETE");
+    exec("PRAGMA synchronous=FULL");
+    auto prepare = [this](const char *sql, sqlite3_stmt **st) {
+        if (sqlite3_prepare_v2(m_db, sql, -1, st, nullptr) != SQLITE_OK)
+            fail(m_db, sql);
+    };
+    prepare("SELECT rowid, * FROM tbl_Appt WHERE caldate = ?", &m_st->lookup);
+    // LIKE folds the case of ASCII letters, like the program's search.
+    prepare("SELECT count(*) FROM tbl_Appt WHERE Data LIKE ?", &m_st->scan);
+    prepare("BEGIN IMMEDIATE", &m_st->begin);
+    prepare("UPDATE tbl_Appt SET Data = ?, Color = ? WHERE caldate = ?", &m_st->write);
+    prepare("COMMIT", &m_st->commit);
+}
+
+Floors::~Floors()
+{
+    for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->begin, m_st->write, m_st->commit})
+        sqlite3_finalize(st);
+    sqlite3_close(m_db);
+}
+
+QString Floors::sqliteVersion() { return QString::fromUtf8(sqlite3_libversion()); }
+
+void Floors::pointLookup(const QDate &date)
+{
+    sqlite3_stmt *st = m_st->lookup;
+    const QByteArray key = date.toString(Qt::ISODate).toUtf8();
+    sqlite3_bind_text(st, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(st) != SQLITE_ROW)
+        fail(m_db, "no page");
+    // Every field is fetched as the program would use it.
+    std::size_t bytes = 0;
+    for (int i = 0, n = sqlite3_column_count(st); i < n; ++i) {
+        sqlite3_column_text(st, i);
+        bytes += std::size_t(sqlite3_column_bytes(st, i));
+    }
+    sqlite3_reset(st);
+    if (bytes == 0)
+        fail(m_db, "empty page");
+}
+
+int Floors::scan(const QString &name)
+{
+    sqlite3_stmt *st = m_st->scan;
+    const QByteArray pattern = (QLatin1Char('%') + name + QLatin1Char('%')).toUtf8();
+    sqlite3_bind_text(st, 1, pattern.constData(), int(pattern.size()), SQLITE_TRANSIENT);
+    if (sqlite3_step(st) != SQLITE_ROW)
+        fail(m_db, "scan");
+    const int n = sqlite3_column_int(st, 0);
+    sqlite3_reset(st);
+    return n;
+}
+
+void Floors::pageWrite(const QDate &date, const QString &data, const QString &color)
+{
+    auto step = [this](sqlite3_stmt *st, const char *what) {
+        if (sqlite3_step(st) != SQLITE_DONE) {
+            sqlite3_reset(st);
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            fail(m_db, what);
+        }
+        sqlite3_reset(st);
+    };
+    const QByteArray d = data.toUtf8(), c = color.toUtf8(), key = date.toString(Qt::ISODate).toUtf8();
+    step(m_st->begin, "begin");
+    sqlite3_bind_text(m_st->write, 1, d.constData(), int(d.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(m_st->write, 2, c.constData(), int(c.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(m_st->write, 3, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    step(m_st->write, "write");
+    step(m_st->commit, "commit");
+}

@@ -1,0 +1,30 @@
+#pragma once
+#include <QDate>
+#include <QString>
+#include <QVector>
+#include <memory>
+
+struct sqlite3;
+
+// The engine's floor for the work the program does: plain SQL through SQLite's own interface on
+// the same file, each statement prepared once, with the engine's default settings but the
+// program's journal and sync modes.
+class Floors {
+public:
+    explicit Floors(const QString &dbPath);
+    ~Floors();
+
+    // One page record found by its date, every field read.
+    void pointLookup(const QDate &date);
+    // Every page text searched for a name, ignoring case; returns the pages that hold it.
+    int scan(const QString &name);
+    // One write transaction that stores a page's text and colour list.
+    void pageWrite(const QDate &date, const QString &data, const QString &color);
+
+    static QString sqliteVersion();
+
+private:
+    struct Statements;
+    sqlite3 *m_db = nullptr;
+    std::unique_ptr<Statements> m_st;
+};

@@ -1,0 +1,99 @@
+// torvane-bench: generates a ten-year workshop database and measures the program's day page,
+// name search, start-up and memory on it, each beside the engine's floor for the same work.
+#include "Bench.h"
+
+#include "store/AppError.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    // The page model lays out fonts, which needs a platform; the measures never paint.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("torvane-bench"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Generates a ten-year workshop database and measures the day page, the name search, start-up and memory "
+        "on it. Prints a table; --json writes every figure for machines."));
+    parser.addHelpOption();
+    const QCommandLineOption json(QStringLiteral("json"), QStringLiteral("Write every figure to <file> as JSON."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption dir(QStringLiteral("dir"),
+                                 QStringLiteral("Work folder for the database and the station (default: bench-data "
+                                                "beside this program). Emptied first."),
+                                 QStringLiteral("folder"));
+    const QCommandLineOption years(QStringLiteral("years"), QStringLiteral("Years of pages (default 10)."),
+                                   QStringLiteral("n"), QStringLiteral("10"));
+    const QCommandLineOption reps(QStringLiteral("reps"),
+                                  QStringLiteral("Scale every repetition count by <factor> (default 1)."),
+                                  QStringLiteral("factor"), QStringLiteral("1"));
+    const QCommandLineOption only(QStringLiteral("only"),
+                                  QStringLiteral("Run only these measures (comma-separated): %1.")
+                                      .arg(Bench::measureNames().join(QStringLiteral(", "))),
+                                  QStringLiteral("names"));
+    const QCommandLineOption reuse(QStringLiteral("reuse"),
+                                   QStringLiteral("Keep the database of an earlier run in the work folder (for "
+                                                  "profiling); the figures then come from a grown database."));
+    parser.addOptions({json, dir, years, reps, only, reuse});
+    parser.process(app);
+
+    BenchOptions options;
+    options.programDir = QCoreApplication::applicationDirPath();
+    options.dir = parser.isSet(dir) ? parser.value(dir) : QDir(options.programDir).filePath(QStringLiteral("bench-data"));
+    options.dir = QDir(options.dir).absolutePath();
+    bool ok = false;
+    options.years = parser.value(years).toInt(&ok);
+    if (!ok || options.years < 1 || options.years > 40) {
+        std::fprintf(stderr, "--years takes a whole number from 1 to 40\n");
+        return 2;
+    }
+    options.reps = parser.value(reps).toDouble(&ok);
+    if (!ok || options.reps <= 0 || options.reps > 100) {
+        std::fprintf(stderr, "--reps takes a factor above 0 and up to 100\n");
+        return 2;
+    }
+    if (parser.isSet(only)) {
+        options.only = parser.value(only).split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (QString &name : options.only) {
+            name = name.trimmed();
+            if (!Bench::measureNames().contains(name)) {
+                std::fprintf(stderr, "No measure named %s\n", qPrintable(name));
+                return 2;
+            }
+        }
+    }
+    options.reuse = parser.isSet(reuse);
+
+    Report report;
+    try {
+        Bench bench(options);
+        report = bench.run();
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "torvane-bench: %s\n", qPrintable(e.description()));
+        return 1;
+    }
+
+    std::fputs(report.table().toUtf8().constData(), stdout);
+    std::fflush(stdout);
+    if (parser.isSet(json)) {
+        QFile out(parser.value(json));
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || out.write(QJsonDocument(report.json()).toJson()) < 0 || !out.flush()) {
+            std::fprintf(stderr, "torvane-bench: cannot write %s: %s\n", qPrintable(out.fileName()),
+                         qPrintable(out.errorString()));
+            return 1;
+        }
+    }
+    for (const Figure &f : report.figures)
+        if (!f.ok())
+            return 1;
+    return 0;
+}
