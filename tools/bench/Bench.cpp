@@ -19,10 +19,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPoint>
+#include <QSqlDriver>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <sqlite3.h>
 #include <time.h>
 
 #if __has_include(<valgrind/callgrind.h>)
@@ -69,28 +71,56 @@ private:
     double m_cpu = 0;
 };
 
+// Counts the write transactions committed on the connections it watches.
+class Commits {
+public:
+    Commits() = default;
+    Commits(const Commits &) = delete;
+    Commits &operator=(const Commits &) = delete;
+    // The connection must close before this counter goes.
+    void watch(Database &db)
+    {
+        const QVariant h = db.connection().driver()->handle();
+        if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)
+            if (sqlite3 *s = *static_cast<sqlite3 *const *>(h.constData()))
+                sqlite3_commit_hook(s, &Commits::hook, this);
+    }
+    int count = 0;
+
+private:
+    static int hook(void *self)
+    {
+        ++static_cast<Commits *>(self)->count;
+        return 0;
+    }
+};
+
 // Samples of the timed regions after the warm-up rounds.
 class Samples {
 public:
     explicit Samples(int warmUp) : m_warmUp(warmUp) {}
-    void add(const Lap &lap)
+    void add(const Lap &lap, int writes = -1)
     {
         if (m_seen++ < m_warmUp)
             return;
         m_wall << lap.ms;
         m_cpu << lap.cpuMs;
+        if (writes >= 0)
+            m_writes << writes;
     }
     void into(Figure &f) const
     {
         f.value = summarize(m_wall);
         f.cpu = summarize(m_cpu);
+        if (!m_writes.isEmpty())
+            f.writes = summarize(m_writes).median;
     }
     Summary wall() const { return summarize(m_wall); }
 
 private:
     int m_warmUp;
     int m_seen = 0;
-    QVector<double> m_wall, m_cpu;
+    QVector<double> m_wall, m_cpu, m_writes;
 };
 
 void progress(const QString &text)
@@ -314,21 +344,24 @@ Figure Bench::openStoredPage()
                             "hours and totals) and the calendar model, on random working days of ten years");
     attachFloor(f, QStringLiteral("point_lookup"), QStringLiteral("point lookup by date"));
     return measured(f, [this](Figure &f) {
+        Commits commits;
         DayPage page(m_state);
         page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
         CalendarModel calendar;
         std::mt19937 rng(12);
         const int n = reps(300), warm = 20;
         Samples samples(warm);
         for (int i = 0; i < warm + n; ++i) {
             const QDate d = m_workingDates.at(std::uniform_int_distribution<int>(0, int(m_workingDates.size()) - 1)(rng));
+            const int committed = commits.count;
             Lap lap;
             const bool opened = page.openDate(d);
             calendar.rebuild(d);
             lap.stop();
             if (!opened || page.record().date != d || page.model().lastCol() != Workshop::Techs)
                 wrong(QStringLiteral("the page of %1 did not open as stored").arg(d.toString(Qt::ISODate)));
-            samples.add(lap);
+            samples.add(lap, commits.count - committed);
         }
         samples.into(f);
     });
@@ -341,8 +374,10 @@ Figure Bench::openNewDate()
     f.note = QStringLiteral("DayPage::openDate on a date without a page: made from the weekday template, laid out, "
                             "first showing stored (colour list, text and blank page)");
     return measured(f, [this](Figure &f) {
+        Commits commits;
         DayPage page(m_state);
         page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
         CalendarModel calendar;
         QDate d = latestPage();
         const int n = reps(100), warm = 5;
@@ -351,6 +386,7 @@ Figure Bench::openNewDate()
             d = d.addDays(1);
             if (d.dayOfWeek() == Qt::Sunday)
                 d = d.addDays(1);
+            const int committed = commits.count;
             Lap lap;
             const bool opened = page.openDate(d);
             calendar.rebuild(d);
@@ -358,7 +394,7 @@ Figure Bench::openNewDate()
             const auto stored = page.store().find(d);
             if (!opened || !stored || ColorList::isUnset(stored->color) || stored->data.contains(QLatin1String("LUNCH")))
                 wrong(QStringLiteral("the page of %1 was not made and stored").arg(d.toString(Qt::ISODate)));
-            samples.add(lap);
+            samples.add(lap, commits.count - committed);
         }
         samples.into(f);
     });
@@ -371,8 +407,10 @@ Figure Bench::savePage()
                             "and page text merged into the stored page, each in its own write transaction");
     attachFloor(f, QStringLiteral("page_write"), QStringLiteral("one page write transaction"));
     return measured(f, [this](Figure &f) {
+        Commits commits;
         DayPage page(m_state);
         page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
         GridModel &grid = page.grid();
         const int n = reps(200), warm = 10;
         Samples samples(warm);
@@ -387,6 +425,7 @@ Figure Bench::savePage()
             const int row = Workshop::LastSlotRow;
             const qint64 color = grid.cellBackColor(row, col) == 0x80FF80 ? FreeSlotColor : 0x80FF80;
             grid.setCellBackColor(row, col, color);
+            const int committed = commits.count;
             Lap lap;
             page.SaveGridData();
             lap.stop();
@@ -397,7 +436,7 @@ Figure Bench::savePage()
             if (cells.value(PageModel::HoursStartRow - 2).value(col - 1) != start || colorIndex >= colors.size()
                 || colors.at(colorIndex) != color)
                 wrong(QStringLiteral("the page of %1 was not stored").arg(d.toString(Qt::ISODate)));
-            samples.add(lap);
+            samples.add(lap, commits.count - committed);
         }
         samples.into(f);
     });
@@ -412,19 +451,22 @@ Figure Bench::searchMissing()
     f.note = QStringLiteral("NameSearch::start and next through every page of ten years, answer \"unsuccessful\"");
     attachFloor(f, QStringLiteral("name_scan"), QStringLiteral("scan of every page text"));
     return measured(f, [this](Figure &f) {
+        Commits commits;
         DayPage page(m_state);
         page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
         NameSearch search(page.store());
         const int n = reps(25), warm = 2;
         Samples samples(warm);
         for (int i = 0; i < warm + n; ++i) {
+            const int committed = commits.count;
             Lap lap;
             search.start(Workshop::MissingName);
             const NameSearch::Answer a = search.next();
             lap.stop();
             if (a != NameSearch::Answer::Unsuccessful)
                 wrong(QStringLiteral("the missing name was found"));
-            samples.add(lap);
+            samples.add(lap, commits.count - committed);
         }
         samples.into(f);
     });
@@ -440,14 +482,17 @@ Figure Bench::searchOldest()
                             "cell found, as the window does on a hit");
     attachFloor(f, QStringLiteral("name_scan"), QStringLiteral("scan of every page text"));
     return measured(f, [this](Figure &f) {
+        Commits commits;
         DayPage page(m_state);
         page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
         NameSearch search(page.store());
         CalendarModel calendar;
         const int n = reps(25), warm = 2;
         Samples samples(warm);
         for (int i = 0; i < warm + n; ++i) {
             page.openDate(m_workingDates.last());
+            const int committed = commits.count;
             Lap lap;
             search.start(Workshop::OldestPageName);
             const NameSearch::Answer a = search.next();
@@ -461,7 +506,7 @@ Figure Bench::searchOldest()
             lap.stop();
             if (a != NameSearch::Answer::Found || search.hitDate() != m_oldestNameDate || !opened || !cell)
                 wrong(QStringLiteral("the name on the oldest page was not found there"));
-            samples.add(lap);
+            samples.add(lap, commits.count - committed);
         }
         samples.into(f);
     });

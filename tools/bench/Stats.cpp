@@ -80,7 +80,7 @@ QString Report::table() const
     };
     const Col cols[] = {{QStringLiteral("Measure"), 38, false},   {QStringLiteral("n"), 4, true},
                         {QStringLiteral("median"), 11, true},     {QStringLiteral("p95"), 11, true},
-                        {QStringLiteral("cpu med."), 11, true},
+                        {QStringLiteral("cpu med."), 11, true},   {QStringLiteral("writes"), 6, true},
                         {QStringLiteral("target"), 24, false},    {QStringLiteral("floor"), 30, false},
                         {QStringLiteral("floor med."), 11, true}, {QStringLiteral("ratio"), 8, true},
                         {QStringLiteral(""), 6, false}};
@@ -108,7 +108,8 @@ QString Report::table() const
         const auto r = f.ratio();
         const auto m = f.met();
         out << line({f.title, QString::number(f.value.count), withUnit(f.value.median, f.unit),
-                     withUnit(f.value.p95, f.unit), f.cpu ? withUnit(f.cpu->median, f.unit) : QString(), targetText(f), f.floor ? f.floorTitle : QString(),
+                     withUnit(f.value.p95, f.unit), f.cpu ? withUnit(f.cpu->median, f.unit) : QString(),
+                     f.writes ? QString::number(*f.writes) : QString(), targetText(f), f.floor ? f.floorTitle : QString(),
                      f.floor ? withUnit(f.floor->median, f.unit) : QString(),
                      r ? figureText(*r) + QLatin1Char('x') : QString(),
                      m ? (*m ? QStringLiteral("ok") : QStringLiteral("MISSED")) : QString()});
@@ -147,6 +148,8 @@ QJsonObject Report::json() const
             o.insert(QStringLiteral("samples"), f.value.count);
             if (f.cpu)
                 o.insert(QStringLiteral("cpu"), summary(*f.cpu));
+            if (f.writes)
+                o.insert(QStringLiteral("writes"), *f.writes);
         } else {
             o.insert(QStringLiteral("error"), f.error);
         }

@@ -24,6 +24,7 @@ struct Figure {
     QString unit;  // "ms" or "MB"
     Summary value;
     std::optional<Summary> cpu;     // processor time of the same regions, where measured in-process
+    std::optional<double> writes;   // committed write transactions per timed region (median)
     std::optional<double> target;   // the median should not exceed it
     std::optional<double> maxRatio; // nor the ratio to the floor's median
     QString floorName;

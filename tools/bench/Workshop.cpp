@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -283,41 +284,51 @@ private:
         for (int c = 0; c < Techs; ++c)
             colors[c][LunchRow - FirstTimeRow] = LunchColor;
 
-        // Bookings go to technicians at random, each technician's day filled from the morning on.
+        // Each booking goes to a technician with room left, each technician's day filled from the
+        // morning on, until the day's count is made or the day is full.
         const int wanted = m_plan.bookingsPerDay - 5 + pick(11);
-        std::array<int, Techs> perTech{};
-        for (int i = 0; i < wanted; ++i)
-            ++perTech[pick(Techs)];
+        std::array<int, Techs> next{};
+        std::array<float, Techs> used{};
+        for (int c = 0; c < Techs; ++c)
+            next[c] = FirstTimeRow + (chance(0.3) ? 1 : 0);
         int made = 0;
-        for (int c = 0; c < Techs; ++c) {
-            float used = 0;
-            int row = FirstTimeRow + (chance(0.3) ? 1 : 0);
-            for (int b = 0; b < perTech[c] && row <= LastSlotRow; ++b) {
-                if (row == LunchRow)
-                    ++row;
-                if (row > LastSlotRow)
+        for (int i = 0; i < wanted; ++i) {
+            std::array<int, Techs> order{0, 1, 2, 3, 4, 5};
+            std::shuffle(order.begin(), order.end(), m_rng);
+            int c = -1;
+            for (int t : order) {
+                if (next[t] == LunchRow)
+                    ++next[t];
+                if (next[t] <= LastSlotRow) {
+                    c = t;
                     break;
-                const QString name = oldest && made == 0 ? OldestPageName : customerName();
-                const float total = booking(d, c + 1, row, name);
-                const qint64 color = chance(0.8) ? LightBookingColor : ButtonColors[pick(count(ButtonColors))];
-                cells[row - 2][c] = name;
-                // The span as the booking form shades it: the booking cell and the cells below,
-                // lunch passed over, up to the last time slot.
-                const int span = qMax(1, spanSlots(total));
-                int painted = 0;
-                while (painted < span && row <= LastSlotRow) {
-                    if (row != LunchRow) {
-                        colors[c][row - FirstTimeRow] = color;
-                        ++painted;
-                    }
-                    ++row;
                 }
-                row += chance(0.4) ? 1 : 0;
-                used = LeadingNumber(NumberText(used + total));
-                ++made;
             }
-            cells[PageModel::HoursUsedRow - 2][c] = NumberText(used);
-            cells[PageModel::HoursAvailRow - 2][c] = NumberText(8.0f - used);
+            if (c < 0)
+                break; // every technician is booked up
+            int row = next[c];
+            const QString name = oldest && made == 0 ? OldestPageName : customerName();
+            const float total = booking(d, c + 1, row, name);
+            const qint64 color = chance(0.8) ? LightBookingColor : ButtonColors[pick(count(ButtonColors))];
+            cells[row - 2][c] = name;
+            // The span as the booking form shades it: the booking cell and the cells below, lunch
+            // passed over, up to the last time slot.
+            const int span = qMax(1, spanSlots(total));
+            int painted = 0;
+            while (painted < span && row <= LastSlotRow) {
+                if (row != LunchRow) {
+                    colors[c][row - FirstTimeRow] = color;
+                    ++painted;
+                }
+                ++row;
+            }
+            next[c] = row + (chance(0.25) ? 1 : 0);
+            used[c] = LeadingNumber(NumberText(used[c] + total));
+            ++made;
+        }
+        for (int c = 0; c < Techs; ++c) {
+            cells[PageModel::HoursUsedRow - 2][c] = NumberText(used[c]);
+            cells[PageModel::HoursAvailRow - 2][c] = NumberText(8.0f - used[c]);
         }
 
         QVector<qint64> list;
@@ -342,9 +353,9 @@ private:
             times[index] = NumberText(j.hours);
             total += j.hours;
         };
-        if (chance(0.75))
+        if (chance(0.7))
             take(Mainten[pick(count(Mainten))], mainten, 0);
-        const int menus = chance(0.45) ? 0 : chance(0.65) ? 1 : chance(0.75) ? 2 : 3;
+        const int menus = chance(0.55) ? 0 : chance(0.8) ? 1 : 2;
         for (int i = 0; i < menus; ++i)
             take(Menu[pick(count(Menu))], menu[i], 1 + i);
         if (chance(0.1))
