@@ -226,10 +226,15 @@ std::optional<QDate> PageStore::findName(const QString &name, const QDate &befor
     const QString upTo = before.isValid() ? before.toString(Qt::ISODate) : QStringLiteral("2039-01-01");
     const QString earliest = QStringLiteral("1997-01-01");
     if (isAscii(name)) {
-        // SQLite folds the case of ASCII letters only, which is all an ASCII name can match.
+        // LIKE folds the case of ASCII letters only, which is all an ASCII name can match, and
+        // compares each page text where it lies instead of copying it lower-cased first.
+        QString pattern = name;
+        pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('%'), QLatin1String("\\%"))
+            .replace(QLatin1Char('_'), QLatin1String("\\_"));
         const QVariant d = m_db.scalar(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE caldate < ? AND caldate >= ? "
-                                                      "AND instr(lower(Data), ?) > 0 ORDER BY caldate DESC LIMIT 1"),
-                                       {upTo, earliest, name.toLower()});
+                                                      "AND Data LIKE ? ESCAPE '\\' ORDER BY caldate DESC LIMIT 1"),
+                                       {upTo, earliest, QLatin1Char('%') + pattern + QLatin1Char('%')});
         if (d.isNull())
             return std::nullopt;
         return QDate::fromString(d.toString(), Qt::ISODate);

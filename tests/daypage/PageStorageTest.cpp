@@ -241,6 +241,26 @@ private slots:
         search.start(QStringLiteral("Nobody"));
         QCOMPARE(search.next(), NameSearch::Answer::Unsuccessful);
     }
+
+    // The search text is taken as it is: no character of it is a wildcard.
+    void nameSearchTakesEveryCharacterLiterally()
+    {
+        Station s(dbPath);
+        QVERIFY(s.page.OpenPage(Monday));
+        Database db(dbPath);
+        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+                   {QStringLiteral("Fleet 50% off\tO_Neil\\Co"), Monday});
+        NameSearch search(s.page.store());
+        for (const char *hit : {"50% OFF", "o_neil", "l\\co"}) {
+            search.start(QLatin1String(hit));
+            QCOMPARE(search.next(), NameSearch::Answer::Found);
+            QCOMPARE(search.hitDate(), Monday);
+        }
+        for (const char *miss : {"50%f", "Fleet%off", "O_N_", "Fleet_50", "l\\\\co"}) {
+            search.start(QLatin1String(miss));
+            QCOMPARE(search.next(), NameSearch::Answer::Unsuccessful);
+        }
+    }
 };
 TORVANE_TEST(PageStorageTest)
 #include "PageStorageTest.moc"
