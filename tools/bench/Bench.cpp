@@ -178,8 +178,6 @@ void Bench::attachFloor(Figure &f, const QString &floorName, const QString &floo
 {
     f.floorName = floorName;
     f.floorTitle = floorTitle;
-    if (m_floors.contains(floorName))
-        f.floor = m_floors.value(floorName);
 }
 
 Figure Bench::measured(Figure f, const std::function<void(Figure &)> &body)
@@ -275,66 +273,38 @@ QDate Bench::latestPage()
     return QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
 }
 
-void Bench::floors()
+namespace {
+// One round of the page write floor: a real change to the page's text and colours, made outside
+// the timed region (the engine skips a write of identical content), then stored in one write
+// transaction.
+void floorPageWrite(Floors &floors, Database &db, const QDate &d, int round, Samples &samples)
 {
-    const bool lookup = wanted(QStringLiteral("open_stored_page"));
-    const bool scan = wanted(QStringLiteral("search_missing")) || wanted(QStringLiteral("search_oldest"));
-    const bool write = wanted(QStringLiteral("save_page"));
-    if (!lookup && !scan && !write)
-        return;
-    progress(QStringLiteral("measuring the engine's floors"));
-    Floors floors(m_dbPath);
-    std::mt19937 rng(11);
-    if (lookup) {
-        const int n = reps(1000), warm = 50;
-        Samples samples(warm);
-        for (int i = 0; i < warm + n; ++i) {
-            const QDate d = m_workingDates.at(std::uniform_int_distribution<int>(0, int(m_workingDates.size()) - 1)(rng));
-            Lap lap;
-            floors.pointLookup(d);
-            lap.stop();
-            samples.add(lap);
-        }
-        m_floors.insert(QStringLiteral("point_lookup"), samples.wall());
-    }
-    if (scan) {
-        const int n = reps(25), warm = 2;
-        Samples samples(warm);
-        for (int i = 0; i < warm + n; ++i) {
-            Lap lap;
-            const int hits = floors.scan(Workshop::MissingName);
-            lap.stop();
-            if (hits != 0)
-                wrong(QStringLiteral("the missing name is on %1 pages").arg(hits));
-            samples.add(lap);
-        }
-        m_floors.insert(QStringLiteral("name_scan"), samples.wall());
-    }
-    if (write) {
-        Database db(m_dbPath);
-        const int n = reps(100), warm = 5;
-        Samples samples(warm);
-        for (int i = 0; i < warm + n; ++i) {
-            const QDate d = m_workingDates.at(m_workingDates.size() - 1 - i % m_workingDates.size());
-            const ResultRows r = db.select(QStringLiteral("SELECT Data, Color FROM tbl_Appt WHERE caldate = ?"), {d});
-            // A real change, as in the page save: the engine skips a write of identical content.
-            PageText::Cells cells = PageText::parse(r.rows.at(0).at(0).toString());
-            QString &start = cells[PageModel::HoursStartRow - 2][i % Workshop::Techs];
-            start = start == QLatin1String("8") ? QStringLiteral("7.5") : QStringLiteral("8");
-            QVector<qint64> colors;
-            for (const auto &c : ColorList::parse(r.rows.at(0).at(1).toString()))
-                if (c)
-                    colors << *c;
-            colors.last() = colors.last() == FreeSlotColor ? 0x80FF80 : FreeSlotColor;
-            const QString data = PageText::join(cells), colorList = ColorList::format(colors);
-            Lap lap;
-            floors.pageWrite(d, data, colorList);
-            lap.stop();
-            samples.add(lap);
-        }
-        m_floors.insert(QStringLiteral("page_write"), samples.wall());
-    }
+    const ResultRows r = db.select(QStringLiteral("SELECT Data, Color FROM tbl_Appt WHERE caldate = ?"), {d});
+    PageText::Cells cells = PageText::parse(r.rows.at(0).at(0).toString());
+    QString &start = cells[PageModel::HoursStartRow - 2][round % Workshop::Techs];
+    start = start == QLatin1String("8") ? QStringLiteral("7.5") : QStringLiteral("8");
+    QVector<qint64> colors;
+    for (const auto &c : ColorList::parse(r.rows.at(0).at(1).toString()))
+        if (c)
+            colors << *c;
+    colors.last() = colors.last() == FreeSlotColor ? 0x80FF80 : FreeSlotColor;
+    const QString data = PageText::join(cells), colorList = ColorList::format(colors);
+    Lap lap;
+    floors.pageWrite(d, data, colorList);
+    lap.stop();
+    samples.add(lap);
 }
+
+void floorScan(Floors &floors, Samples &samples)
+{
+    Lap lap;
+    const int hits = floors.scan(Workshop::MissingName);
+    lap.stop();
+    if (hits != 0)
+        wrong(QStringLiteral("the missing name is on %1 pages").arg(hits));
+    samples.add(lap);
+}
+} // namespace
 
 Figure Bench::openStoredPage()
 {
@@ -349,11 +319,19 @@ Figure Bench::openStoredPage()
         page.openDatabase(SharedDbPath(m_state));
         commits.watch(page.store().database());
         CalendarModel calendar;
+        Floors floors(m_dbPath);
         std::mt19937 rng(12);
+        std::uniform_int_distribution<int> anyDay(0, int(m_workingDates.size()) - 1);
         const int n = reps(300), warm = 20;
-        Samples samples(warm);
+        Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
-            const QDate d = m_workingDates.at(std::uniform_int_distribution<int>(0, int(m_workingDates.size()) - 1)(rng));
+            {
+                Lap lap;
+                floors.pointLookup(m_workingDates.at(anyDay(rng)));
+                lap.stop();
+                floorSamples.add(lap);
+            }
+            const QDate d = m_workingDates.at(anyDay(rng));
             const int committed = commits.count;
             Lap lap;
             const bool opened = page.openDate(d);
@@ -364,6 +342,7 @@ Figure Bench::openStoredPage()
             samples.add(lap, commits.count - committed);
         }
         samples.into(f);
+        f.floor = floorSamples.wall();
     });
 }
 
@@ -412,9 +391,14 @@ Figure Bench::savePage()
         page.openDatabase(SharedDbPath(m_state));
         commits.watch(page.store().database());
         GridModel &grid = page.grid();
+        Floors floors(m_dbPath);
+        Database reader(m_dbPath);
         const int n = reps(200), warm = 10;
-        Samples samples(warm);
+        Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
+            // The floor writes pages older than those the program saves.
+            floorPageWrite(floors, reader, m_workingDates.at(qMax(0, int(m_workingDates.size()) - 1 - warm - n - i)), i,
+                           floorSamples);
             const QDate d = m_workingDates.at(m_workingDates.size() - 1 - i % m_workingDates.size());
             if (!page.openDate(d))
                 wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
@@ -439,6 +423,7 @@ Figure Bench::savePage()
             samples.add(lap, commits.count - committed);
         }
         samples.into(f);
+        f.floor = floorSamples.wall();
     });
 }
 
@@ -456,9 +441,11 @@ Figure Bench::searchMissing()
         page.openDatabase(SharedDbPath(m_state));
         commits.watch(page.store().database());
         NameSearch search(page.store());
+        Floors floors(m_dbPath);
         const int n = reps(25), warm = 2;
-        Samples samples(warm);
+        Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
+            floorScan(floors, floorSamples);
             const int committed = commits.count;
             Lap lap;
             search.start(Workshop::MissingName);
@@ -469,6 +456,7 @@ Figure Bench::searchMissing()
             samples.add(lap, commits.count - committed);
         }
         samples.into(f);
+        f.floor = floorSamples.wall();
     });
 }
 
@@ -488,9 +476,11 @@ Figure Bench::searchOldest()
         commits.watch(page.store().database());
         NameSearch search(page.store());
         CalendarModel calendar;
+        Floors floors(m_dbPath);
         const int n = reps(25), warm = 2;
-        Samples samples(warm);
+        Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
+            floorScan(floors, floorSamples);
             page.openDate(m_workingDates.last());
             const int committed = commits.count;
             Lap lap;
@@ -509,6 +499,7 @@ Figure Bench::searchOldest()
             samples.add(lap, commits.count - committed);
         }
         samples.into(f);
+        f.floor = floorSamples.wall();
     });
 }
 
@@ -597,7 +588,6 @@ Report Bench::run()
     report.buildType = QStringLiteral(TORVANE_BENCH_BUILD_TYPE);
     prepare(report);
     report.machine = machineDescription(m_options.dir);
-    floors();
     if (wanted(QStringLiteral("open_stored_page")))
         report.figures << openStoredPage();
     if (wanted(QStringLiteral("open_new_date")))

@@ -46,7 +46,6 @@ private:
     int reps(int n) const;
     QDate latestPage();
 
-    void floors();
     Figure openStoredPage();
     Figure openNewDate();
     Figure savePage();
@@ -68,5 +67,4 @@ private:
     AppState m_state;
     QVector<QDate> m_workingDates; // stored open pages up to today, oldest first
     QDate m_oldestNameDate;
-    QHash<QString, Summary> m_floors;
 };
