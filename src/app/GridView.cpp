@@ -373,7 +373,7 @@ void GridView::showCell(int r, int c)
 {
     if (!m_grid->isValidCell(r, c))
         return;
-    const int row = m_grid->isFixedCell(r, 0) ? m_grid->topRow() : r;
+    const int row = r < m_grid->fixedRows() ? m_grid->topRow() : r;
     const int col = c < m_grid->fixedCols() ? m_grid->leftCol() : c;
     if (m_grid->isValidCell(row, col) && !m_grid->isFixedCell(row, col))
         scrollTo(m_grid->index(row, col));
