@@ -273,30 +273,6 @@ void DayPage::SaveCellColor()
     }
 }
 
-void DayPage::SetCellColor()
-{
-    const int row = m_grid.row(), col = m_grid.col();
-    if (!hasPage() || !m_model.isTimeSlot(row))
-        return;
-    m_state.SpanSlotsChosen = false;
-    m_state.SpanColorChosen = false;
-    GetCellColor();
-    {
-        GridBatch batch(m_grid);
-        m_grid.setCellBackColor(row, col, m_state.BookingColor);
-        // Lunch cells are passed over without being counted; the walk ends at the last slot.
-        int r = row;
-        for (int painted = 0; painted != m_state.SpanSlots && m_model.isTimeSlot(r); ++r) {
-            if (m_grid.shownBackColor(r, col) == LunchColor)
-                continue;
-            m_grid.setCellBackColor(r, col, m_state.SpanColor);
-            ++painted;
-        }
-    }
-    m_grid.setCurrentCell(row, col);
-    SaveCellColor();
-}
-
 void DayPage::SumTotal() { m_model.sumTotal(); }
 
 void DayPage::TxtTotal()
@@ -318,6 +294,135 @@ bool DayPage::ClaimSlot(int row, int col, const QString &mark)
     GridBatch batch(m_grid);
     m_model.setPageCells(shown);
     return claim.claimed;
+}
+
+DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
+{
+    if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
+        return SlotEnter::NotSlot;
+    m_grid.setCurrentCell(row, col);
+    RefreshGrid();
+    if (m_grid.shownBackColor(row, col) == LunchColor)
+        return SlotEnter::Lunch;
+    const QString engaged = QStringLiteral("Engaged");
+    SlotEnter result = SlotEnter::Booked;
+    const QString text = m_grid.text(row, col);
+    if (text == engaged)
+        return SlotEnter::Engaged;
+    if (text.isEmpty()) {
+        if (ClaimSlot(row, col, engaged)) {
+            result = SlotEnter::Claimed;
+        } else {
+            // Another station got there between the reload and the claim.
+            const QString now = m_grid.text(row, col);
+            if (now.isEmpty() || now == engaged)
+                return SlotEnter::Engaged;
+        }
+    }
+    m_state.BookingCol = col;
+    m_state.BookingRow = row;
+    // A cell without a colour of its own (a closed page shows none) is a free slot.
+    const qint64 colour = m_grid.cellBackColor(row, col);
+    m_state.BookingColor = int(colour ? colour : FreeSlotColor);
+    m_state.BookingDate = m_page.date;
+    return result;
+}
+
+void DayPage::storeCells()
+{
+    const PageText::Cells mine = m_model.pageCells();
+    if (mine == m_baseCells)
+        return;
+    mergeStoredCells(m_store->saveCells(m_page.id, m_baseCells, mine), mine);
+}
+
+DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &editText)
+{
+    if (!hasPage() || !m_grid.isValidCell(row, col) || m_grid.isFixedCell(row, col))
+        return CellSave::Failed;
+    EditText = PageText::cellText(editText);
+    m_grid.setCurrentCell(row, col);
+    RefreshGrid();
+    const QString reloaded = m_grid.text(row, col);
+    try {
+        if (!reloaded.isEmpty()) {
+            if (reloaded == EditText)
+                return CellSave::Unchanged;
+            emit cellTextShown(reloaded);
+            const auto answer = dialogs().message(
+                QStringLiteral("An entry has already been made for this timeslot. Do you wish to replace this entry?"),
+                QStringLiteral("Booking"), Dialogs::YesNoDefaultNo);
+            if (answer != Dialogs::AnsYes) {
+                RefreshGrid();
+                m_grid.setCurrentCell(row, col);
+                return CellSave::Declined;
+            }
+        }
+        m_grid.setText(row, col, EditText);
+        storeCells();
+        m_grid.setCurrentCell(row, col);
+        return CellSave::Stored;
+    } catch (const AppError &e) {
+        m_grid.setText(row, col, reloaded);
+        m_grid.setCurrentCell(row, col);
+        dialogs().error(e, QStringLiteral("Save Cell Content"));
+        return CellSave::Failed;
+    }
+}
+
+void DayPage::DeleteCell()
+{
+    const int r = m_grid.row();
+    const int c = m_grid.col();
+    if (!hasPage() || !m_grid.isValidCell(r, c) || m_grid.isFixedCell(r, c))
+        return;
+    {
+        GridBatch batch(m_grid);
+        m_grid.setText(r, c, QString());
+        // Only time rows keep colours of their own; a closed page shows none.
+        if (r >= PageModel::FirstTimeRow && !m_closed)
+            m_grid.setCellBackColor(r, c, m_grid.backColor());
+    }
+    SaveGridData();
+}
+
+void DayPage::SetCellColor()
+{
+    const int row = m_grid.row();
+    const int col = m_grid.col();
+    if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
+        return;
+    m_state.SpanSlotsChosen = false;
+    m_state.SpanColorChosen = false;
+    GetCellColor();
+    {
+        GridBatch batch(m_grid);
+        // A lunch cell is never painted, not even as the first cell of a span.
+        if (m_grid.shownBackColor(row, col) != LunchColor)
+            m_grid.setCellBackColor(row, col, m_state.BookingColor);
+        for (int r = row, painted = 0; painted != m_state.SpanSlots && m_model.isTimeSlot(r); ++r) {
+            if (m_grid.shownBackColor(r, col) == LunchColor)
+                continue;
+            m_grid.setCellBackColor(r, col, m_state.SpanColor);
+            ++painted;
+        }
+    }
+    m_grid.setCurrentCell(row, col);
+    SaveCellColor();
+}
+
+void DayPage::PaintCell(qint64 colour)
+{
+    if (!hasPage())
+        return;
+    m_state.SpanColor = int(colour);
+    const int row = m_grid.row();
+    const int col = m_grid.col();
+    RefreshGrid();
+    if (m_model.isTimeSlot(row) && m_model.isTechColumn(col))
+        m_grid.setCellBackColor(row, col, colour);
+    m_grid.setCurrentCell(row, col);
+    SaveCellColor();
 }
 
 void DayPage::setClosed(bool closed)

@@ -48,11 +48,32 @@ public:
     void RefreshGrid();
     void SaveGridData();
     void SaveCellColor();
-    // Paints SpanSlots time rows down from the current cell in SpanColor, the current cell first
-    // in BookingColor, passing over lunch cells; then stores the colours.
-    void SetCellColor();
     void SumTotal();
     void TxtTotal();
+
+    // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another station
+    // is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged", stored at
+    // once. When the slot may be opened (Claimed, Booked) BookingCol, BookingRow, BookingColor
+    // and BookingDate are set. Throws AppError when the claim cannot be stored.
+    enum class SlotEnter { NotSlot, Lunch, Engaged, Claimed, Booked };
+    SlotEnter EnterSlot(int row, int col);
+
+    // Text typed into a cell: the page is reloaded; an empty cell takes the text, a cell holding
+    // other text only after the replace question is answered Yes. Only the page text is written.
+    // Failures show their message here.
+    enum class CellSave { Stored, Unchanged, Declined, Failed };
+    CellSave SaveCellContent(int row, int col, const QString &editText);
+
+    // The Delete key: the current cell emptied, a time row cell back in the grid's background
+    // colour, the page stored. A booking record behind the cell is not touched.
+    void DeleteCell();
+
+    // Paints SpanSlots time rows down from the current cell in SpanColor, the current cell first
+    // taking BookingColor; lunch cells are passed over without being counted and the last slot
+    // ends the walk. The colours are stored.
+    void SetCellColor();
+    // The current slot alone in colour, on the page as stored; the colours are stored.
+    void PaintCell(qint64 colour);
 
     // Stores an empty time slot's claim mark at once if nobody else holds the slot; the grid
     // shows the page as stored either way. True when this station got the slot.
@@ -85,6 +106,7 @@ public:
     QString totalUsedText() const { return m_totals.usedText(); }
     QString totalAvailText() const { return m_totals.availText(); }
 
+    QString EditText; // the text typed into the edit box, to be stored
     bool NewPageFlag = false;
     bool SaveBlankPageFlag = false;
     bool SkipSaveFlag = false;
@@ -98,12 +120,15 @@ signals:
     void memosRead(const QString &fixedMemo, const QString &dailyMemo);
     // A failed colour save reloaded the page; the grid should take the focus.
     void focusGrid();
+    // Before the replace question: the cell's current text, for the edit box to show.
+    void cellTextShown(const QString &text);
 
 private:
     void loadText(const QString &data);
     // GetCellColor on a colour list just read.
     void applyColors(const QString &list);
     void mergeStoredCells(const PageText::Cells &stored, const PageText::Cells &mine);
+    void storeCells();
     Dialogs &dialogs();
 
     AppState &m_state;

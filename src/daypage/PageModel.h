@@ -26,6 +26,13 @@ public:
     int lastRow() const { return m_grid.rows() - 1; }
     int lastCol() const { return m_grid.cols() - 1; }
     bool isTimeSlot(int row) const { return row >= FirstTimeRow && row < lastRow(); }
+    // Rows typed into with the edit box: hours used, starting hours, the separator band and the
+    // extra last row. Hours available are computed.
+    bool isTypedRow(int row) const
+    {
+        return (row >= HoursUsedRow && row < FirstTimeRow) || (row == lastRow() && row >= FirstTimeRow);
+    }
+    bool isTechColumn(int col) const { return col >= 1 && col <= lastCol(); }
 
     // Labels from open in steps of slot minutes to the first that reaches or passes close.
     // Throws AppError on a time that is no time or a slot that is no length.

@@ -203,6 +203,33 @@ void PageStore::setClosed(qint64 id, bool closed)
     tx.commit();
 }
 
+QString PageStore::memo(qint64 id) { return storedText(id, "Memo"); }
+
+void PageStore::saveMemo(qint64 id, const QString &memo)
+{
+    WriteTransaction tx(m_db);
+    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ?, rowver = rowver + 1 WHERE rowid = ?"), {memo, id}) == 0)
+        throw deletedError();
+    tx.commit();
+}
+
+QString PageStore::setupText(const char *field)
+{
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Setup LIMIT 1").arg(QLatin1String(field)));
+    if (r.isEmpty())
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    return r.rows.first().first().toString();
+}
+
+void PageStore::saveSetupText(const char *field, const QString &text)
+{
+    WriteTransaction tx(m_db);
+    if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)),
+                     {text}) == 0)
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    tx.commit();
+}
+
 PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark)
 {
     WriteTransaction tx(m_db);

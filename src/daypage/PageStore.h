@@ -83,6 +83,16 @@ public:
                                const QVector<qint64> &mine);
     void setClosed(qint64 id, bool closed);
 
+    // The daily memo of a page, and the office's fixed memo, next booking number and legend
+    // captions. Each is written whole: the last station to store it wins.
+    QString memo(qint64 id);
+    void saveMemo(qint64 id, const QString &memo);
+    QString fixedMemo() { return setupText("FixedMemo"); }
+    void saveFixedMemo(const QString &memo) { saveSetupText("FixedMemo", memo); }
+    QString bookNo() { return setupText("Bookno"); }
+    void saveBookNo(const QString &number) { saveSetupText("Bookno", number); }
+    QString labelColors() { return setupText("Lblcolors"); }
+
     // Marks an empty cell of the page text (block row r, column c) with mark in one transaction.
     // Returns the stored text after the attempt; claimed tells whether this station got it.
     struct Claim {
@@ -97,5 +107,7 @@ public:
 
 private:
     QString storedText(qint64 id, const char *field);
+    QString setupText(const char *field);
+    void saveSetupText(const char *field, const QString &text);
     Database &m_db;
 };

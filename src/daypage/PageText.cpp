@@ -14,13 +14,55 @@ Cells parse(const QString &text)
     return out;
 }
 
+namespace {
+bool isSeparator(QChar ch) { return ch == QLatin1Char('\t') || ch == QLatin1Char('\r') || ch == QLatin1Char('\n'); }
+} // namespace
+
+QString cellText(const QString &text)
+{
+    QString out = text;
+    for (QChar &ch : out)
+        if (isSeparator(ch))
+            ch = QLatin1Char(' ');
+    return out;
+}
+
+bool isRefusedInCell(QChar ch) { return ch == QLatin1Char('{') || ch == QLatin1Char('}'); }
+
+QString pastedCellText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    bool gap = false;
+    for (QChar ch : text) {
+        if (isRefusedInCell(ch))
+            continue;
+        if (isSeparator(ch)) {
+            gap = true;
+            continue;
+        }
+        if (gap && !out.isEmpty())
+            out += QLatin1Char(' ');
+        gap = false;
+        out += ch;
+    }
+    return out;
+}
+
 QString join(const Cells &cells)
 {
-    QStringList lines;
-    lines.reserve(cells.size());
-    for (const QStringList &row : cells)
-        lines.append(row.join(QLatin1Char('\t')));
-    return lines.join(QLatin1Char('\r'));
+    QString out;
+    for (int r = 0; r < cells.size(); ++r) {
+        if (r)
+            out += QLatin1Char('\r');
+        const QStringList &row = cells.at(r);
+        for (int c = 0; c < row.size(); ++c) {
+            if (c)
+                out += QLatin1Char('\t');
+            out += cellText(row.at(c));
+        }
+    }
+    return out;
 }
 
 Cells shaped(const Cells &cells, int rows, int cols)

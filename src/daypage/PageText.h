@@ -11,6 +11,8 @@ namespace PageText {
 using Cells = QVector<QStringList>; // [row][col], possibly ragged as parsed
 
 Cells parse(const QString &text);
+// A tab, carriage return or line feed inside a cell would split it in the stored text: each is
+// written as a blank.
 QString join(const Cells &cells);
 // Exactly rows x cols: missing cells empty, text beyond dropped.
 Cells shaped(const Cells &cells, int rows, int cols);
@@ -18,6 +20,13 @@ Cells shaped(const Cells &cells, int rows, int cols);
 // Stored cells with this station's own changes applied: every cell where mine differs from base
 // takes mine, every other cell keeps what is stored now. All three come shaped alike.
 Cells merged(const Cells &stored, const Cells &base, const Cells &mine);
+
+// A cell's own text: every tab, carriage return and line feed becomes a blank.
+QString cellText(const QString &text);
+// Text pasted into a cell: separators at either end dropped, each run of them inside one blank,
+// and the braces that typing refuses taken out.
+QString pastedCellText(const QString &text);
+bool isRefusedInCell(QChar ch); // "{" and "}"
 
 } // namespace PageText
 
