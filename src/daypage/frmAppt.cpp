@@ -59,7 +59,13 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
 
     buildControls();
     buildMenus();
+    buildToolbar();
     connect(m_page.get(), &DayPage::filled, this, &frmAppt::onFilled);
+    connect(m_page.get(), &DayPage::memosRead, this, &frmAppt::memosRead);
+    connect(m_page.get(), &DayPage::cellTextShown, this, [this](const QString &text) {
+        if (m_txtEdit->isVisible())
+            m_txtEdit->setText(text);
+    });
     connect(m_page.get(), &DayPage::totalsChanged, this, &frmAppt::onTotals);
     connect(m_page.get(), &DayPage::focusGrid, this, &frmAppt::focusGrid);
 
@@ -232,6 +238,7 @@ void frmAppt::buildControls()
     bottom->addWidget(m_check2);
     bottom->addStretch(1);
     outer->addLayout(bottom);
+    buildEditControls(central, outer, bottom);
 
     // The answer box of the name search lies over the page.
     m_answerBox = new QFrame(central);
@@ -287,9 +294,13 @@ void frmAppt::buildMenus()
     QAction *open = m_mnuPage->addAction(QStringLiteral("&Open"), this, &frmAppt::openTypedDate);
     open->setObjectName(QStringLiteral("mnuOpen"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    m_mnuPage->addAction(QStringLiteral("&Print"), this, &frmAppt::showPrintOptions)
+        ->setObjectName(QStringLiteral("mnuPrint"));
     m_mnuPage->addSeparator();
     QAction *exit = m_mnuPage->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuExit"));
+
+    buildEditMenus();
 
     m_mnuNavigate = menuBar()->addMenu(QStringLiteral("&Navigate"));
     m_mnuNavigate->setObjectName(QStringLiteral("mnuNavigate"));
@@ -298,6 +309,9 @@ void frmAppt::buildMenus()
         focusGrid();
     });
     refresh->setObjectName(QStringLiteral("mnuRefresh"));
+    m_mnuNavigate->addAction(QStringLiteral("M&emo"), this, &frmAppt::switchMemo)->setObjectName(QStringLiteral("mnuMemo"));
+    m_mnuNavigate->addAction(QStringLiteral("&Book"), this, [this] { m_txtBook->setFocus(); })
+        ->setObjectName(QStringLiteral("mnuBook"));
     auto dropDown = [this](int index) {
         m_combo[index]->setFocus();
         m_combo[index]->showPopup();
@@ -309,6 +323,10 @@ void frmAppt::buildMenus()
     m_mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
     m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
     m_mnuSearch->addAction(QStringLiteral("&Client"), this, &frmAppt::searchName)->setObjectName(QStringLiteral("mnuClient"));
+
+    m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    m_mnuHelp->addAction(QStringLiteral("&Contents"), this, &frmAppt::showHelp)->setObjectName(QStringLiteral("mnuContents"));
 }
 
 void frmAppt::fillLists()
@@ -328,6 +346,8 @@ void frmAppt::fillLists()
 
 void frmAppt::onFilled()
 {
+    hideEditBox();
+    showPageMemo();
     const QDate d = m_page->record().date;
     m_lblCalDay->setText(DateText::longHeading(d));
     m_lblCalDate->setText(DateText::shortDate(d));
@@ -347,6 +367,7 @@ void frmAppt::onTotals()
 
 void frmAppt::activatePage()
 {
+    fillLegend();
     m_page->activate();
     focusGrid();
 }
@@ -627,6 +648,8 @@ bool frmAppt::calendarShown() const { return m_calendarPanel->isVisible(); }
 
 bool frmAppt::eventFilter(QObject *watched, QEvent *event)
 {
+    if (editingEvent(watched, event))
+        return true;
     if (watched == m_picture2) {
         switch (event->type()) {
         case QEvent::KeyPress:
@@ -679,7 +702,10 @@ void frmAppt::showEvent(QShowEvent *event)
 
 void frmAppt::closeEvent(QCloseEvent *event)
 {
-    // Nothing is saved here: every change was stored when it was made.
+    // Nothing else is saved here: every change was stored when it was made. A memo or booking
+    // number still being typed has not lost the focus yet, so it is stored now.
+    storeEditedTexts();
+    closeOpenedWindows();
     if (!WindowSwitcher::closedByProgram(this) && m_state.switcher) {
         if (frmMain *menu = frmMain::load(m_state))
             m_state.switcher->show(menu);

@@ -4,7 +4,9 @@
 #include "daypage/NameSearch.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 struct AppState;
@@ -14,8 +16,14 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QAction;
+class QBoxLayout;
+class QLayout;
 class QMenu;
+class QPlainTextEdit;
 class QPushButton;
+class QRadioButton;
+class QToolBar;
 
 // The day page window: the page grid Grid1 of one date, its headings and totals, the month
 // calendar with its lists, the name search. The page itself lives in DayPage; this class wires
@@ -34,8 +42,54 @@ public:
     // Called by the booking record window.
     void RefreshGrid() { m_page->RefreshGrid(); }
     void SaveGridData() { m_page->SaveGridData(); }
+    void SetCellColor() { m_page->SetCellColor(); }
     void SumTotal() { m_page->SumTotal(); }
     void TxtTotal() { m_page->TxtTotal(); }
+
+    // Windows opened over the day page by the parts of the program that own them: the booking
+    // record window (Enter on a time slot, after BookingDate, BookingCol, BookingRow,
+    // BookingColor, BookingFormTop and BookingFormLeft are set) and the skill viewer of a
+    // column (right button, BookingFormTop and BookingFormLeft set). A left click in the grid
+    // and the closing of the day page close them.
+    using BookingOpener = std::function<QWidget *(frmAppt &)>;
+    using SkillViewerOpener = std::function<QWidget *(frmAppt &, int column)>;
+    void setBookingOpener(BookingOpener open) { m_openBooking = std::move(open); }
+    void setSkillViewerOpener(SkillViewerOpener open) { m_openSkillViewer = std::move(open); }
+    QWidget *bookingWindow() const { return m_bookingWindow; }
+    QWidget *skillViewer() const { return m_skillViewer; }
+    // Room the skill viewer is given to the left of a column far to the right, in twips.
+    static constexpr int SkillViewerWidth = 3600;
+
+    // The print options panel's "Print", given the ticked choice; without one it is disabled.
+    enum class PrintChoice { WeeklySchedule = 0, DailySummary = 1, DailyDetails = 2 };
+    using PrintHandler = std::function<void(frmAppt &, PrintChoice)>;
+    void setPrintHandler(PrintHandler print);
+
+    // Grid keys and mouse.
+    void gridEnter();
+    void gridChar(QChar ch);
+    void gridLeftPressed();
+    void gridRightReleased(const QPoint &pos);
+    // The edit box over the current cell of a typed row; typed, if not empty, is its first keystroke.
+    void openEditBox(const QString &typed);
+    // Tab or Enter in the edit box: the text stored into its cell, the box hidden.
+    void commitEdit();
+    void hideEditBox();
+
+    // Edit menu and toolbar: on the text box with the focus, through the system clipboard.
+    void editCut();
+    void editCopy();
+    void editPaste();
+    void editDelete();
+
+    // A toolbar button by its key.
+    void toolbarButton(const QString &key);
+    QAction *toolbarAction(const QString &key) const;
+
+    void switchMemo();
+    void showHelp();
+    void showPrintOptions();
+    void openInfoDoc();
 
     // Window activation: page refilled, current cell set, grid focused.
     void activatePage();
@@ -62,6 +116,25 @@ private:
 
     void buildControls();
     void buildMenus();
+    // The editing parts: edit box, memos, booking number, legend, print options, toolbar, keys.
+    void buildEditControls(QWidget *central, QLayout *outer, QBoxLayout *bottom);
+    void buildToolbar();
+    void buildEditMenus();
+    bool editingEvent(QObject *watched, QEvent *event);
+    void fillLegend();
+    void placeLegend();
+    void showPageMemo();
+    void memosRead(const QString &fixedMemo, const QString &dailyMemo);
+    void memoFocusIn(QWidget *box);
+    void memoFocusOut(QWidget *box);
+    bool storeDailyMemo();
+    bool storeFixedMemo();
+    bool storeBookNo();
+    void storeEditedTexts();
+    void closeOpenedWindows();
+    void cleanEditText();
+    QWidget *focusedTextBox() const;
+    void setPageLock(bool on);
     void fillLists();
     void onFilled();
     void onTotals();
@@ -112,6 +185,33 @@ private:
     QLabel *m_lblMessage = nullptr;
     QPushButton *m_cmdYes = nullptr;
     QPushButton *m_cmdNo = nullptr;
+    // Editing.
+    QLineEdit *m_txtEdit = nullptr;
+    int m_editRow = -1;
+    int m_editCol = -1;
+    bool m_cleaningEdit = false;
+    QPlainTextEdit *m_txtMemo = nullptr;
+    QPlainTextEdit *m_txtFixedMemo = nullptr;
+    QLabel *m_lblMemo = nullptr;
+    QLabel *m_lblFixedMemo = nullptr;
+    QPushButton *m_cmdMemo = nullptr;
+    qint64 m_memoPageId = 0; // the page the daily memo box holds the memo of
+    QLineEdit *m_txtBook = nullptr;
+    QWidget *m_legend = nullptr;
+    QVector<QLabel *> m_image1;
+    QVector<QLabel *> m_label1;
+    QFrame *m_printPanel = nullptr;
+    QRadioButton *m_printChoice[3] = {};
+    QPushButton *m_cmdPrint = nullptr;
+    QToolBar *m_toolBar = nullptr;
+    QMenu *m_mnuEdit = nullptr;
+    QMenu *m_mnuHelp = nullptr;
+    BookingOpener m_openBooking;
+    SkillViewerOpener m_openSkillViewer;
+    PrintHandler m_print;
+    QPointer<QWidget> m_bookingWindow;
+    QPointer<QWidget> m_skillViewer;
+
     QMenu *m_mnuPage = nullptr;
     QMenu *m_mnuNavigate = nullptr;
     QMenu *m_mnuSearch = nullptr;
