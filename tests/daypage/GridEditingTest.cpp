@@ -1,0 +1,307 @@
+#include "DayPageWindow.h"
+#include "TestRegistry.h"
+#include "app/Colors.h"
+#include "app/Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+// The day page window driven by keys and mouse: claiming a slot, typing into the hours rows and
+// the last row, the page lock, Delete, and what may reach a cell.
+class GridEditingTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<DayPageWindow> s;
+
+    QLineEdit *edit() { return s->child<QLineEdit>("txtEdit"); }
+    void typeInto(int row, int col, const QString &text)
+    {
+        s->grid().setCurrentCell(row, col);
+        QTest::keyClicks(s->view(), text.left(1));
+        QTest::keyClicks(edit(), text.mid(1));
+        QTest::keyClick(edit(), Qt::Key_Return);
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+    void init()
+    {
+        s = std::make_unique<DayPageWindow>();
+        QVERIFY(s->ready());
+        s->open(DayPageWindow::day());
+        QCOMPARE(s->w->page().record().date, DayPageWindow::day());
+        s->dialogs.clear();
+    }
+    void cleanup() { s.reset(); }
+
+    void enterOnAnEmptySlotClaimsItBeforeTheBookingWindowExists()
+    {
+        int opened = 0;
+        QString storedAtOpening;
+        s->w->setBookingOpener([&](frmAppt &w) -> QWidget * {
+            ++opened;
+            storedAtOpening = s->stored(8, 2);
+            return new QWidget(&w, Qt::Window);
+        });
+        s->grid().setCurrentCell(8, 2);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QCOMPARE(opened, 1);
+        QCOMPARE(storedAtOpening, QStringLiteral("Engaged"));
+        QCOMPARE(s->grid().text(8, 2), QStringLiteral("Engaged"));
+        QCOMPARE(s->state.BookingDate, DayPageWindow::day());
+        QCOMPARE(s->state.BookingRow, 8);
+        QCOMPARE(s->state.BookingCol, 2);
+        QCOMPARE(s->state.BookingColor, int(FreeSlotColor));
+        const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
+        QCOMPARE(s->state.BookingFormTop, int(PixelsToTwips(gridAt.y())) + 600);
+        QCOMPARE(s->state.BookingFormLeft, int(PixelsToTwips(gridAt.x())) + 2000);
+        QVERIFY(s->w->bookingWindow());
+
+        // Another station reloading the page finds the slot taken; so does this one.
+        Station other(s->dbPath());
+        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        QCOMPARE(other.page.EnterSlot(8, 2), DayPage::SlotEnter::Engaged);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QCOMPARE(opened, 1);
+        QCOMPARE(s->dialogs.count(), 0);
+
+        // A booked slot opens its record without changing the cell.
+        s->store(10, 3, QStringLiteral("Ann Ortiz"));
+        s->grid().setCurrentCell(10, 3);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QCOMPARE(opened, 2);
+        QCOMPARE(s->stored(10, 3), QStringLiteral("Ann Ortiz"));
+        QCOMPARE(s->state.BookingRow, 10);
+    }
+
+    void enterOnLunchDoesNothingAndOnTheLastRowOpensTheEditBox()
+    {
+        int opened = 0;
+        s->w->setBookingOpener([&](frmAppt &) -> QWidget * {
+            ++opened;
+            return nullptr;
+        });
+        const QString before = s->storedField("Data");
+        s->grid().setCurrentCell(DayPageWindow::LunchRow, 1);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QCOMPARE(opened, 0);
+        QCOMPARE(s->storedField("Data"), before);
+        QCOMPARE(s->grid().cellBackColor(DayPageWindow::LunchRow, 1), LunchColor);
+        QVERIFY(!edit()->isVisible());
+
+        s->grid().setCurrentCell(DayPageWindow::LastRow, 4);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QCOMPARE(opened, 0);
+        QVERIFY(edit()->isVisible());
+        QVERIFY(edit()->hasFocus());
+        // Exactly over the cell.
+        const QRect cell = s->view()->cellRect(DayPageWindow::LastRow, 4);
+        QCOMPARE(edit()->geometry(), QRect(s->view()->mapTo(edit()->parentWidget(), cell.topLeft()), cell.size()));
+        QCOMPARE(edit()->font().family(), s->grid().font().family());
+        QVERIFY(edit()->font().bold());
+        // Scrolling the grid puts the box away.
+        s->grid().setTopRow(3);
+        QVERIFY(!edit()->isVisible());
+    }
+
+    void typedStartingHoursAreStoredAtOnceOrAfterTheReplaceQuestion()
+    {
+        // Row 4 of column 3 emptied meanwhile: stored without a question.
+        s->store(4, 3, QString());
+        typeInto(4, 3, QStringLiteral("7.5"));
+        QCOMPARE(s->stored(4, 3), QStringLiteral("7.5"));
+        QCOMPARE(s->dialogs.count(), 0);
+        QVERIFY(!edit()->isVisible());
+        QVERIFY(s->view()->hasFocus());
+        s->w->RefreshGrid();
+        QCOMPARE(s->grid().text(2, 3), QStringLiteral("7.5")); // hours available follow on reload
+
+        // Column 2 holds hours another station changed to 6: the box shows them with the question.
+        s->store(4, 2, QStringLiteral("6"));
+        QString shownInBox;
+        s->dialogs.onMessage = [&](const QString &) { shownInBox = edit()->text(); };
+        s->dialogs.answer(Dialogs::AnsNo);
+        typeInto(4, 2, QStringLiteral("7.5"));
+        QCOMPARE(s->dialogs.count(), 1);
+        QCOMPARE(s->dialogs.last().text,
+                 QStringLiteral("An entry has already been made for this timeslot. Do you wish to replace this entry?"));
+        QCOMPARE(s->dialogs.last().title, QStringLiteral("Booking"));
+        QCOMPARE(s->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QCOMPARE(shownInBox, QStringLiteral("6"));
+        QCOMPARE(s->stored(4, 2), QStringLiteral("6"));
+        QCOMPARE(s->grid().text(4, 2), QStringLiteral("6"));
+
+        s->dialogs.answer(Dialogs::AnsYes);
+        typeInto(4, 2, QStringLiteral("7.5"));
+        QCOMPARE(s->dialogs.count(), 2);
+        QCOMPARE(s->stored(4, 2), QStringLiteral("7.5"));
+        // The same text again is no change: no question.
+        typeInto(4, 2, QStringLiteral("7.5"));
+        QCOMPARE(s->dialogs.count(), 2);
+        // Only the typed cell was written: a cell another station changed meanwhile stays.
+        s->store(20, 1, QStringLiteral("Walk-in"));
+        typeInto(DayPageWindow::LastRow, 1, QStringLiteral("Loaner car out"));
+        QCOMPARE(s->stored(DayPageWindow::LastRow, 1), QStringLiteral("Loaner car out"));
+        QCOMPARE(s->stored(20, 1), QStringLiteral("Walk-in"));
+    }
+
+    void bracesAreRefusedAndNothingSplitsACell()
+    {
+        typeInto(5, 1, QStringLiteral("{Road test}"));
+        QCOMPARE(s->stored(5, 1), QStringLiteral("Road test"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("Fleet\tService\r\n"));
+        s->grid().setCurrentCell(DayPageWindow::LastRow, 2);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        edit()->clear();
+        QTest::keyClick(edit(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit()->text(), QStringLiteral("Fleet Service"));
+        QTest::keyClick(edit(), Qt::Key_Return);
+        QCOMPARE(s->stored(DayPageWindow::LastRow, 2), QStringLiteral("Fleet Service"));
+        const PageText::Cells cells = PageText::parse(s->storedField("Data"));
+        QCOMPARE(cells.size(), DayPageWindow::LastRow - 1); // rows 2 to 25
+        for (const QStringList &row : cells)
+            QCOMPARE(row.size(), 4);
+
+        // Text reaching the box any other way (a drop, the box's own menu) is cleaned too.
+        s->grid().setCurrentCell(DayPageWindow::LastRow, 3);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        edit()->insert(QStringLiteral("A\tB\n{C}"));
+        QCOMPARE(edit()->text(), QStringLiteral("A B C"));
+    }
+
+    void pageLockRefusesTyping()
+    {
+        auto *lock = s->child<QCheckBox>("Check2");
+        QVERIFY(!lock->isChecked()); // a future page
+        s->w->toolbarAction(QStringLiteral("Key"))->trigger();
+        QVERIFY(lock->isChecked());
+        QVERIFY(s->w->page().pageLock());
+        QCOMPARE(lock->palette().color(QPalette::Window), ColorFromNumber(QBColor(12)));
+
+        s->grid().setCurrentCell(4, 1);
+        QTest::keyClicks(s->view(), QStringLiteral("5"));
+        QVERIFY(edit()->isVisible());
+        QVERIFY(edit()->isReadOnly());
+        QCOMPARE(edit()->text(), QStringLiteral("8"));
+        QTest::keyClicks(edit(), QStringLiteral("9"));
+        QTest::keyClick(edit(), Qt::Key_Return);
+        QCOMPARE(s->stored(4, 1), QStringLiteral("8"));
+        QCOMPARE(s->dialogs.count(), 0);
+
+        lock->setChecked(false);
+        QVERIFY(!s->w->page().pageLock());
+        QCOMPARE(lock->palette().color(QPalette::Window), s->w->palette().color(QPalette::Window));
+        // Pages before today are locked when shown.
+        s->open(QDate(1998, 3, 9));
+        QVERIFY(lock->isChecked());
+    }
+
+    void deleteClearsABookedCellAndLeavesItsBookingRecord()
+    {
+        const QDate d = DayPageWindow::day();
+        s->store(9, 2, QStringLiteral("Susan Grant"));
+        s->db->execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 2, 9, 'Susan Grant')"),
+                       {d});
+        s->w->RefreshGrid();
+        s->grid().setCurrentCell(9, 2);
+        s->w->page().state().SpanSlots = 1;
+        s->w->toolbarAction(QStringLiteral("Green"))->trigger();
+        QCOMPARE(s->storedColour(9, 2), qint64(0x80FF80));
+
+        QTest::keyClick(s->view(), Qt::Key_Delete);
+        QCOMPARE(s->stored(9, 2), QString());
+        QCOMPARE(s->storedColour(9, 2), FreeSlotColor);
+        QCOMPARE(s->db->scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND bRow = 9"), {d})
+                     .toString(),
+                 QStringLiteral("Susan Grant"));
+
+        // Delete typed in a memo edits the memo only.
+        s->store(10, 1, QStringLiteral("Bob Diaz"));
+        s->w->RefreshGrid();
+        s->grid().setCurrentCell(10, 1);
+        auto *memo = s->child<QPlainTextEdit>("TxtMemo");
+        memo->setFocus();
+        QTest::keyClicks(memo, QStringLiteral("xNote"));
+        QTest::keyClick(memo, Qt::Key_Home);
+        QTest::keyClick(memo, Qt::Key_Delete);
+        QCOMPARE(memo->toPlainText(), QStringLiteral("Note"));
+        QCOMPARE(s->stored(10, 1), QStringLiteral("Bob Diaz"));
+    }
+
+    void leftClickReloadsAndRightClickPlacesTheSkillViewer()
+    {
+        QVERIFY(s->w->calendarShown());
+        s->store(10, 3, QStringLiteral("Walk-in"));
+        QTest::mouseClick(s->view()->viewport(), Qt::LeftButton, {}, s->cellPoint(10, 3));
+        QCOMPARE(s->grid().text(10, 3), QStringLiteral("Walk-in"));
+        QCOMPARE(s->grid().row(), 10);
+        QCOMPARE(s->grid().col(), 3);
+        QVERIFY(!s->w->calendarShown());
+        QVERIFY(s->view()->hasFocus());
+
+        int column = 0;
+        s->w->setSkillViewerOpener([&](frmAppt &w, int col) -> QWidget * {
+            column = col;
+            return new QWidget(&w, Qt::Window);
+        });
+        const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
+        QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 2));
+        QCOMPARE(column, 2);
+        QCOMPARE(s->state.BookingCol, 2);
+        QCOMPARE(s->state.BookingRow, 8);
+        QCOMPARE(s->state.BookingFormTop, int(PixelsToTwips(gridAt.y())) + 650);
+        const QRect near = s->view()->cellRect(8, 2);
+        QVERIFY(PixelsToTwips(near.left()) <= 6000);
+        QCOMPARE(s->state.BookingFormLeft, int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
+        QVERIFY(s->w->skillViewer());
+
+        // A column starting far to the right has the viewer on its left.
+        QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 4));
+        const QRect far = s->view()->cellRect(8, 4);
+        QVERIFY(PixelsToTwips(far.left()) > 6000);
+        QCOMPARE(s->state.BookingFormLeft,
+                 int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(far.left())) - frmAppt::SkillViewerWidth);
+
+        // The next left click closes the viewer.
+        QPointer<QWidget> viewer = s->w->skillViewer();
+        QTest::mouseClick(s->view()->viewport(), Qt::LeftButton, {}, s->cellPoint(9, 1));
+        QVERIFY(!viewer || !viewer->isVisible());
+    }
+
+    void windowKeys()
+    {
+        auto *memoButton = s->child<QPushButton>("cmdMemo");
+        QTest::keyClick(s->view(), Qt::Key_F3);
+        QCOMPARE(memoButton->text(), QStringLiteral("Daily Memo"));
+        QVERIFY(s->child<QPlainTextEdit>("TxtFixedMemo")->isVisible());
+        QVERIFY(s->child<QLabel>("lblFixedMemo")->isVisible());
+        QVERIFY(s->child<QPlainTextEdit>("TxtFixedMemo")->hasFocus());
+        QTest::keyClick(s->child<QPlainTextEdit>("TxtFixedMemo"), Qt::Key_F3);
+        QCOMPARE(memoButton->text(), QStringLiteral("Fixed Memo"));
+        QVERIFY(!s->child<QPlainTextEdit>("TxtFixedMemo")->isVisible());
+        QVERIFY(s->child<QPlainTextEdit>("TxtMemo")->hasFocus());
+        // Tab in a memo goes back to the grid without typing a tab.
+        QTest::keyClick(s->child<QPlainTextEdit>("TxtMemo"), Qt::Key_Tab);
+        QVERIFY(s->view()->hasFocus());
+        QCOMPARE(s->child<QPlainTextEdit>("TxtMemo")->toPlainText(), QString());
+
+        QTest::keyClick(s->view(), Qt::Key_F1);
+        auto *help = s->w->findChild<QWidget *>(QStringLiteral("frmHelp"));
+        QVERIFY(help);
+        help->close();
+
+        QTest::keyClick(s->view(), Qt::Key_Escape);
+        QCOMPARE(s->w->page().record().date, QDate::currentDate());
+        QVERIFY(!s->w->calendarShown());
+    }
+};
+TORVANE_TEST(GridEditingTest)
+#include "GridEditingTest.moc"

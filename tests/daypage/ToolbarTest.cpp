@@ -1,0 +1,187 @@
+#include "DayPageWindow.h"
+#include "TestRegistry.h"
+#include "app/Colors.h"
+#include "app/StartDoc.h"
+#include "app/Twips.h"
+#include "daypage/Legend.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+namespace {
+// An environment in which the desktop knows no program for any document.
+class NoAssociations {
+public:
+    NoAssociations()
+    {
+        for (const char *name : Names) {
+            m_saved.append(qgetenv(name));
+            m_was.append(qEnvironmentVariableIsSet(name));
+            qputenv(name, m_dir.path().toLocal8Bit());
+        }
+    }
+    ~NoAssociations()
+    {
+        for (int i = 0; i < int(std::size(Names)); ++i) {
+            if (m_was.at(i))
+                qputenv(Names[i], m_saved.at(i));
+            else
+                qunsetenv(Names[i]);
+        }
+    }
+
+private:
+    static constexpr const char *Names[] = {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"};
+    QTemporaryDir m_dir;
+    QList<QByteArray> m_saved;
+    QList<bool> m_was;
+};
+} // namespace
+
+// The toolbar's keys, StartDoc's failure texts, the colour legend and the print options panel.
+class ToolbarTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<DayPageWindow> s;
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+    void init()
+    {
+        s = std::make_unique<DayPageWindow>();
+        QVERIFY(s->ready());
+        s->open(DayPageWindow::day());
+        s->dialogs.clear();
+    }
+    void cleanup() { s.reset(); }
+
+    void startDocNamesTheShellsFailures()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(StartDoc(QDir(dir.path()).filePath(QStringLiteral("Info.doc")), dir.path()), Shell::FileNotFound);
+        QCOMPARE(StartDoc(QDir(dir.path()).filePath(QStringLiteral("gone/Info.doc")), dir.path()), Shell::PathNotFound);
+        {
+            NoAssociations none;
+            const QString doc = QDir(dir.path()).filePath(QStringLiteral("notes.zzqx"));
+            QFile f(doc);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("notes");
+            f.close();
+            QCOMPARE(StartDoc(doc, dir.path()), Shell::NoAssociation);
+        }
+        QCOMPARE(Shell::errorText(2), QStringLiteral("File not found"));
+        QCOMPARE(Shell::errorText(31), QStringLiteral("No association for file extension"));
+        QCOMPARE(Shell::errorText(26), QStringLiteral("A sharing violation occurred"));
+        QCOMPARE(Shell::errorText(0), QStringLiteral("Unknown error"));
+        QCOMPARE(Shell::errorText(33), QStringLiteral("Unknown error"));
+    }
+
+    void infoButtonReportsAMissingDocumentWithTheProgramTitle()
+    {
+        QVERIFY(!QFile::exists(QDir(s->state.ServerFolder).filePath(QStringLiteral("Info.doc"))));
+        s->w->toolbarAction(QStringLiteral("xls"))->trigger();
+        QCOMPARE(s->dialogs.count(), 1);
+        QCOMPARE(s->dialogs.last().text, QStringLiteral("File not found"));
+        QCOMPARE(s->dialogs.last().title, Dialogs::ProgramTitle);
+        QCOMPARE(s->dialogs.last().buttons, Dialogs::Ok);
+    }
+
+    void durationAndColourButtonsPaintFromTheCurrentSlot()
+    {
+        s->grid().setCurrentCell(12, 1);
+        s->w->toolbarAction(QStringLiteral("Yellow"))->trigger();
+        QCOMPARE(s->state.SpanColor, 0xFFFF);
+        s->w->toolbarAction(QStringLiteral("Two"))->trigger();
+        QCOMPARE(s->state.SpanSlots, 4);
+        QVERIFY(!s->state.SpanSlotsChosen);
+        for (int row : {12, 13, 16, 17})
+            QCOMPARE(s->storedColour(row, 1), qint64(0xFFFF));
+        for (int row : {14, 15})
+            QCOMPARE(s->storedColour(row, 1), LunchColor);
+        QCOMPARE(s->storedColour(18, 1), FreeSlotColor);
+
+        const QHash<QString, int> spans{{QStringLiteral("Half"), 1},    {QStringLiteral("One"), 2},
+                                        {QStringLiteral("OneHalf"), 3}, {QStringLiteral("TwoHalf"), 5},
+                                        {QStringLiteral("Three"), 6},   {QStringLiteral("Four"), 8}};
+        for (auto it = spans.begin(); it != spans.end(); ++it) {
+            s->w->toolbarAction(it.key())->trigger();
+            QCOMPARE(s->state.SpanSlots, it.value());
+        }
+        const QHash<QString, int> colours{{QStringLiteral("Blue"), 0xFFFFD0},
+                                          {QStringLiteral("Red"), 0x8899FF},
+                                          {QStringLiteral("Amber"), 0x80D0FF},
+                                          {QStringLiteral("Green"), 0x80FF80}};
+        for (auto it = colours.begin(); it != colours.end(); ++it) {
+            s->w->toolbarAction(it.key())->trigger();
+            QCOMPARE(s->state.SpanColor, it.value());
+        }
+
+        // Magenta colours the current slot alone, whatever the duration.
+        s->grid().setCurrentCell(20, 3);
+        s->w->toolbarAction(QStringLiteral("Magenta"))->trigger();
+        QCOMPARE(s->storedColour(20, 3), qint64(0xFFB0FF));
+        QCOMPARE(s->storedColour(21, 3), FreeSlotColor);
+    }
+
+    void legendCaptionsAndPlaces()
+    {
+        const QVector<Legend::Place> places = Legend::layout({1000, 500, 700});
+        QCOMPARE(places.size(), 3);
+        QCOMPARE(places.at(0).swatch, 60);
+        QCOMPARE(places.at(0).caption, 360);
+        QCOMPARE(places.at(1).swatch, 360 + 1000 + 165);
+        QCOMPARE(places.at(1).caption, 360 + 1000 + 165 + 320);
+        QCOMPARE(places.at(2).swatch, places.at(1).caption + 500 + 165);
+        const QStringList three = Legend::captions(Legend::defaultCaptions(), QStringLiteral("A%B%C"));
+        QCOMPARE(three.mid(0, 4), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),
+                                               QStringLiteral("Complete")}));
+        QCOMPARE(Legend::captions(three, QString()), three);
+
+        // The window takes the office's captions each time it is activated.
+        QCOMPARE(s->child<QLabel>("Label1_0")->text(), QStringLiteral("Customer Waiting"));
+        QCOMPARE(s->child<QLabel>("Label1_7")->text(), QStringLiteral("Quote Only"));
+        s->db->execute(QStringLiteral("UPDATE tbl_Setup SET Lblcolors = 'Waiting%Towed in'"));
+        s->w->activatePage();
+        QCOMPARE(s->child<QLabel>("Label1_0")->text(), QStringLiteral("Waiting"));
+        QCOMPARE(s->child<QLabel>("Label1_1")->text(), QStringLiteral("Towed in"));
+        QCOMPARE(s->child<QLabel>("Label1_2")->text(), QStringLiteral("Parts Ordered"));
+        auto *caption0 = s->child<QLabel>("Label1_0");
+        QCOMPARE(s->child<QLabel>("Image1_0")->x(), TwipsToPixels(60));
+        QCOMPARE(caption0->x(), TwipsToPixels(360));
+        QCOMPARE(s->child<QLabel>("Image1_1")->x(),
+                 TwipsToPixels(360 + int(PixelsToTwips(caption0->width())) + 165));
+    }
+
+    void printOptionsPanel()
+    {
+        auto *panel = s->child<QFrame>("fraPrint");
+        auto *print = s->child<QPushButton>("cmdPrint");
+        s->grid().setCurrentCell(11, 3);
+        s->w->toolbarAction(QStringLiteral("Print"))->trigger();
+        QVERIFY(panel->isVisible());
+        QVERIFY(s->child<QRadioButton>("optPrint_2")->isChecked());
+        QVERIFY(s->child<QRadioButton>("optPrint_2")->hasFocus());
+        QCOMPARE(s->child<QRadioButton>("optPrint_0")->text(), QStringLiteral("View Weekly Schedule"));
+        QCOMPARE(s->child<QRadioButton>("optPrint_1")->text(), QStringLiteral("Print Daily Summary"));
+        QVERIFY(!print->isEnabled());
+
+        QList<frmAppt::PrintChoice> asked;
+        s->w->setPrintHandler([&](frmAppt &, frmAppt::PrintChoice c) { asked.append(c); });
+        QVERIFY(print->isEnabled());
+        s->child<QRadioButton>("optPrint_0")->setChecked(true);
+        QTest::mouseClick(print, Qt::LeftButton);
+        QCOMPARE(asked, QList<frmAppt::PrintChoice>{frmAppt::PrintChoice::WeeklySchedule});
+
+        QTest::mouseClick(s->child<QPushButton>("cmdClose"), Qt::LeftButton);
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(s->grid().row(), 6);
+        QCOMPARE(s->grid().col(), 1);
+    }
+};
+TORVANE_TEST(ToolbarTest)
+#include "ToolbarTest.moc"
