@@ -93,6 +93,7 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
         m_page->openDate(today);
     else
         m_state.dialogs->message(OutOfRangeText, QStringLiteral("cmdToday"));
+    showOfficeTexts();
 
     // Scaled to the screen's width.
     if (QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -124,6 +124,7 @@ private:
     void fillLegend();
     void placeLegend();
     void showPageMemo();
+    void showOfficeTexts();
     void memosRead(const QString &fixedMemo, const QString &dailyMemo);
     void memoFocusIn(QWidget *box);
     void memoFocusOut(QWidget *box);

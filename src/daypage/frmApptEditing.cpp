@@ -710,6 +710,19 @@ void frmAppt::showPageMemo()
     m_memoPageId = page.id;
 }
 
+// The fixed memo and the next booking number as the window loads.
+void frmAppt::showOfficeTexts()
+{
+    try {
+        m_txtFixedMemo->setPlainText(m_page->store().fixedMemo());
+        m_txtFixedMemo->document()->setModified(false);
+        m_txtBook->setText(m_page->store().bookNo());
+        m_txtBook->setModified(false);
+    } catch (const AppError &e) {
+        m_state.dialogs->error(e, QStringLiteral("txtBook"));
+    }
+}
+
 void frmAppt::memosRead(const QString &fixedMemo, const QString &dailyMemo)
 {
     // A box being typed into keeps its text; it is stored when it loses the focus.

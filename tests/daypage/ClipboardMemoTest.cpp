@@ -112,6 +112,7 @@ private slots:
 
     void fixedMemoAndBookingNumber()
     {
+        QCOMPARE(book()->text(), QStringLiteral("1001")); // shown as the window loads
         QTest::keyClick(s->view(), Qt::Key_F3);
         QVERIFY(fixedMemo()->hasFocus());
         QCOMPARE(fixedMemo()->toPlainText(), setup("FixedMemo").replace(QLatin1String("\r\n"), QLatin1String("\n")));
