@@ -102,7 +102,12 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     }
 }
 
-frmAppt::~frmAppt() = default;
+frmAppt::~frmAppt()
+{
+    // The controls go first, while the page they show and the routines they call still exist.
+    disconnect(qApp, nullptr, this, nullptr);
+    delete takeCentralWidget();
+}
 
 void frmAppt::buildControls()
 {
