@@ -1,7 +1,5 @@
 #include "booking/DayPageBooking.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
 #include "daypage/DayPage.h"
 
 QDate DayPageBooking::pageDate() const { return m_page.record().date; }
@@ -20,28 +18,13 @@ void DayPageBooking::TxtTotal() { m_page.TxtTotal(); }
 
 BookingPage::Claim DayPageBooking::claimSlot(int row, int col)
 {
-    PageModel &model = m_page.model();
-    GridModel &grid = m_page.grid();
-    if (!model.isTimeSlot(row) || col < 1 || col > model.lastCol())
-        return Claim::NotSlot;
-    grid.setCurrentCell(row, col);
-    m_page.RefreshGrid();
-    if (grid.shownBackColor(row, col) == LunchColor)
-        return Claim::Lunch;
-    const QString text = grid.text(row, col);
-    if (text == QLatin1String("Engaged"))
-        return Claim::Engaged;
-    Claim claim = Claim::Booked;
-    if (text.isEmpty()) {
-        if (!m_page.ClaimSlot(row, col))
-            return Claim::Engaged;
-        claim = Claim::Claimed;
+    // Enter on a time slot is the day page's own routine.
+    switch (m_page.EnterSlot(row, col)) {
+    case DayPage::SlotEnter::NotSlot: return Claim::NotSlot;
+    case DayPage::SlotEnter::Lunch: return Claim::Lunch;
+    case DayPage::SlotEnter::Engaged: return Claim::Engaged;
+    case DayPage::SlotEnter::Claimed: return Claim::Claimed;
+    case DayPage::SlotEnter::Booked: return Claim::Booked;
     }
-    AppState &state = m_page.state();
-    state.BookingCol = col;
-    state.BookingRow = row;
-    // A cell without a colour of its own shows the grid's background, the free slot colour.
-    state.BookingColor = int(grid.shownBackColor(row, col));
-    state.BookingDate = m_page.record().date;
-    return claim;
+    return Claim::NotSlot;
 }

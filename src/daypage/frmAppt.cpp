@@ -6,6 +6,8 @@
 #include "app/GridView.h"
 #include "app/WindowSwitcher.h"
 #include "app/frmMain.h"
+#include "booking/DayPageBooking.h"
+#include "booking/frmBooking.h"
 #include "daypage/DateText.h"
 
 #include <QCheckBox>
@@ -55,6 +57,14 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
 
     m_page = std::make_unique<DayPage>(m_state);
     m_page->openDatabase(m_state.sharedDbPath());
+    m_bookingPage = std::make_unique<DayPageBooking>(*m_page);
+    m_openBooking = [](frmAppt &w) -> QWidget * {
+        auto *form = new frmBooking(w.m_state, *w.m_bookingPage, &w);
+        if (!form->load())
+            return nullptr; // it has closed itself
+        form->show();
+        return form;
+    };
     m_search = std::make_unique<NameSearch>(m_page->store());
 
     buildControls();
@@ -106,6 +116,8 @@ frmAppt::~frmAppt()
 {
     // The controls go first, while the page they show and the routines they call still exist.
     disconnect(qApp, nullptr, this, nullptr);
+    delete m_bookingWindow;
+    delete m_skillViewer;
     delete takeCentralWidget();
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 struct AppState;
+class DayPageBooking;
 class GridView;
 class QCheckBox;
 class QComboBox;
@@ -46,10 +47,10 @@ public:
     void SumTotal() { m_page->SumTotal(); }
     void TxtTotal() { m_page->TxtTotal(); }
 
-    // Windows opened over the day page by the parts of the program that own them: the booking
-    // record window (Enter on a time slot, after BookingDate, BookingCol, BookingRow,
-    // BookingColor, BookingFormTop and BookingFormLeft are set) and the skill viewer of a
-    // column (right button, BookingFormTop and BookingFormLeft set). A left click in the grid
+    // Windows opened over the day page: the booking record window (Enter on a time slot, after
+    // BookingDate, BookingCol, BookingRow, BookingColor, BookingFormTop and BookingFormLeft are
+    // set; frmBooking unless replaced) and the skill viewer of a column (right button,
+    // BookingFormTop and BookingFormLeft set; none until one is given). A left click in the grid
     // and the closing of the day page close them.
     using BookingOpener = std::function<QWidget *(frmAppt &)>;
     using SkillViewerOpener = std::function<QWidget *(frmAppt &, int column)>;
@@ -161,6 +162,7 @@ private:
 
     AppState &m_state;
     std::unique_ptr<DayPage> m_page;
+    std::unique_ptr<DayPageBooking> m_bookingPage; // the page as the booking window sees it
     CalendarModel m_calendar;
     std::unique_ptr<NameSearch> m_search;
     Mark m_mark = Mark::Unfocused;

@@ -8,6 +8,7 @@
 #include "app/GridView.h"
 #include "app/StartDoc.h"
 #include "app/Twips.h"
+#include "booking/frmBooking.h"
 #include "daypage/Legend.h"
 #include "maint/frmHelp.h"
 
@@ -559,11 +560,7 @@ void frmAppt::cleanEditText()
     m_cleaningEdit = false;
 }
 
-void frmAppt::setPageLock(bool on)
-{
-    m_page->setPageLock(on);
-    m_txtEdit->setReadOnly(on);
-}
+void frmAppt::setPageLock(bool on) { m_txtEdit->setReadOnly(on); }
 
 void frmAppt::gridLeftPressed()
 {
@@ -610,7 +607,9 @@ void frmAppt::closeOpenedWindows()
 {
     if (m_skillViewer)
         m_skillViewer->close();
-    if (m_bookingWindow)
+    if (auto *form = qobject_cast<frmBooking *>(m_bookingWindow))
+        form->closeByPage();
+    else if (m_bookingWindow)
         m_bookingWindow->close();
 }
 

@@ -25,6 +25,10 @@ struct DayPageWindow {
     DayPageWindow()
     {
         folder.copySeed(QStringLiteral("db.mdb"));
+        // An installed station whose server folder is this folder, as the booking window expects.
+        folder.copySeed(QStringLiteral("dbn.mdb"));
+        Database(folder.file(QStringLiteral("dbn.mdb")))
+            .execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = 1, Main = 1"), {folder.path()});
         state.programFolder = folder.path();
         state.ServerFolder = folder.path();
         state.dialogs = &dialogs;

@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(s->state.BookingRow, 10);
     }
 
+    void theBookingWindowOpensOverThePageAndAClickInTheGridClosesIt()
+    {
+        s->grid().setCurrentCell(8, 3);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QPointer<QWidget> form = s->w->bookingWindow();
+        QVERIFY(form);
+        QCOMPARE(form->objectName(), QStringLiteral("frmBooking"));
+        QVERIFY(form->isVisible());
+        QCOMPARE(s->stored(8, 3), QStringLiteral("Engaged"));
+        // Nothing was booked: closing it by the click gives the slot back.
+        QTest::mouseClick(s->view()->viewport(), Qt::LeftButton, {}, s->cellPoint(9, 1));
+        QVERIFY(!form || !form->isVisible());
+        QCOMPARE(s->stored(8, 3), QString());
+        QCOMPARE(s->grid().text(8, 3), QString());
+    }
+
     void enterOnLunchDoesNothingAndOnTheLastRowOpensTheEditBox()
     {
         int opened = 0;

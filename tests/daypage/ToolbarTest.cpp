@@ -74,11 +74,11 @@ private slots:
             f.close();
             QCOMPARE(StartDoc(doc, dir.path()), Shell::NoAssociation);
         }
-        QCOMPARE(Shell::errorText(2), QStringLiteral("File not found"));
-        QCOMPARE(Shell::errorText(31), QStringLiteral("No association for file extension"));
-        QCOMPARE(Shell::errorText(26), QStringLiteral("A sharing violation occurred"));
-        QCOMPARE(Shell::errorText(0), QStringLiteral("Unknown error"));
-        QCOMPARE(Shell::errorText(33), QStringLiteral("Unknown error"));
+        QCOMPARE(ShellErrorText(2), QStringLiteral("File not found"));
+        QCOMPARE(ShellErrorText(31), QStringLiteral("No association for file extension"));
+        QCOMPARE(ShellErrorText(26), QStringLiteral("A sharing violation occurred"));
+        QCOMPARE(ShellErrorText(0), QStringLiteral("Unknown error"));
+        QCOMPARE(ShellErrorText(33), QStringLiteral("Unknown error"));
     }
 
     void infoButtonReportsAMissingDocumentWithTheProgramTitle()
