@@ -88,6 +88,11 @@ float BookingRecord::save(const BookingEntries &form)
     toRecord();
     m_jobs->edit();
     try {
+        // The name check again on the record as edit read it: a booking another station saved
+        // since the Save command looked is never written over.
+        const QString storedName = m_jobs->text(QStringLiteral("bName"));
+        if (!storedName.isEmpty() && storedName != form[Name])
+            throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
         for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
                       Menu4, Menu5, Internal1, Internal2, Other1, Other2})
             m_jobs->setField(fieldName(id), stored(form[id]));

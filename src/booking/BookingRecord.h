@@ -39,7 +39,7 @@ public:
     BookingValues values();
     // The customer name as stored now.
     QString storedName();
-    // SaveBooking's write. Returns the old total time: the stored total, 0 for a record never
+    // SaveBooking's write; refused with 3197 when the stored name is another one. Returns the old total time: the stored total, 0 for a record never
     // saved with one.
     float save(const BookingEntries &form);
     // Deletes the record; returns its total time.

@@ -235,7 +235,8 @@ void DayPage::SaveGridData()
         if (mine == m_baseCells && m_closed == m_baseClosed && !SaveBlankPageFlag)
             return; // nothing of this station's to store
         const PageText::Cells stored =
-            m_store->saveText(m_page.id, m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag);
+            m_store->saveText(m_page.id, m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
+                              PageModel::HoursUsedRow - PageModel::TextTopRow);
         SaveBlankPageFlag = false;
         m_baseClosed = m_closed;
         mergeStoredCells(stored, mine);

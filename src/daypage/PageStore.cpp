@@ -137,13 +137,13 @@ QString PageStore::storedText(qint64 id, const char *field)
 }
 
 PageText::Cells PageStore::saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
-                                    bool closedBase, bool closed, bool alsoBlankPage)
+                                    bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
 {
     WriteTransaction tx(m_db);
     const ResultRows r = m_db.select(QStringLiteral("SELECT Data, Clinic FROM tbl_Appt WHERE rowid = ?"), {id});
     if (r.isEmpty())
         throw deletedError();
-    const PageText::Cells merged = PageText::merged(PageText::parse(r.rows[0][0].toString()), base, mine);
+    const PageText::Cells merged = PageText::merged(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
     const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
     const QString text = PageText::join(merged);
     if (alsoBlankPage)

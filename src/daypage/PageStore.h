@@ -71,9 +71,9 @@ public:
 
     // Writes the page text: the stored text with the cells where mine differs from base, the
     // closed flag when it differs from closedBase, and BlankPage (the merged text) when asked.
-    // Returns the text as now stored, shaped like mine.
+    // Returns the text as now stored, shaped like mine. counterRow: as PageText::merged.
     PageText::Cells saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
-                             bool closedBase, bool closed, bool alsoBlankPage);
+                             bool closedBase, bool closed, bool alsoBlankPage, int counterRow = -1);
     // Writes only changed cells' text (typed text, claims); closed flag and BlankPage untouched.
     PageText::Cells saveCells(qint64 id, const PageText::Cells &base, const PageText::Cells &mine);
     // Writes the colour list with the cells where mine differs from base. Without a base (the

@@ -1,5 +1,17 @@
 #include "daypage/PageText.h"
 
+#include "app/Numbers.h"
+
+namespace {
+// A number text as the hours rows hold them.
+bool isNumber(const QString &s)
+{
+    bool ok = false;
+    s.trimmed().toFloat(&ok);
+    return ok;
+}
+} // namespace
+
 namespace PageText {
 
 Cells parse(const QString &text)
@@ -78,16 +90,23 @@ Cells shaped(const Cells &cells, int rows, int cols)
     return out;
 }
 
-Cells merged(const Cells &stored, const Cells &base, const Cells &mine)
+Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int counterRow)
 {
     const int rows = int(mine.size());
     const int cols = rows ? int(mine.first().size()) : 0;
     Cells out = shaped(stored, rows, cols);
     const Cells b = shaped(base, rows, cols);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c)
-            if (mine.at(r).at(c) != b.at(r).at(c))
-                out[r][c] = mine.at(r).at(c);
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            const QString &m = mine.at(r).at(c), &was = b.at(r).at(c);
+            const QString now = out.at(r).at(c);
+            if (m == was)
+                continue;
+            const bool addUp = r == counterRow && now != was && isNumber(m) && isNumber(now)
+                               && (was.isEmpty() || isNumber(was));
+            out[r][c] = addUp ? NumberText(LeadingNumber(now) + LeadingNumber(m) - LeadingNumber(was)) : m;
+        }
+    }
     return out;
 }
 

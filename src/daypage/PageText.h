@@ -19,7 +19,10 @@ Cells shaped(const Cells &cells, int rows, int cols);
 
 // Stored cells with this station's own changes applied: every cell where mine differs from base
 // takes mine, every other cell keeps what is stored now. All three come shaped alike.
-Cells merged(const Cells &stored, const Cells &base, const Cells &mine);
+// A counter row (hours used) holds sums that several stations add to: a number this station
+// changed in it, where another station changed the stored number meanwhile, adds this
+// station's difference to the stored number instead of replacing it.
+Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int counterRow = -1);
 
 // A cell's own text: every tab, carriage return and line feed becomes a blank.
 QString cellText(const QString &text);
