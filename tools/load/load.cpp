@@ -31,6 +31,8 @@
 #include <QThread>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 using namespace BookingEntry;
 
