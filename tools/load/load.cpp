@@ -52,6 +52,8 @@ public:
     Answer message(const QString &text, const QString &title, Buttons, Icon) override
     {
         shown << title + QStringLiteral(": ") + text;
+        if (qEnvironmentVariableIsSet("TORVANE_LOAD_MESSAGES"))
+            std::fprintf(stderr, "%s\n", qPrintable(shown.last()));
         return AnsYes;
     }
     std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override
@@ -79,22 +81,30 @@ public:
         m_page.readLocation();
     }
 
-    void run(int ops)
+    // False when a failure escaped the routines that should have trapped it.
+    bool run(int ops)
     {
+        bool trapped = true;
         for (int i = 0; i < ops; ++i) {
             const int pick = int(m_random.bounded(10));
-            if (m_mine.isEmpty() || pick < 5)
-                book();
-            else if (pick < 8)
-                change(int(m_random.bounded(int(m_mine.size()))));
-            else
-                remove(int(m_random.bounded(int(m_mine.size()))));
+            try {
+                if (m_mine.isEmpty() || pick < 5)
+                    book();
+                else if (pick < 8)
+                    change(int(m_random.bounded(int(m_mine.size()))));
+                else
+                    remove(int(m_random.bounded(int(m_mine.size()))));
+            } catch (const AppError &e) {
+                std::fprintf(stderr, "station %d: untrapped %d %s\n", m_index, e.number(), qPrintable(e.description()));
+                trapped = false;
+            }
         }
         QHash<QString, int> titles;
         for (const QString &m : m_dialogs.shown)
             ++titles[m.section(QLatin1Char(':'), 0, 0)];
         for (auto it = titles.cbegin(); it != titles.cend(); ++it)
             out(QStringLiteral("M\t%1\t%2").arg(it.key()).arg(it.value()));
+        return trapped;
     }
 
 private:
@@ -116,8 +126,13 @@ private:
     // Enter on the slot; the flow of the opened booking, or none.
     std::unique_ptr<BookingFlow> enter(int row, int col, BookingPage::Claim want)
     {
-        if (m_booking.claimSlot(row, col) != want)
+        try {
+            if (m_booking.claimSlot(row, col) != want)
+                return nullptr;
+        } catch (const AppError &) {
+            // The grid's key handler ends quietly when the claim cannot be stored; Enter again.
             return nullptr;
+        }
         auto flow = std::make_unique<BookingFlow>(m_state, m_booking, m_db);
         if (!flow->open()) {
             flow->closing(QString());
@@ -430,8 +445,7 @@ int main(int argc, char **argv)
         if (cl.isSet(workerOpt)) {
             const int index = cl.value(workerOpt).toInt();
             Station station(db, index, cl.value(runOpt), quint32(index * 7919 + QDateTime::currentMSecsSinceEpoch()));
-            station.run(ops);
-            return 0;
+            return station.run(ops) ? 0 : 3;
         }
         return runStations(stations, ops, QFileInfo(db).absoluteFilePath());
     } catch (const AppError &e) {
