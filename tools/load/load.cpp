@@ -43,7 +43,9 @@ const QDate Days[] = {QDate(2031, 3, 3), QDate(2031, 3, 4)};
 constexpr int HoursUsedRow = 3;
 constexpr int Attempts = 50; // saves or deletes tried while another station holds the record
 
-const QString RecordBusy = QStringLiteral("Another user is currently updating this record");
+// A save refused while another station writes: the record-busy message, or the common message
+// with the number, when reading the stored name met the lock.
+const QString Busy = QStringLiteral("3186");
 
 // Answers every question with Yes, as a user who means it, and keeps what was shown.
 class LoadDialogs : public Dialogs {
@@ -149,16 +151,25 @@ private:
             const qsizetype before = m_dialogs.shown.size();
             if (flow.saveCommand(form) != BookingFlow::Outcome::StayOpen)
                 return;
-            if (m_dialogs.shown.size() == before || !m_dialogs.shown.last().contains(RecordBusy))
+            if (m_dialogs.shown.size() == before || !m_dialogs.shown.last().contains(Busy))
                 return;
             QThread::msleep(1 + m_random.bounded(20));
         }
     }
 
+    // What the record holds now; the tool's own look, so it waits out another station's write.
     ResultRows record(const Booking &b)
     {
-        return m_db.select(QStringLiteral("SELECT bName, bTTime FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
-                           {b.date, b.col, b.row});
+        for (;;) {
+            try {
+                return m_db.select(
+                    QStringLiteral("SELECT bName, bTTime FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+                    {b.date, b.col, b.row});
+            } catch (const AppError &e) {
+                if (e.number() != ErrNo::RecordLocked)
+                    throw;
+            }
+        }
     }
 
     void book()
