@@ -11,10 +11,7 @@ const QString JobTable = QStringLiteral("tbl_Job");
 QString stored(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
 } // namespace
 
-BookingRecord::BookingRecord(Database &db) : m_db(db), m_jobs(std::make_unique<Recordset>(db, JobTable))
-{
-    m_jobs->setIndex(QStringLiteral("bRecord"));
-}
+BookingRecord::BookingRecord(Database &db) : m_db(db) {}
 
 BookingRecord::~BookingRecord() = default;
 
@@ -29,6 +26,12 @@ bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
 {
     m_open = false;
     m_cell = cell;
+    if (!m_jobs) {
+        // Opened here, where a failure is reported as the slot taken and the form closes
+        // through its usual path, which releases the claim.
+        m_jobs = std::make_unique<Recordset>(m_db, JobTable);
+        m_jobs->setIndex(QStringLiteral("bRecord"));
+    }
     m_jobs->seek(QStringLiteral("="), {cell.date, cell.col, cell.row});
     bool created = false;
     if (m_jobs->noMatch()) {

@@ -8,6 +8,27 @@
 
 #include <QPoint>
 
+namespace {
+// A page write that met another station's write lock is tried again a few times before the
+// failure is shown: each try already waited for the lock, and the write only applies this
+// station's own changes to the page as stored, so trying again never writes anything stale. A
+// page write given up loses the station's change at the next reload (a booking's name or hours).
+constexpr int PageWriteTries = 5;
+
+template <class Write>
+auto pageWrite(Write write)
+{
+    for (int i = 1;; ++i) {
+        try {
+            return write();
+        } catch (const AppError &e) {
+            if (e.number() != ErrNo::RecordLocked || i == PageWriteTries)
+                throw;
+        }
+    }
+}
+} // namespace
+
 DayPage::DayPage(AppState &state, QObject *parent) : QObject(parent), m_state(state), m_model(m_grid) {}
 
 DayPage::~DayPage() = default;
@@ -234,9 +255,10 @@ void DayPage::SaveGridData()
         const PageText::Cells mine = m_model.pageCells();
         if (mine == m_baseCells && m_closed == m_baseClosed && !SaveBlankPageFlag)
             return; // nothing of this station's to store
-        const PageText::Cells stored =
-            m_store->saveText(m_page.id, m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
-                              PageModel::HoursUsedRow - PageModel::TextTopRow);
+        const PageText::Cells stored = pageWrite([&] {
+            return m_store->saveText(m_page.id, m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
+                                     PageModel::HoursUsedRow - PageModel::TextTopRow);
+        });
         SaveBlankPageFlag = false;
         m_baseClosed = m_closed;
         mergeStoredCells(stored, mine);
@@ -253,7 +275,7 @@ void DayPage::SaveCellColor()
         const QVector<qint64> mine = m_model.cellColors();
         if (m_baseColors && mine == *m_baseColors)
             return;
-        const QVector<qint64> stored = m_store->saveColors(m_page.id, m_baseColors, mine);
+        const QVector<qint64> stored = pageWrite([&] { return m_store->saveColors(m_page.id, m_baseColors, mine); });
         m_baseColors = stored;
         if (stored != mine)
             m_model.setCellColors(stored);

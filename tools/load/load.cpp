@@ -80,7 +80,16 @@ public:
         m_state.dialogs = &m_dialogs;
         m_state.ServerFolder = QFileInfo(dbPath).absolutePath();
         m_page.openDatabase(dbPath);
-        m_page.readLocation();
+        // Opening the window again when the settings could not be read.
+        for (int i = 0;; ++i) {
+            try {
+                m_page.readLocation();
+                break;
+            } catch (const AppError &e) {
+                if (e.number() != ErrNo::RecordLocked || i == Attempts)
+                    throw;
+            }
+        }
     }
 
     // False when a failure escaped the routines that should have trapped it.
@@ -89,6 +98,7 @@ public:
         bool trapped = true;
         for (int i = 0; i < ops; ++i) {
             const int pick = int(m_random.bounded(10));
+            const char *op = m_mine.isEmpty() || pick < 5 ? "book" : pick < 8 ? "change" : "delete";
             try {
                 if (m_mine.isEmpty() || pick < 5)
                     book();
@@ -97,7 +107,8 @@ public:
                 else
                     remove(int(m_random.bounded(int(m_mine.size()))));
             } catch (const AppError &e) {
-                std::fprintf(stderr, "station %d: untrapped %d %s\n", m_index, e.number(), qPrintable(e.description()));
+                std::fprintf(stderr, "station %d, %s: untrapped %d %s\n", m_index, op, e.number(),
+                             qPrintable(e.description()));
                 trapped = false;
             }
         }
