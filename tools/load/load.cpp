@@ -466,8 +466,18 @@ int main(int argc, char **argv)
     try {
         if (cl.isSet(workerOpt)) {
             const int index = cl.value(workerOpt).toInt();
-            Station station(db, index, cl.value(runOpt), quint32(index * 7919 + QDateTime::currentMSecsSinceEpoch()));
-            return station.run(ops) ? 0 : 3;
+            // A station that cannot open the file while another one writes opens it again.
+            std::unique_ptr<Station> station;
+            for (int i = 0; !station; ++i) {
+                try {
+                    station = std::make_unique<Station>(db, index, cl.value(runOpt),
+                                                        quint32(index * 7919 + QDateTime::currentMSecsSinceEpoch()));
+                } catch (const AppError &e) {
+                    if (e.number() != ErrNo::RecordLocked || i == Attempts)
+                        throw;
+                }
+            }
+            return station->run(ops) ? 0 : 3;
         }
         return runStations(stations, ops, QFileInfo(db).absoluteFilePath());
     } catch (const AppError &e) {
