@@ -423,7 +423,12 @@ void Recordset::deleteRecord()
             d->ids.erase(it);
         }
     } else {
-        d->loadIds();
+        try {
+            d->loadIds();
+        } catch (const AppError &) {
+            // The delete is committed: a list that cannot be read while another station writes
+            // is read when next needed, rather than reporting a done delete as failed.
+        }
     }
     d->forget();
     d->onDeleted = true;
