@@ -1,5 +1,6 @@
--- Shared database (db.mdb). Field names as the program uses them; rowver is the row version
--- used for optimistic locking and is not a field of the records.
+-- Shared database (db.mdb). Field names as the program uses them. Two bookkeeping columns are
+-- not fields of the records: rowver, the row version for optimistic locking, and rid, which
+-- makes the record id explicit so compaction never renumbers records other stations hold.
 CREATE TABLE tbl_Setup (
   location TEXT, open TEXT, Close TEXT,
   Mon TEXT, Tue TEXT, Wed TEXT, Thu TEXT, Fri TEXT, Sat TEXT, Sun TEXT,
@@ -10,21 +11,24 @@ CREATE TABLE tbl_Setup (
   FixedMemo TEXT, Bookno TEXT, Lblcolors TEXT, Spare TEXT,
   Printmode INTEGER, FillPage INTEGER DEFAULT 0, dMode INTEGER, dFillPage INTEGER DEFAULT 0,
   PWidth TEXT, DWidth TEXT, Readme TEXT, Licence TEXT,
-  rowver INTEGER NOT NULL DEFAULT 0
+  rowver INTEGER NOT NULL DEFAULT 0,
+  rid INTEGER PRIMARY KEY
 );
 CREATE TABLE tbl_Setup2 (
   dMainten TEXT, dTMainten TEXT, dPMainten TEXT,
   dMenu TEXT, dTMenu TEXT, dPMenu TEXT,
   dInternal TEXT, dTInternal TEXT, dPInternal TEXT,
   dVehicle TEXT, dMake TEXT, dCity TEXT, dProv TEXT, dCOthers TEXT, dPOthers TEXT,
-  rowver INTEGER NOT NULL DEFAULT 0
+  rowver INTEGER NOT NULL DEFAULT 0,
+  rid INTEGER PRIMARY KEY
 );
 CREATE TABLE tbl_Appt (
   caldate TEXT NOT NULL,
   location TEXT, open TEXT, Close TEXT, timeslot INTEGER, lunchstart TEXT, lunchclose TEXT,
   Listno INTEGER, Sites TEXT, Names TEXT, Skills TEXT, Spare TEXT,
   Data TEXT, BlankPage TEXT, Color TEXT, Memo TEXT, Clinic INTEGER DEFAULT 0,
-  rowver INTEGER NOT NULL DEFAULT 0
+  rowver INTEGER NOT NULL DEFAULT 0,
+  rid INTEGER PRIMARY KEY
 );
 CREATE UNIQUE INDEX CalDate ON tbl_Appt (caldate);
 CREATE TABLE tbl_Job (
@@ -35,10 +39,12 @@ CREATE TABLE tbl_Job (
   bMenu1 TEXT, bMenu2 TEXT, bMenu3 TEXT, bMenu4 TEXT, bMenu5 TEXT,
   bInternal1 TEXT, bInternal2 TEXT, bOther1 TEXT, bOther2 TEXT,
   bITime TEXT, bTTime TEXT, bDrop TEXT, bProm TEXT, bPay TEXT, bComments TEXT,
-  rowver INTEGER NOT NULL DEFAULT 0
+  rowver INTEGER NOT NULL DEFAULT 0,
+  rid INTEGER PRIMARY KEY
 );
 CREATE UNIQUE INDEX bRecord ON tbl_Job (bDate, bCol, bRow);
 CREATE TABLE tbl_Help (
   Help TEXT,
-  rowver INTEGER NOT NULL DEFAULT 0
+  rowver INTEGER NOT NULL DEFAULT 0,
+  rid INTEGER PRIMARY KEY
 );

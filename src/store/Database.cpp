@@ -12,6 +12,15 @@
 const QString Database::RowVersionColumn = QStringLiteral("rowver");
 
 namespace {
+// rid makes the rowid explicit, so compaction never renumbers records another station holds.
+bool isBookkeeping(const QString &column)
+{
+    return column.compare(Database::RowVersionColumn, Qt::CaseInsensitive) == 0
+           || column.compare(QLatin1String("rid"), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+namespace {
 QAtomicInt s_connectionSerial;
 
 bool isBusy(const QSqlError &e)
@@ -227,7 +236,7 @@ QStringList Database::fieldNames(const QString &table)
     const ResultRows r = select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
     for (const auto &row : r.rows) {
         const QString n = row.at(0).toString();
-        if (n.compare(RowVersionColumn, Qt::CaseInsensitive) != 0)
+        if (!isBookkeeping(n))
             out << n;
     }
     return out;

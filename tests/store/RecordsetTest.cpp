@@ -266,6 +266,16 @@ private slots:
         other.compact();
         QVERIFY(QFileInfo(path).size() < before / 4);
 
+        // Records other stations hold by bookmark keep their ids through compaction.
+        addPage(rs, QDate(2026, 3, 1), QStringLiteral("first"));
+        addPage(rs, QDate(2026, 3, 2), QStringLiteral("kept"));
+        const auto kept = rs.lastModified();
+        src.database().execute(QStringLiteral("DELETE FROM tbl_Appt WHERE Data = 'first'"));
+        other.compact();
+        Recordset again(other, QStringLiteral("tbl_Appt"));
+        again.setBookmark(kept);
+        QCOMPARE(again.text(QStringLiteral("Data")), QStringLiteral("kept"));
+
         src.setDatabaseName(QString());
         src.refresh();
         QVERIFY(!src.isOpen());
