@@ -6,7 +6,10 @@
 #include "Workshop.h"
 
 #include "app/Colors.h"
+#include "app/Numbers.h"
 #include "app/Station.h"
+#include "booking/BookingFlow.h"
+#include "booking/DayPageBooking.h"
 #include "daypage/CalendarModel.h"
 #include "daypage/DayPage.h"
 #include "daypage/NameSearch.h"
@@ -157,7 +160,7 @@ Bench::Bench(const BenchOptions &options) : m_options(options)
 QStringList Bench::measureNames()
 {
     return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),  QStringLiteral("save_page"),
-            QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
+            QStringLiteral("booking"),          QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
             QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
 }
 
@@ -427,6 +430,85 @@ Figure Bench::savePage()
     });
 }
 
+Figure Bench::wholeBooking()
+{
+    Figure f = figure(QStringLiteral("booking"), QStringLiteral("4. Whole booking"), QStringLiteral("ms"));
+    f.target = 10;
+    f.note = QStringLiteral("BookingFlow as frmBooking drives it, from Enter on a free slot to the form closed: claim "
+                            "stored, the form's connection opened, record made, record saved with hours used and "
+                            "span shaded, name stored in the page");
+    attachFloor(f, QStringLiteral("page_write"), QStringLiteral("one page write transaction"));
+    return measured(f, [this](Figure &f) {
+        Commits commits;
+        DayPage page(m_state);
+        page.openDatabase(SharedDbPath(m_state));
+        commits.watch(page.store().database());
+        DayPageBooking view(page);
+        Floors floors(m_dbPath);
+        Database reader(m_dbPath);
+        // Half-hour bookings of one hour each, two cells, around the lunch row.
+        const int rows[] = {6, 8, 10, 12, 15, 17, 19, 21};
+        const int perPage = Workshop::Techs * int(std::size(rows));
+        QDate d = latestPage();
+        const int n = reps(100), warm = 5;
+        Samples samples(warm), floorSamples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            floorPageWrite(floors, reader, m_workingDates.at(qMax(0, int(m_workingDates.size()) - 1 - i)), i,
+                           floorSamples);
+            const int k = i % perPage;
+            if (k == 0) {
+                d = d.addDays(d.dayOfWeek() == Qt::Saturday ? 2 : 1);
+                if (!page.openDate(d))
+                    wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
+            }
+            const int col = 1 + k % Workshop::Techs, row = rows[k / Workshop::Techs];
+            const QString name = QStringLiteral("Customer %1").arg(i);
+            BookingFlow::Outcome outcome = BookingFlow::Outcome::StayOpen;
+            const int committed = commits.count;
+            Lap lap;
+            {
+                Database shared(SharedDbPath(m_state));
+                commits.watch(shared);
+                BookingFlow flow(m_state, view, shared);
+                if (flow.claim(row, col) && flow.open()) {
+                    BookingEntries form = flow.loadedForm();
+                    flow.activate();
+                    form[BookingEntry::Name] = name;
+                    form[BookingEntry::Phone] = QStringLiteral("(905) 555-0142");
+                    form[BookingEntry::Address] = QStringLiteral("212 Maple Ave");
+                    form[BookingEntry::Vehicle] = QStringLiteral("2019");
+                    form[BookingEntry::Make] = QStringLiteral("Honda");
+                    form[BookingEntry::Mainten] = QStringLiteral("Lube, Oil & Filter");
+                    form[BookingEntry::time(0)] = QStringLiteral("0.5");
+                    form[BookingEntry::Menu1] = QStringLiteral("Cabin Filter");
+                    form[BookingEntry::time(1)] = QStringLiteral("0.5");
+                    form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
+                    flow.recordChanged = flow.timeChanged = true;
+                    outcome = flow.saveCommand(form);
+                    flow.closing(name);
+                }
+            }
+            lap.stop();
+            const auto stored = page.store().find(d);
+            const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
+            const int booked = k / Workshop::Techs + 1; // bookings of this column on the page so far
+            if (outcome != BookingFlow::Outcome::Closed || cells.value(row - 2).value(col - 1) != name
+                || LeadingNumber(cells.value(PageModel::HoursUsedRow - 2).value(col - 1)) != float(booked)
+                || reader.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+                                 {d, col, row})
+                           .toString()
+                       != name)
+                wrong(QStringLiteral("the booking at row %1, column %2 of %3 was not stored")
+                          .arg(row)
+                          .arg(col)
+                          .arg(d.toString(Qt::ISODate)));
+            samples.add(lap, commits.count - committed);
+        }
+        samples.into(f);
+        f.floor = floorSamples.wall();
+    });
+}
+
 Figure Bench::searchMissing()
 {
     Figure f = figure(QStringLiteral("search_missing"), QStringLiteral("5a. Name search, no page holds it"),
@@ -594,6 +676,8 @@ Report Bench::run()
         report.figures << openNewDate();
     if (wanted(QStringLiteral("save_page")))
         report.figures << savePage();
+    if (wanted(QStringLiteral("booking")))
+        report.figures << wholeBooking();
     if (wanted(QStringLiteral("search_missing")))
         report.figures << searchMissing();
     if (wanted(QStringLiteral("search_oldest")))

@@ -49,6 +49,7 @@ private:
     Figure openStoredPage();
     Figure openNewDate();
     Figure savePage();
+    Figure wholeBooking();
     Figure searchMissing();
     Figure searchOldest();
     QVector<Figure> startUp();

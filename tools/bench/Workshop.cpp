@@ -3,6 +3,7 @@
 #include "app/Colors.h"
 #include "app/ListText.h"
 #include "app/Numbers.h"
+#include "booking/BookingTimes.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
@@ -32,9 +33,6 @@ constexpr int FirstTimeRow = PageModel::FirstTimeRow;
 constexpr int LastRow = LastSlotRow + 1;
 constexpr int ColorRows = LastRow - FirstTimeRow + 1; // rows 6 to the extra row
 
-// A booking in a free slot is shown in the light booking colour; some get a colour button.
-constexpr qint64 LightBookingColor = 0xFFFFC0;
-constexpr qint64 ButtonColors[] = {0xFFFFD0, 0x8899FF, 0x80D0FF, 0x80FF80, 0xFFFF, 0xFFB0FF, 0xFFC0A0};
 
 const char *const TechNames[Techs] = {"Mike Dunn", "Sue Park", "Tony Russo", "Raj Patel", "Ann Kowalski", "Luis Ortega"};
 
@@ -144,17 +142,6 @@ PageText::Cells weekdayTemplate()
         cells[LunchRow - 2][c] = QStringLiteral("LUNCH");
     }
     return cells;
-}
-
-// The span rule of the booking form: two cells per hour, halves to even, at least half an hour
-// and at most nine.
-int spanSlots(float hours)
-{
-    if (hours < 0.5f && hours != 0.0f)
-        hours = 0.5f;
-    if (hours > 9.0f)
-        hours = 9.0f;
-    return int(std::nearbyint(double(hours) * 2.0));
 }
 
 class Generator {
@@ -309,11 +296,14 @@ private:
             int row = next[c];
             const QString name = oldest && made == 0 ? OldestPageName : customerName();
             const float total = booking(d, c + 1, row, name);
-            const qint64 color = chance(0.8) ? LightBookingColor : ButtonColors[pick(count(ButtonColors))];
+            // A booking in a free slot is shown in the light booking colour; some get a colour
+            // button other than White.
+            const qint64 color = chance(0.8) ? BookingTimes::LightBookingColor
+                                             : BookingTimes::ColorButtons[pick(int(BookingTimes::ColorButtons.size()) - 1)].color;
             cells[row - 2][c] = name;
             // The span as the booking form shades it: the booking cell and the cells below, lunch
             // passed over, up to the last time slot.
-            const int span = qMax(1, spanSlots(total));
+            const int span = BookingTimes::spanSlots(total);
             int painted = 0;
             while (painted < span && row <= LastSlotRow) {
                 if (row != LunchRow) {

@@ -6,6 +6,7 @@
 #include "app/Colors.h"
 #include "app/Numbers.h"
 #include "app/Station.h"
+#include "booking/BookingTimes.h"
 #include "daypage/DayPage.h"
 #include "daypage/NameSearch.h"
 #include "daypage/PageModel.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cmath>
 
 namespace {
 // Three weeks from a Monday: eighteen working days and three closed Sundays.
@@ -23,12 +23,6 @@ const QDate First(2024, 3, 4);
 const QDate Last(2024, 3, 24);
 constexpr int ColorRows = Workshop::LastSlotRow + 2 - PageModel::FirstTimeRow;
 
-int spanOf(float hours)
-{
-    if (hours < 0.5f && hours != 0.0f)
-        hours = 0.5f;
-    return int(std::nearbyint(double(qMin(hours, 9.0f)) * 2.0));
-}
 } // namespace
 
 class WorkshopTest : public QObject {
@@ -113,7 +107,7 @@ private slots:
                     const float total = LeadingNumber(job.rows[0][3].toString());
                     QVERIFY(total > 0);
                     used = LeadingNumber(NumberText(used + total));
-                    covered = spanOf(total) - 1;
+                    covered = BookingTimes::spanSlots(total) - 1;
                     const qint64 booking = colorAt(row);
                     QVERIFY(booking != FreeSlotColor && booking != LunchColor);
                     for (int r = row + 1, left = covered; left > 0 && r <= Workshop::LastSlotRow; ++r)
