@@ -180,7 +180,7 @@ void DayPage::GetCellColor()
     if (!hasPage())
         return;
     try {
-        m_page.color = m_store->load(m_page.id).color;
+        m_page.color = m_store->colorList(m_page.id);
     } catch (const AppError &) {
         // Errors here are passed over: the colours as last read.
     }
@@ -215,7 +215,7 @@ void DayPage::RefreshGrid()
     if (!hasPage())
         return;
     try {
-        const QString fixedMemo = m_store->settings().fixedMemo;
+        const QString fixedMemo = m_store->fixedMemo();
         m_page = m_store->load(m_page.id);
         emit memosRead(fixedMemo, m_page.memo);
         GridBatch batch(m_grid);

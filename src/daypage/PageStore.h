@@ -53,6 +53,8 @@ public:
         QString cwidth;
     };
     Layout layoutSettings();
+    // The page's colour list alone, as stored now. Throws 3167 when the record is gone.
+    QString colorList(qint64 id) { return storedText(id, "Color"); }
 
     std::optional<PageRecord> find(const QDate &date);
     // Throws 3167 when the record is gone.

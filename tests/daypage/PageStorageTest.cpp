@@ -242,6 +242,19 @@ private slots:
         QCOMPARE(search.next(), NameSearch::Answer::Unsuccessful);
     }
 
+    void refreshReadsTheFixedAndTheDailyMemo()
+    {
+        Station s(dbPath);
+        QVERIFY(s.page.openDate(Monday));
+        Database db(dbPath);
+        db.execute(QStringLiteral("UPDATE tbl_Setup SET FixedMemo = ?"), {QStringLiteral("Shuttle at 8:15")});
+        db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ? WHERE caldate = ?"), {QStringLiteral("Parts at 10"), Monday});
+        QStringList memos;
+        connect(&s.page, &DayPage::memosRead, this, [&](const QString &fixed, const QString &daily) { memos = {fixed, daily}; });
+        s.page.RefreshGrid();
+        QCOMPARE(memos, QStringList({QStringLiteral("Shuttle at 8:15"), QStringLiteral("Parts at 10")}));
+    }
+
     // The search text is taken as it is: no character of it is a wildcard.
     void nameSearchTakesEveryCharacterLiterally()
     {
