@@ -3,6 +3,7 @@
 
 #include "app/AppState.h"
 #include "app/Dialogs.h"
+#include "store/AppError.h"
 
 #include <QDate>
 #include <QHash>

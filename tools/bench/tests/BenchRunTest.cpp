@@ -1,0 +1,56 @@
+#include "Bench.h"
+#include "TestRegistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A whole benchmark run, small: every measure must come back with a figure, or the table would
+// hide a broken routine behind a missing line.
+class BenchRunTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyMeasureGivesAFigureOnASmallWorkshop()
+    {
+        QTemporaryDir dir;
+        BenchOptions o;
+        o.dir = QDir(dir.path()).filePath(QStringLiteral("work"));
+        o.years = 1;
+        o.reps = 0.02;
+        o.programDir = QStringLiteral(TORVANE_BUILD_DIR);
+        const Report r = Bench(o).run();
+        QStringList names;
+        for (const Figure &f : r.figures) {
+            QVERIFY2(f.ok(), qPrintable(f.name + QStringLiteral(": ") + f.error));
+            QVERIFY(f.value.median > 0);
+            names << f.name;
+        }
+        QCOMPARE(names, Bench::measureNames());
+        for (const Figure &f : r.figures) {
+            // Opening a stored page and searching only read; the others store what they did.
+            if (f.name == QLatin1String("open_stored_page") || f.name.startsWith(QLatin1String("search")))
+                QCOMPARE(*f.writes, 0.0);
+            else if (f.writes)
+                QVERIFY(*f.writes > 0);
+            if (f.target && f.floor)
+                QVERIFY(f.ratio());
+        }
+    }
+
+    void aFolderItDidNotMakeIsLeftAlone()
+    {
+        QTemporaryDir dir;
+        QFile keep(QDir(dir.path()).filePath(QStringLiteral("keep.txt")));
+        QVERIFY(keep.open(QIODevice::WriteOnly));
+        keep.close();
+        BenchOptions o;
+        o.dir = dir.path();
+        o.programDir = QStringLiteral(TORVANE_BUILD_DIR);
+        QVERIFY_THROWS_EXCEPTION(AppError, Bench(o).run());
+        QVERIFY(keep.exists());
+    }
+};
+
+TORVANE_TEST(BenchRunTest)
+#include "BenchRunTest.moc"
