@@ -1,9 +1,9 @@
 #include "booking/BookingFlow.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/Dialogs.h"
-#include "app/Numbers.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/Numbers.h"
 #include "booking/BookingTimes.h"
 #include "store/AppError.h"
 

@@ -1,6 +1,6 @@
 #include "booking/BookingRecord.h"
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 #include "booking/BookingTimes.h"
 #include "store/Database.h"
 

@@ -1,6 +1,6 @@
 #include "booking/BookingTimes.h"
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 
 #include <cmath>
 

@@ -1,11 +1,11 @@
 #include "booking/frmPicklist.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/Dialogs.h"
-#include "app/StartDoc.h"
-#include "app/Station.h"
-#include "app/Twips.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/StartDoc.h"
+#include "core/Station.h"
+#include "core/Twips.h"
 #include "booking/frmBooking.h"
 #include "store/Database.h"
 

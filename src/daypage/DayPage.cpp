@@ -1,9 +1,9 @@
 #include "daypage/DayPage.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/Dialogs.h"
-#include "app/ListText.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/ListText.h"
 #include "store/AppError.h"
 
 #include <QPoint>

@@ -1,6 +1,6 @@
 #include "daypage/Legend.h"
 
-#include "app/ListText.h"
+#include "core/ListText.h"
 
 #include <QPainter>
 

@@ -1,9 +1,9 @@
 #include "daypage/PageModel.h"
 
-#include "app/Colors.h"
-#include "app/ListText.h"
-#include "app/Numbers.h"
-#include "app/TimeText.h"
+#include "core/Colors.h"
+#include "core/ListText.h"
+#include "core/Numbers.h"
+#include "core/TimeText.h"
 #include "store/AppError.h"
 
 #include <QTime>

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/GridModel.h"
+#include "core/GridModel.h"
 #include "daypage/PageText.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "daypage/PageText.h"
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 
 namespace {
 // A number text as the hours rows hold them.

@@ -1,14 +1,14 @@
 #include "daypage/frmAppt.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/Dialogs.h"
-#include "app/GridView.h"
-#include "app/WindowSwitcher.h"
-#include "app/frmMain.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/GridView.h"
+#include "core/WindowSwitcher.h"
+#include "shell/frmMain.h"
 #include "booking/DayPageBooking.h"
 #include "booking/frmBooking.h"
-#include "daypage/DateText.h"
+#include "core/DateText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -2,12 +2,12 @@
 // commands, memos, booking number, colour legend, print options and the toolbar.
 #include "daypage/frmAppt.h"
 
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/Dialogs.h"
-#include "app/GridView.h"
-#include "app/StartDoc.h"
-#include "app/Twips.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/GridView.h"
+#include "core/StartDoc.h"
+#include "core/Twips.h"
 #include "booking/frmBooking.h"
 #include "daypage/Legend.h"
 #include "maint/frmHelp.h"

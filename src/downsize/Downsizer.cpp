@@ -1,6 +1,6 @@
 #include "downsize/Downsizer.h"
 
-#include "daypage/DateText.h"
+#include "core/DateText.h"
 #include "store/Database.h"
 
 const QDate Downsizer::EarliestDate(1999, 1, 1);

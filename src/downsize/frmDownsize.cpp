@@ -1,7 +1,7 @@
 #include "downsize/frmDownsize.h"
 
-#include "app/Dialogs.h"
-#include "daypage/DateText.h"
+#include "core/Dialogs.h"
+#include "core/DateText.h"
 #include "downsize/Downsizer.h"
 
 #include <QApplication>

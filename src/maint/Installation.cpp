@@ -1,6 +1,6 @@
 #include "maint/Installation.h"
 
-#include "app/Programs.h"
+#include "core/Programs.h"
 #include "store/AppError.h"
 
 #include <QDir>

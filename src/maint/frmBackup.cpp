@@ -1,12 +1,12 @@
 #include "maint/frmBackup.h"
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/Station.h"
-#include "app/WindowSwitcher.h"
-#include "app/frmMain.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
+#include "core/Station.h"
+#include "core/WindowSwitcher.h"
+#include "shell/frmMain.h"
 #include "maint/SharedBackup.h"
-#include "ui/resizer/Resizer.h"
+#include "core/Resizer.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "maint/frmHelp.h"
 
-#include "app/AppState.h"
-#include "ui/resizer/Resizer.h"
+#include "core/AppState.h"
+#include "core/Resizer.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

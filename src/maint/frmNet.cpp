@@ -1,13 +1,13 @@
 #include "maint/frmNet.h"
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/Station.h"
-#include "app/WindowLoad.h"
-#include "app/WindowSwitcher.h"
-#include "app/frmSplash.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
+#include "core/Station.h"
+#include "core/WindowLoad.h"
+#include "core/WindowSwitcher.h"
+#include "shell/frmSplash.h"
 #include "maint/Installation.h"
-#include "ui/resizer/Resizer.h"
+#include "core/Resizer.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

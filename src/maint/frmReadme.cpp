@@ -1,9 +1,9 @@
 #include "maint/frmReadme.h"
 
-#include "app/AppState.h"
-#include "app/WindowSwitcher.h"
-#include "app/frmMain.h"
-#include "ui/resizer/Resizer.h"
+#include "core/AppState.h"
+#include "core/WindowSwitcher.h"
+#include "shell/frmMain.h"
+#include "core/Resizer.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "print/DrawSurface.h"
 
-#include "app/Twips.h"
+#include "core/Twips.h"
 #include "store/AppError.h"
 
 #include <QFontMetrics>

@@ -1,6 +1,6 @@
 #include "print/TableQueryModel.h"
 
-#include "app/Numbers.h"
+#include "core/Numbers.h"
 #include "store/AppError.h"
 #include "store/Database.h"
 #include "store/Recordset.h"

@@ -1,7 +1,7 @@
 #include "print/clsTablePrint.h"
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
 #include "print/DrawSurface.h"
 #include "store/AppError.h"
 

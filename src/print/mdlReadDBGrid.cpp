@@ -1,6 +1,6 @@
 #include "print/mdlReadDBGrid.h"
 
-#include "app/Dialogs.h"
+#include "core/Dialogs.h"
 #include "print/TableQueryModel.h"
 #include "print/clsTablePrint.h"
 #include "store/AppError.h"

@@ -1,7 +1,7 @@
 #include "print/mdlTPHelper.h"
 
-#include "app/Colors.h"
-#include "app/GridModel.h"
+#include "core/Colors.h"
+#include "core/GridModel.h"
 #include "store/AppError.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-#include "app/AppState.h"
-#include "app/Colors.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "daypage/DayPage.h"

@@ -1,6 +1,6 @@
 #include "DayPageWindow.h"
 #include "TestRegistry.h"
-#include "app/Colors.h"
+#include "core/Colors.h"
 
 #include <QAction>
 #include <QApplication>

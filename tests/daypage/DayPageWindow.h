@@ -1,7 +1,7 @@
 #pragma once
 #include "Station.h"
 #include "TestDb.h"
-#include "app/GridView.h"
+#include "core/GridView.h"
 #include "daypage/frmAppt.h"
 #include "store/Database.h"
 

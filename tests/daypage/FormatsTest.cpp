@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
 #include "daypage/CalendarModel.h"
-#include "daypage/DateText.h"
+#include "core/DateText.h"
 #include "daypage/PageText.h"
 
 #include <QTest>

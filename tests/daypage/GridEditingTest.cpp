@@ -1,7 +1,7 @@
 #include "DayPageWindow.h"
 #include "TestRegistry.h"
-#include "app/Colors.h"
-#include "app/Twips.h"
+#include "core/Colors.h"
+#include "core/Twips.h"
 
 #include <QAction>
 #include <QApplication>

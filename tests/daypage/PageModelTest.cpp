@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
-#include "app/Colors.h"
-#include "app/ListText.h"
+#include "core/Colors.h"
+#include "core/ListText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
 

@@ -1,7 +1,7 @@
 #include "Station.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
-#include "app/Colors.h"
+#include "core/Colors.h"
 #include "daypage/NameSearch.h"
 #include "store/Database.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "ScriptedDialogs.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "daypage/DayPage.h"
 
 #include <functional>

@@ -1,8 +1,8 @@
 #include "DayPageWindow.h"
 #include "TestRegistry.h"
-#include "app/Colors.h"
-#include "app/StartDoc.h"
-#include "app/Twips.h"
+#include "core/Colors.h"
+#include "core/StartDoc.h"
+#include "core/Twips.h"
 #include "daypage/Legend.h"
 
 #include <QAction>

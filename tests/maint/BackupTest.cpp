@@ -1,4 +1,4 @@
-#include "../app/StationFixture.h"
+#include "StationFixture.h"
 #include "TestRegistry.h"
 #include "maint/SharedBackup.h"
 #include "maint/frmBackup.h"

@@ -1,6 +1,6 @@
-#include "../app/StationFixture.h"
+#include "StationFixture.h"
 #include "TestRegistry.h"
-#include "app/Programs.h"
+#include "core/Programs.h"
 #include "maint/Installation.h"
 #include "maint/frmNet.h"
 

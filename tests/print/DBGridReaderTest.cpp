@@ -1,7 +1,7 @@
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "print/TableQueryModel.h"
 #include "print/clsTablePrint.h"
 #include "print/mdlReadDBGrid.h"

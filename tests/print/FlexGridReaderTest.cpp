@@ -1,7 +1,7 @@
 #include "TestRegistry.h"
-#include "app/AppState.h"
-#include "app/Colors.h"
-#include "app/GridModel.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/GridModel.h"
 #include "print/clsTablePrint.h"
 #include "print/mdlTPHelper.h"
 

@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "TestRegistry.h"
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "print/DrawSurface.h"
 #include "print/clsTablePrint.h"
 

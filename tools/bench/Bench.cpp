@@ -5,9 +5,9 @@
 #include "Machine.h"
 #include "Workshop.h"
 
-#include "app/Colors.h"
-#include "app/Numbers.h"
-#include "app/Station.h"
+#include "core/Colors.h"
+#include "core/Numbers.h"
+#include "core/Station.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "daypage/CalendarModel.h"

@@ -1,8 +1,8 @@
 #pragma once
 #include "Stats.h"
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
 #include "store/AppError.h"
 
 #include <QDate>

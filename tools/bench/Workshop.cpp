@@ -1,8 +1,8 @@
 #include "Workshop.h"
 
-#include "app/Colors.h"
-#include "app/ListText.h"
-#include "app/Numbers.h"
+#include "core/Colors.h"
+#include "core/ListText.h"
+#include "core/Numbers.h"
 #include "booking/BookingTimes.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"

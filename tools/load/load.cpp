@@ -6,9 +6,9 @@
 //
 //   torvane-load --stations N --ops M --db PATH     (M operations per station)
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/Numbers.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
+#include "core/Numbers.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "daypage/DayPage.h"

@@ -1,0 +1,63 @@
+#include "core/Dialogs.h"
+
+#include "store/AppError.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+const QString Dialogs::ProgramTitle = QStringLiteral("Torvane Network Version");
+
+QString Dialogs::commonText(const AppError &e)
+{
+    return QString::number(e.number()) + QStringLiteral(": Error Description ") + e.description();
+}
+
+void Dialogs::error(const AppError &e, const QString &title)
+{
+    message(commonText(e), title, Ok, NoIcon);
+}
+
+Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &title, Buttons buttons,
+                                           Icon icon)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? ProgramTitle : title);
+    box.setText(text);
+    switch (icon) {
+    case NoIcon: box.setIcon(QMessageBox::NoIcon); break;
+    case Information: box.setIcon(QMessageBox::Information); break;
+    case Warning: box.setIcon(QMessageBox::Warning); break;
+    case Critical: box.setIcon(QMessageBox::Critical); break;
+    case Question: box.setIcon(QMessageBox::Question); break;
+    }
+    switch (buttons) {
+    case Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
+    case RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return AnsYes;
+    case QMessageBox::No: return AnsNo;
+    case QMessageBox::Cancel: return AnsCancel;
+    case QMessageBox::Retry: return AnsRetry;
+    default: return AnsOk;
+    }
+}
+
+std::optional<QString> MessageBoxDialogs::input(const QString &prompt, const QString &title,
+                                                const QString &defaultText)
+{
+    bool ok = false;
+    QString s = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? ProgramTitle : title,
+                                      prompt, QLineEdit::Normal, defaultText, &ok);
+    if (!ok)
+        return std::nullopt;
+    return s;
+}

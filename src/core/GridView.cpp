@@ -1,0 +1,725 @@
+#include "core/GridView.h"
+
+#include "core/Colors.h"
+#include "core/GridModel.h"
+#include "core/Twips.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+// A fixed part of the grid: no frame, headers, scroll bars or focus of its own.
+class GridView::Overlay : public QTableView {
+public:
+    Overlay(GridView *owner, const QString &name) : QTableView(owner)
+    {
+        setObjectName(name); // qt_ prefix: internal part, left alone by the resizer
+        setFrameShape(QFrame::NoFrame);
+        horizontalHeader()->hide();
+        verticalHeader()->hide();
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setFocusPolicy(Qt::NoFocus);
+        setSelectionMode(QAbstractItemView::NoSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setShowGrid(false);
+        setAutoScroll(false);
+        setWordWrap(false);
+        for (QHeaderView *h : {horizontalHeader(), verticalHeader()}) {
+            h->setMinimumSectionSize(0);
+            h->setSectionResizeMode(QHeaderView::Fixed);
+        }
+        viewport()->setMouseTracking(true);
+    }
+};
+
+// Draws a cell as the flex grid does: its colour, its text clipped to the cell, the grid lines on
+// its right and bottom edges, the selection colours on the range but not on the current cell,
+// and the focus rectangle on the current cell.
+class GridView::Delegate : public QStyledItemDelegate {
+public:
+    explicit Delegate(GridView *view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const GridModel *m = m_view->grid();
+        const int r = index.row();
+        const int c = index.column();
+        if (!m->isValidCell(r, c))
+            return;
+        const bool fixed = m->isFixedCell(r, c);
+        const bool current = r == m->row() && c == m->col();
+        const bool highlightOn = m->highLight() == GridModel::HighlightAlways ||
+                                 (m->highLight() == GridModel::HighlightWithFocus && m_view->hasFocus());
+        const bool selected = highlightOn && !fixed && !current && m->inSelection(r, c);
+
+        const QRect rect = option.rect;
+        p->save();
+        p->setClipRect(rect);
+        p->fillRect(rect, selected ? ColorFromNumber(m->backColorSel())
+                                   : index.data(Qt::BackgroundRole).value<QBrush>().color());
+
+        const int line = m->gridLineWidth();
+        const QString text = m->text(r, c);
+        if (!text.isEmpty()) {
+            p->setFont(m->cellFont(r, c));
+            p->setPen(selected ? ColorFromNumber(m->foreColorSel())
+                               : index.data(Qt::ForegroundRole).value<QBrush>().color());
+            const QRect textRect = rect.adjusted(3, 1, -3 - line, -1 - line);
+            p->drawText(textRect, int(m->qtAlignment(r, c)) | Qt::TextSingleLine, text);
+        }
+        if (line > 0) {
+            const QColor lineColour = ColorFromNumber(fixed ? m->gridColorFixed() : m->gridColor());
+            p->fillRect(QRect(rect.right() - line + 1, rect.top(), line, rect.height()), lineColour);
+            p->fillRect(QRect(rect.left(), rect.bottom() - line + 1, rect.width(), line), lineColour);
+        }
+        if (current && m->focusRect() != GridModel::FocusNone && m_view->isEnabled()) {
+            const QRect box = rect.adjusted(1, 1, -1 - line, -1 - line);
+            if (m->focusRect() == GridModel::FocusHeavy) {
+                p->setPen(QPen(Qt::black, 2));
+                p->setBrush(Qt::NoBrush);
+                p->drawRect(box.adjusted(0, 0, -1, -1));
+            } else {
+                QPen pen(Qt::black, 1, Qt::DotLine);
+                p->setPen(pen);
+                p->setBrush(Qt::NoBrush);
+                p->drawRect(box.adjusted(0, 0, -1, -1));
+            }
+        }
+        p->restore();
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
+    {
+        const GridModel *m = m_view->grid();
+        return QSize(TwipsToPixels(m->colWidth(index.column())), TwipsToPixels(m->rowHeight(index.row())));
+    }
+
+private:
+    GridView *m_view;
+};
+
+GridView::GridView(QWidget *parent) : QTableView(parent)
+{
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setAutoScroll(false); // moving the current cell from code does not scroll, as in the flex grid
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    setFocusPolicy(Qt::StrongFocus);
+    for (QHeaderView *h : {horizontalHeader(), verticalHeader()}) {
+        h->setMinimumSectionSize(0);
+        h->setSectionResizeMode(QHeaderView::Fixed);
+        h->setHighlightSections(false);
+    }
+    m_delegate = new Delegate(this);
+    setItemDelegate(m_delegate);
+    m_corner = new Overlay(this, QStringLiteral("qt_grid_fixed_corner"));
+    m_top = new Overlay(this, QStringLiteral("qt_grid_fixed_rows"));
+    m_left = new Overlay(this, QStringLiteral("qt_grid_fixed_cols"));
+    for (Overlay *o : {m_corner, m_top, m_left}) {
+        o->setItemDelegate(m_delegate);
+        o->viewport()->installEventFilter(this);
+    }
+
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        m_top->horizontalScrollBar()->setValue(v);
+        syncScrollToGrid();
+        emit scrolled();
+    });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        m_left->verticalScrollBar()->setValue(v);
+        syncScrollToGrid();
+        emit scrolled();
+    });
+
+    m_ownGrid = new GridModel(this);
+    setGridModel(m_ownGrid);
+}
+
+GridView::~GridView()
+{
+    for (const auto &c : m_connections)
+        disconnect(c);
+}
+
+void GridView::setGridModel(GridModel *model)
+{
+    if (!model || model == m_grid)
+        return;
+    for (const auto &c : m_connections)
+        disconnect(c);
+    m_connections.clear();
+    m_grid = model;
+    setModel(model);
+    if (model != m_ownGrid) {
+        // An outside model that goes away leaves the view on its own, empty model.
+        // The views let go of the dying model themselves; the own model is put back once they
+        // have, and meanwhile the painter reads the own model.
+        m_connections << connect(model, &QObject::destroyed, this, [this]() {
+            m_grid = m_ownGrid;
+            QMetaObject::invokeMethod(this, [this]() {
+                if (m_grid == m_ownGrid && QTableView::model() != m_ownGrid) {
+                    m_grid = nullptr;
+                    setGridModel(m_ownGrid);
+                }
+            }, Qt::QueuedConnection);
+        });
+    }
+    for (Overlay *o : {m_corner, m_top, m_left})
+        o->setModel(model);
+    attach();
+    applyLook();
+    applyStructure();
+}
+
+void GridView::attach()
+{
+    GridModel *m = m_grid;
+    auto structure = [this]() { applyStructure(); };
+    m_connections << connect(m, &QAbstractItemModel::modelReset, this, structure)
+                  << connect(m, &QAbstractItemModel::rowsInserted, this, structure)
+                  << connect(m, &QAbstractItemModel::rowsRemoved, this, structure)
+                  << connect(m, &QAbstractItemModel::columnsInserted, this, structure)
+                  << connect(m, &QAbstractItemModel::columnsRemoved, this, structure)
+                  << connect(m, &GridModel::fixedChanged, this, structure)
+                  << connect(m, &GridModel::sizesChanged, this, structure)
+                  << connect(m, &GridModel::rowHeightChanged, this, [this](int r) { applyRowHeight(r); })
+                  << connect(m, &GridModel::colWidthChanged, this, [this](int c) { applyColWidth(c); })
+                  << connect(m, &GridModel::lookChanged, this, [this]() { applyLook(); })
+                  << connect(m, &GridModel::currentCellChanged, this, [this]() {
+                         syncCurrentIndex();
+                         repaintCells();
+                     })
+                  << connect(m, &GridModel::selectionChanged, this, [this]() { repaintCells(); })
+                  << connect(m, &GridModel::topRowChanged, this, [this]() { applyScroll(); })
+                  << connect(m, &GridModel::leftColChanged, this, [this]() { applyScroll(); });
+}
+
+int GridView::fixedWidthPx() const
+{
+    int w = 0;
+    for (int c = 0; c < m_grid->fixedCols(); ++c)
+        w += TwipsToPixels(m_grid->colWidth(c));
+    return w;
+}
+
+int GridView::fixedHeightPx() const
+{
+    int h = 0;
+    for (int r = 0; r < m_grid->fixedRows(); ++r)
+        h += TwipsToPixels(m_grid->rowHeight(r));
+    return h;
+}
+
+// Hidden rows and columns decide which view shows which cells; sizes come from the model.
+void GridView::applyStructure()
+{
+    const GridModel *m = m_grid;
+    const int fr = m->fixedRows();
+    const int fc = m->fixedCols();
+    struct Part {
+        QTableView *view;
+        bool fixedRowsShown;
+        bool fixedColsShown;
+    };
+    const Part parts[] = {{this, false, false}, {m_top, true, false}, {m_left, false, true}, {m_corner, true, true}};
+    for (const Part &part : parts) {
+        QHeaderView *vh = part.view->verticalHeader();
+        QHeaderView *hh = part.view->horizontalHeader();
+        for (int r = 0; r < m->rows(); ++r) {
+            vh->resizeSection(r, TwipsToPixels(m->rowHeight(r)));
+            vh->setSectionHidden(r, (r < fr) != part.fixedRowsShown);
+        }
+        for (int c = 0; c < m->cols(); ++c) {
+            hh->resizeSection(c, TwipsToPixels(m->colWidth(c)));
+            hh->setSectionHidden(c, (c < fc) != part.fixedColsShown);
+        }
+    }
+    // The table's own headers hold the room the fixed parts are laid over.
+    const int w = fixedWidthPx();
+    const int h = fixedHeightPx();
+    verticalHeader()->setFixedWidth(w);
+    verticalHeader()->setVisible(w > 0);
+    horizontalHeader()->setFixedHeight(h);
+    horizontalHeader()->setVisible(h > 0);
+    updateGeometries();
+    syncCurrentIndex();
+    repaintCells();
+}
+
+void GridView::applyRowHeight(int r)
+{
+    const int px = TwipsToPixels(m_grid->rowHeight(r));
+    for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
+        v->verticalHeader()->resizeSection(r, px);
+    if (r < m_grid->fixedRows())
+        horizontalHeader()->setFixedHeight(fixedHeightPx());
+    updateGeometries();
+}
+
+void GridView::applyColWidth(int c)
+{
+    const int px = TwipsToPixels(m_grid->colWidth(c));
+    for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
+        v->horizontalHeader()->resizeSection(c, px);
+    if (c < m_grid->fixedCols())
+        verticalHeader()->setFixedWidth(fixedWidthPx());
+    updateGeometries();
+}
+
+void GridView::applyLook()
+{
+    // The area outside the cells.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, ColorFromNumber(m_grid->backColorBkg()));
+    for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner}) {
+        v->setPalette(pal);
+        v->viewport()->setPalette(pal);
+    }
+    repaintCells();
+}
+
+void GridView::updateGeometries()
+{
+    // Ranges are fresh here: put the scroll position the model asks for, then report back
+    // what it became (a grid too short to scroll keeps the first row on top).
+    if (!m_grid) { // still being constructed
+        QTableView::updateGeometries();
+        return;
+    }
+    m_inGeometry = true;
+    QTableView::updateGeometries();
+    placeOverlays();
+    m_inGeometry = false;
+    applyScroll();
+    syncScrollToGrid();
+}
+
+void GridView::placeOverlays()
+{
+    if (!m_top)
+        return;
+    const QRect vp = viewport()->geometry();
+    const int w = verticalHeader()->isVisible() ? verticalHeader()->width() : 0;
+    const int h = horizontalHeader()->isVisible() ? horizontalHeader()->height() : 0;
+    m_corner->setGeometry(vp.left() - w, vp.top() - h, w, h);
+    m_top->setGeometry(vp.left(), vp.top() - h, vp.width(), h);
+    m_left->setGeometry(vp.left() - w, vp.top(), w, vp.height());
+    m_corner->setVisible(w > 0 && h > 0);
+    m_top->setVisible(h > 0);
+    m_left->setVisible(w > 0);
+    for (Overlay *o : {m_corner, m_top, m_left})
+        o->raise();
+    m_top->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    m_left->verticalScrollBar()->setValue(verticalScrollBar()->value());
+}
+
+// Scroll values count the visible rows and columns, and the fixed ones are hidden here, so the
+// value is the top row less the fixed rows.
+void GridView::applyScroll()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    verticalScrollBar()->setValue(m_grid->topRow() - m_grid->fixedRows());
+    horizontalScrollBar()->setValue(m_grid->leftCol() - m_grid->fixedCols());
+    m_syncing = false;
+}
+
+void GridView::syncScrollToGrid()
+{
+    if (m_syncing || m_inGeometry)
+        return;
+    m_syncing = true;
+    m_grid->setTopRow(m_grid->fixedRows() + verticalScrollBar()->value());
+    m_grid->setLeftCol(m_grid->fixedCols() + horizontalScrollBar()->value());
+    m_syncing = false;
+}
+
+// The table's current index follows the model's current cell, for screen readers.
+void GridView::syncCurrentIndex()
+{
+    if (!selectionModel())
+        return;
+    const int r = m_grid->row();
+    const int c = m_grid->col();
+    const QModelIndex idx = m_grid->isValidCell(r, c) && !m_grid->isFixedCell(r, c) ? m_grid->index(r, c)
+                                                                                   : QModelIndex();
+    if (selectionModel()->currentIndex() != idx)
+        selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
+}
+
+void GridView::repaintCells()
+{
+    for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
+        v->viewport()->update();
+}
+
+void GridView::setRedraw(bool on)
+{
+    setUpdatesEnabled(on);
+    if (on)
+        repaintCells();
+}
+
+void GridView::showCell(int r, int c)
+{
+    if (!m_grid->isValidCell(r, c))
+        return;
+    const int row = r < m_grid->fixedRows() ? m_grid->topRow() : r;
+    const int col = c < m_grid->fixedCols() ? m_grid->leftCol() : c;
+    if (m_grid->isValidCell(row, col) && !m_grid->isFixedCell(row, col))
+        scrollTo(m_grid->index(row, col));
+}
+
+QTableView *GridView::viewFor(int r, int c) const
+{
+    const bool fr = r < m_grid->fixedRows();
+    const bool fc = c < m_grid->fixedCols();
+    if (fr && fc)
+        return m_corner;
+    if (fr)
+        return m_top;
+    if (fc)
+        return m_left;
+    return const_cast<GridView *>(this);
+}
+
+QRect GridView::cellRect(int r, int c) const
+{
+    if (!m_grid->isValidCell(r, c))
+        return {};
+    QTableView *v = viewFor(r, c);
+    const QRect inView = v->visualRect(m_grid->index(r, c));
+    const QRect shown = inView.intersected(v->viewport()->rect());
+    if (shown.isEmpty())
+        return {};
+    return inView.translated(v->viewport()->mapTo(this, QPoint(0, 0)));
+}
+
+bool GridView::cellAt(const QPoint &pos, int *r, int *c) const
+{
+    for (QTableView *v : std::initializer_list<QTableView *>{m_corner, m_top, m_left, const_cast<GridView *>(this)}) {
+        if (!v->isVisible())
+            continue;
+        const QPoint local = v->viewport()->mapFrom(this, pos);
+        if (!v->viewport()->rect().contains(local))
+            continue;
+        const int row = v->rowAt(local.y());
+        const int col = v->columnAt(local.x());
+        if (row < 0 || col < 0)
+            return false;
+        *r = row;
+        *c = col;
+        return true;
+    }
+    return false;
+}
+
+// ---- keys ----
+
+bool GridView::event(QEvent *e)
+{
+    // Tab is a character for the owner, not a focus move.
+    if (e->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+            keyPressEvent(k);
+            return true;
+        }
+    }
+    return QTableView::event(e);
+}
+
+void GridView::keyPressEvent(QKeyEvent *e)
+{
+    e->ignore();
+    emit keyPressed(e);
+    if (e->isAccepted())
+        return;
+    e->accept();
+    if (navigate(e))
+        return;
+    const QString text = e->text();
+    if (e->key() == Qt::Key_Backtab) {
+        emit charTyped(QChar(9));
+        return;
+    }
+    // Delete is a key, not a character, as in the flex grid's key-press event.
+    bool typed = false;
+    for (const QChar ch : text) {
+        if (ch.unicode() == 127)
+            continue;
+        emit charTyped(ch);
+        typed = true;
+    }
+    if (!typed)
+        e->ignore(); // unhandled keys go on to the window
+}
+
+int GridView::pageRows() const
+{
+    const int first = m_grid->topRow();
+    int used = 0;
+    int n = 0;
+    for (int r = first; r < m_grid->rows(); ++r) {
+        used += TwipsToPixels(m_grid->rowHeight(r));
+        if (used > viewport()->height())
+            break;
+        ++n;
+    }
+    return qMax(1, n);
+}
+
+// Arrow keys, Page Up/Down, Home and End move the current cell within the scrolling cells;
+// with Shift they move the far corner of the selection instead.
+bool GridView::navigate(QKeyEvent *e)
+{
+    GridModel *m = m_grid;
+    const bool extend = e->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = e->modifiers() & Qt::ControlModifier;
+    int r = extend ? m->rowSel() : m->row();
+    int c = extend ? m->colSel() : m->col();
+    switch (e->key()) {
+    case Qt::Key_Up: --r; break;
+    case Qt::Key_Down: ++r; break;
+    case Qt::Key_Left: --c; break;
+    case Qt::Key_Right: ++c; break;
+    case Qt::Key_PageUp: r -= pageRows(); break;
+    case Qt::Key_PageDown: r += pageRows(); break;
+    case Qt::Key_Home:
+        c = m->fixedCols();
+        if (ctrl)
+            r = m->fixedRows();
+        break;
+    case Qt::Key_End:
+        c = m->cols() - 1;
+        if (ctrl)
+            r = m->rows() - 1;
+        break;
+    default:
+        return false;
+    }
+    if (m->rows() <= m->fixedRows() || m->cols() <= m->fixedCols())
+        return true;
+    r = qBound(m->fixedRows(), r, m->rows() - 1);
+    c = qBound(m->fixedCols(), c, m->cols() - 1);
+    if (extend) {
+        m->setRowSel(r);
+        m->setColSel(c);
+    } else {
+        m->setCurrentCell(r, c);
+    }
+    scrollTo(m->index(r, c));
+    return true;
+}
+
+// ---- mouse ----
+
+void GridView::press(QTableView *from, const QPoint &viewportPos, QMouseEvent *e)
+{
+    const int r = from->rowAt(viewportPos.y());
+    const int c = from->columnAt(viewportPos.x());
+    m_mouseRow = r;
+    m_mouseCol = c;
+    m_pressRow = r;
+    m_pressCol = c;
+    if (focusPolicy() != Qt::NoFocus)
+        setFocus(Qt::MouseFocusReason);
+    const bool cell = r >= 0 && c >= 0;
+    if (e->button() == Qt::LeftButton && cell && !m_grid->isFixedCell(r, c)) {
+        if (e->modifiers() & Qt::ShiftModifier) {
+            m_grid->setRowSel(r);
+            m_grid->setColSel(c);
+        } else {
+            m_grid->setCurrentCell(r, c);
+        }
+        m_dragSelecting = true;
+        scrollTo(m_grid->index(r, c));
+    }
+    emit mousePressed(e->button(), e->modifiers(), from->viewport()->mapTo(this, viewportPos));
+}
+
+void GridView::release(QTableView *from, const QPoint &viewportPos, QMouseEvent *e)
+{
+    const int r = from->rowAt(viewportPos.y());
+    const int c = from->columnAt(viewportPos.x());
+    m_mouseRow = r;
+    m_mouseCol = c;
+    m_dragSelecting = false;
+    emit mouseReleased(e->button(), e->modifiers(), from->viewport()->mapTo(this, viewportPos));
+    if (e->button() == Qt::LeftButton && r >= 0 && c >= 0 && r == m_pressRow && c == m_pressCol)
+        emit clicked(r, c);
+}
+
+void GridView::mousePressEvent(QMouseEvent *e)
+{
+    press(this, e->position().toPoint(), e);
+}
+
+void GridView::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    m_mouseRow = rowAt(pos.y());
+    m_mouseCol = columnAt(pos.x());
+    if (!m_dragSelecting || !(e->buttons() & Qt::LeftButton))
+        return;
+    // Dragging past the edge selects to the last row or column shown.
+    const QPoint inside(qBound(0, pos.x(), viewport()->width() - 1), qBound(0, pos.y(), viewport()->height() - 1));
+    const int r = rowAt(inside.y());
+    const int c = columnAt(inside.x());
+    if (r >= 0)
+        m_grid->setRowSel(r);
+    if (c >= 0)
+        m_grid->setColSel(c);
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent *e)
+{
+    release(this, e->position().toPoint(), e);
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    const int r = rowAt(pos.y());
+    const int c = columnAt(pos.x());
+    if (r >= 0 && c >= 0)
+        emit dblClicked(r, c);
+}
+
+void GridView::focusInEvent(QFocusEvent *e)
+{
+    QTableView::focusInEvent(e);
+    repaintCells();
+}
+
+void GridView::focusOutEvent(QFocusEvent *e)
+{
+    QTableView::focusOutEvent(e);
+    repaintCells();
+}
+
+// The grid line under the pointer in a fixed part that the user may drag: the column (or row)
+// whose right (or bottom) edge it is; -1 when none.
+int GridView::resizeEdge(QTableView *overlay, const QPoint &pos, Qt::Orientation *orientation) const
+{
+    constexpr int slack = 3;
+    const bool rowsPart = overlay == m_top || overlay == m_corner;
+    const bool colsPart = overlay == m_left || overlay == m_corner;
+    if ((m_userResizing & ResizeColumns) && rowsPart) {
+        const int c = overlay->columnAt(pos.x());
+        if (c >= 0) {
+            const int left = overlay->columnViewportPosition(c);
+            const int right = left + overlay->columnWidth(c);
+            *orientation = Qt::Horizontal;
+            if (right - pos.x() <= slack)
+                return c;
+            if (pos.x() - left <= slack) {
+                for (int p = c - 1; p >= 0; --p)
+                    if (!overlay->isColumnHidden(p))
+                        return p;
+            }
+        }
+    }
+    if ((m_userResizing & ResizeRows) && colsPart) {
+        const int r = overlay->rowAt(pos.y());
+        if (r >= 0) {
+            const int top = overlay->rowViewportPosition(r);
+            const int bottom = top + overlay->rowHeight(r);
+            *orientation = Qt::Vertical;
+            if (bottom - pos.y() <= slack)
+                return r;
+            if (pos.y() - top <= slack) {
+                for (int p = r - 1; p >= 0; --p)
+                    if (!overlay->isRowHidden(p))
+                        return p;
+            }
+        }
+    }
+    return -1;
+}
+
+bool GridView::overlayMouse(QTableView *overlay, QEvent *e)
+{
+    auto *me = static_cast<QMouseEvent *>(e);
+    const QPoint pos = me->position().toPoint();
+    switch (e->type()) {
+    case QEvent::MouseMove: {
+        if (m_resizeIndex >= 0) {
+            const int now = m_resizeOrientation == Qt::Horizontal ? me->globalPosition().toPoint().x()
+                                                                  : me->globalPosition().toPoint().y();
+            const int px = qMax(0, m_resizeStartSize + now - m_resizeStart);
+            if (m_resizeOrientation == Qt::Horizontal)
+                m_grid->setColWidth(m_resizeIndex, int(PixelsToTwips(px)));
+            else
+                m_grid->setRowHeight(m_resizeIndex, int(PixelsToTwips(px)));
+            return true;
+        }
+        Qt::Orientation o;
+        const int edge = resizeEdge(overlay, pos, &o);
+        if (edge >= 0)
+            overlay->viewport()->setCursor(o == Qt::Horizontal ? Qt::SplitHCursor : Qt::SplitVCursor);
+        else
+            overlay->viewport()->unsetCursor();
+        m_mouseRow = overlay->rowAt(pos.y());
+        m_mouseCol = overlay->columnAt(pos.x());
+        return true;
+    }
+    case QEvent::MouseButtonPress: {
+        Qt::Orientation o;
+        const int edge = me->button() == Qt::LeftButton ? resizeEdge(overlay, pos, &o) : -1;
+        if (edge >= 0) {
+            m_resizeIndex = edge;
+            m_resizeOrientation = o;
+            m_resizeStart = o == Qt::Horizontal ? me->globalPosition().toPoint().x() : me->globalPosition().toPoint().y();
+            m_resizeStartSize = o == Qt::Horizontal ? TwipsToPixels(m_grid->colWidth(edge))
+                                                    : TwipsToPixels(m_grid->rowHeight(edge));
+            return true;
+        }
+        press(overlay, pos, me);
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_resizeIndex >= 0) {
+            m_resizeIndex = -1;
+            return true;
+        }
+        release(overlay, pos, me);
+        return true;
+    case QEvent::MouseButtonDblClick: {
+        const int r = overlay->rowAt(pos.y());
+        const int c = overlay->columnAt(pos.x());
+        if (r >= 0 && c >= 0)
+            emit dblClicked(r, c);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool GridView::eventFilter(QObject *watched, QEvent *e)
+{
+    for (QTableView *o : std::initializer_list<QTableView *>{m_top, m_left, m_corner}) {
+        if (watched != o->viewport())
+            continue;
+        if (e->type() == QEvent::Wheel) {
+            // The fixed parts do not scroll themselves; the wheel scrolls the grid.
+            QApplication::sendEvent(viewport(), e);
+            return true;
+        }
+        if (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress ||
+            e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick)
+            return overlayMouse(o, e);
+        return false;
+    }
+    return QTableView::eventFilter(watched, e);
+}

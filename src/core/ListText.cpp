@@ -1,0 +1,28 @@
+#include "core/ListText.h"
+
+QStringList SplitList(const QString &text)
+{
+    QStringList items{QString()};
+    if (!text.isEmpty())
+        items += text.split(QLatin1Char('%'));
+    return items;
+}
+
+QString JoinList(const QStringList &items, bool trailingSeparator)
+{
+    if (!trailingSeparator)
+        return items.join(QLatin1Char('%'));
+    QString out;
+    for (const QString &item : items) {
+        out += item;
+        out += QLatin1Char('%');
+    }
+    return out;
+}
+
+QStringList SplitPlain(const QString &text, QChar sep)
+{
+    if (text.isEmpty())
+        return {};
+    return text.split(sep);
+}

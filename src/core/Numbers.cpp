@@ -1,0 +1,83 @@
+#include "core/Numbers.h"
+
+#include <cfloat>
+#include <cmath>
+
+float LeadingNumber(const QString &text)
+{
+    int i = 0;
+    const int n = int(text.size());
+    while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
+        ++i;
+    const int start = i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        ++i;
+    int digits = 0;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && text[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0.0f;
+    bool ok = false;
+    const double v = text.mid(start, i - start).toDouble(&ok);
+    if (!ok || !std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
+        return 0.0f;
+    return float(v);
+}
+
+// Digits without the point and the power of ten of the first digit, rounded to `precision`
+// significant digits.
+static void decimalDigits(float v, int precision, QString &digits, int &exponent)
+{
+    const QString e = QString::number(double(std::fabs(v)), 'e', precision - 1); // d.ddde+XX
+    const int ePos = int(e.indexOf(QLatin1Char('e')));
+    digits = e.left(ePos).remove(QLatin1Char('.'));
+    exponent = e.mid(ePos + 1).toInt();
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+}
+
+QString NumberText(float v)
+{
+    if (v == 0.0f)
+        return QStringLiteral("0"); // also for -0
+    if (!std::isfinite(v))
+        return QString::number(double(v));
+
+    QString digits;
+    int exponent = 0;
+    int precision = 1;
+    for (; precision <= 7; ++precision) {
+        decimalDigits(v, precision, digits, exponent);
+        const QString probe = QStringLiteral("%1e%2").arg(digits.left(1) + QLatin1Char('.') + digits.mid(1)).arg(exponent);
+        if (probe.toFloat() == std::fabs(v))
+            break;
+    }
+    if (precision > 7)
+        decimalDigits(v, 7, digits, exponent);
+
+    QString out = v < 0 ? QStringLiteral("-") : QString();
+    const int len = int(digits.size());
+    if (exponent >= 15 || exponent < -15) {
+        out += digits.left(1);
+        if (len > 1)
+            out += QLatin1Char('.') + digits.mid(1);
+        out += QStringLiteral("E%1%2").arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                   .arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+    } else if (exponent >= len - 1) {
+        out += digits + QString(exponent - len + 1, QLatin1Char('0'));
+    } else if (exponent >= 0) {
+        out += digits.left(exponent + 1) + QLatin1Char('.') + digits.mid(exponent + 1);
+    } else {
+        out += QStringLiteral("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    }
+    return out;
+}

@@ -1,0 +1,25 @@
+#include "core/Programs.h"
+
+#include "store/AppError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+QString DownsizeFileName()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("downsize.exe");
+#else
+    return QStringLiteral("downsize");
+#endif
+}
+
+void StartProgram(const QString &path)
+{
+    const QFileInfo fi(path);
+    if (!fi.isFile())
+        throw AppError(53, QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)));
+    if (!QProcess::startDetached(fi.absoluteFilePath(), {}, fi.absolutePath()))
+        throw AppError(5, QStringLiteral("Cannot start %1").arg(QDir::toNativeSeparators(path)));
+}

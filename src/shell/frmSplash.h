@@ -1,0 +1,37 @@
+#pragma once
+#include <QPointer>
+#include <QWidget>
+
+struct AppState;
+class QTimer;
+#include "shell/frmMain.h"
+
+// Shown at start-up while the main menu loads behind it; ends on its timer, a key or a mouse press.
+class frmSplash : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int ShowMilliseconds = 20000;
+
+    explicit frmSplash(AppState &state, QWidget *parent = nullptr);
+    ~frmSplash() override;
+
+    // Shows the main menu and closes the splash.
+    void finish();
+    // The menu loaded behind the splash; null when its loading failed.
+    frmMain *menu() const { return m_menu; }
+    QTimer *timer() const { return m_timer; }
+
+    // Platform line naming the system the program runs on.
+    static QString platformLine();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+
+private:
+    AppState &m_state;
+    QPointer<frmMain> m_menu;
+    QTimer *m_timer;
+    bool m_finished = false;
+};

@@ -1,0 +1,234 @@
+#include "TestRegistry.h"
+#include "core/Colors.h"
+#include "core/GridModel.h"
+#include "core/GridView.h"
+#include "core/Twips.h"
+
+#include <QHeaderView>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+// A day page's shape: 3 fixed heading rows, the time column fixed, 40 rows of slots.
+static void layOut(GridModel &m)
+{
+    GridBatch batch(m);
+    m.setRows(44);
+    m.setCols(9);
+    m.setFixedRows(3);
+    m.setFixedCols(1);
+    m.setRowHeightMin(275);
+    m.setColWidth(0, 1200);
+    for (int c = 1; c < 9; ++c)
+        m.setColWidth(c, 1500);
+    for (int r = 2; r < 44; ++r)
+        m.setRowHeight(r, 550);
+    m.setBackColor(FreeSlotColor);
+    m.setBackColorFixed(FixedCellColor);
+    for (int c = 1; c < 9; ++c)
+        m.setText(0, c, QStringLiteral("Bay %1").arg(c));
+    for (int r = 6; r < 43; ++r)
+        m.setText(r, 0, QStringLiteral("row %1").arg(r));
+}
+
+class GridViewTest : public QObject {
+    Q_OBJECT
+    GridView *view = nullptr;
+    GridModel *m = nullptr;
+
+    QWidget *part(const char *name) const { return view->findChild<QTableView *>(QLatin1String(name))->viewport(); }
+
+private slots:
+    void init()
+    {
+        view = new GridView;
+        m = view->grid();
+        layOut(*m);
+        view->resize(600, 400);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view));
+    }
+    void cleanup()
+    {
+        delete view;
+        view = nullptr;
+    }
+
+    void cellsHaveTheModelsSizes()
+    {
+        const QRect heading = view->cellRect(0, 1);
+        QCOMPARE(heading.width(), TwipsToPixels(1500));
+        QCOMPARE(heading.height(), TwipsToPixels(275));
+        const QRect slot = view->cellRect(3, 1);
+        QCOMPARE(slot.height(), TwipsToPixels(550));
+        // The first scrolling row starts right under the fixed rows.
+        QCOMPARE(slot.top(), view->cellRect(2, 1).bottom() + 1);
+        QCOMPARE(slot.left(), view->cellRect(3, 0).right() + 1);
+    }
+    void fixedRowsStayWhileTheRestScrolls()
+    {
+        const QRect heading = view->cellRect(0, 1);
+        const QRect timeLabel = view->cellRect(3, 0);
+        QSignalSpy scrolled(view, &GridView::scrolled);
+        m->setTopRow(10);
+        QCOMPARE(view->verticalScrollBar()->value(), 7);
+        QVERIFY(scrolled.count() >= 1);
+        QCOMPARE(view->cellRect(0, 1), heading);
+        QCOMPARE(view->cellRect(10, 1).top(), timeLabel.top());
+        QCOMPARE(view->cellRect(10, 0).top(), timeLabel.top()); // the fixed column scrolls along
+        QVERIFY(view->cellRect(3, 1).isEmpty());                 // scrolled out of sight
+        // Scrolling by the bar reaches the model.
+        view->verticalScrollBar()->setValue(2);
+        QCOMPARE(m->topRow(), 5);
+        view->horizontalScrollBar()->setValue(1);
+        QCOMPARE(m->leftCol(), 2);
+        QCOMPARE(view->cellRect(0, 2).left(), view->cellRect(0, 0).right() + 1);
+    }
+    void clickingMovesTheCurrentCellButNotIntoFixedCells()
+    {
+        QSignalSpy clicked(view, &GridView::clicked);
+        QSignalSpy pressed(view, &GridView::mousePressed);
+        const QRect slot = view->cellRect(4, 2);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->viewport()->mapFrom(view, slot.center()));
+        QCOMPARE(m->row(), 4);
+        QCOMPARE(m->col(), 2);
+        QCOMPARE(clicked.count(), 1);
+        QCOMPARE(clicked.last().at(0).toInt(), 4);
+        QCOMPARE(pressed.last().at(2).toPoint(), slot.center());
+
+        const QRect heading = view->cellRect(1, 3);
+        QTest::mouseClick(part("qt_grid_fixed_rows"), Qt::LeftButton, {},
+                          part("qt_grid_fixed_rows")->mapFrom(view, heading.center()));
+        QCOMPARE(m->row(), 4);
+        QCOMPARE(m->col(), 2);
+        QCOMPARE(clicked.last().at(0).toInt(), 1);
+        QCOMPARE(view->mouseRow(), 1);
+        QCOMPARE(view->mouseCol(), 3);
+
+        const QRect corner = view->cellRect(6, 3);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                          view->viewport()->mapFrom(view, corner.center()));
+        QCOMPARE(m->row(), 4);
+        QCOMPARE(m->rowSel(), 6);
+        QCOMPARE(m->colSel(), 3);
+    }
+    void ownerSeesKeysFirst()
+    {
+        view->setFocus();
+        QSignalSpy chars(view, &GridView::charTyped);
+        QTest::keyClick(view, Qt::Key_A);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(chars.count(), 3);
+        QCOMPARE(chars.at(0).at(0).value<QChar>(), QLatin1Char('a'));
+        QCOMPARE(chars.at(1).at(0).value<QChar>(), QChar(13));
+        QCOMPARE(chars.at(2).at(0).value<QChar>(), QChar(9));
+        QVERIFY(view->hasFocus()); // Tab did not move the focus away
+
+        auto consume = connect(view, &GridView::keyPressed, this, [](QKeyEvent *e) {
+            if (e->key() == Qt::Key_Delete || e->key() == Qt::Key_B || e->key() == Qt::Key_Down)
+                e->accept();
+        });
+        m->setCurrentCell(5, 1);
+        QTest::keyClick(view, Qt::Key_B);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(chars.count(), 3);
+        QCOMPARE(m->row(), 5);
+        disconnect(consume);
+    }
+    void deleteIsAKeyNotACharacter()
+    {
+        view->setFocus();
+        QSignalSpy chars(view, &GridView::charTyped);
+        QSignalSpy keys(view, &GridView::keyPressed);
+        QTest::keyClick(view, Qt::Key_Delete);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QCOMPARE(keys.count(), 2);
+        QCOMPARE(chars.count(), 1);
+        QCOMPARE(chars.at(0).at(0).value<QChar>(), QChar(27));
+    }
+    void outsideModelGoingAwayLeavesAnEmptyGrid()
+    {
+        auto *outside = new GridModel;
+        layOut(*outside);
+        view->setGridModel(outside);
+        QCOMPARE(view->grid(), outside);
+        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+        delete outside;
+        QCOMPARE(view->grid(), m); // the view's own model again
+        view->grab();              // still paints
+        QCoreApplication::processEvents();
+        QCOMPARE(view->model(), m);
+        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+    }
+    void arrowsStayInTheScrollingCells()
+    {
+        view->setFocus();
+        m->setCurrentCell(3, 1);
+        QTest::keyClick(view, Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Left);
+        QCOMPARE(m->row(), 3);
+        QCOMPARE(m->col(), 1);
+        QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(m->row(), 3);
+        QCOMPARE(m->rowSel(), 4);
+        QCOMPARE(m->colSel(), 2);
+        QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(m->row(), 43);
+        QCOMPARE(m->col(), 8);
+        QVERIFY(!view->cellRect(43, 8).isEmpty()); // moving by keys scrolls it into sight
+    }
+    void cellsAreDrawnInTheirColours()
+    {
+        m->setCellBackColor(7, 2, LunchColor);
+        m->setCurrentCell(20, 5);
+        const QImage shot = view->grab().toImage();
+        auto colourAt = [&](int r, int c) { return shot.pixelColor(view->cellRect(r, c).center()); };
+        QCOMPARE(colourAt(7, 2), ColorFromNumber(LunchColor));
+        QCOMPARE(colourAt(8, 2), ColorFromNumber(FreeSlotColor));
+        QCOMPARE(colourAt(1, 2), ColorFromNumber(FixedCellColor));
+        // A selected block shows the selection colour, except on the current cell.
+        m->setBackColorSel(BlockSelectColor);
+        m->selectRange(4, 1, 5, 2);
+        const QImage sel = view->grab().toImage();
+        QCOMPARE(sel.pixelColor(view->cellRect(5, 2).center()), ColorFromNumber(BlockSelectColor));
+        QCOMPARE(sel.pixelColor(view->cellRect(4, 1).center()), ColorFromNumber(FreeSlotColor));
+        // Grid lines on the cells' right edges.
+        m->setGridColor(GridLineColor);
+        const QImage lines = view->grab().toImage();
+        const QRect cell = view->cellRect(9, 3);
+        QCOMPARE(lines.pixelColor(cell.right(), cell.center().y()), ColorFromNumber(GridLineColor));
+    }
+    void fixedColumnWidthsCanBeDragged()
+    {
+        view->setAllowUserResizing(GridView::ResizeColumns);
+        QWidget *rows = part("qt_grid_fixed_rows");
+        const QRect heading = view->cellRect(0, 2);
+        const QPoint edge = rows->mapFrom(view, QPoint(heading.right() - 1, heading.center().y()));
+        QTest::mousePress(rows, Qt::LeftButton, {}, edge);
+        QTest::mouseMove(rows, edge + QPoint(20, 0));
+        QTest::mouseRelease(rows, Qt::LeftButton, {}, edge + QPoint(20, 0));
+        QCOMPARE(m->colWidth(2), int(PixelsToTwips(TwipsToPixels(1500) + 20)));
+        QCOMPARE(view->cellRect(0, 2).width(), TwipsToPixels(1500) + 20);
+        QCOMPARE(view->cellRect(10, 2).width(), TwipsToPixels(1500) + 20);
+    }
+    void rebuildingKeepsTheViewInStep()
+    {
+        m->setTopRow(8);
+        {
+            GridBatch batch(*m);
+            m->setRows(0);
+            layOut(*m);
+            m->setRows(20);
+            m->setTopRow(5);
+            m->setCurrentCell(6, 1);
+        }
+        QCOMPARE(view->verticalScrollBar()->value(), 2);
+        QCOMPARE(view->cellRect(5, 1).top(), view->cellRect(2, 1).bottom() + 1);
+        QCOMPARE(view->currentIndex(), m->index(6, 1));
+        QCOMPARE(view->cellRect(7, 1).height(), TwipsToPixels(550));
+    }
+};
+TORVANE_TEST(GridViewTest)
+#include "GridViewTest.moc"

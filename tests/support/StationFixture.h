@@ -1,0 +1,73 @@
+#pragma once
+#include "ScriptedDialogs.h"
+#include "TestDb.h"
+#include "core/AppState.h"
+#include "core/Station.h"
+#include "core/WindowSwitcher.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPointer>
+#include <QWidget>
+
+// One station on real files: a program folder with the shipped dbn.mdb and db.mdb, and a server
+// folder beside it. Windows left open are destroyed with the fixture.
+struct StationFixture {
+    TestFolder program;
+    TestFolder disk; // holds the server folder and any other "drive"
+    ScriptedDialogs dialogs;
+    WindowSwitcher switcher;
+    AppState state;
+
+    StationFixture()
+    {
+        program.copySeed(QStringLiteral("dbn.mdb"));
+        program.copySeed(QStringLiteral("db.mdb"));
+        state.programFolder = program.path();
+        state.dialogs = &dialogs;
+        state.switcher = &switcher;
+    }
+    ~StationFixture() { closeAllWindows(); }
+
+    QString serverFolder() const { return disk.file(QStringLiteral("server")); }
+    QString sharedDb() const { return QDir(serverFolder()).filePath(QStringLiteral("db.mdb")); }
+
+    // An installed station: the shared database in the server folder, tbl_netset pointing at it.
+    void install(bool fileServer)
+    {
+        QDir().mkpath(serverFolder());
+        QFile::copy(program.file(QStringLiteral("db.mdb")), sharedDb());
+        QFile(sharedDb()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        Station::write(state.stationDbPath(), {serverFolder(), true, fileServer});
+    }
+
+    // A drive (folder) on the test disk.
+    QString drive(const QString &name) const
+    {
+        QDir().mkpath(disk.file(name));
+        return disk.file(name);
+    }
+
+    static QWidget *window(const QString &objectName)
+    {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == objectName && w->isVisible())
+                return w;
+        return nullptr;
+    }
+
+    static void closeAllWindows()
+    {
+        QList<QPointer<QWidget>> all;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            all << w;
+        for (const QPointer<QWidget> &w : all) {
+            if (w && !w->parentWidget() && !qobject_cast<QWidget *>(w->parent())) {
+                w->setProperty("torvaneClosedByProgram", true);
+                delete w.data();
+            }
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
