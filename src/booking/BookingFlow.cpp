@@ -31,10 +31,10 @@ QString BookingFlow::TotalTime(const BookingEntries &form) { return BookingTimes
 
 BookingRecord::Cell BookingFlow::cell() const
 {
-    return {m_state.BookingDate, m_state.BookingCol, m_state.BookingRow};
+    return {m_state.booking().BookingDate, m_state.booking().BookingCol, m_state.booking().BookingRow};
 }
 
-bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.BookingDate; }
+bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.booking().BookingDate; }
 
 bool BookingFlow::claim(int row, int col)
 {
@@ -47,10 +47,10 @@ bool BookingFlow::open()
     m_newRecord = false;
     m_deleted = false;
     if (!reseek()) {
-        m_state.BookingClosed = true;
+        m_state.booking().BookingClosed = true;
         return false;
     }
-    m_state.OldTotalTime = 0.0f;
+    m_state.booking().OldTotalTime = 0.0f;
     recordChanged = timeChanged = colorChanged = false;
     return true;
 }
@@ -59,17 +59,17 @@ bool BookingFlow::reseek()
 {
     try {
         BookingRecord::PageLabels labels;
-        const int col = m_state.BookingCol;
-        if (col >= 0 && col < m_state.TechNames.size())
-            labels.tech = m_state.TechNames.at(col);
-        labels.time = m_page.text(m_state.BookingRow, 0);
+        const int col = m_state.booking().BookingCol;
+        if (col >= 0 && col < m_state.layout().TechNames.size())
+            labels.tech = m_state.layout().TechNames.at(col);
+        labels.time = m_page.text(m_state.booking().BookingRow, 0);
         if (m_record.seek(cell(), labels)) {
             m_newRecord = true;
-            m_page.setCurrentCell(m_state.BookingRow, col);
+            m_page.setCurrentCell(m_state.booking().BookingRow, col);
         }
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs->info(QString::number(e.number())
+        m_state.dialogs()->info(QString::number(e.number())
                                   + QStringLiteral(" Another user has currently occupied this timeslot. Please wait "
                                                    "a while and try again, or select another timeslot."),
                               TitleSeekRecord);
@@ -111,23 +111,23 @@ BookingEntries BookingFlow::loadedForm()
 
 void BookingFlow::fillColor()
 {
-    if (m_state.BookingColor == BookingTimes::PaleYellow)
-        m_state.BookingColor = BookingTimes::LightBookingColor;
+    if (m_state.booking().BookingColor == BookingTimes::PaleYellow)
+        m_state.booking().BookingColor = BookingTimes::LightBookingColor;
 }
 
 void BookingFlow::activate()
 {
-    if (m_state.BookingColor == FreeSlotColor)
-        m_state.BookingColor = BookingTimes::LightBookingColor;
+    if (m_state.booking().BookingColor == FreeSlotColor)
+        m_state.booking().BookingColor = BookingTimes::LightBookingColor;
 }
 
-void BookingFlow::copy(const BookingEntries &form) { m_state.BookingClip = toList(form); }
+void BookingFlow::copy(const BookingEntries &form) { m_state.booking().BookingClip = toList(form); }
 
-BookingEntries BookingFlow::paste() const { return fromList(m_state.BookingClip); }
+BookingEntries BookingFlow::paste() const { return fromList(m_state.booking().BookingClip); }
 
 void BookingFlow::recordBusy(int number, const QString &title)
 {
-    m_state.dialogs->info(QStringLiteral("Error Number: ") + QString::number(number)
+    m_state.dialogs()->info(QStringLiteral("Error Number: ") + QString::number(number)
                               + QStringLiteral(" - Another user is currently updating this record. Please wait a "
                                                "while and try again..."),
                           title);
@@ -138,7 +138,7 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form) { retu
 BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool retry)
 {
     if (form[Name].isEmpty()) {
-        m_state.dialogs->info(QStringLiteral("Please enter Customer Name to save record. Press ESC key or Click "
+        m_state.dialogs()->info(QStringLiteral("Please enter Customer Name to save record. Press ESC key or Click "
                                              "'Close' icon to abandon record."),
                               TitleCommandSave);
         return Outcome::NameMissing;
@@ -147,7 +147,7 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
     try {
         stored = m_record.storedName();
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, TitleSaveBooking);
+        m_state.dialogs()->error(e, TitleSaveBooking);
         // Deleted at another station: make the record again and save this form into it.
         if (e.number() == ErrNo::RecordDeleted && !retry && reseek()) {
             copy(form);
@@ -157,11 +157,11 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
     }
     if (stored.isEmpty() || stored == form[Name])
         return saveBooking(form, retry);
-    m_state.dialogs->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
+    m_state.dialogs()->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
                                          "will be copied for pasting to another timeslot."),
                           TitleCommandSave);
     copy(form);
-    m_state.BookingClosed = true;
+    m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
 
@@ -169,64 +169,64 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form) { retu
 
 BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool retry)
 {
-    m_state.OldTotalTime = 0.0f;
+    m_state.booking().OldTotalTime = 0.0f;
     copy(form);
     try {
-        m_state.OldTotalTime = m_record.save(form);
+        m_state.booking().OldTotalTime = m_record.save(form);
     } catch (const AppError &e) {
         switch (e.number()) {
         case ErrNo::RecordLocked:
             recordBusy(e.number(), TitleSaveBooking);
             return Outcome::StayOpen;
         case ErrNo::RecordChanged:
-            m_state.dialogs->info(QString::number(e.number())
+            m_state.dialogs()->info(QString::number(e.number())
                                       + QStringLiteral(" Another user has just booked an appointment for this timeslot! "
                                                        "Your current data will be copied for pasting to another "
                                                        "timeslot."),
                                   TitleSaveBooking);
             copy(form);
-            m_state.BookingClosed = true;
+            m_state.booking().BookingClosed = true;
             return Outcome::Closed;
         case ErrNo::RecordDeleted:
-            m_state.dialogs->error(e, TitleSaveBooking);
+            m_state.dialogs()->error(e, TitleSaveBooking);
             if (!retry && reseek()) {
                 copy(form);
                 return saveCommand(form, true);
             }
             return Outcome::StayOpen;
         default:
-            m_state.dialogs->error(e, TitleSaveBooking);
-            m_state.BookingClosed = true;
+            m_state.dialogs()->error(e, TitleSaveBooking);
+            m_state.booking().BookingClosed = true;
             return Outcome::Closed;
         }
     }
 
-    const float oldTotal = m_state.OldTotalTime;
+    const float oldTotal = m_state.booking().OldTotalTime;
     const float total = LeadingNumber(form[TTime]);
     if (timeChanged || m_newRecord) {
         updateHours(oldTotal, form[TTime]);
         if (oldTotal != 0.0f)
             shadeSpan(oldTotal, 0);
-        shadeSpan(total, m_state.BookingColor);
+        shadeSpan(total, m_state.booking().BookingColor);
     } else if (colorChanged) {
         if (oldTotal != 0.0f)
             shadeSpan(oldTotal, 0);
-        shadeSpan(total, m_state.BookingColor);
+        shadeSpan(total, m_state.booking().BookingColor);
     }
 
-    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     m_page.setCurrentCell(row, col);
     m_page.RefreshGrid();
     m_page.setText(row, col, form[Name]);
     m_page.SaveGridData();
-    m_state.BookingClosed = true;
+    m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
 
 void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 {
     try {
-        const int row = m_state.BookingRow, col = m_state.BookingCol;
+        const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
         m_page.setCurrentCell(row, col);
         m_page.RefreshGrid();
         m_page.setCurrentCell(HoursUsedRow, col);
@@ -238,21 +238,21 @@ void BookingFlow::updateHours(float oldTotal, const QString &totalText)
         m_page.SaveGridData();
         m_page.setCurrentCell(row, col);
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, TitleUpdateHours);
+        m_state.dialogs()->error(e, TitleUpdateHours);
     }
 }
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
     try {
-        m_state.SpanSlots = BookingTimes::spanSlots(hours);
-        m_state.SpanColor = color;
-        m_state.SpanSlotsChosen = true;
-        m_state.SpanColorChosen = true;
-        m_page.setCurrentCell(m_state.BookingRow, m_state.BookingCol);
+        m_state.span().SpanSlots = BookingTimes::spanSlots(hours);
+        m_state.span().SpanColor = color;
+        m_state.span().SpanSlotsChosen = true;
+        m_state.span().SpanColorChosen = true;
+        m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
         m_page.SetCellColor();
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, TitleDeleteRecord);
+        m_state.dialogs()->error(e, TitleDeleteRecord);
     }
 }
 
@@ -265,35 +265,35 @@ bool BookingFlow::deleteRecord()
         if (e.number() == ErrNo::RecordLocked)
             recordBusy(e.number(), TitleDeleteRecord);
         else
-            m_state.dialogs->error(e, TitleDeleteRecord);
-        m_state.BookingClosed = true;
+            m_state.dialogs()->error(e, TitleDeleteRecord);
+        m_state.booking().BookingClosed = true;
         return false;
     }
-    m_state.OldTotalTime = oldTotal;
+    m_state.booking().OldTotalTime = oldTotal;
     m_deleted = true;
 
-    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     m_page.RefreshGrid();
     m_page.setCurrentCell(row, col);
     m_page.setText(row, col, QString());
     m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
     m_page.SumTotal();
     m_page.TxtTotal();
-    m_state.BookingColor = FreeSlotColor;
-    shadeSpan(oldTotal, m_state.BookingColor);
+    m_state.booking().BookingColor = FreeSlotColor;
+    shadeSpan(oldTotal, m_state.booking().BookingColor);
     m_page.SaveGridData();
     m_page.setCurrentCell(row, col);
-    m_state.BookingClosed = true;
+    m_state.booking().BookingClosed = true;
     return true;
 }
 
 BookingFlow::Outcome BookingFlow::deleteCommand()
 {
-    if (m_state.dialogs->ask(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
+    if (m_state.dialogs()->ask(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
                              Dialogs::NoIcon))
         deleteRecord();
     else
-        m_state.BookingClosed = true;
+        m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
 
@@ -307,32 +307,32 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
 {
     if (form[Name].isEmpty() && m_newRecord) {
         deleteRecord();
-        m_state.BookingClosed = true;
+        m_state.booking().BookingClosed = true;
         return Outcome::Closed;
     }
     if (recordChanged && !m_newRecord) {
         // Yes goes through the Save command, so an emptied name or another station's booking
         // is never written over from here either.
-        if (m_state.dialogs->ask(QStringLiteral("Do you wish to save the changes made to this record?"),
+        if (m_state.dialogs()->ask(QStringLiteral("Do you wish to save the changes made to this record?"),
                                  TitleBookingRecord, Dialogs::NoIcon))
             return saveCommand(form);
     }
-    m_state.BookingClosed = true;
+    m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
 
 bool BookingFlow::colorButton(int color)
 {
-    m_state.SpanColor = color;
-    m_state.ColorPicked = true;
+    m_state.span().SpanColor = color;
+    m_state.span().ColorPicked = true;
     return shadecells();
 }
 
 bool BookingFlow::shadecells()
 {
-    if (!m_state.ColorPicked)
+    if (!m_state.span().ColorPicked)
         return false;
-    m_state.BookingColor = m_state.SpanColor;
+    m_state.booking().BookingColor = m_state.span().SpanColor;
     colorChanged = true;
     return true;
 }
@@ -341,7 +341,7 @@ void BookingFlow::closing(const QString &name)
 {
     if (!onBookingPage())
         return;
-    const int row = m_state.BookingRow, col = m_state.BookingCol;
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     m_page.setCurrentCell(row, col);
     if (m_page.text(row, col) == Engaged) {
         // The claim was not used: release it on the page as stored, so other stations see the
@@ -356,6 +356,6 @@ void BookingFlow::closing(const QString &name)
         }
     } else if (!m_deleted) {
         m_page.setText(row, col, name);
-        m_page.setColor(row, col, m_state.BookingColor);
+        m_page.setColor(row, col, m_state.booking().BookingColor);
     }
 }

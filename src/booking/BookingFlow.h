@@ -3,7 +3,7 @@
 #include "booking/BookingPage.h"
 #include "booking/BookingRecord.h"
 
-struct AppState;
+class AppState;
 class Database;
 
 // One opening of a booking record, without any window: claim the slot, find or create the
@@ -11,7 +11,7 @@ class Database;
 // controls to this; contention tests and the benchmark drive it directly.
 //
 // The cell is AppState's BookingDate, BookingCol and BookingRow. Messages go through
-// AppState::dialogs; BookingClip lives in AppState and outlives every opening.
+// AppState::dialogs(); BookingClip lives in AppState::booking() and outlives every opening.
 class BookingFlow {
 public:
     BookingFlow(AppState &state, BookingPage &page, Database &shared);

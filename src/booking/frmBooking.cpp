@@ -282,15 +282,15 @@ void frmBooking::buildControls()
 bool frmBooking::load()
 {
     try {
-        m_db = std::make_unique<Database>(SharedDbPath(m_state));
+        m_db = std::make_unique<Database>(SharedDbPath(m_state.paths()));
         m_flow = std::make_unique<BookingFlow>(m_state, m_page, *m_db);
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("Seek Record"));
-        m_state.BookingClosed = true;
+        m_state.dialogs()->error(e, QStringLiteral("Seek Record"));
+        m_state.booking().BookingClosed = true;
         finish();
         return false;
     }
-    QPoint at(TwipsToPixels(m_state.BookingFormLeft), TwipsToPixels(m_state.BookingFormTop));
+    QPoint at(TwipsToPixels(m_state.booking().BookingFormLeft), TwipsToPixels(m_state.booking().BookingFormTop));
     if (parentWidget())
         at = parentWidget()->mapToGlobal(at);
     move(at);
@@ -304,7 +304,7 @@ bool frmBooking::load()
         finish();
         return false;
     }
-    m_state.OldTotalTime = 0.0f;
+    m_state.booking().OldTotalTime = 0.0f;
     m_flow->recordChanged = m_flow->timeChanged = m_flow->colorChanged = false;
     return true;
 }
@@ -363,7 +363,7 @@ void frmBooking::setEntries(const BookingEntries &e)
 
 void frmBooking::paint()
 {
-    const QColor c = ColorFromNumber(m_state.BookingColor);
+    const QColor c = ColorFromNumber(m_state.booking().BookingColor);
     auto tint = [&c](QWidget *w) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, c);
@@ -474,7 +474,7 @@ void frmBooking::finish()
 
 void frmBooking::showPicklist(PicklistKind kind)
 {
-    m_state.PickFromBooking = true;
+    m_state.booking().PickFromBooking = true;
     PicklistWindows::show(m_state, kind, this);
 }
 
@@ -482,7 +482,7 @@ void frmBooking::printImage()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        m_state.dialogs->info(QStringLiteral("There is no default printer to print the booking record on."),
+        m_state.dialogs()->info(QStringLiteral("There is no default printer to print the booking record on."),
                               QStringLiteral("Print"));
         return;
     }
@@ -490,7 +490,7 @@ void frmBooking::printImage()
     const QPixmap image = grab();
     QPainter p;
     if (!p.begin(&printer)) {
-        m_state.dialogs->info(QStringLiteral("The booking record could not be sent to the printer."),
+        m_state.dialogs()->info(QStringLiteral("The booking record could not be sent to the printer."),
                               QStringLiteral("Print"));
         return;
     }

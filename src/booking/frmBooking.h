@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-struct AppState;
+class AppState;
 class BookingFlow;
 class BookingPage;
 class Database;

@@ -35,7 +35,7 @@ frmPicklist::frmPicklist(AppState &state, PicklistKind kind, frmBooking *booking
     setAttribute(Qt::WA_DeleteOnClose);
     build();
     try {
-        Database db(SharedDbPath(m_state));
+        Database db(SharedDbPath(m_state.paths()));
         m_list.load(db);
     } catch (const AppError &) {
         // A list that cannot be read leaves its boxes empty.
@@ -199,17 +199,17 @@ void frmPicklist::pressed(int column, int index)
 void frmPicklist::cmdSave()
 {
     try {
-        Database db(SharedDbPath(m_state));
+        Database db(SharedDbPath(m_state.paths()));
         m_list.save(db);
     } catch (const AppError &e) {
         // The lists stay in the boxes, so the user can save again.
-        m_state.dialogs->error(e, m_list.caption());
+        m_state.dialogs()->error(e, m_list.caption());
     }
 }
 
 void frmPicklist::cmdInfo()
 {
-    OpenDocument(*m_state.dialogs, QDir(m_state.ServerFolder).filePath(QStringLiteral("Info.doc")));
+    OpenDocument(*m_state.dialogs(), QDir(m_state.paths().ServerFolder()).filePath(QStringLiteral("Info.doc")));
 }
 
 bool frmPicklist::eventFilter(QObject *watched, QEvent *event)
@@ -271,7 +271,7 @@ PicklistWindows::~PicklistWindows()
 
 frmPicklist *PicklistWindows::find(AppState &state, PicklistKind kind)
 {
-    return state.picklists ? state.picklists->m_windows[slot(kind)].data() : nullptr;
+    return state.booking().picklists ? state.booking().picklists->m_windows[slot(kind)].data() : nullptr;
 }
 
 void PicklistWindows::unload(AppState &state, PicklistKind kind)
@@ -282,10 +282,10 @@ void PicklistWindows::unload(AppState &state, PicklistKind kind)
 
 frmPicklist *PicklistWindows::show(AppState &state, PicklistKind kind, frmBooking *booking)
 {
-    if (!state.picklists)
-        state.picklists = std::make_shared<PicklistWindows>();
-    QPointer<frmPicklist> &w = state.picklists->m_windows[slot(kind)];
-    const bool pick = state.PickFromBooking && booking;
+    if (!state.booking().picklists)
+        state.booking().picklists = std::make_shared<PicklistWindows>();
+    QPointer<frmPicklist> &w = state.booking().picklists->m_windows[slot(kind)];
+    const bool pick = state.booking().PickFromBooking && booking;
     // A pick-mode editor kept hidden comes back in edit mode when the setup menu asks for it.
     if (w && !pick && w->pickMode() && !w->isVisible()) {
         w->unload();

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <memory>
 
-struct AppState;
+class AppState;
 class Database;
 class QLineEdit;
 class QPushButton;

@@ -2,6 +2,6 @@
 
 #include <QDir>
 
-QString AppState::stationDbPath() const { return QDir(programFolder).filePath(QStringLiteral("dbn.mdb")); }
-QString AppState::installDbPath() const { return QDir(programFolder).filePath(QStringLiteral("db.mdb")); }
-QString AppState::sharedDbPath() const { return QDir(ServerFolder).filePath(QStringLiteral("db.mdb")); }
+QString StationPaths::stationDbPath() const { return QDir(m_programFolder).filePath(QStringLiteral("dbn.mdb")); }
+QString StationPaths::installDbPath() const { return QDir(m_programFolder).filePath(QStringLiteral("db.mdb")); }
+QString StationPaths::sharedDbPath() const { return QDir(m_serverFolder).filePath(QStringLiteral("db.mdb")); }

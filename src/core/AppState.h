@@ -1,4 +1,6 @@
 #pragma once
+#include "core/WindowMakers.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -9,19 +11,26 @@ class Dialogs;
 class PicklistWindows;
 class WindowSwitcher;
 
-// Program-wide values of one station. Owned by the application and handed to every window, so a
-// test can run two independent stations in one process.
-struct AppState {
-    // Where the program's own files live: dbn.mdb, the installation db.mdb, downsize, Info.doc.
-    QString programFolder;
+// Where this station's files live: the program folder (dbn.mdb, the installation db.mdb,
+// downsize, Info.doc) and the server folder that holds the shared db.mdb.
+class StationPaths {
+public:
+    const QString &programFolder() const { return m_programFolder; }
+    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+    const QString &ServerFolder() const { return m_serverFolder; }
+    void setServerFolder(const QString &folder) { m_serverFolder = folder; }
 
-    Dialogs *dialogs = nullptr;
-    WindowSwitcher *switcher = nullptr;
+    QString stationDbPath() const; // dbn.mdb in the program folder
+    QString installDbPath() const; // db.mdb in the program folder
+    QString sharedDbPath() const;  // db.mdb in ServerFolder
 
-    QString ServerFolder;
-    bool ExitAfterBackup = false;
+private:
+    QString m_programFolder;
+    QString m_serverFolder;
+};
 
-    // Page shown and its layout.
+// The page shown and its layout, as the day page last drew it.
+struct PageLayout {
     QDate PageDate;
     QString OpenTime;
     QString CloseTime;
@@ -31,8 +40,10 @@ struct AppState {
     QStringList TechNames; // index 0 empty, items from 1
     int SavedRow = 0;
     int SavedCol = 0;
+};
 
-    // The booking being edited.
+// The booking being edited, and what outlives every booking form.
+struct BookingEdit {
     QDate BookingDate;
     int BookingCol = 0;
     int BookingRow = 0;
@@ -41,20 +52,25 @@ struct AppState {
     int BookingFormLeft = 0;
     bool BookingClosed = false;
     float OldTotalTime = 0.0f;
-    // The booking form's paste buffer of 33 texts; it outlives every booking form.
+    // The booking form's paste buffer of 33 texts.
     QStringList BookingClip = QStringList(QList<QString>(33));
+    // A picklist editor opened from the booking form writes its picks into it.
+    bool PickFromBooking = false;
     // Picklist editors stay loaded between bookings once shown.
     std::shared_ptr<PicklistWindows> picklists;
+};
 
-    // Painting spans.
+// Painting spans of slots: how many slots and which colour, and whether the user chose them.
+struct SpanPainting {
     int SpanSlots = 0;
     int SpanColor = 0;
     bool SpanSlotsChosen = false;
     bool SpanColorChosen = false;
     bool ColorPicked = false;
-    bool PickFromBooking = false;
+};
 
-    // Printing.
+// What a print was asked for.
+struct PrintRequest {
     QDate PrintDate;
     bool PrintFromDayPage = false;
     bool PrintNoFill = false;
@@ -62,8 +78,40 @@ struct AppState {
     QStringList WeekTech;
     QVector<QStringList> WeekTexts;
     QVector<QVector<int>> WeekColors;
+};
 
-    QString stationDbPath() const;         // dbn.mdb in the program folder
-    QString installDbPath() const;         // db.mdb in the program folder
-    QString sharedDbPath() const;          // db.mdb in ServerFolder
+// Program-wide values of one station, grouped by who uses them. Owned by the application and
+// handed to every window, so a test can run two independent stations in one process; a class
+// that needs one group is handed that group only.
+class AppState {
+public:
+    StationPaths &paths() { return m_paths; }
+    const StationPaths &paths() const { return m_paths; }
+
+    Dialogs *dialogs() const { return m_dialogs; }
+    void setDialogs(Dialogs *dialogs) { m_dialogs = dialogs; }
+    WindowSwitcher *switcher() const { return m_switcher; }
+    void setSwitcher(WindowSwitcher *switcher) { m_switcher = switcher; }
+    WindowMakers &windows() { return m_windows; }
+
+    bool ExitAfterBackup() const { return m_exitAfterBackup; }
+    void setExitAfterBackup(bool on) { m_exitAfterBackup = on; }
+
+    PageLayout &layout() { return m_layout; }
+    const PageLayout &layout() const { return m_layout; }
+    BookingEdit &booking() { return m_booking; }
+    SpanPainting &span() { return m_span; }
+    PrintRequest &print() { return m_print; }
+    const PrintRequest &print() const { return m_print; }
+
+private:
+    StationPaths m_paths;
+    Dialogs *m_dialogs = nullptr;
+    WindowSwitcher *m_switcher = nullptr;
+    WindowMakers m_windows;
+    bool m_exitAfterBackup = false;
+    PageLayout m_layout;
+    BookingEdit m_booking;
+    SpanPainting m_span;
+    PrintRequest m_print;
 };

@@ -41,10 +41,10 @@ void Station::setNet(const QString &stationDbPath, bool net)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
-QString SharedDbPath(AppState &state)
+QString SharedDbPath(StationPaths &paths)
 {
-    state.ServerFolder = Station::read(state.stationDbPath()).server;
-    return state.sharedDbPath();
+    paths.setServerFolder(Station::read(paths.stationDbPath()).server);
+    return paths.sharedDbPath();
 }
 
-bool IsFileServerStation(const AppState &state) { return Station::read(state.stationDbPath()).main; }
+bool IsFileServerStation(const StationPaths &paths) { return Station::read(paths.stationDbPath()).main; }

@@ -1,7 +1,7 @@
 #pragma once
 #include <QString>
 
-struct AppState;
+class StationPaths;
 
 // The single record of tbl_netset in a station's dbn.mdb.
 struct StationRecord {
@@ -19,7 +19,7 @@ void setNet(const QString &stationDbPath, bool net);
 
 // The shared-database rule every window follows when it loads: read the server folder from this
 // station's dbn.mdb, keep it in ServerFolder, and return the path of db.mdb inside it.
-QString SharedDbPath(AppState &state);
+QString SharedDbPath(StationPaths &paths);
 
 // True on the file-server station. Read afresh on every call; nothing caches the role.
-bool IsFileServerStation(const AppState &state);
+bool IsFileServerStation(const StationPaths &paths);

@@ -15,8 +15,8 @@ Window *LoadWindow(AppState &state, Args &&...args)
     try {
         return new Window(state, std::forward<Args>(args)...);
     } catch (const AppError &e) {
-        state.dialogs->info(e.description());
-        state.switcher->endProgram();
+        state.dialogs()->info(e.description());
+        state.switcher()->endProgram();
         return nullptr;
     }
 }

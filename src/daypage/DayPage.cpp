@@ -33,7 +33,7 @@ DayPage::DayPage(AppState &state, QObject *parent) : QObject(parent), m_state(st
 
 DayPage::~DayPage() = default;
 
-Dialogs &DayPage::dialogs() { return *m_state.dialogs; }
+Dialogs &DayPage::dialogs() { return *m_state.dialogs(); }
 
 void DayPage::openDatabase(const QString &path)
 {
@@ -50,10 +50,10 @@ void DayPage::readLocation()
 
 bool DayPage::openDate(const QDate &date)
 {
-    const QDate before = m_state.PageDate;
-    m_state.PageDate = date;
+    const QDate before = m_state.layout().PageDate;
+    m_state.layout().PageDate = date;
     if (!OpenPage(date)) {
-        m_state.PageDate = before;
+        m_state.layout().PageDate = before;
         return false;
     }
     PopulateGrid();
@@ -112,15 +112,15 @@ void DayPage::PopulateGrid()
         return;
     try {
         m_pageLock = m_page.date < QDate::currentDate();
-        m_state.OpenTime = m_page.open;
-        m_state.CloseTime = m_page.close;
-        m_state.SlotMinutes = m_page.timeslot;
+        m_state.layout().OpenTime = m_page.open;
+        m_state.layout().CloseTime = m_page.close;
+        m_state.layout().SlotMinutes = m_page.timeslot;
         GridBatch batch(m_grid);
-        DrawRows(m_state.OpenTime, m_state.CloseTime, m_state.SlotMinutes);
-        m_state.TechCount = m_page.listno;
-        m_state.TechSites = SplitList(m_page.sites);
-        m_state.TechNames = SplitList(m_page.names);
-        DrawColumns(m_state.TechCount, m_state.TechSites, m_state.TechNames);
+        DrawRows(m_state.layout().OpenTime, m_state.layout().CloseTime, m_state.layout().SlotMinutes);
+        m_state.layout().TechCount = m_page.listno;
+        m_state.layout().TechSites = SplitList(m_page.sites);
+        m_state.layout().TechNames = SplitList(m_page.names);
+        DrawColumns(m_state.layout().TechCount, m_state.layout().TechSites, m_state.layout().TechNames);
         Fillgrid();
     } catch (const AppError &e) {
         dialogs().error(e, QStringLiteral("PopulateGrid"));
@@ -342,12 +342,12 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
                 return SlotEnter::Engaged;
         }
     }
-    m_state.BookingCol = col;
-    m_state.BookingRow = row;
+    m_state.booking().BookingCol = col;
+    m_state.booking().BookingRow = row;
     // A cell without a colour of its own (a closed page shows none) is a free slot.
     const qint64 colour = m_grid.cellBackColor(row, col);
-    m_state.BookingColor = int(colour ? colour : FreeSlotColor);
-    m_state.BookingDate = m_page.date;
+    m_state.booking().BookingColor = int(colour ? colour : FreeSlotColor);
+    m_state.booking().BookingDate = m_page.date;
     return result;
 }
 
@@ -415,18 +415,18 @@ void DayPage::SetCellColor()
     const int col = m_grid.col();
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return;
-    m_state.SpanSlotsChosen = false;
-    m_state.SpanColorChosen = false;
+    m_state.span().SpanSlotsChosen = false;
+    m_state.span().SpanColorChosen = false;
     GetCellColor();
     {
         GridBatch batch(m_grid);
         // A lunch cell is never painted, not even as the first cell of a span.
         if (m_grid.shownBackColor(row, col) != LunchColor)
-            m_grid.setCellBackColor(row, col, m_state.BookingColor);
-        for (int r = row, painted = 0; painted != m_state.SpanSlots && m_model.isTimeSlot(r); ++r) {
+            m_grid.setCellBackColor(row, col, m_state.booking().BookingColor);
+        for (int r = row, painted = 0; painted != m_state.span().SpanSlots && m_model.isTimeSlot(r); ++r) {
             if (m_grid.shownBackColor(r, col) == LunchColor)
                 continue;
-            m_grid.setCellBackColor(r, col, m_state.SpanColor);
+            m_grid.setCellBackColor(r, col, m_state.span().SpanColor);
             ++painted;
         }
     }
@@ -438,7 +438,7 @@ void DayPage::PaintCell(qint64 colour)
 {
     if (!hasPage())
         return;
-    m_state.SpanColor = int(colour);
+    m_state.span().SpanColor = int(colour);
     const int row = m_grid.row();
     const int col = m_grid.col();
     RefreshGrid();
@@ -469,8 +469,8 @@ void DayPage::activate()
 {
     SkipSaveFlag = false;
     Fillgrid();
-    if (m_state.BookingClosed)
-        m_grid.setCurrentCell(m_state.BookingRow, m_state.BookingCol);
+    if (m_state.booking().BookingClosed)
+        m_grid.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
     else
         homeCell();
 }

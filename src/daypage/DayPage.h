@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-struct AppState;
+class AppState;
 class Dialogs;
 
 // The day page without its window: finds or makes the page of a date, lays it out, fills it,

@@ -5,9 +5,6 @@
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/WindowSwitcher.h"
-#include "shell/frmMain.h"
-#include "booking/DayPageBooking.h"
-#include "booking/frmBooking.h"
 #include "core/DateText.h"
 
 #include <QCheckBox>
@@ -56,15 +53,7 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     setAttribute(Qt::WA_DeleteOnClose);
 
     m_page = std::make_unique<DayPage>(m_state);
-    m_page->openDatabase(m_state.sharedDbPath());
-    m_bookingPage = std::make_unique<DayPageBooking>(*m_page);
-    m_openBooking = [](frmAppt &w) -> QWidget * {
-        auto *form = new frmBooking(w.m_state, *w.m_bookingPage, &w);
-        if (!form->load())
-            return nullptr; // it has closed itself
-        form->show();
-        return form;
-    };
+    m_page->openDatabase(m_state.paths().sharedDbPath());
     m_search = std::make_unique<NameSearch>(m_page->store());
 
     buildControls();
@@ -102,7 +91,7 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     if (CalendarModel::inRange(today))
         m_page->openDate(today);
     else
-        m_state.dialogs->message(OutOfRangeText, QStringLiteral("cmdToday"));
+        m_state.dialogs()->message(OutOfRangeText, QStringLiteral("cmdToday"));
     showOfficeTexts();
 
     // Scaled to the screen's width.
@@ -401,7 +390,7 @@ bool frmAppt::refuseOutOfRange(const QDate &d, const QString &title)
 {
     if (CalendarModel::inRange(d))
         return false;
-    m_state.dialogs->message(OutOfRangeText, title);
+    m_state.dialogs()->message(OutOfRangeText, title);
     return true;
 }
 
@@ -474,7 +463,7 @@ void frmAppt::openToday()
         m_page->homeCell();
         focusGrid();
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("cmdToday"));
+        m_state.dialogs()->error(e, QStringLiteral("cmdToday"));
     }
 }
 
@@ -495,7 +484,7 @@ void frmAppt::dayLabelClicked(int index)
         focusGrid();
         setMark(Mark::Opened);
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("lblDay"));
+        m_state.dialogs()->error(e, QStringLiteral("lblDay"));
     }
 }
 
@@ -511,7 +500,7 @@ void frmAppt::openSelectedDay()
         focusGrid();
         setMark(Mark::Opened);
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("lblDay"));
+        m_state.dialogs()->error(e, QStringLiteral("lblDay"));
     }
 }
 
@@ -556,7 +545,7 @@ void frmAppt::listChanged()
         syncLists(d);
         m_picture2->setFocus();
     } catch (const AppError &e) {
-        m_state.dialogs->message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
+        m_state.dialogs()->message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
                                  QStringLiteral("Combo Reset"));
     }
 }
@@ -569,14 +558,14 @@ void frmAppt::statusChanged()
 
 void frmAppt::openTypedDate()
 {
-    const auto text = m_state.dialogs->input(
+    const auto text = m_state.dialogs()->input(
         QStringLiteral("Please enter Date of Page to open in shortdate format: (e.g. 11/11/99, 1-1-00)"),
         QStringLiteral("Search Date"), QString());
     if (!text || text->trimmed().isEmpty())
         return;
     const QDate d = DateText::parseShortDate(*text);
     if (!d.isValid()) {
-        m_state.dialogs->message(QStringLiteral("Date entered is an invalid date or entered in the wrong format."),
+        m_state.dialogs()->message(QStringLiteral("Date entered is an invalid date or entered in the wrong format."),
                                  QStringLiteral("Search Date"));
         return;
     }
@@ -593,7 +582,7 @@ void frmAppt::openTypedDate()
 
 void frmAppt::searchName()
 {
-    const auto name = m_state.dialogs->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"),
+    const auto name = m_state.dialogs()->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"),
                                              QString());
     if (!name || name->isEmpty()) {
         m_answerBox->hide();
@@ -619,7 +608,7 @@ void frmAppt::continueSearch()
         }
         showAnswer(a);
     } catch (const AppError &e) {
-        m_state.dialogs->message(
+        m_state.dialogs()->message(
             QStringLiteral("Error Number = %1  Error Description: %2").arg(e.number()).arg(e.description()),
             QStringLiteral("Search Name"));
     }
@@ -724,9 +713,9 @@ void frmAppt::closeEvent(QCloseEvent *event)
     // number still being typed has not lost the focus yet, so it is stored now.
     storeEditedTexts();
     closeOpenedWindows();
-    if (!WindowSwitcher::closedByProgram(this) && m_state.switcher) {
-        if (frmMain *menu = frmMain::load(m_state))
-            m_state.switcher->show(menu);
+    if (!WindowSwitcher::closedByProgram(this) && m_state.switcher()) {
+        if (QWidget *menu = m_state.windows().mainMenu(m_state))
+            m_state.switcher()->show(menu);
     }
     event->accept();
 }

@@ -9,8 +9,7 @@
 #include <functional>
 #include <memory>
 
-struct AppState;
-class DayPageBooking;
+class AppState;
 class GridView;
 class QCheckBox;
 class QComboBox;
@@ -49,12 +48,18 @@ public:
 
     // Windows opened over the day page: the booking record window (Enter on a time slot, after
     // BookingDate, BookingCol, BookingRow, BookingColor, BookingFormTop and BookingFormLeft are
-    // set; frmBooking unless replaced) and the skill viewer of a column (right button,
-    // BookingFormTop and BookingFormLeft set; none until one is given). A left click in the grid
-    // and the closing of the day page close them.
+    // set) and the skill viewer of a column (right button, BookingFormTop and BookingFormLeft
+    // set). Both live in folders above the day page, so the shell gives the openers; none opens
+    // until one is given. A left click in the grid and the closing of the day page close them,
+    // the booking window through close when given (its closing steps without a close request).
     using BookingOpener = std::function<QWidget *(frmAppt &)>;
+    using BookingCloser = std::function<void(QWidget *)>;
     using SkillViewerOpener = std::function<QWidget *(frmAppt &, int column)>;
-    void setBookingOpener(BookingOpener open) { m_openBooking = std::move(open); }
+    void setBookingOpener(BookingOpener open, BookingCloser close = {})
+    {
+        m_openBooking = std::move(open);
+        m_closeBooking = std::move(close);
+    }
     void setSkillViewerOpener(SkillViewerOpener open) { m_openSkillViewer = std::move(open); }
     QWidget *bookingWindow() const { return m_bookingWindow; }
     QWidget *skillViewer() const { return m_skillViewer; }
@@ -162,7 +167,6 @@ private:
 
     AppState &m_state;
     std::unique_ptr<DayPage> m_page;
-    std::unique_ptr<DayPageBooking> m_bookingPage; // the page as the booking window sees it
     CalendarModel m_calendar;
     std::unique_ptr<NameSearch> m_search;
     Mark m_mark = Mark::Unfocused;
@@ -210,6 +214,7 @@ private:
     QMenu *m_mnuEdit = nullptr;
     QMenu *m_mnuHelp = nullptr;
     BookingOpener m_openBooking;
+    BookingCloser m_closeBooking;
     SkillViewerOpener m_openSkillViewer;
     PrintHandler m_print;
     QPointer<QWidget> m_bookingWindow;

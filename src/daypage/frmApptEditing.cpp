@@ -8,7 +8,6 @@
 #include "core/GridView.h"
 #include "core/StartDoc.h"
 #include "core/Twips.h"
-#include "booking/frmBooking.h"
 #include "daypage/Legend.h"
 #include "maint/frmHelp.h"
 
@@ -472,8 +471,8 @@ void frmAppt::gridEnter()
             break;
         }
         const QPoint at = m_grid->mapTo(this, QPoint(0, 0));
-        m_state.BookingFormTop = int(PixelsToTwips(at.y())) + 600;
-        m_state.BookingFormLeft = int(PixelsToTwips(at.x())) + 2000;
+        m_state.booking().BookingFormTop = int(PixelsToTwips(at.y())) + 600;
+        m_state.booking().BookingFormLeft = int(PixelsToTwips(at.x())) + 2000;
         if (m_openBooking)
             m_bookingWindow = m_openBooking(*this);
     } catch (const AppError &) {
@@ -588,14 +587,14 @@ void frmAppt::gridRightReleased(const QPoint &pos)
         return;
     // An open booking window stores into the cell of the Booking values: they stay its own.
     if (!m_bookingWindow) {
-        m_state.BookingCol = c;
-        m_state.BookingRow = r;
+        m_state.booking().BookingCol = c;
+        m_state.booking().BookingRow = r;
     }
     const QPoint gridAt = m_grid->mapTo(this, QPoint(0, 0));
     const QRect cell = m_grid->cellRect(r, c);
     const int left = int(PixelsToTwips(cell.left()));
-    m_state.BookingFormTop = int(PixelsToTwips(gridAt.y())) + 650;
-    m_state.BookingFormLeft = int(PixelsToTwips(gridAt.x())) +
+    m_state.booking().BookingFormTop = int(PixelsToTwips(gridAt.y())) + 650;
+    m_state.booking().BookingFormLeft = int(PixelsToTwips(gridAt.x())) +
                               (left > 6000 ? left - SkillViewerWidth : int(PixelsToTwips(cell.right() + 1)));
     if (m_skillViewer)
         m_skillViewer->close();
@@ -607,8 +606,8 @@ void frmAppt::closeOpenedWindows()
 {
     if (m_skillViewer)
         m_skillViewer->close();
-    if (auto *form = qobject_cast<frmBooking *>(m_bookingWindow))
-        form->closeByPage();
+    if (m_bookingWindow && m_closeBooking)
+        m_closeBooking(m_bookingWindow);
     else if (m_bookingWindow)
         m_bookingWindow->close();
 }
@@ -718,7 +717,7 @@ void frmAppt::showOfficeTexts()
         m_txtBook->setText(m_page->store().bookNo());
         m_txtBook->setModified(false);
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("txtBook"));
+        m_state.dialogs()->error(e, QStringLiteral("txtBook"));
     }
 }
 
@@ -746,7 +745,7 @@ bool frmAppt::storeDailyMemo()
         m_txtMemo->document()->setModified(false);
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("Text Memo"));
+        m_state.dialogs()->error(e, QStringLiteral("Text Memo"));
         return false;
     }
 }
@@ -760,7 +759,7 @@ bool frmAppt::storeFixedMemo()
         m_txtFixedMemo->document()->setModified(false);
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("Fixed Memo"));
+        m_state.dialogs()->error(e, QStringLiteral("Fixed Memo"));
         return false;
     }
 }
@@ -774,7 +773,7 @@ bool frmAppt::storeBookNo()
         m_txtBook->setModified(false);
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("txtBook"));
+        m_state.dialogs()->error(e, QStringLiteral("txtBook"));
         return false;
     }
 }
@@ -815,9 +814,9 @@ void frmAppt::memoFocusIn(QWidget *box)
         else if (box == m_txtFixedMemo)
             title = QStringLiteral("txtFixedMemo");
         if (box == m_txtBook)
-            m_state.dialogs->error(e, title);
+            m_state.dialogs()->error(e, title);
         else
-            m_state.dialogs->info(QStringLiteral("%1: %2").arg(e.number()).arg(e.description()), title);
+            m_state.dialogs()->info(QStringLiteral("%1: %2").arg(e.number()).arg(e.description()), title);
     }
 }
 
@@ -937,7 +936,7 @@ void frmAppt::showHelp()
         auto *help = new frmHelp(m_state, this);
         help->show();
     } catch (const AppError &e) {
-        m_state.dialogs->error(e, QStringLiteral("Help"));
+        m_state.dialogs()->error(e, QStringLiteral("Help"));
     }
 }
 
@@ -949,8 +948,8 @@ void frmAppt::setPrintHandler(PrintHandler print)
 
 void frmAppt::showPrintOptions()
 {
-    m_state.SavedRow = m_page->grid().row();
-    m_state.SavedCol = m_page->grid().col();
+    m_state.layout().SavedRow = m_page->grid().row();
+    m_state.layout().SavedCol = m_page->grid().col();
     const QRect g = m_grid->geometry();
     m_printPanel->move(g.x() + (g.width() - m_printPanel->width()) / 2, g.y() + (g.height() - m_printPanel->height()) / 3);
     m_printPanel->show();
@@ -961,7 +960,7 @@ void frmAppt::showPrintOptions()
 
 void frmAppt::openInfoDoc()
 {
-    OpenDocument(*m_state.dialogs, QDir(m_state.ServerFolder).filePath(QStringLiteral("Info.doc")), m_state.programFolder);
+    OpenDocument(*m_state.dialogs(), QDir(m_state.paths().ServerFolder()).filePath(QStringLiteral("Info.doc")), m_state.paths().programFolder());
 }
 
 void frmAppt::toolbarButton(const QString &key)
@@ -969,12 +968,12 @@ void frmAppt::toolbarButton(const QString &key)
     // Failures inside a button's step are passed over; each routine reports its own.
     try {
         if (spanSlotKeys().contains(key)) {
-            m_state.SpanSlots = spanSlotKeys().value(key);
-            m_state.SpanSlotsChosen = true;
+            m_state.span().SpanSlots = spanSlotKeys().value(key);
+            m_state.span().SpanSlotsChosen = true;
             m_page->SetCellColor();
         } else if (spanColorKeys().contains(key)) {
-            m_state.SpanColor = int(spanColorKeys().value(key));
-            m_state.SpanColorChosen = true;
+            m_state.span().SpanColor = int(spanColorKeys().value(key));
+            m_state.span().SpanColorChosen = true;
             m_page->SetCellColor();
         } else if (key == QLatin1String("Magenta")) {
             m_page->PaintCell(MagentaColor);

@@ -4,7 +4,6 @@
 #include "core/Dialogs.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
-#include "shell/frmMain.h"
 #include "maint/SharedBackup.h"
 #include "core/Resizer.h"
 
@@ -142,7 +141,7 @@ frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     });
 
     // Loading: the server folder from the station database, then the settings record.
-    SharedDbPath(m_state);
+    SharedDbPath(m_state.paths());
     openSetup();
     const QString spare = m_setup.recordset().text(QStringLiteral("Spare"));
     m_txtBackup->setText(spare);
@@ -151,7 +150,7 @@ frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_stat
 
 void frmBackup::openSetup()
 {
-    m_setup.setDatabaseName(m_state.sharedDbPath());
+    m_setup.setDatabaseName(m_state.paths().sharedDbPath());
     m_setup.setRecordSource(QStringLiteral("tbl_Setup"));
     m_setup.refresh();
 }
@@ -180,7 +179,7 @@ bool frmBackup::runSteps(const std::vector<std::function<void()>> &steps)
                 break;
             } catch (const AppError &e) {
                 setBusy(false);
-                if (m_state.dialogs->message(e.description() + QStringLiteral(". Retry?"), QString(), Dialogs::YesNo,
+                if (m_state.dialogs()->message(e.description() + QStringLiteral(". Retry?"), QString(), Dialogs::YesNo,
                                              Dialogs::Question) != Dialogs::AnsYes) {
                     giveUp();
                     return false;
@@ -199,7 +198,7 @@ void frmBackup::giveUp()
     try {
         openSetup();
     } catch (const AppError &e) {
-        m_state.dialogs->info(e.description());
+        m_state.dialogs()->info(e.description());
     }
 }
 
@@ -211,7 +210,7 @@ void frmBackup::backup()
     runSteps({
         [&] {
             SharedBackup::requireFolder(destination);
-            SharedBackup::requireFolder(m_state.ServerFolder);
+            SharedBackup::requireFolder(m_state.paths().ServerFolder());
         },
         [&] {
             WindowSwitcher::closeWindows({QStringLiteral("frmMain"), QStringLiteral("frmAppt"),
@@ -224,7 +223,7 @@ void frmBackup::backup()
             m_lblBackup->show();
             repaint();
             setBusy(true);
-            SharedBackup::backupTo(m_state.sharedDbPath(), destination);
+            SharedBackup::backupTo(m_state.paths().sharedDbPath(), destination);
             setBusy(false);
         },
         [&] {
@@ -240,14 +239,14 @@ void frmBackup::restore()
 {
     m_lblBackupComplete->hide();
     m_lblRestoreComplete->hide();
-    if (m_state.dialogs->message(RestoreQuestion, QStringLiteral("Restore files"), Dialogs::YesNoDefaultNo,
+    if (m_state.dialogs()->message(RestoreQuestion, QStringLiteral("Restore files"), Dialogs::YesNoDefaultNo,
                                  Dialogs::Critical) != Dialogs::AnsYes)
         return;
     const QString source = m_txtRestore->text();
     runSteps({
         [&] {
             SharedBackup::requireFolder(source);
-            SharedBackup::requireFolder(m_state.ServerFolder);
+            SharedBackup::requireFolder(m_state.paths().ServerFolder());
         },
         [&] {
             WindowSwitcher::closeWindows({QStringLiteral("frmAppt"), QStringLiteral("frmTemplate"),
@@ -260,7 +259,7 @@ void frmBackup::restore()
             setBusy(true);
             m_lblRestoring->show();
             repaint();
-            SharedBackup::restoreFrom(source, m_state.sharedDbPath());
+            SharedBackup::restoreFrom(source, m_state.paths().sharedDbPath());
             m_lblRestoreComplete->show();
             m_lblRestoring->hide();
             setBusy(false);
@@ -282,16 +281,16 @@ void frmBackup::exitWindow()
         rs.setField(QStringLiteral("Spare"), m_txtBackup->text());
         rs.update();
     } catch (const AppError &e) {
-        m_state.dialogs->info(e.description());
+        m_state.dialogs()->info(e.description());
     }
-    if (!m_state.ExitAfterBackup) {
-        if (auto *menu = frmMain::load(m_state)) {
-            m_state.switcher->replace(this, menu);
+    if (!m_state.ExitAfterBackup()) {
+        if (QWidget *menu = m_state.windows().mainMenu(m_state)) {
+            m_state.switcher()->replace(this, menu);
             return;
         }
     }
     WindowSwitcher::closeByProgram(this);
-    m_state.switcher->endProgram();
+    m_state.switcher()->endProgram();
 }
 
 void frmBackup::closeEvent(QCloseEvent *event)
@@ -309,7 +308,7 @@ bool frmBackup::event(QEvent *e)
 {
     if (e->type() == QEvent::WindowActivate && m_remind) {
         m_remind = false;
-        m_state.dialogs->message(ReminderText, QStringLiteral("File Backup/Restore"), Dialogs::Ok);
+        m_state.dialogs()->message(ReminderText, QStringLiteral("File Backup/Restore"), Dialogs::Ok);
     }
     return QWidget::event(e);
 }

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-struct AppState;
+class AppState;
 class QLabel;
 class QLineEdit;
 class QPushButton;

@@ -30,7 +30,7 @@ frmHelp::frmHelp(AppState &state, QWidget *parent) : QWidget(parent, Qt::Window)
     layout->addWidget(m_exit, 0, Qt::AlignHCenter);
     resize(640, 480);
 
-    m_data.setDatabaseName(state.installDbPath());
+    m_data.setDatabaseName(state.paths().installDbPath());
     m_data.setRecordSource(QStringLiteral("tbl_Help"));
     m_data.refresh();
     m_text->setPlainText(m_data.recordset().text(QStringLiteral("Help")));

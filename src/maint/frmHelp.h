@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-struct AppState;
+class AppState;
 class QPlainTextEdit;
 class QPushButton;
 

@@ -3,10 +3,9 @@
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "core/Station.h"
-#include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
-#include "shell/frmSplash.h"
 #include "maint/Installation.h"
+#include "store/AppError.h"
 #include "core/Resizer.h"
 
 #include <QFileInfo>
@@ -35,27 +34,6 @@ QString settled(const QString &path)
 #endif
 }
 } // namespace
-
-QWidget *frmNet::startUp(AppState &state)
-{
-    frmNet *net = LoadWindow<frmNet>(state);
-    if (!net)
-        return nullptr;
-    if (!net->installed()) {
-        state.switcher->show(net);
-        return net;
-    }
-    // Installed: the user never sees this window.
-    delete net;
-    frmSplash *splash = LoadWindow<frmSplash>(state);
-    if (splash && state.switcher->programEnded()) {
-        delete splash;
-        return nullptr;
-    }
-    if (splash)
-        state.switcher->show(splash);
-    return splash;
-}
 
 frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
 {
@@ -114,29 +92,29 @@ frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(stat
     next->setFocus();
     resize(640, 340);
 
-    m_installed = Station::read(m_state.stationDbPath()).net;
+    m_installed = Station::read(m_state.paths().stationDbPath()).net;
 }
 
 void frmNet::showSplash()
 {
-    frmSplash *splash = LoadWindow<frmSplash>(m_state);
-    if (splash && m_state.switcher->programEnded())
+    QWidget *splash = m_state.windows().splash(m_state);
+    if (splash && m_state.switcher()->programEnded())
         delete splash;
     else if (splash)
-        m_state.switcher->replace(this, splash);
+        m_state.switcher()->replace(this, splash);
 }
 
 void frmNet::exitProgram()
 {
     WindowSwitcher::closeByProgram(this);
-    m_state.switcher->endProgram();
+    m_state.switcher()->endProgram();
 }
 
 void frmNet::fail()
 {
-    m_state.dialogs->message(InvalidPathText, QString(), Dialogs::Ok);
+    m_state.dialogs()->message(InvalidPathText, QString(), Dialogs::Ok);
     try {
-        Station::setNet(m_state.stationDbPath(), false);
+        Station::setNet(m_state.paths().stationDbPath(), false);
     } catch (const AppError &) {
         // The station stays uninstalled either way: it was never set up.
     }
@@ -147,7 +125,7 @@ void frmNet::next()
 {
     try {
         for (;;) {
-            const bool server = m_state.dialogs->ask(QStringLiteral("Is this workstation also the file server station?"),
+            const bool server = m_state.dialogs()->ask(QStringLiteral("Is this workstation also the file server station?"),
                                                      QStringLiteral("Workstation Status"), Dialogs::NoIcon);
             const Outcome o = server ? installServer() : installClient();
             if (o == Outcome::Done)
@@ -162,11 +140,11 @@ void frmNet::next()
 
 frmNet::Outcome frmNet::installServer()
 {
-    const std::optional<QString> answer = m_state.dialogs->input(
+    const std::optional<QString> answer = m_state.dialogs()->input(
         QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server "),
         PathTitle, Installation::defaultServerFolder());
     if (!answer || answer->isEmpty()) {
-        if (m_state.dialogs->ask(QStringLiteral("You need to locate the file server for installing the shared "
+        if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
                                                 "database. Do you wish to continue?"),
                                  QStringLiteral("Designate File Server"), Dialogs::NoIcon))
             return Outcome::Again;
@@ -176,21 +154,21 @@ frmNet::Outcome frmNet::installServer()
     const QString path = settled(Installation::stripTrailingSeparator(*answer));
     if (!PrepareServerFolder(path))
         return Outcome::Ended;
-    Station::write(m_state.stationDbPath(), {path, true, true});
-    Installation::copyServerFiles(m_state.programFolder, path);
+    Station::write(m_state.paths().stationDbPath(), {path, true, true});
+    Installation::copyServerFiles(m_state.paths().programFolder(), path);
     return Outcome::Done;
 }
 
 frmNet::Outcome frmNet::installClient()
 {
-    const std::optional<QString> answer = m_state.dialogs->input(
+    const std::optional<QString> answer = m_state.dialogs()->input(
         QStringLiteral("Please enter the virtual drive name that points to the file server -  e.g. Z: {No "
                        "backslash please}"),
         PathTitle, Installation::defaultClientDrive());
     if (!answer || answer->isEmpty())
         return Outcome::Again;
     const QString drive = settled(Installation::stripTrailingSeparator(*answer));
-    Station::write(m_state.stationDbPath(), {drive, true, false});
+    Station::write(m_state.paths().stationDbPath(), {drive, true, false});
     return Outcome::Done;
 }
 
@@ -198,12 +176,12 @@ bool frmNet::PrepareServerFolder(const QString &path)
 {
     if (Installation::prepareFolder(path) == Installation::FolderState::Ready)
         return true;
-    m_state.dialogs->message(QStringLiteral("A file with identical name as your designated server already exists. "
+    m_state.dialogs()->message(QStringLiteral("A file with identical name as your designated server already exists. "
                                             "Please delete/move that file or change the name of your server "
                                             "directory."),
                              QStringLiteral("File Server Path"), Dialogs::Ok);
     try {
-        Station::setNet(m_state.stationDbPath(), false);
+        Station::setNet(m_state.paths().stationDbPath(), false);
     } catch (const AppError &) {
         // Never installed, so net is false already unless the file cannot be written at all.
     }
@@ -215,14 +193,14 @@ void frmNet::printWindow()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        m_state.dialogs->message(QStringLiteral("No default printer is installed."), QStringLiteral("Print"),
+        m_state.dialogs()->message(QStringLiteral("No default printer is installed."), QStringLiteral("Print"),
                                  Dialogs::Ok);
         return;
     }
     QPrinter printer(info, QPrinter::HighResolution);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        m_state.dialogs->message(QStringLiteral("The printer %1 cannot print now.").arg(info.printerName()),
+        m_state.dialogs()->message(QStringLiteral("The printer %1 cannot print now.").arg(info.printerName()),
                                  QStringLiteral("Print"), Dialogs::Ok);
         return;
     }

@@ -1,18 +1,15 @@
 #pragma once
 #include <QWidget>
 
-struct AppState;
+class AppState;
 class QPushButton;
 
-// The network installation window: the program's first window. On an installed station it hands
-// over to the splash at once; otherwise it installs this station as file server or client.
+// The network installation window: the program's first window on a station not yet installed.
+// It installs this station as file server or client, then hands over to the splash the shell
+// makes.
 class frmNet : public QWidget {
     Q_OBJECT
 public:
-    // Creates the first window: the splash when this station is installed, this window otherwise.
-    // Returns the window shown, or null when the program ended.
-    static QWidget *startUp(AppState &state);
-
     explicit frmNet(AppState &state, QWidget *parent = nullptr);
     bool installed() const { return m_installed; }
 

@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/WindowSwitcher.h"
-#include "shell/frmMain.h"
 #include "core/Resizer.h"
 
 #include <QCloseEvent>
@@ -38,7 +37,7 @@ frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     layout->addWidget(m_text, 1);
     layout->addWidget(m_button, 0, Qt::AlignHCenter);
 
-    m_data.setDatabaseName(m_state.installDbPath());
+    m_data.setDatabaseName(m_state.paths().installDbPath());
     m_data.setRecordSource(QStringLiteral("tbl_Setup"));
     m_data.refresh();
     setWindowTitle(QStringLiteral("Readme"));
@@ -72,8 +71,8 @@ void frmReadme::next()
 
 void frmReadme::backToMenu()
 {
-    if (frmMain *menu = frmMain::load(m_state))
-        m_state.switcher->show(menu);
+    if (QWidget *menu = m_state.windows().mainMenu(m_state))
+        m_state.switcher()->show(menu);
 }
 
 void frmReadme::closeEvent(QCloseEvent *event)

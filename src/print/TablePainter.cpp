@@ -37,7 +37,7 @@ public:
         m_leftPx = pxX(m_t.m_marginLeft);
         m_offPx = pxX(m_t.m_cellXOffset);
         m_rowPx = pxY(m_h.row);
-        m_noFill = m_t.m_state.PrintNoFill;
+        m_noFill = m_t.m_print.PrintNoFill;
         m_headerRun = QVector<int>(m_t.m_cols, -1);
         m_rowRun = QVector<int>(m_t.m_rows, -1);
 
@@ -259,12 +259,12 @@ void clsTablePrint::DrawTable(DrawSurface &Target, int StartRow, int PageNo)
     try {
         TablePainter(*this, Target).run(StartRow, PageNo);
     } catch (const AppError &e) {
-        if (m_state.dialogs)
-            m_state.dialogs->message(QString::number(e.number()) + QLatin1Char(' ') + e.description(),
+        if (m_dialogs)
+            m_dialogs->message(QString::number(e.number()) + QLatin1Char(' ') + e.description(),
                                      QStringLiteral("Draw Table"));
     } catch (const std::bad_alloc &) {
-        if (m_state.dialogs)
-            m_state.dialogs->message(QStringLiteral("7 Out of memory"), QStringLiteral("Draw Table"));
+        if (m_dialogs)
+            m_dialogs->message(QStringLiteral("7 Out of memory"), QStringLiteral("Draw Table"));
     }
     Target.setFont(savedFont);
     m_currentFont.reset();

@@ -20,7 +20,8 @@ QSizeF pictureHimetric(const QImage &picture)
     return QSizeF(picture.width() / dpmX * 100000.0, picture.height() / dpmY * 100000.0);
 }
 
-clsTablePrint::clsTablePrint(AppState &state, QObject *parent) : QObject(parent), m_state(state)
+clsTablePrint::clsTablePrint(Dialogs *dialogs, const PrintRequest &print, QObject *parent)
+    : QObject(parent), m_dialogs(dialogs), m_print(print)
 {
     redimension();
 }

@@ -8,7 +8,8 @@
 #include <memory>
 #include <optional>
 
-struct AppState;
+class Dialogs;
+struct PrintRequest;
 class DrawSurface;
 
 // Fonts and pictures are shared, not copied: the printer compares them by identity, so runs of
@@ -26,7 +27,8 @@ QSizeF pictureHimetric(const QImage &picture);
 class clsTablePrint : public QObject {
     Q_OBJECT
 public:
-    explicit clsTablePrint(AppState &state, QObject *parent = nullptr);
+    // Messages go through dialogs when it is set; print is the print asked for (no fill, ...).
+    clsTablePrint(Dialogs *dialogs, const PrintRequest &print, QObject *parent = nullptr);
 
     int Rows() const { return m_rows; }
     void setRows(int rows);
@@ -140,7 +142,8 @@ private:
     Heights measure(DrawSurface &target);
     void drawTable(DrawSurface &target, int startRow, int pageNo);
 
-    AppState &m_state;
+    Dialogs *m_dialogs;
+    const PrintRequest &m_print;
 
     int m_rows = 5;
     int m_cols = 2;

@@ -9,6 +9,7 @@
 #include "daypage/frmAppt.h"
 #include "maint/frmBackup.h"
 #include "maint/frmReadme.h"
+#include "shell/ShellWindows.h"
 #include "core/Resizer.h"
 
 #include <QCloseEvent>
@@ -43,8 +44,8 @@ frmMain *frmMain::load(AppState &state)
     try {
         return new frmMain(state);
     } catch (const AppError &e) {
-        state.dialogs->info(e.description());
-        state.switcher->endProgram();
+        state.dialogs()->info(e.description());
+        state.switcher()->endProgram();
         return nullptr;
     }
 }
@@ -116,7 +117,7 @@ frmMain::frmMain(AppState &state) : QWidget(nullptr), m_state(state)
 
 void frmMain::openSharedDatabase()
 {
-    const QString path = SharedDbPath(m_state);
+    const QString path = SharedDbPath(m_state.paths());
     m_appt.setDatabaseName(path);
     m_appt.setRecordSource(QStringLiteral("tbl_Appt"));
     m_appt.refresh();
@@ -173,10 +174,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
 void frmMain::openWindow(QWidget *next)
 {
     if (next)
-        m_state.switcher->replace(this, next);
+        m_state.switcher()->replace(this, next);
 }
 
-void frmMain::refuse(const QString &text) { m_state.dialogs->message(text, RefusalTitle, Dialogs::Ok); }
+void frmMain::refuse(const QString &text) { m_state.dialogs()->message(text, RefusalTitle, Dialogs::Ok); }
 
 void frmMain::choose(int entry)
 {
@@ -188,20 +189,20 @@ void frmMain::choose(int entry)
     try {
         switch (entry) {
         case Scheduler:
-            openWindow(LoadWindow<frmAppt>(m_state));
+            openWindow(ShellWindows::dayPage(m_state));
             break;
         case SetupPage:
         case Templates:
-            if (!IsFileServerStation(m_state))
+            if (!IsFileServerStation(m_state.paths()))
                 refuse(QStringLiteral("Sorry, Page Setup is available only at server station"));
             else if (makers().contains(entry))
                 openWindow(makers().value(entry)(m_state));
             break;
         case Backup:
-            if (!IsFileServerStation(m_state)) {
+            if (!IsFileServerStation(m_state.paths())) {
                 refuse(QStringLiteral("Sorry, File Backup / Restore function is available only at server station"));
             } else {
-                m_state.ExitAfterBackup = false;
+                m_state.setExitAfterBackup(false);
                 openWindow(LoadWindow<frmBackup>(m_state));
             }
             break;
@@ -216,43 +217,43 @@ void frmMain::choose(int entry)
             break;
         }
     } catch (const AppError &e) {
-        m_state.dialogs->info(e.description());
-        m_state.switcher->endProgram();
+        m_state.dialogs()->info(e.description());
+        m_state.switcher()->endProgram();
     }
 }
 
 void frmMain::startDownsize()
 {
-    if (!IsFileServerStation(m_state)) {
-        m_state.dialogs->message(QStringLiteral("Sorry, housekeeping function is available only at server station"),
+    if (!IsFileServerStation(m_state.paths())) {
+        m_state.dialogs()->message(QStringLiteral("Sorry, housekeeping function is available only at server station"),
                                  QStringLiteral("Downsize datafile"), Dialogs::Ok);
         return;
     }
-    if (m_state.dialogs->message(QStringLiteral("Have you backed up your database?"), QStringLiteral("Reminder!"),
+    if (m_state.dialogs()->message(QStringLiteral("Have you backed up your database?"), QStringLiteral("Reminder!"),
                                  Dialogs::YesNo, Dialogs::NoIcon) == Dialogs::AnsNo)
         return;
     // downsize compacts the file: the menu lets go of it first and stays open.
     releaseSharedDatabase();
-    StartProgram(QDir(m_state.ServerFolder).filePath(DownsizeFileName()));
+    StartProgram(QDir(m_state.paths().ServerFolder()).filePath(DownsizeFileName()));
 }
 
 void frmMain::exitProcedure()
 {
-    const bool server = IsFileServerStation(m_state);
-    if (server && m_state.dialogs->ask(QStringLiteral("Would you like to back-up your files now? Regular files "
+    const bool server = IsFileServerStation(m_state.paths());
+    if (server && m_state.dialogs()->ask(QStringLiteral("Would you like to back-up your files now? Regular files "
                                                       "back-up will minimize loss of data in case your hard disk "
                                                       "crashes."),
                                        QStringLiteral("Back-up Files"), Dialogs::Question)) {
-        m_state.ExitAfterBackup = true;
+        m_state.setExitAfterBackup(true);
         // The menu's own hold on the database goes before the backup window takes over.
         releaseSharedDatabase();
         if (auto *backup = LoadWindow<frmBackup>(m_state))
-            m_state.switcher->show(backup);
+            m_state.switcher()->show(backup);
         WindowSwitcher::closeWindows({QStringLiteral("frmAppt")});
         return;
     }
     WindowSwitcher::closeWindows({QStringLiteral("frmAppt")});
-    m_state.switcher->endProgram();
+    m_state.switcher()->endProgram();
 }
 
 void frmMain::openReadme() { openWindow(LoadWindow<frmReadme>(m_state)); }
@@ -264,8 +265,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         try {
             exitProcedure();
         } catch (const AppError &e) {
-            m_state.dialogs->info(e.description());
-            m_state.switcher->endProgram();
+            m_state.dialogs()->info(e.description());
+            m_state.switcher()->endProgram();
         }
     }
     event->accept();

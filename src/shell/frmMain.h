@@ -5,7 +5,7 @@
 #include <array>
 #include <functional>
 
-struct AppState;
+class AppState;
 class QAbstractButton;
 class QPushButton;
 class QRadioButton;

@@ -85,7 +85,7 @@ void frmSplash::finish()
         return;
     m_finished = true;
     m_timer->stop();
-    m_state.switcher->replace(this, m_menu);
+    m_state.switcher()->replace(this, m_menu);
 }
 
 void frmSplash::showEvent(QShowEvent *e)

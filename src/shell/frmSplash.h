@@ -2,7 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 
-struct AppState;
+class AppState;
 class QTimer;
 #include "shell/frmMain.h"
 

@@ -2,7 +2,7 @@
 #include "core/Dialogs.h"
 #include "shell/StartupProbe.h"
 #include "core/WindowSwitcher.h"
-#include "maint/frmNet.h"
+#include "shell/ShellWindows.h"
 
 #include <QApplication>
 
@@ -12,14 +12,15 @@ int main(int argc, char **argv)
     app.setApplicationName(QStringLiteral("Torvane"));
     StartupProbe::installFromEnvironment();
     AppState state;
-    state.programFolder = QCoreApplication::applicationDirPath();
+    state.paths().setProgramFolder(QCoreApplication::applicationDirPath());
     MessageBoxDialogs dialogs;
     WindowSwitcher switcher;
-    state.dialogs = &dialogs;
-    state.switcher = &switcher;
+    state.setDialogs(&dialogs);
+    state.setSwitcher(&switcher);
+    ShellWindows::install(state);
 
     // The installation window comes first; on an installed station it hands over to the splash.
-    if (!frmNet::startUp(state) || switcher.programEnded())
+    if (!ShellWindows::startUp(state) || switcher.programEnded())
         return 0;
     return app.exec();
 }

@@ -24,9 +24,9 @@ BookingEntries form(const QString &name, const QString &hours)
 // Station s has the record of the cell open, as a form opened before another station acted.
 std::unique_ptr<BookingFlow> holdRecord(BookingStation &s, int row, int col)
 {
-    s.state.BookingDate = bookingDay();
-    s.state.BookingCol = col;
-    s.state.BookingRow = row;
+    s.state.booking().BookingDate = bookingDay();
+    s.state.booking().BookingCol = col;
+    s.state.booking().BookingRow = row;
     auto flow = std::make_unique<BookingFlow>(s.state, s.booking, s.db);
     return flow->open() ? std::move(flow) : nullptr;
 }
@@ -97,8 +97,8 @@ private slots:
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.BookingClip, toList(mine));
-        QVERIFY(b.state.BookingClosed);
+        QCOMPARE(b.state.booking().BookingClip, toList(mine));
+        QVERIFY(b.state.booking().BookingClosed);
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(jobs(1, 9).value(0, "bTTime").toString(), QStringLiteral("1"));
         QCOMPARE(b.storedText(9, 1), QStringLiteral("Ann Lee"));
@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(b.dialogs.last().text, QStringLiteral("3197 Another user has just booked an appointment for this "
                                                        "timeslot! Your current data will be copied for pasting to "
                                                        "another timeslot."));
-        QCOMPARE(b.state.BookingClip, toList(mine));
+        QCOMPARE(b.state.booking().BookingClip, toList(mine));
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(b.storedText(Used, 1), QStringLiteral("1"));
     }
@@ -139,8 +139,8 @@ private slots:
         QCOMPARE(a.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(a.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "record. Please wait a while and try again..."));
-        QVERIFY(!a.state.BookingClosed);
-        QCOMPARE(a.state.BookingClip, toList(mine));
+        QVERIFY(!a.state.booking().BookingClosed);
+        QCOMPARE(a.state.booking().BookingClip, toList(mine));
         QCOMPARE(jobs(3, 10).value(0, "bName").toString(), QString(""));
         QCOMPARE(flow->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.storedText(10, 3), QStringLiteral("Ann Lee"));

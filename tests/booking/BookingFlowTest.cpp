@@ -82,12 +82,12 @@ private slots:
         QCOMPARE(*shown[Drop], QStringLiteral("08:00"));
         QCOMPARE(*shown[Time9], QString());
         // A free slot's booking is shown in the light booking colour.
-        QCOMPARE(s.state.BookingColor, Light);
+        QCOMPARE(s.state.booking().BookingColor, Light);
 
         BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1.5"}, {3, "0.5"}});
         flow->timeChanged = true;
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
-        QVERIFY(s.state.BookingClosed);
+        QVERIFY(s.state.booking().BookingClosed);
 
         const ResultRows saved = job(2, 8);
         QCOMPARE(saved.value(0, "bName").toString(), QStringLiteral("Ann Lee"));
@@ -118,7 +118,7 @@ private slots:
         again->timeChanged = true;
         again->saveCommand(form);
 
-        QCOMPARE(s.state.OldTotalTime, 2.0f);
+        QCOMPARE(s.state.booking().OldTotalTime, 2.0f);
         QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("1.5"));
         QCOMPARE(storedColors(*m_folder, 2, 8, 12), QStringLiteral("ffffc0 ffffc0 ffffc0 0 eeffff"));
     }
@@ -171,7 +171,7 @@ private slots:
         auto again = s.openSlot(10, 4);
         QVERIFY(again->deleteRecord());
         QVERIFY(job(4, 10).isEmpty());
-        QCOMPARE(s.state.OldTotalTime, 0.1f);
+        QCOMPARE(s.state.booking().OldTotalTime, 0.1f);
         // Written like a save writes it, not as 1.99999999850988.
         QCOMPARE(storedText(*m_folder, Used, 4), QStringLiteral("2"));
         QCOMPARE(storedText(*m_folder, 10, 4), QString());
@@ -225,9 +225,9 @@ private slots:
         first->timeChanged = true;
         first->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1"}}));
         // b had the record open before a saved.
-        b.state.BookingDate = bookingDay();
-        b.state.BookingCol = 1;
-        b.state.BookingRow = 9;
+        b.state.booking().BookingDate = bookingDay();
+        b.state.booking().BookingCol = 1;
+        b.state.booking().BookingRow = 9;
         BookingFlow second(b.state, b.booking, b.db);
         QVERIFY(second.open());
         const BookingEntries mine = booking(QStringLiteral("Bob Hart"), {{0, "3"}});
@@ -235,7 +235,7 @@ private slots:
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.BookingClip, toList(mine));
+        QCOMPARE(b.state.booking().BookingClip, toList(mine));
         QCOMPARE(job(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
     }
@@ -253,7 +253,7 @@ private slots:
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(s.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "record. Please wait a while and try again..."));
-        QCOMPARE(s.state.BookingClip, toList(form));
+        QCOMPARE(s.state.booking().BookingClip, toList(form));
         QCOMPARE(job(1, 9).value(0, "bName").toString(), QString(""));
         // Saved again once the other station is done.
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);

@@ -117,14 +117,14 @@ private slots:
     {
         book(8, 2, QStringLiteral("Ann Lee"));
         QPointer<frmBooking> form = openForm(8, 2);
-        m_station->state.BookingClosed = false;
+        m_station->state.booking().BookingClosed = false;
         m_station->dialogs.answer(Dialogs::AnsNo);
         click(form, "cmdDelete");
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Are you sure you want to delete this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Delete Record"));
         QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNo);
         QTRY_VERIFY(!form);
-        QVERIFY(m_station->state.BookingClosed);
+        QVERIFY(m_station->state.booking().BookingClosed);
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Ann Lee"));
     }
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(control<QPlainTextEdit>(form, "txtComments")->isReadOnly());
         QVERIFY(control<QComboBox>(form, "cboPay")->isEditable());
         QVERIFY(!control<QComboBox>(form, "cboPay")->lineEdit()->isReadOnly());
-        past.state.BookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
+        past.state.booking().BookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
         click(form, "cmdPaste");
         QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Late Entry"));
         click(form, "cmdSave");

@@ -26,9 +26,9 @@ struct BookingStation {
     BookingStation(const TestFolder &folder, const QDate &date = bookingDay())
         : page(state), booking(page), db(folder.file(QStringLiteral("db.mdb")))
     {
-        state.programFolder = folder.path();
-        state.ServerFolder = folder.path();
-        state.dialogs = &dialogs;
+        state.paths().setProgramFolder(folder.path());
+        state.paths().setServerFolder(folder.path());
+        state.setDialogs(&dialogs);
         page.openDatabase(folder.file(QStringLiteral("db.mdb")));
         page.readLocation();
         page.openDate(date);

@@ -76,7 +76,7 @@ private slots:
     }
     void cleanup()
     {
-        m_station->state.picklists.reset();
+        m_station->state.booking().picklists.reset();
         QList<QPointer<frmBooking>> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *f = qobject_cast<frmBooking *>(w))
@@ -117,7 +117,7 @@ private slots:
 
     void editModeSavesEveryListOfTheEditor()
     {
-        m_station->state.PickFromBooking = false;
+        m_station->state.booking().PickFromBooking = false;
         frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Address);
         QVERIFY(editor->findChild<QPushButton *>(QStringLiteral("cmdSave"))->isVisible());
         QVERIFY(!editor->findChild<QLineEdit *>(QStringLiteral("txtM0"))->isReadOnly());
@@ -232,7 +232,7 @@ private slots:
         QTRY_VERIFY(!make);
         QCOMPARE(PicklistWindows::find(m_station->state, PicklistKind::Address), editor);
         // Asked for from the setup menu, the hidden pick-mode editor comes back in edit mode.
-        m_station->state.PickFromBooking = false;
+        m_station->state.booking().PickFromBooking = false;
         frmPicklist *edit = PicklistWindows::show(m_station->state, PicklistKind::Address);
         QVERIFY(!edit->pickMode());
         QVERIFY(!edit->findChild<QLineEdit *>(QStringLiteral("txtM1"))->isReadOnly());
@@ -240,7 +240,7 @@ private slots:
 
     void infoReportsAMissingDocument()
     {
-        m_station->state.PickFromBooking = false;
+        m_station->state.booking().PickFromBooking = false;
         frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Internal);
         QFile::remove(m_folder->file(QStringLiteral("Info.doc")));
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdInfo")), Qt::LeftButton);

@@ -3,6 +3,7 @@
 #include "TestDb.h"
 #include "core/GridView.h"
 #include "daypage/frmAppt.h"
+#include "shell/ShellWindows.h"
 #include "store/Database.h"
 
 #include <QTest>
@@ -29,10 +30,11 @@ struct DayPageWindow {
         folder.copySeed(QStringLiteral("dbn.mdb"));
         Database(folder.file(QStringLiteral("dbn.mdb")))
             .execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = 1, Main = 1"), {folder.path()});
-        state.programFolder = folder.path();
-        state.ServerFolder = folder.path();
-        state.dialogs = &dialogs;
+        state.paths().setProgramFolder(folder.path());
+        state.paths().setServerFolder(folder.path());
+        state.setDialogs(&dialogs);
         w = std::make_unique<frmAppt>(state);
+        ShellWindows::openBookingsFrom(*w, state);
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->resize(1100, 640);
         w->show();

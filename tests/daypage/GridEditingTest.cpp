@@ -55,13 +55,13 @@ private slots:
         QCOMPARE(opened, 1);
         QCOMPARE(storedAtOpening, QStringLiteral("Engaged"));
         QCOMPARE(s->grid().text(8, 2), QStringLiteral("Engaged"));
-        QCOMPARE(s->state.BookingDate, DayPageWindow::day());
-        QCOMPARE(s->state.BookingRow, 8);
-        QCOMPARE(s->state.BookingCol, 2);
-        QCOMPARE(s->state.BookingColor, int(FreeSlotColor));
+        QCOMPARE(s->state.booking().BookingDate, DayPageWindow::day());
+        QCOMPARE(s->state.booking().BookingRow, 8);
+        QCOMPARE(s->state.booking().BookingCol, 2);
+        QCOMPARE(s->state.booking().BookingColor, int(FreeSlotColor));
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
-        QCOMPARE(s->state.BookingFormTop, int(PixelsToTwips(gridAt.y())) + 600);
-        QCOMPARE(s->state.BookingFormLeft, int(PixelsToTwips(gridAt.x())) + 2000);
+        QCOMPARE(s->state.booking().BookingFormTop, int(PixelsToTwips(gridAt.y())) + 600);
+        QCOMPARE(s->state.booking().BookingFormLeft, int(PixelsToTwips(gridAt.x())) + 2000);
         QVERIFY(s->w->bookingWindow());
 
         // Another station reloading the page finds the slot taken; so does this one.
@@ -78,7 +78,7 @@ private slots:
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 2);
         QCOMPARE(s->stored(10, 3), QStringLiteral("Ann Ortiz"));
-        QCOMPARE(s->state.BookingRow, 10);
+        QCOMPARE(s->state.booking().BookingRow, 10);
     }
 
     void theBookingWindowOpensOverThePageAndAClickInTheGridClosesIt()
@@ -228,7 +228,7 @@ private slots:
                        {d});
         s->w->RefreshGrid();
         s->grid().setCurrentCell(9, 2);
-        s->w->page().state().SpanSlots = 1;
+        s->w->page().state().span().SpanSlots = 1;
         s->w->toolbarAction(QStringLiteral("Green"))->trigger();
         QCOMPARE(s->storedColour(9, 2), qint64(0x80FF80));
 
@@ -271,19 +271,19 @@ private slots:
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 2));
         QCOMPARE(column, 2);
-        QCOMPARE(s->state.BookingCol, 2);
-        QCOMPARE(s->state.BookingRow, 8);
-        QCOMPARE(s->state.BookingFormTop, int(PixelsToTwips(gridAt.y())) + 650);
+        QCOMPARE(s->state.booking().BookingCol, 2);
+        QCOMPARE(s->state.booking().BookingRow, 8);
+        QCOMPARE(s->state.booking().BookingFormTop, int(PixelsToTwips(gridAt.y())) + 650);
         const QRect near = s->view()->cellRect(8, 2);
         QVERIFY(PixelsToTwips(near.left()) <= 6000);
-        QCOMPARE(s->state.BookingFormLeft, int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
+        QCOMPARE(s->state.booking().BookingFormLeft, int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
         QVERIFY(s->w->skillViewer());
 
         // A column starting far to the right has the viewer on its left.
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 4));
         const QRect far = s->view()->cellRect(8, 4);
         QVERIFY(PixelsToTwips(far.left()) > 6000);
-        QCOMPARE(s->state.BookingFormLeft,
+        QCOMPARE(s->state.booking().BookingFormLeft,
                  int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(far.left())) - frmAppt::SkillViewerWidth);
 
         // The next left click closes the viewer.

@@ -82,8 +82,8 @@ private slots:
         QCOMPARE(s.grid().text(NoonRow, 2), QString());
         QCOMPARE(s.grid().text(2, 1), QStringLiteral("8")); // hours available from the template
         QCOMPARE(s.page.totalStartText(), QStringLiteral("Start   32"));
-        QCOMPARE(s.state.TechCount, 4);
-        QCOMPARE(s.state.OpenTime, QStringLiteral("08:00 AM"));
+        QCOMPARE(s.state.layout().TechCount, 4);
+        QCOMPARE(s.state.layout().OpenTime, QStringLiteral("08:00 AM"));
 
         // Showing it again changes nothing stored.
         const QString colorList = stored(db, Monday, "Color");

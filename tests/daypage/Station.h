@@ -26,7 +26,7 @@ struct Station {
     DayPage page;
     explicit Station(const QString &dbPath) : page(state)
     {
-        state.dialogs = &dialogs;
+        state.setDialogs(&dialogs);
         page.openDatabase(dbPath);
         page.readLocation();
     }

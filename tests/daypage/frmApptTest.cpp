@@ -68,9 +68,9 @@ private slots:
         folder->copySeed(QStringLiteral("db.mdb"));
         dialogs = std::make_unique<ScriptedDialogs>();
         state = std::make_unique<AppState>();
-        state->programFolder = folder->path();
-        state->ServerFolder = folder->path();
-        state->dialogs = dialogs.get();
+        state->paths().setProgramFolder(folder->path());
+        state->paths().setServerFolder(folder->path());
+        state->setDialogs(dialogs.get());
         w = std::make_unique<frmAppt>(*state);
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->resize(900, 420); // fewer rows than the page has, so it scrolls
@@ -90,7 +90,7 @@ private slots:
     {
         const QDate today = QDate::currentDate();
         QCOMPARE(shown(), today);
-        QCOMPARE(state->PageDate, today);
+        QCOMPARE(state->layout().PageDate, today);
         QCOMPARE(child<QLabel>("lblCalDate")->text(), DateText::shortDate(today));
         QCOMPARE(child<QLabel>("lblCalDay")->text(), DateText::longHeading(today));
         QCOMPARE(grid().row(), 6);
@@ -194,7 +194,7 @@ private slots:
         QCOMPARE(grid().cellBackColor(6, 1), qint64(0));
         QCOMPARE(grid().row(), 6);
         QCOMPARE(grid().col(), 1);
-        Database db(state->sharedDbPath());
+        Database db(state->paths().sharedDbPath());
         QCOMPARE(db.scalar(QStringLiteral("SELECT Clinic FROM tbl_Appt WHERE caldate = ?"), {DemoMonday}).toInt(), 1);
         status->setCurrentIndex(0);
         QVERIFY(!child<QCheckBox>("Check1")->isChecked());
@@ -238,7 +238,7 @@ private slots:
     void nameSearchOverTwoPages()
     {
         {
-            Database db(state->sharedDbPath());
+            Database db(state->paths().sharedDbPath());
             auto put = [&](const QDate &d, int row, int col, const QString &name) {
                 PageText::Cells cells = PageText::parse(
                     db.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {d}).toString());
@@ -308,9 +308,9 @@ private slots:
         QVERIFY(!w->calendarShown());
         QCOMPARE(shown(), QDate::currentDate());
 
-        state->BookingClosed = true;
-        state->BookingRow = 12;
-        state->BookingCol = 3;
+        state->booking().BookingClosed = true;
+        state->booking().BookingRow = 12;
+        state->booking().BookingCol = 3;
         w->page().SkipSaveFlag = true;
         w->activatePage();
         QCOMPARE(grid().row(), 12);

@@ -240,7 +240,7 @@ private slots:
             Database live(f.sharedDb());
             live.execute(QStringLiteral("UPDATE tbl_Setup SET Spare = ?"), {QStringLiteral("/media/stick")});
         }
-        f.state.ExitAfterBackup = true;
+        f.state.setExitAfterBackup(true);
         auto *w = new frmBackup(f.state);
         f.switcher.show(w);
         QCOMPARE(edit(w, "txtBackup")->text(), QStringLiteral("/media/stick"));
@@ -260,7 +260,7 @@ private slots:
     {
         StationFixture f;
         f.install(true);
-        f.state.ExitAfterBackup = false;
+        f.state.setExitAfterBackup(false);
         auto *w = new frmBackup(f.state);
         f.switcher.show(w);
         w->close(); // the close box runs Exit

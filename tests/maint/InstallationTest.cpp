@@ -23,7 +23,7 @@ void completeProgramFolder(StationFixture &f)
 
 frmNet *showInstallation(StationFixture &f)
 {
-    auto *net = qobject_cast<frmNet *>(frmNet::startUp(f.state));
+    auto *net = qobject_cast<frmNet *>(ShellWindows::startUp(f.state));
     return net;
 }
 } // namespace
@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(f.dialogs.texts().first(), StationQuestion);
         QCOMPARE(f.dialogs.titles().first(), QStringLiteral("Workstation Status"));
         QCOMPARE(f.dialogs.shown().at(1).title, QStringLiteral("Server Path Name"));
-        const StationRecord s = Station::read(f.state.stationDbPath());
+        const StationRecord s = Station::read(f.state.paths().stationDbPath());
         QCOMPARE(s.server, folder);
         QVERIFY(s.net);
         QVERIFY(s.main);
@@ -78,7 +78,7 @@ private slots:
         f.dialogs.answer(Dialogs::AnsNo);
         f.dialogs.answerInput(f.serverFolder() + QLatin1Char('/'));
         net->next();
-        const StationRecord s = Station::read(f.state.stationDbPath());
+        const StationRecord s = Station::read(f.state.paths().stationDbPath());
         QCOMPARE(s.server, f.serverFolder());
         QVERIFY(s.net);
         QVERIFY(!s.main);
@@ -96,7 +96,7 @@ private slots:
         net->next();
         StationFixture::closeAllWindows();
         f.dialogs.clear();
-        QCOMPARE(frmNet::startUp(f.state)->objectName(), QStringLiteral("frmSplash"));
+        QCOMPARE(ShellWindows::startUp(f.state)->objectName(), QStringLiteral("frmSplash"));
         QCOMPARE(f.dialogs.count(), 0);
     }
 
@@ -116,7 +116,7 @@ private slots:
                  QStringLiteral("A file with identical name as your designated server already exists. Please "
                                 "delete/move that file or change the name of your server directory."));
         QCOMPARE(f.dialogs.last().title, QStringLiteral("File Server Path"));
-        QVERIFY(!Station::read(f.state.stationDbPath()).net);
+        QVERIFY(!Station::read(f.state.paths().stationDbPath()).net);
         QVERIFY(f.switcher.programEnded());
         QVERIFY(!net->isVisible());
         QVERIFY(QFileInfo(path).isFile());
@@ -138,7 +138,7 @@ private slots:
             net->next();
             QCOMPARE(f.dialogs.texts().count(StationQuestion), 3);
             QCOMPARE(f.dialogs.shown().at(2).title, QStringLiteral("Designate File Server"));
-            QCOMPARE(Station::read(f.state.stationDbPath()).server, f.disk.file(QStringLiteral("elsewhere")));
+            QCOMPARE(Station::read(f.state.paths().stationDbPath()).server, f.disk.file(QStringLiteral("elsewhere")));
         }
         {
             StationFixture f;
@@ -148,7 +148,7 @@ private slots:
             f.dialogs.answer(Dialogs::AnsNo);
             net->next();
             QVERIFY(f.switcher.programEnded());
-            QVERIFY(!Station::read(f.state.stationDbPath()).net);
+            QVERIFY(!Station::read(f.state.paths().stationDbPath()).net);
             QVERIFY(!f.dialogs.pendingAnswers());
         }
     }
@@ -161,7 +161,7 @@ private slots:
         f.dialogs.answerInput(f.serverFolder());
         net->next();
         QCOMPARE(f.dialogs.last().text, frmNet::InvalidPathText);
-        const StationRecord s = Station::read(f.state.stationDbPath());
+        const StationRecord s = Station::read(f.state.paths().stationDbPath());
         QVERIFY(!s.net);
         QVERIFY(f.switcher.programEnded());
         QVERIFY(!StationFixture::window(QStringLiteral("frmSplash")));

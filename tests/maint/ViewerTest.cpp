@@ -18,7 +18,7 @@ private slots:
         {
             Database shared(f.sharedDb()); // the server's copy must not be the one shown
             shared.execute(QStringLiteral("UPDATE tbl_Setup SET Readme = 'server readme', Licence = 'server licence'"));
-            Database own(f.state.installDbPath());
+            Database own(f.state.paths().installDbPath());
             own.execute(QStringLiteral("UPDATE tbl_Setup SET Readme = ?, Licence = ?"),
                         {QStringLiteral("Read me first"), QStringLiteral("Licence terms")});
         }
@@ -52,7 +52,7 @@ private slots:
     {
         StationFixture f;
         {
-            Database own(f.state.installDbPath());
+            Database own(f.state.paths().installDbPath());
             own.execute(QStringLiteral("UPDATE tbl_Help SET Help = ?"), {QStringLiteral("How to book a slot")});
         }
         frmHelp w(f.state);

@@ -29,8 +29,8 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        state.dialogs = &dialogs;
-        clsTablePrint t(state);
+        state.setDialogs(&dialogs);
+        clsTablePrint t(state.dialogs(), state.print());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("schedule.pdf"));
         auto pdf = PageSurface::pdfFile(

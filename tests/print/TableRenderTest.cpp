@@ -44,8 +44,8 @@ QColor fromNumber(int n) { return QColor(n & 0xFF, (n >> 8) & 0xFF, (n >> 16) & 
 struct Fixture {
     AppState state;
     ScriptedDialogs dialogs;
-    clsTablePrint table{state};
-    Fixture() { state.dialogs = &dialogs; }
+    clsTablePrint table{&dialogs, state.print()};
+    Fixture() { state.setDialogs(&dialogs); }
 };
 
 // The preview's way of making room: the picture grows by one page and drawing goes on below.
@@ -287,7 +287,7 @@ private slots:
         twoColumnTable(t, 2, false);
         t.setCellcolor(-1, -1, float(0x0000FF));
         t.setTextMatrix(-1, 1, QStringLiteral("Smith"));
-        f.state.PrintNoFill = true;
+        f.state.print().PrintNoFill = true;
         ImageSurface s(220 * Px, 200 * Px);
         s.setCurrentY(t.MarginTop());
 

@@ -168,7 +168,7 @@ private slots:
         frmMain *menu = showMenu(f, false);
         menu->choose(4);
         QCOMPARE(f.dialogs.count(), 1);
-        Station::write(f.state.stationDbPath(), {f.serverFolder(), true, true});
+        Station::write(f.state.paths().stationDbPath(), {f.serverFolder(), true, true});
         menu->choose(4);
         QCOMPARE(currentName(f), QStringLiteral("frmBackup"));
     }
@@ -250,7 +250,7 @@ private slots:
         f.dialogs.answer(Dialogs::AnsYes);
         menu->choose(7);
         QVERIFY(!f.switcher.programEnded());
-        QVERIFY(f.state.ExitAfterBackup);
+        QVERIFY(f.state.ExitAfterBackup());
         QCOMPARE(currentName(f), QStringLiteral("frmBackup"));
         QVERIFY(!menu->isVisible());
         QVERIFY(!dayPage->isVisible());

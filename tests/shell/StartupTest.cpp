@@ -15,7 +15,7 @@ private slots:
     void uninstalledStationStartsWithInstallationWindow()
     {
         StationFixture f;
-        QWidget *first = frmNet::startUp(f.state);
+        QWidget *first = ShellWindows::startUp(f.state);
         QVERIFY(first);
         QCOMPARE(first->objectName(), QStringLiteral("frmNet"));
         QVERIFY(first->isVisible());
@@ -27,7 +27,7 @@ private slots:
     {
         StationFixture f;
         f.install(false);
-        QWidget *first = frmNet::startUp(f.state);
+        QWidget *first = ShellWindows::startUp(f.state);
         auto *splash = qobject_cast<frmSplash *>(first);
         QVERIFY(splash);
         QVERIFY(splash->isVisible());
@@ -35,7 +35,7 @@ private slots:
         // The menu is loaded behind the splash, not shown, and has found the server folder.
         QVERIFY(splash->menu());
         QVERIFY(!splash->menu()->isVisible());
-        QCOMPARE(f.state.ServerFolder, f.serverFolder());
+        QCOMPARE(f.state.paths().ServerFolder(), f.serverFolder());
         QVERIFY(splash->timer()->isActive());
         QCOMPARE(splash->timer()->interval(), 20000);
         const auto *platform = splash->findChild<QLabel *>(QStringLiteral("lblPlatform"));
@@ -58,7 +58,7 @@ private slots:
         QFETCH(QString, how);
         StationFixture f;
         f.install(true);
-        auto *splash = qobject_cast<frmSplash *>(frmNet::startUp(f.state));
+        auto *splash = qobject_cast<frmSplash *>(ShellWindows::startUp(f.state));
         QVERIFY(splash);
         QPointer<frmMain> menu = splash->menu();
         if (how == QLatin1String("key"))
@@ -75,8 +75,8 @@ private slots:
     void unreachableSharedDatabaseEndsProgram()
     {
         StationFixture f;
-        Station::write(f.state.stationDbPath(), {f.disk.file(QStringLiteral("nowhere")), true, false});
-        QVERIFY(!frmNet::startUp(f.state));
+        Station::write(f.state.paths().stationDbPath(), {f.disk.file(QStringLiteral("nowhere")), true, false});
+        QVERIFY(!ShellWindows::startUp(f.state));
         QVERIFY(f.switcher.programEnded());
         QCOMPARE(f.dialogs.count(), 1);
         QVERIFY(f.dialogs.last().text.contains(QLatin1String("nowhere")));

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
+#include "shell/ShellWindows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,9 +25,10 @@ struct StationFixture {
     {
         program.copySeed(QStringLiteral("dbn.mdb"));
         program.copySeed(QStringLiteral("db.mdb"));
-        state.programFolder = program.path();
-        state.dialogs = &dialogs;
-        state.switcher = &switcher;
+        state.paths().setProgramFolder(program.path());
+        state.setDialogs(&dialogs);
+        state.setSwitcher(&switcher);
+        ShellWindows::install(state);
     }
     ~StationFixture() { closeAllWindows(); }
 
@@ -39,7 +41,7 @@ struct StationFixture {
         QDir().mkpath(serverFolder());
         QFile::copy(program.file(QStringLiteral("db.mdb")), sharedDb());
         QFile(sharedDb()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        Station::write(state.stationDbPath(), {serverFolder(), true, fileServer});
+        Station::write(state.paths().stationDbPath(), {serverFolder(), true, fileServer});
     }
 
     // A drive (folder) on the test disk.

@@ -153,8 +153,8 @@ Bench::Bench(const BenchOptions &options) : m_options(options)
     m_serverDir = QDir(m_options.dir).filePath(QStringLiteral("server"));
     m_stationDir = QDir(m_options.dir).filePath(QStringLiteral("station"));
     m_dbPath = QDir(m_serverDir).filePath(QStringLiteral("db.mdb"));
-    m_state.programFolder = m_stationDir;
-    m_state.dialogs = &m_dialogs;
+    m_state.paths().setProgramFolder(m_stationDir);
+    m_state.setDialogs(&m_dialogs);
 }
 
 QStringList Bench::measureNames()
@@ -319,7 +319,7 @@ Figure Bench::openStoredPage()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         CalendarModel calendar;
         Floors floors(m_dbPath);
@@ -358,7 +358,7 @@ Figure Bench::openNewDate()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         CalendarModel calendar;
         QDate d = latestPage();
@@ -391,7 +391,7 @@ Figure Bench::savePage()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         GridModel &grid = page.grid();
         Floors floors(m_dbPath);
@@ -441,7 +441,7 @@ Figure Bench::wholeBooking()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         DayPageBooking view(page);
         Floors floors(m_dbPath);
@@ -467,7 +467,7 @@ Figure Bench::wholeBooking()
             const int committed = commits.count;
             Lap lap;
             {
-                Database shared(SharedDbPath(m_state));
+                Database shared(SharedDbPath(m_state.paths()));
                 commits.watch(shared);
                 BookingFlow flow(m_state, view, shared);
                 if (flow.claim(row, col) && flow.open()) {
@@ -520,7 +520,7 @@ Figure Bench::searchMissing()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         NameSearch search(page.store());
         Floors floors(m_dbPath);
@@ -554,7 +554,7 @@ Figure Bench::searchOldest()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state));
+        page.openDatabase(SharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         NameSearch search(page.store());
         CalendarModel calendar;

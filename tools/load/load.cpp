@@ -77,8 +77,8 @@ public:
     Station(const QString &dbPath, int index, const QString &run, quint32 seed)
         : m_page(m_state), m_booking(m_page), m_db(dbPath), m_index(index), m_run(run), m_random(seed)
     {
-        m_state.dialogs = &m_dialogs;
-        m_state.ServerFolder = QFileInfo(dbPath).absolutePath();
+        m_state.setDialogs(&m_dialogs);
+        m_state.paths().setServerFolder(QFileInfo(dbPath).absolutePath());
         m_page.openDatabase(dbPath);
         // Opening the window again when the settings could not be read.
         for (int i = 0;; ++i) {

@@ -130,7 +130,7 @@ private slots:
     {
         ScriptedDialogs dialogs;
         AppState state;
-        state.dialogs = &dialogs;
+        state.setDialogs(&dialogs);
         DayPage page(state);
         page.openDatabase(dbPath);
         Database db(dbPath);
@@ -144,7 +144,7 @@ private slots:
         for (const auto &job : jobs.rows)
             QCOMPARE(page.grid().text(job.at(1).toInt(), job.at(0).toInt()), job.at(2).toString());
         QCOMPARE(page.grid().cellBackColor(Workshop::LunchRow, 1), LunchColor);
-        QCOMPARE(state.TechNames.mid(1, Workshop::Techs), Workshop::techNames());
+        QCOMPARE(state.layout().TechNames.mid(1, Workshop::Techs), Workshop::techNames());
     }
 
     void theSearchNamesAreWhereTheBenchmarkExpectsThem()
@@ -177,8 +177,8 @@ private slots:
         QVERIFY(s.net);
         QVERIFY(s.main);
         AppState state;
-        state.programFolder = program;
-        QCOMPARE(QFileInfo(SharedDbPath(state)).canonicalFilePath(), QFileInfo(dbPath).canonicalFilePath());
+        state.paths().setProgramFolder(program);
+        QCOMPARE(QFileInfo(SharedDbPath(state.paths())).canonicalFilePath(), QFileInfo(dbPath).canonicalFilePath());
     }
 };
 

@@ -1,0 +1,23 @@
+#pragma once
+#include <functional>
+
+class AppState;
+class QWidget;
+
+// Windows a subsystem opens that belong to a folder above it: the main menu (back from the day
+// page, a backup or the readme) and the splash (after an installation). The shell sets the
+// makers when a station starts; an unset maker opens nothing. A maker returns null when its
+// window could not be loaded (the program has ended then).
+class WindowMakers {
+public:
+    using Maker = std::function<QWidget *(AppState &)>;
+
+    void setMainMenu(Maker make) { m_mainMenu = std::move(make); }
+    void setSplash(Maker make) { m_splash = std::move(make); }
+    QWidget *mainMenu(AppState &state) const { return m_mainMenu ? m_mainMenu(state) : nullptr; }
+    QWidget *splash(AppState &state) const { return m_splash ? m_splash(state) : nullptr; }
+
+private:
+    Maker m_mainMenu;
+    Maker m_splash;
+};

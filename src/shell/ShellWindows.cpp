@@ -1,0 +1,69 @@
+#include "shell/ShellWindows.h"
+
+#include "booking/DayPageBooking.h"
+#include "booking/frmBooking.h"
+#include "core/AppState.h"
+#include "core/WindowLoad.h"
+#include "core/WindowSwitcher.h"
+#include "daypage/frmAppt.h"
+#include "maint/frmNet.h"
+#include "shell/frmMain.h"
+#include "shell/frmSplash.h"
+
+#include <memory>
+
+void ShellWindows::install(AppState &state)
+{
+    state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
+    state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
+}
+
+QWidget *ShellWindows::startUp(AppState &state)
+{
+    frmNet *net = LoadWindow<frmNet>(state);
+    if (!net)
+        return nullptr;
+    if (!net->installed()) {
+        state.switcher()->show(net);
+        return net;
+    }
+    // Installed: the user never sees this window.
+    delete net;
+    QWidget *splash = state.windows().splash(state);
+    if (splash && state.switcher()->programEnded()) {
+        delete splash;
+        return nullptr;
+    }
+    if (splash)
+        state.switcher()->show(splash);
+    return splash;
+}
+
+frmAppt *ShellWindows::dayPage(AppState &state)
+{
+    frmAppt *w = LoadWindow<frmAppt>(state);
+    if (w)
+        openBookingsFrom(*w, state);
+    return w;
+}
+
+void ShellWindows::openBookingsFrom(frmAppt &w, AppState &state)
+{
+    // The page as the booking window sees it; it lives as long as the opener, so as long as the
+    // day page, which closes its booking window first.
+    auto view = std::make_shared<DayPageBooking>(w.page());
+    w.setBookingOpener(
+        [&state, view](frmAppt &page) -> QWidget * {
+            auto *form = new frmBooking(state, *view, &page);
+            if (!form->load())
+                return nullptr; // it has closed itself
+            form->show();
+            return form;
+        },
+        [](QWidget *window) {
+            if (auto *form = qobject_cast<frmBooking *>(window))
+                form->closeByPage();
+            else
+                window->close();
+        });
+}

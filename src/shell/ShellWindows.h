@@ -1,0 +1,20 @@
+#pragma once
+
+class AppState;
+class QWidget;
+class frmAppt;
+
+// The windows that let one subsystem's window open another's: only the shell knows them all.
+namespace ShellWindows {
+// Gives the station the makers its windows use to open the main menu and the splash.
+void install(AppState &state);
+
+// Creates the first window: the splash when this station is installed, the installation window
+// otherwise. Returns the window shown, or null when the program ended.
+QWidget *startUp(AppState &state);
+
+// The day page with its booking window opener; null when loading failed (the program has ended).
+frmAppt *dayPage(AppState &state);
+// Enter on a time slot of w opens the booking record window over it.
+void openBookingsFrom(frmAppt &w, AppState &state);
+} // namespace ShellWindows
