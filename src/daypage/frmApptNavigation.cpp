@@ -1,0 +1,300 @@
+// The navigating side of the day page window: opening a date, the month calendar and its lists,
+// the name search.
+#include "daypage/frmAppt.h"
+
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/Dialogs.h"
+#include "core/GridView.h"
+#include "core/WindowSwitcher.h"
+#include "core/DateText.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+const QString OutOfRangeText = QStringLiteral("Pages can be opened for the years %1 to %2 only.")
+                                   .arg(CalendarModel::FirstYear)
+                                   .arg(CalendarModel::LastYear);
+} // namespace
+
+bool frmAppt::refuseOutOfRange(const QDate &d, const QString &title)
+{
+    if (CalendarModel::inRange(d))
+        return false;
+    m_state.dialogs()->message(OutOfRangeText, title);
+    return true;
+}
+
+bool frmAppt::openDate(const QDate &d, bool rebuild)
+{
+    if (!m_page->openDate(d))
+        return false;
+    if (rebuild || m_calendar.indexOf(d) < 0)
+        m_calendar.rebuild(d);
+    else
+        m_calendar.select(m_calendar.indexOf(d));
+    syncLists(d);
+    paintDayLabels();
+    return true;
+}
+
+void frmAppt::rebuildCalendar(const QDate &d)
+{
+    m_calendar.rebuild(d);
+    paintDayLabels();
+}
+
+void frmAppt::paintDayLabels()
+{
+    const int month = m_calendar.firstOfMonth().month();
+    for (int i = 0; i < m_lblDay.size(); ++i) {
+        const QDate d = m_calendar.dateAt(i);
+        QLabel *l = m_lblDay.at(i);
+        l->setText(QString::number(d.day()));
+        l->setProperty("date", d);
+        l->setAccessibleName(DateText::shortDate(d));
+        qint64 back = FreeSlotColor;
+        if (i == m_calendar.selected())
+            back = m_mark == Mark::Focused ? QBColor(14) : m_mark == Mark::Opened ? LunchColor : QBColor(7);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, ColorFromNumber(back));
+        // Days of the neighbouring months read fainter.
+        p.setColor(QPalette::WindowText, d.month() == month ? Qt::black : QColor(128, 128, 128));
+        l->setPalette(p);
+        l->setAutoFillBackground(true);
+    }
+}
+
+void frmAppt::setMark(Mark m)
+{
+    m_mark = m;
+    paintDayLabels();
+}
+
+void frmAppt::syncLists(const QDate &d)
+{
+    if (!CalendarModel::inRange(d))
+        return;
+    m_syncingLists = true;
+    m_combo[1]->setCurrentIndex(d.month() - 1);
+    m_combo[2]->setCurrentIndex(d.year() - CalendarModel::FirstYear);
+    m_syncingLists = false;
+}
+
+void frmAppt::openToday()
+{
+    try {
+        m_answerBox->hide();
+        const QDate today = QDate::currentDate();
+        if (refuseOutOfRange(today, QStringLiteral("cmdToday")))
+            return;
+        m_mark = Mark::Unfocused;
+        if (!openDate(today, true))
+            return;
+        m_page->homeCell();
+        focusGrid();
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, QStringLiteral("cmdToday"));
+    }
+}
+
+void frmAppt::dayLabelClicked(int index)
+{
+    try {
+        const QDate d = m_calendar.dateAt(index);
+        if (d == m_page->record().date && m_page->hasPage()) {
+            m_calendar.select(index);
+            paintDayLabels();
+            return;
+        }
+        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
+            return;
+        if (!openDate(d, false))
+            return;
+        m_page->homeCell();
+        focusGrid();
+        setMark(Mark::Opened);
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, QStringLiteral("lblDay"));
+    }
+}
+
+void frmAppt::openSelectedDay()
+{
+    try {
+        const QDate d = m_calendar.selectedDate();
+        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
+            return;
+        if (!openDate(d, false))
+            return;
+        m_page->homeCell();
+        focusGrid();
+        setMark(Mark::Opened);
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, QStringLiteral("lblDay"));
+    }
+}
+
+bool frmAppt::calendarKey(int key)
+{
+    using K = CalendarModel::Key;
+    K k;
+    switch (key) {
+    case Qt::Key_Left: k = K::Left; break;
+    case Qt::Key_Right: k = K::Right; break;
+    case Qt::Key_Up: k = K::Up; break;
+    case Qt::Key_Down: k = K::Down; break;
+    case Qt::Key_PageUp: k = K::PageUp; break;
+    case Qt::Key_PageDown: k = K::PageDown; break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_Tab:
+        openSelectedDay();
+        return true;
+    default:
+        return false;
+    }
+    if (m_calendar.press(k) != CalendarModel::Moved::Refused) {
+        syncLists(m_calendar.selectedDate());
+        m_mark = Mark::Focused;
+        paintDayLabels();
+    }
+    return true;
+}
+
+void frmAppt::listChanged()
+{
+    try {
+        const int month = m_combo[1]->currentIndex() + 1;
+        const int year = CalendarModel::FirstYear + m_combo[2]->currentIndex();
+        const QDate d = CalendarModel::rolledDate(year, month, m_calendar.dayAt(m_calendar.selected()));
+        if (refuseOutOfRange(d, QStringLiteral("Combo Reset")))
+            return;
+        m_mark = Mark::Focused;
+        rebuildCalendar(d);
+        syncLists(d);
+        m_picture2->setFocus();
+    } catch (const AppError &e) {
+        m_state.dialogs()->message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
+                                 QStringLiteral("Combo Reset"));
+    }
+}
+
+void frmAppt::statusChanged()
+{
+    m_page->setClosed(m_combo[0]->currentIndex() == 1);
+    focusGrid();
+}
+
+void frmAppt::openTypedDate()
+{
+    const auto text = m_state.dialogs()->input(
+        QStringLiteral("Please enter Date of Page to open in shortdate format: (e.g. 11/11/99, 1-1-00)"),
+        QStringLiteral("Search Date"), QString());
+    if (!text || text->trimmed().isEmpty())
+        return;
+    const QDate d = DateText::parseShortDate(*text);
+    if (!d.isValid()) {
+        m_state.dialogs()->message(QStringLiteral("Date entered is an invalid date or entered in the wrong format."),
+                                 QStringLiteral("Search Date"));
+        return;
+    }
+    if (refuseOutOfRange(d, QStringLiteral("Search Date")))
+        return;
+    const int row = m_page->grid().row();
+    const int col = m_page->grid().col();
+    m_mark = Mark::Unfocused;
+    if (!openDate(d, true))
+        return;
+    m_page->grid().setCurrentCell(row, col);
+    focusGrid();
+}
+
+void frmAppt::searchName()
+{
+    const auto name = m_state.dialogs()->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"),
+                                             QString());
+    if (!name || name->isEmpty()) {
+        m_answerBox->hide();
+        focusGrid();
+        return;
+    }
+    m_search->start(*name);
+    continueSearch();
+}
+
+void frmAppt::continueSearch()
+{
+    try {
+        const NameSearch::Answer a = m_search->next();
+        if (a == NameSearch::Answer::Found) {
+            m_mark = Mark::Unfocused;
+            openDate(m_search->hitDate(), true);
+            if (const auto cell = m_page->findCell(m_search->name())) {
+                m_page->grid().setCurrentCell(cell->y(), cell->x());
+                m_grid->showCell(cell->y(), cell->x());
+            }
+            focusGrid();
+        }
+        showAnswer(a);
+    } catch (const AppError &e) {
+        m_state.dialogs()->message(
+            QStringLiteral("Error Number = %1  Error Description: %2").arg(e.number()).arg(e.description()),
+            QStringLiteral("Search Name"));
+    }
+}
+
+void frmAppt::showAnswer(NameSearch::Answer a)
+{
+    m_answerState = a == NameSearch::Answer::Found ? 1 : 2;
+    m_lblMessage->setText(NameSearch::text(a));
+    const QRect g = m_grid->geometry();
+    m_answerBox->move(g.x() + (g.width() - m_answerBox->width()) / 2, g.y() + (g.height() - m_answerBox->height()) / 3);
+    m_answerBox->show();
+    m_answerBox->raise();
+    m_cmdYes->setFocus();
+}
+
+void frmAppt::answerYes()
+{
+    if (m_answerState == 1) {
+        continueSearch();
+        return;
+    }
+    m_answerBox->hide();
+    searchName();
+}
+
+void frmAppt::answerNo()
+{
+    m_answerBox->hide();
+    focusGrid();
+}
+
+void frmAppt::ToggleCalendar()
+{
+    if (calendarShown()) {
+        m_calendarPanel->hide();
+        return;
+    }
+    m_calendarPanel->show();
+    m_picture2->setFocus();
+}
+
+bool frmAppt::calendarShown() const { return m_calendarPanel->isVisible(); }
