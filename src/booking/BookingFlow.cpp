@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/Numbers.h"
 #include "booking/BookingTimes.h"
@@ -82,8 +83,9 @@ BookingValues BookingFlow::fill()
     BookingValues v;
     try {
         v = m_record.values();
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // A record that cannot be shown leaves the form as it is.
+        DiagnosticLog::passedOver(QStringLiteral("FillBooking"), e);
     }
     fillColor();
     return v;

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/StartDoc.h"
 #include "core/Station.h"
@@ -37,8 +38,9 @@ frmPicklist::frmPicklist(AppState &state, PicklistKind kind, frmBooking *booking
     try {
         Database db(SharedDbPath(m_state.paths()));
         m_list.load(db);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // A list that cannot be read leaves its boxes empty.
+        DiagnosticLog::passedOver(m_list.caption(), e);
     }
     fill();
 }

@@ -1,5 +1,6 @@
 #include "core/Dialogs.h"
 
+#include "core/DiagnosticLog.h"
 #include "store/AppError.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ QString Dialogs::commonText(const AppError &e)
 
 void Dialogs::error(const AppError &e, const QString &title)
 {
+    DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, commonText(e));
     message(commonText(e), title, Ok, NoIcon);
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/ListText.h"
 #include "store/AppError.h"
@@ -181,8 +182,9 @@ void DayPage::GetCellColor()
         return;
     try {
         m_page.color = m_store->colorList(m_page.id);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // Errors here are passed over: the colours as last read.
+        DiagnosticLog::passedOver(QStringLiteral("GetCellColor"), e);
     }
     applyColors(m_page.color);
 }

@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/StartDoc.h"
@@ -261,8 +262,9 @@ void frmAppt::gridEnter()
         m_state.booking().BookingFormLeft = int(PixelsToTwips(at.x())) + 2000;
         if (m_openBooking)
             m_bookingWindow = m_openBooking(*this);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // Key handling in the grid ends quietly; Enter can simply be pressed again.
+        DiagnosticLog::passedOver(QStringLiteral("Grid1 Enter"), e);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/StartDoc.h"
@@ -259,8 +260,10 @@ void frmAppt::fillLegend()
     QString list;
     try {
         list = m_page->store().labelColors();
-    } catch (const AppError &) {
-        return; // the captions stay; the page's own reading reports the database
+    } catch (const AppError &e) {
+        // The captions stay; the page's own reading reports the database.
+        DiagnosticLog::passedOver(QStringLiteral("fillLegend"), e);
+        return;
     }
     const QStringList captions = Legend::captions(current, list);
     for (int i = 0; i < m_label1.size(); ++i) {
@@ -359,6 +362,7 @@ void frmAppt::toolbarButton(const QString &key)
             if (m_txtEdit->isVisible())
                 m_txtEdit->setFocus();
         }
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
+        DiagnosticLog::passedOver(QStringLiteral("Toolbar ") + key, e);
     }
 }

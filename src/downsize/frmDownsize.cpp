@@ -1,5 +1,6 @@
 #include "downsize/frmDownsize.h"
 
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/DateText.h"
 #include "downsize/Downsizer.h"
@@ -107,7 +108,9 @@ bool frmDownsize::Connect()
         m_data2.setRecordSource(QStringLiteral("tbl_Job"));
         m_data2.refresh();
         return true;
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
+        // The caller tells the user where it matters; the log keeps the engine's reason.
+        DiagnosticLog::passedOver(QStringLiteral("Connect"), e);
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "maint/frmNet.h"
 
 #include "core/AppState.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
@@ -115,8 +116,9 @@ void frmNet::fail()
     m_state.dialogs()->message(InvalidPathText, QString(), Dialogs::Ok);
     try {
         Station::setNet(m_state.paths().stationDbPath(), false);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // The station stays uninstalled either way: it was never set up.
+        DiagnosticLog::passedOver(QStringLiteral("Network Installation"), e);
     }
     exitProgram();
 }
@@ -182,8 +184,9 @@ bool frmNet::PrepareServerFolder(const QString &path)
                              QStringLiteral("File Server Path"), Dialogs::Ok);
     try {
         Station::setNet(m_state.paths().stationDbPath(), false);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // Never installed, so net is false already unless the file cannot be written at all.
+        DiagnosticLog::passedOver(QStringLiteral("PrepareServerFolder"), e);
     }
     exitProgram();
     return false;

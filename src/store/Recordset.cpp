@@ -1,5 +1,7 @@
 #include "store/Recordset.h"
 
+#include "store/PassedOver.h"
+
 #include <QDate>
 #include <QSqlQuery>
 #include <algorithm>
@@ -425,9 +427,10 @@ void Recordset::deleteRecord()
     } else {
         try {
             d->loadIds();
-        } catch (const AppError &) {
+        } catch (const AppError &e) {
             // The delete is committed: a list that cannot be read while another station writes
             // is read when next needed, rather than reporting a done delete as failed.
+            PassedOver::report(QStringLiteral("Delete ") + d->source, e);
         }
     }
     d->forget();

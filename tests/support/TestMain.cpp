@@ -1,6 +1,8 @@
 #include "TestRegistry.h"
+#include "core/DiagnosticLog.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QTest>
 #include <memory>
 
@@ -14,6 +16,9 @@ std::vector<testreg::Entry> &testreg::registry()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // The diagnostic log and anything else written to the user's folders goes to a test folder.
+    QStandardPaths::setTestModeEnabled(true);
+    DiagnosticLog::start(QStringLiteral("test"), false);
     QStringList args = app.arguments();
     QString only;
     if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {
