@@ -6,7 +6,9 @@
 #include "core/Dialogs.h"
 #include "core/Numbers.h"
 #include "booking/BookingTimes.h"
+#include "daypage/DayPage.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 using namespace BookingEntry;
 
@@ -23,8 +25,8 @@ const QString TitleSeekRecord = QStringLiteral("Seek Record");
 const QString TitleBookingRecord = QStringLiteral("Booking Record");
 } // namespace
 
-BookingFlow::BookingFlow(AppState &state, BookingPage &page, Database &shared)
-    : m_state(state), m_page(page), m_record(shared)
+BookingFlow::BookingFlow(AppState &state, BookingPage &page)
+    : m_state(state), m_page(page), m_record(page.database())
 {
 }
 
@@ -64,18 +66,35 @@ bool BookingFlow::reseek()
         if (col >= 0 && col < m_state.layout().TechNames.size())
             labels.tech = m_state.layout().TechNames.at(col);
         labels.time = m_page.text(m_state.booking().BookingRow, 0);
-        if (m_record.seek(cell(), labels)) {
+        // A read meets a lock only while another station commits.
+        if (retryOnLock([&] { return m_record.seek(cell(), labels); })) {
             m_newRecord = true;
             m_page.setCurrentCell(m_state.booking().BookingRow, col);
         }
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs()->info(QString::number(e.number())
-                                  + QStringLiteral(" Another user has currently occupied this timeslot. Please wait "
-                                                   "a while and try again, or select another timeslot."),
-                              TitleSeekRecord);
+        // Only another station's hold on the slot is reported as the slot being taken; a missing
+        // table or a full disk is named as what it is.
+        if (e.number() == ErrNo::RecordLocked || e.number() == ErrNo::DuplicateKey)
+            m_state.dialogs()->info(QString::number(e.number())
+                                      + QStringLiteral(" Another user has currently occupied this timeslot. Please "
+                                                       "wait a while and try again, or select another timeslot."),
+                                  TitleSeekRecord);
+        else
+            m_state.dialogs()->error(e, TitleSeekRecord);
         return false;
     }
+}
+
+void BookingFlow::resync()
+{
+    // After a write that rolled back, the record as stored: a new record is new again.
+    const bool wasNew = m_newRecord;
+    try {
+        reseek();
+    } catch (const AppError &) {
+    }
+    m_newRecord = wasNew;
 }
 
 BookingValues BookingFlow::fill()
@@ -147,7 +166,7 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
     }
     QString stored;
     try {
-        stored = m_record.storedName();
+        stored = retryOnLock([&] { return m_record.storedName(); });
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, TitleSaveBooking);
         // Deleted at another station: make the record again and save this form into it.
@@ -173,9 +192,30 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
 {
     m_state.booking().OldTotalTime = 0.0f;
     copy(form);
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    const float total = LeadingNumber(form[TTime]);
     try {
-        m_state.booking().OldTotalTime = m_record.save(form);
+        if (!onBookingPage())
+            throw AppError(ErrNo::PageChanged, QStringLiteral("The page of the booking is not shown."));
+        // The record, the name in its cell, hours used and the span: one write, all or nothing.
+        m_page.writeTogether([&] {
+            const float oldTotal = m_record.save(form);
+            m_state.booking().OldTotalTime = oldTotal;
+            if (timeChanged || m_newRecord) {
+                updateHours(oldTotal, form[TTime]);
+                if (oldTotal != 0.0f)
+                    shadeSpan(oldTotal, 0);
+                shadeSpan(total, m_state.booking().BookingColor);
+            } else if (colorChanged) {
+                if (oldTotal != 0.0f)
+                    shadeSpan(oldTotal, 0);
+                shadeSpan(total, m_state.booking().BookingColor);
+            }
+            m_page.setCurrentCell(row, col);
+            m_page.setText(row, col, form[Name]);
+        });
     } catch (const AppError &e) {
+        resync();
         switch (e.number()) {
         case ErrNo::RecordLocked:
             recordBusy(e.number(), TitleSaveBooking);
@@ -196,76 +236,76 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
                 return saveCommand(form, true);
             }
             return Outcome::StayOpen;
+        case ErrNo::PageChanged:
+            // Nothing was written; the form stays, so the booking can be saved again.
+            m_state.dialogs()->info(DayPage::PageChangedText, TitleSaveBooking);
+            return Outcome::StayOpen;
         default:
             m_state.dialogs()->error(e, TitleSaveBooking);
             m_state.booking().BookingClosed = true;
             return Outcome::Closed;
         }
     }
-
-    const float oldTotal = m_state.booking().OldTotalTime;
-    const float total = LeadingNumber(form[TTime]);
-    if (timeChanged || m_newRecord) {
-        updateHours(oldTotal, form[TTime]);
-        if (oldTotal != 0.0f)
-            shadeSpan(oldTotal, 0);
-        shadeSpan(total, m_state.booking().BookingColor);
-    } else if (colorChanged) {
-        if (oldTotal != 0.0f)
-            shadeSpan(oldTotal, 0);
-        shadeSpan(total, m_state.booking().BookingColor);
-    }
-
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    m_newRecord = false;
     m_page.setCurrentCell(row, col);
-    m_page.RefreshGrid();
-    m_page.setText(row, col, form[Name]);
-    m_page.SaveGridData();
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
 
 void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 {
-    try {
-        const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
-        m_page.setCurrentCell(row, col);
-        m_page.RefreshGrid();
-        m_page.setCurrentCell(HoursUsedRow, col);
-        const QString used = m_page.text(HoursUsedRow, col);
-        m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, LeadingNumber(totalText), oldTotal));
-        m_page.SumTotal();
-        m_page.TxtTotal();
-        m_page.setCurrentCell(row, col);
-        m_page.SaveGridData();
-        m_page.setCurrentCell(row, col);
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, TitleUpdateHours);
-    }
+    // On the page as the booking's write has just read it, under the write lock.
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    m_page.setCurrentCell(HoursUsedRow, col);
+    const QString used = m_page.text(HoursUsedRow, col);
+    m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, LeadingNumber(totalText), oldTotal));
+    m_page.SumTotal();
+    m_page.TxtTotal();
+    m_page.setCurrentCell(row, col);
 }
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
-    try {
-        m_state.span().SpanSlots = BookingTimes::spanSlots(hours);
-        m_state.span().SpanColor = color;
-        m_state.span().SpanSlotsChosen = true;
-        m_state.span().SpanColorChosen = true;
-        m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
-        m_page.SetCellColor();
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, TitleDeleteRecord);
-    }
+    m_state.span().SpanSlots = BookingTimes::spanSlots(hours);
+    m_state.span().SpanColor = color;
+    m_state.span().SpanSlotsChosen = true;
+    m_state.span().SpanColorChosen = true;
+    m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
+    m_page.PaintSpan();
 }
 
 bool BookingFlow::deleteRecord()
 {
+    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     float oldTotal = 0.0f;
     try {
-        oldTotal = m_record.remove();
+        if (!m_record.isStored()) {
+            // Nothing stored to delete: the claim made for it is given back.
+            m_record.remove();
+            if (onBookingPage())
+                m_page.releaseClaim(row, col);
+        } else {
+            if (!onBookingPage())
+                throw AppError(ErrNo::PageChanged, QStringLiteral("The page of the booking is not shown."));
+            // The record, its cell, its hours and its span go in one write.
+            m_page.writeTogether([&] {
+                oldTotal = m_record.remove();
+                m_page.setCurrentCell(row, col);
+                m_page.setText(row, col, QString());
+                m_page.setText(HoursUsedRow, col,
+                               BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
+                m_page.SumTotal();
+                m_page.TxtTotal();
+                m_state.booking().BookingColor = FreeSlotColor;
+                shadeSpan(oldTotal, m_state.booking().BookingColor);
+            });
+        }
     } catch (const AppError &e) {
+        resync();
         if (e.number() == ErrNo::RecordLocked)
             recordBusy(e.number(), TitleDeleteRecord);
+        else if (e.number() == ErrNo::PageChanged)
+            m_state.dialogs()->info(DayPage::PageChangedText, TitleDeleteRecord);
         else
             m_state.dialogs()->error(e, TitleDeleteRecord);
         m_state.booking().BookingClosed = true;
@@ -273,17 +313,6 @@ bool BookingFlow::deleteRecord()
     }
     m_state.booking().OldTotalTime = oldTotal;
     m_deleted = true;
-
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
-    m_page.RefreshGrid();
-    m_page.setCurrentCell(row, col);
-    m_page.setText(row, col, QString());
-    m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
-    m_page.SumTotal();
-    m_page.TxtTotal();
-    m_state.booking().BookingColor = FreeSlotColor;
-    shadeSpan(oldTotal, m_state.booking().BookingColor);
-    m_page.SaveGridData();
     m_page.setCurrentCell(row, col);
     m_state.booking().BookingClosed = true;
     return true;
@@ -339,25 +368,23 @@ bool BookingFlow::shadecells()
     return true;
 }
 
-void BookingFlow::closing(const QString &name)
+void BookingFlow::closing(const QString &)
 {
     if (!onBookingPage())
         return;
     const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     m_page.setCurrentCell(row, col);
-    if (m_page.text(row, col) == Engaged) {
-        // The claim was not used: release it on the page as stored, so other stations see the
-        // slot free again.
-        m_page.RefreshGrid();
-        m_page.setCurrentCell(row, col);
-        if (m_page.text(row, col) == Engaged) {
-            m_page.setText(row, col, QString());
-            m_page.setColor(row, col, FreeSlotColor);
-            m_page.SaveGridData();
-            m_page.setCurrentCell(row, col);
-        }
-    } else if (!m_deleted) {
-        m_page.setText(row, col, name);
-        m_page.setColor(row, col, m_state.booking().BookingColor);
+    // The cell shows what is stored: a saved booking's name and colour came in with its write,
+    // and a name or colour never saved is not put into the page, where the next page save would
+    // store it without its record.
+    if (m_page.text(row, col) != Engaged)
+        return;
+    // The claim was not used: release it on the page as stored, so other stations see the slot
+    // free again.
+    try {
+        m_page.releaseClaim(row, col);
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, TitleBookingRecord);
     }
+    m_page.setCurrentCell(row, col);
 }

@@ -4,7 +4,6 @@
 #include "booking/BookingRecord.h"
 
 class AppState;
-class Database;
 
 // One opening of a booking record, without any window: claim the slot, find or create the
 // record, save it with its hours and span, delete it, close. The booking form wires its
@@ -14,7 +13,9 @@ class Database;
 // AppState::dialogs(); BookingClip lives in AppState::booking() and outlives every opening.
 class BookingFlow {
 public:
-    BookingFlow(AppState &state, BookingPage &page, Database &shared);
+    // The record is read and written on the page's connection, so a booking's save commits
+    // the record and the page together.
+    BookingFlow(AppState &state, BookingPage &page);
 
     // What the form does after a command.
     enum class Outcome {
@@ -57,10 +58,13 @@ public:
     // Colour button: SpanColor and ColorPicked, then Shadecells. True when the form repaints.
     bool colorButton(int color);
     bool shadecells();
-    // Closing: the booking cell on the page shows the outcome; an unused claim is released.
-    void closing(const QString &name);
+    // Closing: an unused claim is released; otherwise the cell shows what is stored, whatever
+    // name the form holds.
+    void closing(const QString &formName);
 
-    // The routines the commands are made of.
+    // The routines the commands are made of. SaveBooking and DeleteRecord each write the record,
+    // its cell, hours used and the span in one write transaction; UpdateHours and ShadeSpan are
+    // their steps on the grid inside it.
     Outcome saveBooking(const BookingEntries &form);
     bool deleteRecord();
     void updateHours(float oldTotal, const QString &totalText);
@@ -75,6 +79,7 @@ private:
     Outcome saveCommand(const BookingEntries &form, bool retry);
     Outcome saveBooking(const BookingEntries &form, bool retry);
     bool reseek();
+    void resync();
     void recordBusy(int number, const QString &title);
     BookingRecord::Cell cell() const;
     bool onBookingPage() const;

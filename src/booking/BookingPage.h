@@ -1,6 +1,9 @@
 #pragma once
 #include <QDate>
 #include <QString>
+#include <functional>
+
+class Database;
 
 // The day page as a booking sees it: its grid and the public routines a booking calls back.
 // The day page implements it over its page model and store, so a booking runs the same with or
@@ -25,10 +28,22 @@ public:
     enum class Claim { NotSlot, Lunch, Engaged, Claimed, Booked };
     virtual Claim claimSlot(int row, int col) = 0;
 
+    // The connection the page is written through: a booking's record is written on it too, so
+    // the two commit together.
+    virtual Database &database() = 0;
+    // One write transaction: the page reloaded as stored under the write lock, change run (it
+    // edits the grid and writes the booking record through database()), the page's changed cells
+    // and colours written; all of it or nothing. Throws AppError; the grid then shows what is
+    // stored. PageChanged when the page of the date is gone.
+    virtual void writeTogether(const std::function<void()> &change) = 0;
+    // Empties a claim this station did not use, where the stored cell still holds it.
+    virtual void releaseClaim(int row, int col) = 0;
+
     // The day page's own routines; each reports its failures itself.
     virtual void RefreshGrid() = 0;
-    virtual void SaveGridData() = 0;
-    virtual void SetCellColor() = 0;
     virtual void SumTotal() = 0;
     virtual void TxtTotal() = 0;
+    // SpanSlots cells from the current cell in SpanColor, the cell itself in BookingColor, on the
+    // grid only: the write stores them.
+    virtual void PaintSpan() = 0;
 };

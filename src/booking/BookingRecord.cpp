@@ -17,7 +17,7 @@ BookingRecord::~BookingRecord() = default;
 
 void BookingRecord::toRecord()
 {
-    if (!m_open)
+    if (!m_open || m_new)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     m_jobs->setBookmark(m_bookmark);
 }
@@ -25,6 +25,7 @@ void BookingRecord::toRecord()
 bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
 {
     m_open = false;
+    m_new = false;
     m_cell = cell;
     if (!m_jobs) {
         // Opened here, where a failure is reported as the slot taken and the form closes
@@ -33,44 +34,49 @@ bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
         m_jobs->setIndex(QStringLiteral("bRecord"));
     }
     m_jobs->seek(QStringLiteral("="), {cell.date, cell.col, cell.row});
-    bool created = false;
     if (m_jobs->noMatch()) {
         const ResultRows lists = m_db.select(QStringLiteral("SELECT dCity, dProv FROM tbl_Setup2 LIMIT 1"));
-        m_jobs->addNew();
-        m_jobs->setField(QStringLiteral("bDate"), cell.date);
-        m_jobs->setField(QStringLiteral("bCol"), cell.col);
-        m_jobs->setField(QStringLiteral("bRow"), cell.row);
-        m_jobs->setField(QStringLiteral("bName"), QStringLiteral(""));
-        m_jobs->setField(QStringLiteral("bCity"), lists.value(0, QStringLiteral("dCity")));
-        m_jobs->setField(QStringLiteral("bProv"), lists.value(0, QStringLiteral("dProv")));
-        m_jobs->setField(QStringLiteral("bITime"), QStringLiteral("%%%%%%%%%%"));
-        m_jobs->setField(QStringLiteral("bDrop"), QStringLiteral("08:00"));
-        m_jobs->setField(QStringLiteral("bProm"), QStringLiteral("08:00"));
-        m_jobs->setField(QStringLiteral("bPay"), QStringLiteral("Credit Card"));
-        m_jobs->setField(QStringLiteral("bTech"), labels.tech);
-        m_jobs->setField(QStringLiteral("bTime"), labels.time);
-        m_jobs->update();
-        m_jobs->setBookmark(m_jobs->lastModified());
-        created = true;
+        m_newValues = {
+            {QStringLiteral("bDate"), cell.date},
+            {QStringLiteral("bCol"), cell.col},
+            {QStringLiteral("bRow"), cell.row},
+            {QStringLiteral("bName"), QStringLiteral("")},
+            {QStringLiteral("bCity"), lists.value(0, QStringLiteral("dCity"))},
+            {QStringLiteral("bProv"), lists.value(0, QStringLiteral("dProv"))},
+            {QStringLiteral("bITime"), QStringLiteral("%%%%%%%%%%")},
+            {QStringLiteral("bDrop"), QStringLiteral("08:00")},
+            {QStringLiteral("bProm"), QStringLiteral("08:00")},
+            {QStringLiteral("bPay"), QStringLiteral("Credit Card")},
+            {QStringLiteral("bTech"), labels.tech},
+            {QStringLiteral("bTime"), labels.time},
+        };
+        m_new = true;
+    } else {
+        m_bookmark = m_jobs->bookmark();
     }
-    m_bookmark = m_jobs->bookmark();
     m_open = true;
-    return created;
+    return m_new;
+}
+
+QVariant BookingRecord::field(const QString &name) const
+{
+    return m_new ? m_newValues.value(name) : m_jobs->field(name);
 }
 
 BookingValues BookingRecord::values()
 {
     BookingValues v;
-    toRecord();
+    if (!m_new)
+        toRecord();
     for (int i = 0; i < BookingEntry::Count; ++i) {
-        const QString field = BookingEntry::fieldName(BookingEntry::Id(i));
-        if (field.isEmpty())
+        const QString name = BookingEntry::fieldName(BookingEntry::Id(i));
+        if (name.isEmpty())
             continue;
-        const QVariant value = m_jobs->field(field);
+        const QVariant value = field(name);
         if (!value.isNull())
             v[i] = value.toString();
     }
-    const QVariant iTime = m_jobs->field(QStringLiteral("bITime"));
+    const QVariant iTime = field(QStringLiteral("bITime"));
     if (!iTime.isNull()) {
         const auto times = BookingTimes::split(iTime.toString());
         for (int i = 0; i < BookingEntry::JobTimes; ++i)
@@ -79,8 +85,22 @@ BookingValues BookingRecord::values()
     return v;
 }
 
+void BookingRecord::takeUpStored()
+{
+    m_jobs->seek(QStringLiteral("="), {m_cell.date, m_cell.col, m_cell.row});
+    if (m_jobs->noMatch())
+        return;
+    m_bookmark = m_jobs->bookmark();
+    m_new = false;
+}
+
 QString BookingRecord::storedName()
 {
+    if (m_open && m_new) {
+        takeUpStored();
+        if (m_new)
+            return QString();
+    }
     toRecord();
     return m_jobs->text(QStringLiteral("bName"));
 }
@@ -88,6 +108,29 @@ QString BookingRecord::storedName()
 float BookingRecord::save(const BookingEntries &form)
 {
     using namespace BookingEntry;
+    if (m_open && m_new) {
+        takeUpStored();
+        if (m_new) {
+            m_jobs->addNew();
+            for (auto it = m_newValues.cbegin(); it != m_newValues.cend(); ++it)
+                m_jobs->setField(it.key(), it.value());
+            for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
+                          Menu4, Menu5, Internal1, Internal2, Other1, Other2, TTime, Drop, Prom, Pay, Comments})
+                m_jobs->setField(fieldName(id), stored(form[id]));
+            m_jobs->setField(QStringLiteral("bITime"), BookingTimes::join(form));
+            try {
+                m_jobs->update();
+            } catch (...) {
+                m_jobs->cancelUpdate();
+                throw;
+            }
+            // Stored from here on, though the caller's transaction may still roll it back: the
+            // caller opens the record again after a failure.
+            m_bookmark = m_jobs->lastModified();
+            m_new = false;
+            return 0.0f;
+        }
+    }
     toRecord();
     m_jobs->edit();
     try {
@@ -119,6 +162,10 @@ float BookingRecord::save(const BookingEntries &form)
 
 float BookingRecord::remove()
 {
+    if (m_open && m_new) {
+        m_open = false;
+        return 0.0f;
+    }
     toRecord();
     const float total = LeadingNumber(m_jobs->text(QStringLiteral("bTTime")));
     m_jobs->deleteRecord();

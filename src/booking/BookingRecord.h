@@ -3,6 +3,7 @@
 #include "store/Recordset.h"
 
 #include <QDate>
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -11,6 +12,10 @@ class Database;
 // The booking record of one cell in tbl_Job, found by the index bRecord on (bDate, bCol, bRow).
 // Widget-free: the booking form and the tests that run stations without windows use it alike.
 // Engine failures are AppError exceptions (3167, 3186, 3197, 3022 for a cell created twice).
+//
+// A cell without a record opens a new one that is written only by the first save, with the rest
+// of the booking in the caller's write transaction: opening writes nothing, so a booking costs
+// its claim and its save, and a station that stops with a form open leaves no empty record.
 class BookingRecord {
 public:
     // db: the shared database; the picklist record gives a new booking its city and province.
@@ -29,28 +34,35 @@ public:
         QString time;
     };
 
-    // SeekRecord: finds the record of the cell or creates it with the values of a new booking.
-    // Returns true when it was created.
+    // SeekRecord: finds the record of the cell, or opens a new one with the values of a new
+    // booking, not yet stored. Returns true when it is new.
     bool seek(const Cell &cell, const PageLabels &labels);
     bool isOpen() const { return m_open; }
+    bool isStored() const { return m_open && !m_new; }
     const Cell &cell() const { return m_cell; }
 
     // FillBooking: the record's values for the form.
     BookingValues values();
-    // The customer name as stored now.
+    // The customer name as stored now; a new record another station stored meanwhile is taken up.
     QString storedName();
-    // SaveBooking's write; refused with 3197 when the stored name is another one. Returns the old total time: the stored total, 0 for a record never
-    // saved with one.
+    // SaveBooking's write, a new record's first; refused with 3197 when the stored name is
+    // another one. Returns the old total time: the stored total, 0 for a record never saved
+    // with one.
     float save(const BookingEntries &form);
-    // Deletes the record; returns its total time.
+    // Deletes the record; returns its total time (0 for a new record, which has nothing stored).
     float remove();
 
 private:
     void toRecord();
+    // A new record's cell looked up again: another station may have stored its record.
+    void takeUpStored();
+    QVariant field(const QString &name) const;
 
     Database &m_db;
     std::unique_ptr<Recordset> m_jobs;
     Recordset::Bookmark m_bookmark = -1; // RecordBookmark
     Cell m_cell;
     bool m_open = false;
+    bool m_new = false;           // not stored yet
+    QHash<QString, QVariant> m_newValues; // a new record's values
 };

@@ -10,9 +10,11 @@ int DayPageBooking::color(int row, int col) const { return int(m_page.model().gr
 void DayPageBooking::setColor(int row, int col, int color) { m_page.grid().setCellBackColor(row, col, color); }
 void DayPageBooking::setCurrentCell(int row, int col) { m_page.grid().setCurrentCell(row, col); }
 bool DayPageBooking::pageLocked() const { return m_page.pageLock(); }
+Database &DayPageBooking::database() { return m_page.database(); }
+void DayPageBooking::writeTogether(const std::function<void()> &change) { m_page.writeTogether(change); }
+void DayPageBooking::releaseClaim(int row, int col) { m_page.ReleaseClaim(row, col); }
 void DayPageBooking::RefreshGrid() { m_page.RefreshGrid(); }
-void DayPageBooking::SaveGridData() { m_page.SaveGridData(); }
-void DayPageBooking::SetCellColor() { m_page.SetCellColor(); }
+void DayPageBooking::PaintSpan() { m_page.PaintSpan(); }
 void DayPageBooking::SumTotal() { m_page.SumTotal(); }
 void DayPageBooking::TxtTotal() { m_page.TxtTotal(); }
 

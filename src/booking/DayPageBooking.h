@@ -17,11 +17,13 @@ public:
     void setCurrentCell(int row, int col) override;
     bool pageLocked() const override;
     Claim claimSlot(int row, int col) override;
+    Database &database() override;
+    void writeTogether(const std::function<void()> &change) override;
+    void releaseClaim(int row, int col) override;
     void RefreshGrid() override;
-    void SaveGridData() override;
-    void SetCellColor() override;
     void SumTotal() override;
     void TxtTotal() override;
+    void PaintSpan() override;
 
 private:
     DayPage &m_page;

@@ -8,7 +8,6 @@
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
 #include "booking/frmPicklist.h"
-#include "store/Database.h"
 
 #include <QAction>
 #include <QApplication>
@@ -281,15 +280,8 @@ void frmBooking::buildControls()
 
 bool frmBooking::load()
 {
-    try {
-        m_db = std::make_unique<Database>(SharedDbPath(m_state.paths()));
-        m_flow = std::make_unique<BookingFlow>(m_state, m_page, *m_db);
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, QStringLiteral("Seek Record"));
-        m_state.booking().BookingClosed = true;
-        finish();
-        return false;
-    }
+    // The record goes through the page's connection, so a save commits it with the page.
+    m_flow = std::make_unique<BookingFlow>(m_state, m_page);
     QPoint at(TwipsToPixels(m_state.booking().BookingFormLeft), TwipsToPixels(m_state.booking().BookingFormTop));
     if (parentWidget())
         at = parentWidget()->mapToGlobal(at);

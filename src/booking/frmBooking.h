@@ -9,7 +9,6 @@
 class AppState;
 class BookingFlow;
 class BookingPage;
-class Database;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -69,7 +68,6 @@ private:
 
     AppState &m_state;
     BookingPage &m_page;
-    std::unique_ptr<Database> m_db;
     std::unique_ptr<BookingFlow> m_flow;
 
     std::array<QLineEdit *, BookingEntry::Count> m_edits{};

@@ -6,29 +6,35 @@
 #include "core/Dialogs.h"
 #include "core/ListText.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QPoint>
 
 namespace {
-// A page write that met another station's write lock is tried again a few times before the
-// failure is shown: each try already waited for the lock, and the write only applies this
-// station's own changes to the page as stored, so trying again never writes anything stale. A
-// page write given up loses the station's change at the next reload (a booking's name or hours).
-constexpr int PageWriteTries = 5;
-
+// A page write that met another station's write lock is tried again before the failure is
+// shown: the write only applies this station's own changes to the page as stored, so trying
+// again never writes anything stale. Reads meet a lock only while another station commits; they
+// are tried as often.
 template <class Write>
 auto pageWrite(Write write)
 {
-    for (int i = 1;; ++i) {
-        try {
-            return write();
-        } catch (const AppError &e) {
-            if (e.number() != ErrNo::RecordLocked || i == PageWriteTries)
-                throw;
-        }
-    }
+    return retryOnLock(write);
 }
+
+template <class Read>
+auto pageRead(Read read)
+{
+    return retryOnLock(read);
+}
+
+// A cell that keeps changing under the replace question is given up after this many answers.
+constexpr int QuestionRounds = 10;
+
+int counterRow() { return PageModel::HoursUsedRow - PageModel::TextTopRow; }
 } // namespace
+
+const QString DayPage::PageChangedText =
+    QStringLiteral("Another station has changed this timeslot. The page now shows what is stored.");
 
 DayPage::DayPage(AppState &state, QObject *parent) : QObject(parent), m_state(state), m_model(m_grid) {}
 
@@ -67,10 +73,10 @@ bool DayPage::OpenPage(const QDate &date)
         return false;
     for (;;) {
         try {
-            if (auto found = m_store->find(date)) {
+            if (auto found = pageRead([&] { return m_store->find(date); })) {
                 m_page = *found;
             } else {
-                const PageStore::Created made = m_store->create(date);
+                const PageStore::Created made = pageWrite([&] { return m_store->create(date); });
                 m_page = made.page;
                 if (made.created) {
                     NewPageFlag = true;
@@ -79,6 +85,7 @@ bool DayPage::OpenPage(const QDate &date)
             }
             m_closed = m_page.clinic;
             m_baseClosed = m_page.clinic;
+            m_laidOut = false;
             return true;
         } catch (const AppError &e) {
             NewPageFlag = false;
@@ -109,29 +116,38 @@ void DayPage::GetEmptyString(const PageStore::Created &made)
 
 void DayPage::PopulateGrid()
 {
-    if (!hasPage())
-        return;
     try {
-        m_pageLock = m_page.date < QDate::currentDate();
-        m_state.layout().OpenTime = m_page.open;
-        m_state.layout().CloseTime = m_page.close;
-        m_state.layout().SlotMinutes = m_page.timeslot;
-        GridBatch batch(m_grid);
-        DrawRows(m_state.layout().OpenTime, m_state.layout().CloseTime, m_state.layout().SlotMinutes);
-        m_state.layout().TechCount = m_page.listno;
-        m_state.layout().TechSites = SplitList(m_page.sites);
-        m_state.layout().TechNames = SplitList(m_page.names);
-        DrawColumns(m_state.layout().TechCount, m_state.layout().TechSites, m_state.layout().TechNames);
-        Fillgrid();
+        layOut();
     } catch (const AppError &e) {
         dialogs().error(e, QStringLiteral("PopulateGrid"));
     }
 }
 
+void DayPage::layOut()
+{
+    if (!m_page.id)
+        return;
+    m_laidOut = false;
+    // A layout read half way would leave a grid of another shape that could be booked.
+    m_layout = pageRead([&] { return m_store->layoutSettings(); });
+    m_pageLock = m_page.date < QDate::currentDate();
+    m_state.layout().OpenTime = m_page.open;
+    m_state.layout().CloseTime = m_page.close;
+    m_state.layout().SlotMinutes = m_page.timeslot;
+    GridBatch batch(m_grid);
+    DrawRows(m_state.layout().OpenTime, m_state.layout().CloseTime, m_state.layout().SlotMinutes);
+    m_state.layout().TechCount = m_page.listno;
+    m_state.layout().TechSites = SplitList(m_page.sites);
+    m_state.layout().TechNames = SplitList(m_page.names);
+    DrawColumns(m_state.layout().TechCount, m_state.layout().TechSites, m_state.layout().TechNames);
+    m_laidOut = true;
+    Fillgrid();
+}
+
 bool DayPage::DrawRows(const QString &open, const QString &close, int slotMinutes)
 {
     try {
-        m_model.drawRows(open, close, slotMinutes, m_store->layoutSettings().rHeight);
+        m_model.drawRows(open, close, slotMinutes, m_layout.rHeight);
         EmptyPageText = m_model.emptyPageText();
         return true;
     } catch (const AppError &e) {
@@ -143,7 +159,7 @@ bool DayPage::DrawRows(const QString &open, const QString &close, int slotMinute
 
 void DayPage::DrawColumns(int techCount, const QStringList &sites, const QStringList &names)
 {
-    m_model.drawColumns(techCount, sites, names, m_store->layoutSettings().cwidth);
+    m_model.drawColumns(techCount, sites, names, m_layout.cwidth);
 }
 
 void DayPage::loadText(const QString &data)
@@ -157,7 +173,7 @@ void DayPage::Fillgrid()
     if (!hasPage())
         return;
     try {
-        m_page = m_store->load(m_page.id);
+        m_page = pageRead([&] { return m_store->load(m_page.key()); });
         GridBatch batch(m_grid);
         loadText(m_page.data);
         m_model.setLook(m_closed);
@@ -171,6 +187,12 @@ void DayPage::Fillgrid()
         SumTotal();
         TxtTotal();
     } catch (const AppError &e) {
+        if (e.number() == ErrNo::PageChanged) {
+            reopen();
+            return;
+        }
+        // A page whose text could not be read is not one to book in.
+        m_laidOut = false;
         dialogs().error(e, QStringLiteral("Fillgrid"));
     }
     emit filled();
@@ -181,7 +203,7 @@ void DayPage::GetCellColor()
     if (!hasPage())
         return;
     try {
-        m_page.color = m_store->colorList(m_page.id);
+        m_page.color = m_store->colorList(m_page.key());
     } catch (const AppError &e) {
         // Errors here are passed over: the colours as last read.
         DiagnosticLog::passedOver(QStringLiteral("GetCellColor"), e);
@@ -189,27 +211,47 @@ void DayPage::GetCellColor()
     applyColors(m_page.color);
 }
 
-void DayPage::applyColors(const QString &list)
+bool DayPage::showColors(const QString &list)
 {
-    if (ColorList::isUnset(list)) {
-        {
-            GridBatch batch(m_grid);
-            m_model.fillCellColors(m_grid.backColor());
-            m_model.lunchPass();
-        }
-        m_baseColors.reset();
-        if (m_recovering)
-            return;
-        // First showing: the colour list, the text without LUNCH, and that text as the blank page.
-        SaveBlankPageFlag = true;
-        SaveCellColor();
-        SaveGridData();
-        return;
-    }
     GridBatch batch(m_grid);
+    if (ColorList::isUnset(list)) {
+        m_model.fillCellColors(m_grid.backColor());
+        m_model.lunchPass();
+        m_baseColors.reset();
+        return false;
+    }
     m_model.applyColorList(list);
     m_baseColors = m_model.cellColors();
     m_model.lunchPass();
+    return true;
+}
+
+void DayPage::applyColors(const QString &list)
+{
+    if (showColors(list) || m_recovering)
+        return;
+    // First showing: the colour list, the text without LUNCH, and that text as the blank page.
+    SaveBlankPageFlag = true;
+    SaveGridData();
+}
+
+void DayPage::reloadStored()
+{
+    m_page = m_store->load(m_page.key());
+    GridBatch batch(m_grid);
+    loadText(m_page.data);
+    if (!m_closed && !showColors(m_page.color))
+        SaveBlankPageFlag = true; // a write of the page now is its first showing
+    SumTotal();
+    TxtTotal();
+}
+
+void DayPage::reopen()
+{
+    // The record this station showed is gone: the page of the same date as stored now.
+    const int row = m_grid.row(), col = m_grid.col();
+    if (openDate(m_page.date) && m_grid.isValidCell(row, col))
+        m_grid.setCurrentCell(row, col);
 }
 
 void DayPage::RefreshGrid()
@@ -217,17 +259,19 @@ void DayPage::RefreshGrid()
     if (!hasPage())
         return;
     try {
-        const QString fixedMemo = m_store->fixedMemo();
-        m_page = m_store->load(m_page.id);
+        const QString fixedMemo = pageRead([&] { return m_store->fixedMemo(); });
+        const bool firstShowing = pageRead([&] {
+            reloadStored();
+            return SaveBlankPageFlag;
+        });
         emit memosRead(fixedMemo, m_page.memo);
-        GridBatch batch(m_grid);
-        loadText(m_page.data);
-        SumTotal();
-        TxtTotal();
-        if (!m_closed)
-            applyColors(m_page.color);
+        if (firstShowing && !m_recovering)
+            SaveGridData();
     } catch (const AppError &e) {
-        dialogs().error(e, QStringLiteral("Refresh Grid"));
+        if (e.number() == ErrNo::PageChanged)
+            reopen();
+        else
+            dialogs().error(e, QStringLiteral("Refresh Grid"));
     }
 }
 
@@ -244,29 +288,71 @@ void DayPage::mergeStoredCells(const PageText::Cells &stored, const PageText::Ce
     TxtTotal();
 }
 
+void DayPage::storeChanges()
+{
+    WriteTransaction tx(*m_db);
+    const QVector<qint64> mineColors = m_model.cellColors();
+    std::optional<QVector<qint64>> colors;
+    if (!m_baseColors || mineColors != *m_baseColors)
+        colors = m_store->saveColors(m_page.key(), m_baseColors, mineColors);
+    const PageText::Cells mine = m_model.pageCells();
+    std::optional<PageText::Cells> cells;
+    if (mine != m_baseCells || m_closed != m_baseClosed || SaveBlankPageFlag)
+        cells = m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
+                                  counterRow());
+    const std::optional<qint64> version = m_store->version(m_page.key());
+    tx.commit();
+    if (version)
+        m_page.version = *version;
+    if (colors) {
+        m_baseColors = *colors;
+        if (*colors != mineColors)
+            m_model.setCellColors(*colors);
+    }
+    if (cells) {
+        SaveBlankPageFlag = false;
+        m_baseClosed = m_closed;
+        mergeStoredCells(*cells, mine);
+    }
+}
+
+void DayPage::pageChanged(const QString &title)
+{
+    const int row = m_grid.row(), col = m_grid.col();
+    RefreshGrid();
+    if (m_grid.isValidCell(row, col))
+        m_grid.setCurrentCell(row, col);
+    dialogs().info(PageChangedText, title);
+}
+
 void DayPage::SaveGridData()
 {
     if (!hasPage())
         return;
-    SaveCellColor();
-    if (SkipSaveFlag) {
-        SkipSaveFlag = false;
-        return;
-    }
+    // Colours and text go in one write; a lock on it is the colour save's, as it comes first.
+    SkipSaveFlag = false;
+    const int row = m_grid.row(), col = m_grid.col();
     try {
-        const PageText::Cells mine = m_model.pageCells();
-        if (mine == m_baseCells && m_closed == m_baseClosed && !SaveBlankPageFlag)
-            return; // nothing of this station's to store
-        const PageText::Cells stored = pageWrite([&] {
-            return m_store->saveText(m_page.id, m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
-                                     PageModel::HoursUsedRow - PageModel::TextTopRow);
-        });
-        SaveBlankPageFlag = false;
-        m_baseClosed = m_closed;
-        mergeStoredCells(stored, mine);
+        pageWrite([&] { storeChanges(); });
     } catch (const AppError &e) {
-        dialogs().message(QStringLiteral("%1  %2").arg(e.number()).arg(e.description()), QStringLiteral("Save Grid Data"));
+        if (e.number() == ErrNo::PageChanged) {
+            pageChanged(QStringLiteral("Save Grid Data"));
+        } else if (e.number() == ErrNo::RecordLocked) {
+            dialogs().message(QStringLiteral("Error Number: %1 - Another user is currently updating this page. Please "
+                                             "wait a while and try again...")
+                                  .arg(e.number()),
+                              QStringLiteral("Save Cell Color"));
+            m_recovering = true;
+            RefreshGrid();
+            m_recovering = false;
+            emit focusGrid();
+        } else {
+            dialogs().message(QStringLiteral("%1  %2").arg(e.number()).arg(e.description()),
+                              QStringLiteral("Save Grid Data"));
+        }
     }
+    if (m_grid.isValidCell(row, col))
+        m_grid.setCurrentCell(row, col);
 }
 
 void DayPage::SaveCellColor()
@@ -277,11 +363,24 @@ void DayPage::SaveCellColor()
         const QVector<qint64> mine = m_model.cellColors();
         if (m_baseColors && mine == *m_baseColors)
             return;
-        const QVector<qint64> stored = pageWrite([&] { return m_store->saveColors(m_page.id, m_baseColors, mine); });
+        qint64 version = m_page.version;
+        const QVector<qint64> stored = pageWrite([&] {
+            WriteTransaction tx(*m_db);
+            const QVector<qint64> out = m_store->saveColors(m_page.key(), m_baseColors, mine);
+            version = m_store->version(m_page.key()).value_or(version);
+            tx.commit();
+            return out;
+        });
+        m_page.version = version;
         m_baseColors = stored;
         if (stored != mine)
             m_model.setCellColors(stored);
     } catch (const AppError &e) {
+        if (e.number() == ErrNo::PageChanged) {
+            pageChanged(QStringLiteral("Save Cell Color"));
+            emit focusGrid();
+            return;
+        }
         if (e.number() == ErrNo::RecordLocked) {
             dialogs().message(QStringLiteral("Error Number: %1 - Another user is currently updating this page. Please "
                                              "wait a while and try again...")
@@ -298,6 +397,91 @@ void DayPage::SaveCellColor()
     }
 }
 
+void DayPage::writeTogether(const std::function<void()> &change)
+{
+    if (!hasPage())
+        throw AppError(ErrNo::PageChanged, QStringLiteral("No page is shown."));
+    const int row = m_grid.row(), col = m_grid.col();
+    try {
+        pageWrite([&] {
+            WriteTransaction tx(*m_db);
+            reloadStored();
+            change();
+            storeChanges();
+            tx.commit();
+        });
+    } catch (const AppError &) {
+        // Whatever change put into the grid was not stored.
+        m_recovering = true;
+        RefreshGrid();
+        m_recovering = false;
+        if (m_grid.isValidCell(row, col))
+            m_grid.setCurrentCell(row, col);
+        throw;
+    }
+}
+
+bool DayPage::pollChanges()
+{
+    if (!m_page.id || !m_db)
+        return false;
+    try {
+        if (!m_laidOut) {
+            // A page that could not be read completely is laid out again, without a message
+            // each time the file is still busy.
+            layOut();
+            return m_laidOut;
+        }
+        const qint64 now = m_db->scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+        if (now == m_dataVersion)
+            return false;
+        const std::optional<qint64> version = m_store->version(m_page.key());
+        if (version && *version == m_page.version) {
+            m_dataVersion = now; // heartbeats and other pages cost no redraw
+            return false;
+        }
+        const int row = m_grid.row(), col = m_grid.col(), top = m_grid.topRow();
+        if (!version) {
+            reopen();
+        } else {
+            // Cells this station changed and has not stored yet stay as they are on screen.
+            const PageText::Cells mine = m_model.pageCells();
+            const PageText::Cells base = m_baseCells;
+            const std::optional<QVector<qint64>> baseColors = m_baseColors;
+            const QVector<qint64> mineColors = m_model.cellColors();
+            const PageRecord page = m_store->load(m_page.key());
+            GridBatch batch(m_grid);
+            m_page = page;
+            m_closed = m_baseClosed = page.clinic;
+            loadText(page.data);
+            m_model.setPageCells(PageText::merged(m_baseCells, base, mine));
+            m_model.setLook(m_closed);
+            if (m_closed) {
+                m_model.fillCellColors(0);
+                m_baseColors = m_model.cellColors();
+            } else if (showColors(page.color) && baseColors && mineColors != *baseColors) {
+                QVector<qint64> shown = m_model.cellColors();
+                for (int i = 0; i < shown.size() && i < mineColors.size() && i < baseColors->size(); ++i)
+                    if (mineColors.at(i) != baseColors->at(i))
+                        shown[i] = mineColors.at(i);
+                m_model.setCellColors(shown);
+            }
+            SumTotal();
+            TxtTotal();
+            emit memosRead(m_store->fixedMemo(), page.memo);
+        }
+        m_dataVersion = now;
+        if (m_grid.isValidCell(row, col)) {
+            m_grid.setCurrentCell(row, col);
+            m_grid.setTopRow(top);
+        }
+        return true;
+    } catch (const AppError &) {
+        // Another station committing right now: the next poll reads it.
+        return false;
+    }
+}
+
 void DayPage::SumTotal() { m_model.sumTotal(); }
 
 void DayPage::TxtTotal()
@@ -311,14 +495,30 @@ bool DayPage::ClaimSlot(int row, int col, const QString &mark)
     if (!hasPage() || !m_model.isTimeSlot(row) || col < 1 || col > m_model.lastCol())
         return false;
     const PageText::Cells mine = m_model.pageCells();
-    const PageStore::Claim claim =
-        m_store->claimCell(m_page.id, int(mine.size()), m_model.lastCol(), row - PageModel::TextTopRow, col - 1, mark);
+    const PageStore::Claim claim = pageWrite([&] {
+        return m_store->claimCell(m_page.key(), int(mine.size()), m_model.lastCol(), row - PageModel::TextTopRow,
+                                  col - 1, mark);
+    });
     // The claim is stored; this station's other unsaved cells stay as they are on screen.
     PageText::Cells shown = PageText::merged(claim.cells, m_baseCells, mine);
     m_baseCells = claim.cells;
+    if (claim.version)
+        m_page.version = claim.version;
     GridBatch batch(m_grid);
     m_model.setPageCells(shown);
     return claim.claimed;
+}
+
+void DayPage::ReleaseClaim(int row, int col, const QString &mark)
+{
+    if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
+        return;
+    writeTogether([&] {
+        if (m_grid.text(row, col) != mark)
+            return; // taken or emptied at another station meanwhile: left as stored
+        m_grid.setText(row, col, QString());
+        m_grid.setCellBackColor(row, col, FreeSlotColor);
+    });
 }
 
 DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
@@ -327,6 +527,8 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
         return SlotEnter::NotSlot;
     m_grid.setCurrentCell(row, col);
     RefreshGrid();
+    if (!hasPage())
+        return SlotEnter::NotSlot;
     if (m_grid.shownBackColor(row, col) == LunchColor)
         return SlotEnter::Lunch;
     const QString engaged = QStringLiteral("Engaged");
@@ -335,7 +537,16 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
     if (text == engaged)
         return SlotEnter::Engaged;
     if (text.isEmpty()) {
-        if (ClaimSlot(row, col, engaged)) {
+        bool claimed = false;
+        try {
+            claimed = ClaimSlot(row, col, engaged);
+        } catch (const AppError &e) {
+            if (e.number() != ErrNo::PageChanged)
+                throw;
+            pageChanged(QStringLiteral("Booking"));
+            return SlotEnter::NotSlot;
+        }
+        if (claimed) {
             result = SlotEnter::Claimed;
         } else {
             // Another station got there between the reload and the claim.
@@ -353,46 +564,48 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
     return result;
 }
 
-void DayPage::storeCells()
-{
-    const PageText::Cells mine = m_model.pageCells();
-    if (mine == m_baseCells)
-        return;
-    mergeStoredCells(m_store->saveCells(m_page.id, m_baseCells, mine), mine);
-}
-
 DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &editText)
 {
     if (!hasPage() || !m_grid.isValidCell(row, col) || m_grid.isFixedCell(row, col))
         return CellSave::Failed;
     EditText = PageText::cellText(editText);
-    m_grid.setCurrentCell(row, col);
-    RefreshGrid();
-    const QString reloaded = m_grid.text(row, col);
-    try {
-        if (!reloaded.isEmpty()) {
-            if (reloaded == EditText)
-                return CellSave::Unchanged;
-            emit cellTextShown(reloaded);
-            const auto answer = dialogs().message(
-                QStringLiteral("An entry has already been made for this timeslot. Do you wish to replace this entry?"),
-                QStringLiteral("Booking"), Dialogs::YesNoDefaultNo);
-            if (answer != Dialogs::AnsYes) {
-                RefreshGrid();
-                m_grid.setCurrentCell(row, col);
-                return CellSave::Declined;
+    // The text is stored only over what this station has just shown: a cell another station
+    // changed between the reload and the write is asked about again, as it is stored now.
+    for (int round = 0; round < QuestionRounds; ++round) {
+        m_grid.setCurrentCell(row, col);
+        RefreshGrid();
+        if (!hasPage() || !m_grid.isValidCell(row, col))
+            return CellSave::Failed;
+        const QString reloaded = m_grid.text(row, col);
+        try {
+            if (!reloaded.isEmpty()) {
+                if (reloaded == EditText)
+                    return CellSave::Unchanged;
+                emit cellTextShown(reloaded);
+                const auto answer = dialogs().message(QStringLiteral("An entry has already been made for this "
+                                                                     "timeslot. Do you wish to replace this entry?"),
+                                                      QStringLiteral("Booking"), Dialogs::YesNoDefaultNo);
+                if (answer != Dialogs::AnsYes) {
+                    RefreshGrid();
+                    m_grid.setCurrentCell(row, col);
+                    return CellSave::Declined;
+                }
             }
+            m_grid.setText(row, col, EditText);
+            pageWrite([&] { storeChanges(); });
+            m_grid.setCurrentCell(row, col);
+            return CellSave::Stored;
+        } catch (const AppError &e) {
+            m_grid.setText(row, col, reloaded);
+            m_grid.setCurrentCell(row, col);
+            if (e.number() == ErrNo::PageChanged)
+                continue;
+            dialogs().error(e, QStringLiteral("Save Cell Content"));
+            return CellSave::Failed;
         }
-        m_grid.setText(row, col, EditText);
-        storeCells();
-        m_grid.setCurrentCell(row, col);
-        return CellSave::Stored;
-    } catch (const AppError &e) {
-        m_grid.setText(row, col, reloaded);
-        m_grid.setCurrentCell(row, col);
-        dialogs().error(e, QStringLiteral("Save Cell Content"));
-        return CellSave::Failed;
     }
+    pageChanged(QStringLiteral("Save Cell Content"));
+    return CellSave::Failed;
 }
 
 void DayPage::DeleteCell()
@@ -420,6 +633,16 @@ void DayPage::SetCellColor()
     m_state.span().SpanSlotsChosen = false;
     m_state.span().SpanColorChosen = false;
     GetCellColor();
+    PaintSpan();
+    SaveCellColor();
+}
+
+void DayPage::PaintSpan()
+{
+    const int row = m_grid.row();
+    const int col = m_grid.col();
+    if (!m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
+        return;
     {
         GridBatch batch(m_grid);
         // A lunch cell is never painted, not even as the first cell of a span.
@@ -433,7 +656,6 @@ void DayPage::SetCellColor()
         }
     }
     m_grid.setCurrentCell(row, col);
-    SaveCellColor();
 }
 
 void DayPage::PaintCell(qint64 colour)
@@ -458,12 +680,58 @@ void DayPage::setClosed(bool closed)
     Fillgrid();
     homeCell();
     try {
-        m_store->setClosed(m_page.id, closed);
+        m_store->setClosed(m_page.key(), closed);
         m_page.clinic = closed;
         m_baseClosed = closed;
     } catch (const AppError &e) {
         dialogs().message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
                           QStringLiteral("Combo Reset"));
+    }
+}
+
+std::optional<QString> DayPage::storeText(SharedText which, const PageKey &page, const QString &base,
+                                          const QString &text)
+{
+    auto stored = [&]() -> QString {
+        switch (which) {
+        case SharedText::DailyMemo: return m_store->memo(page);
+        case SharedText::FixedMemo: return m_store->fixedMemo();
+        case SharedText::BookNo: return m_store->bookNo();
+        }
+        return {};
+    };
+    auto write = [&](const std::optional<QString> &over) {
+        switch (which) {
+        case SharedText::DailyMemo: m_store->saveMemo(page, over, text); break;
+        case SharedText::FixedMemo: m_store->saveFixedMemo(over, text); break;
+        case SharedText::BookNo: m_store->saveBookNo(over, text); break;
+        }
+    };
+    static const char *const titles[] = {"Text Memo", "Fixed Memo", "txtBook"};
+    const QString title = QLatin1String(titles[int(which)]);
+    try {
+        QString over = base;
+        for (;;) {
+            try {
+                pageWrite([&] { write(over); });
+                return text;
+            } catch (const AppError &e) {
+                if (e.number() != ErrNo::PageChanged)
+                    throw;
+            }
+            const QString now = stored();
+            const auto answer = dialogs().message(QStringLiteral("Another station has changed this text since it "
+                                                                 "was shown here. It now reads:\n\n%1\n\nDo you "
+                                                                 "wish to replace it with yours?")
+                                                      .arg(now),
+                                                  title, Dialogs::YesNoDefaultNo);
+            if (answer != Dialogs::AnsYes)
+                return now;
+            over = now;
+        }
+    } catch (const AppError &e) {
+        dialogs().error(e, title);
+        return std::nullopt;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -18,7 +19,9 @@ class Dialogs;
 //
 // A save never writes the page as a whole: the text and colours as last loaded are kept, and a
 // save applies only the cells this station changed since then to the page as stored at that
-// moment, inside one short write transaction; the grid then shows the stored result.
+// moment, inside one short write transaction, compare-and-set: where a changed cell no longer
+// holds what this station last saw, nothing is written, the page is reloaded and the user told.
+// Hours used add up instead. The grid then shows the stored result.
 class DayPage : public QObject {
     Q_OBJECT
 public:
@@ -27,7 +30,9 @@ public:
 
     // Opens the window's own connection to the shared database. Throws AppError.
     void openDatabase(const QString &path);
-    bool hasPage() const { return m_page.id != 0; }
+    // A page record is shown and was laid out completely: only then can it be changed.
+    bool hasPage() const { return m_page.id != 0 && m_laidOut; }
+    Database &database() { return *m_db; }
 
     GridModel &grid() { return m_grid; }
     PageModel &model() { return m_model; }
@@ -51,6 +56,22 @@ public:
     void SumTotal();
     void TxtTotal();
 
+    // One write transaction for a change made on the page as stored: the page is reloaded under
+    // the write lock, change edits the grid (and writes whatever belongs with it through
+    // database()), then the page's changed cells and colours are written. All of it commits or
+    // none of it does; a lock is tried again a few times. Throws AppError, and afterwards the
+    // grid shows what is stored.
+    void writeTogether(const std::function<void()> &change);
+
+    // Another station's commit: when the page shown changed (its row version), it is shown as
+    // stored, the current cell and any text being typed left as they are. Cheap when nothing was
+    // committed. True when the grid was redrawn. Called about once a second.
+    bool pollChanges();
+
+    // A write refused because the page changed under this station: the page is shown as stored
+    // and the user is told.
+    void pageChanged(const QString &title);
+    static const QString PageChangedText;
     // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another station
     // is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged", stored at
     // once. When the slot may be opened (Claimed, Booked) BookingCol, BookingRow, BookingColor
@@ -72,12 +93,17 @@ public:
     // taking BookingColor; lunch cells are passed over without being counted and the last slot
     // ends the walk. The colours are stored.
     void SetCellColor();
+    // The painting alone, on the grid as it is; nothing is read or stored.
+    void PaintSpan();
     // The current slot alone in colour, on the page as stored; the colours are stored.
     void PaintCell(qint64 colour);
 
     // Stores an empty time slot's claim mark at once if nobody else holds the slot; the grid
     // shows the page as stored either way. True when this station got the slot.
     bool ClaimSlot(int row, int col, const QString &mark = QStringLiteral("Engaged"));
+    // A claim this station made and did not use: the slot is emptied, in the free colour, where
+    // the stored cell still holds the mark. Throws AppError.
+    void ReleaseClaim(int row, int col, const QString &mark = QStringLiteral("Engaged"));
 
     // The hidden check box Check1: ticked = closed page.
     bool closed() const { return m_closed; }
@@ -87,6 +113,14 @@ public:
     bool pageLock() const { return m_pageLock; }
     // The user ticks or clears it for the page shown.
     void setPageLock(bool locked) { m_pageLock = locked; }
+
+    // Whole texts typed into a box (daily memo, fixed memo, next booking number), stored
+    // compare-and-set against base, the text the box last showed from the database. Where another
+    // station stored something else meanwhile, the user is asked whether to replace it (No the
+    // default). Returns the text the box is to show now; nullopt when storing failed (message
+    // shown) and the box keeps what is typed.
+    enum class SharedText { DailyMemo, FixedMemo, BookNo };
+    std::optional<QString> storeText(SharedText which, const PageKey &page, const QString &base, const QString &text);
 
     // Window activation: skip flag cleared, page refilled, current cell back to the booking's
     // cell once a booking window has closed, otherwise to the first time slot.
@@ -125,10 +159,20 @@ signals:
 
 private:
     void loadText(const QString &data);
-    // GetCellColor on a colour list just read.
+    // GetCellColor on a colour list just read; the first showing stores the page.
     void applyColors(const QString &list);
+    // The colours shown from a list just read; false when the page has none stored yet.
+    bool showColors(const QString &list);
+    // The page as stored, text, colours and hours, without a message. Throws AppError.
+    void reloadStored();
+    // This station's changed cells, colours and closed flag written compare-and-set, in the
+    // caller's transaction or one of its own. Throws AppError.
+    void storeChanges();
+    // The page of the date shown opened again: it was deleted or made again meanwhile.
+    void reopen();
+    // PopulateGrid without its message. Throws AppError.
+    void layOut();
     void mergeStoredCells(const PageText::Cells &stored, const PageText::Cells &mine);
-    void storeCells();
     Dialogs &dialogs();
 
     AppState &m_state;
@@ -148,4 +192,7 @@ private:
     std::optional<QVector<qint64>> m_baseColors; // none before the page's first showing
     bool m_baseClosed = false;
     bool m_recovering = false; // a failed colour save is reloading the page
+    bool m_laidOut = false;    // rows, columns and text all read
+    PageStore::Layout m_layout;
+    qint64 m_dataVersion = -1; // the connection's view of other stations' commits
 };

@@ -4,7 +4,7 @@
 
 namespace {
 const QString PageColumns = QStringLiteral(
-    "rowid AS id, caldate, location, open, Close, lunchstart, lunchclose, timeslot, Listno, Sites, Names, "
+    "rowid AS id, rowver, caldate, location, open, Close, lunchstart, lunchclose, timeslot, Listno, Sites, Names, "
     "Data, BlankPage, Color, Memo, Clinic");
 
 PageRecord recordFrom(const ResultRows &r)
@@ -12,6 +12,7 @@ PageRecord recordFrom(const ResultRows &r)
     PageRecord p;
     p.id = r.value(0, QStringLiteral("id")).toLongLong();
     p.date = QDate::fromString(r.value(0, QStringLiteral("caldate")).toString(), Qt::ISODate);
+    p.version = r.value(0, QStringLiteral("rowver")).toLongLong();
     p.location = r.value(0, QStringLiteral("location")).toString();
     p.open = r.value(0, QStringLiteral("open")).toString();
     p.close = r.value(0, QStringLiteral("Close")).toString();
@@ -29,7 +30,18 @@ PageRecord recordFrom(const ResultRows &r)
     return p;
 }
 
-AppError deletedError() { return AppError(ErrNo::RecordDeleted, QStringLiteral("Record is deleted.")); }
+AppError pageGone()
+{
+    return AppError(ErrNo::PageChanged, QStringLiteral("The page was deleted or made again by another station."));
+}
+
+AppError cellChanged()
+{
+    return AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this timeslot."));
+}
+
+// Rows of one page: its record and its date.
+const QString ByKey = QStringLiteral(" WHERE rowid = ? AND caldate = ?");
 
 bool isAscii(const QString &s)
 {
@@ -90,12 +102,20 @@ std::optional<PageRecord> PageStore::find(const QDate &date)
     return recordFrom(r);
 }
 
-PageRecord PageStore::load(qint64 id)
+PageRecord PageStore::load(const PageKey &key)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE rowid = ?").arg(PageColumns), {id});
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(PageColumns) + ByKey, {key.id, key.date});
     if (r.isEmpty())
-        throw deletedError();
+        throw pageGone();
     return recordFrom(r);
+}
+
+std::optional<qint64> PageStore::version(const PageKey &key)
+{
+    const QVariant v = m_db.scalar(QStringLiteral("SELECT rowver FROM tbl_Appt") + ByKey, {key.id, key.date});
+    if (!v.isValid())
+        return std::nullopt;
+    return v.toLongLong();
 }
 
 PageStore::Created PageStore::create(const QDate &date)
@@ -128,50 +148,49 @@ PageStore::Created PageStore::insertPage(const QDate &date)
     return c;
 }
 
-QString PageStore::storedText(qint64 id, const char *field)
+QString PageStore::storedText(const PageKey &key, const char *field)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE rowid = ?").arg(QLatin1String(field)), {id});
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(QLatin1String(field)) + ByKey,
+                                     {key.id, key.date});
     if (r.isEmpty())
-        throw deletedError();
+        throw pageGone();
     return r.rows.first().first().toString();
 }
 
-PageText::Cells PageStore::saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
+void PageStore::update(const PageKey &key, const QString &sets, QVariantList binds)
+{
+    binds << key.id << key.date;
+    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET %1, rowver = rowver + 1").arg(sets) + ByKey, binds) == 0)
+        throw pageGone();
+}
+
+PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
                                     bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
 {
     WriteTransaction tx(m_db);
-    const ResultRows r = m_db.select(QStringLiteral("SELECT Data, Clinic FROM tbl_Appt WHERE rowid = ?"), {id});
+    const ResultRows r = m_db.select(QStringLiteral("SELECT Data, Clinic FROM tbl_Appt") + ByKey, {key.id, key.date});
     if (r.isEmpty())
-        throw deletedError();
-    const PageText::Cells merged = PageText::merged(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
+        throw pageGone();
+    const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
+    if (!written)
+        throw cellChanged();
+    // The closed flag is this station's only where it changed it: a page another station closed
+    // meanwhile stays closed.
     const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
-    const QString text = PageText::join(merged);
+    const QString text = PageText::join(*written);
     if (alsoBlankPage)
-        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, Clinic = ?, BlankPage = ?, rowver = rowver + 1 "
-                                    "WHERE rowid = ?"),
-                     {text, closedNow, text, id});
+        update(key, QStringLiteral("Data = ?, Clinic = ?, BlankPage = ?"), {text, closedNow, text});
     else
-        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, Clinic = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                     {text, closedNow, id});
+        update(key, QStringLiteral("Data = ?, Clinic = ?"), {text, closedNow});
     tx.commit();
-    return merged;
+    return *written;
 }
 
-PageText::Cells PageStore::saveCells(qint64 id, const PageText::Cells &base, const PageText::Cells &mine)
-{
-    WriteTransaction tx(m_db);
-    const PageText::Cells merged = PageText::merged(PageText::parse(storedText(id, "Data")), base, mine);
-    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                 {PageText::join(merged), id});
-    tx.commit();
-    return merged;
-}
-
-QVector<qint64> PageStore::saveColors(qint64 id, const std::optional<QVector<qint64>> &base,
+QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
                                       const QVector<qint64> &mine)
 {
     WriteTransaction tx(m_db);
-    const QString stored = storedText(id, "Color");
+    const QString stored = storedText(key, "Color");
     QVector<qint64> out;
     if (!base) {
         if (!ColorList::isUnset(stored)) {
@@ -186,30 +205,30 @@ QVector<qint64> PageStore::saveColors(qint64 id, const std::optional<QVector<qin
         }
         out = mine;
     } else {
-        out = ColorList::merged(stored, *base, mine);
+        const auto written = ColorList::applied(stored, *base, mine);
+        if (!written)
+            throw cellChanged();
+        out = *written;
     }
-    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Color = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                 {ColorList::format(out), id});
+    update(key, QStringLiteral("Color = ?"), {ColorList::format(out)});
     tx.commit();
     return out;
 }
 
-void PageStore::setClosed(qint64 id, bool closed)
+void PageStore::setClosed(const PageKey &key, bool closed)
 {
     WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Clinic = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                     {closed, id}) == 0)
-        throw deletedError();
+    update(key, QStringLiteral("Clinic = ?"), {closed});
     tx.commit();
 }
 
-QString PageStore::memo(qint64 id) { return storedText(id, "Memo"); }
-
-void PageStore::saveMemo(qint64 id, const QString &memo)
+void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base, const QString &memo)
 {
     WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ?, rowver = rowver + 1 WHERE rowid = ?"), {memo, id}) == 0)
-        throw deletedError();
+    const QString stored = storedText(key, "Memo");
+    if (base && stored != *base && stored != memo)
+        throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this memo."));
+    update(key, QStringLiteral("Memo = ?"), {memo});
     tx.commit();
 }
 
@@ -221,27 +240,36 @@ QString PageStore::setupText(const char *field)
     return r.rows.first().first().toString();
 }
 
-void PageStore::saveSetupText(const char *field, const QString &text)
+void PageStore::saveSetupText(const char *field, const std::optional<QString> &base, const QString &text)
 {
     WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)),
-                     {text}) == 0)
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    const QString stored = setupText(field);
+    if (base && stored != *base && stored != text)
+        throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this text."));
+    m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)), {text});
     tx.commit();
 }
 
-PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark)
+PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark)
 {
     WriteTransaction tx(m_db);
     Claim out;
-    out.cells = PageText::shaped(PageText::parse(storedText(id, "Data")), rows, cols);
-    if (r < 0 || r >= rows || c < 0 || c >= cols || !out.cells.at(r).at(c).isEmpty()) {
+    const ResultRows page =
+        m_db.select(QStringLiteral("SELECT Data, Listno, rowver FROM tbl_Appt") + ByKey, {key.id, key.date});
+    if (page.isEmpty())
+        throw pageGone();
+    out.version = page.rows[0][2].toLongLong();
+    out.cells = PageText::shaped(PageText::parse(page.rows[0][0].toString()), rows, cols);
+    // A grid laid out from anything but this page (a read that failed half way) never books a
+    // column the page does not have.
+    const int techs = page.rows[0][1].toInt();
+    if (r < 0 || r >= rows || c < 0 || c >= qMin(cols, techs) || !out.cells.at(r).at(c).isEmpty()) {
         tx.commit();
         return out;
     }
     out.cells[r][c] = mark;
-    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                 {PageText::join(out.cells), id});
+    update(key, QStringLiteral("Data = ?"), {PageText::join(out.cells)});
+    ++out.version;
     tx.commit();
     out.claimed = true;
     return out;

@@ -26,21 +26,31 @@ struct OfficeSettings {
     static int weekdayNumber(const QDate &d) { return d.dayOfWeek() % 7 + 1; } // Sunday 1
 };
 
+// A page as every write names it: by its record and its date, so a write meant for a page that
+// was deleted, or made again, never lands on another date's page.
+struct PageKey {
+    qint64 id = 0; // rowid
+    QDate date;
+};
+
 // One page record of tbl_Appt.
 struct PageRecord {
     qint64 id = 0; // rowid
     QDate date;
+    qint64 version = 0; // row version: changes with every write of the record
     QString location, open, close, lunchStart, lunchClose;
     int timeslot = 30;
     int listno = 0;
     QString sites, names;
     QString data, blankPage, color, memo;
     bool clinic = false;
+    PageKey key() const { return {id, date}; }
 };
 
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
-// that reads the record as stored at that moment and applies only this station's own changes,
-// so one station never writes a stale copy of another station's cells.
+// (or part of the caller's) that reads the record as stored at that moment and applies only this
+// station's own changes, compare-and-set: where a cell no longer holds what this station last
+// saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
 class PageStore {
 public:
     explicit PageStore(Database &db) : m_db(db) {}
@@ -53,12 +63,14 @@ public:
         QString cwidth;
     };
     Layout layoutSettings();
-    // The page's colour list alone, as stored now. Throws 3167 when the record is gone.
-    QString colorList(qint64 id) { return storedText(id, "Color"); }
+    // The page's colour list alone, as stored now. Throws PageChanged when the page is gone.
+    QString colorList(const PageKey &key) { return storedText(key, "Color"); }
+    // The row version as stored now; none when the page of the key is gone.
+    std::optional<qint64> version(const PageKey &key);
 
     std::optional<PageRecord> find(const QDate &date);
-    // Throws 3167 when the record is gone.
-    PageRecord load(qint64 id);
+    // Throws PageChanged when the page of the key is gone.
+    PageRecord load(const PageKey &key);
 
     struct Created {
         PageRecord page;
@@ -72,44 +84,53 @@ public:
     Created insertPage(const QDate &date);
 
     // Writes the page text: the stored text with the cells where mine differs from base, the
-    // closed flag when it differs from closedBase, and BlankPage (the merged text) when asked.
-    // Returns the text as now stored, shaped like mine. counterRow: as PageText::merged.
-    PageText::Cells saveText(qint64 id, const PageText::Cells &base, const PageText::Cells &mine,
+    // closed flag when it differs from closedBase, and BlankPage (the text written) when asked.
+    // Returns the text as now stored, shaped like mine. counterRow: as PageText::applied.
+    PageText::Cells saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
                              bool closedBase, bool closed, bool alsoBlankPage, int counterRow = -1);
-    // Writes only changed cells' text (typed text, claims); closed flag and BlankPage untouched.
-    PageText::Cells saveCells(qint64 id, const PageText::Cells &base, const PageText::Cells &mine);
     // Writes the colour list with the cells where mine differs from base. Without a base (the
     // page's first showing) mine is written whole only if no list is stored yet; otherwise the
     // stored list stands. Returns the list as now stored.
-    QVector<qint64> saveColors(qint64 id, const std::optional<QVector<qint64>> &base,
+    QVector<qint64> saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
                                const QVector<qint64> &mine);
-    void setClosed(qint64 id, bool closed);
+    void setClosed(const PageKey &key, bool closed);
 
     // The daily memo of a page, and the office's fixed memo, next booking number and legend
-    // captions. Each is written whole: the last station to store it wins.
-    QString memo(qint64 id);
-    void saveMemo(qint64 id, const QString &memo);
+    // captions. Each is written whole, compare-and-set: only while the stored text is still base
+    // (or already the new text); without a base it replaces whatever is stored.
+    QString memo(const PageKey &key) { return storedText(key, "Memo"); }
+    void saveMemo(const PageKey &key, const std::optional<QString> &base, const QString &memo);
     QString fixedMemo() { return setupText("FixedMemo"); }
-    void saveFixedMemo(const QString &memo) { saveSetupText("FixedMemo", memo); }
+    void saveFixedMemo(const std::optional<QString> &base, const QString &memo)
+    {
+        saveSetupText("FixedMemo", base, memo);
+    }
     QString bookNo() { return setupText("Bookno"); }
-    void saveBookNo(const QString &number) { saveSetupText("Bookno", number); }
+    void saveBookNo(const std::optional<QString> &base, const QString &number)
+    {
+        saveSetupText("Bookno", base, number);
+    }
     QString labelColors() { return setupText("Lblcolors"); }
 
-    // Marks an empty cell of the page text (block row r, column c) with mark in one transaction.
-    // Returns the stored text after the attempt; claimed tells whether this station got it.
+    // Marks an empty cell of the page text (block row r, column c) with mark in its own short
+    // transaction. A cell outside the page's stored technician columns is never marked. Returns
+    // the stored text after the attempt; claimed tells whether this station got it.
     struct Claim {
         bool claimed = false;
         PageText::Cells cells;
+        qint64 version = 0; // the page's row version after the attempt
     };
-    Claim claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark);
+    Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark);
 
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.
     std::optional<QDate> findName(const QString &name, const QDate &before = QDate());
 
 private:
-    QString storedText(qint64 id, const char *field);
+    QString storedText(const PageKey &key, const char *field);
+    // Bumps the row version of the page of the key; throws PageChanged when it is gone.
+    void update(const PageKey &key, const QString &sets, QVariantList binds);
     QString setupText(const char *field);
-    void saveSetupText(const char *field, const QString &text);
+    void saveSetupText(const char *field, const std::optional<QString> &base, const QString &text);
     Database &m_db;
 };

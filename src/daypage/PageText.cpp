@@ -90,7 +90,10 @@ Cells shaped(const Cells &cells, int rows, int cols)
     return out;
 }
 
-Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int counterRow)
+namespace {
+// Cells with mine applied where it differs from base; conflict tells whether a changed cell no
+// longer held base (it shows mine all the same).
+Cells overlay(const Cells &stored, const Cells &base, const Cells &mine, int counterRow, bool *conflict)
 {
     const int rows = int(mine.size());
     const int cols = rows ? int(mine.first().size()) : 0;
@@ -100,13 +103,36 @@ Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int coun
         for (int c = 0; c < cols; ++c) {
             const QString &m = mine.at(r).at(c), &was = b.at(r).at(c);
             const QString now = out.at(r).at(c);
-            if (m == was)
+            if (m == was || now == m)
                 continue;
             const bool addUp = r == counterRow && now != was && isNumber(m) && isNumber(now)
                                && (was.isEmpty() || isNumber(was));
-            out[r][c] = addUp ? NumberText(LeadingNumber(now) + LeadingNumber(m) - LeadingNumber(was)) : m;
+            if (addUp)
+                out[r][c] = NumberText(LeadingNumber(now) + LeadingNumber(m) - LeadingNumber(was));
+            else if (now == was)
+                out[r][c] = m;
+            else {
+                *conflict = true;
+                out[r][c] = m;
+            }
         }
     }
+    return out;
+}
+} // namespace
+
+Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int counterRow)
+{
+    bool conflict = false;
+    return overlay(stored, base, mine, counterRow, &conflict);
+}
+
+std::optional<Cells> applied(const Cells &stored, const Cells &base, const Cells &mine, int counterRow)
+{
+    bool conflict = false;
+    Cells out = overlay(stored, base, mine, counterRow, &conflict);
+    if (conflict)
+        return std::nullopt;
     return out;
 }
 
@@ -149,19 +175,17 @@ QString format(const QVector<qint64> &colors)
     return out;
 }
 
-QVector<qint64> merged(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine)
+std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base,
+                                       const QVector<qint64> &mine)
 {
     const auto now = parse(stored);
     QVector<qint64> out(mine.size(), 0);
     for (int i = 0; i < mine.size(); ++i) {
-        // A cell the stored list has no number for takes this station's colour.
         const qint64 nowValue = i < now.size() && now.at(i) ? *now.at(i) : mine.at(i);
         const qint64 baseValue = i < base.size() ? base.at(i) : 0;
-        const bool changed = mine.at(i) != baseValue;
-        if (changed && !(baseValue == 0 && nowValue != 0))
-            out[i] = mine.at(i);
-        else
-            out[i] = nowValue;
+        if (mine.at(i) != baseValue && nowValue != baseValue && nowValue != mine.at(i))
+            return std::nullopt;
+        out[i] = mine.at(i) != baseValue ? mine.at(i) : nowValue;
     }
     return out;
 }

@@ -23,6 +23,10 @@ Cells shaped(const Cells &cells, int rows, int cols);
 // changed in it, where another station changed the stored number meanwhile, adds this
 // station's difference to the stored number instead of replacing it.
 Cells merged(const Cells &stored, const Cells &base, const Cells &mine, int counterRow = -1);
+// The same as a write, compare-and-set per cell: a cell this station changed takes mine only
+// where the stored cell still holds base (or already holds mine); the counter row adds up as
+// above. Any other changed cell refuses the whole change: nullopt, nothing is to be written.
+std::optional<Cells> applied(const Cells &stored, const Cells &base, const Cells &mine, int counterRow = -1);
 
 // A cell's own text: every tab, carriage return and line feed becomes a blank.
 QString cellText(const QString &text);
@@ -42,9 +46,11 @@ QVector<std::optional<qint64>> parse(const QString &text);
 // Every number followed by one blank.
 QString format(const QVector<qint64> &colors);
 
-// Colours with this station's changes applied to the stored list. An unset list counts as all 0.
-// A cell this station only gave its first colour (base 0) keeps a colour another station already
-// stored for it.
-QVector<qint64> merged(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine);
+// Colours with this station's changes applied to the stored list, compare-and-set per cell: a
+// cell this station changed takes mine only where the stored colour is still base (or already
+// mine); otherwise nullopt and nothing is to be written. A cell the stored list has no number
+// for takes mine.
+std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base,
+                                       const QVector<qint64> &mine);
 
 } // namespace ColorList

@@ -137,6 +137,10 @@ private:
     bool storeDailyMemo();
     bool storeFixedMemo();
     bool storeBookNo();
+    // A box filled from the database: what it shows is what a store compares with.
+    void showDailyMemo(const PageKey &page, const QString &text);
+    void showFixedMemo(const QString &text);
+    void showBookNo(const QString &text);
     void storeEditedTexts();
     void closeOpenedWindows();
     void cleanEditText();
@@ -202,7 +206,9 @@ private:
     QLabel *m_lblMemo = nullptr;
     QLabel *m_lblFixedMemo = nullptr;
     QPushButton *m_cmdMemo = nullptr;
-    qint64 m_memoPageId = 0; // the page the daily memo box holds the memo of
+    PageKey m_memoPage; // the page the daily memo box holds the memo of
+    // The texts the boxes last showed from the database.
+    QString m_memoBase, m_fixedMemoBase, m_bookNoBase;
     QLineEdit *m_txtBook = nullptr;
     QWidget *m_legend = nullptr;
     QVector<QLabel *> m_image1;

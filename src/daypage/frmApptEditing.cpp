@@ -484,26 +484,44 @@ void frmAppt::switchMemo()
     }
 }
 
+void frmAppt::showDailyMemo(const PageKey &page, const QString &text)
+{
+    m_txtMemo->setPlainText(text);
+    m_txtMemo->document()->setModified(false);
+    m_memoPage = page;
+    m_memoBase = text;
+}
+
+void frmAppt::showFixedMemo(const QString &text)
+{
+    m_txtFixedMemo->setPlainText(text);
+    m_txtFixedMemo->document()->setModified(false);
+    m_fixedMemoBase = text;
+}
+
+void frmAppt::showBookNo(const QString &text)
+{
+    m_txtBook->setText(text);
+    m_txtBook->setModified(false);
+    m_bookNoBase = text;
+}
+
 void frmAppt::showPageMemo()
 {
     const PageRecord &page = m_page->record();
     // A memo typed but not yet stored belongs to the page it was typed on; one that cannot be
     // stored stays in the box.
-    if (m_txtMemo->document()->isModified() && (!storeDailyMemo() || m_memoPageId == page.id))
+    if (m_txtMemo->document()->isModified() && (!storeDailyMemo() || m_memoPage.id == page.id))
         return;
-    m_txtMemo->setPlainText(page.memo);
-    m_txtMemo->document()->setModified(false);
-    m_memoPageId = page.id;
+    showDailyMemo(page.key(), page.memo);
 }
 
 // The fixed memo and the next booking number as the window loads.
 void frmAppt::showOfficeTexts()
 {
     try {
-        m_txtFixedMemo->setPlainText(m_page->store().fixedMemo());
-        m_txtFixedMemo->document()->setModified(false);
-        m_txtBook->setText(m_page->store().bookNo());
-        m_txtBook->setModified(false);
+        showFixedMemo(m_page->store().fixedMemo());
+        showBookNo(m_page->store().bookNo());
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("txtBook"));
     }
@@ -512,58 +530,48 @@ void frmAppt::showOfficeTexts()
 void frmAppt::memosRead(const QString &fixedMemo, const QString &dailyMemo)
 {
     // A box being typed into keeps its text; it is stored when it loses the focus.
-    if (!m_txtFixedMemo->document()->isModified()) {
-        m_txtFixedMemo->setPlainText(fixedMemo);
-        m_txtFixedMemo->document()->setModified(false);
-    }
+    if (!m_txtFixedMemo->document()->isModified())
+        showFixedMemo(fixedMemo);
     const bool typed = m_txtMemo->document()->isModified();
-    if (!typed || (m_memoPageId != m_page->record().id && storeDailyMemo())) {
-        m_txtMemo->setPlainText(dailyMemo);
-        m_txtMemo->document()->setModified(false);
-        m_memoPageId = m_page->record().id;
-    }
+    if (!typed || (m_memoPage.id != m_page->record().id && storeDailyMemo()))
+        showDailyMemo(m_page->record().key(), dailyMemo);
 }
 
+// Each box is stored compare-and-set against what it last showed from the database: a text
+// another station stored meanwhile is not overwritten without the user's answer.
 bool frmAppt::storeDailyMemo()
 {
-    if (!m_txtMemo->document()->isModified() || !m_memoPageId)
+    if (!m_txtMemo->document()->isModified() || !m_memoPage.id)
         return true;
-    try {
-        m_page->store().saveMemo(m_memoPageId, m_txtMemo->toPlainText());
-        m_txtMemo->document()->setModified(false);
-        return true;
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, QStringLiteral("Text Memo"));
+    const auto shown =
+        m_page->storeText(DayPage::SharedText::DailyMemo, m_memoPage, m_memoBase, m_txtMemo->toPlainText());
+    if (!shown)
         return false;
-    }
+    showDailyMemo(m_memoPage, *shown);
+    return true;
 }
 
 bool frmAppt::storeFixedMemo()
 {
     if (!m_txtFixedMemo->document()->isModified())
         return true;
-    try {
-        m_page->store().saveFixedMemo(m_txtFixedMemo->toPlainText());
-        m_txtFixedMemo->document()->setModified(false);
-        return true;
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, QStringLiteral("Fixed Memo"));
+    const auto shown =
+        m_page->storeText(DayPage::SharedText::FixedMemo, {}, m_fixedMemoBase, m_txtFixedMemo->toPlainText());
+    if (!shown)
         return false;
-    }
+    showFixedMemo(*shown);
+    return true;
 }
 
 bool frmAppt::storeBookNo()
 {
     if (!m_txtBook->isModified())
         return true;
-    try {
-        m_page->store().saveBookNo(m_txtBook->text());
-        m_txtBook->setModified(false);
-        return true;
-    } catch (const AppError &e) {
-        m_state.dialogs()->error(e, QStringLiteral("txtBook"));
+    const auto shown = m_page->storeText(DayPage::SharedText::BookNo, {}, m_bookNoBase, m_txtBook->text());
+    if (!shown)
         return false;
-    }
+    showBookNo(*shown);
+    return true;
 }
 
 void frmAppt::storeEditedTexts()
@@ -579,21 +587,16 @@ void frmAppt::memoFocusIn(QWidget *box)
     try {
         if (box == m_txtMemo) {
             setBoxColour(m_txtMemo, FreeSlotColor);
-            if (!m_txtMemo->document()->isModified() && m_page->hasPage()) {
-                m_txtMemo->setPlainText(m_page->store().memo(m_page->record().id));
-                m_txtMemo->document()->setModified(false);
-                m_memoPageId = m_page->record().id;
-            }
+            if (!m_txtMemo->document()->isModified() && m_page->hasPage())
+                showDailyMemo(m_page->record().key(), m_page->store().memo(m_page->record().key()));
         } else if (box == m_txtFixedMemo) {
             setBoxColour(m_txtFixedMemo, FreeSlotColor);
-            if (!m_txtFixedMemo->document()->isModified()) {
-                m_txtFixedMemo->setPlainText(m_page->store().fixedMemo());
-                m_txtFixedMemo->document()->setModified(false);
-            }
+            if (!m_txtFixedMemo->document()->isModified())
+                showFixedMemo(m_page->store().fixedMemo());
         } else if (box == m_txtBook) {
             setBoxColour(m_txtBook, FreeSlotColor);
             if (!m_txtBook->isModified())
-                m_txtBook->setText(m_page->store().bookNo());
+                showBookNo(m_page->store().bookNo());
         }
     } catch (const AppError &e) {
         QString title = QStringLiteral("txtBook");

@@ -23,6 +23,9 @@ namespace ErrNo {
 constexpr int RecordDeleted = 3167;   // the current record was deleted by another station
 constexpr int RecordLocked = 3186;    // another station holds the write lock
 constexpr int RecordChanged = 3197;   // changed by another station since this edit
+// The program's own: a page cell (or memo) no longer holds what this station showed, or the page
+// of that date is gone or was made again; nothing was written.
+constexpr int PageChanged = 3198;
 constexpr int NoCurrentRecord = 3021;
 constexpr int DuplicateKey = 3022;
 constexpr int NotUpdatable = 3027;

@@ -80,23 +80,48 @@ private:
     bool m_inTransaction = false;
 };
 
-// Begin on construction, roll back on destruction unless committed.
+// Runs f again while it fails on another station's lock, tries times in all; each try has
+// already waited Database::LockWaitMs for the lock. Ten tries outlast a commit slowed down by a
+// busy disk (about two seconds).
+template <class F>
+auto retryOnLock(F &&f, int tries = 10)
+{
+    for (int i = 1;; ++i) {
+        try {
+            return f();
+        } catch (const AppError &e) {
+            if (e.number() != ErrNo::RecordLocked || i >= tries)
+                throw;
+        }
+    }
+}
+
+// Begin on construction, roll back on destruction unless committed. Inside a transaction the
+// caller already holds, it joins that one: the outer owner commits or rolls back the whole.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(Database &db) : m_db(db) { m_db.begin(); }
+    explicit WriteTransaction(Database &db) : m_db(db), m_own(!db.inTransaction())
+    {
+        if (m_own)
+            m_db.begin();
+    }
     ~WriteTransaction()
     {
-        if (!m_done) {
+        if (m_own && !m_done) {
             try { m_db.rollback(); } catch (...) {}
         }
     }
+    WriteTransaction(const WriteTransaction &) = delete;
+    WriteTransaction &operator=(const WriteTransaction &) = delete;
     void commit()
     {
-        m_db.commit();
+        if (m_own)
+            m_db.commit();
         m_done = true;
     }
 
 private:
     Database &m_db;
+    bool m_own;
     bool m_done = false;
 };

@@ -64,32 +64,32 @@ private slots:
         QVERIFY(flow);
         QCOMPARE(storedText(*m_folder, 8, 2), QStringLiteral("Engaged"));
         QVERIFY(flow->newRecord());
-
-        const ResultRows made = job(2, 8);
-        QCOMPARE(made.rows.size(), 1);
-        QCOMPARE(made.value(0, "bTech").toString(), QStringLiteral("Sue Park"));
-        QCOMPARE(made.value(0, "bTime").toString(), QStringLiteral("09:00 AM "));
-        QCOMPARE(made.value(0, "bName").toString(), QString(""));
-        QCOMPARE(made.value(0, "bCity").toString(), QStringLiteral("Hamilton"));
-        QCOMPARE(made.value(0, "bProv").toString(), QStringLiteral("ON"));
-        QCOMPARE(made.value(0, "bITime").toString(), QStringLiteral("%%%%%%%%%%"));
-        QCOMPARE(made.value(0, "bDrop").toString() + made.value(0, "bProm").toString() + made.value(0, "bPay").toString(),
-                 QStringLiteral("08:0008:00Credit Card"));
-        QVERIFY(made.value(0, "bTTime").isNull());
+        // Opening writes nothing: the new record is stored with the booking.
+        QVERIFY(job(2, 8).isEmpty());
         const BookingValues shown = flow->fill();
         QVERIFY(!shown[TTime]);
         QVERIFY(!shown[Internal1]);
         QCOMPARE(*shown[Drop], QStringLiteral("08:00"));
+        QCOMPARE(*shown[City] + *shown[Prov], QStringLiteral("HamiltonON"));
         QCOMPARE(*shown[Time9], QString());
         // A free slot's booking is shown in the light booking colour.
         QCOMPARE(s.state.booking().BookingColor, Light);
 
-        BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1.5"}, {3, "0.5"}});
+        BookingEntries form = flow->loadedForm();
+        form[Name] = QStringLiteral("Ann Lee");
+        form[time(0)] = QStringLiteral("1.5");
+        form[time(3)] = QStringLiteral("0.5");
+        form[TTime] = BookingFlow::TotalTime(form);
         flow->timeChanged = true;
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
         QVERIFY(s.state.booking().BookingClosed);
 
         const ResultRows saved = job(2, 8);
+        QCOMPARE(saved.rows.size(), 1);
+        QCOMPARE(saved.value(0, "bTech").toString(), QStringLiteral("Sue Park"));
+        QCOMPARE(saved.value(0, "bTime").toString(), QStringLiteral("09:00 AM "));
+        QCOMPARE(saved.value(0, "bDrop").toString() + saved.value(0, "bProm").toString() + saved.value(0, "bPay").toString(),
+                 QStringLiteral("08:0008:00Credit Card"));
         QCOMPARE(saved.value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(saved.value(0, "bITime").toString(), QStringLiteral("1.5%%%0.5%%%%%%%"));
         QCOMPARE(saved.value(0, "bTTime").toString(), QStringLiteral("2"));
@@ -194,17 +194,17 @@ private slots:
         QCOMPARE(s.dialogs.count(), 0);
     }
 
-    void escOnANewRecordWithANameKeepsItEmptyAndReleasesTheClaim()
+    void escOnANewRecordWithANameStoresNothingAndReleasesTheClaim()
     {
         BookingStation s(*m_folder);
         auto flow = s.openSlot(6, 3);
         QCOMPARE(flow->exitForm(booking(QStringLiteral("Typed only"), {})), BookingFlow::Outcome::Closed);
         flow->closing(QStringLiteral("Typed only"));
-        QCOMPARE(job(3, 6).value(0, "bName").toString(), QString(""));
+        QVERIFY(job(3, 6).isEmpty());
         QCOMPARE(storedText(*m_folder, 6, 3), QString());
-        // The record is reused the next time.
+        QCOMPARE(s.grid().text(6, 3), QString());
         auto again = s.openSlot(6, 3);
-        QVERIFY(!again->newRecord());
+        QVERIFY(again->newRecord());
     }
 
     void engagedOrLunchSlotDoesNotOpen()
@@ -228,7 +228,7 @@ private slots:
         b.state.booking().BookingDate = bookingDay();
         b.state.booking().BookingCol = 1;
         b.state.booking().BookingRow = 9;
-        BookingFlow second(b.state, b.booking, b.db);
+        BookingFlow second(b.state, b.booking);
         QVERIFY(second.open());
         const BookingEntries mine = booking(QStringLiteral("Bob Hart"), {{0, "3"}});
         QCOMPARE(second.saveCommand(mine), BookingFlow::Outcome::Closed);
@@ -261,10 +261,34 @@ private slots:
         QCOMPARE(storedText(*m_folder, Used, 1), QStringLiteral("1"));
     }
 
+    void bookingWhosePageCannotBeWrittenStoresNothingOfIt()
+    {
+        BookingStation s(*m_folder);
+        auto flow = s.openSlot(8, 2);
+        // The file refuses the page's write, as a full disk would.
+        Database(m_folder->file(QStringLiteral("db.mdb")))
+            .execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF Data ON tbl_Appt "
+                                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+        flow->timeChanged = true;
+        const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1.5"}});
+        QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
+        QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
+        QVERIFY2(s.dialogs.last().text.contains(QStringLiteral("database or disk is full")),
+                 qPrintable(s.dialogs.last().text));
+        QCOMPARE(s.state.booking().BookingClip, toList(form));
+        QVERIFY(job(2, 8).isEmpty());
+        QCOMPARE(storedText(*m_folder, 8, 2), QStringLiteral("Engaged"));
+        QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("0"));
+        QCOMPARE(storedColors(*m_folder, 2, 8, 10), QStringLiteral("eeffff eeffff eeffff"));
+    }
+
     void saveAfterAnotherStationDeletedTheRecordMakesItAgain()
     {
         BookingStation s(*m_folder);
+        auto first = s.openSlot(9, 1);
+        first->saveCommand(booking(QStringLiteral("Ann Lee"), {}));
         auto flow = s.openSlot(9, 1);
+        QVERIFY(!flow->newRecord());
         Database(m_folder->file(QStringLiteral("db.mdb"))).execute(QStringLiteral("DELETE FROM tbl_Job"));
         flow->timeChanged = true;
         QCOMPARE(flow->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1"}})), BookingFlow::Outcome::Closed);

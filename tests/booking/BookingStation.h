@@ -39,7 +39,7 @@ struct BookingStation {
     // Enter on the slot, then the booking record found or made.
     std::unique_ptr<BookingFlow> openSlot(int row, int col)
     {
-        auto flow = std::make_unique<BookingFlow>(state, booking, db);
+        auto flow = std::make_unique<BookingFlow>(state, booking);
         if (!flow->claim(row, col) || !flow->open())
             return nullptr;
         flow->activate();

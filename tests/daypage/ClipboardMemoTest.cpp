@@ -92,11 +92,11 @@ private slots:
         // Another station's memo is read when the box gets the focus.
         Station other(s->dbPath());
         QVERIFY(other.page.openDate(DayPageWindow::day()));
-        other.page.store().saveMemo(other.page.record().id, QStringLiteral("From the front desk"));
+        other.page.store().saveMemo(other.page.record().key(), std::nullopt, QStringLiteral("From the front desk"));
         memo()->setFocus();
         QCOMPARE(memo()->toPlainText(), QStringLiteral("From the front desk"));
         // Leaving without typing writes nothing over a later change elsewhere.
-        other.page.store().saveMemo(other.page.record().id, QStringLiteral("Changed again"));
+        other.page.store().saveMemo(other.page.record().key(), std::nullopt, QStringLiteral("Changed again"));
         s->view()->setFocus();
         QCOMPARE(s->storedField("Memo"), QStringLiteral("Changed again"));
 
@@ -108,6 +108,34 @@ private slots:
         QCOMPARE(s->storedField("Memo"), QStringLiteral("Changed again - ring"));
         QCOMPARE(s->storedField("Memo", DayPageWindow::day().addDays(1)), QString());
         QCOMPARE(memo()->toPlainText(), QString());
+    }
+
+    void secondStationTypingTheSameMemoIsAskedBeforeReplacingIt()
+    {
+        memo()->setFocus();
+        QTest::keyClicks(memo(), QStringLiteral("Tyres at 3"));
+        // Meanwhile another station stores its own memo for the page.
+        Station other(s->dbPath());
+        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        QCOMPARE(other.page.storeText(DayPage::SharedText::DailyMemo, other.page.record().key(), QString(),
+                                      QStringLiteral("Fleet van 9am")),
+                 QStringLiteral("Fleet van 9am"));
+
+        s->dialogs.answer(Dialogs::AnsNo);
+        s->view()->setFocus();
+        QCOMPARE(s->dialogs.count(), 1);
+        QCOMPARE(s->dialogs.last().title, QStringLiteral("Text Memo"));
+        QCOMPARE(s->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QVERIFY(s->dialogs.last().text.contains(QStringLiteral("Fleet van 9am")));
+        QCOMPARE(s->storedField("Memo"), QStringLiteral("Fleet van 9am"));
+        QCOMPARE(memo()->toPlainText(), QStringLiteral("Fleet van 9am"));
+
+        memo()->setFocus();
+        memo()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(memo(), QStringLiteral(", tyres at 3"));
+        s->view()->setFocus();
+        QCOMPARE(s->storedField("Memo"), QStringLiteral("Fleet van 9am, tyres at 3"));
+        QCOMPARE(s->dialogs.count(), 1);
     }
 
     void fixedMemoAndBookingNumber()

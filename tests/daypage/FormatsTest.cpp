@@ -24,15 +24,19 @@ private slots:
         const Cells s = PageText::shaped(PageText::parse(QStringLiteral("a\tb\tc\rd")), 3, 2);
         QCOMPARE(PageText::join(s), QStringLiteral("a\tb\rd\t\r\t"));
     }
-    void mergeKeepsOtherStationsCellsAndAppliesOwnChanges()
+    void ownChangesApplyOnlyWhereTheStoredCellIsStillTheOneSeen()
     {
-        const Cells base = PageText::parse(QStringLiteral("8\t8\r\t"));
-        const Cells mine = PageText::parse(QStringLiteral("8\t8\rJones\t"));      // we booked (1,0)
-        const Cells stored = PageText::parse(QStringLiteral("8\t6\r\tBrown"));    // they changed two cells
-        QCOMPARE(PageText::join(PageText::merged(stored, base, mine)), QStringLiteral("8\t6\rJones\tBrown"));
-        // Our own clearing of a cell is a change too.
-        const Cells cleared = PageText::parse(QStringLiteral("8\t\r\t"));
-        QCOMPARE(PageText::join(PageText::merged(stored, base, cleared)), QStringLiteral("8\t\r\tBrown"));
+        const Cells base = PageText::parse(QStringLiteral("8\t8\r\tAnn"));
+        const Cells mine = PageText::parse(QStringLiteral("8\t8\rJones\tAnn"));   // we booked (1,0)
+        const Cells stored = PageText::parse(QStringLiteral("8\t6\r\tBrown")); // they changed two cells
+        QCOMPARE(PageText::join(*PageText::applied(stored, base, mine)), QStringLiteral("8\t6\rJones\tBrown"));
+        // Clearing a cell that another station changed meanwhile is refused as a whole.
+        const Cells cleared = PageText::parse(QStringLiteral("8\t8\rJones\t"));
+        QVERIFY(!PageText::applied(stored, base, cleared));
+        // A number in the counter row adds this station's difference to the stored one.
+        const Cells counted = PageText::parse(QStringLiteral("8\t7.5\rJones\tAnn"));
+        QVERIFY(!PageText::applied(stored, base, counted));
+        QCOMPARE(PageText::join(*PageText::applied(stored, base, counted, 0)), QStringLiteral("8\t5.5\rJones\tBrown"));
     }
     void colourListFormatEndsWithOneBlank()
     {
@@ -45,13 +49,14 @@ private slots:
         QVERIFY(ColorList::isUnset(QStringLiteral("0 ")));
         QVERIFY(!ColorList::isUnset(QStringLiteral("0 0 ")));
     }
-    void colourMergeAppliesOnlyChangedCells()
+    void colourChangesApplyOnlyWhereTheStoredColourIsStillTheOneSeen()
     {
         const QVector<qint64> base{1, 1, 1};
         const QVector<qint64> mine{1, 5, 1};
-        QCOMPARE(ColorList::merged(QStringLiteral("7 1 8 "), base, mine), QVector<qint64>({7, 5, 8}));
+        QCOMPARE(*ColorList::applied(QStringLiteral("7 1 8 "), base, mine), QVector<qint64>({7, 5, 8}));
+        QVERIFY(!ColorList::applied(QStringLiteral("7 2 8 "), base, mine));
         // A stored list short of numbers: those cells take ours.
-        QCOMPARE(ColorList::merged(QStringLiteral("7 "), base, mine), QVector<qint64>({7, 5, 1}));
+        QCOMPARE(*ColorList::applied(QStringLiteral("7 "), base, mine), QVector<qint64>({7, 5, 1}));
     }
 };
 TORVANE_TEST(PageFormatsTest)

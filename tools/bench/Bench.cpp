@@ -26,8 +26,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <latch>
+#include <mutex>
 #include <random>
 #include <sqlite3.h>
+#include <thread>
 #include <time.h>
 
 #if __has_include(<valgrind/callgrind.h>)
@@ -160,7 +163,7 @@ Bench::Bench(const BenchOptions &options) : m_options(options)
 QStringList Bench::measureNames()
 {
     return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),  QStringLiteral("save_page"),
-            QStringLiteral("booking"),          QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
+            QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
             QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
 }
 
@@ -430,13 +433,49 @@ Figure Bench::savePage()
     });
 }
 
+namespace {
+// One booking as frmBooking drives it, from Enter on a free slot to the form closed. Half-hour
+// bookings of one hour each, two cells.
+BookingFlow::Outcome bookSlot(AppState &state, DayPageBooking &view, int row, int col, const QString &name)
+{
+    BookingFlow flow(state, view);
+    if (!flow.claim(row, col) || !flow.open())
+        return BookingFlow::Outcome::StayOpen;
+    BookingEntries form = flow.loadedForm();
+    flow.activate();
+    form[BookingEntry::Name] = name;
+    form[BookingEntry::Phone] = QStringLiteral("(905) 555-0142");
+    form[BookingEntry::Address] = QStringLiteral("212 Maple Ave");
+    form[BookingEntry::Vehicle] = QStringLiteral("2019");
+    form[BookingEntry::Make] = QStringLiteral("Honda");
+    form[BookingEntry::Mainten] = QStringLiteral("Lube, Oil & Filter");
+    form[BookingEntry::time(0)] = QStringLiteral("0.5");
+    form[BookingEntry::Menu1] = QStringLiteral("Cabin Filter");
+    form[BookingEntry::time(1)] = QStringLiteral("0.5");
+    form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
+    flow.recordChanged = flow.timeChanged = true;
+    const BookingFlow::Outcome outcome = flow.saveCommand(form);
+    flow.closing(name);
+    return outcome;
+}
+
+// Slots booked on each page, around the lunch row.
+const int BookedRows[] = {6, 8, 10, 12, 15, 17, 19, 21};
+
+QDate nextWorkingDay(const QDate &d) { return d.addDays(d.dayOfWeek() == Qt::Saturday ? 2 : 1); }
+
+// A booking is its claim and its save: more write transactions would mean part of it could be
+// stored without the rest.
+constexpr int BookingWrites = 2;
+} // namespace
+
 Figure Bench::wholeBooking()
 {
     Figure f = figure(QStringLiteral("booking"), QStringLiteral("4. Whole booking"), QStringLiteral("ms"));
     f.target = 10;
     f.note = QStringLiteral("BookingFlow as frmBooking drives it, from Enter on a free slot to the form closed: claim "
-                            "stored, the form's connection opened, record made, record saved with hours used and "
-                            "span shaded, name stored in the page");
+                            "stored, record opened, then the record, hours used, span and name in the page in one "
+                            "write");
     attachFloor(f, QStringLiteral("page_write"), QStringLiteral("one page write transaction"));
     return measured(f, [this](Figure &f) {
         Commits commits;
@@ -446,9 +485,7 @@ Figure Bench::wholeBooking()
         DayPageBooking view(page);
         Floors floors(m_dbPath);
         Database reader(m_dbPath);
-        // Half-hour bookings of one hour each, two cells, around the lunch row.
-        const int rows[] = {6, 8, 10, 12, 15, 17, 19, 21};
-        const int perPage = Workshop::Techs * int(std::size(rows));
+        const int perPage = Workshop::Techs * int(std::size(BookedRows));
         QDate d = latestPage();
         const int n = reps(100), warm = 5;
         Samples samples(warm), floorSamples(warm);
@@ -457,37 +494,15 @@ Figure Bench::wholeBooking()
                            floorSamples);
             const int k = i % perPage;
             if (k == 0) {
-                d = d.addDays(d.dayOfWeek() == Qt::Saturday ? 2 : 1);
+                d = nextWorkingDay(d);
                 if (!page.openDate(d))
                     wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
             }
-            const int col = 1 + k % Workshop::Techs, row = rows[k / Workshop::Techs];
+            const int col = 1 + k % Workshop::Techs, row = BookedRows[k / Workshop::Techs];
             const QString name = QStringLiteral("Customer %1").arg(i);
-            BookingFlow::Outcome outcome = BookingFlow::Outcome::StayOpen;
             const int committed = commits.count;
             Lap lap;
-            {
-                Database shared(SharedDbPath(m_state.paths()));
-                commits.watch(shared);
-                BookingFlow flow(m_state, view, shared);
-                if (flow.claim(row, col) && flow.open()) {
-                    BookingEntries form = flow.loadedForm();
-                    flow.activate();
-                    form[BookingEntry::Name] = name;
-                    form[BookingEntry::Phone] = QStringLiteral("(905) 555-0142");
-                    form[BookingEntry::Address] = QStringLiteral("212 Maple Ave");
-                    form[BookingEntry::Vehicle] = QStringLiteral("2019");
-                    form[BookingEntry::Make] = QStringLiteral("Honda");
-                    form[BookingEntry::Mainten] = QStringLiteral("Lube, Oil & Filter");
-                    form[BookingEntry::time(0)] = QStringLiteral("0.5");
-                    form[BookingEntry::Menu1] = QStringLiteral("Cabin Filter");
-                    form[BookingEntry::time(1)] = QStringLiteral("0.5");
-                    form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
-                    flow.recordChanged = flow.timeChanged = true;
-                    outcome = flow.saveCommand(form);
-                    flow.closing(name);
-                }
-            }
+            const BookingFlow::Outcome outcome = bookSlot(m_state, view, row, col, name);
             lap.stop();
             const auto stored = page.store().find(d);
             const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
@@ -502,10 +517,103 @@ Figure Bench::wholeBooking()
                           .arg(row)
                           .arg(col)
                           .arg(d.toString(Qt::ISODate)));
+            if (commits.count - committed > BookingWrites)
+                wrong(QStringLiteral("a booking committed %1 write transactions").arg(commits.count - committed));
             samples.add(lap, commits.count - committed);
         }
         samples.into(f);
         f.floor = floorSamples.wall();
+    });
+}
+
+Figure Bench::contendedBooking()
+{
+    constexpr int Stations = 4;
+    Figure f = figure(QStringLiteral("booking_contended"), QStringLiteral("4b. Whole booking, 4 stations at once"),
+                      QStringLiteral("ms"));
+    f.note = QStringLiteral("4 stations, each a thread with its own connection and day page, book the same pages at "
+                            "once, one column each; every booking timed as in 4, waits for the others' writes "
+                            "included");
+    return measured(f, [this](Figure &f) {
+        const int perStation = reps(100), warm = 5;
+        const QDate first = nextWorkingDay(latestPage());
+        const QString dbPath = SharedDbPath(m_state.paths());
+        {
+            // The pages are made beforehand: four stations making the same page at once is the
+            // page creation's own contention, with its own message.
+            DayPage page(m_state);
+            page.openDatabase(dbPath);
+            QDate d = first;
+            for (int i = 0; i < warm + perStation; i += int(std::size(BookedRows)), d = nextWorkingDay(d))
+                if (!page.openDate(d))
+                    wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
+        }
+        std::mutex lock;
+        QVector<double> wall, cpu, writes;
+        QStringList faults;
+        std::latch start(Stations);
+        std::vector<std::thread> threads;
+        for (int s = 0; s < Stations; ++s) {
+            threads.emplace_back([&, s] {
+                BenchDialogs dialogs;
+                AppState state = m_state;
+                state.setDialogs(&dialogs);
+                QVector<double> myWall, myCpu, myWrites;
+                QString fault;
+                try {
+                    Commits commits;
+                    DayPage page(state);
+                    page.openDatabase(dbPath);
+                    commits.watch(page.database());
+                    DayPageBooking view(page);
+                    const int col = 1 + s;
+                    QDate d = first;
+                    start.arrive_and_wait();
+                    for (int i = 0; i < warm + perStation && fault.isEmpty(); ++i) {
+                        const int k = i % int(std::size(BookedRows));
+                        if (k == 0) {
+                            if (i)
+                                d = nextWorkingDay(d);
+                            if (!page.openDate(d))
+                                fault = QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate));
+                        }
+                        const int committed = commits.count;
+                        const QString name = QStringLiteral("Station %1 customer %2").arg(s + 1).arg(i);
+                        Lap lap;
+                        const BookingFlow::Outcome outcome = bookSlot(state, view, BookedRows[k], col, name);
+                        lap.stop();
+                        if (outcome != BookingFlow::Outcome::Closed || !dialogs.shown.isEmpty())
+                            fault = QStringLiteral("station %1: the booking at row %2 of %3 was not stored%4")
+                                        .arg(s + 1)
+                                        .arg(BookedRows[k])
+                                        .arg(d.toString(Qt::ISODate),
+                                             dialogs.shown.isEmpty() ? QString() : QStringLiteral(": ") + dialogs.shown.first());
+                        else if (commits.count - committed > BookingWrites)
+                            fault = QStringLiteral("a booking committed %1 write transactions").arg(commits.count - committed);
+                        if (i >= warm) {
+                            myWall << lap.ms;
+                            myCpu << lap.cpuMs;
+                            myWrites << commits.count - committed;
+                        }
+                    }
+                } catch (const AppError &e) {
+                    fault = QStringLiteral("station %1: %2 %3").arg(s + 1).arg(e.number()).arg(e.description());
+                }
+                std::lock_guard<std::mutex> guard(lock);
+                wall << myWall;
+                cpu << myCpu;
+                writes << myWrites;
+                if (!fault.isEmpty())
+                    faults << fault;
+            });
+        }
+        for (auto &t : threads)
+            t.join();
+        if (!faults.isEmpty())
+            wrong(faults.first());
+        f.value = summarize(wall);
+        f.cpu = summarize(cpu);
+        f.writes = summarize(writes).median;
     });
 }
 
@@ -678,6 +786,8 @@ Report Bench::run()
         report.figures << savePage();
     if (wanted(QStringLiteral("booking")))
         report.figures << wholeBooking();
+    if (wanted(QStringLiteral("booking_contended")))
+        report.figures << contendedBooking();
     if (wanted(QStringLiteral("search_missing")))
         report.figures << searchMissing();
     if (wanted(QStringLiteral("search_oldest")))

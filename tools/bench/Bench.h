@@ -51,6 +51,8 @@ private:
     Figure openNewDate();
     Figure savePage();
     Figure wholeBooking();
+    // The same booking while three other stations book on the same pages.
+    Figure contendedBooking();
     Figure searchMissing();
     Figure searchOldest();
     QVector<Figure> startUp();

@@ -146,7 +146,7 @@ private:
             // The grid's key handler ends quietly when the claim cannot be stored; Enter again.
             return nullptr;
         }
-        auto flow = std::make_unique<BookingFlow>(m_state, m_booking, m_db);
+        auto flow = std::make_unique<BookingFlow>(m_state, m_booking);
         if (!flow->open()) {
             flow->closing(QString());
             return nullptr;
