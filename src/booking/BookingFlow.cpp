@@ -20,7 +20,6 @@ constexpr int HoursUsedRow = 3;
 const QString TitleCommandSave = QStringLiteral("Command Save");
 const QString TitleSaveBooking = QStringLiteral("Save Booking");
 const QString TitleDeleteRecord = QStringLiteral("Delete Record");
-const QString TitleUpdateHours = QStringLiteral("Update Hours");
 const QString TitleSeekRecord = QStringLiteral("Seek Record");
 const QString TitleBookingRecord = QStringLiteral("Booking Record");
 } // namespace
@@ -58,18 +57,23 @@ bool BookingFlow::open()
     return true;
 }
 
+BookingRecord::PageLabels BookingFlow::labels() const
+{
+    BookingRecord::PageLabels labels;
+    const int col = m_state.booking().BookingCol;
+    if (col >= 0 && col < m_state.layout().TechNames.size())
+        labels.tech = m_state.layout().TechNames.at(col);
+    labels.time = m_page.text(m_state.booking().BookingRow, 0);
+    return labels;
+}
+
 bool BookingFlow::reseek()
 {
     try {
-        BookingRecord::PageLabels labels;
-        const int col = m_state.booking().BookingCol;
-        if (col >= 0 && col < m_state.layout().TechNames.size())
-            labels.tech = m_state.layout().TechNames.at(col);
-        labels.time = m_page.text(m_state.booking().BookingRow, 0);
         // A read meets a lock only while another station commits.
-        if (retryOnLock([&] { return m_record.seek(cell(), labels); })) {
+        if (retryOnLock([&] { return m_record.seek(cell(), labels()); })) {
             m_newRecord = true;
-            m_page.setCurrentCell(m_state.booking().BookingRow, col);
+            m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
         }
         return true;
     } catch (const AppError &e) {
@@ -88,13 +92,12 @@ bool BookingFlow::reseek()
 
 void BookingFlow::resync()
 {
-    // After a write that rolled back, the record as stored: a new record is new again.
-    const bool wasNew = m_newRecord;
+    // After a write that rolled back: the record as stored again. A failure here shows at the
+    // next command that needs the record.
     try {
-        reseek();
+        m_record.seek(cell(), labels());
     } catch (const AppError &) {
     }
-    m_newRecord = wasNew;
 }
 
 BookingValues BookingFlow::fill()

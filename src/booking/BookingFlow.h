@@ -80,6 +80,7 @@ private:
     Outcome saveBooking(const BookingEntries &form, bool retry);
     bool reseek();
     void resync();
+    BookingRecord::PageLabels labels() const;
     void recordBusy(int number, const QString &title);
     BookingRecord::Cell cell() const;
     bool onBookingPage() const;

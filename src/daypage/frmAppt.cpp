@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -21,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -64,6 +66,13 @@ frmAppt::frmAppt(AppState &state, QWidget *parent) : QMainWindow(parent), m_stat
     });
     connect(m_page.get(), &DayPage::totalsChanged, this, &frmAppt::onTotals);
     connect(m_page.get(), &DayPage::focusGrid, this, &frmAppt::focusGrid);
+    // Other stations' changes to the page shown come in about once a second, the current cell and
+    // anything being typed left alone.
+    auto *liveRefresh = new QTimer(this);
+    liveRefresh->setObjectName(QStringLiteral("tmrRefresh"));
+    liveRefresh->setInterval(LiveRefreshMs);
+    connect(liveRefresh, &QTimer::timeout, this, &frmAppt::pollChanges);
+    liveRefresh->start();
 
     // Coming back to this window from another of the program's windows (not from a message or
     // input box) is an activation, as is its first showing.
@@ -353,11 +362,26 @@ void frmAppt::onFilled()
     const QDate d = m_page->record().date;
     m_lblCalDay->setText(DateText::longHeading(d));
     m_lblCalDate->setText(DateText::shortDate(d));
-    m_check1->setChecked(m_page->closed());
     m_check2->setChecked(m_page->pageLock());
+    showClosedState();
+}
+
+void frmAppt::showClosedState()
+{
+    m_check1->setChecked(m_page->closed());
     m_syncingLists = true;
     m_combo[0]->setCurrentIndex(m_page->closed() ? 1 : 0);
     m_syncingLists = false;
+}
+
+void frmAppt::pollChanges()
+{
+    // Not while a message or menu waits for the user: the question may be about the page as it
+    // was shown.
+    if (!isVisible() || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+        return;
+    if (m_page->pollChanges())
+        showClosedState();
 }
 
 void frmAppt::onTotals()

@@ -65,6 +65,8 @@ public:
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
     static constexpr int SkillViewerWidth = 3600;
+    // How often another station's commit is looked for (PRAGMA data_version, cheap when none).
+    static constexpr int LiveRefreshMs = 1000;
 
     // The print options panel's "Print", given the ticked choice; without one it is disabled.
     enum class PrintChoice { WeeklySchedule = 0, DailySummary = 1, DailyDetails = 2 };
@@ -149,6 +151,8 @@ private:
     void fillLists();
     void onFilled();
     void onTotals();
+    void showClosedState();
+    void pollChanges();
 
     // Opening a date: the page, then the calendar and lists brought to it. False when refused.
     bool openDate(const QDate &d, bool rebuildCalendar);

@@ -75,7 +75,8 @@ struct DayPageWindow {
     {
         PageText::Cells cells = PageText::parse(storedField("Data", d));
         cells[row - 2][col - 1] = text;
-        db->execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"), {PageText::join(cells), d});
+        db->execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE caldate = ?"),
+                    {PageText::join(cells), d});
     }
     qint64 storedColour(int row, int col, const QDate &d = day())
     {

@@ -127,6 +127,33 @@ private slots:
         QVERIFY(!edit()->isVisible());
     }
 
+    void anotherStationsBookingShowsWithoutMovingTheCellOrTheTyping()
+    {
+        s->grid().setCurrentCell(DayPageWindow::LastRow, 4);
+        QTest::keyClicks(s->view(), QStringLiteral("T"));
+        QTest::keyClicks(edit(), QStringLiteral("yres"));
+        Station other(s->dbPath());
+        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        other.page.writeTogether([&] {
+            other.grid().setText(8, 2, QStringLiteral("Bob Two"));
+            other.grid().setText(PageModel::HoursUsedRow, 2, QStringLiteral("1"));
+            other.grid().setCellBackColor(9, 2, 0x80FF80);
+        });
+        // Nothing is done at this station: it shows the booking within about a second.
+        QTRY_COMPARE_WITH_TIMEOUT(s->grid().text(8, 2), QStringLiteral("Bob Two"), 5000);
+        QCOMPARE(s->grid().cellBackColor(9, 2), qint64(0x80FF80));
+        QCOMPARE(s->child<QLineEdit>("txtU")->text(), QStringLiteral("Used   1"));
+        QVERIFY(edit()->isVisible());
+        QVERIFY(edit()->hasFocus());
+        QCOMPARE(edit()->text(), QStringLiteral("Tyres"));
+        QCOMPARE(s->grid().row(), DayPageWindow::LastRow);
+        QCOMPARE(s->grid().col(), 4);
+        QTest::keyClick(edit(), Qt::Key_Return);
+        QCOMPARE(s->stored(DayPageWindow::LastRow, 4), QStringLiteral("Tyres"));
+        QCOMPARE(s->stored(8, 2), QStringLiteral("Bob Two"));
+        QCOMPARE(s->dialogs.count(), 0);
+    }
+
     void typedStartingHoursAreStoredAtOnceOrAfterTheReplaceQuestion()
     {
         // Row 4 of column 3 emptied meanwhile: stored without a question.
