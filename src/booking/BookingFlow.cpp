@@ -96,7 +96,8 @@ void BookingFlow::resync()
     // next command that needs the record.
     try {
         m_record.seek(cell(), labels());
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
+        DiagnosticLog::passedOver(QStringLiteral("Seek Record"), e);
     }
 }
 

@@ -476,8 +476,9 @@ bool DayPage::pollChanges()
             m_grid.setTopRow(top);
         }
         return true;
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // Another station committing right now: the next poll reads it.
+        DiagnosticLog::passedOver(QStringLiteral("Live refresh"), e);
         return false;
     }
 }
