@@ -1,6 +1,10 @@
 #include "daypage/PageStore.h"
 
+#include "daypage/PageModel.h"
 #include "store/Database.h"
+#include "store/StationRegistry.h"
+
+#include <QDateTime>
 
 namespace {
 const QString PageColumns = QStringLiteral(
@@ -230,20 +234,63 @@ void PageStore::saveSetupText(const char *field, const QString &text)
     tx.commit();
 }
 
-PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark)
+PageStore::Claim PageStore::claimCell(qint64 id, int rows, int cols, int r, int c, const QString &mark,
+                                      const ClaimOwner &owner)
 {
     WriteTransaction tx(m_db);
     Claim out;
-    out.cells = PageText::shaped(PageText::parse(storedText(id, "Data")), rows, cols);
-    if (r < 0 || r >= rows || c < 0 || c >= cols || !out.cells.at(r).at(c).isEmpty()) {
+    const ResultRows page = m_db.select(QStringLiteral("SELECT Data, caldate FROM tbl_Appt WHERE rowid = ?"), {id});
+    if (page.isEmpty())
+        throw deletedError();
+    out.cells = PageText::shaped(PageText::parse(page.rows[0][0].toString()), rows, cols);
+    if (r < 0 || r >= rows || c < 0 || c >= cols) {
         tx.commit();
         return out;
     }
-    out.cells[r][c] = mark;
-    m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
-                 {PageText::join(out.cells), id});
+    const QVariantList slot{page.rows[0][1], r + PageModel::TextTopRow, c + 1};
+    const QString text = out.cells.at(r).at(c);
+    auto writeCell = [&](const QString &cell) {
+        out.cells[r][c] = cell;
+        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE rowid = ?"),
+                     {PageText::join(out.cells), id});
+    };
+    auto recordOwner = [&] {
+        m_db.execute(QStringLiteral("INSERT OR REPLACE INTO tbl_Claim (caldate, slotrow, slotcol, station, claimed) "
+                                    "VALUES (?, ?, ?, ?, ?)"),
+                     slot + QVariantList{owner.station, QDateTime::currentMSecsSinceEpoch()});
+    };
+    if (text.isEmpty()) {
+        writeCell(mark);
+        recordOwner();
+        tx.commit();
+        out.claimed = true;
+        return out;
+    }
+    // Another claim is taken over only when the station that made it has stopped; a station
+    // that cannot show it is running itself never judges another.
+    if (text != mark || owner.station <= 0) {
+        tx.commit();
+        return out;
+    }
+    const QVariant holder = m_db.scalar(
+        QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+    if (StationRegistry::running(m_db, holder.toLongLong(), owner.timeoutMs)) {
+        tx.commit();
+        return out;
+    }
+    // A booking saved under the claim shows its name again; otherwise the claim is this station's.
+    const QString name =
+        m_db.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bRow = ? AND bCol = ?"), slot)
+            .toString();
+    if (name.isEmpty()) {
+        recordOwner();
+    } else {
+        writeCell(name);
+        m_db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+    }
     tx.commit();
     out.claimed = true;
+    out.tookOver = true;
     return out;
 }
 
