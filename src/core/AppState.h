@@ -35,6 +35,9 @@ private:
 struct StationRegistration {
     qint64 id = 0; // 0: not registered; such a station never takes another's claim over
     int timeoutMs = StationRegistry::DefaultTimeoutMs;
+    // Registers on the shared database the station works on and beats while it runs; the
+    // station's row goes with it on a clean exit.
+    StationHeartbeat heartbeat;
 };
 
 // The page shown and its layout, as the day page last drew it.

@@ -14,6 +14,7 @@
 
 namespace {
 constexpr qint64 DayMs = 24LL * 3600 * 1000;
+constexpr int StartTries = 10;
 
 qint64 now() { return QDateTime::currentMSecsSinceEpoch(); }
 QString machine() { return QString::fromLatin1(QSysInfo::machineUniqueId().toHex()); }
@@ -111,8 +112,16 @@ qint64 StationHeartbeat::start(const QString &path, int intervalMs)
         return m_id;
     stop();
     auto db = std::make_unique<Database>(path);
-    Schema::upgradeShared(*db);
-    m_id = StationRegistry::add(*db);
+    // Several stations starting at once take turns for the write lock.
+    for (int i = 1; !m_id; ++i) {
+        try {
+            Schema::upgradeShared(*db);
+            m_id = StationRegistry::add(*db);
+        } catch (const AppError &e) {
+            if (e.number() != ErrNo::RecordLocked || i == StartTries)
+                throw;
+        }
+    }
     m_db = std::move(db);
     m_intervalMs = intervalMs;
     m_lastBeat = now();

@@ -30,7 +30,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
@@ -99,15 +98,7 @@ public:
         m_state.setDialogs(&m_dialogs);
         m_state.paths().setServerFolder(QFileInfo(dbPath).absolutePath());
         m_state.registration().timeoutMs = timeoutMs;
-        for (int i = 0; !m_state.registration().id; ++i) {
-            try {
-                m_state.registration().id = m_heartbeat.start(dbPath);
-            } catch (const AppError &e) {
-                if (e.number() != ErrNo::RecordLocked || i == Attempts)
-                    throw;
-            }
-        }
-        out(QStringLiteral("R	%1").arg(m_state.registration().id));
+        m_state.registration().id = m_state.registration().heartbeat.start(dbPath);
         m_page.openDatabase(dbPath);
         // Opening the window again when the settings could not be read.
         for (int i = 0;; ++i) {
@@ -125,8 +116,9 @@ public:
     bool run(int ops)
     {
         bool trapped = true;
+        out(QStringLiteral("R\t%1").arg(m_state.registration().id));
         for (int i = 0; i < ops; ++i) {
-            m_heartbeat.beatIfDue();
+            m_state.registration().heartbeat.beatIfDue();
             const int pick = int(m_random.bounded(10));
             const char *op = m_mine.isEmpty() || pick < 5 ? "book" : pick < 8 ? "change" : "delete";
             try {
@@ -321,7 +313,6 @@ private:
     }
 
     LoadDialogs m_dialogs;
-    StationHeartbeat m_heartbeat;
     AppState m_state;
     DayPage m_page;
     DayPageBooking m_booking;
@@ -540,6 +531,7 @@ struct Options {
 // One station process and what it printed.
 struct Worker {
     std::unique_ptr<QProcess> process;
+    int ops = 0;
     QByteArray output;
     bool killed = false;
 
@@ -575,36 +567,39 @@ int runStations(const Options &o, const QString &dbPath)
 
     std::vector<Worker> workers;
     for (int s = 1; s <= o.stations; ++s)
-        workers.push_back({startWorker(s, o.ops, dbPath, run, o), {}, false});
+        workers.push_back({startWorker(s, o.ops, dbPath, run, o), o.ops, {}, false});
 
-    // Kills at random moments while stations run; each killed station is followed by a new one
-    // that does what was left of its work.
+    // Kills at random points of the work while stations run; each killed station is followed by
+    // a new one that does what was left of its work.
     QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+    QVector<int> killAt;
+    for (int k = 0; k < o.kills; ++k)
+        killAt << int(o.stations * o.ops * (0.05 + 0.85 * random.generateDouble()));
+    std::sort(killAt.begin(), killAt.end());
     int kills = 0;
-    QElapsedTimer sinceKill;
-    sinceKill.start();
-    qint64 nextKillMs = 300 + random.bounded(1500);
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         std::vector<size_t> running;
-        for (size_t i = 0; i < workers.size(); ++i)
+        int done = 0;
+        for (size_t i = 0; i < workers.size(); ++i) {
+            workers[i].collect();
+            done += workers[i].opsDone();
             if (workers[i].process->state() != QProcess::NotRunning)
                 running.push_back(i);
+        }
         if (running.empty())
             break;
-        if (kills < o.kills && sinceKill.elapsed() >= nextKillMs) {
+        if (kills < killAt.size() && done >= killAt.at(kills)) {
             Worker &victim = workers[running[random.bounded(quint32(running.size()))]];
             victim.process->kill();
             victim.process->waitForFinished(-1);
             victim.collect();
             victim.killed = true;
             ++kills;
-            const int left = qMax(1, o.ops - victim.opsDone());
-            workers.push_back({startWorker(int(workers.size()) + 1, left, dbPath, run, o), {}, false});
-            sinceKill.restart();
-            nextKillMs = 300 + random.bounded(1500);
+            const int left = qMax(1, victim.ops - victim.opsDone());
+            workers.push_back({startWorker(int(workers.size()) + 1, left, dbPath, run, o), left, {}, false});
         }
-        QThread::msleep(20);
+        QThread::msleep(10);
     }
     stress.stop();
 
