@@ -1,6 +1,10 @@
 -- Shared database (db.mdb). Field names as the program uses them. Two bookkeeping columns are
 -- not fields of the records: rowver, the row version for optimistic locking, and rid, which
 -- makes the record id explicit so compaction never renumbers records other stations hold.
+-- Pages and booking records never get an id back once it was used (AUTOINCREMENT): a station
+-- still holding a deleted record's id must never write into a newer record.
+-- An older file is brought to this shape by Schema::upgradeShared, which takes the tables
+-- tbl_Station and tbl_Claim from here; user_version says which shape a file has.
 CREATE TABLE tbl_Setup (
   location TEXT, open TEXT, Close TEXT,
   Mon TEXT, Tue TEXT, Wed TEXT, Thu TEXT, Fri TEXT, Sat TEXT, Sun TEXT,
@@ -28,7 +32,7 @@ CREATE TABLE tbl_Appt (
   Listno INTEGER, Sites TEXT, Names TEXT, Skills TEXT, Spare TEXT,
   Data TEXT, BlankPage TEXT, Color TEXT, Memo TEXT, Clinic INTEGER DEFAULT 0,
   rowver INTEGER NOT NULL DEFAULT 0,
-  rid INTEGER PRIMARY KEY
+  rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CalDate ON tbl_Appt (caldate);
 CREATE TABLE tbl_Job (
@@ -40,7 +44,7 @@ CREATE TABLE tbl_Job (
   bInternal1 TEXT, bInternal2 TEXT, bOther1 TEXT, bOther2 TEXT,
   bITime TEXT, bTTime TEXT, bDrop TEXT, bProm TEXT, bPay TEXT, bComments TEXT,
   rowver INTEGER NOT NULL DEFAULT 0,
-  rid INTEGER PRIMARY KEY
+  rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX bRecord ON tbl_Job (bDate, bCol, bRow);
 CREATE TABLE tbl_Help (
@@ -48,3 +52,19 @@ CREATE TABLE tbl_Help (
   rowver INTEGER NOT NULL DEFAULT 0,
   rid INTEGER PRIMARY KEY
 );
+-- Every running station: a new id at each start, a beat every few seconds, removed on a clean
+-- exit. Times are milliseconds since 1970 (UTC) by the station's clock; host, machine and pid
+-- say where the station runs.
+CREATE TABLE tbl_Station (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  started INTEGER NOT NULL, beat INTEGER NOT NULL,
+  host TEXT, machine TEXT, pid INTEGER
+);
+-- Who claimed a slot ("Engaged" in its cell) and when, so a stopped station's claim can be taken
+-- over. slotrow and slotcol are the grid's row and column, as bRow and bCol of tbl_Job.
+CREATE TABLE tbl_Claim (
+  caldate TEXT NOT NULL, slotrow INTEGER NOT NULL, slotcol INTEGER NOT NULL,
+  station INTEGER NOT NULL, claimed INTEGER NOT NULL,
+  PRIMARY KEY (caldate, slotrow, slotcol)
+);
+PRAGMA user_version = 1;

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/WindowMakers.h"
+#include "store/StationRegistry.h"
 
 #include <QDate>
 #include <QString>
@@ -27,6 +28,16 @@ public:
 private:
     QString m_programFolder;
     QString m_serverFolder;
+};
+
+// This station's registration on the shared database, and how long another station may stay
+// silent before it counts as stopped.
+struct StationRegistration {
+    qint64 id = 0; // 0: not registered; such a station never takes another's claim over
+    int timeoutMs = StationRegistry::DefaultTimeoutMs;
+    // Registers on the shared database the station works on and beats while it runs; the
+    // station's row goes with it on a clean exit.
+    StationHeartbeat heartbeat;
 };
 
 // The page shown and its layout, as the day page last drew it.
@@ -93,6 +104,8 @@ public:
     WindowSwitcher *switcher() const { return m_switcher; }
     void setSwitcher(WindowSwitcher *switcher) { m_switcher = switcher; }
     WindowMakers &windows() { return m_windows; }
+    StationRegistration &registration() { return m_registration; }
+    const StationRegistration &registration() const { return m_registration; }
 
     bool ExitAfterBackup() const { return m_exitAfterBackup; }
     void setExitAfterBackup(bool on) { m_exitAfterBackup = on; }
@@ -109,6 +122,7 @@ private:
     Dialogs *m_dialogs = nullptr;
     WindowSwitcher *m_switcher = nullptr;
     WindowMakers m_windows;
+    StationRegistration m_registration;
     bool m_exitAfterBackup = false;
     PageLayout m_layout;
     BookingEdit m_booking;

@@ -15,11 +15,11 @@ QString DownsizeFileName()
 #endif
 }
 
-void StartProgram(const QString &path)
+void StartProgram(const QString &path, const QStringList &args)
 {
     const QFileInfo fi(path);
     if (!fi.isFile())
         throw AppError(53, QStringLiteral("File not found: %1").arg(QDir::toNativeSeparators(path)));
-    if (!QProcess::startDetached(fi.absoluteFilePath(), {}, fi.absolutePath()))
+    if (!QProcess::startDetached(fi.absoluteFilePath(), args, fi.absolutePath()))
         throw AppError(5, QStringLiteral("Cannot start %1").arg(QDir::toNativeSeparators(path)));
 }

@@ -498,7 +498,7 @@ bool DayPage::ClaimSlot(int row, int col, const QString &mark)
     const PageText::Cells mine = m_model.pageCells();
     const PageStore::Claim claim = pageWrite([&] {
         return m_store->claimCell(m_page.key(), int(mine.size()), m_model.lastCol(), row - PageModel::TextTopRow,
-                                  col - 1, mark);
+                                  col - 1, mark, {m_state.registration().id, m_state.registration().timeoutMs});
     });
     // The claim is stored; this station's other unsaved cells stay as they are on screen.
     PageText::Cells shown = PageText::merged(claim.cells, m_baseCells, mine);
@@ -535,11 +535,10 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
     const QString engaged = QStringLiteral("Engaged");
     SlotEnter result = SlotEnter::Booked;
     const QString text = m_grid.text(row, col);
-    if (text == engaged)
-        return SlotEnter::Engaged;
-    if (text.isEmpty()) {
+    if (text.isEmpty() || text == engaged) {
         bool claimed = false;
         try {
+            // A claim of a station that has stopped is taken over; a booking found under it is shown.
             claimed = ClaimSlot(row, col, engaged);
         } catch (const AppError &e) {
             if (e.number() != ErrNo::PageChanged)
@@ -548,7 +547,7 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
             return SlotEnter::NotSlot;
         }
         if (claimed) {
-            result = SlotEnter::Claimed;
+            result = m_grid.text(row, col) == engaged ? SlotEnter::Claimed : SlotEnter::Booked;
         } else {
             // Another station got there between the reload and the claim.
             const QString now = m_grid.text(row, col);

@@ -72,9 +72,11 @@ public:
     // and the user is told.
     void pageChanged(const QString &title);
     static const QString PageChangedText;
-    // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another station
-    // is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged", stored at
-    // once. When the slot may be opened (Claimed, Booked) BookingCol, BookingRow, BookingColor
+    // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another running
+    // station is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged",
+    // stored at once, and so is the claim of a station that has stopped (Booked when a saved
+    // booking was found under it). When the slot may be opened (Claimed, Booked) BookingCol,
+    // BookingRow, BookingColor
     // and BookingDate are set. Throws AppError when the claim cannot be stored.
     enum class SlotEnter { NotSlot, Lunch, Engaged, Claimed, Booked };
     SlotEnter EnterSlot(int row, int col);
@@ -98,8 +100,9 @@ public:
     // The current slot alone in colour, on the page as stored; the colours are stored.
     void PaintCell(qint64 colour);
 
-    // Stores an empty time slot's claim mark at once if nobody else holds the slot; the grid
-    // shows the page as stored either way. True when this station got the slot.
+    // Stores an empty time slot's claim mark at once if nobody else holds the slot, or takes over
+    // the claim of a stopped station; the grid shows the page as stored either way. True when
+    // this station got the slot.
     bool ClaimSlot(int row, int col, const QString &mark = QStringLiteral("Engaged"));
     // A claim this station made and did not use: the slot is emptied, in the free colour, where
     // the stored cell still holds the mark. Throws AppError.

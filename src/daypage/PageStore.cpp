@@ -1,6 +1,10 @@
 #include "daypage/PageStore.h"
 
+#include "daypage/PageModel.h"
 #include "store/Database.h"
+#include "store/StationRegistry.h"
+
+#include <QDateTime>
 
 namespace {
 const QString PageColumns = QStringLiteral(
@@ -250,7 +254,8 @@ void PageStore::saveSetupText(const char *field, const std::optional<QString> &b
     tx.commit();
 }
 
-PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark)
+PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
+                                      const ClaimOwner &owner)
 {
     WriteTransaction tx(m_db);
     Claim out;
@@ -263,15 +268,54 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
     // A grid laid out from anything but this page (a read that failed half way) never books a
     // column the page does not have.
     const int techs = page.rows[0][1].toInt();
-    if (r < 0 || r >= rows || c < 0 || c >= qMin(cols, techs) || !out.cells.at(r).at(c).isEmpty()) {
+    if (r < 0 || r >= rows || c < 0 || c >= qMin(cols, techs)) {
         tx.commit();
         return out;
     }
-    out.cells[r][c] = mark;
-    update(key, QStringLiteral("Data = ?"), {PageText::join(out.cells)});
-    ++out.version;
+    const QVariantList slot{key.date, r + PageModel::TextTopRow, c + 1};
+    const QString text = out.cells.at(r).at(c);
+    auto writeCell = [&](const QString &cell) {
+        out.cells[r][c] = cell;
+        update(key, QStringLiteral("Data = ?"), {PageText::join(out.cells)});
+        ++out.version;
+    };
+    auto recordOwner = [&] {
+        m_db.execute(QStringLiteral("INSERT OR REPLACE INTO tbl_Claim (caldate, slotrow, slotcol, station, claimed) "
+                                    "VALUES (?, ?, ?, ?, ?)"),
+                     slot + QVariantList{owner.station, QDateTime::currentMSecsSinceEpoch()});
+    };
+    if (text.isEmpty()) {
+        writeCell(mark);
+        recordOwner();
+        tx.commit();
+        out.claimed = true;
+        return out;
+    }
+    // Another claim is taken over only when the station that made it has stopped; a station
+    // that cannot show it is running itself never judges another.
+    if (text != mark || owner.station <= 0) {
+        tx.commit();
+        return out;
+    }
+    const QVariant holder = m_db.scalar(
+        QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+    if (StationRegistry::running(m_db, holder.toLongLong(), owner.timeoutMs)) {
+        tx.commit();
+        return out;
+    }
+    // A booking saved under the claim shows its name again; otherwise the claim is this station's.
+    const QString name =
+        m_db.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bRow = ? AND bCol = ?"), slot)
+            .toString();
+    if (name.isEmpty()) {
+        recordOwner();
+    } else {
+        writeCell(name);
+        m_db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+    }
     tx.commit();
     out.claimed = true;
+    out.tookOver = true;
     return out;
 }
 

@@ -112,15 +112,24 @@ public:
     }
     QString labelColors() { return setupText("Lblcolors"); }
 
-    // Marks an empty cell of the page text (block row r, column c) with mark in its own short
-    // transaction. A cell outside the page's stored technician columns is never marked. Returns
-    // the stored text after the attempt; claimed tells whether this station got it.
+    // Marks an empty cell of the page text (block row r, column c) with mark in one transaction
+    // and records owner as the station holding the claim. A cell outside the page's stored
+    // technician columns is never marked. A cell already holding mark is taken over when the
+    // station that claimed it has stopped: a booking record named under it puts its name back
+    // into the cell, otherwise the claim becomes owner's. Returns the stored text after the
+    // attempt; claimed tells whether this station got the slot.
+    struct ClaimOwner {
+        qint64 station = 0; // 0: a station not registered, which never takes a claim over
+        int timeoutMs = 0;  // beats older than this are a stopped station's
+    };
     struct Claim {
         bool claimed = false;
+        bool tookOver = false;
         PageText::Cells cells;
         qint64 version = 0; // the page's row version after the attempt
     };
-    Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark);
+    Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
+                    const ClaimOwner &owner);
 
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.

@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "store/Database.h"
+#include "store/Schema.h"
 
 const QDate Downsizer::EarliestDate(1999, 1, 1);
 
@@ -53,6 +54,13 @@ Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &t
 Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
 {
     Database db(m_path);
+    try {
+        Schema::upgradeShared(db);
+    } catch (const AppError &e) {
+        if (e.number() == ErrNo::RecordLocked)
+            throw AppError(InUse, QStringLiteral("The database is in use by another station."));
+        throw;
+    }
     // An exclusive lock is granted only while no other connection reads or writes the file;
     // it keeps them out until the deletion is committed.
     try {
@@ -64,8 +72,13 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
     }
     Result r;
     try {
+        // Checked under the lock, so no station registers between the look and the deletion.
+        const int open = StationRegistry::othersRunning(db, m_station, m_timeoutMs);
+        if (open > 0)
+            throw AppError(InUse, StationRegistry::othersOpenText(open) + QStringLiteral(" on the database."));
         r.pages = db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?"), {from, to});
         r.bookings = db.execute(QStringLiteral("DELETE FROM tbl_Job WHERE bDate >= ? AND bDate <= ?"), {from, to});
+        db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate >= ? AND caldate <= ?"), {from, to});
         db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
         try { db.execute(QStringLiteral("ROLLBACK")); } catch (...) {}

@@ -1,4 +1,7 @@
 #pragma once
+#include "store/AppError.h"
+#include "store/StationRegistry.h"
+
 #include <QDate>
 #include <QLocale>
 #include <QString>
@@ -30,16 +33,23 @@ public:
         bool compacted = false;
     };
 
-    explicit Downsizer(const QString &dbPath) : m_path(dbPath) {}
+    // station: the id of the station that started this program, which is not counted as open.
+    explicit Downsizer(const QString &dbPath, qint64 station = 0,
+                       int timeoutMs = StationRegistry::DefaultTimeoutMs)
+        : m_path(dbPath), m_station(station), m_timeoutMs(timeoutMs)
+    {
+    }
 
     // Deletes the day pages and booking records from `from` to `to`, both included, in one
     // transaction, then compacts the file in place. Before deleting, the whole file is locked
-    // for this program alone; when another station holds it, throws AppError InUse and
-    // nothing is deleted.
+    // for this program alone; when another station holds it or is running (even idle, it
+    // holds page and record ids), throws AppError InUse and nothing is deleted.
     Result run(const QDate &from, const QDate &to);
 
-    static constexpr int InUse = 3356;
+    static constexpr int InUse = ErrNo::InUse;
 
 private:
     QString m_path;
+    qint64 m_station;
+    int m_timeoutMs;
 };

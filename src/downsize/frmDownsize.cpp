@@ -149,7 +149,7 @@ void frmDownsize::deleteRange()
     release();
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Downsizer::Result r = Downsizer(m_dbPath).run(check.from, check.to);
+        const Downsizer::Result r = Downsizer(m_dbPath, m_callerStation).run(check.from, check.to);
         QApplication::restoreOverrideCursor();
         Connect();
         if (r.compacted)
@@ -164,8 +164,8 @@ void frmDownsize::deleteRange()
         QApplication::restoreOverrideCursor();
         Connect();
         if (e.number() == Downsizer::InUse)
-            m_dialogs.message(QStringLiteral("The database is in use by another station. Close the program on every "
-                                             "station, then press Delete again. Nothing was deleted."),
+            m_dialogs.message(e.description() + QStringLiteral(" Close the program on every station, then press "
+                                                               "Delete again. Nothing was deleted."),
                               QStringLiteral("Downsize File"), Dialogs::Ok);
         else {
             // No trap of its own: the description, then the program ends. The transaction

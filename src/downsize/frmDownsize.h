@@ -22,6 +22,10 @@ public:
 
     QString explanation() const;
 
+    // The station that started this program from its main menu, which is not counted among the
+    // stations that keep it from running.
+    void setCallerStation(qint64 id) { m_callerStation = id; }
+
 private:
     bool Connect();
     void release();
@@ -36,4 +40,5 @@ private:
     QLineEdit *m_to;
     QPushButton *m_delete;
     bool m_running = true;
+    qint64 m_callerStation = 0;
 };

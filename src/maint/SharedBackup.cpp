@@ -1,6 +1,7 @@
 #include "maint/SharedBackup.h"
 
 #include "store/Database.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,11 +55,13 @@ void checkIntegrity(Database &db, const QString &path)
         throw AppError(3049, QStringLiteral("The database %1 is damaged (%2)").arg(native(path), verdict));
 }
 
-QStringList userTables(Database &db)
+// The tables of the office's data; the running stations and their claims belong to the live file.
+QStringList officeTables(Database &db)
 {
     QStringList out;
     const ResultRows r = db.select(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"));
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+        "AND name NOT IN ('tbl_Station', 'tbl_Claim') ORDER BY name"));
     for (const auto &row : r.rows)
         out << row.at(0).toString();
     return out;
@@ -120,7 +123,7 @@ void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
     flushFolder(folder);
 }
 
-void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb)
+void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qint64 station, int timeoutMs)
 {
     requireFolder(folder);
     const QString source = QDir(folder).filePath(DbName);
@@ -130,7 +133,8 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb)
         throw AppError(75, QStringLiteral("The backup is the live database itself: ") + native(source));
 
     Database live(liveDb);
-    const QStringList tables = userTables(live);
+    Schema::upgradeShared(live);
+    const QStringList tables = officeTables(live);
     {
         Database backup;
         try {
@@ -156,6 +160,12 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb)
     live.execute(QStringLiteral("ATTACH DATABASE ? AS backup"), {source});
     try {
         WriteTransaction tx(live);
+        // Under the write lock, so no station registers between the look and the copy.
+        const int open = StationRegistry::othersRunning(live, station, timeoutMs);
+        if (open > 0)
+            throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(open)
+                                             + QStringLiteral(" on the database: close the program there first"));
+        live.execute(QStringLiteral("DELETE FROM tbl_Claim"));
         for (const QString &table : tables) {
             const QStringList fields = live.fieldNames(table);
             QStringList cols;

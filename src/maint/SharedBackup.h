@@ -1,4 +1,6 @@
 #pragma once
+#include "store/StationRegistry.h"
+
 #include <QString>
 
 // Backup and restore of the shared database, widget-free.
@@ -12,11 +14,14 @@ void requireFolder(const QString &folder);
 // stays whole until the new one is.
 void backupTo(const QString &liveDb, const QString &folder);
 
-// Checks that folder/db.mdb is a sound database with every table and field of the live one,
-// then replaces the records of every table of the live database with the backup's in one
-// transaction. Stations keep their connections; the row versions rise, so a station holding an
-// old record gets "changed by another user" instead of writing over the restored data.
-// Throws AppError before touching the live database when the backup is not usable.
-void restoreFrom(const QString &folder, const QString &liveDb);
+// Checks that folder/db.mdb is a sound database with every office table and field of the live
+// one, then replaces the records of those tables with the backup's in one transaction. A backup
+// of an older file is taken as it is: the live database keeps its newer shape. The running
+// stations and the ids already used stay the live database's; claims are dropped, so their
+// slots are free to be taken over. Refused with ErrNo::InUse while a station other than station
+// (0: none) is running. Throws AppError before touching the live database when the backup is not
+// usable.
+void restoreFrom(const QString &folder, const QString &liveDb, qint64 station = 0,
+                 int timeoutMs = StationRegistry::DefaultTimeoutMs);
 
 } // namespace SharedBackup

@@ -259,7 +259,8 @@ void frmBackup::restore()
             setBusy(true);
             m_lblRestoring->show();
             repaint();
-            SharedBackup::restoreFrom(source, m_state.paths().sharedDbPath());
+            SharedBackup::restoreFrom(source, m_state.paths().sharedDbPath(), m_state.registration().id,
+                                      m_state.registration().timeoutMs);
             m_lblRestoreComplete->show();
             m_lblRestoring->hide();
             setBusy(false);

@@ -118,6 +118,9 @@ frmMain::frmMain(AppState &state) : QWidget(nullptr), m_state(state)
 void frmMain::openSharedDatabase()
 {
     const QString path = SharedDbPath(m_state.paths());
+    // The station is running from here on; a station that cannot register cannot run.
+    StationRegistration &station = m_state.registration();
+    station.id = station.heartbeat.start(path);
     m_appt.setDatabaseName(path);
     m_appt.setRecordSource(QStringLiteral("tbl_Appt"));
     m_appt.refresh();
@@ -232,9 +235,11 @@ void frmMain::startDownsize()
     if (m_state.dialogs()->message(QStringLiteral("Have you backed up your database?"), QStringLiteral("Reminder!"),
                                  Dialogs::YesNo, Dialogs::NoIcon) == Dialogs::AnsNo)
         return;
-    // downsize compacts the file: the menu lets go of it first and stays open.
+    // downsize compacts the file: the menu lets go of it first and stays open, and names this
+    // station so downsize does not count it among the stations still open.
     releaseSharedDatabase();
-    StartProgram(QDir(m_state.paths().ServerFolder()).filePath(DownsizeFileName()));
+    StartProgram(QDir(m_state.paths().ServerFolder()).filePath(DownsizeFileName()),
+                 {QStringLiteral("--station"), QString::number(m_state.registration().id)});
 }
 
 void frmMain::exitProcedure()

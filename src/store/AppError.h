@@ -32,6 +32,7 @@ constexpr int NotUpdatable = 3027;
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int ItemNotFound = 3265;
 constexpr int CannotOpen = 3024;
+constexpr int InUse = 3356;           // other stations have the database open
 constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidProperty = 380;
 } // namespace ErrNo

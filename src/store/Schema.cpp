@@ -3,6 +3,7 @@
 #include "store/Database.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 static void initSchemaResources() { Q_INIT_RESOURCE(data); }
 
@@ -15,11 +16,107 @@ QString resourceText(const QString &name)
         throw AppError(ErrNo::CannotOpen, QStringLiteral("Missing schema ") + name);
     return QString::fromUtf8(f.readAll());
 }
+
+QString sharedScript() { return resourceText(QStringLiteral(":/data/schema.sql")); }
+
+int userVersion(Database &db) { return db.scalar(QStringLiteral("PRAGMA user_version")).toInt(); }
+
+// The statement of the shared schema that creates table, as written there.
+QString createStatement(const QString &table)
+{
+    const QRegularExpression re(QStringLiteral("^CREATE TABLE %1 \\(.*?\\);$").arg(table),
+                                QRegularExpression::MultilineOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = re.match(sharedScript());
+    if (!m.hasMatch())
+        throw AppError(ErrNo::CannotOpen, QStringLiteral("Missing schema of ") + table);
+    return m.captured(0);
+}
+
+QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
+// Rebuilds table with an id that is never handed out again. The table's own definition is kept
+// word for word (field names, types, defaults and order) apart from the id column; files made
+// before ids were explicit get one holding the record's old id.
+void giveLastingIds(Database &db, const QString &table)
+{
+    const QString sql = db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
+                                  {table})
+                            .toString();
+    if (sql.isEmpty())
+        throw AppError(ErrNo::ItemNotFound, QStringLiteral("The table %1 is missing.").arg(table));
+    if (sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+        return;
+    QStringList columns;
+    for (const auto &row : db.select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table}).rows)
+        columns << quoted(row.at(0).toString());
+    const bool hasId = columns.contains(QStringLiteral("\"rid\""), Qt::CaseInsensitive);
+
+    const QString temp = table + QStringLiteral("_upgrade");
+    static const QRegularExpression head(QStringLiteral("^\\s*CREATE\\s+TABLE\\s+\"?\\w+\"?\\s*\\("),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression idColumn(QStringLiteral("\\brid\\s+INTEGER\\s+PRIMARY\\s+KEY\\b"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QString body = sql;
+    if (!head.match(body).hasMatch())
+        throw AppError(ErrNo::NotUpdatable, QStringLiteral("Cannot read the definition of %1.").arg(table));
+    body.replace(head, QStringLiteral("CREATE TABLE %1 (").arg(quoted(temp)));
+    if (hasId) {
+        if (!idColumn.match(body).hasMatch())
+            throw AppError(ErrNo::NotUpdatable, QStringLiteral("The id of %1 is not its key.").arg(table));
+        body.replace(idColumn, QStringLiteral("rid INTEGER PRIMARY KEY AUTOINCREMENT"));
+    } else {
+        body.insert(body.lastIndexOf(QLatin1Char(')')), QStringLiteral(",\n  rid INTEGER PRIMARY KEY AUTOINCREMENT"));
+    }
+
+    QStringList indexes;
+    for (const auto &row : db.select(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
+                                                    "AND sql IS NOT NULL"),
+                                     {table})
+                               .rows)
+        indexes << row.at(0).toString();
+
+    db.execute(body);
+    const QString list = columns.join(QLatin1String(", "));
+    if (hasId)
+        db.execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(quoted(temp), list, quoted(table)));
+    else
+        db.execute(QStringLiteral("INSERT INTO %1 (%2, rid) SELECT %2, rowid FROM %3").arg(quoted(temp), list, quoted(table)));
+    db.execute(QStringLiteral("DROP TABLE %1").arg(quoted(table)));
+    db.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(temp), quoted(table)));
+    for (const QString &index : indexes)
+        db.execute(index);
+}
+
+bool hasTable(Database &db, const QString &table)
+{
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"), {table})
+               .toInt() > 0;
+}
 } // namespace
 
-void Schema::createShared(Database &db) { db.executeScript(resourceText(QStringLiteral(":/data/schema.sql"))); }
+void Schema::createShared(Database &db) { db.executeScript(sharedScript()); }
 
 void Schema::createStation(Database &db)
 {
     db.executeScript(resourceText(QStringLiteral(":/data/schema_station.sql")));
+}
+
+bool Schema::upgradeShared(Database &db)
+{
+    if (userVersion(db) >= SharedVersion)
+        return false;
+    WriteTransaction tx(db);
+    // Another station may have upgraded the file since the look above.
+    if (userVersion(db) >= SharedVersion) {
+        tx.commit();
+        return false;
+    }
+    for (const QString &table : {QStringLiteral("tbl_Appt"), QStringLiteral("tbl_Job")})
+        giveLastingIds(db, table);
+    for (const QString &table : {QStringLiteral("tbl_Station"), QStringLiteral("tbl_Claim")})
+        if (!hasTable(db, table))
+            db.execute(createStatement(table));
+    db.execute(QStringLiteral("PRAGMA user_version = %1").arg(SharedVersion));
+    tx.commit();
+    return true;
 }

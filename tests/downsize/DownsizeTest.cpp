@@ -4,6 +4,7 @@
 #include "downsize/Downsizer.h"
 #include "downsize/frmDownsize.h"
 #include "store/Database.h"
+#include "store/StationRegistry.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
@@ -201,6 +202,49 @@ private slots:
         QVERIFY(win.dialogs.last().text.contains(QLatin1String("Nothing was deleted")));
         QCOMPARE(server.all(), records);
         QVERIFY(win.w.running());
+    }
+
+    void otherRunningStationsKeepDownsizeFromRunning_data()
+    {
+        QTest::addColumn<int>("others");
+        QTest::addColumn<bool>("silent"); // the others' last beat is older than the timeout
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("another station idle") << 1 << false << "1 other station is open on the database.";
+        QTest::newRow("two other stations") << 2 << false << "2 other stations are open on the database.";
+        QTest::newRow("only the station that started it") << 0 << false << "";
+        QTest::newRow("others silent too long") << 2 << true << "";
+    }
+    void otherRunningStationsKeepDownsizeFromRunning()
+    {
+        QFETCH(int, others);
+        QFETCH(bool, silent);
+        QFETCH(QString, refusal);
+        ServerFolder server;
+        Database d(server.db);
+        const qint64 caller = StationRegistry::add(d);
+        for (int i = 0; i < others; ++i) {
+            const qint64 id = StationRegistry::add(d);
+            if (silent)
+                d.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - ? WHERE id = ?"),
+                          {StationRegistry::DefaultTimeoutMs + 1000, id});
+        }
+        // The newest page lies in the range: its id must not come back.
+        d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('1999-07-01')"));
+        const qint64 newest = d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        const int records = server.all();
+
+        Window win(server.folder.path());
+        win.w.setCallerStation(caller);
+        win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
+        if (!refusal.isEmpty()) {
+            QCOMPARE(win.dialogs.texts(), QStringList{refusal + QStringLiteral(" Close the program on every station, then "
+                                                                                "press Delete again. Nothing was deleted.")});
+            QCOMPARE(server.all(), records);
+            return;
+        }
+        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('2031-01-01')"));
+        QVERIFY(d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong() > newest);
     }
 
     void missingDatabaseEndsProgram()

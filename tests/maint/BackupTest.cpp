@@ -4,6 +4,8 @@
 #include "maint/frmBackup.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
+#include "store/Schema.h"
+#include "store/StationRegistry.h"
 
 #include <QCryptographicHash>
 #include <QLabel>
@@ -29,6 +31,23 @@ int count(const QString &db, const QString &sql, const QVariantList &binds = {})
 void addJob(Database &db, const QDate &date, int row, const QString &name)
 {
     db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, ?, ?)"), {date, row, name});
+}
+
+// A backup written by a program from before stations registered: the older shape of the file,
+// holding the live database's office records.
+void writeOlderBackup(const QString &live, const QString &file)
+{
+    QFile schema(QStringLiteral(TORVANE_SOURCE_DIR "/tests/store/shared_before_stations.sql"));
+    QVERIFY(schema.open(QIODevice::ReadOnly));
+    Database d;
+    d.create(file);
+    d.executeScript(QString::fromUtf8(schema.readAll()));
+    d.execute(QStringLiteral("ATTACH DATABASE ? AS live"), {live});
+    for (const char *table : {"tbl_Setup", "tbl_Setup2", "tbl_Appt", "tbl_Job", "tbl_Help"}) {
+        const QString fields = d.fieldNames(QLatin1String(table)).join(QLatin1Char(','));
+        d.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT rowid, %2 FROM live.%1").arg(QLatin1String(table), fields));
+    }
+    d.execute(QStringLiteral("DETACH DATABASE live"));
 }
 
 QLabel *label(QWidget *w, const char *name) { return w->findChild<QLabel *>(QLatin1String(name)); }
@@ -209,6 +228,65 @@ private slots:
         } catch (const AppError &e) {
             QCOMPARE(e.number(), ErrNo::RecordChanged);
         }
+    }
+
+    void restoreWaitsForOtherStationsAndNeverReusesIds_data()
+    {
+        QTest::addColumn<bool>("olderBackup");
+        QTest::addColumn<int>("otherStation"); // 0 none, 1 running, 2 silent for longer than the timeout
+        QTest::newRow("older backup, only this station") << true << 0;
+        QTest::newRow("backup, another station silent") << false << 2;
+        QTest::newRow("another station running") << false << 1;
+    }
+    void restoreWaitsForOtherStationsAndNeverReusesIds()
+    {
+        QFETCH(bool, olderBackup);
+        QFETCH(int, otherStation);
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        Database live(f.sharedDb());
+        addJob(live, QDate(2001, 3, 1), 6, QStringLiteral("In the backup"));
+        if (olderBackup)
+            writeOlderBackup(f.sharedDb(), QDir(drive).filePath(QStringLiteral("db.mdb")));
+        else
+            SharedBackup::backupTo(f.sharedDb(), drive);
+        // The newest page, made after the backup, has the highest id yet.
+        live.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('2001-03-02')"));
+        const qint64 newest = live.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        f.state.registration().id = StationRegistry::add(live);
+        if (otherStation) {
+            const qint64 other = StationRegistry::add(live);
+            if (otherStation == 2)
+                live.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - ? WHERE id = ?"),
+                             {StationRegistry::DefaultTimeoutMs + 1000, other});
+        }
+
+        frmBackup w(f.state);
+        w.show();
+        QCoreApplication::processEvents(); // the activation reminder
+        f.dialogs.clear();
+        edit(&w, "txtRestore")->setText(drive);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answer(Dialogs::AnsNo); // no retry
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        const int pages = count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate = '2001-03-02'"));
+        if (otherStation == 1) {
+            QCOMPARE(f.dialogs.last().text,
+                     QStringLiteral("1 other station is open on the database: close the program there first. Retry?"));
+            QCOMPARE(pages, 1);
+            return;
+        }
+        QCOMPARE(f.dialogs.count(), 1);
+        QVERIFY(label(&w, "lblRestoreComplete")->isVisible());
+        QCOMPARE(pages, 0);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("PRAGMA user_version")), Schema::SharedVersion);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Station WHERE id = ?"),
+                       {f.state.registration().id}),
+                 1);
+        live.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('2001-03-03')"));
+        QVERIFY(live.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong() > newest);
     }
 
     void restoreQuestionAnsweredNoChangesNothing()

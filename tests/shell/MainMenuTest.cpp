@@ -1,6 +1,7 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
+#include "store/Database.h"
 #include "shell/frmMain.h"
 #include "maint/frmBackup.h"
 
@@ -9,13 +10,13 @@
 #include <QTest>
 
 namespace {
-// A stand-in for the housekeeping program: leaves a note of where it ran from.
+// A stand-in for the housekeeping program: leaves a note of where it ran from and its arguments.
 void writeProgram(const QString &folder)
 {
     const QString path = QDir(folder).filePath(DownsizeFileName());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("#!/bin/sh\necho \"$0\" > \"$(dirname \"$0\")/started.txt\"\n");
+    f.write("#!/bin/sh\necho \"$0 $*\" > \"$(dirname \"$0\")/started.txt\"\n");
     f.close();
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -199,6 +200,15 @@ private slots:
         const QString note = QDir(f.serverFolder()).filePath(QStringLiteral("started.txt"));
         QTRY_VERIFY(QFile::exists(note));
         QVERIFY(!QFile::exists(f.program.file(QStringLiteral("started.txt"))));
+        // The menu registered this station; downsize is told its id, so it is not counted as open.
+        Database shared(f.sharedDb());
+        const qint64 id = f.state.registration().id;
+        QCOMPARE(shared.scalar(QStringLiteral("SELECT count(*) FROM tbl_Station WHERE id = ?"), {id}).toInt(), 1);
+        const auto noteText = [&] {
+            QFile started(note);
+            return started.open(QIODevice::ReadOnly) ? started.readAll().trimmed() : QByteArray();
+        };
+        QTRY_VERIFY(noteText().endsWith(QStringLiteral(" --station %1").arg(id).toUtf8()));
         QVERIFY(!menu->holdsSharedDatabase()); // released before the start
         QVERIFY(menu->isVisible());
         QCOMPARE(f.switcher.current(), menu);

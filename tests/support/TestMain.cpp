@@ -12,7 +12,14 @@ std::vector<testreg::Entry> &testreg::registry()
     return entries;
 }
 
+std::vector<std::pair<const char *, testreg::Child>> &testreg::children()
+{
+    static std::vector<std::pair<const char *, Child>> entries;
+    return entries;
+}
+
 // Usage: test_x [ClassName] [QTest options...]
+//        test_x --child NAME [ARGS...]
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -20,6 +27,12 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     DiagnosticLog::start(QStringLiteral("test"), false);
     QStringList args = app.arguments();
+    if (args.size() > 2 && args.at(1) == QLatin1String("--child")) {
+        for (const auto &[name, child] : testreg::children())
+            if (args.at(2) == QLatin1String(name))
+                return child(args.mid(3));
+        return 2;
+    }
     QString only;
     if (args.size() > 1 && !args.at(1).startsWith(QLatin1Char('-'))) {
         bool isClass = false;

@@ -2,9 +2,17 @@
 // same day pages of one shared database through the code the windows use (BookingFlow over the
 // day page), retrying a record held by another station as a user would. Then the database is
 // checked: every booking saved is in its record and its cell, no cell shows a name without a
-// record or a claim left behind, hours used equal the bookings' totals, integrity ok.
+// record, hours used equal the bookings' totals, integrity ok, and no claim is left behind.
 //
 //   torvane-load --stations N --ops M --db PATH     (M operations per station)
+//     --kill K         kills a random station K times during the run (SIGKILL) and starts a new
+//                      station in its place; afterwards a station takes over the claims of the
+//                      stopped ones (recovery) before the check
+//     --disk-stress    a background writer flushes large files in the database's folder
+//     --stress-mb S    size of each of those files (64)
+//     --timeout SECS   how long a silent station counts as running (120)
+//
+// The run prints one line with the counts and ends with 0 only when the file is consistent.
 
 #include "core/AppState.h"
 #include "core/Dialogs.h"
@@ -16,11 +24,13 @@
 #include "daypage/PageText.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/StationRegistry.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -28,11 +38,19 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTextStream>
+#include <QSet>
 #include <QThread>
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 using namespace BookingEntry;
 
@@ -74,11 +92,13 @@ struct Booking {
 // One station: its own values, dialogs, day page and connections.
 class Station {
 public:
-    Station(const QString &dbPath, int index, const QString &run, quint32 seed)
+    Station(const QString &dbPath, int index, const QString &run, quint32 seed, int timeoutMs)
         : m_page(m_state), m_booking(m_page), m_db(dbPath), m_index(index), m_run(run), m_random(seed)
     {
         m_state.setDialogs(&m_dialogs);
         m_state.paths().setServerFolder(QFileInfo(dbPath).absolutePath());
+        m_state.registration().timeoutMs = timeoutMs;
+        m_state.registration().id = m_state.registration().heartbeat.start(dbPath);
         m_page.openDatabase(dbPath);
         // Opening the window again when the settings could not be read.
         for (int i = 0;; ++i) {
@@ -96,7 +116,9 @@ public:
     bool run(int ops)
     {
         bool trapped = true;
+        out(QStringLiteral("R\t%1").arg(m_state.registration().id));
         for (int i = 0; i < ops; ++i) {
+            m_state.registration().heartbeat.beatIfDue();
             const int pick = int(m_random.bounded(10));
             const char *op = m_mine.isEmpty() || pick < 5 ? "book" : pick < 8 ? "change" : "delete";
             try {
@@ -111,6 +133,7 @@ public:
                              qPrintable(e.description()));
                 trapped = false;
             }
+            out(QStringLiteral("O"));
         }
         QHash<QString, int> titles;
         for (const QString &m : m_dialogs.shown)
@@ -118,6 +141,33 @@ public:
         for (auto it = titles.cbegin(); it != titles.cend(); ++it)
             out(QStringLiteral("M\t%1\t%2").arg(it.key()).arg(it.value()));
         return trapped;
+    }
+
+    // Enter on every slot left "Engaged" on the days of the run, as a user would after a
+    // station stopped: the claim is taken over and the booking window closed at once, which
+    // releases it or leaves the restored name. Returns the claims taken over.
+    int recover()
+    {
+        int taken = 0;
+        for (const QDate &day : Days) {
+            if (!m_page.openDate(day))
+                continue;
+            const PageModel &model = m_page.model();
+            for (int col = 1; col <= model.lastCol(); ++col) {
+                for (int row = PageModel::FirstTimeRow; row < model.lastRow(); ++row) {
+                    if (m_page.grid().text(row, col) != BookingFlow::Engaged)
+                        continue;
+                    const auto c = m_booking.claimSlot(row, col);
+                    if (c != BookingPage::Claim::Claimed && c != BookingPage::Claim::Booked)
+                        continue;
+                    ++taken;
+                    BookingFlow flow(m_state, m_booking, m_db);
+                    const QString name = flow.open() ? flow.loadedForm()[Name] : QString();
+                    flow.closing(name);
+                }
+            }
+        }
+        return taken;
     }
 
 private:
@@ -203,6 +253,7 @@ private:
             form[time(3)] = jobTime();
         form[TTime] = BookingFlow::TotalTime(form);
         flow->recordChanged = flow->timeChanged = true;
+        out(QStringLiteral("I\t%1").arg(b.name));
         save(*flow, form);
         flow->closing(form[Name]);
         const ResultRows r = record(b);
@@ -232,6 +283,7 @@ private:
         form[time(0)] = jobTime();
         form[TTime] = BookingFlow::TotalTime(form);
         flow->recordChanged = flow->timeChanged = true;
+        out(QStringLiteral("I\t%1").arg(b.name));
         save(*flow, form);
         flow->closing(form[Name]);
         const ResultRows r = record(b);
@@ -247,6 +299,7 @@ private:
         auto flow = enter(b.row, b.col, BookingPage::Claim::Booked);
         if (!flow)
             return;
+        out(QStringLiteral("I\t%1").arg(b.name));
         for (int a = 0; a < Attempts && !flow->deleted(); ++a) {
             flow->deleteRecord();
             if (!flow->deleted())
@@ -283,13 +336,16 @@ struct Report {
     int saved = 0;
     int lost = 0;
     int duplicated = 0;
+    int claims = 0; // slots still "Engaged"
     bool hoursOk = true;
     QString integrity;
 };
 
 void fault(const QString &text) { std::fputs(qPrintable(QStringLiteral("fault: ") + text + QLatin1Char('\n')), stderr); }
 
-Report check(const QString &dbPath, const QString &run, const QMap<QString, Expected> &expected, int saved)
+// Names whose last operation was cut short by a kill: either outcome is sound for them.
+Report check(const QString &dbPath, const QString &run, const QMap<QString, Expected> &expected,
+             const QSet<QString> &uncertain, int saved)
 {
     Report rep;
     rep.saved = saved;
@@ -305,8 +361,15 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             const QString name = j.at(2).toString();
             if (!name.startsWith(prefix))
                 continue;
+            if (++seen[name] > 1) {
+                ++rep.duplicated;
+                fault(QStringLiteral("record %1 is there twice").arg(name));
+                continue;
+            }
+            if (uncertain.contains(name))
+                continue;
             const auto e = expected.constFind(name);
-            if (e == expected.cend() || !e->live || ++seen[name] > 1) {
+            if (e == expected.cend() || !e->live) {
                 ++rep.duplicated;
                 fault(QStringLiteral("record %1 at %2 %3,%4 should not be there").arg(name, day.toString(Qt::ISODate))
                           .arg(j.at(0).toInt()).arg(j.at(1).toInt()));
@@ -320,7 +383,7 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
         }
     }
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-        if (it->live && !seen.contains(it.key())) {
+        if (it->live && !seen.contains(it.key()) && !uncertain.contains(it.key())) {
             ++rep.lost;
             fault(QStringLiteral("record %1 is gone").arg(it.key()));
         }
@@ -358,7 +421,10 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                 const QString text = cell(row, col);
                 if (text.isEmpty() || text == QLatin1String("LUNCH"))
                     continue;
-                if (text == QLatin1String("Engaged") || names.value({row, col}) != text) {
+                if (text == BookingFlow::Engaged) {
+                    ++rep.claims;
+                    fault(QStringLiteral("%1 %2,%3: claim left").arg(day.toString(Qt::ISODate)).arg(row).arg(col));
+                } else if (names.value({row, col}) != text) {
                     ++rep.lost;
                     fault(QStringLiteral("%1 %2,%3: cell \"%4\" without its record")
                               .arg(day.toString(Qt::ISODate)).arg(row).arg(col).arg(text));
@@ -376,7 +442,115 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
     return rep;
 }
 
-int runStations(int stations, int ops, const QString &dbPath)
+// Claims still on the pages whose station is not one of the killed ones: a station that ended
+// normally must have released or used every claim it made.
+int claimsOfLiveStations(const QString &dbPath, const QSet<qint64> &killed)
+{
+    Database db(dbPath);
+    int n = 0;
+    for (const QDate &day : Days) {
+        const ResultRows page = db.select(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {day});
+        if (page.isEmpty())
+            continue;
+        const PageText::Cells cells = PageText::parse(page.rows[0][0].toString());
+        for (int r = 0; r < cells.size(); ++r) {
+            for (int c = 0; c < cells.at(r).size(); ++c) {
+                if (cells.at(r).at(c) != BookingFlow::Engaged)
+                    continue;
+                const qint64 holder =
+                    db.scalar(QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+                              {day, r + PageModel::TextTopRow, c + 1})
+                        .toLongLong();
+                if (!killed.contains(holder)) {
+                    ++n;
+                    fault(QStringLiteral("%1 %2,%3: claim of station %4, which was not killed")
+                              .arg(day.toString(Qt::ISODate)).arg(r + PageModel::TextTopRow).arg(c + 1).arg(holder));
+                }
+            }
+        }
+    }
+    return n;
+}
+
+// Writes files of the given size into a folder and flushes each to the disk, over and over, so
+// the stations' own flushes queue behind it.
+class DiskStress {
+public:
+    DiskStress(const QString &folder, int megabytes) : m_folder(folder), m_megabytes(megabytes) {}
+    ~DiskStress() { stop(); }
+    void start()
+    {
+        m_thread = std::thread([this] { loop(); });
+    }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    qint64 files() const { return m_files; }
+
+private:
+    void loop()
+    {
+        const QByteArray chunk(1 << 20, 'x');
+        const QString path = QDir(m_folder).filePath(
+            QStringLiteral("torvane-load-stress-%1.tmp").arg(QCoreApplication::applicationPid()));
+        while (!m_stop) {
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return;
+            for (int i = 0; i < m_megabytes && !m_stop; ++i)
+                f.write(chunk);
+            f.flush();
+#ifdef Q_OS_UNIX
+            ::fsync(f.handle());
+#endif
+            f.close();
+            QFile::remove(path);
+            ++m_files;
+        }
+    }
+
+    QString m_folder;
+    int m_megabytes;
+    std::atomic<bool> m_stop{false};
+    std::atomic<qint64> m_files{0};
+    std::thread m_thread;
+};
+
+struct Options {
+    int stations = 4;
+    int ops = 200;
+    int kills = 0;
+    bool diskStress = false;
+    int stressMb = 64;
+    int timeoutMs = StationRegistry::DefaultTimeoutMs;
+};
+
+// One station process and what it printed.
+struct Worker {
+    std::unique_ptr<QProcess> process;
+    int ops = 0;
+    QByteArray output;
+    bool killed = false;
+
+    int opsDone() const { return int(output.count("O\n")); }
+    void collect() { output += process->readAllStandardOutput(); }
+};
+
+std::unique_ptr<QProcess> startWorker(int index, int ops, const QString &dbPath, const QString &run, const Options &o)
+{
+    auto p = std::make_unique<QProcess>();
+    p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p->start(QCoreApplication::applicationFilePath(),
+             {QStringLiteral("--worker"), QString::number(index), QStringLiteral("--ops"), QString::number(ops),
+              QStringLiteral("--db"), dbPath, QStringLiteral("--run"), run, QStringLiteral("--timeout"),
+              QString::number(o.timeoutMs / 1000)});
+    return p;
+}
+
+int runStations(const Options &o, const QString &dbPath)
 {
     if (!QFileInfo::exists(dbPath)) {
         const QString seed = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.mdb"));
@@ -387,29 +561,62 @@ int runStations(int stations, int ops, const QString &dbPath)
         QFile::setPermissions(dbPath, QFile::permissions(dbPath) | QFileDevice::WriteOwner);
     }
     const QString run = QString::number(QDateTime::currentMSecsSinceEpoch(), 36);
+    DiskStress stress(QFileInfo(dbPath).absolutePath(), o.stressMb);
+    if (o.diskStress)
+        stress.start();
 
-    std::vector<std::unique_ptr<QProcess>> procs;
-    for (int s = 1; s <= stations; ++s) {
-        auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--worker"), QString::number(s), QStringLiteral("--ops"), QString::number(ops),
-                  QStringLiteral("--db"), dbPath, QStringLiteral("--run"), run});
-        procs.push_back(std::move(p));
+    std::vector<Worker> workers;
+    for (int s = 1; s <= o.stations; ++s)
+        workers.push_back({startWorker(s, o.ops, dbPath, run, o), o.ops, {}, false});
+
+    // Kills at random points of the work while stations run; each killed station is followed by
+    // a new one that does what was left of its work.
+    QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+    QVector<int> killAt;
+    for (int k = 0; k < o.kills; ++k)
+        killAt << int(o.stations * o.ops * (0.05 + 0.85 * random.generateDouble()));
+    std::sort(killAt.begin(), killAt.end());
+    int kills = 0;
+    for (;;) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        std::vector<size_t> running;
+        int done = 0;
+        for (size_t i = 0; i < workers.size(); ++i) {
+            workers[i].collect();
+            done += workers[i].opsDone();
+            if (workers[i].process->state() != QProcess::NotRunning)
+                running.push_back(i);
+        }
+        if (running.empty())
+            break;
+        if (kills < killAt.size() && done >= killAt.at(kills)) {
+            Worker &victim = workers[running[random.bounded(quint32(running.size()))]];
+            victim.process->kill();
+            victim.process->waitForFinished(-1);
+            victim.collect();
+            victim.killed = true;
+            ++kills;
+            const int left = qMax(1, victim.ops - victim.opsDone());
+            workers.push_back({startWorker(int(workers.size()) + 1, left, dbPath, run, o), left, {}, false});
+        }
+        QThread::msleep(10);
     }
+    stress.stop();
 
     QMap<QString, Expected> expected;
+    QSet<QString> uncertain;
+    QSet<qint64> killedStations;
     QMap<QString, int> messages;
     int saved = 0;
     bool workersOk = true;
-    for (auto &p : procs) {
-        p->waitForFinished(-1);
-        if (p->exitStatus() != QProcess::NormalExit || p->exitCode() != 0) {
+    for (Worker &w : workers) {
+        w.collect();
+        if (!w.killed && (w.process->exitStatus() != QProcess::NormalExit || w.process->exitCode() != 0)) {
             workersOk = false;
-            fault(QStringLiteral("a station ended with %1").arg(p->exitCode()));
+            fault(QStringLiteral("a station ended with %1").arg(w.process->exitCode()));
         }
-        const QStringList lines = QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        for (const QString &line : lines) {
+        QString pending;
+        for (const QString &line : QString::fromUtf8(w.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             const QStringList f = line.split(QLatin1Char('\t'));
             if (f.at(0) == QLatin1String("S") && f.size() == 6) {
                 ++saved;
@@ -420,18 +627,38 @@ int runStations(int stations, int ops, const QString &dbPath)
                 expected[f.at(1)].live = false;
             } else if (f.at(0) == QLatin1String("M") && f.size() == 3) {
                 messages[f.at(1)] += f.at(2).toInt();
+            } else if (f.at(0) == QLatin1String("I") && f.size() == 2) {
+                pending = f.at(1);
+            } else if (f.at(0) == QLatin1String("O")) {
+                pending.clear();
+            } else if (f.at(0) == QLatin1String("R") && f.size() == 2 && w.killed) {
+                killedStations.insert(f.at(1).toLongLong());
             }
         }
+        if (w.killed && !pending.isEmpty())
+            uncertain.insert(pending);
     }
     for (auto it = messages.cbegin(); it != messages.cend(); ++it)
         std::fprintf(stderr, "messages \"%s\": %d\n", qPrintable(it.key()), it.value());
 
-    const Report rep = check(dbPath, run, expected, saved);
-    std::printf("stations=%d ops=%d saved=%d lost=%d duplicated=%d hours_ok=%s integrity=%s\n", stations,
-                stations * ops, rep.saved, rep.lost, rep.duplicated, rep.hoursOk ? "yes" : "no",
+    // Claims of stations that ended by themselves are faults; those of killed stations are taken
+    // over by a station started afterwards, as a user would by pressing Enter on them.
+    int strayClaims = claimsOfLiveStations(dbPath, killedStations);
+    int recovered = 0;
+    if (kills > 0) {
+        Station recovery(dbPath, 0, run, 1, o.timeoutMs);
+        recovered = recovery.recover();
+    }
+
+    const Report rep = check(dbPath, run, expected, uncertain, saved);
+    std::printf("stations=%d ops=%d kills=%d disk_stress=%s saved=%d lost=%d duplicated=%d hours_ok=%s "
+                "claims_left=%d recovered=%d integrity=%s\n",
+                o.stations, o.stations * o.ops, kills, o.diskStress ? qPrintable(QString::number(stress.files()) + QStringLiteral("x") + QString::number(o.stressMb) + QStringLiteral("MB")) : "no",
+                rep.saved, rep.lost, rep.duplicated, rep.hoursOk ? "yes" : "no", rep.claims + strayClaims, recovered,
                 qPrintable(rep.integrity));
-    const bool ok = workersOk && rep.lost == 0 && rep.duplicated == 0 && rep.hoursOk
-                    && rep.integrity == QLatin1String("ok");
+    std::fflush(stdout);
+    const bool ok = workersOk && rep.lost == 0 && rep.duplicated == 0 && rep.hoursOk && rep.claims == 0
+                    && strayClaims == 0 && rep.integrity == QLatin1String("ok");
     return ok ? 0 : 1;
 }
 
@@ -449,18 +676,35 @@ int main(int argc, char **argv)
                                     QStringLiteral("M"), QStringLiteral("200"));
     const QCommandLineOption dbOpt(QStringLiteral("db"), QStringLiteral("Shared database, made from the seed if missing."),
                                    QStringLiteral("PATH"));
+    const QCommandLineOption killOpt(QStringLiteral("kill"), QStringLiteral("Stations killed during the run."),
+                                     QStringLiteral("K"), QStringLiteral("0"));
+    const QCommandLineOption stressOpt(QStringLiteral("disk-stress"),
+                                       QStringLiteral("Flush large files in the database's folder meanwhile."));
+    const QCommandLineOption stressMbOpt(QStringLiteral("stress-mb"), QStringLiteral("Size of each of those files."),
+                                         QStringLiteral("MB"), QStringLiteral("64"));
+    const QCommandLineOption timeoutOpt(QStringLiteral("timeout"),
+                                        QStringLiteral("Seconds a silent station still counts as running."),
+                                        QStringLiteral("SECS"), QString::number(StationRegistry::DefaultTimeoutMs / 1000));
     const QCommandLineOption workerOpt(QStringLiteral("worker"), QStringLiteral("Run as station number I."),
                                        QStringLiteral("I"));
     const QCommandLineOption runOpt(QStringLiteral("run"), QStringLiteral("Run name."), QStringLiteral("RUN"));
-    cl.addOptions({stationsOpt, opsOpt, dbOpt, workerOpt, runOpt});
+    cl.addOptions({stationsOpt, opsOpt, dbOpt, killOpt, stressOpt, stressMbOpt, timeoutOpt, workerOpt, runOpt});
     cl.process(app);
 
-    bool okStations = false, okOps = false;
-    const int stations = cl.value(stationsOpt).toInt(&okStations);
-    const int ops = cl.value(opsOpt).toInt(&okOps);
+    Options o;
+    bool ok[5] = {};
+    o.stations = cl.value(stationsOpt).toInt(&ok[0]);
+    o.ops = cl.value(opsOpt).toInt(&ok[1]);
+    o.kills = cl.value(killOpt).toInt(&ok[2]);
+    o.stressMb = cl.value(stressMbOpt).toInt(&ok[3]);
+    o.timeoutMs = cl.value(timeoutOpt).toInt(&ok[4]) * 1000;
+    o.diskStress = cl.isSet(stressOpt);
     const QString db = cl.value(dbOpt);
-    if (!okStations || !okOps || stations < 1 || ops < 0 || db.isEmpty()) {
-        std::fputs("usage: torvane-load --stations N --ops M --db PATH\n", stderr);
+    if (!std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; }) || o.stations < 1 || o.ops < 0
+        || o.kills < 0 || o.stressMb < 1 || o.timeoutMs < 1000 || db.isEmpty()) {
+        std::fputs("usage: torvane-load --stations N --ops M --db PATH [--kill K] [--disk-stress] [--stress-mb S] "
+                   "[--timeout SECS]\n",
+                   stderr);
         return 2;
     }
     try {
@@ -471,15 +715,16 @@ int main(int argc, char **argv)
             for (int i = 0; !station; ++i) {
                 try {
                     station = std::make_unique<Station>(db, index, cl.value(runOpt),
-                                                        quint32(index * 7919 + QDateTime::currentMSecsSinceEpoch()));
+                                                        quint32(index * 7919 + QDateTime::currentMSecsSinceEpoch()),
+                                                        o.timeoutMs);
                 } catch (const AppError &e) {
                     if (e.number() != ErrNo::RecordLocked || i == Attempts)
                         throw;
                 }
             }
-            return station->run(ops) ? 0 : 3;
+            return station->run(o.ops) ? 0 : 3;
         }
-        return runStations(stations, ops, QFileInfo(db).absoluteFilePath());
+        return runStations(o, QFileInfo(db).absoluteFilePath());
     } catch (const AppError &e) {
         std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));
         return 2;
