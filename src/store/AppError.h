@@ -29,6 +29,7 @@ constexpr int NotUpdatable = 3027;
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int ItemNotFound = 3265;
 constexpr int CannotOpen = 3024;
+constexpr int UnrecognizedDatabase = 3343; // damaged, or not a database of this program
 constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidProperty = 380;
 } // namespace ErrNo
