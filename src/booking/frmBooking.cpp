@@ -8,6 +8,7 @@
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
 #include "booking/frmPicklist.h"
+#include "daypage/PageText.h"
 #include "store/Database.h"
 
 #include <QAction>
@@ -37,9 +38,9 @@ const QStringList HalfHours = {"08:00", "08:30", "09:00", "09:30", "10:00", "10:
                                "03:00", "03:30", "04:00", "04:30", "05:00", "05:30", "06:00"};
 const QStringList Payments = {"Credit Card", "Cash", "Check", "Warranty", "Charge", "--", "--", "--"};
 
-// Edits of these set RecordChanged; the province and postal code do not.
-constexpr Id Tracked[] = {Name, Phone, Address, City, Vehicle, Make, Mainten, Menu1, Menu2, Menu3, Menu4, Menu5,
-                          Internal1, Internal2, Other1, Other2, TTime};
+// Edits of these set RecordChanged, so nothing typed is closed away without the save question.
+constexpr Id Tracked[] = {Name, Phone, Address, City, Prov, PostCode, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
+                          Menu4, Menu5, Internal1, Internal2, Other1, Other2, TTime};
 
 QIcon swatch(int color)
 {
@@ -246,6 +247,17 @@ void frmBooking::buildControls()
     setTabOrder(m_drop, m_prom);
     setTabOrder(m_prom, m_pay);
     setTabOrder(m_pay, m_comments);
+
+    // Pasted tabs and line breaks would be stored in the record while its cell shows blanks.
+    for (QLineEdit *e : findChildren<QLineEdit *>())
+        connect(e, &QLineEdit::textChanged, e, [e](const QString &text) {
+            const QString clean = PageText::pastedCellText(text);
+            if (clean == text)
+                return;
+            const int cursor = qMin(e->cursorPosition(), int(clean.size()));
+            e->setText(clean);
+            e->setCursorPosition(cursor);
+        });
 
     // Flags of the opening.
     for (Id id : Tracked)
