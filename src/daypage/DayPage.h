@@ -89,7 +89,8 @@ public:
     void setPageLock(bool locked) { m_pageLock = locked; }
 
     // Window activation: skip flag cleared, page refilled, current cell back to the booking's
-    // cell once a booking window has closed, otherwise to the first time slot.
+    // cell once after a booking window has closed, to the first time slot at the first
+    // activation, and otherwise left where the user had it.
     void activate();
     // Column 1, row 6, with row 5 the top scrollable row.
     void homeCell();
@@ -147,5 +148,6 @@ private:
     PageText::Cells m_baseCells;
     std::optional<QVector<qint64>> m_baseColors; // none before the page's first showing
     bool m_baseClosed = false;
+    bool m_activated = false;
     bool m_recovering = false; // a failed colour save is reloading the page
 };

@@ -6,6 +6,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -98,6 +100,30 @@ private slots:
             QVERIFY2(form->findChild<QWidget *>(QLatin1String(name)), name);
         QVERIFY(!form->flow().recordChanged);
         QVERIFY(!form->flow().timeChanged);
+    }
+
+    void formFitsASmallScreenAndSaysWhatItBooks()
+    {
+        m_station->state.layout().TechNames = QStringList{QString(), QStringLiteral("Mike Dunn"), QStringLiteral("Sue Park")};
+        QPointer<frmBooking> form = openForm(8, 2);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QString heading = control<QLabel>(form, "lblHeading")->text();
+        QVERIFY2(heading.contains(QLatin1String("Monday 3 March 2031")) && heading.contains(QLatin1String("Sue Park"))
+                     && heading.contains(QLatin1String("09:00 AM")),
+                 qPrintable(heading));
+        // 1280 x 720 less a title bar and a task bar.
+        const QSize least = form->minimumSizeHint();
+        QVERIFY2(least.width() <= 1280 && least.height() <= 640, qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+        // On this screen: wholly on it, and every control at least the size it needs, inside the form.
+        QVERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
+        for (QWidget *w : form->findChildren<QWidget *>()) {
+            if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            const QRect inForm(w->mapTo(form, QPoint(0, 0)), w->size());
+            QVERIFY2(form->rect().contains(inForm), qPrintable(w->objectName()));
+            QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
+                     qPrintable(w->objectName()));
+        }
     }
 
     void saveWithoutANameIsRefusedAndKeepsTheForm()

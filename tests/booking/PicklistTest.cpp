@@ -140,7 +140,7 @@ private slots:
         const QString db = m_folder->file(QStringLiteral("db.mdb"));
         const QString away = m_folder->file(QStringLiteral("away.mdb"));
         QVERIFY(QFile::rename(db, away)); // the server folder is out of reach while the editor loads
-        m_station->state.PickFromBooking = false;
+        m_station->state.booking().PickFromBooking = false;
         frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Make);
         QVERIFY(QFile::rename(away, db));
         QCOMPARE(m_station->dialogs.count(), 1);
