@@ -16,8 +16,11 @@
 //                          stored column by column, each number followed by a blank
 //   [lists N Name1 Name2]  one entry per line, the k-th "|" cell going to list Namek; each list
 //                          is padded to N entries, every entry followed by "%"
+//   [years N Name]         a list of the N latest model years, newest first, the newest being
+//                          the year after the one the seed is built in; no lines follow
 // Each output is written to a ".part" file and renamed into place only when complete.
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -63,7 +66,7 @@ public:
     void read()
     {
         static const QRegularExpression header(
-            QStringLiteral("^\\[(text|page|colors|lists)\\s+([^\\]]+)\\]\\s*$"));
+            QStringLiteral("^\\[(text|page|colors|lists|years)\\s+([^\\]]+)\\]\\s*$"));
         const QStringList lines = readFile(m_path).split(QLatin1Char('\n'));
         for (int i = 0; i < lines.size(); ++i) {
             QString line = lines[i];
@@ -125,6 +128,8 @@ private:
             return;
         if (m_kind == QLatin1String("lists"))
             finishLists();
+        else if (m_kind == QLatin1String("years"))
+            finishYears();
         else if (m_args.size() != 1)
             fail(where(m_headerLine), QStringLiteral("expected one name"));
         else if (m_kind == QLatin1String("text"))
@@ -204,6 +209,23 @@ private:
                 list += entries[k].value(i) + QLatin1Char('%');
             add(names[k], list);
         }
+    }
+
+    void finishYears()
+    {
+        bool ok = false;
+        const int size = m_args.value(0).toInt(&ok);
+        if (!ok || size < 1 || m_args.size() != 2)
+            fail(where(m_headerLine), QStringLiteral("expected [years <entries> <name>]"));
+        for (const Line &l : m_body)
+            if (!l.text.trimmed().isEmpty() && !l.text.startsWith(QLatin1Char('#')))
+                fail(where(l.number), QStringLiteral("a years list takes no entries"));
+        // Next year's models are on the road well before the year starts.
+        const int newest = QDate::currentDate().year() + 1;
+        QString list;
+        for (int i = 0; i < size; ++i)
+            list += QString::number(newest - i) + QLatin1Char('%');
+        add(m_args.at(1), list);
     }
 
     QString m_path;

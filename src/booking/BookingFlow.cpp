@@ -7,6 +7,7 @@
 #include "core/Numbers.h"
 #include "booking/BookingTimes.h"
 #include "daypage/DayPage.h"
+#include "daypage/PageText.h"
 #include "store/AppError.h"
 #include "store/Database.h"
 
@@ -180,7 +181,7 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
         }
         return Outcome::StayOpen;
     }
-    if (stored.isEmpty() || stored == form[Name])
+    if (stored.isEmpty() || PageText::pastedCellText(stored) == form[Name])
         return saveBooking(form, retry);
     m_state.dialogs()->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
                                          "will be copied for pasting to another timeslot."),
@@ -324,8 +325,9 @@ bool BookingFlow::deleteRecord()
 
 BookingFlow::Outcome BookingFlow::deleteCommand()
 {
-    if (m_state.dialogs()->ask(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
-                             Dialogs::NoIcon))
+    // No is the default: Enter alone never deletes a booking.
+    if (m_state.dialogs()->message(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
+                                   Dialogs::YesNoDefaultNo, Dialogs::NoIcon) == Dialogs::AnsYes)
         deleteRecord();
     else
         m_state.booking().BookingClosed = true;
@@ -340,18 +342,15 @@ BookingFlow::Outcome BookingFlow::cut(const BookingEntries &form)
 
 BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
 {
-    if (form[Name].isEmpty() && m_newRecord) {
+    // Whatever was typed, in a new record or an existing one, is not dropped without a word.
+    // Yes goes through the Save command, so an emptied name or another station's booking is
+    // never written over from here either; No (the default) closes as before.
+    if (recordChanged && m_state.dialogs()->message(QStringLiteral("Do you wish to save the changes made to this record?"),
+                                                    TitleBookingRecord, Dialogs::YesNoDefaultNo,
+                                                    Dialogs::NoIcon) == Dialogs::AnsYes)
+        return saveCommand(form);
+    if (form[Name].isEmpty() && m_newRecord)
         deleteRecord();
-        m_state.booking().BookingClosed = true;
-        return Outcome::Closed;
-    }
-    if (recordChanged && !m_newRecord) {
-        // Yes goes through the Save command, so an emptied name or another station's booking
-        // is never written over from here either.
-        if (m_state.dialogs()->ask(QStringLiteral("Do you wish to save the changes made to this record?"),
-                                 TitleBookingRecord, Dialogs::NoIcon))
-            return saveCommand(form);
-    }
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }

@@ -2,6 +2,7 @@
 
 #include "core/Numbers.h"
 #include "booking/BookingTimes.h"
+#include "daypage/PageText.h"
 #include "store/Database.h"
 
 namespace {
@@ -137,7 +138,7 @@ float BookingRecord::save(const BookingEntries &form)
         // The name check again on the record as edit read it: a booking another station saved
         // since the Save command looked is never written over.
         const QString storedName = m_jobs->text(QStringLiteral("bName"));
-        if (!storedName.isEmpty() && storedName != form[Name])
+        if (!storedName.isEmpty() && PageText::pastedCellText(storedName) != form[Name])
             throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
         for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
                       Menu4, Menu5, Internal1, Internal2, Other1, Other2})

@@ -8,6 +8,8 @@
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
 #include "booking/frmPicklist.h"
+#include "daypage/PageText.h"
+#include "store/Database.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +27,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -36,9 +39,9 @@ const QStringList HalfHours = {"08:00", "08:30", "09:00", "09:30", "10:00", "10:
                                "03:00", "03:30", "04:00", "04:30", "05:00", "05:30", "06:00"};
 const QStringList Payments = {"Credit Card", "Cash", "Check", "Warranty", "Charge", "--", "--", "--"};
 
-// Edits of these set RecordChanged; the province and postal code do not.
-constexpr Id Tracked[] = {Name, Phone, Address, City, Vehicle, Make, Mainten, Menu1, Menu2, Menu3, Menu4, Menu5,
-                          Internal1, Internal2, Other1, Other2, TTime};
+// Edits of these set RecordChanged, so nothing typed is closed away without the save question.
+constexpr Id Tracked[] = {Name, Phone, Address, City, Prov, PostCode, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
+                          Menu4, Menu5, Internal1, Internal2, Other1, Other2, TTime};
 
 QIcon swatch(int color)
 {
@@ -112,6 +115,22 @@ void frmBooking::buildControls()
     connect(print, &QAction::triggered, this, &frmBooking::printImage);
     root->addWidget(m_toolBar);
 
+    // What is being booked: the date, the technician and the time.
+    m_heading = new QLabel(this);
+    m_heading->setObjectName(QStringLiteral("lblHeading"));
+    QFont headingFont = m_heading->font();
+    headingFont.setBold(true);
+    headingFont.setPointSizeF(headingFont.pointSizeF() * 1.15);
+    m_heading->setFont(headingFont);
+    root->addWidget(m_heading);
+
+    // Two columns, so the whole form fits a screen 720 pixels high: who, what car, when and
+    // notes on the left, the jobs on the right.
+    auto *columns = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    columns->addLayout(left, 3);
+    root->addLayout(columns, 1);
+
     // Customer: who and where.
     auto *customer = new QGroupBox(QStringLiteral("Customer"), this);
     auto *cg = new QGridLayout(customer);
@@ -130,7 +149,7 @@ void frmBooking::buildControls()
     cg->setColumnStretch(1, 3);
     cg->setColumnStretch(3, 1);
     cg->setColumnStretch(5, 2);
-    root->addWidget(customer);
+    left->addWidget(customer);
 
     // Vehicle.
     auto *vehicle = new QGroupBox(QStringLiteral("Vehicle"), this);
@@ -141,7 +160,7 @@ void frmBooking::buildControls()
     vg->addWidget(m_edits[Make], 0, 3);
     vg->setColumnStretch(1, 1);
     vg->setColumnStretch(3, 2);
-    root->addWidget(vehicle);
+    left->addWidget(vehicle);
 
     // Jobs, each with its hours beside it, and the total under the hours.
     auto *jobs = new QGroupBox(QStringLiteral("Jobs"), this);
@@ -184,7 +203,8 @@ void frmBooking::buildControls()
     jg->addWidget(totalLabel, BookingEntry::JobTimes + 1, 1);
     jg->addWidget(total, BookingEntry::JobTimes + 1, 2);
     jg->setColumnStretch(1, 1);
-    root->addWidget(jobs);
+    jg->setRowStretch(BookingEntry::JobTimes + 2, 1);
+    columns->addWidget(jobs, 2);
     const BookingEntries initial = BookingFlow::initialForm();
     for (int i = 0; i < Count; ++i)
         if (m_edits[i])
@@ -204,14 +224,14 @@ void frmBooking::buildControls()
     wg->addSpacing(12);
     wg->addWidget(label(QStringLiteral("Pay:"), m_pay));
     wg->addWidget(m_pay, 2);
-    root->addWidget(when);
+    left->addWidget(when);
 
     m_comments = new QPlainTextEdit(this);
     m_comments->setObjectName(QStringLiteral("txtComments"));
     m_comments->setTabChangesFocus(true);
-    m_comments->setFixedHeight(64);
-    root->addWidget(label(QStringLiteral("Comments:"), m_comments));
-    root->addWidget(m_comments);
+    m_comments->setMinimumHeight(48);
+    left->addWidget(label(QStringLiteral("Comments:"), m_comments));
+    left->addWidget(m_comments, 1);
 
     auto *buttons = new QHBoxLayout;
     const struct {
@@ -245,6 +265,17 @@ void frmBooking::buildControls()
     setTabOrder(m_drop, m_prom);
     setTabOrder(m_prom, m_pay);
     setTabOrder(m_pay, m_comments);
+
+    // Pasted tabs and line breaks would be stored in the record while its cell shows blanks.
+    for (QLineEdit *e : findChildren<QLineEdit *>())
+        connect(e, &QLineEdit::textChanged, e, [e](const QString &text) {
+            const QString clean = PageText::pastedCellText(text);
+            if (clean == text)
+                return;
+            const int cursor = qMin(e->cursorPosition(), int(clean.size()));
+            e->setText(clean);
+            e->setCursorPosition(cursor);
+        });
 
     // Flags of the opening.
     for (Id id : Tracked)
@@ -285,7 +316,8 @@ bool frmBooking::load()
     QPoint at(TwipsToPixels(m_state.booking().BookingFormLeft), TwipsToPixels(m_state.booking().BookingFormTop));
     if (parentWidget())
         at = parentWidget()->mapToGlobal(at);
-    move(at);
+    placeOnScreen(at);
+    showHeading();
 
     setUpdatesEnabled(false);
     const bool opened = m_flow->open();
@@ -308,6 +340,39 @@ void frmBooking::fillBooking()
         if (v[i])
             setEntry(Id(i), *v[i]);
     paint();
+}
+
+void frmBooking::placeOnScreen(QPoint at)
+{
+    // Asked for beside the page's cell, but never with part of the form off the screen.
+    const QScreen *s = parentWidget() ? parentWidget()->screen() : screen();
+    if (!s) {
+        move(at);
+        return;
+    }
+    const QRect avail = s->availableGeometry();
+    QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.height() <= 0) // not yet shown: allow for the window manager's title bar
+        frame = QSize(8, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+    const QSize room = avail.size() - frame;
+    resize(sizeHint().expandedTo(minimumSizeHint()).boundedTo(room));
+    const QSize outer = size() + frame;
+    at.setX(qBound(avail.left(), at.x(), avail.right() + 1 - outer.width()));
+    at.setY(qBound(avail.top(), at.y(), avail.bottom() + 1 - outer.height()));
+    move(at);
+}
+
+void frmBooking::showHeading()
+{
+    const BookingEdit &b = m_state.booking();
+    QStringList parts{b.BookingDate.toString(QStringLiteral("dddd d MMMM yyyy"))};
+    const QString tech = m_state.layout().TechNames.value(b.BookingCol).trimmed();
+    if (!tech.isEmpty())
+        parts << tech;
+    const QString time = m_page.text(b.BookingRow, 0).trimmed();
+    if (!time.isEmpty())
+        parts << time;
+    m_heading->setText(parts.join(QStringLiteral("   \u2022   ")));
 }
 
 QString frmBooking::entry(Id id) const
@@ -447,7 +512,7 @@ void frmBooking::exitForm()
         finish();
 }
 
-void frmBooking::closeByPage() { finish(); }
+void frmBooking::closeByPage() { exitForm(); }
 
 void frmBooking::finish()
 {

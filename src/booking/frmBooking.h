@@ -10,6 +10,7 @@ class AppState;
 class BookingFlow;
 class BookingPage;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QToolBar;
@@ -32,7 +33,8 @@ public:
     // A pick from a picklist editor: the texts go into the form like typing.
     void applyPick(const Picklist::Pick &pick);
 
-    // A close made by the day page: the closing steps without a close request.
+    // A close asked by the day page (a click in its grid, its own closing): as Esc, so what was
+    // typed is not dropped without the save question. The form may stay open (a refused save).
     void closeByPage();
 
     BookingEntries entries() const;
@@ -49,6 +51,8 @@ protected:
 
 private:
     void buildControls();
+    void placeOnScreen(QPoint at);
+    void showHeading();
     void fillBooking();
     void paint();
     void activated();
@@ -76,6 +80,7 @@ private:
     QComboBox *m_pay = nullptr;
     QPlainTextEdit *m_comments = nullptr;
     QToolBar *m_toolBar = nullptr;
+    QLabel *m_heading = nullptr;
     bool m_programClose = false;
     bool m_finished = false;
     bool m_inCloseEvent = false;

@@ -2,7 +2,6 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
-#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/StartDoc.h"
 #include "core/Station.h"
@@ -22,6 +21,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+const QString frmPicklist::ReadFailedText =
+    QStringLiteral("The lists could not be read: %1\n\nThey cannot be changed here until they can be read.");
+
 namespace {
 constexpr qint64 SelectedColor = 0xFFFFC0;
 
@@ -38,10 +40,12 @@ frmPicklist::frmPicklist(AppState &state, PicklistKind kind, frmBooking *booking
     try {
         Database db(SharedDbPath(m_state.paths()));
         m_list.load(db);
+        m_loaded = true;
     } catch (const AppError &e) {
-        // A list that cannot be read leaves its boxes empty.
-        DiagnosticLog::passedOver(m_list.caption(), e);
+        // Saving empty boxes would write over the stored lists.
+        m_state.dialogs()->message(ReadFailedText.arg(e.description()), m_list.caption(), Dialogs::Ok, Dialogs::Warning);
     }
+    m_save->setEnabled(m_loaded);
     fill();
 }
 
@@ -200,6 +204,8 @@ void frmPicklist::pressed(int column, int index)
 
 void frmPicklist::cmdSave()
 {
+    if (!m_loaded)
+        return;
     try {
         Database db(SharedDbPath(m_state.paths()));
         m_list.save(db);

@@ -34,6 +34,8 @@ public:
     void cmdSave();
     void cmdInfo();
 
+    static const QString ReadFailedText;
+
 signals:
     // An editor in edit mode was closed: the setup menu shows itself again.
     void editClosed();
@@ -56,6 +58,7 @@ private:
     QVector<QVector<QLineEdit *>> m_boxes; // [column][index]
     QPushButton *m_save = nullptr;
     QPushButton *m_info = nullptr;
+    bool m_loaded = false;
     bool m_unloading = false;
     bool m_marksStale = false;
 };

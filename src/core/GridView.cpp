@@ -54,17 +54,11 @@ public:
             p->fillRect(QRect(rect.left(), rect.bottom() - line + 1, rect.width(), line), lineColour);
         }
         if (current && m->focusRect() != GridModel::FocusNone && m_view->isEnabled()) {
-            const QRect box = rect.adjusted(1, 1, -1 - line, -1 - line);
-            if (m->focusRect() == GridModel::FocusHeavy) {
-                p->setPen(QPen(Qt::black, 2));
-                p->setBrush(Qt::NoBrush);
-                p->drawRect(box.adjusted(0, 0, -1, -1));
-            } else {
-                QPen pen(Qt::black, 1, Qt::DotLine);
-                p->setPen(pen);
-                p->setBrush(Qt::NoBrush);
-                p->drawRect(box.adjusted(0, 0, -1, -1));
-            }
+            // Dark outside and light inside, so the current cell shows on every cell colour.
+            const QRect box = rect.adjusted(0, 0, -line, -line);
+            const int dark = m->focusRect() == GridModel::FocusHeavy ? 3 : 2;
+            frame(p, box, dark, Qt::black);
+            frame(p, box.adjusted(dark, dark, -dark, -dark), 1, Qt::white);
         }
         p->restore();
     }
@@ -76,6 +70,14 @@ public:
     }
 
 private:
+    static void frame(QPainter *p, const QRect &r, int width, const QColor &color)
+    {
+        p->fillRect(QRect(r.left(), r.top(), r.width(), width), color);
+        p->fillRect(QRect(r.left(), r.bottom() - width + 1, r.width(), width), color);
+        p->fillRect(QRect(r.left(), r.top(), width, r.height()), color);
+        p->fillRect(QRect(r.right() - width + 1, r.top(), width, r.height()), color);
+    }
+
     GridView *m_view;
 };
 
@@ -214,7 +216,7 @@ void GridView::applyStructure()
             vh->setSectionHidden(r, (r < fr) != part.fixedRowsShown);
         }
         for (int c = 0; c < m->cols(); ++c) {
-            hh->resizeSection(c, TwipsToPixels(m->colWidth(c)));
+            hh->resizeSection(c, colWidthPx(c));
             hh->setSectionHidden(c, (c < fc) != part.fixedColsShown);
         }
     }
@@ -242,11 +244,58 @@ void GridView::applyRowHeight(int r)
 
 void GridView::applyColWidth(int c)
 {
-    const int px = TwipsToPixels(m_grid->colWidth(c));
+    const int px = colWidthPx(c);
     for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
         v->horizontalHeader()->resizeSection(c, px);
     if (c < m_grid->fixedCols())
         verticalHeader()->setFixedWidth(fixedWidthPx());
+    updateGeometries();
+}
+
+int GridView::colWidthPx(int c) const
+{
+    const int px = TwipsToPixels(m_grid->colWidth(c));
+    return c < m_grid->fixedCols() ? px : int(px * m_widthScale);
+}
+
+void GridView::setFillWidth(bool on)
+{
+    m_fillWidth = on;
+    fitColumns();
+}
+
+void GridView::resizeEvent(QResizeEvent *e)
+{
+    QTableView::resizeEvent(e);
+    fitColumns();
+}
+
+void GridView::fitColumns()
+{
+    if (!m_grid || m_fitting)
+        return;
+    double scale = 1.0;
+    if (m_fillWidth) {
+        int stored = 0;
+        for (int c = m_grid->fixedCols(); c < m_grid->cols(); ++c)
+            stored += TwipsToPixels(m_grid->colWidth(c));
+        // The room beside the fixed columns; a vertical scroll bar takes its share.
+        int room = width() - 2 * frameWidth() - fixedWidthPx();
+        if (verticalScrollBar()->isVisible())
+            room -= verticalScrollBar()->width();
+        if (stored > 0 && room > stored)
+            scale = double(room) / stored;
+    }
+    if (qFuzzyCompare(scale, m_widthScale))
+        return;
+    m_fitting = true;
+    m_widthScale = scale;
+    for (int c = m_grid->fixedCols(); c < m_grid->cols(); ++c) {
+        const int px = colWidthPx(c);
+        for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
+            v->horizontalHeader()->resizeSection(c, px);
+    }
+    m_fitting = false;
     updateGeometries();
 }
 
@@ -270,6 +319,7 @@ void GridView::updateGeometries()
         QTableView::updateGeometries();
         return;
     }
+    fitColumns();
     m_inGeometry = true;
     QTableView::updateGeometries();
     placeOverlays();

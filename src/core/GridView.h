@@ -43,6 +43,11 @@ public:
     // Scrolls so the cell is visible (the flex grid's programmatic Row and Col do not scroll).
     void showCell(int r, int c);
 
+    // The scrolling columns widen, in proportion to the model's widths, to fill a control wider
+    // than they are; the model's widths stay as they are. Off by default.
+    void setFillWidth(bool on);
+    bool fillWidth() const { return m_fillWidth; }
+
 signals:
     // Emitted before any default handling with the event ignored; a handler that accepts the
     // event consumes the key.
@@ -67,6 +72,7 @@ protected:
     void focusOutEvent(QFocusEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
     void updateGeometries() override;
+    void resizeEvent(QResizeEvent *e) override;
 
 private:
     class Overlay;
@@ -83,6 +89,8 @@ private:
     void syncCurrentIndex();
     void repaintCells();
     int fixedWidthPx() const;
+    int colWidthPx(int c) const;
+    void fitColumns();
     int fixedHeightPx() const;
     QTableView *viewFor(int r, int c) const;
     bool navigate(QKeyEvent *e);
@@ -106,6 +114,9 @@ private:
     bool m_dragSelecting = false;
     bool m_syncing = false;
     bool m_inGeometry = false;
+    bool m_fillWidth = false;
+    bool m_fitting = false;
+    double m_widthScale = 1.0;
     int m_userResizing = ResizeNone;
     // Dragging a grid line in the fixed cells.
     int m_resizeIndex = -1;

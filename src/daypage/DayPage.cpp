@@ -739,10 +739,16 @@ void DayPage::activate()
 {
     SkipSaveFlag = false;
     Fillgrid();
-    if (m_state.booking().BookingClosed)
-        m_grid.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
-    else
+    BookingEdit &booking = m_state.booking();
+    if (booking.BookingClosed) {
+        // Once: a later activation (back from help or another window) must not send the user,
+        // and their next Enter, to an old booking's cell.
+        booking.BookingClosed = false;
+        m_grid.setCurrentCell(booking.BookingRow, booking.BookingCol);
+    } else if (!m_activated) {
         homeCell();
+    }
+    m_activated = true;
 }
 
 void DayPage::homeCell()

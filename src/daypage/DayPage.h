@@ -126,7 +126,8 @@ public:
     std::optional<QString> storeText(SharedText which, const PageKey &page, const QString &base, const QString &text);
 
     // Window activation: skip flag cleared, page refilled, current cell back to the booking's
-    // cell once a booking window has closed, otherwise to the first time slot.
+    // cell once after a booking window has closed, to the first time slot at the first
+    // activation, and otherwise left where the user had it.
     void activate();
     // Column 1, row 6, with row 5 the top scrollable row.
     void homeCell();
@@ -194,6 +195,7 @@ private:
     PageText::Cells m_baseCells;
     std::optional<QVector<qint64>> m_baseColors; // none before the page's first showing
     bool m_baseClosed = false;
+    bool m_activated = false;
     bool m_recovering = false; // a failed colour save is reloading the page
     bool m_laidOut = false;    // rows, columns and text all read
     PageStore::Layout m_layout;

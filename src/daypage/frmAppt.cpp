@@ -141,6 +141,8 @@ void frmAppt::buildControls()
     m_grid->setObjectName(QStringLiteral("Grid1"));
     m_grid->setAccessibleName(QStringLiteral("Day page"));
     m_grid->setGridModel(&m_page->grid());
+    // The technicians share whatever width the window gives the page.
+    m_grid->setFillWidth(true);
     middle->addWidget(m_grid, 1);
 
     m_calendarPanel = new QFrame(central);

@@ -51,7 +51,7 @@ public:
     // set) and the skill viewer of a column (right button, BookingFormTop and BookingFormLeft
     // set). Both live in folders above the day page, so the shell gives the openers; none opens
     // until one is given. A left click in the grid and the closing of the day page close them,
-    // the booking window through close when given (its closing steps without a close request).
+    // the booking window through close when given (which may keep it open to save what was typed).
     using BookingOpener = std::function<QWidget *(frmAppt &)>;
     using BookingCloser = std::function<void(QWidget *)>;
     using SkillViewerOpener = std::function<QWidget *(frmAppt &, int column)>;
@@ -145,6 +145,7 @@ private:
     void showBookNo(const QString &text);
     void storeEditedTexts();
     void closeOpenedWindows();
+    bool bookingWindowOpen() const;
     void cleanEditText();
     QWidget *focusedTextBox() const;
     void setPageLock(bool on);

@@ -244,8 +244,11 @@ void frmAppt::gridEnter()
     if (!m_page->model().isTimeSlot(r))
         return;
     try {
-        // One booking at a time: the booking window works on the cell of the Booking values.
+        // One booking at a time: the booking window works on the cell of the Booking values, and
+        // one kept open by its save question keeps them.
         closeOpenedWindows();
+        if (bookingWindowOpen())
+            return;
         switch (m_page->EnterSlot(r, c)) {
         case DayPage::SlotEnter::NotSlot:
         case DayPage::SlotEnter::Lunch:
@@ -351,11 +354,15 @@ void frmAppt::setPageLock(bool on) { m_txtEdit->setReadOnly(on); }
 
 void frmAppt::gridLeftPressed()
 {
-    closeOpenedWindows();
+    // The cell clicked, before a booking window saving as it closes moves to its own cell.
     GridModel &g = m_page->grid();
     const int r = g.row();
     const int c = g.col();
     const int top = g.topRow();
+    closeOpenedWindows();
+    // The user has chosen a cell: an activation must not send them back to the booking's.
+    if (!bookingWindowOpen())
+        m_state.booking().BookingClosed = false;
     // The day selected in the calendar is opened, which reads the page again; the page stays
     // scrolled where it was clicked.
     openSelectedDay();
@@ -389,6 +396,8 @@ void frmAppt::gridRightReleased(const QPoint &pos)
     if (m_openSkillViewer)
         m_skillViewer = m_openSkillViewer(*this, c);
 }
+
+bool frmAppt::bookingWindowOpen() const { return m_bookingWindow && m_bookingWindow->isVisible(); }
 
 void frmAppt::closeOpenedWindows()
 {

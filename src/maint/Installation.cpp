@@ -2,7 +2,10 @@
 
 #include "core/Programs.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +43,63 @@ QString Installation::stripTrailingSeparator(const QString &path)
     if (path.size() > 1 && (path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/'))))
         return path.left(path.size() - 1);
     return path;
+}
+
+QString Installation::settledPath(const QString &typed, const QString &stationFolder)
+{
+    const QString path = stripTrailingSeparator(typed.trimmed());
+#ifdef Q_OS_WIN
+    Q_UNUSED(stationFolder);
+    return path; // drive names such as "Z:" are not relative folders there
+#else
+    if (path.isEmpty() || !QFileInfo(path).isRelative())
+        return path;
+    return QDir::cleanPath(QDir(stationFolder).absoluteFilePath(path));
+#endif
+}
+
+std::optional<Installation::ExistingDatabase> Installation::existingDatabase(const QString &serverFolder)
+{
+    const QString path = QDir(serverFolder).filePath(QStringLiteral("db.mdb"));
+    if (!QFileInfo(path).isFile())
+        return std::nullopt;
+    ExistingDatabase found{path, {}, {}};
+    try {
+        Database db(path);
+        const QDate newest =
+            QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
+        if (newest.isValid())
+            found.newestPage = newest.toString(QStringLiteral("dddd d MMMM yyyy"));
+    } catch (const AppError &e) {
+        found.problem = e.description();
+    }
+    return found;
+}
+
+QString Installation::replaceQuestion(const ExistingDatabase &existing, const QString &keptAs)
+{
+    QString what;
+    if (!existing.problem.isEmpty())
+        what = QStringLiteral("It cannot be read: %1").arg(existing.problem);
+    else if (existing.newestPage.isEmpty())
+        what = QStringLiteral("It holds no pages yet.");
+    else
+        what = QStringLiteral("Its newest page is dated %1.").arg(existing.newestPage);
+    return QStringLiteral("The server folder already holds a shared database:\n%1\n%2\n\n"
+                          "Do you wish to replace it with the empty database of this installation? "
+                          "Answer No to keep it and go on using it. If you replace it, the present file is "
+                          "first kept beside it as %3.")
+        .arg(QDir::toNativeSeparators(existing.path), what, QFileInfo(keptAs).fileName());
+}
+
+QString Installation::keepAsideName(const QString &serverFolder, const QDateTime &when)
+{
+    const QDir dir(serverFolder);
+    const QString stem = QStringLiteral("db-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = dir.filePath(stem + QStringLiteral(".mdb"));
+    for (int n = 2; QFileInfo::exists(name); ++n)
+        name = dir.filePath(stem + QStringLiteral("-%1.mdb").arg(n));
+    return name;
 }
 
 Installation::FolderState Installation::prepareFolder(const QString &path)
@@ -83,10 +143,18 @@ void Installation::replaceFile(const QString &source, const QString &destination
     }
 }
 
-void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder)
+void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs)
 {
     const QDir from(programFolder);
     const QDir to(serverFolder);
-    for (const QString &name : serverFiles())
-        replaceFile(from.filePath(name), to.filePath(name));
+    for (const QString &name : serverFiles()) {
+        const QString destination = to.filePath(name);
+        if (name == QLatin1String("db.mdb") && QFileInfo::exists(destination)) {
+            if (keptAs.isEmpty())
+                continue; // the shared database in use stays
+            if (!QFile::copy(destination, keptAs))
+                throw fileError(75, QStringLiteral("Path/File access error"), keptAs);
+        }
+        replaceFile(from.filePath(name), destination);
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+class QDateTime;
 
 // What the network installation does to files, apart from its window.
 namespace Installation {
@@ -13,6 +16,27 @@ QString defaultClientDrive();
 // One trailing "\" or "/" is dropped; a path that would become empty is kept as typed.
 QString stripTrailingSeparator(const QString &path);
 
+// A typed folder as the station keeps it: blanks around it dropped, one trailing separator
+// dropped, and a relative path taken from the station's own folder (where its dbn.mdb lives),
+// never from wherever the program happened to be started.
+QString settledPath(const QString &typed, const QString &stationFolder);
+
+// A shared database already lying in a server folder.
+struct ExistingDatabase {
+    QString path;
+    QString newestPage; // the newest page's date as shown to the user; empty when it has no pages
+    QString problem;    // why the file could not be read; empty when it could
+};
+// Null when the folder holds no db.mdb.
+std::optional<ExistingDatabase> existingDatabase(const QString &serverFolder);
+
+// The question that guards an existing shared database; Yes replaces it.
+QString replaceQuestion(const ExistingDatabase &existing, const QString &keptAs);
+
+// The name under which a replaced db.mdb is kept beside it: db-YYYYMMDD-HHMMSS.mdb, with a
+// number added when that name is taken.
+QString keepAsideName(const QString &serverFolder, const QDateTime &when);
+
 enum class FolderState { Ready, FileInTheWay };
 // Makes the server folder when nothing of that name exists; an existing folder is used as it is.
 // Throws AppError when the folder cannot be made.
@@ -22,8 +46,9 @@ FolderState prepareFolder(const QString &path);
 QStringList serverFiles();
 
 // Copies each server file from the program folder into the server folder, replacing a file of
-// that name only once the copy is complete. Throws AppError on the first failure.
-void copyServerFiles(const QString &programFolder, const QString &serverFolder);
+// that name only once the copy is complete. An existing db.mdb is left alone unless keptAs names
+// the copy it is first saved to. Throws AppError on the first failure.
+void copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs = QString());
 
 // Copies one file through a temporary file beside the destination, then renames it over it.
 void replaceFile(const QString &source, const QString &destination);

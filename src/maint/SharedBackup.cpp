@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
@@ -88,9 +89,47 @@ void SharedBackup::requireFolder(const QString &folder)
         throw AppError(76, QStringLiteral("Path not found: ") + native(folder));
 }
 
+bool SharedBackup::isLiveFolder(const QString &folder, const QString &liveDb)
+{
+    const QString here = QFileInfo(folder).canonicalFilePath();
+    if (here.isEmpty())
+        return false;
+    const QFileInfo live(liveDb);
+    if (here == live.absoluteDir().canonicalPath())
+        return true;
+    const QString copy = QFileInfo(QDir(folder).filePath(DbName)).canonicalFilePath();
+    return !copy.isEmpty() && copy == live.canonicalFilePath();
+}
+
+QString SharedBackup::offeredDestination(const QString &remembered)
+{
+    const QString r = remembered.trimmed();
+#ifdef Q_OS_WIN
+    if (!r.isEmpty())
+        return r;
+    return QStringLiteral("A:");
+#else
+    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:[\\/]?$"));
+    if (!r.isEmpty() && !driveLetter.match(r).hasMatch())
+        return r;
+    const QString user = qEnvironmentVariable("USER");
+    if (!user.isEmpty()) {
+        for (const QString &media : {QStringLiteral("/media/"), QStringLiteral("/run/media/")}) {
+            const QDir mounts(media + user);
+            const QStringList disks = mounts.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+            if (!disks.isEmpty())
+                return mounts.filePath(disks.first());
+        }
+    }
+    return QDir::homePath();
+#endif
+}
+
 void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
 {
     requireFolder(folder);
+    if (isLiveFolder(folder, liveDb))
+        throw AppError(75, QStringLiteral("The back-up destination is the server folder itself: ") + native(folder));
     const QString destination = QDir(folder).filePath(DbName);
     QString temp;
     {

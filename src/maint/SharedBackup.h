@@ -9,9 +9,18 @@ namespace SharedBackup {
 // The drive or folder must be there ("drive not ready" otherwise). Throws AppError.
 void requireFolder(const QString &folder);
 
+// True when folder is the server folder itself (or its db.mdb is the live file), however either
+// is spelled: a back-up there would replace the live database under the other stations.
+bool isLiveFolder(const QString &folder, const QString &liveDb);
+
+// The drive the window offers: the remembered one, unless it names nothing on this platform (a
+// drive letter where there are none, or nothing at all); then a mounted removable disk if there
+// is one, else the user's home folder.
+QString offeredDestination(const QString &remembered);
+
 // Writes a consistent snapshot of the live database to a temporary file in folder, flushes it
 // to the medium, checks it, and only then renames it over folder/db.mdb: the previous backup
-// stays whole until the new one is.
+// stays whole until the new one is. Refuses the server folder itself.
 void backupTo(const QString &liveDb, const QString &folder);
 
 // Checks that folder/db.mdb is a sound database with every office table and field of the live

@@ -4,12 +4,14 @@
 #include "core/Dialogs.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
+#include "maint/Installation.h"
 #include "maint/SharedBackup.h"
 #include "core/Resizer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +23,10 @@ const QString frmBackup::ReminderText = QStringLiteral("Please logout all client
 const QString frmBackup::RestoreQuestion = QStringLiteral(
     "Existing database will be replaced!  Please make sure you have the correct data disk in the source drive. "
     "Do you wish to proceed?");
+
+const QString frmBackup::LiveFolderText = QStringLiteral(
+    "%1 is the server folder itself: a back-up there would replace the database the stations are using. "
+    "Please specify another disk drive or folder for the back-up.");
 
 namespace {
 QLabel *progressLabel(const char *name, const QString &text, QWidget *parent)
@@ -143,7 +149,7 @@ frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     // Loading: the server folder from the station database, then the settings record.
     SharedDbPath(m_state.paths());
     openSetup();
-    const QString spare = m_setup.recordset().text(QStringLiteral("Spare"));
+    const QString spare = SharedBackup::offeredDestination(m_setup.recordset().text(QStringLiteral("Spare")));
     m_txtBackup->setText(spare);
     m_txtRestore->setText(spare);
 }
@@ -206,7 +212,12 @@ void frmBackup::backup()
 {
     m_lblBackupComplete->hide();
     m_lblRestoreComplete->hide();
-    const QString destination = m_txtBackup->text();
+    const QString destination = Installation::settledPath(m_txtBackup->text(), m_state.paths().programFolder());
+    if (SharedBackup::isLiveFolder(destination, m_state.paths().sharedDbPath())) {
+        m_state.dialogs()->message(LiveFolderText.arg(QDir::toNativeSeparators(destination)),
+                                   QStringLiteral("File Backup/Restore"), Dialogs::Ok, Dialogs::Warning);
+        return;
+    }
     runSteps({
         [&] {
             SharedBackup::requireFolder(destination);
@@ -242,7 +253,7 @@ void frmBackup::restore()
     if (m_state.dialogs()->message(RestoreQuestion, QStringLiteral("Restore files"), Dialogs::YesNoDefaultNo,
                                  Dialogs::Critical) != Dialogs::AnsYes)
         return;
-    const QString source = m_txtRestore->text();
+    const QString source = Installation::settledPath(m_txtRestore->text(), m_state.paths().programFolder());
     runSteps({
         [&] {
             SharedBackup::requireFolder(source);

@@ -21,6 +21,7 @@ public:
 
     static const QString ReminderText;
     static const QString RestoreQuestion;
+    static const QString LiveFolderText;
 
 protected:
     bool event(QEvent *e) override;

@@ -9,6 +9,8 @@
 #include "store/AppError.h"
 #include "core/Resizer.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,18 +24,16 @@ const QString frmNet::InvalidPathText = QStringLiteral(
     "File server path name is invalid or not declared as a shared file. Please check Instructions.txt for "
     "detailed network installation procedures.");
 
+const QString frmNet::MissingSharedDatabaseText = QStringLiteral(
+    "The shared database %1 cannot be found: the server folder may be unreachable or its drive not connected.\n\n"
+    "Do you wish to open the installation window to give the server folder again?");
+
 namespace {
 const QString PathTitle = QStringLiteral("Server Path Name");
 
-// A path typed relative would mean another folder whenever the program starts elsewhere.
-QString settled(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return path;
-#else
-    return QFileInfo(path).isRelative() ? QFileInfo(path).absoluteFilePath() : path;
-#endif
-}
+const QString NoSharedDatabaseText = QStringLiteral(
+    "No shared database (db.mdb) was found in %1. Install the file-server station first, or check that the "
+    "drive name is right and the drive is connected.");
 } // namespace
 
 frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -93,7 +93,20 @@ frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(stat
     next->setFocus();
     resize(640, 340);
 
-    m_installed = Station::read(m_state.paths().stationDbPath()).net;
+    const StationRecord station = Station::read(m_state.paths().stationDbPath());
+    m_installed = station.net;
+    m_state.paths().setServerFolder(station.server);
+}
+
+bool frmNet::sharedDatabaseFound()
+{
+    const QString path = m_state.paths().sharedDbPath();
+    if (QFileInfo(path).isFile())
+        return true;
+    if (m_state.dialogs()->message(MissingSharedDatabaseText.arg(QDir::toNativeSeparators(path)), QString(),
+                                   Dialogs::YesNo, Dialogs::Warning) != Dialogs::AnsYes)
+        m_state.switcher()->endProgram();
+    return false;
 }
 
 void frmNet::showSplash()
@@ -153,11 +166,21 @@ frmNet::Outcome frmNet::installServer()
         exitProgram();
         return Outcome::Ended;
     }
-    const QString path = settled(Installation::stripTrailingSeparator(*answer));
+    const QString path = Installation::settledPath(*answer, m_state.paths().programFolder());
     if (!PrepareServerFolder(path))
         return Outcome::Ended;
+    // Another installation's shared database holds that office's pages: it stays unless the user
+    // says otherwise, and even then it is kept beside the new one.
+    QString keptAs;
+    if (const auto existing = Installation::existingDatabase(path)) {
+        const QString aside = Installation::keepAsideName(path, QDateTime::currentDateTime());
+        if (m_state.dialogs()->message(Installation::replaceQuestion(*existing, aside),
+                                       QStringLiteral("Shared Database"), Dialogs::YesNoDefaultNo,
+                                       Dialogs::Warning) == Dialogs::AnsYes)
+            keptAs = aside;
+    }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});
-    Installation::copyServerFiles(m_state.paths().programFolder(), path);
+    Installation::copyServerFiles(m_state.paths().programFolder(), path, keptAs);
     return Outcome::Done;
 }
 
@@ -169,7 +192,12 @@ frmNet::Outcome frmNet::installClient()
         PathTitle, Installation::defaultClientDrive());
     if (!answer || answer->isEmpty())
         return Outcome::Again;
-    const QString drive = settled(Installation::stripTrailingSeparator(*answer));
+    const QString drive = Installation::settledPath(*answer, m_state.paths().programFolder());
+    if (!QFileInfo(QDir(drive).filePath(QStringLiteral("db.mdb"))).isFile()) {
+        m_state.dialogs()->message(NoSharedDatabaseText.arg(QDir::toNativeSeparators(drive)), PathTitle, Dialogs::Ok,
+                                   Dialogs::Warning);
+        return Outcome::Again;
+    }
     Station::write(m_state.paths().stationDbPath(), {drive, true, false});
     return Outcome::Done;
 }

@@ -12,6 +12,9 @@ class frmNet : public QWidget {
 public:
     explicit frmNet(AppState &state, QWidget *parent = nullptr);
     bool installed() const { return m_installed; }
+    // On an installed station: true when its shared database is there. Otherwise says so and
+    // asks whether to show this window again; on No the program ends.
+    bool sharedDatabaseFound();
 
     void next();            // "Next": the installation procedure
     void printWindow();     // "Print"
@@ -20,6 +23,7 @@ public:
     bool PrepareServerFolder(const QString &path);
 
     static const QString InvalidPathText;
+    static const QString MissingSharedDatabaseText;
 
 private:
     enum class Outcome { Again, Done, Ended };

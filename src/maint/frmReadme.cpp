@@ -1,6 +1,7 @@
 #include "maint/frmReadme.h"
 
 #include "core/AppState.h"
+#include "core/Dialogs.h"
 #include "core/WindowSwitcher.h"
 #include "core/Resizer.h"
 
@@ -56,10 +57,25 @@ frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     m_button->setFocus();
 }
 
+frmReadme *frmReadme::open(AppState &state)
+{
+    try {
+        return new frmReadme(state);
+    } catch (const AppError &e) {
+        state.dialogs()->info(e.description());
+        return nullptr;
+    }
+}
+
 void frmReadme::next()
 {
     if (m_button->text() == LicenceCaption) {
-        m_data.refresh();
+        try {
+            m_data.refresh();
+        } catch (const AppError &e) {
+            m_state.dialogs()->info(e.description());
+            return;
+        }
         setWindowTitle(QStringLiteral("License"));
         m_text->setPlainText(m_data.recordset().text(QStringLiteral("Licence")));
         m_button->setText(MenuCaption);

@@ -13,6 +13,8 @@ class frmReadme : public QWidget {
     Q_OBJECT
 public:
     explicit frmReadme(AppState &state, QWidget *parent = nullptr);
+    // The viewer, or null after saying why the texts cannot be read; the caller stays as it is.
+    static frmReadme *open(AppState &state);
     void next(); // the button
 
 protected:

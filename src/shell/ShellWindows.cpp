@@ -27,6 +27,15 @@ QWidget *ShellWindows::startUp(AppState &state)
         state.switcher()->show(net);
         return net;
     }
+    if (!net->sharedDatabaseFound()) {
+        // A server folder that has gone away would only end every start; the window can mend it.
+        if (state.switcher()->programEnded()) {
+            delete net;
+            return nullptr;
+        }
+        state.switcher()->show(net);
+        return net;
+    }
     // Installed: the user never sees this window.
     delete net;
     QWidget *splash = state.windows().splash(state);

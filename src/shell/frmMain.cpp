@@ -261,7 +261,7 @@ void frmMain::exitProcedure()
     m_state.switcher()->endProgram();
 }
 
-void frmMain::openReadme() { openWindow(LoadWindow<frmReadme>(m_state)); }
+void frmMain::openReadme() { openWindow(frmReadme::open(m_state)); }
 
 void frmMain::closeEvent(QCloseEvent *event)
 {

@@ -33,6 +33,7 @@ constexpr int UpdateWithoutEdit = 3020;
 constexpr int ItemNotFound = 3265;
 constexpr int CannotOpen = 3024;
 constexpr int InUse = 3356;           // other stations have the database open
+constexpr int UnrecognizedDatabase = 3343; // damaged, or not a database of this program
 constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidProperty = 380;
 } // namespace ErrNo

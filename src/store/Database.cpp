@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -22,6 +23,13 @@ bool isBookkeeping(const QString &column)
 
 namespace {
 QAtomicInt s_connectionSerial;
+
+int primaryCode(const QSqlError &e)
+{
+    bool ok = false;
+    const int n = e.nativeErrorCode().toInt(&ok);
+    return ok ? (n & 0xff) : 0;
+}
 
 bool isBusy(const QSqlError &e)
 {
@@ -79,6 +87,20 @@ QVariant Database::toStored(const QVariant &v)
     }
 }
 
+AppError Database::failure(const QSqlError &e, const QString &path, const QString &context)
+{
+    // SQLITE_CORRUPT and SQLITE_NOTADB: the engine's words name neither the file nor a remedy.
+    const int code = primaryCode(e);
+    if (code == 11 || code == 26) {
+        const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+        return AppError(ErrNo::UnrecognizedDatabase,
+                        QStringLiteral("The database file %1 is damaged or is not a Torvane database (%2). "
+                                       "Restore it from a back-up copy.")
+                            .arg(QDir::toNativeSeparators(path), text));
+    }
+    return errorFrom(e, context);
+}
+
 void Database::open(const QString &path)
 {
     close();
@@ -97,7 +119,7 @@ void Database::create(const QString &path)
     m_db.setDatabaseName(path);
     m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitMs));
     if (!m_db.open()) {
-        const AppError err = errorFrom(m_db.lastError(), path);
+        const AppError err = failure(m_db.lastError(), path, path);
         close();
         throw AppError(ErrNo::CannotOpen, err.description());
     }
@@ -126,11 +148,11 @@ void Database::prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantLis
     if (!m_db.isOpen())
         throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
     if (!q.prepare(sql))
-        throw errorFrom(q.lastError());
+        throw failure(q.lastError(), m_path);
     for (const QVariant &b : binds)
         q.addBindValue(toStored(b));
     if (!q.exec())
-        throw errorFrom(q.lastError());
+        throw failure(q.lastError(), m_path);
 }
 
 int Database::execute(const QString &sql, const QVariantList &binds)
@@ -160,7 +182,7 @@ ResultRows Database::select(const QString &sql, const QVariantList &binds)
         out.rows << row;
     }
     if (q.lastError().isValid())
-        throw errorFrom(q.lastError());
+        throw failure(q.lastError(), m_path);
     q.finish();
     return out;
 }

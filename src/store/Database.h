@@ -72,6 +72,8 @@ public:
     static const QString RowVersionColumn; // "rowver"
 
 private:
+    // errorFrom, but a damaged or foreign file is named, with what to do about it.
+    static AppError failure(const QSqlError &e, const QString &path, const QString &context = QString());
     void prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds);
 
     QSqlDatabase m_db;

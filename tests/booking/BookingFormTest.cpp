@@ -4,7 +4,10 @@
 #include "booking/frmBooking.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -99,6 +102,30 @@ private slots:
         QVERIFY(!form->flow().timeChanged);
     }
 
+    void formFitsASmallScreenAndSaysWhatItBooks()
+    {
+        m_station->state.layout().TechNames = QStringList{QString(), QStringLiteral("Mike Dunn"), QStringLiteral("Sue Park")};
+        QPointer<frmBooking> form = openForm(8, 2);
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        const QString heading = control<QLabel>(form, "lblHeading")->text();
+        QVERIFY2(heading.contains(QLatin1String("Monday 3 March 2031")) && heading.contains(QLatin1String("Sue Park"))
+                     && heading.contains(QLatin1String("09:00 AM")),
+                 qPrintable(heading));
+        // 1280 x 720 less a title bar and a task bar.
+        const QSize least = form->minimumSizeHint();
+        QVERIFY2(least.width() <= 1280 && least.height() <= 640, qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+        // On this screen: wholly on it, and every control at least the size it needs, inside the form.
+        QVERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
+        for (QWidget *w : form->findChildren<QWidget *>()) {
+            if (!w->isVisible() || w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            const QRect inForm(w->mapTo(form, QPoint(0, 0)), w->size());
+            QVERIFY2(form->rect().contains(inForm), qPrintable(w->objectName()));
+            QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
+                     qPrintable(w->objectName()));
+        }
+    }
+
     void saveWithoutANameIsRefusedAndKeepsTheForm()
     {
         QPointer<frmBooking> form = openForm(8, 2);
@@ -122,7 +149,7 @@ private slots:
         click(form, "cmdDelete");
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Are you sure you want to delete this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Delete Record"));
-        QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNo);
+        QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo); // Enter alone deletes nothing
         QTRY_VERIFY(!form);
         QVERIFY(m_station->state.booking().BookingClosed);
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
@@ -141,6 +168,7 @@ private slots:
         QCOMPARE(first->entries(), typed);
         click(first, "cmdCopy");
         QVERIFY(first->isVisible());
+        m_station->dialogs.answer(Dialogs::AnsNo);
         QTest::keyClick(control(first, "txtName"), Qt::Key_Escape);
         QTRY_VERIFY(!first);
 
@@ -152,19 +180,52 @@ private slots:
         QVERIFY(second->flow().timeChanged);
     }
 
-    void editingOnlyThePostalCodeClosesWithoutTheQuestion()
+    void anythingTypedAsksBeforeClosingNewOrExisting()
     {
-        book(8, 2, QStringLiteral("Ann Lee"));
+        // A new booking with a name: Esc asks, Yes writes it.
         QPointer<frmBooking> form = openForm(8, 2);
+        QTest::keyClicks(control(form, "txtName"), QStringLiteral("Ann Lee"));
+        m_station->dialogs.answer(Dialogs::AnsYes);
+        QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
+        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
+        QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QTRY_VERIFY(!form);
+        QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(BookingStation(*m_folder).grid().text(8, 2), QStringLiteral("Ann Lee"));
+
+        // An existing one where only the postal code was typed: the close box asks, No keeps the stored record.
+        m_station->dialogs.clear();
+        form = openForm(8, 2);
         QTest::keyClicks(control(form, "txtPostCode"), QStringLiteral("L8P 4B1"));
-        QTest::keyClicks(control(form, "txtProv"), QStringLiteral("X"));
-        // Choosing from a list's drop-down is no edit either.
+        m_station->dialogs.answer(Dialogs::AnsNo);
+        form->close();
+        QCOMPARE(m_station->dialogs.count(), 1);
+        QTRY_VERIFY(!form);
+        QCOMPARE(job(2, 8).value(0, "bPostCode").toString(), QString(""));
+
+        // Nothing typed: no question. Choosing from a list's drop-down is no typing.
+        m_station->dialogs.clear();
+        form = openForm(8, 2);
         control<QComboBox>(form, "cboPay")->setCurrentIndex(1);
-        QTest::keyClick(control(form, "txtPostCode"), Qt::Key_Escape);
+        QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
         QTRY_VERIFY(!form);
         QCOMPARE(m_station->dialogs.count(), 0);
-        QCOMPARE(job(2, 8).value(0, "bPostCode").toString(), QString(""));
-        QCOMPARE(job(2, 8).value(0, "bPay").toString(), QStringLiteral("Credit Card"));
+    }
+
+    void pastedTabsAndLineBreaksNeverReachTheRecord()
+    {
+        QPointer<frmBooking> form = openForm(8, 2);
+        QApplication::clipboard()->setText(QStringLiteral("Ann\tLee\r\n"));
+        QLineEdit *name = control(form, "txtName");
+        name->setFocus();
+        QTest::keySequence(name, QKeySequence::Paste);
+        QCOMPARE(name->text(), QStringLiteral("Ann Lee"));
+        control(form, "txtAddress")->setText(QStringLiteral("12 Main St\r\nUnit 4"));
+        click(form, "cmdSave");
+        QTRY_VERIFY(!form);
+        QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
+        QCOMPARE(job(2, 8).value(0, "bAddress").toString(), QStringLiteral("12 Main St Unit 4"));
+        QCOMPARE(BookingStation(*m_folder).grid().text(8, 2), QStringLiteral("Ann Lee"));
     }
 
     void typedChangeAsksBeforeClosing()
@@ -176,6 +237,7 @@ private slots:
         QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Booking Record"));
+        QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QTRY_VERIFY(!form);
         QCOMPARE(job(2, 8).value(0, "bPay").toString(), QStringLiteral("Credit Cardx"));
     }

@@ -4,6 +4,7 @@
 #include "booking/frmBooking.h"
 #include "booking/frmPicklist.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -133,6 +134,24 @@ private slots:
         QCOMPARE(closed.count(), 1);
     }
 
+    void editorThatCouldNotReadItsListsNeverSavesThem()
+    {
+        const QString before = stored("dMake");
+        const QString db = m_folder->file(QStringLiteral("db.mdb"));
+        const QString away = m_folder->file(QStringLiteral("away.mdb"));
+        QVERIFY(QFile::rename(db, away)); // the server folder is out of reach while the editor loads
+        m_station->state.booking().PickFromBooking = false;
+        frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Make);
+        QVERIFY(QFile::rename(away, db));
+        QCOMPARE(m_station->dialogs.count(), 1);
+        QVERIFY(m_station->dialogs.last().text.contains(db));
+        auto *save = editor->findChild<QPushButton *>(QStringLiteral("cmdSave"));
+        QVERIFY(!save->isEnabled());
+        QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtM3")), QStringLiteral("Ford"));
+        editor->cmdSave();
+        QCOMPARE(stored("dMake"), before);
+    }
+
     void menuItemsGoToTheFormInListOrder()
     {
         numberedMenu();
@@ -227,6 +246,7 @@ private slots:
         QCOMPARE(text(form, "txtCity"), QStringLiteral("Stoney Creek"));
         pickFrom(form, "txtMake", PicklistKind::Make);
         QPointer<frmPicklist> make = PicklistWindows::find(m_station->state, PicklistKind::Make);
+        m_station->dialogs.answer(Dialogs::AnsNo); // the picked city and province are not kept
         QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtName")), Qt::Key_Escape);
         QTRY_VERIFY(!form);
         QTRY_VERIFY(!make);

@@ -200,6 +200,52 @@ private slots:
         const QRect cell = view->cellRect(9, 3);
         QCOMPARE(lines.pixelColor(cell.right(), cell.center().y()), ColorFromNumber(GridLineColor));
     }
+    void currentCellShowsOnEveryBackground()
+    {
+        m->setCurrentCell(8, 2);
+        for (const int colour : {0x000000, 0xFFFFFF, int(FreeSlotColor), int(LunchColor), 0x800000, 0x00FFFF}) {
+            m->setCellBackColor(8, 2, colour);
+            const QImage shot = view->grab().toImage();
+            const QRect cell = view->cellRect(8, 2);
+            const int back = ColorFromNumber(colour).lightness();
+            // Along each edge, within a few pixels, something stands out from the cell's colour.
+            for (const QPoint &step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
+                QPoint at = step.x() > 0 ? QPoint(cell.left(), cell.center().y())
+                            : step.y() > 0 ? QPoint(cell.center().x(), cell.top())
+                            : step.x() < 0 ? QPoint(cell.right() - 1, cell.center().y())
+                                           : QPoint(cell.center().x(), cell.bottom() - 1);
+                int contrast = 0;
+                for (int i = 0; i < 5; ++i, at += step)
+                    contrast = qMax(contrast, qAbs(shot.pixelColor(at).lightness() - back));
+                QVERIFY2(contrast >= 128, qPrintable(QString::number(colour, 16)));
+            }
+        }
+    }
+
+    void fillWidthSharesTheRoomInProportionAndKeepsTheModelsWidths()
+    {
+        m->setCols(4); // the time column and three technicians
+        m->setColWidth(2, 3000);
+        view->setFillWidth(true);
+        view->resize(1000, 400);
+        auto widths = [this] {
+            return QList<int>{view->cellRect(3, 1).width(), view->cellRect(3, 2).width(), view->cellRect(3, 3).width()};
+        };
+        QTRY_VERIFY(view->cellRect(3, 3).right() > 900);
+        const QList<int> wide = widths();
+        QVERIFY(qAbs(wide[1] - 2 * wide[0]) <= 2 && qAbs(wide[2] - wide[0]) <= 1);
+        // The last column ends at the viewport's edge: no room left over, no scroll bar.
+        QVERIFY(view->cellRect(3, 3).right() >= view->viewport()->geometry().right() - 3);
+        QVERIFY(!view->horizontalScrollBar()->isVisible());
+        QCOMPARE(m->colWidth(1), 1500);
+        QCOMPARE(m->colWidth(2), 3000);
+        // Narrower than the stored widths: they are kept and the page scrolls.
+        view->resize(300, 400);
+        QTRY_COMPARE(view->cellRect(3, 1).width(), TwipsToPixels(1500));
+        QCOMPARE(view->cellRect(3, 2).width(), TwipsToPixels(3000));
+        QVERIFY(view->horizontalScrollBar()->isVisible());
+    }
+
     void fixedColumnWidthsCanBeDragged()
     {
         view->setAllowUserResizing(GridView::ResizeColumns);

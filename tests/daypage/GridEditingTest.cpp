@@ -95,6 +95,41 @@ private slots:
         QVERIFY(!form || !form->isVisible());
         QCOMPARE(s->stored(8, 3), QString());
         QCOMPARE(s->grid().text(8, 3), QString());
+
+        // With a name typed, the click asks first; Enter on the question (No) closes as before,
+        // Yes saves.
+        s->grid().setCurrentCell(8, 3);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        form = s->w->bookingWindow();
+        QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("txtName")), QStringLiteral("Ann Lee"));
+        s->dialogs.answer(Dialogs::AnsYes);
+        QTest::mouseClick(s->view()->viewport(), Qt::LeftButton, {}, s->cellPoint(12, 1));
+        QCOMPARE(s->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
+        QCOMPARE(s->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QVERIFY(!form || !form->isVisible());
+        QCOMPARE(s->stored(8, 3), QStringLiteral("Ann Lee"));
+        // The clicked cell stays the current one when the page is activated again.
+        s->w->activatePage();
+        QCOMPARE(s->grid().row(), 12);
+        QCOMPARE(s->grid().col(), 1);
+    }
+
+    void afterABookingThePageReturnsToItsCellOnceOnly()
+    {
+        s->grid().setCurrentCell(10, 2);
+        QTest::keyClick(s->view(), Qt::Key_Return);
+        QPointer<QWidget> form = s->w->bookingWindow();
+        QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("txtName")), QStringLiteral("Raj Singh"));
+        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("cmdSave")), Qt::LeftButton);
+        QVERIFY(!form || !form->isVisible());
+        s->grid().setCurrentCell(6, 1);
+        s->w->activatePage(); // back from the booking window
+        QCOMPARE(s->grid().row(), 10);
+        QCOMPARE(s->grid().col(), 2);
+        s->grid().setCurrentCell(16, 4);
+        s->w->activatePage(); // back from help, say
+        QCOMPARE(s->grid().row(), 16);
+        QCOMPARE(s->grid().col(), 4);
     }
 
     void enterOnLunchDoesNothingAndOnTheLastRowOpensTheEditBox()

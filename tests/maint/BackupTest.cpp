@@ -1,5 +1,6 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "maint/Installation.h"
 #include "maint/SharedBackup.h"
 #include "maint/frmBackup.h"
 #include "store/Database.h"
@@ -333,6 +334,44 @@ private slots:
         Database live(f.sharedDb());
         QCOMPARE(live.scalar(QStringLiteral("SELECT Spare FROM tbl_Setup")).toString(), QStringLiteral("/media/usb"));
     }
+
+    void backupRefusesTheServerFolderHoweverSpelled()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString link = f.disk.file(QStringLiteral("share"));
+        QVERIFY(QFile::link(f.serverFolder(), link));
+        const QByteArray before = fileHash(f.sharedDb());
+        auto *w = new frmBackup(f.state);
+        f.switcher.show(w);
+        for (const QString &typed : {link, f.serverFolder() + QStringLiteral("/./")}) {
+            f.dialogs.clear();
+            edit(w, "txtBackup")->setText(typed);
+            QTest::mouseClick(button(w, "cmdBackup"), Qt::LeftButton);
+            QCOMPARE(f.dialogs.count(), 1);
+            QVERIFY(f.dialogs.last().text.startsWith(QDir::toNativeSeparators(Installation::settledPath(typed, {}))));
+            QVERIFY(f.dialogs.last().text.contains(QLatin1String("server folder itself")));
+            QVERIFY(!label(w, "lblBackupComplete")->isVisible());
+            QVERIFY_THROWS_EXCEPTION(AppError, SharedBackup::backupTo(f.sharedDb(), typed));
+        }
+        QCOMPARE(fileHash(f.sharedDb()), before);
+        QCOMPARE(QDir(f.serverFolder()).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+    }
+
+#ifndef Q_OS_WIN
+    void driveLetterOffersAFolderOfThisMachine()
+    {
+        StationFixture f;
+        f.install(true); // the shipped settings remember "A:"
+        auto *w = new frmBackup(f.state);
+        f.switcher.show(w);
+        for (const char *box : {"txtBackup", "txtRestore"}) {
+            const QString shown = edit(w, box)->text();
+            QVERIFY2(QFileInfo(shown).isDir() && QFileInfo(shown).isAbsolute(), qPrintable(shown));
+        }
+        QCOMPARE(SharedBackup::offeredDestination(QStringLiteral(" /media/stick ")), QStringLiteral("/media/stick"));
+    }
+#endif
 
     void exitFromMenuReturnsToMenu()
     {

@@ -3,7 +3,9 @@
 #include "core/Programs.h"
 #include "maint/Installation.h"
 #include "maint/frmNet.h"
+#include "store/Database.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QTest>
 
@@ -19,6 +21,13 @@ void completeProgramFolder(StationFixture &f)
     exe.close();
     exe.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     f.program.copySeed(QStringLiteral("Info.doc"));
+}
+
+QByteArray fileHash(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
 }
 
 frmNet *showInstallation(StationFixture &f)
@@ -134,7 +143,9 @@ private slots:
             f.dialogs.answer(Dialogs::AnsNo);  // then a client after all
             f.dialogs.answerInput(QString());  // empty drive: from the start again
             f.dialogs.answer(Dialogs::AnsNo);
-            f.dialogs.answerInput(f.disk.file(QStringLiteral("elsewhere")));
+            const QString elsewhere = f.drive(QStringLiteral("elsewhere"));
+            QFile::copy(f.program.file(QStringLiteral("db.mdb")), QDir(elsewhere).filePath(QStringLiteral("db.mdb")));
+            f.dialogs.answerInput(elsewhere);
             net->next();
             QCOMPARE(f.dialogs.texts().count(StationQuestion), 3);
             QCOMPARE(f.dialogs.shown().at(2).title, QStringLiteral("Designate File Server"));
@@ -165,6 +176,96 @@ private slots:
         QVERIFY(!s.net);
         QVERIFY(f.switcher.programEnded());
         QVERIFY(!StationFixture::window(QStringLiteral("frmSplash")));
+    }
+
+    void reinstallingKeepsTheSharedDatabaseUnlessToldAndThenKeepsACopy()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        f.install(true);
+        {
+            Database shared(f.sharedDb());
+            shared.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES ('2026-11-30', 'Ann Lee')"));
+        }
+        const QByteArray inUse = fileHash(f.sharedDb());
+        Station::setNet(f.state.paths().stationDbPath(), false);
+
+        // Enter on the question keeps it.
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(f.serverFolder());
+        f.dialogs.answer(Dialogs::AnsNo);
+        net->next();
+        const ScriptedDialogs::Shown question = f.dialogs.shown().at(2);
+        QCOMPARE(question.buttons, Dialogs::YesNoDefaultNo);
+        QVERIFY(question.text.contains(QDir::toNativeSeparators(f.sharedDb())));
+        QVERIFY2(question.text.contains(QLatin1String("Monday 30 November 2026")), qPrintable(question.text));
+        QCOMPARE(fileHash(f.sharedDb()), inUse);
+        QCOMPARE(QDir(f.serverFolder()).entryList({QStringLiteral("*.mdb")}), QStringList{QStringLiteral("db.mdb")});
+        QVERIFY(QFileInfo::exists(QDir(f.serverFolder()).filePath(QStringLiteral("Info.doc"))));
+        QVERIFY(Station::read(f.state.paths().stationDbPath()).net);
+
+        // Yes replaces it, the old file first kept beside it.
+        StationFixture::closeAllWindows();
+        Station::setNet(f.state.paths().stationDbPath(), false);
+        f.dialogs.clear();
+        net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(f.serverFolder());
+        f.dialogs.answer(Dialogs::AnsYes);
+        net->next();
+        QCOMPARE(fileHash(f.sharedDb()), fileHash(f.program.file(QStringLiteral("db.mdb"))));
+        const QStringList kept = QDir(f.serverFolder()).entryList({QStringLiteral("db-*.mdb")});
+        QCOMPARE(kept.size(), 1);
+        QVERIFY(f.dialogs.shown().at(2).text.contains(kept.first()));
+        QCOMPARE(fileHash(QDir(f.serverFolder()).filePath(kept.first())), inUse);
+        QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
+    }
+
+    void typedPathIsTrimmedAndTakenFromTheStationFolder()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(QStringLiteral("  shared/server/ "));
+        net->next();
+        const QString expected = QDir(f.program.path()).filePath(QStringLiteral("shared/server"));
+        QCOMPARE(Station::read(f.state.paths().stationDbPath()).server, expected);
+        QVERIFY(QFileInfo(QDir(expected).filePath(QStringLiteral("db.mdb"))).isFile());
+    }
+
+    void clientInstallationNeedsTheSharedDatabase()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        const QString empty = f.drive(QStringLiteral("empty"));
+        frmNet *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsNo);
+        f.dialogs.answerInput(empty);
+        f.dialogs.answer(Dialogs::AnsOk);
+        f.dialogs.answer(Dialogs::AnsYes); // asked again from the start
+        f.dialogs.cancelInput();
+        f.dialogs.answer(Dialogs::AnsNo);
+        net->next();
+        QVERIFY(f.dialogs.texts().at(2).contains(QDir::toNativeSeparators(empty)));
+        QVERIFY(f.dialogs.texts().at(2).contains(QLatin1String("db.mdb")));
+        QVERIFY(!Station::read(f.state.paths().stationDbPath()).net);
+    }
+
+    void missingSharedDatabaseAtStartOffersTheInstallationWindow()
+    {
+        StationFixture f;
+        f.install(false);
+        QFile::remove(f.sharedDb()); // the server folder went away after a good installation
+        f.dialogs.answer(Dialogs::AnsYes);
+        QWidget *first = ShellWindows::startUp(f.state);
+        QVERIFY(first);
+        QCOMPARE(first->objectName(), QStringLiteral("frmNet"));
+        QVERIFY(first->isVisible());
+        QCOMPARE(f.dialogs.count(), 1);
+        QVERIFY(f.dialogs.last().text.contains(QDir::toNativeSeparators(f.sharedDb())));
+        QVERIFY(!f.switcher.programEnded());
     }
 
     void trailingSeparatorIsDropped_data()

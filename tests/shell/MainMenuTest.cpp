@@ -215,6 +215,19 @@ private slots:
         QVERIFY(!f.switcher.programEnded());
     }
 
+    void readmeWithoutItsDatabaseSaysSoAndStays()
+    {
+        StationFixture f;
+        frmMain *menu = showMenu(f, false);
+        QVERIFY(QFile::remove(f.state.paths().installDbPath()));
+        QTest::mouseClick(menu->findChild<QPushButton *>(QStringLiteral("cmdReadme")), Qt::LeftButton);
+        QCOMPARE(f.dialogs.count(), 1);
+        QVERIFY(f.dialogs.last().text.contains(f.state.paths().installDbPath()));
+        QVERIFY(!f.switcher.programEnded());
+        QCOMPARE(currentName(f), QStringLiteral("frmMain"));
+        QVERIFY(menu->isVisible());
+    }
+
     void missingDownsizeEndsProgram()
     {
         StationFixture f;

@@ -76,6 +76,7 @@ private slots:
     {
         StationFixture f;
         Station::write(f.state.paths().stationDbPath(), {f.disk.file(QStringLiteral("nowhere")), true, false});
+        f.dialogs.answer(Dialogs::AnsNo); // not the installation window again
         QVERIFY(!ShellWindows::startUp(f.state));
         QVERIFY(f.switcher.programEnded());
         QCOMPARE(f.dialogs.count(), 1);

@@ -3,6 +3,7 @@
 #include "store/Recordset.h"
 #include "store/Schema.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTest>
@@ -41,6 +42,41 @@ int errorOf(const std::function<void()> &f)
 class RecordsetTest : public QObject {
     Q_OBJECT
 private slots:
+    void damagedOrForeignFileIsNamedWithTheRemedy()
+    {
+        TestFolder dir;
+        const QString foreign = dir.file(QStringLiteral("letter.mdb"));
+        {
+            QFile f(foreign);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("Dear customer, your car is ready.\n").repeated(200));
+        }
+        const QString damaged = makeShared(dir);
+        {
+            Database db(damaged);
+            for (int i = 0; i < 400; ++i)
+                db.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES (?, ?)"),
+                           {QDate(2026, 1, 1).addDays(i), QString(300, QLatin1Char('x'))});
+        }
+        {
+            QFile f(damaged);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(f.size() / 2);
+            f.write(QByteArray(16384, '\xA5'));
+        }
+        for (const QString &path : {foreign, damaged}) {
+            try {
+                Database db(path);
+                db.select(QStringLiteral("SELECT caldate, Data FROM tbl_Appt ORDER BY Data, caldate"));
+                QFAIL(qPrintable(path + QStringLiteral(" was read")));
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), ErrNo::UnrecognizedDatabase);
+                QVERIFY2(e.description().contains(QDir::toNativeSeparators(path)), qPrintable(e.description()));
+                QVERIFY(e.description().contains(QLatin1String("back-up copy")));
+            }
+        }
+    }
+
     void heldWriteLockGives3186WithoutWaiting()
     {
         TestFolder dir;

@@ -3,6 +3,7 @@
 #include "TestDb.h"
 #include "TestRegistry.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -396,6 +397,16 @@ private slots:
             }
         }
         QVERIFY(used >= qMin(entries, 10));
+    }
+
+    void vehicleYearsAreTheLatestModelYears()
+    {
+        SeedDb s(QStringLiteral("db.mdb"));
+        const QStringList years = terminatedItems(s.only(QStringLiteral("tbl_Setup2")).value(QStringLiteral("dVehicle")).toString());
+        QStringList expected;
+        for (int y = QDate::currentDate().year() + 1; expected.size() < 21; --y)
+            expected << QString::number(y);
+        QCOMPARE(years, expected);
     }
 
     void defaultAddressIsSingleTexts()
