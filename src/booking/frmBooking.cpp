@@ -539,8 +539,7 @@ void frmBooking::printImage()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
-        m_state.dialogs()->info(QStringLiteral("There is no default printer to print the booking record on."),
-                              QStringLiteral("Print"));
+        m_state.dialogs()->info(QStringLiteral("No default printer is installed."), QStringLiteral("Print"));
         return;
     }
     QPrinter printer(info);

@@ -85,10 +85,13 @@ struct PrintRequest {
     QDate PrintDate;
     bool PrintFromDayPage = false;
     bool PrintNoFill = false;
+    // One technician's week for the week view: the Monday page's row captions, the
+    // technician's name, and by day (1 Monday to 7) the cells' texts and colour numbers.
+    QDate WeekStart;
     QStringList WeekTimes;
-    QStringList WeekTech;
+    QString WeekTech;
     QVector<QStringList> WeekTexts;
-    QVector<QVector<int>> WeekColors;
+    QVector<QVector<qint64>> WeekColors;
 };
 
 // Program-wide values of one station, grouped by who uses them. Owned by the application and

@@ -4,6 +4,7 @@
 #include "store/AppError.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -62,4 +63,14 @@ std::optional<QString> MessageBoxDialogs::input(const QString &prompt, const QSt
     if (!ok)
         return std::nullopt;
     return s;
+}
+
+std::optional<QString> MessageBoxDialogs::saveFileName(const QString &title, const QString &suggestedPath,
+                                                       const QString &filter)
+{
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(),
+                                                      title.isEmpty() ? ProgramTitle : title, suggestedPath, filter);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
 }

@@ -23,6 +23,13 @@ public:
     // nullopt when cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title,
                                          const QString &defaultText) = 0;
+    // The save-file dialog: the path chosen, nullopt when cancelled. Programs without windows
+    // save nothing.
+    virtual std::optional<QString> saveFileName(const QString & /*title*/, const QString & /*suggestedPath*/,
+                                                const QString & /*filter*/)
+    {
+        return std::nullopt;
+    }
 
     void info(const QString &text, const QString &title = QString()) { message(text, title, Ok, NoIcon); }
     bool ask(const QString &text, const QString &title = QString(), Icon icon = Question)
@@ -39,4 +46,6 @@ public:
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
+    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
+                                        const QString &filter) override;
 };

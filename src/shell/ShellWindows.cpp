@@ -7,6 +7,7 @@
 #include "core/WindowSwitcher.h"
 #include "daypage/frmAppt.h"
 #include "maint/frmNet.h"
+#include "print/DayPagePrint.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -51,8 +52,10 @@ QWidget *ShellWindows::startUp(AppState &state)
 frmAppt *ShellWindows::dayPage(AppState &state)
 {
     frmAppt *w = LoadWindow<frmAppt>(state);
-    if (w)
+    if (w) {
         openBookingsFrom(*w, state);
+        openPrintFrom(*w);
+    }
     return w;
 }
 
@@ -75,4 +78,9 @@ void ShellWindows::openBookingsFrom(frmAppt &w, AppState &state)
             else
                 window->close();
         });
+}
+
+void ShellWindows::openPrintFrom(frmAppt &w)
+{
+    w.setPrintHandler([](frmAppt &page, frmAppt::PrintChoice choice) { OpenPrintChoice(page, choice); });
 }

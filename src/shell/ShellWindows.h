@@ -13,8 +13,10 @@ void install(AppState &state);
 // otherwise. Returns the window shown, or null when the program ended.
 QWidget *startUp(AppState &state);
 
-// The day page with its booking window opener; null when loading failed (the program has ended).
+// The day page with its booking window opener and print command; null when loading failed (the program has ended).
 frmAppt *dayPage(AppState &state);
 // Enter on a time slot of w opens the booking record window over it.
 void openBookingsFrom(frmAppt &w, AppState &state);
+// The print panel's Print opens the printable view of the choice over w.
+void openPrintFrom(frmAppt &w);
 } // namespace ShellWindows

@@ -26,6 +26,17 @@ std::optional<QString> ScriptedDialogs::input(const QString &prompt, const QStri
     return m_inputs.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::saveFileName(const QString &title, const QString &suggestedPath,
+                                                     const QString &)
+{
+    m_shown.append({true, suggestedPath, title.isEmpty() ? ProgramTitle : title, OkCancel, NoIcon});
+    if (m_files.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unexpected file dialog: ") + title), __FILE__, __LINE__);
+        return std::nullopt;
+    }
+    return m_files.dequeue();
+}
+
 QStringList ScriptedDialogs::texts() const
 {
     QStringList out;
@@ -47,4 +58,5 @@ void ScriptedDialogs::clear()
     m_shown.clear();
     m_answers.clear();
     m_inputs.clear();
+    m_files.clear();
 }

@@ -20,21 +20,27 @@ public:
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
     std::optional<QString> input(const QString &prompt, const QString &title,
                                  const QString &defaultText) override;
+    // Recorded as an input whose text is the suggested path.
+    std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
+                                        const QString &filter) override;
 
     void answer(Answer a) { m_answers.enqueue(a); }
     void answerInput(const QString &text) { m_inputs.enqueue(text); }
     void cancelInput() { m_inputs.enqueue(std::nullopt); }
+    void answerFile(const QString &path) { m_files.enqueue(path); }
+    void cancelFile() { m_files.enqueue(std::nullopt); }
 
     const QList<Shown> &shown() const { return m_shown; }
     QStringList texts() const;
     QStringList titles() const;
     int count() const { return int(m_shown.size()); }
     Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
-    bool pendingAnswers() const { return !m_answers.isEmpty() || !m_inputs.isEmpty(); }
+    bool pendingAnswers() const { return !m_answers.isEmpty() || !m_inputs.isEmpty() || !m_files.isEmpty(); }
     void clear();
 
 private:
     QList<Shown> m_shown;
     QQueue<Answer> m_answers;
     QQueue<std::optional<QString>> m_inputs;
+    QQueue<std::optional<QString>> m_files;
 };

@@ -1,0 +1,209 @@
+#include "print/PrintedPages.h"
+
+#include "core/AppState.h"
+#include "core/Colors.h"
+#include "core/GridModel.h"
+#include "core/ListText.h"
+#include "core/Numbers.h"
+#include "core/DateText.h"
+#include "daypage/PageStore.h"
+#include "print/PrintSettings.h"
+
+#include <QHash>
+#include <QLocale>
+
+namespace {
+constexpr int WeekRowTwips = 290;
+
+// Lays a page (or, without one, the office's empty page) out in grid as the day page does.
+bool layOut(PageStore &store, const std::optional<PageRecord> &page, PageModel &model, const QString &widths)
+{
+    const PageStore::Layout layout = store.layoutSettings();
+    GridModel &grid = model.grid();
+    GridBatch batch(grid);
+    if (page) {
+        model.drawRows(page->open, page->close, page->timeslot, qMax(1, layout.rHeight));
+        model.drawColumns(page->listno, SplitList(page->sites), SplitList(page->names), layout.cwidth);
+    } else {
+        const OfficeSettings s = store.settings();
+        model.drawRows(s.open, s.close, s.timeslot, qMax(1, layout.rHeight));
+        model.drawColumns(s.listno, SplitList(s.sites), SplitList(s.names), layout.cwidth);
+    }
+    const QVector<int> own = PrintSettings::parseWidths(widths);
+    for (int c = 0; c < own.size() && c < grid.cols(); ++c)
+        if (own.at(c) >= 0)
+            grid.setColWidth(c, own.at(c));
+    const bool closed = page && page->clinic;
+    model.setLook(closed);
+    if (page) {
+        model.loadPageText(page->data);
+        if (closed) {
+            model.fillCellColors(0);
+        } else {
+            if (ColorList::isUnset(page->color))
+                model.fillCellColors(grid.backColor());
+            else
+                model.applyColorList(page->color);
+            model.lunchPass();
+        }
+    }
+    model.sumTotal();
+    return closed;
+}
+} // namespace
+
+PrintedDay LoadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, const QString &widths)
+{
+    PrintedDay day;
+    day.heading = DateText::longHeading(date);
+    day.date = DateText::shortDate(date);
+    const std::optional<PageRecord> page = store.find(date);
+    day.found = page.has_value();
+    PageModel model(grid);
+    QFont f = grid.font();
+    f.setFamily(QStringLiteral("Arial"));
+    grid.setFont(f);
+    day.closed = layOut(store, page, model, widths);
+    day.totals = model.totals();
+    return day;
+}
+
+WeekData ReadWeek(PageStore &store, const QDate &monday, int col)
+{
+    WeekData week;
+    week.monday = monday;
+    week.texts.resize(9);
+    week.colors.resize(9);
+
+    GridModel mondayGrid;
+    PageModel mondayPage(mondayGrid);
+    layOut(store, store.find(monday), mondayPage, QString());
+    const int last = mondayGrid.rows() - 1;
+    for (int r = PageModel::TextTopRow; r <= last; ++r)
+        week.times << mondayGrid.text(r, 0);
+    week.tech = mondayGrid.text(1, col);
+
+    for (int d = 1; d <= 7; ++d) {
+        QStringList &texts = week.texts[d];
+        QVector<qint64> &colors = week.colors[d];
+        texts = QStringList(QList<QString>(week.times.size()));
+        colors = QVector<qint64>(week.times.size(), 0);
+        const std::optional<PageRecord> page = store.find(monday.addDays(d - 1));
+        if (!page)
+            continue;
+        GridModel dayGrid;
+        PageModel dayPage(dayGrid);
+        layOut(store, page, dayPage, QString());
+        if (col >= dayGrid.cols())
+            continue;
+        const int dayLast = dayGrid.rows() - 1;
+        QHash<QString, int> slotRow;
+        for (int r = PageModel::FirstTimeRow; r < dayLast; ++r)
+            slotRow.insert(dayGrid.text(r, 0), r);
+        for (int i = 0; i < week.times.size(); ++i) {
+            const int r = PageModel::TextTopRow + i;
+            int from = -1;
+            if (r < PageModel::FirstTimeRow)
+                from = r;
+            else if (r == last)
+                from = dayLast;
+            else
+                from = slotRow.value(week.times.at(i), -1);
+            if (from < 0)
+                continue;
+            texts[i] = dayGrid.text(from, col);
+            colors[i] = dayGrid.cellBackColor(from, col);
+        }
+    }
+    return week;
+}
+
+void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth)
+{
+    GridBatch batch(grid);
+    grid.clearCells();
+    grid.setCols(8);
+    grid.setRows(PageModel::TextTopRow + int(qMax<qsizetype>(week.times.size(), 1)));
+    grid.setFixedRows(2);
+    grid.setFixedCols(1);
+    grid.setRowHeightMin(PageModel::LineTwips);
+    QFont f(QStringLiteral("Arial"), 8);
+    f.setBold(true);
+    grid.setFont(f);
+    grid.setBackColor(FreeSlotColor);
+    grid.setBackColorFixed(FixedCellColor);
+    grid.setBackColorSel(FreeSlotColor);
+    grid.setBackColorBkg(FreeSlotColor);
+    grid.setGridColor(GridLineColor);
+    grid.setFocusRect(GridModel::FocusLight);
+
+    // The day page's list has one width per technician: days beyond it take the last day's width.
+    const QVector<int> widths = PrintSettings::parseWidths(cwidth);
+    int width = -1;
+    for (int c = 0; c < 8; ++c) {
+        if (c < widths.size() && widths.at(c) >= 0)
+            width = widths.at(c);
+        grid.setColWidth(c, width);
+    }
+    const QLocale locale;
+    for (int d = 1; d <= 7; ++d) {
+        const QDate day = week.monday.addDays(d - 1);
+        grid.setText(0, d, DateText::shortDate(day, locale));
+        grid.setText(1, d, locale.toString(day, QStringLiteral("dddd")));
+        grid.setCellAlignment(0, d, GridModel::AlignCenterCenter);
+        grid.setCellAlignment(1, d, GridModel::AlignCenterCenter);
+    }
+    const int last = grid.rows() - 1;
+    for (int r = PageModel::TextTopRow; r <= last; ++r) {
+        if (r >= PageModel::FirstTimeRow && r < last)
+            grid.setRowHeight(r, qMax(1, rHeight) * WeekRowTwips);
+        for (int c = 0; c < 8; ++c)
+            grid.setCellAlignment(r, c, GridModel::AlignCenterCenter);
+    }
+    for (int i = 0; i < week.times.size(); ++i) {
+        const int r = PageModel::TextTopRow + i;
+        grid.setText(r, 0, week.times.at(i));
+        for (int d = 1; d <= 7 && d < week.texts.size(); ++d) {
+            if (i < week.texts.at(d).size())
+                grid.setText(r, d, week.texts.at(d).at(i));
+            if (d < week.colors.size() && i < week.colors.at(d).size())
+                grid.setCellBackColor(r, d, week.colors.at(d).at(i));
+        }
+    }
+    grid.setCurrentCell(qMin(PageModel::FirstTimeRow, last), 1);
+}
+
+WeekTotals SumWeek(const GridModel &grid)
+{
+    WeekTotals t;
+    for (int d = 1; d < grid.cols(); ++d) {
+        t.avail += LeadingNumber(grid.text(PageModel::HoursAvailRow, d));
+        t.used += LeadingNumber(grid.text(PageModel::HoursUsedRow, d));
+        t.start += LeadingNumber(grid.text(PageModel::HoursStartRow, d));
+    }
+    return t;
+}
+
+QString WeekTotals::availText() const { return QStringLiteral("A  ") + NumberText(avail); }
+QString WeekTotals::usedText() const { return QStringLiteral("U  ") + NumberText(used); }
+QString WeekTotals::startText() const { return QStringLiteral("S  ") + NumberText(start); }
+
+void StoreWeek(AppState &state, const WeekData &week)
+{
+    state.print().WeekStart = week.monday;
+    state.print().WeekTimes = week.times;
+    state.print().WeekTech = week.tech;
+    state.print().WeekTexts = week.texts;
+    state.print().WeekColors = week.colors;
+}
+
+WeekData StoredWeek(const AppState &state)
+{
+    WeekData week;
+    week.monday = state.print().WeekStart;
+    week.times = state.print().WeekTimes;
+    week.tech = state.print().WeekTech;
+    week.texts = state.print().WeekTexts;
+    week.colors = state.print().WeekColors;
+    return week;
+}

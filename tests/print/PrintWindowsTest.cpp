@@ -1,0 +1,179 @@
+#include "../daypage/DayPageWindow.h"
+#include "TestRegistry.h"
+#include "core/DateText.h"
+#include "print/PrintSettings.h"
+#include "print/TableQueryModel.h"
+#include "print/clsTablePrint.h"
+#include "print/frmDaily.h"
+#include "print/frmPrint.h"
+#include "print/frmPrintPreview.h"
+#include "print/frmRecords.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QRadioButton>
+#include <QTableView>
+
+namespace {
+// The day page as the program shell sets it up for printing.
+struct PrintingDayPage : DayPageWindow {
+    PrintingDayPage()
+    {
+        ShellWindows::openPrintFrom(*w);
+    }
+    void choose(int choice)
+    {
+        w->showPrintOptions();
+        child<QRadioButton>(qPrintable(QStringLiteral("optPrint_%1").arg(choice)))->setChecked(true);
+        QTest::mouseClick(child<QPushButton>("cmdPrint"), Qt::LeftButton);
+    }
+    template <class T> T *window() { return w->findChild<T *>(); }
+    QString setup(const char *field) { return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString(); }
+};
+
+template <class T> void click(QWidget *in, const char *name)
+{
+    QTest::mouseClick(in->findChild<T *>(QLatin1String(name)), Qt::LeftButton);
+}
+
+double darkShare(const QImage &img)
+{
+    qint64 dark = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            dark += qGray(img.pixel(x, y)) < 64;
+    return double(dark) / (img.width() * img.height());
+}
+} // namespace
+
+class PrintWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
+    void printPanelOpensTheWeekOfTheCurrentTechnician()
+    {
+        PrintingDayPage f;
+        QVERIFY(f.ready());
+        QVERIFY(f.child<QPushButton>("cmdPrint")->isEnabled());
+        f.open(f.day().addDays(1));
+        f.store(10, 3, QStringLiteral("Tuesday Customer"), f.day().addDays(1));
+        f.open(f.day().addDays(2));
+        f.choose(0);
+        QCOMPARE(f.dialogs.last().text, QStringLiteral("Please go to the Monday Page to print the weekly schedule"));
+        QCOMPARE(f.dialogs.last().title, QStringLiteral("Print Weekly Schedule"));
+        QVERIFY(!f.window<frmPrint>());
+
+        f.open(f.day());
+        f.store(8, 3, QStringLiteral("Monday Customer"));
+        f.grid().setCurrentCell(12, 3);
+        f.choose(0);
+        frmPrint *week = f.window<frmPrint>();
+        QVERIFY(week && week->isVisible());
+        QCOMPARE(week->findChild<QLabel *>(QStringLiteral("lblCalDay"))->text(), QStringLiteral("Tony Russo"));
+        QCOMPARE(week->grid().text(8, 1), QStringLiteral("Monday Customer"));
+        QCOMPARE(week->grid().text(10, 2), QStringLiteral("Tuesday Customer"));
+        // Monday, Tuesday and Wednesday have pages, 8 starting hours each for this technician.
+        QCOMPARE(week->findChild<QLineEdit *>(QStringLiteral("txtS"))->text(), QStringLiteral("S  24"));
+        // The day page still shows its own page, untouched.
+        QCOMPARE(f.state.layout().PageDate, f.day());
+        QCOMPARE(f.grid().text(10, 3), QString());
+        QCOMPARE(f.grid().col(), 3);
+
+        QApplication::setActiveWindow(week);
+        QTest::keyClick(week->gridView(), Qt::Key_F11);
+        frmPrintPreview *preview = week->findChild<frmPrintPreview *>();
+        QVERIFY(preview && preview->isVisible());
+        QCOMPARE(preview->objectName(), QStringLiteral("frmPrintWeekly"));
+        QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview - Weekly Schedule"));
+        QVERIFY(preview->picture().width() > preview->picture().height()); // landscape
+        QVERIFY(!preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"))->isVisible());
+    }
+
+    void dailyPreviewKeepsItsChoicesAndSavesAPdfWithoutAPrinter()
+    {
+        PrintingDayPage f;
+        QVERIFY(f.ready());
+        const QDate wednesday = f.day().addDays(2);
+        f.open(wednesday);
+        f.choose(1);
+        frmDaily *daily = f.window<frmDaily>();
+        QVERIFY(daily);
+        QCOMPARE(daily->findChild<QLabel *>(QStringLiteral("lblCalDay"))->text(), DateText::longHeading(wednesday));
+        daily->grid().setColWidth(2, 3000);
+        click<QPushButton>(daily, "cmdPrint");
+        frmPrintPreview *preview = daily->findChild<frmPrintPreview *>();
+        QVERIFY(preview);
+        QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview - Daily Schedule Summary"));
+        QCOMPARE(f.setup("PWidth"), QStringLiteral("1100%2200%3000%2200%2200%"));
+        QVERIFY(preview->picture().height() > preview->picture().width());
+        // Scrolled in steps of 120 twips (8 pixels).
+        auto *picTarget = preview->findChild<QWidget *>(QStringLiteral("picTarget"));
+        auto *vsc = preview->findChild<QScrollBar *>(QStringLiteral("vscScroll"));
+        QVERIFY(vsc->maximum() > 0);
+        vsc->setValue(3);
+        QCOMPARE(picTarget->y(), -24);
+
+        auto *orientation = preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"));
+        QCOMPARE(orientation->text(), QStringLiteral("&Portrait"));
+        QTest::mouseClick(orientation, Qt::LeftButton);
+        QCOMPARE(orientation->text(), QStringLiteral("&Landscape"));
+        QVERIFY(preview->picture().width() > preview->picture().height());
+        preview->findChild<QCheckBox *>(QStringLiteral("chkColWidth"))->setChecked(true);
+
+        // No printer on this machine: the PDF is offered instead.
+        const QString pdf = f.folder.file(QStringLiteral("wednesday"));
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerFile(pdf);
+        click<QPushButton>(preview, "cmdPrint");
+        QVERIFY(f.dialogs.shown().at(f.dialogs.count() - 2).text.startsWith(QStringLiteral("No default printer is installed.")));
+        QVERIFY(f.dialogs.last().text.endsWith(QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        QVERIFY(QFileInfo(pdf + QStringLiteral(".pdf")).size() > 1000);
+
+        preview->close();
+        QCOMPARE(f.setup("Printmode"), QStringLiteral("2"));
+        QCOMPARE(f.setup("FillPage"), QStringLiteral("1"));
+        daily->close();
+        f.choose(1);
+        QCOMPARE(f.window<frmDaily>()->grid().colWidth(2), 3000);
+    }
+
+    void recordsViewListsTheNamedBookingsOfThePageDate()
+    {
+        PrintingDayPage f;
+        QVERIFY(f.ready());
+        const QString insert = QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTime) VALUES (?, ?, ?, ?, ?)");
+        f.db->execute(insert, {f.day(), 2, 8, QStringLiteral("Zoe Second"), QStringLiteral("09:00 AM ")});
+        f.db->execute(insert, {f.day(), 1, 10, QStringLiteral("Amy First"), QStringLiteral("10:00 AM ")});
+        f.db->execute(insert, {f.day(), 1, 6, QString(), QStringLiteral("08:00 AM ")}); // abandoned
+        f.db->execute(insert, {f.day().addDays(1), 1, 6, QStringLiteral("Next Day"), QStringLiteral("08:00 AM ")});
+        f.open(f.day());
+        f.choose(2);
+        frmRecords *records = f.window<frmRecords>();
+        QVERIFY(records);
+        auto *view = records->findChild<QTableView *>(QStringLiteral("Grid1"));
+        QCOMPARE(view->model()->rowCount(), 2);
+        QCOMPARE(view->model()->index(0, 2).data().toString(), QStringLiteral("Amy First"));
+        QCOMPARE(view->model()->index(1, 2).data().toString(), QStringLiteral("Zoe Second"));
+
+        view->setColumnWidth(2, 200);
+        QApplication::setActiveWindow(records);
+        QTest::keyClick(records->gridView(), Qt::Key_F11);
+        frmPrintPreview *preview = records->findChild<frmPrintPreview *>();
+        QVERIFY(preview);
+        QCOMPARE(preview->schedule().table().Rows(), 2);
+        QCOMPARE(preview->schedule().table().TextMatrix(1, 2), QStringLiteral("Zoe Second"));
+        // The details print no cell colours: the records' cells stay light.
+        const QImage top = preview->picture().copy(0, 0, preview->picture().width(), 80);
+        QVERIFY2(darkShare(top) < 0.15, qPrintable(QString::number(darkShare(top))));
+        QCOMPARE(PrintSettings::parseWidths(f.setup("DWidth")).value(2), 3000);
+    }
+};
+TORVANE_TEST(PrintWindowsTest)
+#include "PrintWindowsTest.moc"
