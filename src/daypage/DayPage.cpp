@@ -347,8 +347,9 @@ void DayPage::SaveGridData()
             m_recovering = false;
             emit focusGrid();
         } else {
-            dialogs().message(QStringLiteral("%1  %2").arg(e.number()).arg(e.description()),
-                              QStringLiteral("Save Grid Data"));
+            const QString text = QStringLiteral("%1  %2").arg(e.number()).arg(e.description());
+            DiagnosticLog::shown(QStringLiteral("Save Grid Data"), text);
+            dialogs().message(text, QStringLiteral("Save Grid Data"));
         }
     }
     if (m_grid.isValidCell(row, col))

@@ -244,7 +244,7 @@ private slots:
                         Database db(path);
                         PageStore store(db);
                         start.arrive_and_wait();
-                        if (store.claimCell(key, rows, cols, row - PageModel::TextTopRow, 1, QStringLiteral("Engaged"))
+                        if (store.claimCell(key, rows, cols, row - PageModel::TextTopRow, 1, QStringLiteral("Engaged"), {})
                                 .claimed)
                             ++won;
                     } catch (const AppError &) {

@@ -556,7 +556,9 @@ Figure Bench::contendedBooking()
         for (int s = 0; s < Stations; ++s) {
             threads.emplace_back([&, s] {
                 BenchDialogs dialogs;
-                AppState state = m_state;
+                // Each station its own state, as separate programs would have.
+                AppState state;
+                state.paths().setProgramFolder(m_state.paths().programFolder());
                 state.setDialogs(&dialogs);
                 QVector<double> myWall, myCpu, myWrites;
                 QString fault;

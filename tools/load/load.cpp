@@ -161,7 +161,7 @@ public:
                     if (c != BookingPage::Claim::Claimed && c != BookingPage::Claim::Booked)
                         continue;
                     ++taken;
-                    BookingFlow flow(m_state, m_booking, m_db);
+                    BookingFlow flow(m_state, m_booking);
                     const QString name = flow.open() ? flow.loadedForm()[Name] : QString();
                     flow.closing(name);
                 }
