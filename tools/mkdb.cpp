@@ -112,9 +112,8 @@ private:
             for (QString &c : cells)
                 c = c.trimmed();
             if (!rows.isEmpty() && cells.size() != rows.first().size())
-                fail(where(l.number), QStringLiteral("%1 cells where the first row has %2")
-                                          .arg(cells.size())
-                                          .arg(rows.first().size()));
+                fail(where(l.number),
+                     QStringLiteral("%1 cells where the first row has %2").arg(cells.size()).arg(rows.first().size()));
             rows.append(cells);
         }
         if (rows.isEmpty())
@@ -202,7 +201,8 @@ private:
             }
         }
         if (entries.first().size() > size)
-            fail(where(m_headerLine), QStringLiteral("%1 entries for a list of %2").arg(entries.first().size()).arg(size));
+            fail(where(m_headerLine),
+                 QStringLiteral("%1 entries for a list of %2").arg(entries.first().size()).arg(size));
         for (qsizetype k = 0; k < names.size(); ++k) {
             QString list;
             for (int i = 0; i < size; ++i)
@@ -237,8 +237,8 @@ private:
 };
 
 struct Statement {
-    QString sql;          // with every :Name turned into "?"
-    QStringList params;   // the names, in order
+    QString sql;        // with every :Name turned into "?"
+    QStringList params; // the names, in order
     int line = 0;
 };
 

@@ -1,11 +1,11 @@
 #include "booking/BookingFlow.h"
 
+#include "booking/BookingTimes.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/Numbers.h"
-#include "booking/BookingTimes.h"
 #include "daypage/DayPage.h"
 #include "daypage/PageText.h"
 #include "store/AppError.h"
@@ -25,8 +25,7 @@ const QString TitleSeekRecord = QStringLiteral("Seek Record");
 const QString TitleBookingRecord = QStringLiteral("Booking Record");
 } // namespace
 
-BookingFlow::BookingFlow(AppState &state, BookingPage &page)
-    : m_state(state), m_page(page), m_record(page.database())
+BookingFlow::BookingFlow(AppState &state, BookingPage &page) : m_state(state), m_page(page), m_record(page.database())
 {
 }
 
@@ -82,9 +81,9 @@ bool BookingFlow::reseek()
         // table or a full disk is named as what it is.
         if (e.number() == ErrNo::RecordLocked || e.number() == ErrNo::DuplicateKey)
             m_state.dialogs()->info(QString::number(e.number())
-                                      + QStringLiteral(" Another user has currently occupied this timeslot. Please "
-                                                       "wait a while and try again, or select another timeslot."),
-                                  TitleSeekRecord);
+                                        + QStringLiteral(" Another user has currently occupied this timeslot. Please "
+                                                         "wait a while and try again, or select another timeslot."),
+                                    TitleSeekRecord);
         else
             m_state.dialogs()->error(e, TitleSeekRecord);
         return false;
@@ -154,9 +153,9 @@ BookingEntries BookingFlow::paste() const { return fromList(m_state.booking().Bo
 void BookingFlow::recordBusy(int number, const QString &title)
 {
     m_state.dialogs()->info(QStringLiteral("Error Number: ") + QString::number(number)
-                              + QStringLiteral(" - Another user is currently updating this record. Please wait a "
-                                               "while and try again..."),
-                          title);
+                                + QStringLiteral(" - Another user is currently updating this record. Please wait a "
+                                                 "while and try again..."),
+                            title);
 }
 
 BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form) { return saveCommand(form, false); }
@@ -165,8 +164,8 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
 {
     if (form[Name].isEmpty()) {
         m_state.dialogs()->info(QStringLiteral("Please enter Customer Name to save record. Press ESC key or Click "
-                                             "'Close' icon to abandon record."),
-                              TitleCommandSave);
+                                               "'Close' icon to abandon record."),
+                                TitleCommandSave);
         return Outcome::NameMissing;
     }
     QString stored;
@@ -184,8 +183,8 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
     if (stored.isEmpty() || PageText::pastedCellText(stored) == form[Name])
         return saveBooking(form, retry);
     m_state.dialogs()->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
-                                         "will be copied for pasting to another timeslot."),
-                          TitleCommandSave);
+                                           "will be copied for pasting to another timeslot."),
+                            TitleCommandSave);
     copy(form);
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
@@ -222,15 +221,14 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
     } catch (const AppError &e) {
         resync();
         switch (e.number()) {
-        case ErrNo::RecordLocked:
-            recordBusy(e.number(), TitleSaveBooking);
-            return Outcome::StayOpen;
+        case ErrNo::RecordLocked: recordBusy(e.number(), TitleSaveBooking); return Outcome::StayOpen;
         case ErrNo::RecordChanged:
-            m_state.dialogs()->info(QString::number(e.number())
-                                      + QStringLiteral(" Another user has just booked an appointment for this timeslot! "
-                                                       "Your current data will be copied for pasting to another "
-                                                       "timeslot."),
-                                  TitleSaveBooking);
+            m_state.dialogs()->info(
+                QString::number(e.number())
+                    + QStringLiteral(" Another user has just booked an appointment for this timeslot! "
+                                     "Your current data will be copied for pasting to another "
+                                     "timeslot."),
+                TitleSaveBooking);
             copy(form);
             m_state.booking().BookingClosed = true;
             return Outcome::Closed;
@@ -327,7 +325,8 @@ BookingFlow::Outcome BookingFlow::deleteCommand()
 {
     // No is the default: Enter alone never deletes a booking.
     if (m_state.dialogs()->message(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
-                                   Dialogs::YesNoDefaultNo, Dialogs::NoIcon) == Dialogs::AnsYes)
+                                   Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
+        == Dialogs::AnsYes)
         deleteRecord();
     else
         m_state.booking().BookingClosed = true;
@@ -345,9 +344,10 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
     // Whatever was typed, in a new record or an existing one, is not dropped without a word.
     // Yes goes through the Save command, so an emptied name or another station's booking is
     // never written over from here either; No (the default) closes as before.
-    if (recordChanged && m_state.dialogs()->message(QStringLiteral("Do you wish to save the changes made to this record?"),
-                                                    TitleBookingRecord, Dialogs::YesNoDefaultNo,
-                                                    Dialogs::NoIcon) == Dialogs::AnsYes)
+    if (recordChanged
+        && m_state.dialogs()->message(QStringLiteral("Do you wish to save the changes made to this record?"),
+                                      TitleBookingRecord, Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
+               == Dialogs::AnsYes)
         return saveCommand(form);
     if (form[Name].isEmpty() && m_newRecord)
         deleteRecord();

@@ -1,7 +1,7 @@
 #include "booking/BookingRecord.h"
 
-#include "core/Numbers.h"
 #include "booking/BookingTimes.h"
+#include "core/Numbers.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
 
@@ -115,8 +115,9 @@ float BookingRecord::save(const BookingEntries &form)
             m_jobs->addNew();
             for (auto it = m_newValues.cbegin(); it != m_newValues.cend(); ++it)
                 m_jobs->setField(it.key(), it.value());
-            for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
-                          Menu4, Menu5, Internal1, Internal2, Other1, Other2, TTime, Drop, Prom, Pay, Comments})
+            for (Id id :
+                 {Name,  Address, City,      Prov,      PostCode, Phone,  Vehicle, Make, Mainten, Menu1, Menu2,   Menu3,
+                  Menu4, Menu5,   Internal1, Internal2, Other1,   Other2, TTime,   Drop, Prom,    Pay,   Comments})
                 m_jobs->setField(fieldName(id), stored(form[id]));
             m_jobs->setField(QStringLiteral("bITime"), BookingTimes::join(form));
             try {
@@ -140,8 +141,8 @@ float BookingRecord::save(const BookingEntries &form)
         const QString storedName = m_jobs->text(QStringLiteral("bName"));
         if (!storedName.isEmpty() && PageText::pastedCellText(storedName) != form[Name])
             throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
-        for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
-                      Menu4, Menu5, Internal1, Internal2, Other1, Other2})
+        for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3, Menu4,
+                      Menu5, Internal1, Internal2, Other1, Other2})
             m_jobs->setField(fieldName(id), stored(form[id]));
         m_jobs->setField(QStringLiteral("bITime"), BookingTimes::join(form));
         float oldTotal = 0.0f;

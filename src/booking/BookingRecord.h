@@ -63,6 +63,6 @@ private:
     Recordset::Bookmark m_bookmark = -1; // RecordBookmark
     Cell m_cell;
     bool m_open = false;
-    bool m_new = false;           // not stored yet
+    bool m_new = false;                   // not stored yet
     QHash<QString, QVariant> m_newValues; // a new record's values
 };

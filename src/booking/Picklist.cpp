@@ -22,7 +22,9 @@ Picklist::Picklist(PicklistKind kind) : m_kind(kind)
     case PicklistKind::Mainten: m_columns = jobColumns("dMainten", "dTMainten", "dPMainten"); break;
     case PicklistKind::MenuItems: m_columns = jobColumns("dMenu", "dTMenu", "dPMenu"); break;
     case PicklistKind::Internal: m_columns = jobColumns("dInternal", "dTInternal", "dPInternal"); break;
-    case PicklistKind::Vehicle: m_columns = {{QStringLiteral("txtM"), QStringLiteral("dVehicle"), JobEntries, true}}; break;
+    case PicklistKind::Vehicle:
+        m_columns = {{QStringLiteral("txtM"), QStringLiteral("dVehicle"), JobEntries, true}};
+        break;
     case PicklistKind::Make: m_columns = {{QStringLiteral("txtM"), QStringLiteral("dMake"), JobEntries, true}}; break;
     case PicklistKind::Address:
         m_columns = {{QStringLiteral("txtDCity"), QStringLiteral("dCity"), 1, false},
@@ -109,7 +111,8 @@ void Picklist::load(Database &db)
     QStringList fields;
     for (const PicklistColumn &c : m_columns)
         fields << c.field;
-    const ResultRows r = db.select(QStringLiteral("SELECT %1 FROM tbl_Setup2 LIMIT 1").arg(fields.join(QLatin1Char(','))));
+    const ResultRows r =
+        db.select(QStringLiteral("SELECT %1 FROM tbl_Setup2 LIMIT 1").arg(fields.join(QLatin1Char(','))));
     for (int c = 0; c < m_columns.size(); ++c) {
         const QString stored = r.value(0, m_columns.at(c).field).toString();
         m_texts[c] = m_columns.at(c).list ? readList(stored, m_columns.at(c).count) : QStringList{stored};

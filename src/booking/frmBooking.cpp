@@ -1,13 +1,13 @@
 #include "booking/frmBooking.h"
 
+#include "booking/BookingFlow.h"
+#include "booking/BookingTimes.h"
+#include "booking/frmPicklist.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/Dialogs.h"
 #include "core/Station.h"
 #include "core/Twips.h"
-#include "booking/BookingFlow.h"
-#include "booking/BookingTimes.h"
-#include "booking/frmPicklist.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
 
@@ -40,8 +40,8 @@ const QStringList HalfHours = {"08:00", "08:30", "09:00", "09:30", "10:00", "10:
 const QStringList Payments = {"Credit Card", "Cash", "Check", "Warranty", "Charge", "--", "--", "--"};
 
 // Edits of these set RecordChanged, so nothing typed is closed away without the save question.
-constexpr Id Tracked[] = {Name, Phone, Address, City, Prov, PostCode, Vehicle, Make, Mainten, Menu1, Menu2, Menu3,
-                          Menu4, Menu5, Internal1, Internal2, Other1, Other2, TTime};
+constexpr Id Tracked[] = {Name,  Phone, Address, City,  Prov,      PostCode,  Vehicle, Make,   Mainten, Menu1,
+                          Menu2, Menu3, Menu4,   Menu5, Internal1, Internal2, Other1,  Other2, TTime};
 
 QIcon swatch(int color)
 {
@@ -110,7 +110,8 @@ void frmBooking::buildControls()
         });
     }
     m_toolBar->addSeparator();
-    QAction *print = m_toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Print"));
+    QAction *print =
+        m_toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("Print"));
     connect(print, &QAction::triggered, this, &frmBooking::printImage);
     root->addWidget(m_toolBar);
@@ -173,11 +174,16 @@ void frmBooking::buildControls()
         Id job;
         const char *label;
         const char *accessible;
-    } rows[] = {{Mainten, "Maintenance:", "Maintenance"}, {Menu1, "Menu  Items:", "Menu item 1"},
-                {Menu2, nullptr, "Menu item 2"},          {Menu3, nullptr, "Menu item 3"},
-                {Menu4, nullptr, "Menu item 4"},          {Menu5, nullptr, "Menu item 5"},
-                {Internal1, "Internal Items:", "Internal item 1"}, {Internal2, nullptr, "Internal item 2"},
-                {Other1, "Other Items:", "Other item 1"}, {Other2, nullptr, "Other item 2"}};
+    } rows[] = {{Mainten, "Maintenance:", "Maintenance"},
+                {Menu1, "Menu  Items:", "Menu item 1"},
+                {Menu2, nullptr, "Menu item 2"},
+                {Menu3, nullptr, "Menu item 3"},
+                {Menu4, nullptr, "Menu item 4"},
+                {Menu5, nullptr, "Menu item 5"},
+                {Internal1, "Internal Items:", "Internal item 1"},
+                {Internal2, nullptr, "Internal item 2"},
+                {Other1, "Other Items:", "Other item 1"},
+                {Other2, nullptr, "Other item 2"}};
     const QRegularExpressionValidator *noPercent =
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^%]*")), this);
     for (int i = 0; i < BookingEntry::JobTimes; ++i) {
@@ -256,9 +262,9 @@ void frmBooking::buildControls()
     root->addLayout(buttons);
 
     // Tab order as an adviser reads the form.
-    const Id order[] = {Name, Phone, Address, City, Prov, PostCode, Vehicle, Make, Mainten, Time0, Menu1, Time1,
-                        Menu2, Time2, Menu3, Time3, Menu4, Time4, Menu5, Time5, Internal1, Time6, Internal2, Time7,
-                        Other1, Time8, Other2, Time9, TTime};
+    const Id order[] = {Name,      Phone, Address,   City,  Prov,   PostCode, Vehicle, Make,  Mainten, Time0,
+                        Menu1,     Time1, Menu2,     Time2, Menu3,  Time3,    Menu4,   Time4, Menu5,   Time5,
+                        Internal1, Time6, Internal2, Time7, Other1, Time8,    Other2,  Time9, TTime};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(m_edits[order[i - 1]], m_edits[order[i]]);
     setTabOrder(m_edits[TTime], m_drop);
@@ -547,7 +553,7 @@ void frmBooking::printImage()
     QPainter p;
     if (!p.begin(&printer)) {
         m_state.dialogs()->info(QStringLiteral("The booking record could not be sent to the printer."),
-                              QStringLiteral("Print"));
+                                QStringLiteral("Print"));
         return;
     }
     const QRect page = p.viewport();

@@ -1,12 +1,12 @@
 #include "booking/frmPicklist.h"
 
+#include "booking/frmBooking.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/Dialogs.h"
 #include "core/StartDoc.h"
 #include "core/Station.h"
 #include "core/Twips.h"
-#include "booking/frmBooking.h"
 #include "store/Database.h"
 
 #include <QCloseEvent>
@@ -43,7 +43,8 @@ frmPicklist::frmPicklist(AppState &state, PicklistKind kind, frmBooking *booking
         m_loaded = true;
     } catch (const AppError &e) {
         // Saving empty boxes would write over the stored lists.
-        m_state.dialogs()->message(ReadFailedText.arg(e.description()), m_list.caption(), Dialogs::Ok, Dialogs::Warning);
+        m_state.dialogs()->message(ReadFailedText.arg(e.description()), m_list.caption(), Dialogs::Ok,
+                                   Dialogs::Warning);
     }
     m_save->setEnabled(m_loaded);
     fill();

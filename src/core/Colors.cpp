@@ -32,15 +32,9 @@ static const QRgb SystemColors[] = {
     0xFFFFE1, // 24 tooltip background
 };
 
-static qint64 as32(qint64 n)
-{
-    return n & 0xFFFFFFFFLL;
-}
+static qint64 as32(qint64 n) { return n & 0xFFFFFFFFLL; }
 
-bool IsSystemColor(qint64 n)
-{
-    return (as32(n) & 0x80000000LL) != 0;
-}
+bool IsSystemColor(qint64 n) { return (as32(n) & 0x80000000LL) != 0; }
 
 QColor ColorFromNumber(qint64 n)
 {

@@ -69,9 +69,21 @@ QDate parseNumeric(const QString &text, const QLocale &locale, const QDate &toda
         m = parts.at(dayFirst ? 1 : 0).toInt();
     } else {
         switch (order) {
-        case Order::MDY: m = parts[0].toInt(); d = parts[1].toInt(); y = fullYear(parts[2]); break;
-        case Order::DMY: d = parts[0].toInt(); m = parts[1].toInt(); y = fullYear(parts[2]); break;
-        case Order::YMD: y = fullYear(parts[0]); m = parts[1].toInt(); d = parts[2].toInt(); break;
+        case Order::MDY:
+            m = parts[0].toInt();
+            d = parts[1].toInt();
+            y = fullYear(parts[2]);
+            break;
+        case Order::DMY:
+            d = parts[0].toInt();
+            m = parts[1].toInt();
+            y = fullYear(parts[2]);
+            break;
+        case Order::YMD:
+            y = fullYear(parts[0]);
+            m = parts[1].toInt();
+            d = parts[2].toInt();
+            break;
         }
         if (parts.at(2).size() == 3 || (order == Order::YMD && parts.at(0).size() == 3))
             return {};
@@ -84,8 +96,9 @@ QString shortDate(const QDate &d, const QLocale &locale) { return locale.toStrin
 
 QString longHeading(const QDate &d, const QLocale &locale)
 {
-    return locale.toString(d, QStringLiteral("dddd")) + QStringLiteral("   ") + locale.toString(d, QStringLiteral("MMMM"))
-        + QLatin1Char(' ') + QString::number(d.day()) + QStringLiteral(",  ") + QString::number(d.year());
+    return locale.toString(d, QStringLiteral("dddd")) + QStringLiteral("   ")
+           + locale.toString(d, QStringLiteral("MMMM")) + QLatin1Char(' ') + QString::number(d.day())
+           + QStringLiteral(",  ") + QString::number(d.year());
 }
 
 } // namespace DateText

@@ -10,8 +10,7 @@ namespace DateText {
 // separated by "/", "-", "." or blanks; a two-digit year 00-29 is 20xx, 30-99 19xx; without a
 // year, the current one. A year first with four digits reads year-month-day. Failing that, the
 // locale's own short and long formats (month names). Invalid: null date.
-QDate parseShortDate(const QString &text, const QLocale &locale = QLocale(),
-                     const QDate &today = QDate::currentDate());
+QDate parseShortDate(const QString &text, const QLocale &locale = QLocale(), const QDate &today = QDate::currentDate());
 
 QString shortDate(const QDate &d, const QLocale &locale = QLocale());
 // "Wednesday   February 6,  2002"

@@ -63,5 +63,6 @@ void DiagnosticLog::shown(const QString &title, const QString &text)
 
 void DiagnosticLog::passedOver(const QString &where, const AppError &e)
 {
-    writeLine(QStringLiteral("passed over"), where, QString::number(e.number()) + QStringLiteral(" ") + e.description());
+    writeLine(QStringLiteral("passed over"), where,
+              QString::number(e.number()) + QStringLiteral(" ") + e.description());
 }

@@ -21,8 +21,7 @@ void Dialogs::error(const AppError &e, const QString &title)
     message(commonText(e), title, Ok, NoIcon);
 }
 
-Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &title, Buttons buttons,
-                                           Icon icon)
+Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? ProgramTitle : title);
@@ -54,12 +53,11 @@ Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &t
     }
 }
 
-std::optional<QString> MessageBoxDialogs::input(const QString &prompt, const QString &title,
-                                                const QString &defaultText)
+std::optional<QString> MessageBoxDialogs::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
     bool ok = false;
-    QString s = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? ProgramTitle : title,
-                                      prompt, QLineEdit::Normal, defaultText, &ok);
+    QString s = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? ProgramTitle : title, prompt,
+                                      QLineEdit::Normal, defaultText, &ok);
     if (!ok)
         return std::nullopt;
     return s;

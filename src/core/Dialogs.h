@@ -18,11 +18,9 @@ public:
     virtual ~Dialogs() = default;
 
     // An empty title shows the program's title.
-    virtual Answer message(const QString &text, const QString &title, Buttons buttons = Ok,
-                           Icon icon = NoIcon) = 0;
+    virtual Answer message(const QString &text, const QString &title, Buttons buttons = Ok, Icon icon = NoIcon) = 0;
     // nullopt when cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title,
-                                         const QString &defaultText) = 0;
+    virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
     // The save-file dialog: the path chosen, nullopt when cancelled. Programs without windows
     // save nothing.
     virtual std::optional<QString> saveFileName(const QString & /*title*/, const QString & /*suggestedPath*/,
@@ -44,8 +42,7 @@ public:
 class MessageBoxDialogs : public Dialogs {
 public:
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
-    std::optional<QString> input(const QString &prompt, const QString &title,
-                                 const QString &defaultText) override;
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
 };

@@ -17,15 +17,9 @@ GridModel::GridModel(QObject *parent) : QAbstractTableModel(parent)
     endBatch();
 }
 
-int GridModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_rows;
-}
+int GridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_rows; }
 
-int GridModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_cols;
-}
+int GridModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_cols; }
 
 QVariant GridModel::data(const QModelIndex &index, int role) const
 {
@@ -36,20 +30,15 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     const Cell &cl = m_cells[r][c];
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return cl.text;
-    case Qt::BackgroundRole:
-        return QBrush(ColorFromNumber(shownBackColor(r, c)));
+    case Qt::EditRole: return cl.text;
+    case Qt::BackgroundRole: return QBrush(ColorFromNumber(shownBackColor(r, c)));
     case Qt::ForegroundRole:
         return QBrush(ColorFromNumber(cellForeColor(r, c) != 0 ? cl.fore
                                       : isFixedCell(r, c)      ? m_foreColorFixed
                                                                : m_foreColor));
-    case Qt::TextAlignmentRole:
-        return int(qtAlignment(r, c));
-    case Qt::FontRole:
-        return cellFont(r, c);
-    default:
-        return {};
+    case Qt::TextAlignmentRole: return int(qtAlignment(r, c));
+    case Qt::FontRole: return cellFont(r, c);
+    default: return {};
     }
 }
 
@@ -197,15 +186,9 @@ void GridModel::clampPositions()
 
 // ---- cells ----
 
-GridModel::Cell *GridModel::cell(int r, int c)
-{
-    return isValidCell(r, c) ? &m_cells[r][c] : nullptr;
-}
+GridModel::Cell *GridModel::cell(int r, int c) { return isValidCell(r, c) ? &m_cells[r][c] : nullptr; }
 
-const GridModel::Cell *GridModel::cell(int r, int c) const
-{
-    return isValidCell(r, c) ? &m_cells[r][c] : nullptr;
-}
+const GridModel::Cell *GridModel::cell(int r, int c) const { return isValidCell(r, c) ? &m_cells[r][c] : nullptr; }
 
 QString GridModel::text(int r, int c) const
 {
@@ -391,25 +374,18 @@ void GridModel::setRowHeightMin(int twips)
     notify(PendSizes);
 }
 
-int GridModel::colAlignment(int c) const
-{
-    return (c >= 0 && c < m_cols) ? int(m_colAlign[c]) : int(AlignGeneral);
-}
+int GridModel::colAlignment(int c) const { return (c >= 0 && c < m_cols) ? int(m_colAlign[c]) : int(AlignGeneral); }
 
 void GridModel::setColAlignment(int c, int alignment)
 {
-    if (c < 0 || c >= m_cols || alignment < AlignLeftTop || alignment > AlignGeneral ||
-        m_colAlign[c] == alignment)
+    if (c < 0 || c >= m_cols || alignment < AlignLeftTop || alignment > AlignGeneral || m_colAlign[c] == alignment)
         return;
     m_colAlign[c] = qint8(alignment);
     if (m_rows > 0)
         blockChanged(0, c, m_rows - 1, c);
 }
 
-bool GridModel::mergeCol(int c) const
-{
-    return c >= 0 && c < m_cols && m_mergeCol[c];
-}
+bool GridModel::mergeCol(int c) const { return c >= 0 && c < m_cols && m_mergeCol[c]; }
 
 void GridModel::setMergeCol(int c, bool merge)
 {
@@ -537,10 +513,7 @@ void GridModel::notify(unsigned what)
         emit leftColChanged(m_leftCol);
 }
 
-void GridModel::beginBatch()
-{
-    ++m_batchDepth;
-}
+void GridModel::beginBatch() { ++m_batchDepth; }
 
 void GridModel::endBatch()
 {

@@ -157,17 +157,17 @@ signals:
     void leftColChanged(int col);
     void rowHeightChanged(int row);
     void colWidthChanged(int col);
-    void sizesChanged();  // many sizes changed: take them all again
-    void fixedChanged();  // fixed rows or columns changed
-    void lookChanged();   // grid colours, focus rectangle, highlight or line width
+    void sizesChanged(); // many sizes changed: take them all again
+    void fixedChanged(); // fixed rows or columns changed
+    void lookChanged();  // grid colours, focus rectangle, highlight or line width
 
 private:
     struct Cell {
         QString text;
         qint64 back = 0;
         qint64 fore = 0;
-        qint8 align = -1;  // -1: the column's alignment
-        qint16 font = -1;  // index into m_fonts; -1: the grid font
+        qint8 align = -1; // -1: the column's alignment
+        qint16 font = -1; // index into m_fonts; -1: the grid font
     };
     enum Pending : unsigned {
         PendCurrent = 1,

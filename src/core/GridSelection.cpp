@@ -73,8 +73,8 @@ void GridModel::selectRange(int r0, int c0, int r1, int c1)
 
 bool GridModel::inSelection(int r, int c) const
 {
-    return r >= qMin(m_row, m_rowSel) && r <= qMax(m_row, m_rowSel) && c >= qMin(m_col, m_colSel) &&
-           c <= qMax(m_col, m_colSel);
+    return r >= qMin(m_row, m_rowSel) && r <= qMax(m_row, m_rowSel) && c >= qMin(m_col, m_colSel)
+           && c <= qMax(m_col, m_colSel);
 }
 
 void GridModel::setTopRow(int r)
@@ -101,15 +101,9 @@ void GridModel::setLeftCol(int c)
 
 // ---- block text ----
 
-QString GridModel::clip() const
-{
-    return pageText(m_row, m_col, m_rowSel, m_colSel);
-}
+QString GridModel::clip() const { return pageText(m_row, m_col, m_rowSel, m_colSel); }
 
-void GridModel::setClip(const QString &text)
-{
-    setPageText(m_row, m_col, m_rowSel, m_colSel, text);
-}
+void GridModel::setClip(const QString &text) { setPageText(m_row, m_col, m_rowSel, m_colSel, text); }
 
 QString GridModel::pageText(int r0, int c0, int r1, int c1) const
 {

@@ -1,8 +1,8 @@
 #include "core/GridView.h"
 
-#include "core/GridViewOverlay.h"
 #include "core/Colors.h"
 #include "core/GridModel.h"
+#include "core/GridViewOverlay.h"
 #include "core/Twips.h"
 
 #include <QApplication>
@@ -29,8 +29,8 @@ public:
             return;
         const bool fixed = m->isFixedCell(r, c);
         const bool current = r == m->row() && c == m->col();
-        const bool highlightOn = m->highLight() == GridModel::HighlightAlways ||
-                                 (m->highLight() == GridModel::HighlightWithFocus && m_view->hasFocus());
+        const bool highlightOn = m->highLight() == GridModel::HighlightAlways
+                                 || (m->highLight() == GridModel::HighlightWithFocus && m_view->hasFocus());
         const bool selected = highlightOn && !fixed && !current && m->inSelection(r, c);
 
         const QRect rect = option.rect;
@@ -142,12 +142,15 @@ void GridView::setGridModel(GridModel *model)
         // have, and meanwhile the painter reads the own model.
         m_connections << connect(model, &QObject::destroyed, this, [this]() {
             m_grid = m_ownGrid;
-            QMetaObject::invokeMethod(this, [this]() {
-                if (m_grid == m_ownGrid && QTableView::model() != m_ownGrid) {
-                    m_grid = nullptr;
-                    setGridModel(m_ownGrid);
-                }
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this,
+                [this]() {
+                    if (m_grid == m_ownGrid && QTableView::model() != m_ownGrid) {
+                        m_grid = nullptr;
+                        setGridModel(m_ownGrid);
+                    }
+                },
+                Qt::QueuedConnection);
         });
     }
     for (Overlay *o : {m_corner, m_top, m_left})
@@ -171,10 +174,11 @@ void GridView::attach()
                   << connect(m, &GridModel::rowHeightChanged, this, [this](int r) { applyRowHeight(r); })
                   << connect(m, &GridModel::colWidthChanged, this, [this](int c) { applyColWidth(c); })
                   << connect(m, &GridModel::lookChanged, this, [this]() { applyLook(); })
-                  << connect(m, &GridModel::currentCellChanged, this, [this]() {
-                         syncCurrentIndex();
-                         repaintCells();
-                     })
+                  << connect(m, &GridModel::currentCellChanged, this,
+                             [this]() {
+                                 syncCurrentIndex();
+                                 repaintCells();
+                             })
                   << connect(m, &GridModel::selectionChanged, this, [this]() { repaintCells(); })
                   << connect(m, &GridModel::topRowChanged, this, [this]() { applyScroll(); })
                   << connect(m, &GridModel::leftColChanged, this, [this]() { applyScroll(); });
@@ -376,8 +380,8 @@ void GridView::syncCurrentIndex()
         return;
     const int r = m_grid->row();
     const int c = m_grid->col();
-    const QModelIndex idx = m_grid->isValidCell(r, c) && !m_grid->isFixedCell(r, c) ? m_grid->index(r, c)
-                                                                                   : QModelIndex();
+    const QModelIndex idx =
+        m_grid->isValidCell(r, c) && !m_grid->isFixedCell(r, c) ? m_grid->index(r, c) : QModelIndex();
     if (selectionModel()->currentIndex() != idx)
         selectionModel()->setCurrentIndex(idx, QItemSelectionModel::NoUpdate);
 }

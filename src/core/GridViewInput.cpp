@@ -1,9 +1,9 @@
 // The grid view's keys and mouse: moving the current cell, selecting, resizing rows and columns.
 #include "core/GridView.h"
 
-#include "core/GridViewOverlay.h"
 #include "core/Colors.h"
 #include "core/GridModel.h"
+#include "core/GridViewOverlay.h"
 #include "core/Twips.h"
 
 #include <QApplication>
@@ -95,8 +95,7 @@ bool GridView::navigate(QKeyEvent *e)
         if (ctrl)
             r = m->rows() - 1;
         break;
-    default:
-        return false;
+    default: return false;
     }
     if (m->rows() <= m->fixedRows() || m->cols() <= m->fixedCols())
         return true;
@@ -150,10 +149,7 @@ void GridView::release(QTableView *from, const QPoint &viewportPos, QMouseEvent 
         emit clicked(r, c);
 }
 
-void GridView::mousePressEvent(QMouseEvent *e)
-{
-    press(this, e->position().toPoint(), e);
-}
+void GridView::mousePressEvent(QMouseEvent *e) { press(this, e->position().toPoint(), e); }
 
 void GridView::mouseMoveEvent(QMouseEvent *e)
 {
@@ -172,10 +168,7 @@ void GridView::mouseMoveEvent(QMouseEvent *e)
         m_grid->setColSel(c);
 }
 
-void GridView::mouseReleaseEvent(QMouseEvent *e)
-{
-    release(this, e->position().toPoint(), e);
-}
+void GridView::mouseReleaseEvent(QMouseEvent *e) { release(this, e->position().toPoint(), e); }
 
 void GridView::mouseDoubleClickEvent(QMouseEvent *e)
 {
@@ -270,9 +263,10 @@ bool GridView::overlayMouse(QTableView *overlay, QEvent *e)
         if (edge >= 0) {
             m_resizeIndex = edge;
             m_resizeOrientation = o;
-            m_resizeStart = o == Qt::Horizontal ? me->globalPosition().toPoint().x() : me->globalPosition().toPoint().y();
-            m_resizeStartSize = o == Qt::Horizontal ? TwipsToPixels(m_grid->colWidth(edge))
-                                                    : TwipsToPixels(m_grid->rowHeight(edge));
+            m_resizeStart =
+                o == Qt::Horizontal ? me->globalPosition().toPoint().x() : me->globalPosition().toPoint().y();
+            m_resizeStartSize =
+                o == Qt::Horizontal ? TwipsToPixels(m_grid->colWidth(edge)) : TwipsToPixels(m_grid->rowHeight(edge));
             return true;
         }
         press(overlay, pos, me);
@@ -292,8 +286,7 @@ bool GridView::overlayMouse(QTableView *overlay, QEvent *e)
             emit dblClicked(r, c);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -307,8 +300,8 @@ bool GridView::eventFilter(QObject *watched, QEvent *e)
             QApplication::sendEvent(viewport(), e);
             return true;
         }
-        if (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress ||
-            e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick)
+        if (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress
+            || e->type() == QEvent::MouseButtonRelease || e->type() == QEvent::MouseButtonDblClick)
             return overlayMouse(o, e);
         return false;
     }

@@ -57,7 +57,8 @@ QString NumberText(float v)
     int precision = 1;
     for (; precision <= 7; ++precision) {
         decimalDigits(v, precision, digits, exponent);
-        const QString probe = QStringLiteral("%1e%2").arg(digits.left(1) + QLatin1Char('.') + digits.mid(1)).arg(exponent);
+        const QString probe =
+            QStringLiteral("%1e%2").arg(digits.left(1) + QLatin1Char('.') + digits.mid(1)).arg(exponent);
         if (probe.toFloat() == std::fabs(v))
             break;
     }
@@ -70,7 +71,8 @@ QString NumberText(float v)
         out += digits.left(1);
         if (len > 1)
             out += QLatin1Char('.') + digits.mid(1);
-        out += QStringLiteral("E%1%2").arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        out += QStringLiteral("E%1%2")
+                   .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                    .arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
     } else if (exponent >= len - 1) {
         out += digits + QString(exponent - len + 1, QLatin1Char('0'));

@@ -51,8 +51,7 @@ static bool layoutHolds(const QLayout *layout, const QWidget *w)
 static bool isPlainContainer(const QWidget *w)
 {
     const QMetaObject *mo = w->metaObject();
-    return mo == &QWidget::staticMetaObject || mo == &QFrame::staticMetaObject ||
-           mo == &QGroupBox::staticMetaObject;
+    return mo == &QWidget::staticMetaObject || mo == &QFrame::staticMetaObject || mo == &QGroupBox::staticMetaObject;
 }
 
 void Resizer::collect(QWidget *container, QVector<QWidget *> &out)
@@ -124,7 +123,6 @@ void Resizer::Refresh()
                 w->setFont(f);
             }
         }
-        w->setGeometry(qRound(hr * rec.left), qRound(vr * rec.top), qRound(hr * rec.width),
-                       qRound(vr * rec.height));
+        w->setGeometry(qRound(hr * rec.left), qRound(vr * rec.top), qRound(hr * rec.width), qRound(vr * rec.height));
     }
 }

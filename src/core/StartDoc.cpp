@@ -67,8 +67,7 @@ int StartDoc(const QString &path, const QString &workDir)
     if (!opener.isEmpty()) {
         if (!hasDefaultProgram(file))
             return Shell::NoAssociation;
-        return QProcess::startDetached(opener, {file.absoluteFilePath()}, workDir) ? Shell::Started
-                                                                                   : Shell::NotStarted;
+        return QProcess::startDetached(opener, {file.absoluteFilePath()}, workDir) ? Shell::Started : Shell::NotStarted;
     }
 #else
     Q_UNUSED(workDir);

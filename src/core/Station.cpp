@@ -25,8 +25,8 @@ void Station::write(const QString &stationDbPath, const StationRecord &record)
 {
     Database db(stationDbPath);
     const int n = db.execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = ?, Main = ?, "
-                                            "rowver = rowver + 1 WHERE rowid = ") +
-                                 FirstRecord,
+                                            "rowver = rowver + 1 WHERE rowid = ")
+                                 + FirstRecord,
                              {record.server, record.net, record.main});
     if (n != 1)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));

@@ -4,8 +4,7 @@
 
 QTime ParseTimeText(const QString &text)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?\\s*$"));
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?\\s*$"));
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch())
         return QTime();
@@ -37,10 +36,7 @@ QString SettingsTimeText(const QTime &t)
         .arg(t.hour() < 12 ? QLatin1String("AM") : QLatin1String("PM"));
 }
 
-QString RowLabel(const QTime &t)
-{
-    return SettingsTimeText(t) + QLatin1Char(' ');
-}
+QString RowLabel(const QTime &t) { return SettingsTimeText(t) + QLatin1Char(' '); }
 
 QString ShortTimeText(const QTime &t)
 {

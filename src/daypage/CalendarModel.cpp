@@ -26,10 +26,7 @@ void CalendarModel::select(int index)
         m_selected = index;
 }
 
-bool CalendarModel::inRange(const QDate &d)
-{
-    return d.isValid() && d.year() >= FirstYear && d.year() <= LastYear;
-}
+bool CalendarModel::inRange(const QDate &d) { return d.isValid() && d.year() >= FirstYear && d.year() <= LastYear; }
 
 QDate CalendarModel::rolledDate(int year, int month, int day)
 {

@@ -298,8 +298,8 @@ void DayPage::storeChanges()
     const PageText::Cells mine = m_model.pageCells();
     std::optional<PageText::Cells> cells;
     if (mine != m_baseCells || m_closed != m_baseClosed || SaveBlankPageFlag)
-        cells = m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag,
-                                  counterRow());
+        cells =
+            m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag, counterRow());
     const std::optional<qint64> version = m_store->version(m_page.key());
     tx.commit();
     if (version)

@@ -185,8 +185,8 @@ private:
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PageStore> m_store;
 
-    PageRecord m_page;      // the page shown, as last read
-    bool m_closed = false;  // Check1
+    PageRecord m_page;     // the page shown, as last read
+    bool m_closed = false; // Check1
     bool m_pageLock = false;
     QString m_location;
     PageModel::Totals m_totals;

@@ -6,10 +6,14 @@
 
 QStringList Legend::defaultCaptions()
 {
-    return {QStringLiteral("Appointment Made"),    QStringLiteral("Arrived"),
-            QStringLiteral("In Shop"),             QStringLiteral("Complete"),
-            QStringLiteral("For Parts"),           QStringLiteral("Customer Waiting..."),
-            QStringLiteral("Follow up Call Made"), QStringLiteral("For Authorization")};
+    return {QStringLiteral("Appointment Made"),
+            QStringLiteral("Arrived"),
+            QStringLiteral("In Shop"),
+            QStringLiteral("Complete"),
+            QStringLiteral("For Parts"),
+            QStringLiteral("Customer Waiting..."),
+            QStringLiteral("Follow up Call Made"),
+            QStringLiteral("For Authorization")};
 }
 
 QStringList Legend::captions(const QStringList &current, const QString &lblColors)
@@ -50,9 +54,7 @@ QPixmap Legend::swatch(int index)
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     const QRect box(0, 0, 15, 15);
-    auto solid = [&](const QColor &c) {
-        p.fillRect(box, c);
-    };
+    auto solid = [&](const QColor &c) { p.fillRect(box, c); };
     // A shape in the colour on a light grey ground.
     auto onGrey = [&](const QColor &c) {
         p.fillRect(box, grey);

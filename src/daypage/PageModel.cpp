@@ -137,10 +137,7 @@ PageText::Cells PageModel::pageCells() const
 
 QString PageModel::pageText() const { return PageText::join(pageCells()); }
 
-void PageModel::setPageText(const QString &text)
-{
-    m_grid.setPageText(TextTopRow, 1, lastRow(), lastCol(), text);
-}
+void PageModel::setPageText(const QString &text) { m_grid.setPageText(TextTopRow, 1, lastRow(), lastCol(), text); }
 
 void PageModel::setPageCells(const PageText::Cells &cells)
 {

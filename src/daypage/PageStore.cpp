@@ -100,7 +100,8 @@ PageStore::Layout PageStore::layoutSettings()
 
 std::optional<PageRecord> PageStore::find(const QDate &date)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(PageColumns), {date});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(PageColumns), {date});
     if (r.isEmpty())
         return std::nullopt;
     return recordFrom(r);
@@ -108,7 +109,8 @@ std::optional<PageRecord> PageStore::find(const QDate &date)
 
 PageRecord PageStore::load(const PageKey &key)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(PageColumns) + ByKey, {key.id, key.date});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(PageColumns) + ByKey, {key.id, key.date});
     if (r.isEmpty())
         throw pageGone();
     return recordFrom(r);
@@ -141,12 +143,12 @@ PageStore::Created PageStore::insertPage(const QDate &date)
     const int day = OfficeSettings::weekdayNumber(date);
     const QVariant tmpl = s.templates[day];
     c.templateMissing = tmpl.isNull();
-    m_db.execute(QStringLiteral(
-                     "INSERT INTO tbl_Appt (caldate, location, open, Close, timeslot, lunchstart, lunchclose, "
-                     "Listno, Sites, Names, Color, Memo, Skills, Spare, Clinic, Data, BlankPage) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0', '', ?, ?, ?, ?, ?)"),
-                 {date, s.location, s.open, s.close, s.timeslot, s.lunchStart, s.lunchClose, s.listno, s.sites,
-                  s.names, s.skills, s.spare, c.templateMissing ? false : s.closed[day], tmpl, tmpl});
+    m_db.execute(
+        QStringLiteral("INSERT INTO tbl_Appt (caldate, location, open, Close, timeslot, lunchstart, lunchclose, "
+                       "Listno, Sites, Names, Color, Memo, Skills, Spare, Clinic, Data, BlankPage) "
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0', '', ?, ?, ?, ?, ?)"),
+        {date, s.location, s.open, s.close, s.timeslot, s.lunchStart, s.lunchClose, s.listno, s.sites, s.names,
+         s.skills, s.spare, c.templateMissing ? false : s.closed[day], tmpl, tmpl});
     c.page = *find(date);
     c.created = true;
     return c;
@@ -154,8 +156,8 @@ PageStore::Created PageStore::insertPage(const QDate &date)
 
 QString PageStore::storedText(const PageKey &key, const char *field)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(QLatin1String(field)) + ByKey,
-                                     {key.id, key.date});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(QLatin1String(field)) + ByKey, {key.id, key.date});
     if (r.isEmpty())
         throw pageGone();
     return r.rows.first().first().toString();

@@ -74,7 +74,7 @@ public:
 
     struct Created {
         PageRecord page;
-        bool created = false;        // this station made it
+        bool created = false;         // this station made it
         bool templateMissing = false; // the weekday had no template: made without text
     };
     // The page of date, made from the office settings and the weekday template unless another
@@ -128,8 +128,7 @@ public:
         PageText::Cells cells;
         qint64 version = 0; // the page's row version after the attempt
     };
-    Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
-                    const ClaimOwner &owner);
+    Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark, const ClaimOwner &owner);
 
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.

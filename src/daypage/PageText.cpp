@@ -105,8 +105,8 @@ Cells overlay(const Cells &stored, const Cells &base, const Cells &mine, int cou
             const QString now = out.at(r).at(c);
             if (m == was || now == m)
                 continue;
-            const bool addUp = r == counterRow && now != was && isNumber(m) && isNumber(now)
-                               && (was.isEmpty() || isNumber(was));
+            const bool addUp =
+                r == counterRow && now != was && isNumber(m) && isNumber(now) && (was.isEmpty() || isNumber(was));
             if (addUp)
                 out[r][c] = NumberText(LeadingNumber(now) + LeadingNumber(m) - LeadingNumber(was));
             else if (now == was)
@@ -175,8 +175,7 @@ QString format(const QVector<qint64> &colors)
     return out;
 }
 
-std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base,
-                                       const QVector<qint64> &mine)
+std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine)
 {
     const auto now = parse(stored);
     QVector<qint64> out(mine.size(), 0);

@@ -50,7 +50,6 @@ QString format(const QVector<qint64> &colors);
 // cell this station changed takes mine only where the stored colour is still base (or already
 // mine); otherwise nullopt and nothing is to be written. A cell the stored list has no number
 // for takes mine.
-std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base,
-                                       const QVector<qint64> &mine);
+std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine);
 
 } // namespace ColorList

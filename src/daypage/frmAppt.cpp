@@ -2,15 +2,15 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DateText.h"
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/WindowSwitcher.h"
-#include "core/DateText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -322,24 +322,30 @@ void frmAppt::buildMenus()
         focusGrid();
     });
     refresh->setObjectName(QStringLiteral("mnuRefresh"));
-    m_mnuNavigate->addAction(QStringLiteral("M&emo"), this, &frmAppt::switchMemo)->setObjectName(QStringLiteral("mnuMemo"));
+    m_mnuNavigate->addAction(QStringLiteral("M&emo"), this, &frmAppt::switchMemo)
+        ->setObjectName(QStringLiteral("mnuMemo"));
     m_mnuNavigate->addAction(QStringLiteral("&Book"), this, [this] { m_txtBook->setFocus(); })
         ->setObjectName(QStringLiteral("mnuBook"));
     auto dropDown = [this](int index) {
         m_combo[index]->setFocus();
         m_combo[index]->showPopup();
     };
-    m_mnuNavigate->addAction(QStringLiteral("&Status"), this, [=] { dropDown(0); })->setObjectName(QStringLiteral("mnuStatus"));
-    m_mnuNavigate->addAction(QStringLiteral("&Month"), this, [=] { dropDown(1); })->setObjectName(QStringLiteral("mnuMonth"));
-    m_mnuNavigate->addAction(QStringLiteral("&Year"), this, [=] { dropDown(2); })->setObjectName(QStringLiteral("mnuYear"));
+    m_mnuNavigate->addAction(QStringLiteral("&Status"), this, [=] { dropDown(0); })
+        ->setObjectName(QStringLiteral("mnuStatus"));
+    m_mnuNavigate->addAction(QStringLiteral("&Month"), this, [=] { dropDown(1); })
+        ->setObjectName(QStringLiteral("mnuMonth"));
+    m_mnuNavigate->addAction(QStringLiteral("&Year"), this, [=] { dropDown(2); })
+        ->setObjectName(QStringLiteral("mnuYear"));
 
     m_mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
     m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
-    m_mnuSearch->addAction(QStringLiteral("&Client"), this, &frmAppt::searchName)->setObjectName(QStringLiteral("mnuClient"));
+    m_mnuSearch->addAction(QStringLiteral("&Client"), this, &frmAppt::searchName)
+        ->setObjectName(QStringLiteral("mnuClient"));
 
     m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    m_mnuHelp->addAction(QStringLiteral("&Contents"), this, &frmAppt::showHelp)->setObjectName(QStringLiteral("mnuContents"));
+    m_mnuHelp->addAction(QStringLiteral("&Contents"), this, &frmAppt::showHelp)
+        ->setObjectName(QStringLiteral("mnuContents"));
 }
 
 void frmAppt::fillLists()
@@ -417,15 +423,12 @@ bool frmAppt::eventFilter(QObject *watched, QEvent *event)
             if (calendarKey(static_cast<QKeyEvent *>(event)->key()))
                 return true;
             break;
-        case QEvent::FocusIn:
-            setMark(Mark::Focused);
-            break;
+        case QEvent::FocusIn: setMark(Mark::Focused); break;
         case QEvent::FocusOut:
             if (m_mark == Mark::Focused)
                 setMark(Mark::Unfocused);
             break;
-        default:
-            break;
+        default: break;
         }
         return QMainWindow::eventFilter(watched, event);
     }

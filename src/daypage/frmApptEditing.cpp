@@ -251,14 +251,10 @@ void frmAppt::gridEnter()
             return;
         switch (m_page->EnterSlot(r, c)) {
         case DayPage::SlotEnter::NotSlot:
-        case DayPage::SlotEnter::Lunch:
-            return;
-        case DayPage::SlotEnter::Engaged:
-            focusGrid();
-            return;
+        case DayPage::SlotEnter::Lunch: return;
+        case DayPage::SlotEnter::Engaged: focusGrid(); return;
         case DayPage::SlotEnter::Claimed:
-        case DayPage::SlotEnter::Booked:
-            break;
+        case DayPage::SlotEnter::Booked: break;
         }
         const QPoint at = m_grid->mapTo(this, QPoint(0, 0));
         m_state.booking().BookingFormTop = int(PixelsToTwips(at.y())) + 600;
@@ -389,8 +385,8 @@ void frmAppt::gridRightReleased(const QPoint &pos)
     const QRect cell = m_grid->cellRect(r, c);
     const int left = int(PixelsToTwips(cell.left()));
     m_state.booking().BookingFormTop = int(PixelsToTwips(gridAt.y())) + 650;
-    m_state.booking().BookingFormLeft = int(PixelsToTwips(gridAt.x())) +
-                              (left > 6000 ? left - SkillViewerWidth : int(PixelsToTwips(cell.right() + 1)));
+    m_state.booking().BookingFormLeft =
+        int(PixelsToTwips(gridAt.x())) + (left > 6000 ? left - SkillViewerWidth : int(PixelsToTwips(cell.right() + 1)));
     if (m_skillViewer)
         m_skillViewer->close();
     if (m_openSkillViewer)
@@ -648,8 +644,8 @@ bool frmAppt::editingEvent(QObject *watched, QEvent *event)
         }
         return false;
     }
-    const bool textBox = watched == m_txtEdit || watched == m_txtMemo || watched == m_txtFixedMemo ||
-                         watched == m_txtBook;
+    const bool textBox =
+        watched == m_txtEdit || watched == m_txtMemo || watched == m_txtFixedMemo || watched == m_txtBook;
     if (!textBox)
         return false;
     auto *box = static_cast<QWidget *>(watched);
@@ -689,7 +685,6 @@ bool frmAppt::editingEvent(QObject *watched, QEvent *event)
         if (watched != m_txtEdit && focusMoved(event))
             memoFocusOut(box);
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }

@@ -4,10 +4,10 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DateText.h"
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/WindowSwitcher.h"
-#include "core/DateText.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -164,11 +164,8 @@ bool frmAppt::calendarKey(int key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-    case Qt::Key_Tab:
-        openSelectedDay();
-        return true;
-    default:
-        return false;
+    case Qt::Key_Tab: openSelectedDay(); return true;
+    default: return false;
     }
     if (m_calendar.press(k) != CalendarModel::Moved::Refused) {
         syncLists(m_calendar.selectedDate());
@@ -192,7 +189,7 @@ void frmAppt::listChanged()
         m_picture2->setFocus();
     } catch (const AppError &e) {
         m_state.dialogs()->message(QStringLiteral("%1: Error Description: %2").arg(e.number()).arg(e.description()),
-                                 QStringLiteral("Combo Reset"));
+                                   QStringLiteral("Combo Reset"));
     }
 }
 
@@ -212,7 +209,7 @@ void frmAppt::openTypedDate()
     const QDate d = DateText::parseShortDate(*text);
     if (!d.isValid()) {
         m_state.dialogs()->message(QStringLiteral("Date entered is an invalid date or entered in the wrong format."),
-                                 QStringLiteral("Search Date"));
+                                   QStringLiteral("Search Date"));
         return;
     }
     if (refuseOutOfRange(d, QStringLiteral("Search Date")))
@@ -228,8 +225,8 @@ void frmAppt::openTypedDate()
 
 void frmAppt::searchName()
 {
-    const auto name = m_state.dialogs()->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"),
-                                             QString());
+    const auto name =
+        m_state.dialogs()->input(QStringLiteral("Please enter Name to search:"), QStringLiteral("Search"), QString());
     if (!name || name->isEmpty()) {
         m_answerBox->hide();
         focusGrid();

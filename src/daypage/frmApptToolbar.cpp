@@ -249,7 +249,8 @@ void frmAppt::buildEditMenus()
     QAction *paste = m_mnuEdit->addAction(QStringLiteral("&Paste"), this, &frmAppt::editPaste);
     paste->setObjectName(QStringLiteral("mnuPaste"));
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
-    m_mnuEdit->addAction(QStringLiteral("&Delete"), this, &frmAppt::editDelete)->setObjectName(QStringLiteral("mnuDelete"));
+    m_mnuEdit->addAction(QStringLiteral("&Delete"), this, &frmAppt::editDelete)
+        ->setObjectName(QStringLiteral("mnuDelete"));
 }
 
 void frmAppt::fillLegend()
@@ -309,7 +310,8 @@ void frmAppt::showPrintOptions()
     m_state.layout().SavedRow = m_page->grid().row();
     m_state.layout().SavedCol = m_page->grid().col();
     const QRect g = m_grid->geometry();
-    m_printPanel->move(g.x() + (g.width() - m_printPanel->width()) / 2, g.y() + (g.height() - m_printPanel->height()) / 3);
+    m_printPanel->move(g.x() + (g.width() - m_printPanel->width()) / 2,
+                       g.y() + (g.height() - m_printPanel->height()) / 3);
     m_printPanel->show();
     m_printPanel->raise();
     m_printChoice[2]->setChecked(true);
@@ -318,7 +320,8 @@ void frmAppt::showPrintOptions()
 
 void frmAppt::openInfoDoc()
 {
-    OpenDocument(*m_state.dialogs(), QDir(m_state.paths().ServerFolder()).filePath(QStringLiteral("Info.doc")), m_state.paths().programFolder());
+    OpenDocument(*m_state.dialogs(), QDir(m_state.paths().ServerFolder()).filePath(QStringLiteral("Info.doc")),
+                 m_state.paths().programFolder());
 }
 
 void frmAppt::toolbarButton(const QString &key)

@@ -81,7 +81,10 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
         db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate >= ? AND caldate <= ?"), {from, to});
         db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
-        try { db.execute(QStringLiteral("ROLLBACK")); } catch (...) {}
+        try {
+            db.execute(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
         throw;
     }
     // The engine rewrites the file in place under its own lock: a crash leaves the old or the new

@@ -16,7 +16,7 @@ public:
     struct Check {
         enum Field { None, From, To };
         bool ok = false;
-        QString text;  // message to show; empty when the box only gets the focus
+        QString text; // message to show; empty when the box only gets the focus
         QString title;
         Field focus = None;
         QDate from;
@@ -34,8 +34,7 @@ public:
     };
 
     // station: the id of the station that started this program, which is not counted as open.
-    explicit Downsizer(const QString &dbPath, qint64 station = 0,
-                       int timeoutMs = StationRegistry::DefaultTimeoutMs)
+    explicit Downsizer(const QString &dbPath, qint64 station = 0, int timeoutMs = StationRegistry::DefaultTimeoutMs)
         : m_path(dbPath), m_station(station), m_timeoutMs(timeoutMs)
     {
     }

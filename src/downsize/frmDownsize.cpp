@@ -1,8 +1,8 @@
 #include "downsize/frmDownsize.h"
 
+#include "core/DateText.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
-#include "core/DateText.h"
 #include "downsize/Downsizer.h"
 
 #include <QApplication>
@@ -17,16 +17,16 @@ QString frmDownsize::explanation() const
 {
     const QString example = DateText::shortDate(QDate(1999, 12, 31), m_locale);
     return QStringLiteral(
-        "This utility deletes the day pages and the booking records of the dates you give, from the first date "
-        "to the last one, both included, and then compacts the shared database file db.mdb.\n\n"
-        "Keep the database small: below 100 MB the schedule stays fast on every station, and below 1.44 MB a "
-        "back-up still fits on a floppy disk.\n\n"
-        "Before you delete anything, back up your database from the main program (Main Menu, entry 4, "
-        "Back-up / Restore Files) and keep that copy as an archive. Every other station must close the "
-        "program while this utility runs.\n\n"
-        "Type both dates in your system's short-date format, e.g. %1. Dates before 01/01/1999 hold the "
-        "demonstration data and cannot be deleted.\n\n"
-        "Deleted records are not lost for good: restore the archived database to read them again.")
+               "This utility deletes the day pages and the booking records of the dates you give, from the first date "
+               "to the last one, both included, and then compacts the shared database file db.mdb.\n\n"
+               "Keep the database small: below 100 MB the schedule stays fast on every station, and below 1.44 MB a "
+               "back-up still fits on a floppy disk.\n\n"
+               "Before you delete anything, back up your database from the main program (Main Menu, entry 4, "
+               "Back-up / Restore Files) and keep that copy as an archive. Every other station must close the "
+               "program while this utility runs.\n\n"
+               "Type both dates in your system's short-date format, e.g. %1. Dates before 01/01/1999 hold the "
+               "demonstration data and cannot be deleted.\n\n"
+               "Deleted records are not lost for good: restore the archived database to read them again.")
         .arg(example);
 }
 
@@ -164,8 +164,9 @@ void frmDownsize::deleteRange()
         QApplication::restoreOverrideCursor();
         Connect();
         if (e.number() == Downsizer::InUse)
-            m_dialogs.message(e.description() + QStringLiteral(" Close the program on every station, then press "
-                                                               "Delete again. Nothing was deleted."),
+            m_dialogs.message(e.description()
+                                  + QStringLiteral(" Close the program on every station, then press "
+                                                   "Delete again. Nothing was deleted."),
                               QStringLiteral("Downsize File"), Dialogs::Ok);
         else {
             // No trap of its own: the description, then the program ends. The transaction

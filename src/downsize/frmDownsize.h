@@ -33,7 +33,7 @@ private:
 
     QString m_dbPath;
     Dialogs &m_dialogs;
-    QLocale m_locale; // whose short-date order the typed dates follow
+    QLocale m_locale;   // whose short-date order the typed dates follow
     DataSource m_data1; // day pages
     DataSource m_data2; // booking records
     QLineEdit *m_from;

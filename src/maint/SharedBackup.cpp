@@ -60,9 +60,9 @@ void checkIntegrity(Database &db, const QString &path)
 QStringList officeTables(Database &db)
 {
     QStringList out;
-    const ResultRows r = db.select(QStringLiteral(
-        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
-        "AND name NOT IN ('tbl_Station', 'tbl_Claim') ORDER BY name"));
+    const ResultRows r =
+        db.select(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+                                 "AND name NOT IN ('tbl_Station', 'tbl_Claim') ORDER BY name"));
     for (const auto &row : r.rows)
         out << row.at(0).toString();
     return out;
@@ -72,7 +72,8 @@ bool hasColumn(Database &db, const QString &table, const QString &column)
 {
     return db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
                      {table, column})
-               .toInt() > 0;
+               .toInt()
+           > 0;
 }
 
 QString quoted(const QString &name)
@@ -180,7 +181,8 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
             backup.open(source);
             checkIntegrity(backup, source);
         } catch (const AppError &e) {
-            throw AppError(3049, QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
+            throw AppError(3049,
+                           QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
         }
         for (const QString &table : tables) {
             for (const QString &field : live.fieldNames(table)) {
@@ -190,8 +192,8 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
             }
         }
         for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
-            if (tables.contains(table) &&
-                backup.scalar(QStringLiteral("SELECT count(*) FROM ") + quoted(table)).toInt() == 0)
+            if (tables.contains(table)
+                && backup.scalar(QStringLiteral("SELECT count(*) FROM ") + quoted(table)).toInt() == 0)
                 throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
         }
     }
@@ -229,7 +231,10 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
         }
         tx.commit();
     } catch (...) {
-        try { live.execute(QStringLiteral("DETACH DATABASE backup")); } catch (...) {}
+        try {
+            live.execute(QStringLiteral("DETACH DATABASE backup"));
+        } catch (...) {
+        }
         throw;
     }
     live.execute(QStringLiteral("DETACH DATABASE backup"));

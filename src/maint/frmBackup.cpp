@@ -2,11 +2,11 @@
 
 #include "core/AppState.h"
 #include "core/Dialogs.h"
+#include "core/Resizer.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
-#include "core/Resizer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,9 +24,9 @@ const QString frmBackup::RestoreQuestion = QStringLiteral(
     "Existing database will be replaced!  Please make sure you have the correct data disk in the source drive. "
     "Do you wish to proceed?");
 
-const QString frmBackup::LiveFolderText = QStringLiteral(
-    "%1 is the server folder itself: a back-up there would replace the database the stations are using. "
-    "Please specify another disk drive or folder for the back-up.");
+const QString frmBackup::LiveFolderText =
+    QStringLiteral("%1 is the server folder itself: a back-up there would replace the database the stations are using. "
+                   "Please specify another disk drive or folder for the back-up.");
 
 namespace {
 QLabel *progressLabel(const char *name, const QString &text, QWidget *parent)
@@ -90,9 +90,11 @@ frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_stat
 
     m_lblBacking = progressLabel("lblBacking", QStringLiteral("Backing up files to "), this);
     m_lblBackup = progressLabel("lblBackup", QString(), this);
-    m_lblBackupComplete = progressLabel("lblBackupComplete", QStringLiteral("Files back-up completed successfully. "), this);
+    m_lblBackupComplete =
+        progressLabel("lblBackupComplete", QStringLiteral("Files back-up completed successfully. "), this);
     m_lblRestoring = progressLabel("lblRestoring", QStringLiteral("Restoring files to program..."), this);
-    m_lblRestoreComplete = progressLabel("lblRestoreComplete", QStringLiteral("Files restored successfully.        "), this);
+    m_lblRestoreComplete =
+        progressLabel("lblRestoreComplete", QStringLiteral("Files restored successfully.        "), this);
 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(14);
@@ -127,9 +129,9 @@ frmBackup::frmBackup(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     connect(m_cmdBackup, &QPushButton::clicked, this, &frmBackup::backup);
     connect(m_cmdRestore, &QPushButton::clicked, this, &frmBackup::restore);
     connect(m_cmdExit, &QPushButton::clicked, this, &frmBackup::exitWindow);
-    for (QWidget *w : {static_cast<QWidget *>(m_txtBackup), static_cast<QWidget *>(m_txtRestore),
-                       static_cast<QWidget *>(m_cmdBackup), static_cast<QWidget *>(m_cmdRestore),
-                       static_cast<QWidget *>(m_cmdExit)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_txtBackup), static_cast<QWidget *>(m_txtRestore),
+          static_cast<QWidget *>(m_cmdBackup), static_cast<QWidget *>(m_cmdRestore), static_cast<QWidget *>(m_cmdExit)})
         w->installEventFilter(this);
     if (UpperCaseInput) {
         for (QLineEdit *e : {m_txtBackup, m_txtRestore}) {
@@ -186,7 +188,8 @@ bool frmBackup::runSteps(const std::vector<std::function<void()>> &steps)
             } catch (const AppError &e) {
                 setBusy(false);
                 if (m_state.dialogs()->message(e.description() + QStringLiteral(". Retry?"), QString(), Dialogs::YesNo,
-                                             Dialogs::Question) != Dialogs::AnsYes) {
+                                               Dialogs::Question)
+                    != Dialogs::AnsYes) {
                     giveUp();
                     return false;
                 }
@@ -251,7 +254,8 @@ void frmBackup::restore()
     m_lblBackupComplete->hide();
     m_lblRestoreComplete->hide();
     if (m_state.dialogs()->message(RestoreQuestion, QStringLiteral("Restore files"), Dialogs::YesNoDefaultNo,
-                                 Dialogs::Critical) != Dialogs::AnsYes)
+                                   Dialogs::Critical)
+        != Dialogs::AnsYes)
         return;
     const QString source = Installation::settledPath(m_txtRestore->text(), m_state.paths().programFolder());
     runSteps({

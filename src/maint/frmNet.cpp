@@ -3,11 +3,11 @@
 #include "core/AppState.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
+#include "core/Resizer.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
 #include "maint/Installation.h"
 #include "store/AppError.h"
-#include "core/Resizer.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -104,7 +104,8 @@ bool frmNet::sharedDatabaseFound()
     if (QFileInfo(path).isFile())
         return true;
     if (m_state.dialogs()->message(MissingSharedDatabaseText.arg(QDir::toNativeSeparators(path)), QString(),
-                                   Dialogs::YesNo, Dialogs::Warning) != Dialogs::AnsYes)
+                                   Dialogs::YesNo, Dialogs::Warning)
+        != Dialogs::AnsYes)
         m_state.switcher()->endProgram();
     return false;
 }
@@ -140,8 +141,9 @@ void frmNet::next()
 {
     try {
         for (;;) {
-            const bool server = m_state.dialogs()->ask(QStringLiteral("Is this workstation also the file server station?"),
-                                                     QStringLiteral("Workstation Status"), Dialogs::NoIcon);
+            const bool server =
+                m_state.dialogs()->ask(QStringLiteral("Is this workstation also the file server station?"),
+                                       QStringLiteral("Workstation Status"), Dialogs::NoIcon);
             const Outcome o = server ? installServer() : installClient();
             if (o == Outcome::Done)
                 showSplash();
@@ -160,8 +162,8 @@ frmNet::Outcome frmNet::installServer()
         PathTitle, Installation::defaultServerFolder());
     if (!answer || answer->isEmpty()) {
         if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
-                                                "database. Do you wish to continue?"),
-                                 QStringLiteral("Designate File Server"), Dialogs::NoIcon))
+                                                  "database. Do you wish to continue?"),
+                                   QStringLiteral("Designate File Server"), Dialogs::NoIcon))
             return Outcome::Again;
         exitProgram();
         return Outcome::Ended;
@@ -175,8 +177,8 @@ frmNet::Outcome frmNet::installServer()
     if (const auto existing = Installation::existingDatabase(path)) {
         const QString aside = Installation::keepAsideName(path, QDateTime::currentDateTime());
         if (m_state.dialogs()->message(Installation::replaceQuestion(*existing, aside),
-                                       QStringLiteral("Shared Database"), Dialogs::YesNoDefaultNo,
-                                       Dialogs::Warning) == Dialogs::AnsYes)
+                                       QStringLiteral("Shared Database"), Dialogs::YesNoDefaultNo, Dialogs::Warning)
+            == Dialogs::AnsYes)
             keptAs = aside;
     }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});
@@ -207,9 +209,9 @@ bool frmNet::PrepareServerFolder(const QString &path)
     if (Installation::prepareFolder(path) == Installation::FolderState::Ready)
         return true;
     m_state.dialogs()->message(QStringLiteral("A file with identical name as your designated server already exists. "
-                                            "Please delete/move that file or change the name of your server "
-                                            "directory."),
-                             QStringLiteral("File Server Path"), Dialogs::Ok);
+                                              "Please delete/move that file or change the name of your server "
+                                              "directory."),
+                               QStringLiteral("File Server Path"), Dialogs::Ok);
     try {
         Station::setNet(m_state.paths().stationDbPath(), false);
     } catch (const AppError &e) {
@@ -225,14 +227,14 @@ void frmNet::printWindow()
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull()) {
         m_state.dialogs()->message(QStringLiteral("No default printer is installed."), QStringLiteral("Print"),
-                                 Dialogs::Ok);
+                                   Dialogs::Ok);
         return;
     }
     QPrinter printer(info, QPrinter::HighResolution);
     QPainter painter;
     if (!painter.begin(&printer)) {
         m_state.dialogs()->message(QStringLiteral("The printer %1 cannot print now.").arg(info.printerName()),
-                                 QStringLiteral("Print"), Dialogs::Ok);
+                                   QStringLiteral("Print"), Dialogs::Ok);
         return;
     }
     const QPixmap image = grab();

@@ -16,9 +16,9 @@ public:
     // asks whether to show this window again; on No the program ends.
     bool sharedDatabaseFound();
 
-    void next();            // "Next": the installation procedure
-    void printWindow();     // "Print"
-    void exitProgram();     // "Exit"
+    void next();        // "Next": the installation procedure
+    void printWindow(); // "Print"
+    void exitProgram(); // "Exit"
     // Makes sure the server folder can be used; false when the program ended instead.
     bool PrepareServerFolder(const QString &path);
 

@@ -2,16 +2,16 @@
 
 #include "core/AppState.h"
 #include "core/Dialogs.h"
-#include "core/WindowSwitcher.h"
 #include "core/Resizer.h"
+#include "core/WindowSwitcher.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QScreen>
-#include <QStyle>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -49,7 +49,8 @@ frmReadme::frmReadme(AppState &state, QWidget *parent) : QWidget(parent), m_stat
     const QFontMetrics fm(m_text->font());
     for (const QString &line : readme.split(QLatin1Char('\n')))
         widest = qMax(widest, fm.horizontalAdvance(line));
-    int width = qBound(480, widest + fm.averageCharWidth() * 2 + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 40, 1000);
+    int width =
+        qBound(480, widest + fm.averageCharWidth() * 2 + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 40, 1000);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         width = qMin(width, screen->availableGeometry().width() * 9 / 10);
     resize(width, 560);

@@ -19,7 +19,7 @@ QWidget *OpenPrintChoice(frmAppt &dayPage, frmAppt::PrintChoice choice)
         case frmAppt::PrintChoice::WeeklySchedule: {
             if (state.layout().PageDate.dayOfWeek() != Qt::Monday) {
                 state.dialogs()->message(QStringLiteral("Please go to the Monday Page to print the weekly schedule"),
-                                       QStringLiteral("Print Weekly Schedule"), Dialogs::Ok);
+                                         QStringLiteral("Print Weekly Schedule"), Dialogs::Ok);
                 return nullptr;
             }
             // The week is read from the stored pages: the page on screen is never reloaded.

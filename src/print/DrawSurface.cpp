@@ -49,15 +49,9 @@ void DrawSurface::applyState()
     m_painter.setFont(m_font);
 }
 
-double DrawSurface::ScaleWidth() const
-{
-    return m_device ? ScaleX(m_device->width(), Pixels, m_scaleMode) : 0.0;
-}
+double DrawSurface::ScaleWidth() const { return m_device ? ScaleX(m_device->width(), Pixels, m_scaleMode) : 0.0; }
 
-double DrawSurface::ScaleHeight() const
-{
-    return m_device ? ScaleY(m_device->height(), Pixels, m_scaleMode) : 0.0;
-}
+double DrawSurface::ScaleHeight() const { return m_device ? ScaleY(m_device->height(), Pixels, m_scaleMode) : 0.0; }
 
 void DrawSurface::setFont(const QFont &font)
 {

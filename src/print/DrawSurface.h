@@ -138,8 +138,7 @@ public:
     // The system's default printer with the given orientation.
     static std::unique_ptr<PageSurface> defaultPrinter(QPageLayout::Orientation orientation);
     // A PDF file with the given page layout (its margins stand for the printer's unprintable edge).
-    static std::unique_ptr<PageSurface> pdfFile(const QString &path, const QPageLayout &layout,
-                                                int dpi = 600);
+    static std::unique_ptr<PageSurface> pdfFile(const QString &path, const QPageLayout &layout, int dpi = 600);
 
     bool isPrinter() const override { return true; }
     // Starts the next sheet; the position goes back to the top left.

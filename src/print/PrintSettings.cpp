@@ -32,7 +32,8 @@ void PrintSettings::saveWidthList(const char *field, const QVector<int> &widths)
     checkField(field);
     WriteTransaction tx(m_db);
     if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)),
-                     {formatWidths(widths)}) == 0)
+                     {formatWidths(widths)})
+        == 0)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     tx.commit();
 }
@@ -52,7 +53,8 @@ void PrintSettings::savePreview(const char *modeField, const char *fillField, co
     WriteTransaction tx(m_db);
     if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, %2 = ?, rowver = rowver + 1")
                          .arg(QLatin1String(modeField), QLatin1String(fillField)),
-                     {p.orientation == 2 ? 2 : 1, p.fill ? 1 : 0}) == 0)
+                     {p.orientation == 2 ? 2 : 1, p.fill ? 1 : 0})
+        == 0)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     tx.commit();
 }

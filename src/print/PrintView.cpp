@@ -36,7 +36,8 @@ PrintView::PrintView(AppState &state, const QString &name, const QString &title,
     m_toolBar = addToolBar(QStringLiteral("tbToolBar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
-    QAction *print = m_toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Print"));
+    QAction *print =
+        m_toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("Print"));
     print->setToolTip(QStringLiteral("Print (F11)"));
     connect(print, &QAction::triggered, this, [this] { printSchedule(); });
@@ -120,7 +121,8 @@ void PrintView::openPreview(Schedule kind, SchedulePrint::Fill fill, const QDate
         m_preview->activateWindow();
         return;
     }
-    m_preview = new frmPrintPreview(m_state, kind, std::move(fill), [this] { return heading(); }, date, this);
+    m_preview = new frmPrintPreview(
+        m_state, kind, std::move(fill), [this] { return heading(); }, date, this);
     m_preview->show();
     m_preview->raise();
     m_preview->activateWindow();

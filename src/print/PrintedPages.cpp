@@ -2,10 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/Colors.h"
+#include "core/DateText.h"
 #include "core/GridModel.h"
 #include "core/ListText.h"
 #include "core/Numbers.h"
-#include "core/DateText.h"
 #include "daypage/PageStore.h"
 #include "print/PrintSettings.h"
 

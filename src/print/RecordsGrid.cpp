@@ -18,16 +18,11 @@ DataGridLayout RecordsLayout()
         int alignment;
     };
     static const Col cols[] = {
-        {"bTime", "Time", 1000, DataGridColumn::Center},
-        {"bTech", "Technician", 1400, DataGridColumn::Left},
-        {"bName", "Customer", 1900, DataGridColumn::Left},
-        {"bPhone", "Phone", 1400, DataGridColumn::Left},
-        {"bVehicle", "Year", 700, DataGridColumn::Center},
-        {"bMake", "Make", 1100, DataGridColumn::Left},
-        {"bMainten", "Maintenance", 2000, DataGridColumn::Left},
-        {"bMenu1", "Service", 1800, DataGridColumn::Left},
-        {"bTTime", "Hours", 800, DataGridColumn::Right},
-        {"bComments", "Comments", 1500, DataGridColumn::Left},
+        {"bTime", "Time", 1000, DataGridColumn::Center},         {"bTech", "Technician", 1400, DataGridColumn::Left},
+        {"bName", "Customer", 1900, DataGridColumn::Left},       {"bPhone", "Phone", 1400, DataGridColumn::Left},
+        {"bVehicle", "Year", 700, DataGridColumn::Center},       {"bMake", "Make", 1100, DataGridColumn::Left},
+        {"bMainten", "Maintenance", 2000, DataGridColumn::Left}, {"bMenu1", "Service", 1800, DataGridColumn::Left},
+        {"bTTime", "Hours", 800, DataGridColumn::Right},         {"bComments", "Comments", 1500, DataGridColumn::Left},
     };
     for (const Col &c : cols) {
         DataGridColumn col;

@@ -132,7 +132,7 @@ void SchedulePrint::drawPaper(PageSurface &paper, const ScheduleHeading &heading
 QPageLayout SchedulePrint::paperLayout() const
 {
     const QPageSize size(QLocale().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
-                                                                                     : QPageSize::A4);
+                                                                                    : QPageSize::A4);
     // A quarter inch all round stands for a printer's unprintable edge.
     return QPageLayout(size, orientation() == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
                        QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter);
@@ -143,7 +143,8 @@ void SchedulePrint::print(const ScheduleHeading &heading, const QDate &date)
     Dialogs &dialogs = *m_state.dialogs();
     if (QPrinterInfo::defaultPrinter().isNull()) {
         if (dialogs.message(NoPrinterText + QStringLiteral("\n\nSave the schedule as a PDF file instead?"),
-                            QStringLiteral("Print"), Dialogs::YesNo, Dialogs::Question) == Dialogs::AnsYes)
+                            QStringLiteral("Print"), Dialogs::YesNo, Dialogs::Question)
+            == Dialogs::AnsYes)
             saveAsPdf(heading, date);
         return;
     }
@@ -165,8 +166,9 @@ bool SchedulePrint::saveAsPdf(const ScheduleHeading &heading, const QDate &date)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    const std::optional<QString> chosen = m_state.dialogs()->saveFileName(
-        QStringLiteral("Save as PDF"), QDir(folder).filePath(suggestedPdfName(date)), QStringLiteral("PDF files (*.pdf)"));
+    const std::optional<QString> chosen =
+        m_state.dialogs()->saveFileName(QStringLiteral("Save as PDF"), QDir(folder).filePath(suggestedPdfName(date)),
+                                        QStringLiteral("PDF files (*.pdf)"));
     if (!chosen || chosen->trimmed().isEmpty())
         return false;
     QString path = *chosen;

@@ -15,10 +15,7 @@ constexpr unsigned OtherColumnText = DT::WordBreak | DT::NoPrefix;
 
 QColor colorOf(double number) { return ColorFromNumber(std::llround(number)); }
 
-unsigned alignFlag(int alignment)
-{
-    return alignment == 1 ? DT::Center : alignment == 2 ? DT::Right : DT::Left;
-}
+unsigned alignFlag(int alignment) { return alignment == 1 ? DT::Center : alignment == 2 ? DT::Right : DT::Left; }
 } // namespace
 
 // One DrawTable call: the layout worked out once, then page after page.
@@ -143,8 +140,8 @@ private:
                     const bool spans = c > spanFirst;
                     const unsigned align =
                         spans && m_t.m_centerMergedHeader ? DT::Center : alignFlag(m_t.m_colAlignment[c]);
-                    drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness, ColorFromNumber(FixedCellColor),
-                             text, DT::NoPrefix | align);
+                    drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness,
+                             ColorFromNumber(FixedCellColor), text, DT::NoPrefix | align);
                 }
                 if (!carried) {
                     left = right + 2 * m_offPx;
@@ -261,7 +258,7 @@ void clsTablePrint::DrawTable(DrawSurface &Target, int StartRow, int PageNo)
     } catch (const AppError &e) {
         if (m_dialogs)
             m_dialogs->message(QString::number(e.number()) + QLatin1Char(' ') + e.description(),
-                                     QStringLiteral("Draw Table"));
+                               QStringLiteral("Draw Table"));
     } catch (const std::bad_alloc &) {
         if (m_dialogs)
             m_dialogs->message(QStringLiteral("7 Out of memory"), QStringLiteral("Draw Table"));

@@ -15,7 +15,8 @@ TableQueryModel::TableQueryModel(Database &db, const QString &table, const QStri
 {
     m_fields = m_db.fieldNames(m_table);
     if (m_fields.isEmpty())
-        throw AppError(3078, QStringLiteral("The database engine cannot find the input table or query '%1'.").arg(m_table));
+        throw AppError(3078,
+                       QStringLiteral("The database engine cannot find the input table or query '%1'.").arg(m_table));
     const ResultRows types = m_db.select(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {m_table});
     m_text = QVector<bool>(m_fields.size(), false);
     for (const QVariantList &row : types.rows) {

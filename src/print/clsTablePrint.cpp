@@ -99,7 +99,7 @@ void clsTablePrint::checkFooter(int col) const
 
 // Negative indexes fill: a row in every column, a column in every row, or everything (so on a
 // table without rows they fill nothing).
-template<class T>
+template <class T>
 void clsTablePrint::fillCells(QVector<T> &cells, int rows, int row, int col, const T &value)
 {
     if (row >= rows || col >= m_cols)
@@ -109,7 +109,7 @@ void clsTablePrint::fillCells(QVector<T> &cells, int rows, int row, int col, con
             cells[r * m_cols + c] = value;
 }
 
-template<class T>
+template <class T>
 void clsTablePrint::fillCols(QVector<T> &values, int col, const T &value)
 {
     if (values.isEmpty() || col >= m_cols)
@@ -302,8 +302,8 @@ clsTablePrint::Heights clsTablePrint::measure(DrawSurface &target)
             if (th > h.row)
                 h.row = th;
             if (m_sizeRowsToPictures && m_picture[i]) {
-                const double ph = target.ScaleY(pictureHimetric(*m_picture[i]).height(), DrawSurface::Himetric,
-                                                target.ScaleMode());
+                const double ph =
+                    target.ScaleY(pictureHimetric(*m_picture[i]).height(), DrawSurface::Himetric, target.ScaleMode());
                 if (ph > h.row)
                     h.row = ph;
             }

@@ -107,8 +107,7 @@ public:
     static constexpr float MinHeaderHeight = 275;
 
     // Whole data rows that fit on one page of the target; may be 0 or negative.
-    float CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader,
-                             std::optional<bool> IncludeFooter = std::nullopt);
+    float CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader, std::optional<bool> IncludeFooter = std::nullopt);
 
     // Draws from StartRow at the target's CurrentY, raising NewPage at every page break. On
     // return CurrentY is below the last thing drawn and the target has its font back. A failure
@@ -133,9 +132,9 @@ private:
     void checkHeader(int hrow, int col) const;
     void checkCol(int col) const;
     void checkFooter(int col) const;
-    template<class T>
+    template <class T>
     void fillCells(QVector<T> &cells, int rows, int row, int col, const T &value);
-    template<class T>
+    template <class T>
     void fillCols(QVector<T> &values, int col, const T &value);
 
     void switchFont(DrawSurface &target, const FontRef &font);

@@ -1,8 +1,8 @@
 #include "print/frmPrint.h"
 
 #include "core/AppState.h"
-#include "core/GridView.h"
 #include "core/DateText.h"
+#include "core/GridView.h"
 #include "daypage/PageStore.h"
 #include "print/PrintSettings.h"
 #include "print/mdlTPHelper.h"
@@ -30,8 +30,8 @@ frmPrint::frmPrint(AppState &state, QWidget *parent)
 
 void frmPrint::printSchedule()
 {
-    openPreview(Schedule::Weekly, [this](clsTablePrint &t, float fit) { ImportFlexGrid(t, m_grid, fit); },
-                m_week.monday);
+    openPreview(
+        Schedule::Weekly, [this](clsTablePrint &t, float fit) { ImportFlexGrid(t, m_grid, fit); }, m_week.monday);
 }
 
 ScheduleHeading frmPrint::heading() const

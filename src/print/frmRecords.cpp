@@ -13,8 +13,8 @@
 #include <QTableView>
 
 frmRecords::frmRecords(AppState &state, QWidget *parent)
-    : PrintView(state, QStringLiteral("frmRecords"), QStringLiteral("Daily Details"), parent), m_date(state.layout().PageDate),
-      m_layout(RecordsLayout())
+    : PrintView(state, QStringLiteral("frmRecords"), QStringLiteral("Daily Details"), parent),
+      m_date(state.layout().PageDate), m_layout(RecordsLayout())
 {
     GridModel page;
     const PrintedDay day = LoadPrintedDay(*m_store, m_date, page, QString());
@@ -65,7 +65,8 @@ void frmRecords::printSchedule()
 {
     storeWidths();
     m_state.print().PrintFromDayPage = true;
-    openPreview(Schedule::Details,
-                [this](clsTablePrint &t, float fit) { ImportDBGrid(t, m_layout, *m_records, fit, *m_state.dialogs()); },
-                m_date);
+    openPreview(
+        Schedule::Details,
+        [this](clsTablePrint &t, float fit) { ImportDBGrid(t, m_layout, *m_records, fit, *m_state.dialogs()); },
+        m_date);
 }

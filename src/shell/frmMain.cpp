@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "core/Programs.h"
+#include "core/Resizer.h"
 #include "core/Station.h"
 #include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
@@ -10,7 +11,6 @@
 #include "maint/frmBackup.h"
 #include "maint/frmReadme.h"
 #include "shell/ShellWindows.h"
-#include "core/Resizer.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -71,12 +71,10 @@ frmMain::frmMain(AppState &state) : QWidget(nullptr), m_state(state)
     auto *entries = new QVBoxLayout(frame);
     entries->setContentsMargins(24, 14, 24, 14);
     entries->setSpacing(10);
-    const std::pair<int, const char *> items[] = {{Scheduler, "Scheduler"},
-                                                  {SetupPage, "Setup Page"},
-                                                  {Templates, "Customize Templates"},
-                                                  {Backup, "Back-up / Restore Files"},
-                                                  {Downsize, "Downsize Utility"},
-                                                  {Exit, "Exit"}};
+    const std::pair<int, const char *> items[] = {
+        {Scheduler, "Scheduler"},           {SetupPage, "Setup Page"},
+        {Templates, "Customize Templates"}, {Backup, "Back-up / Restore Files"},
+        {Downsize, "Downsize Utility"},     {Exit, "Exit"}};
     const QFont entryFont(QStringLiteral("Arial"), 12, QFont::Bold);
     for (const auto &[n, label] : items) {
         auto *b = new QRadioButton(caption(n, label), frame);
@@ -191,9 +189,7 @@ void frmMain::choose(int entry)
     // No error trap of its own: a station database that cannot be read ends the program.
     try {
         switch (entry) {
-        case Scheduler:
-            openWindow(ShellWindows::dayPage(m_state));
-            break;
+        case Scheduler: openWindow(ShellWindows::dayPage(m_state)); break;
         case SetupPage:
         case Templates:
             if (!IsFileServerStation(m_state.paths()))
@@ -209,15 +205,12 @@ void frmMain::choose(int entry)
                 openWindow(LoadWindow<frmBackup>(m_state));
             }
             break;
-        case Downsize:
-            startDownsize();
-            break;
+        case Downsize: startDownsize(); break;
         case Exit:
             exitProcedure();
             WindowSwitcher::closeByProgram(this);
             break;
-        default:
-            break;
+        default: break;
         }
     } catch (const AppError &e) {
         m_state.dialogs()->info(e.description());
@@ -229,11 +222,12 @@ void frmMain::startDownsize()
 {
     if (!IsFileServerStation(m_state.paths())) {
         m_state.dialogs()->message(QStringLiteral("Sorry, housekeeping function is available only at server station"),
-                                 QStringLiteral("Downsize datafile"), Dialogs::Ok);
+                                   QStringLiteral("Downsize datafile"), Dialogs::Ok);
         return;
     }
     if (m_state.dialogs()->message(QStringLiteral("Have you backed up your database?"), QStringLiteral("Reminder!"),
-                                 Dialogs::YesNo, Dialogs::NoIcon) == Dialogs::AnsNo)
+                                   Dialogs::YesNo, Dialogs::NoIcon)
+        == Dialogs::AnsNo)
         return;
     // downsize compacts the file: the menu lets go of it first and stays open, and names this
     // station so downsize does not count it among the stations still open.
@@ -245,10 +239,11 @@ void frmMain::startDownsize()
 void frmMain::exitProcedure()
 {
     const bool server = IsFileServerStation(m_state.paths());
-    if (server && m_state.dialogs()->ask(QStringLiteral("Would you like to back-up your files now? Regular files "
-                                                      "back-up will minimize loss of data in case your hard disk "
-                                                      "crashes."),
-                                       QStringLiteral("Back-up Files"), Dialogs::Question)) {
+    if (server
+        && m_state.dialogs()->ask(QStringLiteral("Would you like to back-up your files now? Regular files "
+                                                 "back-up will minimize loss of data in case your hard disk "
+                                                 "crashes."),
+                                  QStringLiteral("Back-up Files"), Dialogs::Question)) {
         m_state.setExitAfterBackup(true);
         // The menu's own hold on the database goes before the backup window takes over.
         releaseSharedDatabase();

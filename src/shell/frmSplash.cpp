@@ -1,13 +1,13 @@
 #include "shell/frmSplash.h"
 
 #include "core/AppState.h"
+#include "core/Resizer.h"
 #include "core/WindowSwitcher.h"
 #include "shell/frmMain.h"
-#include "core/Resizer.h"
 
 #include <QFrame>
-#include <QLabel>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSysInfo>

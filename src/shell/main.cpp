@@ -1,9 +1,9 @@
 #include "core/AppState.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
-#include "shell/StartupProbe.h"
 #include "core/WindowSwitcher.h"
 #include "shell/ShellWindows.h"
+#include "shell/StartupProbe.h"
 
 #include <QApplication>
 #include <QSysInfo>

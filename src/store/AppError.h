@@ -20,9 +20,9 @@ private:
 
 // Numbers with a meaning of their own to callers.
 namespace ErrNo {
-constexpr int RecordDeleted = 3167;   // the current record was deleted by another station
-constexpr int RecordLocked = 3186;    // another station holds the write lock
-constexpr int RecordChanged = 3197;   // changed by another station since this edit
+constexpr int RecordDeleted = 3167; // the current record was deleted by another station
+constexpr int RecordLocked = 3186;  // another station holds the write lock
+constexpr int RecordChanged = 3197; // changed by another station since this edit
 // The program's own: a page cell (or memo) no longer holds what this station showed, or the page
 // of that date is gone or was made again; nothing was written.
 constexpr int PageChanged = 3198;
@@ -32,7 +32,7 @@ constexpr int NotUpdatable = 3027;
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int ItemNotFound = 3265;
 constexpr int CannotOpen = 3024;
-constexpr int InUse = 3356;           // other stations have the database open
+constexpr int InUse = 3356;                // other stations have the database open
 constexpr int UnrecognizedDatabase = 3343; // damaged, or not a database of this program
 constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidProperty = 380;

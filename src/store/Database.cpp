@@ -62,8 +62,7 @@ Database::~Database() { close(); }
 AppError Database::errorFrom(const QSqlError &e, const QString &context)
 {
     if (isBusy(e))
-        return AppError(ErrNo::RecordLocked,
-                        QStringLiteral("Could not update; currently locked by another user."));
+        return AppError(ErrNo::RecordLocked, QStringLiteral("Could not update; currently locked by another user."));
     const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
     if (text.contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive))
         return AppError(ErrNo::DuplicateKey,

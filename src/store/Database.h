@@ -110,7 +110,10 @@ public:
     ~WriteTransaction()
     {
         if (m_own && !m_done) {
-            try { m_db.rollback(); } catch (...) {}
+            try {
+                m_db.rollback();
+            } catch (...) {
+            }
         }
     }
     WriteTransaction(const WriteTransaction &) = delete;

@@ -28,8 +28,8 @@ struct Recordset::Impl {
     // Table mode: rowids in stored order, read when a move needs them.
     QVector<qint64> ids;
     bool idsLoaded = false;
-    qint64 cur = -1;   // rowid of the current record, -1 when none
-    int pos = -1;      // index into ids while idsLoaded; -1 before the first
+    qint64 cur = -1; // rowid of the current record, -1 when none
+    int pos = -1;    // index into ids while idsLoaded; -1 before the first
     bool bof = true;
     bool eof = true;
     bool onDeleted = false;
@@ -147,7 +147,8 @@ struct Recordset::Impl {
     }
 
     // Runs f inside a write transaction unless the caller already holds one.
-    template <class F> void write(F &&f)
+    template <class F>
+    void write(F &&f)
     {
         const bool own = !db->inTransaction();
         if (own)
@@ -175,7 +176,8 @@ struct Recordset::Impl {
         if (table) {
             setFields(db->fieldNames(source));
             if (fields.isEmpty())
-                throw AppError(3078, QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
+                throw AppError(3078,
+                               QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
             const QVariant first =
                 db->scalar(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid LIMIT 1").arg(quoted(source)));
             if (first.isValid()) {
@@ -353,7 +355,8 @@ void Recordset::update()
         const qint64 id = d->cur;
         d->write([&] {
             const QVariant v = db.scalar(
-                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(quoted(Database::RowVersionColumn), table), {id});
+                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(quoted(Database::RowVersionColumn), table),
+                {id});
             if (!v.isValid())
                 throw recordDeleted();
             if (v.toLongLong() != d->editVersion)
@@ -370,7 +373,8 @@ void Recordset::update()
             }
             sets << quoted(Database::RowVersionColumn) + QStringLiteral(" = ?");
             binds << d->editVersion + 1 << id;
-            db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QLatin1Char(','))), binds);
+            db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QLatin1Char(','))),
+                       binds);
         });
         d->values = d->buffer;
         d->version = d->editVersion + 1;

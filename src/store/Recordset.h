@@ -44,7 +44,7 @@ public:
     QVariant field(int index) const;
     void setField(const QString &name, const QVariant &value);
     void setField(int index, const QVariant &value);
-    QString text(const QString &name) const;   // null reads as ""
+    QString text(const QString &name) const; // null reads as ""
     int integer(const QString &name) const;
     double number(const QString &name) const;
     bool yes(const QString &name) const;

@@ -39,15 +39,16 @@ QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Ch
 // before ids were explicit get one holding the record's old id.
 void giveLastingIds(Database &db, const QString &table)
 {
-    const QString sql = db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"),
-                                  {table})
-                            .toString();
+    const QString sql =
+        db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"), {table})
+            .toString();
     if (sql.isEmpty())
         throw AppError(ErrNo::ItemNotFound, QStringLiteral("The table %1 is missing.").arg(table));
     if (sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
         return;
     QStringList columns;
-    for (const auto &row : db.select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table}).rows)
+    for (const auto &row :
+         db.select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table}).rows)
         columns << quoted(row.at(0).toString());
     const bool hasId = columns.contains(QStringLiteral("\"rid\""), Qt::CaseInsensitive);
 
@@ -69,10 +70,11 @@ void giveLastingIds(Database &db, const QString &table)
     }
 
     QStringList indexes;
-    for (const auto &row : db.select(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
-                                                    "AND sql IS NOT NULL"),
-                                     {table})
-                               .rows)
+    for (const auto &row :
+         db.select(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
+                                  "AND sql IS NOT NULL"),
+                   {table})
+             .rows)
         indexes << row.at(0).toString();
 
     db.execute(body);
@@ -80,7 +82,8 @@ void giveLastingIds(Database &db, const QString &table)
     if (hasId)
         db.execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3").arg(quoted(temp), list, quoted(table)));
     else
-        db.execute(QStringLiteral("INSERT INTO %1 (%2, rid) SELECT %2, rowid FROM %3").arg(quoted(temp), list, quoted(table)));
+        db.execute(
+            QStringLiteral("INSERT INTO %1 (%2, rid) SELECT %2, rowid FROM %3").arg(quoted(temp), list, quoted(table)));
     db.execute(QStringLiteral("DROP TABLE %1").arg(quoted(table)));
     db.execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(temp), quoted(table)));
     for (const QString &index : indexes)
@@ -90,7 +93,8 @@ void giveLastingIds(Database &db, const QString &table)
 bool hasTable(Database &db, const QString &table)
 {
     return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"), {table})
-               .toInt() > 0;
+               .toInt()
+           > 0;
 }
 } // namespace
 

@@ -71,8 +71,8 @@ bool StationRegistry::running(Database &db, qint64 id, int timeoutMs)
 {
     if (id <= 0)
         return false;
-    const ResultRows r =
-        db.select(QStringLiteral("SELECT machine, pid FROM tbl_Station WHERE id = ? AND beat >= ?"), {id, now() - timeoutMs});
+    const ResultRows r = db.select(QStringLiteral("SELECT machine, pid FROM tbl_Station WHERE id = ? AND beat >= ?"),
+                                   {id, now() - timeoutMs});
     return !r.isEmpty() && processMayRun(r.rows[0][0].toString(), r.rows[0][1].toLongLong());
 }
 

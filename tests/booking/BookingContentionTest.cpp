@@ -47,8 +47,9 @@ class BookingContentionTest : public QObject {
     ResultRows jobs(int col, int row)
     {
         Database db(m_folder->file(QStringLiteral("db.mdb")));
-        return db.select(QStringLiteral("SELECT bName, bTTime, bPhone FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
-                         {bookingDay(), col, row});
+        return db.select(
+            QStringLiteral("SELECT bName, bTTime, bPhone FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+            {bookingDay(), col, row});
     }
 
 private slots:
@@ -93,7 +94,8 @@ private slots:
         auto second = holdRecord(b, 9, 1); // b had the record open before a saved
         QVERIFY(second);
         first->timeChanged = true;
-        QCOMPARE(first->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1"))), BookingFlow::Outcome::Closed);
+        QCOMPARE(first->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1"))),
+                 BookingFlow::Outcome::Closed);
         first->closing(QStringLiteral("Ann Lee"));
 
         const BookingEntries mine = form(QStringLiteral("Bob Hart"), QStringLiteral("2"));
@@ -244,7 +246,9 @@ private slots:
                         Database db(path);
                         PageStore store(db);
                         start.arrive_and_wait();
-                        if (store.claimCell(key, rows, cols, row - PageModel::TextTopRow, 1, QStringLiteral("Engaged"), {})
+                        if (store
+                                .claimCell(key, rows, cols, row - PageModel::TextTopRow, 1, QStringLiteral("Engaged"),
+                                           {})
                                 .claimed)
                             ++won;
                     } catch (const AppError &) {
@@ -262,7 +266,8 @@ private slots:
     {
         BookingStation a(*m_folder);
         auto booked = a.openSlot(13, 1);
-        QCOMPARE(booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1"))), BookingFlow::Outcome::Closed);
+        QCOMPARE(booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1"))),
+                 BookingFlow::Outcome::Closed);
         Recordset other(a.db, QStringLiteral("tbl_Job"));
         other.addNew();
         other.setField(QStringLiteral("bDate"), bookingDay());

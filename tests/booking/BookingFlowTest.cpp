@@ -88,7 +88,8 @@ private slots:
         QCOMPARE(saved.rows.size(), 1);
         QCOMPARE(saved.value(0, "bTech").toString(), QStringLiteral("Sue Park"));
         QCOMPARE(saved.value(0, "bTime").toString(), QStringLiteral("09:00 AM "));
-        QCOMPARE(saved.value(0, "bDrop").toString() + saved.value(0, "bProm").toString() + saved.value(0, "bPay").toString(),
+        QCOMPARE(saved.value(0, "bDrop").toString() + saved.value(0, "bProm").toString()
+                     + saved.value(0, "bPay").toString(),
                  QStringLiteral("08:0008:00Credit Card"));
         QCOMPARE(saved.value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(saved.value(0, "bITime").toString(), QStringLiteral("1.5%%%0.5%%%%%%%"));

@@ -7,11 +7,11 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
-#include <QScreen>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 using namespace BookingEntry;
@@ -34,7 +34,8 @@ class BookingFormTest : public QObject {
         form->show();
         return form;
     }
-    template <class T = QLineEdit> T *control(frmBooking *form, const char *name)
+    template <class T = QLineEdit>
+    T *control(frmBooking *form, const char *name)
     {
         return form->findChild<T *>(QLatin1String(name));
     }
@@ -93,10 +94,10 @@ private slots:
         QCOMPARE(control(form, "txtCity")->text(), QStringLiteral("Hamilton"));
         QCOMPARE(control(form, "txtInternal2")->text(), QStringLiteral("Int 2"));
         QCOMPARE(control(form, "txtOther1")->text(), QStringLiteral("Other 1"));
-        for (const char *name : {"txtName", "txtPhone", "txtAddress", "txtCity", "txtProv", "txtPostCode",
-                                 "txtVehicle", "txtMake", "txtMainten", "txtMenu5", "txtInternal1", "txtOther2",
-                                 "tTime0", "tTime9", "txtTTime", "txtComments", "cmdSave", "cmdCopy", "cmdCut",
-                                 "cmdPaste", "cmdDelete", "tbToolBar"})
+        for (const char *name : {"txtName",    "txtPhone", "txtAddress", "txtCity",     "txtProv",      "txtPostCode",
+                                 "txtVehicle", "txtMake",  "txtMainten", "txtMenu5",    "txtInternal1", "txtOther2",
+                                 "tTime0",     "tTime9",   "txtTTime",   "txtComments", "cmdSave",      "cmdCopy",
+                                 "cmdCut",     "cmdPaste", "cmdDelete",  "tbToolBar"})
             QVERIFY2(form->findChild<QWidget *>(QLatin1String(name)), name);
         QVERIFY(!form->flow().recordChanged);
         QVERIFY(!form->flow().timeChanged);
@@ -104,7 +105,8 @@ private slots:
 
     void formFitsASmallScreenAndSaysWhatItBooks()
     {
-        m_station->state.layout().TechNames = QStringList{QString(), QStringLiteral("Mike Dunn"), QStringLiteral("Sue Park")};
+        m_station->state.layout().TechNames =
+            QStringList{QString(), QStringLiteral("Mike Dunn"), QStringLiteral("Sue Park")};
         QPointer<frmBooking> form = openForm(8, 2);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QString heading = control<QLabel>(form, "lblHeading")->text();
@@ -113,7 +115,8 @@ private slots:
                  qPrintable(heading));
         // 1280 x 720 less a title bar and a task bar.
         const QSize least = form->minimumSizeHint();
-        QVERIFY2(least.width() <= 1280 && least.height() <= 640, qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
+        QVERIFY2(least.width() <= 1280 && least.height() <= 640,
+                 qPrintable(QStringLiteral("%1 x %2").arg(least.width()).arg(least.height())));
         // On this screen: wholly on it, and every control at least the size it needs, inside the form.
         QVERIFY(form->screen()->availableGeometry().contains(form->frameGeometry()));
         for (QWidget *w : form->findChildren<QWidget *>()) {
@@ -187,7 +190,8 @@ private slots:
         QTest::keyClicks(control(form, "txtName"), QStringLiteral("Ann Lee"));
         m_station->dialogs.answer(Dialogs::AnsYes);
         QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
-        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
+        QCOMPARE(m_station->dialogs.last().text,
+                 QStringLiteral("Do you wish to save the changes made to this record?"));
         QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QTRY_VERIFY(!form);
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
@@ -235,7 +239,8 @@ private slots:
         QTest::keyClicks(control<QComboBox>(form, "cboPay")->lineEdit(), QStringLiteral("x"));
         m_station->dialogs.answer(Dialogs::AnsYes);
         QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
-        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Do you wish to save the changes made to this record?"));
+        QCOMPARE(m_station->dialogs.last().text,
+                 QStringLiteral("Do you wish to save the changes made to this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Booking Record"));
         QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QTRY_VERIFY(!form);

@@ -1,10 +1,10 @@
 #pragma once
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-#include "core/AppState.h"
-#include "core/Colors.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
+#include "core/AppState.h"
+#include "core/Colors.h"
 #include "daypage/DayPage.h"
 #include "store/Database.h"
 

@@ -1,5 +1,5 @@
-#include "TestRegistry.h"
 #include "booking/BookingTimes.h"
+#include "TestRegistry.h"
 
 #include <QTest>
 

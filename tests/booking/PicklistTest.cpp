@@ -1,6 +1,6 @@
+#include "booking/Picklist.h"
 #include "BookingStation.h"
 #include "TestRegistry.h"
-#include "booking/Picklist.h"
 #include "booking/frmBooking.h"
 #include "booking/frmPicklist.h"
 

@@ -35,8 +35,9 @@ testreg::AddChild s_claimAndWait("claim-and-wait", claimAndWait);
 
 qint64 claimHolder(Database &db, int row, int col)
 {
-    return db.scalar(QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
-                     {bookingDay(), row, col})
+    return db
+        .scalar(QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+                {bookingDay(), row, col})
         .toLongLong();
 }
 } // namespace
@@ -92,12 +93,14 @@ private slots:
 
         QCOMPARE(a.booking.claimSlot(9, 3), BookingPage::Claim::Claimed);
         // The record was saved, the name never reached the cell (a program that wrote them apart).
-        a.db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTTime) VALUES (?, 3, 9, ?, '1.5')"),
-                     {bookingDay(), QStringLiteral("Ann Stale")});
+        a.db.execute(
+            QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTTime) VALUES (?, 3, 9, ?, '1.5')"),
+            {bookingDay(), QStringLiteral("Ann Stale")});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Engaged);
 
         // a stops beating: its last beat is now older than b's timeout.
-        b.db.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - 61000 WHERE id = ?"), {a.state.registration().id});
+        b.db.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - 61000 WHERE id = ?"),
+                     {a.state.registration().id});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Booked);
         QCOMPARE(b.grid().text(9, 3), QStringLiteral("Ann Stale"));
         QCOMPARE(a.storedText(9, 3), QStringLiteral("Ann Stale"));

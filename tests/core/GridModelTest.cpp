@@ -1,6 +1,6 @@
+#include "core/GridModel.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
-#include "core/GridModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -58,8 +58,7 @@ private slots:
         fill(m);
         m.selectRange(1, 1, 2, 2);
         m.setClip(QStringLiteral("a\tb\tEXTRA\rc\rd"));
-        QCOMPARE(m.pageText(1, 1, 3, 3),
-                 QStringLiteral("a\tb\tr1c3\rc\tr2c2\tr2c3\rr3c1\tr3c2\tr3c3"));
+        QCOMPARE(m.pageText(1, 1, 3, 3), QStringLiteral("a\tb\tr1c3\rc\tr2c2\tr2c3\rr3c1\tr3c2\tr3c3"));
         // An empty text reaches the first cell only.
         m.setClip(QString());
         QCOMPARE(m.text(1, 1), QString());

@@ -1,7 +1,7 @@
+#include "core/GridView.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/GridModel.h"
-#include "core/GridView.h"
 #include "core/Twips.h"
 
 #include <QHeaderView>
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(view->cellRect(0, 1), heading);
         QCOMPARE(view->cellRect(10, 1).top(), timeLabel.top());
         QCOMPARE(view->cellRect(10, 0).top(), timeLabel.top()); // the fixed column scrolls along
-        QVERIFY(view->cellRect(3, 1).isEmpty());                 // scrolled out of sight
+        QVERIFY(view->cellRect(3, 1).isEmpty());                // scrolled out of sight
         // Scrolling by the bar reaches the model.
         view->verticalScrollBar()->setValue(2);
         QCOMPARE(m->topRow(), 5);
@@ -210,7 +210,7 @@ private slots:
             const int back = ColorFromNumber(colour).lightness();
             // Along each edge, within a few pixels, something stands out from the cell's colour.
             for (const QPoint &step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
-                QPoint at = step.x() > 0 ? QPoint(cell.left(), cell.center().y())
+                QPoint at = step.x() > 0   ? QPoint(cell.left(), cell.center().y())
                             : step.y() > 0 ? QPoint(cell.center().x(), cell.top())
                             : step.x() < 0 ? QPoint(cell.right() - 1, cell.center().y())
                                            : QPoint(cell.center().x(), cell.bottom() - 1);

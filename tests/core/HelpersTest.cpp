@@ -38,8 +38,7 @@ private slots:
     }
     void plainSplitStartsAtZero()
     {
-        QCOMPARE(SplitPlain(QStringLiteral("1000%1200%"), QLatin1Char('%')),
-                 (QStringList{"1000", "1200", ""}));
+        QCOMPARE(SplitPlain(QStringLiteral("1000%1200%"), QLatin1Char('%')), (QStringList{"1000", "1200", ""}));
         QVERIFY(SplitPlain(QString(), QLatin1Char('%')).isEmpty());
         QCOMPARE(SplitPlain(QStringLiteral("0 255 "), QLatin1Char(' ')), (QStringList{"0", "255", ""}));
     }
@@ -113,14 +112,22 @@ private slots:
         QTest::addColumn<QTime>("time");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("label");
-        QTest::newRow("morning") << QTime(8, 30) << "08:30 AM" << "08:30 AM ";
-        QTest::newRow("before noon") << QTime(11, 30) << "11:30 AM" << "11:30 AM ";
-        QTest::newRow("noon") << QTime(12, 0) << "12:00 PM" << "12:00 PM ";
-        QTest::newRow("after noon") << QTime(12, 30) << "12:30 PM" << "12:30 PM ";
-        QTest::newRow("one pm") << QTime(13, 0) << "01:00 PM" << "01:00 PM ";
-        QTest::newRow("midnight") << QTime(0, 0) << "12:00 AM" << "12:00 AM ";
-        QTest::newRow("after midnight") << QTime(0, 30) << "12:30 AM" << "12:30 AM ";
-        QTest::newRow("evening") << QTime(23, 45) << "11:45 PM" << "11:45 PM ";
+        QTest::newRow("morning") << QTime(8, 30) << "08:30 AM"
+                                 << "08:30 AM ";
+        QTest::newRow("before noon") << QTime(11, 30) << "11:30 AM"
+                                     << "11:30 AM ";
+        QTest::newRow("noon") << QTime(12, 0) << "12:00 PM"
+                              << "12:00 PM ";
+        QTest::newRow("after noon") << QTime(12, 30) << "12:30 PM"
+                                    << "12:30 PM ";
+        QTest::newRow("one pm") << QTime(13, 0) << "01:00 PM"
+                                << "01:00 PM ";
+        QTest::newRow("midnight") << QTime(0, 0) << "12:00 AM"
+                                  << "12:00 AM ";
+        QTest::newRow("after midnight") << QTime(0, 30) << "12:30 AM"
+                                        << "12:30 AM ";
+        QTest::newRow("evening") << QTime(23, 45) << "11:45 PM"
+                                 << "11:45 PM ";
     }
     void labels()
     {

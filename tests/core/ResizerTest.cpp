@@ -1,6 +1,6 @@
+#include "core/Resizer.h"
 #include "TestRegistry.h"
 #include "core/Twips.h"
-#include "core/Resizer.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(late->geometry(), QRect(40, 40, 80, 20));
         QCOMPARE(win.label->geometry(), QRect(150, 50, 300, 30));
 
-        resizer.Rebuild(); // the current layout becomes the reference
+        resizer.Rebuild();           // the current layout becomes the reference
         win.resizeTwips(4500, 4000); // half as wide as the new reference
         QCOMPARE(late->geometry(), QRect(20, 40, 40, 20));
         QCOMPARE(win.label->geometry(), QRect(75, 50, 150, 30));

@@ -58,7 +58,11 @@ struct DayPageWindow {
 
     GridModel &grid() { return w->page().grid(); }
     GridView *view() { return w->grid(); }
-    template <class T> T *child(const char *name) { return w->findChild<T *>(QLatin1String(name)); }
+    template <class T>
+    T *child(const char *name)
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
 
     QString storedField(const char *field, const QDate &d = day())
     {

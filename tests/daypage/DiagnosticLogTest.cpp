@@ -1,7 +1,7 @@
+#include "core/DiagnosticLog.h"
 #include "Station.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
-#include "core/DiagnosticLog.h"
 #include "store/Database.h"
 
 #include <QFile>
@@ -19,7 +19,8 @@ private slots:
         const QString dbPath = folder.copySeed(QStringLiteral("db.mdb"));
         QFile::remove(DiagnosticLog::filePath());
         // Never the user's own data folder.
-        QVERIFY2(DiagnosticLog::filePath().contains(QStringLiteral("/.qttest/")), qPrintable(DiagnosticLog::filePath()));
+        QVERIFY2(DiagnosticLog::filePath().contains(QStringLiteral("/.qttest/")),
+                 qPrintable(DiagnosticLog::filePath()));
 
         Station s(dbPath);
         QVERIFY(s.page.openDate(QDate(1999, 3, 8)));
@@ -33,7 +34,8 @@ private slots:
         QFile log(DiagnosticLog::filePath());
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        const QRegularExpression stamp(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\S* \\[test\\] "));
+        const QRegularExpression stamp(
+            QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\S* \\[test\\] "));
         for (const QString &line : lines)
             QVERIFY2(line.contains(stamp), qPrintable(line));
         const QStringList passedOver = lines.filter(QStringLiteral("] passed over GetCellColor: "));

@@ -1,6 +1,6 @@
 #include "TestRegistry.h"
-#include "daypage/CalendarModel.h"
 #include "core/DateText.h"
+#include "daypage/CalendarModel.h"
 #include "daypage/PageText.h"
 
 #include <QTest>
@@ -27,8 +27,8 @@ private slots:
     void ownChangesApplyOnlyWhereTheStoredCellIsStillTheOneSeen()
     {
         const Cells base = PageText::parse(QStringLiteral("8\t8\r\tAnn"));
-        const Cells mine = PageText::parse(QStringLiteral("8\t8\rJones\tAnn"));   // we booked (1,0)
-        const Cells stored = PageText::parse(QStringLiteral("8\t6\r\tBrown")); // they changed two cells
+        const Cells mine = PageText::parse(QStringLiteral("8\t8\rJones\tAnn")); // we booked (1,0)
+        const Cells stored = PageText::parse(QStringLiteral("8\t6\r\tBrown"));  // they changed two cells
         QCOMPARE(PageText::join(*PageText::applied(stored, base, mine)), QStringLiteral("8\t6\rJones\tBrown"));
         // Clearing a cell that another station changed meanwhile is refused as a whole.
         const Cells cleared = PageText::parse(QStringLiteral("8\t8\rJones\t"));
@@ -131,21 +131,36 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("expected");
         const QDate none;
-        QTest::newRow("us two-digit year") << "en_US" << "11/11/99" << QDate(1999, 11, 11);
-        QTest::newRow("us dashes year 00") << "en_US" << "1-1-00" << QDate(2000, 1, 1);
-        QTest::newRow("us four-digit year") << "en_US" << "2/6/2002" << QDate(2002, 2, 6);
-        QTest::newRow("us year 29 and 30") << "en_US" << "3/4/29" << QDate(2029, 3, 4);
-        QTest::newRow("us year 30") << "en_US" << "3/4/30" << QDate(1930, 3, 4);
-        QTest::newRow("us no year") << "en_US" << "3/4" << QDate(2001, 3, 4);
-        QTest::newRow("british order") << "en_GB" << "6/2/2002" << QDate(2002, 2, 6);
-        QTest::newRow("german dots") << "de_DE" << "6.2.02" << QDate(2002, 2, 6);
-        QTest::newRow("iso") << "en_US" << "2002-02-06" << QDate(2002, 2, 6);
-        QTest::newRow("long form") << "en_US" << "Wednesday, February 6, 2002" << QDate(2002, 2, 6);
-        QTest::newRow("no such day") << "en_US" << "2/30/2002" << none;
-        QTest::newRow("month 13") << "en_US" << "13/1/2002" << none;
-        QTest::newRow("letters") << "en_US" << "tomorrow" << none;
-        QTest::newRow("one number") << "en_US" << "12" << none;
-        QTest::newRow("three-digit year") << "en_US" << "1/1/199" << none;
+        QTest::newRow("us two-digit year") << "en_US"
+                                           << "11/11/99" << QDate(1999, 11, 11);
+        QTest::newRow("us dashes year 00") << "en_US"
+                                           << "1-1-00" << QDate(2000, 1, 1);
+        QTest::newRow("us four-digit year") << "en_US"
+                                            << "2/6/2002" << QDate(2002, 2, 6);
+        QTest::newRow("us year 29 and 30") << "en_US"
+                                           << "3/4/29" << QDate(2029, 3, 4);
+        QTest::newRow("us year 30") << "en_US"
+                                    << "3/4/30" << QDate(1930, 3, 4);
+        QTest::newRow("us no year") << "en_US"
+                                    << "3/4" << QDate(2001, 3, 4);
+        QTest::newRow("british order") << "en_GB"
+                                       << "6/2/2002" << QDate(2002, 2, 6);
+        QTest::newRow("german dots") << "de_DE"
+                                     << "6.2.02" << QDate(2002, 2, 6);
+        QTest::newRow("iso") << "en_US"
+                             << "2002-02-06" << QDate(2002, 2, 6);
+        QTest::newRow("long form") << "en_US"
+                                   << "Wednesday, February 6, 2002" << QDate(2002, 2, 6);
+        QTest::newRow("no such day") << "en_US"
+                                     << "2/30/2002" << none;
+        QTest::newRow("month 13") << "en_US"
+                                  << "13/1/2002" << none;
+        QTest::newRow("letters") << "en_US"
+                                 << "tomorrow" << none;
+        QTest::newRow("one number") << "en_US"
+                                    << "12" << none;
+        QTest::newRow("three-digit year") << "en_US"
+                                          << "1/1/199" << none;
     }
     void shortDates()
     {

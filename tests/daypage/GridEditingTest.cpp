@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -208,8 +208,9 @@ private slots:
         s->dialogs.answer(Dialogs::AnsNo);
         typeInto(4, 2, QStringLiteral("7.5"));
         QCOMPARE(s->dialogs.count(), 1);
-        QCOMPARE(s->dialogs.last().text,
-                 QStringLiteral("An entry has already been made for this timeslot. Do you wish to replace this entry?"));
+        QCOMPARE(
+            s->dialogs.last().text,
+            QStringLiteral("An entry has already been made for this timeslot. Do you wish to replace this entry?"));
         QCOMPARE(s->dialogs.last().title, QStringLiteral("Booking"));
         QCOMPARE(s->dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QCOMPARE(shownInBox, QStringLiteral("6"));
@@ -297,9 +298,10 @@ private slots:
         QTest::keyClick(s->view(), Qt::Key_Delete);
         QCOMPARE(s->stored(9, 2), QString());
         QCOMPARE(s->storedColour(9, 2), FreeSlotColor);
-        QCOMPARE(s->db->scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND bRow = 9"), {d})
-                     .toString(),
-                 QStringLiteral("Susan Grant"));
+        QCOMPARE(
+            s->db->scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND bRow = 9"), {d})
+                .toString(),
+            QStringLiteral("Susan Grant"));
 
         // Delete typed in a memo edits the memo only.
         s->store(10, 1, QStringLiteral("Bob Diaz"));
@@ -338,7 +340,8 @@ private slots:
         QCOMPARE(s->state.booking().BookingFormTop, int(PixelsToTwips(gridAt.y())) + 650);
         const QRect near = s->view()->cellRect(8, 2);
         QVERIFY(PixelsToTwips(near.left()) <= 6000);
-        QCOMPARE(s->state.booking().BookingFormLeft, int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
+        QCOMPARE(s->state.booking().BookingFormLeft,
+                 int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
         QVERIFY(s->w->skillViewer());
 
         // A column starting far to the right has the viewer on its left.

@@ -1,7 +1,7 @@
+#include "daypage/PageModel.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/ListText.h"
-#include "daypage/PageModel.h"
 #include "store/AppError.h"
 
 #include <QAbstractItemModelTester>
@@ -64,12 +64,15 @@ private slots:
     void lateClosingDoesNotWrapPastMidnight()
     {
         const QStringList labels = PageModel::timeLabels(QStringLiteral("10:00 PM"), QStringLiteral("11:30 PM"), 60);
-        QCOMPARE(labels, QStringList({QStringLiteral("10:00 PM "), QStringLiteral("11:00 PM "), QStringLiteral("12:00 AM ")}));
+        QCOMPARE(labels,
+                 QStringList({QStringLiteral("10:00 PM "), QStringLiteral("11:00 PM "), QStringLiteral("12:00 AM ")}));
     }
     void badTimesAndSlotsAreRefused()
     {
-        QVERIFY_THROWS_EXCEPTION(AppError, PageModel::timeLabels(QStringLiteral("noon"), QStringLiteral("05:00 PM"), 30));
-        QVERIFY_THROWS_EXCEPTION(AppError, PageModel::timeLabels(QStringLiteral("08:00 AM"), QStringLiteral("05:00 PM"), 0));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 PageModel::timeLabels(QStringLiteral("noon"), QStringLiteral("05:00 PM"), 30));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 PageModel::timeLabels(QStringLiteral("08:00 AM"), QStringLiteral("05:00 PM"), 0));
     }
     void linesPerRowSetTheHeightOfHoursAndTimeRows()
     {

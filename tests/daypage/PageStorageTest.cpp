@@ -226,8 +226,10 @@ private slots:
         QVERIFY(s.page.OpenPage(Monday));
         QVERIFY(s.page.OpenPage(Sunday));
         Database db(dbPath);
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"), {QStringLiteral("\tKOWALSKI"), Monday});
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"), {QStringLiteral("Kowalski\tMüller"), Sunday});
+        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+                   {QStringLiteral("\tKOWALSKI"), Monday});
+        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+                   {QStringLiteral("Kowalski\tMüller"), Sunday});
         NameSearch search(s.page.store());
         search.start(QStringLiteral("kowalski"));
         QCOMPARE(search.next(), NameSearch::Answer::Found);
@@ -248,9 +250,12 @@ private slots:
         QVERIFY(s.page.openDate(Monday));
         Database db(dbPath);
         db.execute(QStringLiteral("UPDATE tbl_Setup SET FixedMemo = ?"), {QStringLiteral("Shuttle at 8:15")});
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ? WHERE caldate = ?"), {QStringLiteral("Parts at 10"), Monday});
+        db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ? WHERE caldate = ?"),
+                   {QStringLiteral("Parts at 10"), Monday});
         QStringList memos;
-        connect(&s.page, &DayPage::memosRead, this, [&](const QString &fixed, const QString &daily) { memos = {fixed, daily}; });
+        connect(&s.page, &DayPage::memosRead, this, [&](const QString &fixed, const QString &daily) {
+            memos = {fixed, daily};
+        });
         s.page.RefreshGrid();
         QCOMPARE(memos, QStringList({QStringLiteral("Shuttle at 8:15"), QStringLiteral("Parts at 10")}));
     }

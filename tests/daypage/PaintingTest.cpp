@@ -8,7 +8,7 @@
 #include <QTest>
 
 namespace {
-const QDate Day(2031, 3, 3); // a Monday: rows 6 to 24 are slots, 25 the extra row, lunch 14 and 15
+const QDate Day(2031, 3, 3);      // a Monday: rows 6 to 24 are slots, 25 the extra row, lunch 14 and 15
 constexpr int RowsPerColumn = 20; // rows 6 to 25 in the colour list
 constexpr qint64 Yellow = 0xFFFF;
 constexpr qint64 Booked = 0x80D0FF;
@@ -34,8 +34,10 @@ class PaintingTest : public QObject {
     QString pattern(int col)
     {
         QString out;
-        static const QHash<qint64, QChar> letters{
-            {FreeSlotColor, QLatin1Char('.')}, {LunchColor, QLatin1Char('L')}, {Yellow, QLatin1Char('Y')}, {Booked, QLatin1Char('B')}};
+        static const QHash<qint64, QChar> letters{{FreeSlotColor, QLatin1Char('.')},
+                                                  {LunchColor, QLatin1Char('L')},
+                                                  {Yellow, QLatin1Char('Y')},
+                                                  {Booked, QLatin1Char('B')}};
         for (qint64 c : storedColumn(col))
             out += letters.value(c, QLatin1Char('?'));
         return out;
@@ -93,7 +95,8 @@ private slots:
 
     void outsideTheSlotsNothingIsPainted()
     {
-        const QString before = db->scalar(QStringLiteral("SELECT Color FROM tbl_Appt WHERE caldate = ?"), {Day}).toString();
+        const QString before =
+            db->scalar(QStringLiteral("SELECT Color FROM tbl_Appt WHERE caldate = ?"), {Day}).toString();
         paint(25, 1, 2);
         paint(5, 1, 2);
         QCOMPARE(db->scalar(QStringLiteral("SELECT Color FROM tbl_Appt WHERE caldate = ?"), {Day}).toString(), before);

@@ -10,8 +10,7 @@ namespace {
 const QDate Monday(2031, 3, 3);
 const QDate NextMonday(2031, 3, 10);
 constexpr int LastRow = 25; // the seed office's extra typed row
-const QString Changed =
-    QStringLiteral("Another station has changed this timeslot. The page now shows what is stored.");
+const QString Changed = QStringLiteral("Another station has changed this timeslot. The page now shows what is stored.");
 } // namespace
 
 // Two stations on one database file, each with its own values, dialogs and connection: a station
@@ -80,7 +79,8 @@ private slots:
         QVERIFY(b.page.openDate(NextMonday));
         other.execute(QStringLiteral("UPDATE tbl_Appt SET rid = ? WHERE caldate = ?"), {id, NextMonday});
         const QString before =
-            other.scalar(QStringLiteral("SELECT Data || Color FROM tbl_Appt WHERE caldate = ?"), {NextMonday}).toString();
+            other.scalar(QStringLiteral("SELECT Data || Color FROM tbl_Appt WHERE caldate = ?"), {NextMonday})
+                .toString();
 
         // a, still showing Monday, paints a slot and clears a typed cell.
         a.grid().setCurrentCell(10, 1);

@@ -153,8 +153,7 @@ private slots:
         auto *caption0 = s->child<QLabel>("Label1_0");
         QCOMPARE(s->child<QLabel>("Image1_0")->x(), TwipsToPixels(60));
         QCOMPARE(caption0->x(), TwipsToPixels(360));
-        QCOMPARE(s->child<QLabel>("Image1_1")->x(),
-                 TwipsToPixels(360 + int(PixelsToTwips(caption0->width())) + 165));
+        QCOMPARE(s->child<QLabel>("Image1_1")->x(), TwipsToPixels(360 + int(PixelsToTwips(caption0->width())) + 165));
     }
 
     void printOptionsPanel()

@@ -1,16 +1,16 @@
+#include "daypage/frmAppt.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
-#include "core/GridView.h"
 #include "core/DateText.h"
-#include "daypage/frmAppt.h"
+#include "core/GridView.h"
 #include "store/Database.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +19,7 @@
 #include <memory>
 
 namespace {
-const QDate DemoMonday(1998, 3, 9);  // seeded pages with bookings
+const QDate DemoMonday(1998, 3, 9); // seeded pages with bookings
 const QDate DemoTuesday(1998, 3, 10);
 } // namespace
 
@@ -41,7 +41,11 @@ class frmApptTest : public QObject {
         }
         return nullptr;
     }
-    template <class T> T *child(const char *name) { return w->findChild<T *>(QLatin1String(name)); }
+    template <class T>
+    T *child(const char *name)
+    {
+        return w->findChild<T *>(QLatin1String(name));
+    }
     void typeDate(const QString &text)
     {
         dialogs->answerInput(text);
@@ -219,7 +223,8 @@ private slots:
         QCOMPARE(grid().col(), 2);
 
         typeDate(QStringLiteral("13/45/98"));
-        QCOMPARE(dialogs->last().text, QStringLiteral("Date entered is an invalid date or entered in the wrong format."));
+        QCOMPARE(dialogs->last().text,
+                 QStringLiteral("Date entered is an invalid date or entered in the wrong format."));
         QCOMPARE(dialogs->last().title, QStringLiteral("Search Date"));
         QCOMPARE(shown(), DemoTuesday);
 
@@ -243,7 +248,8 @@ private slots:
                 PageText::Cells cells = PageText::parse(
                     db.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {d}).toString());
                 cells[row - 2][col - 1] = name;
-                db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"), {PageText::join(cells), d});
+                db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+                           {PageText::join(cells), d});
             };
             put(DemoMonday, 8, 2, QStringLiteral("Ed Kowalski"));
             put(DemoTuesday, 10, 3, QStringLiteral("KOWALSKI, E."));

@@ -23,8 +23,8 @@ struct ServerFolder {
     {
         db = folder.copySeed(QStringLiteral("db.mdb"));
         Database d(db);
-        for (const QDate &date : {QDate(1998, 12, 31), QDate(1999, 1, 1), QDate(1999, 6, 15), QDate(1999, 12, 31),
-                                  QDate(2000, 1, 1)}) {
+        for (const QDate &date :
+             {QDate(1998, 12, 31), QDate(1999, 1, 1), QDate(1999, 6, 15), QDate(1999, 12, 31), QDate(2000, 1, 1)}) {
             d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES (?, 'x')"), {date});
             d.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, 6, 'x')"), {date});
         }
@@ -32,14 +32,18 @@ struct ServerFolder {
     int pages(const QDate &from, const QDate &to) const
     {
         Database d(db);
-        return d.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate BETWEEN ? AND ?"), {from, to}).toInt();
+        return d.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate BETWEEN ? AND ?"), {from, to})
+            .toInt();
     }
     int bookings(const QDate &from, const QDate &to) const
     {
         Database d(db);
         return d.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bDate BETWEEN ? AND ?"), {from, to}).toInt();
     }
-    int all() const { return pages(QDate(1900, 1, 1), QDate(2100, 1, 1)) + bookings(QDate(1900, 1, 1), QDate(2100, 1, 1)); }
+    int all() const
+    {
+        return pages(QDate(1900, 1, 1), QDate(2100, 1, 1)) + bookings(QDate(1900, 1, 1), QDate(2100, 1, 1));
+    }
     qint64 size() const { return QFileInfo(db).size(); }
 };
 
@@ -63,7 +67,8 @@ void fillYears(const QString &db, int firstYear, int lastYear)
     d.begin();
     const QString page = QString(QLatin1Char('x')).repeated(3000);
     for (QDate day(firstYear, 1, 1); day.year() <= lastYear; day = day.addDays(1)) {
-        d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data, BlankPage) VALUES (?, ?, ?)"), {day, page, page});
+        d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data, BlankPage) VALUES (?, ?, ?)"),
+                  {day, page, page});
         d.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bComments) VALUES (?, 2, 7, 'y', ?)"),
                   {day, page});
     }
@@ -81,22 +86,39 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("empty From") << "" << "12/31/1999" << "" << "" << "Text1_0";
-        QTest::newRow("empty To") << "01/01/1999" << "" << "" << "" << "Text1_1";
-        QTest::newRow("no date in From")
-            << "31/31/2000" << "12/31/1999"
-            << "Wrong Input Date Format - format must conform to system 'short-date' format: e.g. 10/10/1999, 10-10-2000 "
-            << "Incorrect Date Format" << "Text1_0";
+        QTest::newRow("empty From") << ""
+                                    << "12/31/1999"
+                                    << ""
+                                    << ""
+                                    << "Text1_0";
+        QTest::newRow("empty To") << "01/01/1999"
+                                  << ""
+                                  << ""
+                                  << ""
+                                  << "Text1_1";
+        QTest::newRow("no date in From") << "31/31/2000"
+                                         << "12/31/1999"
+                                         << "Wrong Input Date Format - format must conform to system 'short-date' "
+                                            "format: e.g. 10/10/1999, 10-10-2000 "
+                                         << "Incorrect Date Format"
+                                         << "Text1_0";
         QTest::newRow("no date in To")
-            << "01/01/1999" << "31/31/2000"
+            << "01/01/1999"
+            << "31/31/2000"
             << "Incorrect Input Date Format - format must conform to system 'short-date' format: e.g. 10/10/1999, "
                "10-10-2000 "
-            << "Wrong Date Format" << "Text1_1";
-        QTest::newRow("demonstration data")
-            << "12/31/1998" << "12/31/1999" << "You cannot delete files earlier than 01/01/1999 - these are demo files!"
-            << "Delete Files" << "Text1_0";
-        QTest::newRow("From after To") << "12/31/1999" << "01/01/1999" << "Error! Start Date later than End Date!"
-                                       << "Downsize File" << "Text1_0";
+            << "Wrong Date Format"
+            << "Text1_1";
+        QTest::newRow("demonstration data") << "12/31/1998"
+                                            << "12/31/1999"
+                                            << "You cannot delete files earlier than 01/01/1999 - these are demo files!"
+                                            << "Delete Files"
+                                            << "Text1_0";
+        QTest::newRow("From after To") << "12/31/1999"
+                                       << "01/01/1999"
+                                       << "Error! Start Date later than End Date!"
+                                       << "Downsize File"
+                                       << "Text1_0";
     }
     void typedDatesAreCheckedInOrder()
     {
@@ -237,8 +259,9 @@ private slots:
         win.w.setCallerStation(caller);
         win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
         if (!refusal.isEmpty()) {
-            QCOMPARE(win.dialogs.texts(), QStringList{refusal + QStringLiteral(" Close the program on every station, then "
-                                                                                "press Delete again. Nothing was deleted.")});
+            QCOMPARE(win.dialogs.texts(), QStringList{refusal
+                                                      + QStringLiteral(" Close the program on every station, then "
+                                                                       "press Delete again. Nothing was deleted.")});
             QCOMPARE(server.all(), records);
             return;
         }
@@ -252,8 +275,9 @@ private slots:
         TestFolder empty;
         Window win(empty.path());
         win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
-        QCOMPARE(win.dialogs.last().text, QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is "
-                                                         "placed in the same folder as Torvane's db.mdb file."));
+        QCOMPARE(win.dialogs.last().text,
+                 QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is "
+                                "placed in the same folder as Torvane's db.mdb file."));
         QCOMPARE(win.dialogs.last().title, QStringLiteral("Error!"));
         QVERIFY(!win.w.running());
         QVERIFY(!win.w.isVisible());

@@ -46,7 +46,8 @@ void writeOlderBackup(const QString &live, const QString &file)
     d.execute(QStringLiteral("ATTACH DATABASE ? AS live"), {live});
     for (const char *table : {"tbl_Setup", "tbl_Setup2", "tbl_Appt", "tbl_Job", "tbl_Help"}) {
         const QString fields = d.fieldNames(QLatin1String(table)).join(QLatin1Char(','));
-        d.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT rowid, %2 FROM live.%1").arg(QLatin1String(table), fields));
+        d.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT rowid, %2 FROM live.%1")
+                      .arg(QLatin1String(table), fields));
     }
     d.execute(QStringLiteral("DETACH DATABASE live"));
 }
@@ -77,7 +78,8 @@ private slots:
         other.rollback();
 
         const QString copy = QDir(drive).filePath(QStringLiteral("db.mdb"));
-        QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")), 1);
+        QCOMPARE(
+            count(copy, QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")), 1);
         QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName LIKE 'Committed %'")), 50);
         QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'Uncommitted'")), 0);
         QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Appt")),
@@ -136,11 +138,16 @@ private slots:
     {
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("no drive") << "no-drive" << "Path not found";
-        QTest::newRow("no database") << "empty" << "File not found";
-        QTest::newRow("not a database") << "text" << "is not a readable database";
-        QTest::newRow("another program's database") << "foreign" << "tbl_";
-        QTest::newRow("settings record missing") << "no-setup" << "no settings record";
+        QTest::newRow("no drive") << "no-drive"
+                                  << "Path not found";
+        QTest::newRow("no database") << "empty"
+                                     << "File not found";
+        QTest::newRow("not a database") << "text"
+                                        << "is not a readable database";
+        QTest::newRow("another program's database") << "foreign"
+                                                    << "tbl_";
+        QTest::newRow("settings record missing") << "no-setup"
+                                                 << "no settings record";
     }
     void restoreFromUnusableSourceLeavesLiveDatabaseUntouched()
     {
@@ -149,7 +156,7 @@ private slots:
         StationFixture f;
         f.install(true);
         const QString source = content == QLatin1String("no-drive") ? f.disk.file(QStringLiteral("nothing"))
-                                                                     : f.drive(QStringLiteral("usb"));
+                                                                    : f.drive(QStringLiteral("usb"));
         const QString file = QDir(source).filePath(QStringLiteral("db.mdb"));
         if (content == QLatin1String("text")) {
             QFile t(file);
@@ -221,8 +228,11 @@ private slots:
         QVERIFY(!label(&w, "lblRestoring")->isVisible());
 
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
-        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'After the backup'")), 0);
-        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")), 1);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'After the backup'")),
+                 0);
+        QCOMPARE(count(f.sharedDb(),
+                       QStringLiteral("SELECT count(*) FROM pragma_integrity_check WHERE integrity_check = 'ok'")),
+                 1);
         try {
             other.recordset().update();
             QFAIL("a write over the restored record went through");
@@ -271,7 +281,8 @@ private slots:
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answer(Dialogs::AnsNo); // no retry
         QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
-        const int pages = count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate = '2001-03-02'"));
+        const int pages =
+            count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate = '2001-03-02'"));
         if (otherStation == 1) {
             QCOMPARE(f.dialogs.last().text,
                      QStringLiteral("1 other station is open on the database: close the program there first. Retry?"));

@@ -1,7 +1,7 @@
+#include "maint/Installation.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
-#include "maint/Installation.h"
 #include "maint/frmNet.h"
 #include "store/Database.h"
 
@@ -192,7 +192,7 @@ private slots:
             return Database(path)
                        .scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = '2026-11-30'"))
                        .toString()
-                == QLatin1String("Ann Lee");
+                   == QLatin1String("Ann Lee");
         };
         Station::setNet(f.state.paths().stationDbPath(), false);
 
@@ -279,11 +279,16 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("backslash") << "C:\\server\\" << "C:\\server";
-        QTest::newRow("slash") << "/srv/server/" << "/srv/server";
-        QTest::newRow("only one") << "Z:\\\\" << "Z:\\";
-        QTest::newRow("none") << "Z:" << "Z:";
-        QTest::newRow("root stays") << "/" << "/";
+        QTest::newRow("backslash") << "C:\\server\\"
+                                   << "C:\\server";
+        QTest::newRow("slash") << "/srv/server/"
+                               << "/srv/server";
+        QTest::newRow("only one") << "Z:\\\\"
+                                  << "Z:\\";
+        QTest::newRow("none") << "Z:"
+                              << "Z:";
+        QTest::newRow("root stays") << "/"
+                                    << "/";
     }
     void trailingSeparatorIsDropped()
     {

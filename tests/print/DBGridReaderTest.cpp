@@ -42,8 +42,8 @@ private slots:
         m_db = new Database;
         m_db->create(m_path);
         Schema::createShared(*m_db);
-        const QString insert = QStringLiteral(
-            "INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bPhone, bTTime) VALUES (?, ?, ?, ?, ?, ?)");
+        const QString insert =
+            QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bPhone, bTTime) VALUES (?, ?, ?, ?, ?, ?)");
         m_db->execute(insert, {"2026-03-02", 2, 5, "Brown", "555-0101", "1.5"});
         m_db->execute(insert, {"2026-03-02", 1, 7, "Adams", QVariant(), "2"});
         m_db->execute(insert, {"2026-03-03", 1, 1, "Other day", "555-0199", "1"});

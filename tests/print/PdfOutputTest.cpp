@@ -33,9 +33,8 @@ private slots:
         clsTablePrint t(state.dialogs(), state.print());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("schedule.pdf"));
-        auto pdf = PageSurface::pdfFile(
-            path, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(6.35, 6.35, 6.35, 6.35),
-                              QPageLayout::Millimeter));
+        auto pdf = PageSurface::pdfFile(path, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                          QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter));
 
         auto font = std::make_shared<QFont>(QStringLiteral("Arial"));
         font->setPointSize(9);
@@ -64,7 +63,8 @@ private slots:
             for (int c = 0; c < 4; ++c)
                 t.setHeaderText(0, c, heads[c]);
             for (int r = 0; r < rows; ++r) {
-                t.setTextMatrix(r, 0, QStringLiteral("%1:%2").arg(8 + r / 4).arg((r % 4) * 15, 2, 10, QLatin1Char('0')));
+                t.setTextMatrix(r, 0,
+                                QStringLiteral("%1:%2").arg(8 + r / 4).arg((r % 4) * 15, 2, 10, QLatin1Char('0')));
                 t.setTextMatrix(r, 1, r % 8 < 3 ? QStringLiteral("Miller") : QString::number(r));
                 if (r % 5 == 0) {
                     t.setTextMatrix(r, 2, QStringLiteral("Engaged"));

@@ -15,28 +15,33 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 
 namespace {
 // The day page as the program shell sets it up for printing.
 struct PrintingDayPage : DayPageWindow {
-    PrintingDayPage()
-    {
-        ShellWindows::openPrintFrom(*w);
-    }
+    PrintingDayPage() { ShellWindows::openPrintFrom(*w); }
     void choose(int choice)
     {
         w->showPrintOptions();
         child<QRadioButton>(qPrintable(QStringLiteral("optPrint_%1").arg(choice)))->setChecked(true);
         QTest::mouseClick(child<QPushButton>("cmdPrint"), Qt::LeftButton);
     }
-    template <class T> T *window() { return w->findChild<T *>(); }
-    QString setup(const char *field) { return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString(); }
+    template <class T>
+    T *window()
+    {
+        return w->findChild<T *>();
+    }
+    QString setup(const char *field)
+    {
+        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString();
+    }
 };
 
-template <class T> void click(QWidget *in, const char *name)
+template <class T>
+void click(QWidget *in, const char *name)
 {
     QTest::mouseClick(in->findChild<T *>(QLatin1String(name)), Qt::LeftButton);
 }
@@ -132,8 +137,11 @@ private slots:
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerFile(pdf);
         click<QPushButton>(preview, "cmdPrint");
-        QVERIFY(f.dialogs.shown().at(f.dialogs.count() - 2).text.startsWith(QStringLiteral("No default printer is installed.")));
-        QVERIFY(f.dialogs.last().text.endsWith(QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        QVERIFY(f.dialogs.shown()
+                    .at(f.dialogs.count() - 2)
+                    .text.startsWith(QStringLiteral("No default printer is installed.")));
+        QVERIFY(f.dialogs.last().text.endsWith(
+            QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
         QVERIFY(QFileInfo(pdf + QStringLiteral(".pdf")).size() > 1000);
 
         preview->close();
@@ -148,7 +156,8 @@ private slots:
     {
         PrintingDayPage f;
         QVERIFY(f.ready());
-        const QString insert = QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTime) VALUES (?, ?, ?, ?, ?)");
+        const QString insert =
+            QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTime) VALUES (?, ?, ?, ?, ?)");
         f.db->execute(insert, {f.day(), 2, 8, QStringLiteral("Zoe Second"), QStringLiteral("09:00 AM ")});
         f.db->execute(insert, {f.day(), 1, 10, QStringLiteral("Amy First"), QStringLiteral("10:00 AM ")});
         f.db->execute(insert, {f.day(), 1, 6, QString(), QStringLiteral("08:00 AM ")}); // abandoned

@@ -42,7 +42,8 @@ private slots:
     {
         TestFolder folder;
         const QString db = folder.copySeed(QStringLiteral("db.mdb"));
-        Database(db).execute(QStringLiteral("UPDATE tbl_Setup SET open = '07:00 AM', Close = '07:00 PM', timeslot = 10"));
+        Database(db).execute(
+            QStringLiteral("UPDATE tbl_Setup SET open = '07:00 AM', Close = '07:00 PM', timeslot = 10"));
         const QDate day(2031, 3, 5);
         Station st(db);
         QVERIFY(st.page.openDate(day));
@@ -64,14 +65,15 @@ private slots:
         QCOMPARE(img.pixelColor(5, pageLine), QColor(0x80, 0x80, 0x80));
         QCOMPARE(img.pixelColor(5, pageLine - 3), QColor(Qt::white));
 
-        const ScheduleHeading heading{printed.heading, printed.date, QString(), printed.totals.availText(),
-                                      printed.totals.usedText(), printed.totals.startText()};
+        const ScheduleHeading heading{
+            printed.heading,           printed.date, QString(), printed.totals.availText(), printed.totals.usedText(),
+            printed.totals.startText()};
         const QString pdf = folder.file(QStringLiteral("day.pdf"));
         print.writePdf(pdf, heading);
         QVERIFY(run(QStringLiteral("pdfinfo"), {pdf}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
-        const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"),
-                                                               QStringLiteral("1"), QStringLiteral("-l"),
-                                                               QStringLiteral("1"), pdf, QStringLiteral("-")});
+        const QString text =
+            run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QStringLiteral("1"),
+                                              QStringLiteral("-l"), QStringLiteral("1"), pdf, QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("Daily Schedule")), qPrintable(text));
         auto spaced = [](const QString &s) {
             QStringList words = s.simplified().split(QLatin1Char(' '));
@@ -91,7 +93,8 @@ private slots:
         };
         const int name = column(QStringLiteral("Walter Kowalski"));
         for (const char *other : {"Mike Dunn", "Tony Russo", "Raj Patel"})
-            QVERIFY2(std::abs(name - column(QStringLiteral("Sue Park"))) < std::abs(name - column(QLatin1String(other))),
+            QVERIFY2(std::abs(name - column(QStringLiteral("Sue Park")))
+                         < std::abs(name - column(QLatin1String(other))),
                      qPrintable(text));
         if (qEnvironmentVariableIsSet("TORVANE_KEEP_PDF"))
             QFile::copy(pdf, qEnvironmentVariable("TORVANE_KEEP_PDF"));
@@ -106,7 +109,8 @@ private slots:
         LoadPrintedDay(st.page.store(), QDate(2031, 3, 5), grid, QStringLiteral("1500%"));
         QCOMPARE(grid.colWidth(0), 1500);
         QCOMPARE(grid.colWidth(1), 1900);
-        SchedulePrint print(st.state, Schedule::Daily, [&](clsTablePrint &t, float fit) { ImportFlexGrid(t, grid, fit); });
+        SchedulePrint print(st.state, Schedule::Daily,
+                            [&](clsTablePrint &t, float fit) { ImportFlexGrid(t, grid, fit); });
         print.setOrientation(2);
         print.setFill(true);
         // Letter in landscape is narrower than the preview picture.
@@ -128,17 +132,21 @@ private slots:
         const QDate monday(2031, 3, 3);
         Station st(db);
         QVERIFY(st.page.openDate(monday));
-        QCOMPARE(st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:00 AM ")), 2, QStringLiteral("Ann Monday")),
-                 DayPage::CellSave::Stored);
+        QCOMPARE(
+            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:00 AM ")), 2, QStringLiteral("Ann Monday")),
+            DayPage::CellSave::Stored);
         // Wednesday opens at 09:00 in 15-minute slots.
         Database(db).execute(QStringLiteral("UPDATE tbl_Setup SET open = '09:00 AM', timeslot = 15"));
         QVERIFY(st.page.openDate(monday.addDays(2)));
-        QCOMPARE(st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("11:00 AM ")), 2, QStringLiteral("Bo Wednesday")),
-                 DayPage::CellSave::Stored);
-        QCOMPARE(st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:15 AM ")), 2, QStringLiteral("Cy Quarter")),
-                 DayPage::CellSave::Stored);
-        QCOMPARE(st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("09:00 AM ")), 3, QStringLiteral("Other Tech")),
-                 DayPage::CellSave::Stored);
+        QCOMPARE(
+            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("11:00 AM ")), 2, QStringLiteral("Bo Wednesday")),
+            DayPage::CellSave::Stored);
+        QCOMPARE(
+            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:15 AM ")), 2, QStringLiteral("Cy Quarter")),
+            DayPage::CellSave::Stored);
+        QCOMPARE(
+            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("09:00 AM ")), 3, QStringLiteral("Other Tech")),
+            DayPage::CellSave::Stored);
 
         const WeekData week = ReadWeek(st.page.store(), monday, 2);
         GridModel g;
@@ -153,7 +161,7 @@ private slots:
         QCOMPARE(g.text(rowOf(g, QStringLiteral("08:00 AM ")), 3), QString()); // no such slot that day
         QCOMPARE(g.cellBackColor(rowOf(g, QStringLiteral("12:00 PM ")), 1), LunchColor);
         QCOMPARE(g.cellBackColor(rowOf(g, QStringLiteral("12:00 PM ")), 4), qint64(0)); // no page that day
-        for (int r = 0; r < g.rows(); ++r) // 10:15 has no row in the week
+        for (int r = 0; r < g.rows(); ++r)                                              // 10:15 has no row in the week
             QVERIFY(g.text(r, 3) != QLatin1String("Cy Quarter"));
         const WeekTotals totals = SumWeek(g);
         QCOMPARE(totals.startText(), QStringLiteral("S  16"));

@@ -298,10 +298,10 @@ private slots:
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
                 reds += qRed(img.pixel(x, y)) > 200 && qGreen(img.pixel(x, y)) < 100 ? 1 : 0;
-        QCOMPARE(reds, 0); // no fill anywhere
+        QCOMPARE(reds, 0);                                           // no fill anywhere
         QCOMPARE(QColor(img.pixel(160, 10 + 9)), QColor(Qt::white)); // no grey header either
-        QVERIFY(dark(img.pixel(160, 10 + 19)));                        // borders are there
-        QVERIFY(darkCount(img, QRect(112, 30, 96, 18)) > 10);          // and the text
+        QVERIFY(dark(img.pixel(160, 10 + 19)));                      // borders are there
+        QVERIFY(darkCount(img, QRect(112, 30, 96, 18)) > 10);        // and the text
     }
 
     void cancellingStopsAfterPageOneAndRestoresTheFont()

@@ -1,9 +1,9 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
-#include "store/Database.h"
-#include "shell/frmMain.h"
 #include "maint/frmBackup.h"
+#include "shell/frmMain.h"
+#include "store/Database.h"
 
 #include <QPushButton>
 #include <QRadioButton>
@@ -137,8 +137,10 @@ private slots:
         QTest::addColumn<int>("entry");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("title");
-        QTest::newRow("2") << 2 << "Sorry, Page Setup is available only at server station" << "Template Setup";
-        QTest::newRow("3") << 3 << "Sorry, Page Setup is available only at server station" << "Template Setup";
+        QTest::newRow("2") << 2 << "Sorry, Page Setup is available only at server station"
+                           << "Template Setup";
+        QTest::newRow("3") << 3 << "Sorry, Page Setup is available only at server station"
+                           << "Template Setup";
         QTest::newRow("4") << 4 << "Sorry, File Backup / Restore function is available only at server station"
                            << "Template Setup";
         QTest::newRow("5") << 5 << "Sorry, housekeeping function is available only at server station"

@@ -1,8 +1,8 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "maint/frmNet.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
-#include "maint/frmNet.h"
 
 #include <QLabel>
 #include <QSysInfo>

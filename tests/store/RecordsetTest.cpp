@@ -1,6 +1,6 @@
+#include "store/Recordset.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
-#include "store/Recordset.h"
 #include "store/Schema.h"
 
 #include <QDir>

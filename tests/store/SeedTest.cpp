@@ -27,8 +27,7 @@ constexpr int FirstSlotRow = 6;
 // A read-only connection on a built database, closed with the object.
 class SeedDb {
 public:
-    explicit SeedDb(const QString &file)
-        : m_name(QStringLiteral("seed-") + file + QString::number(quintptr(this)))
+    explicit SeedDb(const QString &file) : m_name(QStringLiteral("seed-") + file + QString::number(quintptr(this)))
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(TestFolder::buildFile(file));
@@ -98,7 +97,7 @@ struct Layout {
     QStringList labels; // label of grid row 6 + i, without the trailing blank
     int open = 0;
     int lastRow() const { return FirstSlotRow + int(labels.size()); } // the extra row
-    int pageLines() const { return lastRow() - 1; }                    // rows 2..last
+    int pageLines() const { return lastRow() - 1; }                   // rows 2..last
 };
 
 Layout layoutOf(const QSqlRecord &r)
@@ -159,24 +158,32 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("fields");
-        QTest::newRow("tbl_netset") << "dbn.mdb" << "tbl_netset" << "server net Main";
+        QTest::newRow("tbl_netset") << "dbn.mdb"
+                                    << "tbl_netset"
+                                    << "server net Main";
         QTest::newRow("tbl_Setup")
-            << "db.mdb" << "tbl_Setup"
+            << "db.mdb"
+            << "tbl_Setup"
             << "location open Close lunchstart lunchclose timeslot RHeight Listno Sites Names cwidth "
                "Skills Sun Mon Tue Wed Thu Fri Sat chk1 chk2 chk3 chk4 chk5 chk6 chk7 FixedMemo Bookno "
                "Lblcolors Spare Printmode FillPage dMode dFillPage PWidth DWidth Readme Licence";
-        QTest::newRow("tbl_Setup2") << "db.mdb" << "tbl_Setup2"
+        QTest::newRow("tbl_Setup2") << "db.mdb"
+                                    << "tbl_Setup2"
                                     << "dMainten dTMainten dPMainten dMenu dTMenu dPMenu dInternal "
                                        "dTInternal dPInternal dVehicle dMake dCity dProv dCOthers dPOthers";
-        QTest::newRow("tbl_Appt") << "db.mdb" << "tbl_Appt"
+        QTest::newRow("tbl_Appt") << "db.mdb"
+                                  << "tbl_Appt"
                                   << "caldate location open Close timeslot lunchstart lunchclose Listno "
                                      "Sites Names Skills Spare Data BlankPage Color Memo Clinic";
         QTest::newRow("tbl_Job")
-            << "db.mdb" << "tbl_Job"
+            << "db.mdb"
+            << "tbl_Job"
             << "bDate bCol bRow bTech bTime bName bPhone bAddress bCity bProv bPostCode bVehicle bMake "
                "bMainten bMenu1 bMenu2 bMenu3 bMenu4 bMenu5 bInternal1 bInternal2 bOther1 bOther2 bITime "
                "bTTime bDrop bProm bPay bComments";
-        QTest::newRow("tbl_Help") << "db.mdb" << "tbl_Help" << "Help";
+        QTest::newRow("tbl_Help") << "db.mdb"
+                                  << "tbl_Help"
+                                  << "Help";
     }
     void everyTableHasItsFields()
     {
@@ -242,8 +249,8 @@ private slots:
             QVERIFY2(text.contains(QLatin1String("Torvane Software")), f);
             QVERIFY2(text.count(QLatin1String("\n\n")) >= 3, f); // several paragraphs
         }
-        QVERIFY(s.only(QStringLiteral("tbl_Help")).value(QStringLiteral("Help")).toString().contains(
-            QLatin1String("F1")));
+        QVERIFY(
+            s.only(QStringLiteral("tbl_Help")).value(QStringLiteral("Help")).toString().contains(QLatin1String("F1")));
         QVERIFY(!setup.value(QStringLiteral("FixedMemo")).toString().isEmpty());
         QVERIFY(QFile::exists(TestFolder::buildFile(QStringLiteral("Info.doc"))));
     }
@@ -402,7 +409,8 @@ private slots:
     void vehicleYearsAreTheLatestModelYears()
     {
         SeedDb s(QStringLiteral("db.mdb"));
-        const QStringList years = terminatedItems(s.only(QStringLiteral("tbl_Setup2")).value(QStringLiteral("dVehicle")).toString());
+        const QStringList years =
+            terminatedItems(s.only(QStringLiteral("tbl_Setup2")).value(QStringLiteral("dVehicle")).toString());
         QStringList expected;
         for (int y = QDate::currentDate().year() + 1; expected.size() < 21; --y)
             expected << QString::number(y);
@@ -530,8 +538,8 @@ private slots:
             QCOMPARE(numbers.size(), l.techs * rows);
             auto actual = [&](int row, int col) { return numbers[(col - 1) * rows + row - FirstSlotRow].toLongLong(); };
 
-            const Page weekday = parsePage(
-                setup.value(WeekdayFields[QDate::fromString(date, Qt::ISODate).dayOfWeek() - 1]).toString());
+            const Page weekday =
+                parsePage(setup.value(WeekdayFields[QDate::fromString(date, Qt::ISODate).dayOfWeek() - 1]).toString());
             std::map<QPair<int, int>, qlonglong> expected;
             for (int c = 1; c <= l.techs; ++c)
                 for (int r = FirstSlotRow; r <= l.lastRow(); ++r)

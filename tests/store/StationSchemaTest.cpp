@@ -29,7 +29,8 @@ void makeOlderFile(const QString &path, bool withIds)
     const QString text = QString(2000, QLatin1Char('x'));
     for (int d = 1; d <= 40; ++d) {
         const QString date = QDate(2030, 1, 1).addDays(d).toString(Qt::ISODate);
-        db.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data, Color, Memo, Clinic, rowver) VALUES (?, ?, '0', ?, 1, 4)"),
+        db.execute(QStringLiteral(
+                       "INSERT INTO tbl_Appt (caldate, Data, Color, Memo, Clinic, rowver) VALUES (?, ?, '0', ?, 1, 4)"),
                    {date, text + QString::number(d), QStringLiteral("memo %1").arg(d)});
         db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTTime) VALUES (?, 2, 8, ?, '1.5')"),
                    {date, QStringLiteral("Name %1").arg(d)});
@@ -44,7 +45,9 @@ QString dump(Database &db)
     QStringList out;
     for (const QString &t : OfficeTables) {
         const QStringList fields = db.fieldNames(t);
-        for (const auto &row : db.select(QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(fields.join(QLatin1Char(',')), t)).rows) {
+        for (const auto &row :
+             db.select(QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(fields.join(QLatin1Char(',')), t))
+                 .rows) {
             QStringList cells;
             for (const QVariant &v : row)
                 cells << v.toString();
@@ -60,7 +63,8 @@ QString schemaText(Database &db)
     QStringList out;
     for (const auto &row : db.select(QStringLiteral("SELECT type, name, sql FROM sqlite_master ORDER BY name")).rows)
         out << row.at(0).toString() + QLatin1Char(' ') + row.at(1).toString() + QLatin1Char(' ') + row.at(2).toString();
-    return out.join(QLatin1Char('\n')) + QStringLiteral("\nversion ") + db.scalar(QStringLiteral("PRAGMA user_version")).toString();
+    return out.join(QLatin1Char('\n')) + QStringLiteral("\nversion ")
+           + db.scalar(QStringLiteral("PRAGMA user_version")).toString();
 }
 
 qint64 newPage(Database &db, const QDate &date)

@@ -18,8 +18,7 @@ public:
     };
 
     Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
-    std::optional<QString> input(const QString &prompt, const QString &title,
-                                 const QString &defaultText) override;
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
     // Recorded as an input whose text is the suggested path.
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;

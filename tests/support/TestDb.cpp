@@ -7,10 +7,7 @@ TestFolder::TestFolder() = default;
 
 QString TestFolder::file(const QString &name) const { return QDir(m_dir.path()).filePath(name); }
 
-QString TestFolder::buildFile(const QString &name)
-{
-    return QDir(QStringLiteral(TORVANE_BUILD_DIR)).filePath(name);
-}
+QString TestFolder::buildFile(const QString &name) { return QDir(QStringLiteral(TORVANE_BUILD_DIR)).filePath(name); }
 
 QString TestFolder::copySeed(const QString &name, const QString &as) const
 {

@@ -25,5 +25,4 @@ struct AddChild {
 };
 } // namespace testreg
 
-#define TORVANE_TEST(Class) \
-    static testreg::Add s_testreg_##Class(#Class, []() -> QObject * { return new Class; });
+#define TORVANE_TEST(Class) static testreg::Add s_testreg_##Class(#Class, []() -> QObject * { return new Class; });

@@ -5,11 +5,11 @@
 #include "Machine.h"
 #include "Workshop.h"
 
+#include "booking/BookingFlow.h"
+#include "booking/DayPageBooking.h"
 #include "core/Colors.h"
 #include "core/Numbers.h"
 #include "core/Station.h"
-#include "booking/BookingFlow.h"
-#include "booking/DayPageBooking.h"
 #include "daypage/CalendarModel.h"
 #include "daypage/DayPage.h"
 #include "daypage/NameSearch.h"
@@ -162,9 +162,10 @@ Bench::Bench(const BenchOptions &options) : m_options(options)
 
 QStringList Bench::measureNames()
 {
-    return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),  QStringLiteral("save_page"),
-            QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),   QStringLiteral("search_oldest"),  QStringLiteral("start_splash"),
-            QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
+    return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),     QStringLiteral("save_page"),
+            QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),
+            QStringLiteral("search_oldest"),    QStringLiteral("start_splash"),      QStringLiteral("start_menu"),
+            QStringLiteral("peak_memory")};
 }
 
 bool Bench::wanted(const QString &name) const { return m_options.only.isEmpty() || m_options.only.contains(name); }
@@ -263,11 +264,10 @@ void Bench::prepare(Report &report)
                                      .arg(jobs)
                                      .arg(figureText(double(QFileInfo(m_dbPath).size()) / (1024 * 1024))));
     if (generateMs >= 0)
-        report.database << qMakePair(QStringLiteral("Generated in"),
-                                     QStringLiteral("%1 s (%2 pages, %3 bookings)")
-                                         .arg(figureText(generateMs / 1000))
-                                         .arg(made.pages)
-                                         .arg(made.bookings));
+        report.database << qMakePair(QStringLiteral("Generated in"), QStringLiteral("%1 s (%2 pages, %3 bookings)")
+                                                                         .arg(figureText(generateMs / 1000))
+                                                                         .arg(made.pages)
+                                                                         .arg(made.bookings));
     else
         report.database << qMakePair(QStringLiteral("Generated in"), QStringLiteral("reused from an earlier run"));
     report.database << qMakePair(QStringLiteral("Work folder"), QDir(m_options.dir).absolutePath());
@@ -314,7 +314,8 @@ void floorScan(Floors &floors, Samples &samples)
 
 Figure Bench::openStoredPage()
 {
-    Figure f = figure(QStringLiteral("open_stored_page"), QStringLiteral("1. Open a stored page"), QStringLiteral("ms"));
+    Figure f =
+        figure(QStringLiteral("open_stored_page"), QStringLiteral("1. Open a stored page"), QStringLiteral("ms"));
     f.target = 2;
     f.note = QStringLiteral("DayPage::openDate (find the record, lay out rows and columns, fill text and colours, "
                             "hours and totals) and the calendar model, on random working days of ten years");
@@ -354,8 +355,8 @@ Figure Bench::openStoredPage()
 
 Figure Bench::openNewDate()
 {
-    Figure f = figure(QStringLiteral("open_new_date"), QStringLiteral("2. First opening of a new date"),
-                      QStringLiteral("ms"));
+    Figure f =
+        figure(QStringLiteral("open_new_date"), QStringLiteral("2. First opening of a new date"), QStringLiteral("ms"));
     f.note = QStringLiteral("DayPage::openDate on a date without a page: made from the weekday template, laid out, "
                             "first showing stored (colour list, text and blank page)");
     return measured(f, [this](Figure &f) {
@@ -377,7 +378,8 @@ Figure Bench::openNewDate()
             calendar.rebuild(d);
             lap.stop();
             const auto stored = page.store().find(d);
-            if (!opened || !stored || ColorList::isUnset(stored->color) || stored->data.contains(QLatin1String("LUNCH")))
+            if (!opened || !stored || ColorList::isUnset(stored->color)
+                || stored->data.contains(QLatin1String("LUNCH")))
                 wrong(QStringLiteral("the page of %1 was not made and stored").arg(d.toString(Qt::ISODate)));
             samples.add(lap, commits.count - committed);
         }
@@ -410,7 +412,7 @@ Figure Bench::savePage()
                 wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
             const int col = 1 + i % Workshop::Techs;
             const QString start = grid.text(PageModel::HoursStartRow, col) == QLatin1String("8") ? QStringLiteral("7.5")
-                                                                                                  : QStringLiteral("8");
+                                                                                                 : QStringLiteral("8");
             grid.setText(PageModel::HoursStartRow, col, start);
             const int row = Workshop::LastSlotRow;
             const qint64 color = grid.cellBackColor(row, col) == 0x80FF80 ? FreeSlotColor : 0x80FF80;
@@ -422,7 +424,8 @@ Figure Bench::savePage()
             const auto stored = page.store().find(d);
             const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
             const auto colors = ColorList::parse(stored ? stored->color : QString());
-            const int colorIndex = (col - 1) * (Workshop::LastSlotRow + 2 - PageModel::FirstTimeRow) + row - PageModel::FirstTimeRow;
+            const int colorIndex =
+                (col - 1) * (Workshop::LastSlotRow + 2 - PageModel::FirstTimeRow) + row - PageModel::FirstTimeRow;
             if (cells.value(PageModel::HoursStartRow - 2).value(col - 1) != start || colorIndex >= colors.size()
                 || colors.at(colorIndex) != color)
                 wrong(QStringLiteral("the page of %1 was not stored").arg(d.toString(Qt::ISODate)));
@@ -589,9 +592,11 @@ Figure Bench::contendedBooking()
                                         .arg(s + 1)
                                         .arg(BookedRows[k])
                                         .arg(d.toString(Qt::ISODate),
-                                             dialogs.shown.isEmpty() ? QString() : QStringLiteral(": ") + dialogs.shown.first());
+                                             dialogs.shown.isEmpty() ? QString()
+                                                                     : QStringLiteral(": ") + dialogs.shown.first());
                         else if (commits.count - committed > BookingWrites)
-                            fault = QStringLiteral("a booking committed %1 write transactions").arg(commits.count - committed);
+                            fault = QStringLiteral("a booking committed %1 write transactions")
+                                        .arg(commits.count - committed);
                         if (i >= warm) {
                             myWall << lap.ms;
                             myCpu << lap.cpuMs;
@@ -697,12 +702,12 @@ Figure Bench::searchOldest()
 
 QVector<Figure> Bench::startUp()
 {
-    Figure splash = figure(QStringLiteral("start_splash"), QStringLiteral("6a. Start to splash shown"),
-                           QStringLiteral("ms"));
+    Figure splash =
+        figure(QStringLiteral("start_splash"), QStringLiteral("6a. Start to splash shown"), QStringLiteral("ms"));
     splash.note = QStringLiteral("process start to the splash's first paint; the main menu has been loaded behind it "
                                  "by then");
-    Figure menu = figure(QStringLiteral("start_menu"), QStringLiteral("6b. Start to main menu shown"),
-                         QStringLiteral("ms"));
+    Figure menu =
+        figure(QStringLiteral("start_menu"), QStringLiteral("6b. Start to main menu shown"), QStringLiteral("ms"));
     menu.target = 400;
     menu.note = QStringLiteral("process start to the main menu's first paint, a key pressed on the splash as soon "
                                "as it painted (QT_QPA_PLATFORM=offscreen, TORVANE_BENCH_PROBE=menu)");
@@ -713,10 +718,9 @@ QVector<Figure> Bench::startUp()
         progress(QStringLiteral("measuring start_splash, start_menu"));
         const int n = reps(20), warm = 2;
         for (int i = 0; i < warm + n && error.isEmpty(); ++i) {
-            const ChildRun run = runChild(program, {},
-                                          {QStringLiteral("QT_QPA_PLATFORM=offscreen"),
-                                           QStringLiteral("TORVANE_BENCH_PROBE=menu")},
-                                          30000);
+            const ChildRun run = runChild(
+                program, {}, {QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("TORVANE_BENCH_PROBE=menu")},
+                30000);
             if (!run.failure.isEmpty())
                 error = run.failure;
             else if (run.at("splash") < 0 || run.at("menu") < 0 || run.exitCode != 0)
@@ -744,8 +748,8 @@ QVector<Figure> Bench::startUp()
 
 Figure Bench::peakMemory()
 {
-    Figure f = figure(QStringLiteral("peak_memory"), QStringLiteral("7. Peak memory, day page open"),
-                      QStringLiteral("MB"));
+    Figure f =
+        figure(QStringLiteral("peak_memory"), QStringLiteral("7. Peak memory, day page open"), QStringLiteral("MB"));
     f.target = 80;
     f.note = QStringLiteral("peak resident set (VmHWM) of the program once its day page has painted, started "
                             "through splash and main menu entry 1 (TORVANE_BENCH_PROBE=daypage)");
@@ -754,10 +758,9 @@ Figure Bench::peakMemory()
         QVector<double> samples;
         const int n = reps(7), warm = 1;
         for (int i = 0; i < warm + n; ++i) {
-            const ChildRun run = runChild(program, {},
-                                          {QStringLiteral("QT_QPA_PLATFORM=offscreen"),
-                                           QStringLiteral("TORVANE_BENCH_PROBE=daypage")},
-                                          30000);
+            const ChildRun run = runChild(
+                program, {},
+                {QStringLiteral("QT_QPA_PLATFORM=offscreen"), QStringLiteral("TORVANE_BENCH_PROBE=daypage")}, 30000);
             if (!run.failure.isEmpty())
                 wrong(run.failure);
             const ChildLine *line = run.line("daypage");

@@ -13,12 +13,12 @@
 #include <functional>
 
 struct BenchOptions {
-    QString dir;         // work folder; made and emptied by the benchmark
+    QString dir; // work folder; made and emptied by the benchmark
     int years = 10;
-    double reps = 1.0;   // scales every repetition count
-    QStringList only;    // names of the measures to run; empty runs all
-    bool reuse = false;  // keep the database of an earlier run instead of generating one
-    QString programDir;  // where torvane lies beside the benchmark
+    double reps = 1.0;  // scales every repetition count
+    QStringList only;   // names of the measures to run; empty runs all
+    bool reuse = false; // keep the database of an earlier run instead of generating one
+    QString programDir; // where torvane lies beside the benchmark
 };
 
 // Any message a routine shows during a measure is a fault: the measure reports it instead of a

@@ -13,10 +13,10 @@ struct ChildLine {
 
 struct ChildRun {
     QVector<ChildLine> lines;
-    int exitCode = -1;  // -1: killed or ended by a signal
+    int exitCode = -1; // -1: killed or ended by a signal
     bool timedOut = false;
-    QByteArray errors;  // what it wrote to standard error
-    QString failure;    // why it could not be started
+    QByteArray errors; // what it wrote to standard error
+    QString failure;   // why it could not be started
 
     // The time of the first line starting with word; negative when there was none.
     double at(const QByteArray &word) const;

@@ -7,7 +7,8 @@
 namespace {
 [[noreturn]] void fail(sqlite3 *db, const char *what)
 {
-    throw AppError(ErrNo::CannotOpen, QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(db))));
+    throw AppError(ErrNo::CannotOpen,
+                   QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromUtf8(sqlite3_errmsg(db))));
 }
 } // namespace
 

@@ -36,12 +36,13 @@ QString fileSystemOf(const QString &path)
         if (parts.size() < 5 || dash < 0 || dash + 2 >= parts.size())
             continue;
         const QString mount = QString::fromLocal8Bit(parts.at(4));
-        const bool under = abs == mount || abs.startsWith(mount.endsWith(QLatin1Char('/')) ? mount : mount + QLatin1Char('/'));
+        const bool under =
+            abs == mount || abs.startsWith(mount.endsWith(QLatin1Char('/')) ? mount : mount + QLatin1Char('/'));
         if (under && mount.size() >= best.size()) {
             best = mount;
-            bestText = QStringLiteral("%1 on %2 (mounted at %3)")
-                           .arg(QString::fromLocal8Bit(parts.at(dash + 1)), QString::fromLocal8Bit(parts.at(dash + 2)),
-                                mount);
+            bestText =
+                QStringLiteral("%1 on %2 (mounted at %3)")
+                    .arg(QString::fromLocal8Bit(parts.at(dash + 1)), QString::fromLocal8Bit(parts.at(dash + 2)), mount);
         }
     }
     return bestText.isEmpty() ? QStringLiteral("unknown") : bestText;
@@ -65,8 +66,10 @@ QVector<QPair<QString, QString>> machineDescription(const QString &workDir)
         {QStringLiteral("Date"), QDateTime::currentDateTime().toString(Qt::ISODate)},
         {QStringLiteral("Processor"), QStringLiteral("%1, %2 cores").arg(cpu).arg(QThread::idealThreadCount())},
         {QStringLiteral("Memory"), QStringLiteral("%1 GB").arg(QString::number(double(memKb) / (1024 * 1024), 'f', 1))},
-        {QStringLiteral("System"), QStringLiteral("%1, kernel %2").arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion())},
-        {QStringLiteral("Libraries"), QStringLiteral("Qt %1, SQLite %2").arg(QString::fromLatin1(qVersion()), Floors::sqliteVersion())},
+        {QStringLiteral("System"),
+         QStringLiteral("%1, kernel %2").arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion())},
+        {QStringLiteral("Libraries"),
+         QStringLiteral("Qt %1, SQLite %2").arg(QString::fromLatin1(qVersion()), Floors::sqliteVersion())},
 #ifdef __clang__
         {QStringLiteral("Compiler"), QStringLiteral("Clang " __clang_version__)},
 #else

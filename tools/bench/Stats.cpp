@@ -78,11 +78,16 @@ QString Report::table() const
         int width;
         bool right;
     };
-    const Col cols[] = {{QStringLiteral("Measure"), 38, false},   {QStringLiteral("n"), 4, true},
-                        {QStringLiteral("median"), 11, true},     {QStringLiteral("p95"), 11, true},
-                        {QStringLiteral("cpu med."), 11, true},   {QStringLiteral("writes"), 6, true},
-                        {QStringLiteral("target"), 24, false},    {QStringLiteral("floor"), 30, false},
-                        {QStringLiteral("floor med."), 11, true}, {QStringLiteral("ratio"), 8, true},
+    const Col cols[] = {{QStringLiteral("Measure"), 38, false},
+                        {QStringLiteral("n"), 4, true},
+                        {QStringLiteral("median"), 11, true},
+                        {QStringLiteral("p95"), 11, true},
+                        {QStringLiteral("cpu med."), 11, true},
+                        {QStringLiteral("writes"), 6, true},
+                        {QStringLiteral("target"), 24, false},
+                        {QStringLiteral("floor"), 30, false},
+                        {QStringLiteral("floor med."), 11, true},
+                        {QStringLiteral("ratio"), 8, true},
                         {QStringLiteral(""), 6, false}};
     auto line = [&](const QStringList &cells) {
         QString l;
@@ -109,8 +114,8 @@ QString Report::table() const
         const auto m = f.met();
         out << line({f.title, QString::number(f.value.count), withUnit(f.value.median, f.unit),
                      withUnit(f.value.p95, f.unit), f.cpu ? withUnit(f.cpu->median, f.unit) : QString(),
-                     f.writes ? QString::number(*f.writes) : QString(), targetText(f), f.floor ? f.floorTitle : QString(),
-                     f.floor ? withUnit(f.floor->median, f.unit) : QString(),
+                     f.writes ? QString::number(*f.writes) : QString(), targetText(f),
+                     f.floor ? f.floorTitle : QString(), f.floor ? withUnit(f.floor->median, f.unit) : QString(),
                      r ? figureText(*r) + QLatin1Char('x') : QString(),
                      m ? (*m ? QStringLiteral("ok") : QStringLiteral("MISSED")) : QString()});
     }
@@ -135,13 +140,13 @@ QJsonObject Report::json() const
         return o;
     };
     auto summary = [](const Summary &s) {
-        return QJsonObject{{QStringLiteral("median"), s.median}, {QStringLiteral("p95"), s.p95},
-                           {QStringLiteral("samples"), s.count}};
+        return QJsonObject{
+            {QStringLiteral("median"), s.median}, {QStringLiteral("p95"), s.p95}, {QStringLiteral("samples"), s.count}};
     };
     QJsonArray figs;
     for (const Figure &f : figures) {
-        QJsonObject o{{QStringLiteral("name"), f.name}, {QStringLiteral("title"), f.title},
-                      {QStringLiteral("unit"), f.unit}};
+        QJsonObject o{
+            {QStringLiteral("name"), f.name}, {QStringLiteral("title"), f.title}, {QStringLiteral("unit"), f.unit}};
         if (f.ok()) {
             o.insert(QStringLiteral("median"), f.value.median);
             o.insert(QStringLiteral("p95"), f.value.p95);

@@ -12,9 +12,9 @@
 namespace Workshop {
 
 constexpr int Techs = 6;
-constexpr int LunchRow = 14;      // 12:00 PM
-constexpr int LastSlotRow = 24;   // 05:00 PM; row 25 is the extra row
-constexpr int TextRows = 24;      // page text rows 2 to 25
+constexpr int LunchRow = 14;    // 12:00 PM
+constexpr int LastSlotRow = 24; // 05:00 PM; row 25 is the extra row
+constexpr int TextRows = 24;    // page text rows 2 to 25
 
 // A name found on the oldest page only, and one found on no page.
 extern const QString OldestPageName;

@@ -47,7 +47,8 @@ int main(int argc, char **argv)
 
     BenchOptions options;
     options.programDir = QCoreApplication::applicationDirPath();
-    options.dir = parser.isSet(dir) ? parser.value(dir) : QDir(options.programDir).filePath(QStringLiteral("bench-data"));
+    options.dir =
+        parser.isSet(dir) ? parser.value(dir) : QDir(options.programDir).filePath(QStringLiteral("bench-data"));
     options.dir = QDir(options.dir).absolutePath();
     bool ok = false;
     options.years = parser.value(years).toInt(&ok);

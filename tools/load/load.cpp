@@ -14,11 +14,11 @@
 //
 // The run prints one line with the counts and ends with 0 only when the file is consistent.
 
+#include "booking/BookingFlow.h"
+#include "booking/DayPageBooking.h"
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "core/Numbers.h"
-#include "booking/BookingFlow.h"
-#include "booking/DayPageBooking.h"
 #include "daypage/DayPage.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
@@ -37,8 +37,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QTextStream>
 #include <QSet>
+#include <QTextStream>
 #include <QThread>
 #include <algorithm>
 #include <atomic>
@@ -341,7 +341,10 @@ struct Report {
     QString integrity;
 };
 
-void fault(const QString &text) { std::fputs(qPrintable(QStringLiteral("fault: ") + text + QLatin1Char('\n')), stderr); }
+void fault(const QString &text)
+{
+    std::fputs(qPrintable(QStringLiteral("fault: ") + text + QLatin1Char('\n')), stderr);
+}
 
 // Names whose last operation was cut short by a kill: either outcome is sound for them.
 Report check(const QString &dbPath, const QString &run, const QMap<QString, Expected> &expected,
@@ -355,8 +358,8 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
     // The records of this run's names against what the stations saw saved.
     QHash<QString, int> seen;
     for (const QDate &day : Days) {
-        const ResultRows jobs = db.select(
-            QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
+        const ResultRows jobs =
+            db.select(QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
         for (const auto &j : jobs.rows) {
             const QString name = j.at(2).toString();
             if (!name.startsWith(prefix))
@@ -371,8 +374,10 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             const auto e = expected.constFind(name);
             if (e == expected.cend() || !e->live) {
                 ++rep.duplicated;
-                fault(QStringLiteral("record %1 at %2 %3,%4 should not be there").arg(name, day.toString(Qt::ISODate))
-                          .arg(j.at(0).toInt()).arg(j.at(1).toInt()));
+                fault(QStringLiteral("record %1 at %2 %3,%4 should not be there")
+                          .arg(name, day.toString(Qt::ISODate))
+                          .arg(j.at(0).toInt())
+                          .arg(j.at(1).toInt()));
                 continue;
             }
             if (e->date != day || e->col != j.at(0).toInt() || e->row != j.at(1).toInt()
@@ -400,8 +405,8 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             const int r = row - PageModel::TextTopRow, c = col - 1;
             return r < cells.size() && c < cells.at(r).size() ? cells.at(r).at(c) : QString();
         };
-        const ResultRows jobs = db.select(
-            QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
+        const ResultRows jobs =
+            db.select(QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
         QHash<QPair<int, int>, QString> names;
         QVector<double> totals(techs + 1, 0.0);
         for (const auto &j : jobs.rows) {
@@ -413,7 +418,10 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             if (!name.isEmpty() && cell(row, col) != name) {
                 ++rep.lost;
                 fault(QStringLiteral("%1 %2,%3: record %4, cell \"%5\"")
-                          .arg(day.toString(Qt::ISODate)).arg(row).arg(col).arg(name, cell(row, col)));
+                          .arg(day.toString(Qt::ISODate))
+                          .arg(row)
+                          .arg(col)
+                          .arg(name, cell(row, col)));
             }
         }
         for (int col = 1; col <= techs; ++col) {
@@ -427,14 +435,20 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                 } else if (names.value({row, col}) != text) {
                     ++rep.lost;
                     fault(QStringLiteral("%1 %2,%3: cell \"%4\" without its record")
-                              .arg(day.toString(Qt::ISODate)).arg(row).arg(col).arg(text));
+                              .arg(day.toString(Qt::ISODate))
+                              .arg(row)
+                              .arg(col)
+                              .arg(text));
                 }
             }
             const double used = LeadingNumber(cell(HoursUsedRow, col));
             if (std::abs(used - totals.at(col)) > 0.001) {
                 rep.hoursOk = false;
                 fault(QStringLiteral("%1 column %2: hours used %3, bookings %4")
-                          .arg(day.toString(Qt::ISODate)).arg(col).arg(used).arg(totals.at(col)));
+                          .arg(day.toString(Qt::ISODate))
+                          .arg(col)
+                          .arg(used)
+                          .arg(totals.at(col)));
             }
         }
     }
@@ -458,13 +472,17 @@ int claimsOfLiveStations(const QString &dbPath, const QSet<qint64> &killed)
                 if (cells.at(r).at(c) != BookingFlow::Engaged)
                     continue;
                 const qint64 holder =
-                    db.scalar(QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+                    db.scalar(QStringLiteral(
+                                  "SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
                               {day, r + PageModel::TextTopRow, c + 1})
                         .toLongLong();
                 if (!killed.contains(holder)) {
                     ++n;
                     fault(QStringLiteral("%1 %2,%3: claim of station %4, which was not killed")
-                              .arg(day.toString(Qt::ISODate)).arg(r + PageModel::TextTopRow).arg(c + 1).arg(holder));
+                              .arg(day.toString(Qt::ISODate))
+                              .arg(r + PageModel::TextTopRow)
+                              .arg(c + 1)
+                              .arg(holder));
                 }
             }
         }
@@ -620,7 +638,8 @@ int runStations(const Options &o, const QString &dbPath)
             const QStringList f = line.split(QLatin1Char('\t'));
             if (f.at(0) == QLatin1String("S") && f.size() == 6) {
                 ++saved;
-                expected.insert(f.at(1), {QDate::fromString(f.at(2), Qt::ISODate), f.at(3).toInt(), f.at(4).toInt(), f.at(5), true});
+                expected.insert(f.at(1), {QDate::fromString(f.at(2), Qt::ISODate), f.at(3).toInt(), f.at(4).toInt(),
+                                          f.at(5), true});
             } else if (f.at(0) == QLatin1String("C") && f.size() == 3) {
                 expected[f.at(1)].total = f.at(2);
             } else if (f.at(0) == QLatin1String("D") && f.size() == 2) {
@@ -653,7 +672,10 @@ int runStations(const Options &o, const QString &dbPath)
     const Report rep = check(dbPath, run, expected, uncertain, saved);
     std::printf("stations=%d ops=%d kills=%d disk_stress=%s saved=%d lost=%d duplicated=%d hours_ok=%s "
                 "claims_left=%d recovered=%d integrity=%s\n",
-                o.stations, o.stations * o.ops, kills, o.diskStress ? qPrintable(QString::number(stress.files()) + QStringLiteral("x") + QString::number(o.stressMb) + QStringLiteral("MB")) : "no",
+                o.stations, o.stations * o.ops, kills,
+                o.diskStress ? qPrintable(QString::number(stress.files()) + QStringLiteral("x")
+                                          + QString::number(o.stressMb) + QStringLiteral("MB"))
+                             : "no",
                 rep.saved, rep.lost, rep.duplicated, rep.hoursOk ? "yes" : "no", rep.claims + strayClaims, recovered,
                 qPrintable(rep.integrity));
     std::fflush(stdout);
@@ -674,7 +696,8 @@ int main(int argc, char **argv)
                                          QStringLiteral("N"), QStringLiteral("4"));
     const QCommandLineOption opsOpt(QStringLiteral("ops"), QStringLiteral("Operations per station."),
                                     QStringLiteral("M"), QStringLiteral("200"));
-    const QCommandLineOption dbOpt(QStringLiteral("db"), QStringLiteral("Shared database, made from the seed if missing."),
+    const QCommandLineOption dbOpt(QStringLiteral("db"),
+                                   QStringLiteral("Shared database, made from the seed if missing."),
                                    QStringLiteral("PATH"));
     const QCommandLineOption killOpt(QStringLiteral("kill"), QStringLiteral("Stations killed during the run."),
                                      QStringLiteral("K"), QStringLiteral("0"));
@@ -682,9 +705,9 @@ int main(int argc, char **argv)
                                        QStringLiteral("Flush large files in the database's folder meanwhile."));
     const QCommandLineOption stressMbOpt(QStringLiteral("stress-mb"), QStringLiteral("Size of each of those files."),
                                          QStringLiteral("MB"), QStringLiteral("64"));
-    const QCommandLineOption timeoutOpt(QStringLiteral("timeout"),
-                                        QStringLiteral("Seconds a silent station still counts as running."),
-                                        QStringLiteral("SECS"), QString::number(StationRegistry::DefaultTimeoutMs / 1000));
+    const QCommandLineOption timeoutOpt(
+        QStringLiteral("timeout"), QStringLiteral("Seconds a silent station still counts as running."),
+        QStringLiteral("SECS"), QString::number(StationRegistry::DefaultTimeoutMs / 1000));
     const QCommandLineOption workerOpt(QStringLiteral("worker"), QStringLiteral("Run as station number I."),
                                        QStringLiteral("I"));
     const QCommandLineOption runOpt(QStringLiteral("run"), QStringLiteral("Run name."), QStringLiteral("RUN"));

@@ -14,10 +14,10 @@ class ChildTest : public QObject {
 private slots:
     void linesComeStampedInOrder()
     {
-        const ChildRun run = runChild(QStringLiteral("/bin/sh"),
-                                      {QStringLiteral("-c"),
-                                       QStringLiteral("echo one; sleep 0.2; echo \"two $WORD\"; echo oops >&2; exit 3")},
-                                      {QStringLiteral("WORD=three")}, 10000);
+        const ChildRun run = runChild(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("echo one; sleep 0.2; echo \"two $WORD\"; echo oops >&2; exit 3")},
+            {QStringLiteral("WORD=three")}, 10000);
         QVERIFY(run.failure.isEmpty());
         QCOMPARE(run.lines.size(), 2);
         QCOMPARE(run.lines.at(0).text, QByteArray("one"));
@@ -31,8 +31,8 @@ private slots:
 
     void aHangingChildIsKilled()
     {
-        const ChildRun run = runChild(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 20")}, {},
-                                      300);
+        const ChildRun run =
+            runChild(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 20")}, {}, 300);
         QVERIFY(run.timedOut);
         QCOMPARE(run.exitCode, -1);
     }
@@ -61,12 +61,14 @@ private slots:
         QVERIFY(QFile::copy(TestFolder::buildFile(QStringLiteral("torvane")), torvane));
 
         const QStringList env{QStringLiteral("QT_QPA_PLATFORM=offscreen")};
-        const ChildRun menu = runChild(torvane, {}, env + QStringList{QStringLiteral("TORVANE_BENCH_PROBE=menu")}, 60000);
+        const ChildRun menu =
+            runChild(torvane, {}, env + QStringList{QStringLiteral("TORVANE_BENCH_PROBE=menu")}, 60000);
         QCOMPARE(menu.exitCode, 0);
         QVERIFY2(menu.at("splash") > 0 && menu.at("menu") > menu.at("splash"), menu.errors.constData());
         QVERIFY(!menu.line("daypage"));
 
-        const ChildRun day = runChild(torvane, {}, env + QStringList{QStringLiteral("TORVANE_BENCH_PROBE=daypage")}, 60000);
+        const ChildRun day =
+            runChild(torvane, {}, env + QStringList{QStringLiteral("TORVANE_BENCH_PROBE=daypage")}, 60000);
         QCOMPARE(day.exitCode, 0);
         QVERIFY2(day.line("daypage"), day.errors.constData());
         QVERIFY(day.at("daypage") > day.at("menu"));

@@ -70,9 +70,9 @@ private slots:
 
     void aTargetWithARatioNeedsBoth()
     {
-        QCOMPARE(*timed(10, 6).met(), true);     // 10 ms, 1.7x
-        QCOMPARE(*timed(10, 4).met(), false);    // 2.5x the floor
-        QCOMPARE(*timed(60, 40).met(), false);   // within the ratio, over 50 ms
+        QCOMPARE(*timed(10, 6).met(), true);             // 10 ms, 1.7x
+        QCOMPARE(*timed(10, 4).met(), false);            // 2.5x the floor
+        QCOMPARE(*timed(60, 40).met(), false);           // within the ratio, over 50 ms
         QCOMPARE(*timed(10, std::nullopt).met(), false); // a ratio target without a floor is not met
         QCOMPARE(*timed(10, 4).ratio(), 2.5);
     }

@@ -1,12 +1,12 @@
-#include "TestRegistry.h"
 #include "Workshop.h"
+#include "TestRegistry.h"
 
 #include "ScriptedDialogs.h"
+#include "booking/BookingTimes.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/Numbers.h"
 #include "core/Station.h"
-#include "booking/BookingTimes.h"
 #include "daypage/DayPage.h"
 #include "daypage/NameSearch.h"
 #include "daypage/PageModel.h"
@@ -70,7 +70,8 @@ private slots:
         const QStringList labels = PageModel::timeLabels(QStringLiteral("08:00 AM"), QStringLiteral("05:00 PM"), 30);
         const QStringList techs = Workshop::techNames();
         int named = 0;
-        for (const auto &page : db.select(QStringLiteral("SELECT caldate, Data, Color FROM tbl_Appt WHERE Clinic = 0")).rows) {
+        for (const auto &page :
+             db.select(QStringLiteral("SELECT caldate, Data, Color FROM tbl_Appt WHERE Clinic = 0")).rows) {
             const QString date = page.at(0).toString();
             const PageText::Cells cells = PageText::parse(page.at(1).toString());
             QCOMPARE(cells.size(), Workshop::TextRows);
