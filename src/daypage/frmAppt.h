@@ -164,6 +164,7 @@ private:
     void syncLists(const QDate &d);
     void dayLabelClicked(int index);
     void openSelectedDay();
+    void openDay(const QDate &d);
     bool calendarKey(int key);
     void listChanged();
     void statusChanged();

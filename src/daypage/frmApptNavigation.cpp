@@ -122,13 +122,7 @@ void frmAppt::dayLabelClicked(int index)
             paintDayLabels();
             return;
         }
-        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
-            return;
-        if (!openDate(d, false))
-            return;
-        m_page->homeCell();
-        focusGrid();
-        setMark(Mark::Opened);
+        openDay(d);
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("lblDay"));
     }
@@ -137,17 +131,22 @@ void frmAppt::dayLabelClicked(int index)
 void frmAppt::openSelectedDay()
 {
     try {
-        const QDate d = m_calendar.selectedDate();
-        if (refuseOutOfRange(d, QStringLiteral("lblDay")))
-            return;
-        if (!openDate(d, false))
-            return;
-        m_page->homeCell();
-        focusGrid();
-        setMark(Mark::Opened);
+        openDay(m_calendar.selectedDate());
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("lblDay"));
     }
+}
+
+// A day chosen on the calendar strip: opened at its first slot, the grid taking the keys.
+void frmAppt::openDay(const QDate &d)
+{
+    if (refuseOutOfRange(d, QStringLiteral("lblDay")))
+        return;
+    if (!openDate(d, false))
+        return;
+    m_page->homeCell();
+    focusGrid();
+    setMark(Mark::Opened);
 }
 
 bool frmAppt::calendarKey(int key)
