@@ -155,7 +155,8 @@ void frmSetup::buildControls()
     m_grid->setAccessibleName(QStringLiteral("Technicians"));
     m_grid->setGridModel(&m_setup->grid());
     m_grid->setAllowUserResizing(GridView::ResizeColumns);
-    m_grid->setMinimumHeight(90);
+    // Three rows and a scroll bar for many technicians.
+    m_grid->setFixedHeight(84);
     m_grid->installEventFilter(this);
     connect(m_grid, &GridView::charTyped, this, &frmSetup::gridChar);
     connect(m_grid, &GridView::mousePressed, this, [this] { hideEditBox(); });
@@ -200,10 +201,10 @@ void frmSetup::buildControls()
     root->addWidget(lunch);
     root->addSpacing(8);
     root->addWidget(gridCaption);
-    root->addWidget(m_grid, 1);
+    root->addWidget(m_grid);
     root->addSpacing(8);
     root->addLayout(buttons);
-    resize(760, 520);
+    resize(760, 440);
 
     setTabOrder(box(F::Location), box(F::OpenHour));
     setTabOrder(box(F::OpenHour), box(F::OpenMinute));

@@ -78,7 +78,7 @@ frmSetupMenu::frmSetupMenu(AppState &state, QWidget *parent) : QWidget(parent), 
     layout->addSpacing(12);
     layout->addWidget(frame);
     layout->addStretch(1);
-    setMinimumSize(420, 520);
+    setMinimumSize(420, 470);
     m_entries[General]->setFocus();
 
     installEventFilter(this);
