@@ -4,7 +4,6 @@
 #include "core/Dialogs.h"
 #include "core/Resizer.h"
 #include "core/Station.h"
-#include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
 #include "daypage/Legend.h"
 #include "setup/LegendCaptions.h"
@@ -108,9 +107,7 @@ void frmLabelColors::showEvent(QShowEvent *event)
 
 void frmLabelColors::closeEvent(QCloseEvent *event)
 {
-    if (!WindowSwitcher::closedByProgram(this)) {
-        if (auto *menu = LoadWindow<frmSetupMenu>(m_state))
-            m_state.switcher()->show(menu);
-    }
+    if (!WindowSwitcher::closedByProgram(this))
+        frmSetupMenu::showAgain(m_state);
     event->accept();
 }

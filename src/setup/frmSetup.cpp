@@ -6,7 +6,6 @@
 #include "core/GridView.h"
 #include "core/Resizer.h"
 #include "core/Station.h"
-#include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
 #include "daypage/PageStore.h"
 #include "setup/frmSetupMenu.h"
@@ -202,6 +201,7 @@ void frmSetup::buildControls()
     root->addSpacing(8);
     root->addWidget(gridCaption);
     root->addWidget(m_grid);
+    root->addStretch(1);
     root->addSpacing(8);
     root->addLayout(buttons);
     resize(760, 440);
@@ -536,9 +536,7 @@ void frmSetup::showEvent(QShowEvent *event)
 
 void frmSetup::closeEvent(QCloseEvent *event)
 {
-    if (!WindowSwitcher::closedByProgram(this)) {
-        if (auto *menu = LoadWindow<frmSetupMenu>(m_state))
-            m_state.switcher()->show(menu);
-    }
+    if (!WindowSwitcher::closedByProgram(this))
+        frmSetupMenu::showAgain(m_state);
     event->accept();
 }

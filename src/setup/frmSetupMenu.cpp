@@ -86,6 +86,12 @@ frmSetupMenu::frmSetupMenu(AppState &state, QWidget *parent) : QWidget(parent), 
         w->installEventFilter(this);
 }
 
+void frmSetupMenu::showAgain(AppState &state)
+{
+    if (auto *menu = LoadWindow<frmSetupMenu>(state))
+        state.switcher()->show(menu);
+}
+
 QRadioButton *frmSetupMenu::entryButton(int entry) const
 {
     return entry >= General && entry <= Exit ? m_entries[entry] : nullptr;

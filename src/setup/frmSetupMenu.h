@@ -27,6 +27,9 @@ public:
     // Reads ServerFolder by the shared-database rule. Throws AppError.
     explicit frmSetupMenu(AppState &state, QWidget *parent = nullptr);
 
+    // The windows the menu opened come back to it by their close box.
+    static void showAgain(AppState &state);
+
     void choose(int entry);
     QRadioButton *entryButton(int entry) const;
 
