@@ -282,8 +282,7 @@ void frmSetup::enterInBox(F::Field f)
     static const F::Field next[] = {F::OpenHour,  F::OpenMinute, F::OpenAmPm, F::CloseHour, F::CloseMinute,
                                     F::CloseAmPm, F::Slot,       F::Count,    F::Count,     F::Count};
     if (f == F::Count) {
-        const auto kept = F::left(F::Count, box(F::Count)->text());
-        box(F::Count)->setText(*kept);
+        box(F::Count)->setText(F::left(F::Count, box(F::Count)->text()).value_or(QStringLiteral("1")));
         applyCount();
         m_grid->setFocus();
         return;
@@ -303,7 +302,7 @@ bool frmSetup::arrowInBox(F::Field f, int key)
         case F::CloseHour:
         case F::CloseMinute:
         case F::CloseAmPm: to = box(F::Slot); break;
-        case F::Slot: to = box(F::Lines); break;
+        case F::Slot:
         case F::Lines: to = box(F::Count); break;
         case F::Count: to = m_grid; break;
         }
