@@ -8,6 +8,7 @@
 #include "daypage/frmAppt.h"
 #include "maint/frmNet.h"
 #include "print/DayPagePrint.h"
+#include "setup/frmSetupMenu.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -17,6 +18,8 @@ void ShellWindows::install(AppState &state)
 {
     state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
     state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
+    state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
+    frmMain::setWindowMaker(frmMain::SetupPage, [](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
 }
 
 QWidget *ShellWindows::startUp(AppState &state)
