@@ -426,6 +426,8 @@ bool DayPage::pollChanges()
 {
     if (!m_page.id || !m_db)
         return false;
+    if (!m_leftClaims.isEmpty())
+        releaseLeftClaims(); // a release shows below as any other change of the page
     try {
         if (!m_laidOut) {
             // A page that could not be read completely is laid out again, without a message
@@ -496,6 +498,9 @@ bool DayPage::ClaimSlot(int row, int col, const QString &mark)
 {
     if (!hasPage() || !m_model.isTimeSlot(row) || col < 1 || col > m_model.lastCol())
         return false;
+    // Claimed again here: a release still waiting must not empty it under the new booking.
+    m_leftClaims.removeIf(
+        [&](const LeftClaim &left) { return left.key.id == m_page.id && left.row == row && left.col == col; });
     const PageText::Cells mine = m_model.pageCells();
     const PageStore::Claim claim = pageWrite([&] {
         return m_store->claimCell(m_page.key(), int(mine.size()), m_model.lastCol(), row - PageModel::TextTopRow,
@@ -515,12 +520,37 @@ void DayPage::ReleaseClaim(int row, int col, const QString &mark)
 {
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return;
-    writeTogether([&] {
-        if (m_grid.text(row, col) != mark)
-            return; // taken or emptied at another station meanwhile: left as stored
-        m_grid.setText(row, col, QString());
-        m_grid.setCellBackColor(row, col, FreeSlotColor);
-    });
+    try {
+        writeTogether([&] {
+            if (m_grid.text(row, col) != mark)
+                return; // taken or emptied at another station meanwhile: left as stored
+            m_grid.setText(row, col, QString());
+            m_grid.setCellBackColor(row, col, FreeSlotColor);
+        });
+    } catch (const AppError &e) {
+        if (e.number() != ErrNo::RecordLocked)
+            throw;
+        DiagnosticLog::passedOver(QStringLiteral("Release claim"), e);
+        m_leftClaims.append({m_page.key(), row, col, mark});
+    }
+}
+
+int DayPage::releaseLeftClaims()
+{
+    for (qsizetype i = 0; i < m_leftClaims.size();) {
+        const LeftClaim &left = m_leftClaims.at(i);
+        try {
+            m_store->releaseCell(left.key, left.row - PageModel::TextTopRow, left.col - 1, left.mark);
+        } catch (const AppError &e) {
+            if (e.number() == ErrNo::RecordLocked) {
+                ++i; // still busy: next time
+                continue;
+            }
+            DiagnosticLog::passedOver(QStringLiteral("Release claim"), e); // the page is gone
+        }
+        m_leftClaims.removeAt(i);
+    }
+    return int(m_leftClaims.size());
 }
 
 DayPage::SlotEnter DayPage::EnterSlot(int row, int col)

@@ -107,6 +107,10 @@ public:
     // A claim this station made and did not use: the slot is emptied, in the free colour, where
     // the stored cell still holds the mark. Throws AppError.
     void ReleaseClaim(int row, int col, const QString &mark = QStringLiteral("Engaged"));
+    // A claim the page stayed too busy to release is not left "Engaged" behind this running
+    // station, where no other station may take it over: it is released again at each live
+    // refresh until the write goes through. Returns the claims still waiting.
+    int releaseLeftClaims();
 
     // The hidden check box Check1: ticked = closed page.
     bool closed() const { return m_closed; }
@@ -194,6 +198,12 @@ private:
     // The page as last loaded or stored, against which this station's changes are found.
     PageText::Cells m_baseCells;
     std::optional<QVector<qint64>> m_baseColors; // none before the page's first showing
+    struct LeftClaim {
+        PageKey key;
+        int row = 0, col = 0;
+        QString mark;
+    };
+    QVector<LeftClaim> m_leftClaims;
     bool m_baseClosed = false;
     bool m_activated = false;
     bool m_recovering = false; // a failed colour save is reloading the page

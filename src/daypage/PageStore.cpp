@@ -277,6 +277,18 @@ void PageStore::saveSetupText(const char *field, const std::optional<QString> &b
     tx.commit();
 }
 
+bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark)
+{
+    WriteTransaction tx(m_db);
+    PageText::Cells cells = PageText::parse(storedText(key, "Data"));
+    if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark)
+        return false;
+    cells[r][c].clear();
+    update(key, QStringLiteral("Data = ?"), {PageText::join(cells)});
+    tx.commit();
+    return true;
+}
+
 PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
                                       const ClaimOwner &owner)
 {

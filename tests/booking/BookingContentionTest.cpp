@@ -298,6 +298,28 @@ private slots:
                  qPrintable(b.dialogs.last().text));
     }
 
+    // The page stays locked through every try of the release when the form closes: the slot is
+    // not left "Engaged" behind a running station, which no other station may take over.
+    void aClaimThePageWasTooBusyToReleaseIsReleasedAtTheNextRefresh()
+    {
+        BookingStation a(*m_folder);
+        auto flow = a.openSlot(10, 3);
+        QVERIFY(flow);
+        {
+            Database other(m_folder->file(QStringLiteral("db.mdb")));
+            other.begin();
+            flow->closing(QString());
+            other.commit();
+        }
+        QCOMPARE(a.dialogs.texts(), QStringList());
+        BookingStation b(*m_folder);
+        QCOMPARE(b.storedText(10, 3), QStringLiteral("Engaged"));
+        a.page.pollChanges();
+        QCOMPARE(b.storedText(10, 3), QString());
+        QCOMPARE(a.grid().text(10, 3), QString());
+        QVERIFY(b.openSlot(10, 3));
+    }
+
     void aLockHeldAMomentByAnotherStationIsWaitedOut()
     {
         BookingStation a(*m_folder);

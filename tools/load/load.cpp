@@ -133,8 +133,11 @@ public:
                              qPrintable(e.description()));
                 trapped = false;
             }
+            m_page.releaseLeftClaims(); // as the window's live refresh does every second
             out(QStringLiteral("O"));
         }
+        for (int i = 0; i < 20 * Attempts && m_page.releaseLeftClaims() > 0; ++i)
+            QThread::msleep(50);
         QHash<QString, int> titles;
         for (const QString &m : m_dialogs.shown)
             ++titles[m.section(QLatin1Char(':'), 0, 0)];
