@@ -8,6 +8,8 @@
 #include "daypage/frmAppt.h"
 #include "maint/frmNet.h"
 #include "print/DayPagePrint.h"
+#include "setup/frmSkillView.h"
+#include "setup/frmTemplates.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -17,6 +19,7 @@ void ShellWindows::install(AppState &state)
 {
     state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
     state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
+    frmMain::setWindowMaker(frmMain::Templates, &ShellWindows::templates);
 }
 
 QWidget *ShellWindows::startUp(AppState &state)
@@ -55,6 +58,7 @@ frmAppt *ShellWindows::dayPage(AppState &state)
     if (w) {
         openBookingsFrom(*w, state);
         openPrintFrom(*w);
+        openSkillViewerFrom(*w, state);
     }
     return w;
 }
@@ -83,4 +87,21 @@ void ShellWindows::openBookingsFrom(frmAppt &w, AppState &state)
 void ShellWindows::openPrintFrom(frmAppt &w)
 {
     w.setPrintHandler([](frmAppt &page, frmAppt::PrintChoice choice) { OpenPrintChoice(page, choice); });
+}
+
+void ShellWindows::openSkillViewerFrom(frmAppt &w, AppState &state)
+{
+    w.setSkillViewerOpener([&state](frmAppt &page, int column) -> QWidget * {
+        auto *viewer = new frmSkillView(state, column, &page);
+        viewer->show();
+        return viewer;
+    });
+}
+
+QWidget *ShellWindows::templates(AppState &state)
+{
+    frmTemplates *w = LoadWindow<frmTemplates>(state);
+    if (w)
+        w->setDayPageOpener([](AppState &s) -> QWidget * { return dayPage(s); });
+    return w;
 }
