@@ -336,6 +336,7 @@ void frmTemplates::openSkillEditor(int row, int col)
         return;
     }
     m_skills->show();
+    m_skills->activateWindow();
 }
 
 void frmTemplates::closeSkillEditor()

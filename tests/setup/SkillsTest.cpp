@@ -41,6 +41,7 @@ private slots:
         QPointer<QWidget> editor = w->skillEditor();
         QVERIFY(editor && editor->isVisible());
         QCOMPARE(editor->windowTitle(), QStringLiteral("Skill Levels"));
+        QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPoint gridAt = w->grid()->mapTo(w, QPoint(0, 0));
         const QRect cell = w->grid()->cellRect(10, 3);
         const int left = int(PixelsToTwips(cell.left()));
@@ -53,9 +54,13 @@ private slots:
             QCOMPARE(box(editor, i)->isChecked(), (i <= 4 || i == 9 || i == 10));
         box(editor, 5)->click(); // Electrical
 
-        // A plain click in the grid closes and stores it; the weekday and its edits stay.
+        // A plain click in the grid closes and stores it; the editor is active again and keeps the
+        // weekday and its edits.
         TemplateStation::click(w->grid(), 12, 2);
         QVERIFY(!editor || !editor->isVisible());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCoreApplication::processEvents();
         QStringList expected = before;
         expected[2] = QStringLiteral("1 1 1 1 1 0 0 0 1 1 0");
         QCOMPARE(entries(s), expected);
