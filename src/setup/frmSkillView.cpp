@@ -4,6 +4,7 @@
 #include "core/DiagnosticLog.h"
 #include "core/Station.h"
 #include "core/Twips.h"
+#include "daypage/frmAppt.h"
 #include "setup/TechSkills.h"
 #include "store/Database.h"
 
@@ -35,7 +36,8 @@ frmSkillView::frmSkillView(AppState &state, int column, QWidget *opener) : QWidg
         l->setTextFormat(Qt::PlainText);
         lines->addWidget(l);
     }
-    setFixedWidth(TwipsToPixels(3000));
+    // The room the day page leaves for it, so it ends just short of a column to its right.
+    setFixedWidth(TwipsToPixels(frmAppt::SkillViewerWidth) - 4);
     adjustSize();
     QPoint at(TwipsToPixels(state.booking().BookingFormLeft), TwipsToPixels(state.booking().BookingFormTop));
     if (opener)
