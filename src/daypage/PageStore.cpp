@@ -1,10 +1,12 @@
 #include "daypage/PageStore.h"
 
+#include "core/Colors.h"
 #include "daypage/PageModel.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
 #include <QDateTime>
+#include <QHash>
 
 namespace {
 const QString PageColumns = QStringLiteral(
@@ -46,6 +48,25 @@ AppError cellChanged()
 
 // Rows of one page: its record and its date.
 const QString ByKey = QStringLiteral(" WHERE rowid = ? AND caldate = ?");
+
+// The colours a first showing stores for an open page of this layout made from tmpl: every booking
+// cell the free colour, the template's LUNCH cells grey. None when the layout cannot be drawn.
+std::optional<QVector<qint64>> freshColors(const QString &tmpl, const QString &open, const QString &close,
+                                           int slotMinutes, int techs)
+{
+    GridModel grid;
+    PageModel page(grid);
+    try {
+        page.drawRows(open, close, slotMinutes, 1);
+    } catch (const AppError &) {
+        return std::nullopt;
+    }
+    page.drawColumns(techs, {}, {}, QString());
+    page.loadPageText(tmpl);
+    page.fillCellColors(FreeSlotColor);
+    page.lunchPass();
+    return page.cellColors();
+}
 
 bool isAscii(const QString &s)
 {
@@ -319,6 +340,57 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
     out.claimed = true;
     out.tookOver = true;
     return out;
+}
+
+int PageStore::deleteUntouchedPages()
+{
+    WriteTransaction tx(m_db);
+    const OfficeSettings s = settings();
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT rowid, caldate, open, Close, timeslot, Listno, Color, Clinic FROM tbl_Appt "
+                                   "WHERE COALESCE(Data, '') = COALESCE(BlankPage, '') AND COALESCE(Memo, '') = '' "
+                                   "AND NOT EXISTS (SELECT 1 FROM tbl_Job WHERE tbl_Job.bDate = tbl_Appt.caldate)"));
+    QHash<QString, std::optional<QVector<qint64>>> fresh; // by weekday and layout
+    QVariantList gone;
+    for (const QVariantList &row : r.rows) {
+        const QDate date = QDate::fromString(row.at(1).toString(), Qt::ISODate);
+        if (!date.isValid())
+            continue;
+        const int day = OfficeSettings::weekdayNumber(date);
+        // A weekday without a template makes open pages.
+        const bool closedWhenMade = !s.templates[day].isNull() && s.closed[day];
+        if ((row.at(7).toInt() != 0) != closedWhenMade)
+            continue;
+        const QString color = row.at(6).toString();
+        if (!ColorList::isUnset(color)) {
+            const QString open = row.at(2).toString(), close = row.at(3).toString();
+            const int slot = row.at(4).toInt(), techs = row.at(5).toInt();
+            const QString key = QStringLiteral("%1|%2|%3|%4|%5").arg(day).arg(open, close).arg(slot).arg(techs);
+            if (!fresh.contains(key))
+                fresh.insert(key, freshColors(s.templates[day].toString(), open, close, slot, techs));
+            const auto &expected = fresh.value(key);
+            if (!expected)
+                continue;
+            QVector<std::optional<qint64>> stored = ColorList::parse(color);
+            while (!stored.isEmpty() && !stored.last())
+                stored.removeLast();
+            if (stored.size() != expected->size())
+                continue;
+            bool same = true;
+            for (int i = 0; same && i < stored.size(); ++i) {
+                // 0 is a cell shown in the background colour: the free colour on an open page.
+                const qint64 c = stored.at(i).value_or(-1);
+                same = c == expected->at(i) || (c == 0 && expected->at(i) == FreeSlotColor);
+            }
+            if (!same)
+                continue;
+        }
+        gone << row.at(0);
+    }
+    for (const QVariant &id : gone)
+        m_db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE rowid = ?"), {id});
+    tx.commit();
+    return int(gone.size());
 }
 
 std::optional<QDate> PageStore::findName(const QString &name, const QDate &before)

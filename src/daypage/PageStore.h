@@ -130,6 +130,13 @@ public:
     };
     Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark, const ClaimOwner &owner);
 
+    // Deletes every page (of any date) that is untouched, inside the caller's write transaction
+    // or one of its own: its text is still its blank page, its memo empty, its closed flag that of
+    // its weekday in the settings as stored now, its colour list unset or what a first showing
+    // stores, and no booking record names its date. Such a page is made again, from the settings
+    // of that moment, when next opened. Returns how many went.
+    int deleteUntouchedPages();
+
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.
     std::optional<QDate> findName(const QString &name, const QDate &before = QDate());
