@@ -203,7 +203,18 @@ void frmTemplates::showEvent(QShowEvent *event)
     m_activated = true;
     if (QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    cleanUpPages();
     focusGrid();
+}
+
+void frmTemplates::cleanUpPages()
+{
+    try {
+        retryOnLock([&] { return PageStore(m_db).deleteUntouchedPages(); });
+    } catch (const AppError &e) {
+        // A page left in place is only made again later; nothing a user wrote is at stake.
+        DiagnosticLog::passedOver(QStringLiteral("Template clean-up"), e);
+    }
 }
 
 void frmTemplates::showWeekday()

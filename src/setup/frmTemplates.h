@@ -54,6 +54,9 @@ protected:
 
 private:
     void buildControls();
+    // Pages still as they were made are deleted, so they are made again from the templates when
+    // next opened; nothing a user wrote goes.
+    void cleanUpPages();
     void showWeekday();
     void showMonday();
     void closedChosen(int index);

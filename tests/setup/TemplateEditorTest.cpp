@@ -2,6 +2,7 @@
 #include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/Twips.h"
+#include "daypage/DayPage.h"
 #include "daypage/frmAppt.h"
 
 #include <QAction>
@@ -150,6 +151,36 @@ private slots:
             QCOMPARE(row.size(), 4);
         QCOMPARE(s.templateCell(QStringLiteral("Mon"), 16, 1), QStringLiteral("Staff meeting all bays"));
         QCOMPARE(s.templateCell(QStringLiteral("Mon"), 11, 4), QStringLiteral("Tyres"));
+    }
+
+    void openingDeletesOnlyUntouchedPages()
+    {
+        TemplateStation s;
+        AppState other;
+        other.setDialogs(&s.dialogs);
+        DayPage page(other);
+        page.openDatabase(s.sharedDb());
+        const QDate march(QDate::currentDate().year() - 1, 3, 1);
+        const QDate shownOnly = march.addDays((8 - march.dayOfWeek()) % 7); // a Monday, lunch cleared
+        const QDate booked = shownOnly.addDays(1);
+        const QDate sundayMemo = shownOnly.addDays(7 - shownOnly.dayOfWeek() + 7);
+        for (const QDate &d : {shownOnly, booked, sundayMemo})
+            QVERIFY(page.openDate(d)); // made from the templates and shown once
+        s.db->execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, 8, 'Ann Lee')"),
+                      {booked});
+        // A closed Sunday keeps its template text as made: only the memo was written.
+        s.db->execute(QStringLiteral("UPDATE tbl_Appt SET Memo = 'Stock take' WHERE caldate = ?"), {sundayMemo});
+        const auto pages = [&] {
+            QStringList out;
+            for (const QDate &d : {shownOnly, booked, sundayMemo})
+                if (s.db->scalar(QStringLiteral("SELECT COUNT(*) FROM tbl_Appt WHERE caldate = ?"), {d}).toInt())
+                    out << d.toString(Qt::ISODate);
+            return out;
+        };
+        QCOMPARE(pages().size(), 3);
+
+        QVERIFY(s.openEditor());
+        QCOMPARE(pages(), QStringList({booked.toString(Qt::ISODate), sundayMemo.toString(Qt::ISODate)}));
     }
 
     void theCloseBoxAsksBeforeDroppingEdits()
