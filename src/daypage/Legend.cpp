@@ -27,7 +27,7 @@ QStringList Legend::captions(const QStringList &current, const QString &lblColor
     return out.mid(0, Count);
 }
 
-QVector<Legend::Place> Legend::layout(const QVector<int> &captionWidths)
+QVector<Legend::Place> Legend::layout(const QVector<int> &captionWidths, int width)
 {
     QVector<Place> out;
     out.reserve(captionWidths.size());
@@ -37,7 +37,12 @@ QVector<Legend::Place> Legend::layout(const QVector<int> &captionWidths)
             p.swatch = 60;
             p.caption = 360;
         } else {
+            p.line = out.last().line;
             p.swatch = out.last().caption + captionWidths.at(i - 1) + 165;
+            if (width > 0 && p.swatch + 320 + captionWidths.at(i) > width) {
+                p.swatch = 60;
+                ++p.line;
+            }
             p.caption = p.swatch + 320;
         }
         out.append(p);

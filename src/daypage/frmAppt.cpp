@@ -175,25 +175,30 @@ void frmAppt::buildControls()
         l->setObjectName(QStringLiteral("LblDay_%1").arg(i));
         l->setFont(arial(8, true));
         l->setAlignment(Qt::AlignCenter);
-        l->setMinimumSize(26, 20);
+        l->setMinimumSize(26, 17);
         l->installEventFilter(this);
         days->addWidget(l, 1 + i / 7, i % 7);
         m_lblDay.append(l);
     }
     panel->addWidget(m_picture2);
 
-    auto addCombo = [&](int index, const QString &label) {
+    auto addCombo = [&](int index, const QString &label, QHBoxLayout *row) {
         auto *cb = new QComboBox(m_calendarPanel);
         cb->setObjectName(QStringLiteral("Combo_%1").arg(index));
         cb->setAccessibleName(label);
         cb->setFont(arial(8, true));
         cb->installEventFilter(this);
         m_combo[index] = cb;
-        panel->addWidget(cb);
+        row->addWidget(cb, 1);
     };
-    addCombo(1, QStringLiteral("Month"));
-    addCombo(2, QStringLiteral("Year"));
-    addCombo(0, QStringLiteral("Page status"));
+    // Two to a row, so the panel fits beside the page on a small screen.
+    auto *monthYear = new QHBoxLayout;
+    auto *statusToday = new QHBoxLayout;
+    addCombo(1, QStringLiteral("Month"), monthYear);
+    addCombo(2, QStringLiteral("Year"), monthYear);
+    addCombo(0, QStringLiteral("Page status"), statusToday);
+    panel->addLayout(monthYear);
+    panel->addLayout(statusToday);
     for (int i = 1; i <= 2; ++i)
         connect(m_combo[i], &QComboBox::currentIndexChanged, this, [this] {
             if (!m_syncingLists)
@@ -208,7 +213,7 @@ void frmAppt::buildControls()
     m_cmdToday->setObjectName(QStringLiteral("cmdToday"));
     m_cmdToday->setAutoDefault(true);
     connect(m_cmdToday, &QPushButton::clicked, this, &frmAppt::openToday);
-    panel->addWidget(m_cmdToday);
+    statusToday->addWidget(m_cmdToday);
 
     m_check1 = new QCheckBox(m_calendarPanel);
     m_check1->setObjectName(QStringLiteral("Check1"));
@@ -228,7 +233,8 @@ void frmAppt::buildControls()
         box->setReadOnly(true);
         box->setFocusPolicy(Qt::NoFocus);
         box->setFont(arial(9, true));
-        box->setFixedWidth(130);
+        box->setMinimumWidth(84);
+        box->setMaximumWidth(130);
         bottom->addWidget(box);
     };
     addTotal(m_txtS, "txtS", QStringLiteral("Hours at start"));
@@ -417,6 +423,10 @@ bool frmAppt::eventFilter(QObject *watched, QEvent *event)
 {
     if (editingEvent(watched, event))
         return true;
+    if (watched == m_legend && event->type() == QEvent::Resize) {
+        placeLegend();
+        return false;
+    }
     if (watched == m_picture2) {
         switch (event->type()) {
         case QEvent::KeyPress:

@@ -131,6 +131,7 @@ private:
     bool editingEvent(QObject *watched, QEvent *event);
     void fillLegend();
     void placeLegend();
+    static constexpr int LegendLineHeight = 22;
     void showPageMemo();
     void showOfficeTexts();
     void memosRead(const QString &fixedMemo, const QString &dailyMemo);

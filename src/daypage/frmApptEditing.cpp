@@ -109,7 +109,8 @@ void frmAppt::buildEditControls(QWidget *central, QLayout *outer, QBoxLayout *bo
     m_txtBook = new QLineEdit(central);
     m_txtBook->setObjectName(QStringLiteral("txtBook"));
     m_txtBook->setFont(arialFont(9, true));
-    m_txtBook->setFixedWidth(90);
+    m_txtBook->setMinimumWidth(56);
+    m_txtBook->setMaximumWidth(90);
     lblBook->setBuddy(m_txtBook);
     m_txtBook->installEventFilter(this);
     bottom->addWidget(lblBook);
@@ -134,7 +135,8 @@ void frmAppt::buildEditControls(QWidget *central, QLayout *outer, QBoxLayout *bo
     }
     for (QPlainTextEdit *box : {m_txtMemo, m_txtFixedMemo}) {
         box->setFont(arialFont(9, false));
-        box->setFixedHeight(58);
+        box->setMinimumHeight(30); // room given up first on a small screen
+        box->setMaximumHeight(58);
         box->setTabChangesFocus(false);
         setBoxColour(box, QBColor(7));
         box->installEventFilter(this);
@@ -157,7 +159,8 @@ void frmAppt::buildEditControls(QWidget *central, QLayout *outer, QBoxLayout *bo
     m_legend = new QWidget(central);
     m_legend->setObjectName(QStringLiteral("fraLegend"));
     m_legend->setAccessibleName(QStringLiteral("Colour legend"));
-    m_legend->setFixedHeight(22);
+    m_legend->setFixedHeight(LegendLineHeight);
+    m_legend->installEventFilter(this); // placed again when its width changes
     const QStringList captions = Legend::defaultCaptions();
     for (int i = 0; i < Legend::Count; ++i) {
         auto *img = new QLabel(m_legend);

@@ -281,11 +281,15 @@ void frmAppt::placeLegend()
         l->adjustSize();
         widths.append(int(PixelsToTwips(l->width())));
     }
-    const QVector<Legend::Place> places = Legend::layout(widths);
-    const int h = m_legend->height();
+    const QVector<Legend::Place> places = Legend::layout(widths, int(PixelsToTwips(m_legend->width())));
+    const int lines = places.isEmpty() ? 1 : places.last().line + 1;
+    if (m_legend->height() != lines * LegendLineHeight)
+        m_legend->setFixedHeight(lines * LegendLineHeight);
     for (int i = 0; i < places.size(); ++i) {
-        m_image1.at(i)->move(TwipsToPixels(places.at(i).swatch), (h - 16) / 2);
-        m_label1.at(i)->move(TwipsToPixels(places.at(i).caption), (h - m_label1.at(i)->height()) / 2);
+        const int top = places.at(i).line * LegendLineHeight;
+        m_image1.at(i)->move(TwipsToPixels(places.at(i).swatch), top + (LegendLineHeight - 16) / 2);
+        m_label1.at(i)->move(TwipsToPixels(places.at(i).caption),
+                             top + (LegendLineHeight - m_label1.at(i)->height()) / 2);
     }
 }
 

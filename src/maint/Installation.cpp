@@ -58,7 +58,8 @@ QString Installation::settledPath(const QString &typed, const QString &stationFo
 #endif
 }
 
-std::optional<Installation::ExistingDatabase> Installation::existingDatabase(const QString &serverFolder)
+std::optional<Installation::ExistingDatabase> Installation::existingDatabase(const QString &serverFolder, qint64 self,
+                                                                             int timeoutMs)
 {
     const QString path = QDir(serverFolder).filePath(QStringLiteral("db.mdb"));
     if (!QFileInfo(path).isFile())
@@ -70,6 +71,9 @@ std::optional<Installation::ExistingDatabase> Installation::existingDatabase(con
             QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
         if (newest.isValid())
             found.newestPage = newest.toString(QStringLiteral("dddd d MMMM yyyy"));
+        // A file from before stations registered has no stations to count.
+        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'tbl_Station'")).toInt() > 0)
+            found.stationsOpen = StationRegistry::othersRunning(db, self, timeoutMs);
     } catch (const AppError &e) {
         found.problem = e.description();
     }
@@ -90,6 +94,14 @@ QString Installation::replaceQuestion(const ExistingDatabase &existing, const QS
                           "Answer No to keep it and go on using it. If you replace it, the present file is "
                           "first kept beside it as %3.")
         .arg(QDir::toNativeSeparators(existing.path), what, QFileInfo(keptAs).fileName());
+}
+
+QString Installation::inUseText(const ExistingDatabase &existing)
+{
+    return QStringLiteral("The server folder already holds a shared database:\n%1\n\n%2 on it, so it cannot be "
+                          "replaced now. It is kept, and this station will use it. To replace it, close the other "
+                          "stations first and install again.")
+        .arg(QDir::toNativeSeparators(existing.path), StationRegistry::othersOpenText(existing.stationsOpen));
 }
 
 QString Installation::keepAsideName(const QString &serverFolder, const QDateTime &when)

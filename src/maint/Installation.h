@@ -1,4 +1,6 @@
 #pragma once
+#include "store/StationRegistry.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -24,11 +26,16 @@ QString settledPath(const QString &typed, const QString &stationFolder);
 // A shared database already lying in a server folder.
 struct ExistingDatabase {
     QString path;
-    QString newestPage; // the newest page's date as shown to the user; empty when it has no pages
-    QString problem;    // why the file could not be read; empty when it could
+    QString newestPage;   // the newest page's date as shown to the user; empty when it has no pages
+    QString problem;      // why the file could not be read; empty when it could
+    int stationsOpen = 0; // running stations other than self: replacing the file would lose their writes
 };
-// Null when the folder holds no db.mdb.
-std::optional<ExistingDatabase> existingDatabase(const QString &serverFolder);
+// Null when the folder holds no db.mdb. self is this station's id on that file (0: none).
+std::optional<ExistingDatabase> existingDatabase(const QString &serverFolder, qint64 self = 0,
+                                                 int timeoutMs = StationRegistry::DefaultTimeoutMs);
+
+// Said instead of the replace question while other stations work on the file: it is kept.
+QString inUseText(const ExistingDatabase &existing);
 
 // The question that guards an existing shared database; Yes replaces it.
 QString replaceQuestion(const ExistingDatabase &existing, const QString &keptAs);

@@ -174,11 +174,21 @@ frmNet::Outcome frmNet::installServer()
     // Another installation's shared database holds that office's pages: it stays unless the user
     // says otherwise, and even then it is kept beside the new one.
     QString keptAs;
-    if (const auto existing = Installation::existingDatabase(path)) {
+    // While other stations work on it, replacing it would lose their next writes: never offered.
+    // This station counts as another only when it is registered on a different file.
+    const StationRegistration &self = m_state.registration();
+    const bool onThisFile =
+        QFileInfo(self.heartbeat.path()) == QFileInfo(QDir(path).filePath(QStringLiteral("db.mdb")));
+    if (const auto existing =
+            Installation::existingDatabase(path, onThisFile ? self.heartbeat.id() : 0, self.timeoutMs)) {
         const QString aside = Installation::keepAsideName(path, QDateTime::currentDateTime());
-        if (m_state.dialogs()->message(Installation::replaceQuestion(*existing, aside),
-                                       QStringLiteral("Shared Database"), Dialogs::YesNoDefaultNo, Dialogs::Warning)
-            == Dialogs::AnsYes)
+        if (existing->stationsOpen > 0)
+            m_state.dialogs()->message(Installation::inUseText(*existing), QStringLiteral("Shared Database"),
+                                       Dialogs::Ok, Dialogs::Warning);
+        else if (m_state.dialogs()->message(Installation::replaceQuestion(*existing, aside),
+                                            QStringLiteral("Shared Database"), Dialogs::YesNoDefaultNo,
+                                            Dialogs::Warning)
+                 == Dialogs::AnsYes)
             keptAs = aside;
     }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});

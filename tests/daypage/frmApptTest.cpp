@@ -323,6 +323,32 @@ private slots:
         QCOMPARE(grid().col(), 3);
         QVERIFY(!w->page().SkipSaveFlag);
     }
+
+    // A 640 x 480 screen, less a title bar: the window goes down to it, and every control of
+    // the page, each caption of the legend among them, lies whole inside the window.
+    void fitsASmallScreenWithNothingClipped()
+    {
+        w->resize(620, 440);
+        QTest::qWait(50);
+        QVERIFY2(w->width() <= 620 && w->height() <= 440,
+                 qPrintable(QStringLiteral("%1 x %2").arg(w->width()).arg(w->height())));
+        const QRect inside = w->rect();
+        for (const char *name : {"Grid1", "Picture2", "Combo_0", "cmdToday", "txtS", "txtU", "txtA", "Check2",
+                                 "txtBook", "TxtMemo", "cmdMemo", "Label1_0", "Label1_7", "Image1_7"}) {
+            QWidget *c = child<QWidget>(name);
+            const QRect r(c->mapTo(w.get(), QPoint(0, 0)), c->size());
+            QVERIFY2(inside.contains(r) && r.width() > 0 && r.height() > 0,
+                     qPrintable(QStringLiteral("%1 at %2,%3 %4x%5")
+                                    .arg(QLatin1String(name))
+                                    .arg(r.x())
+                                    .arg(r.y())
+                                    .arg(r.width())
+                                    .arg(r.height())));
+            if (QLatin1String(name).startsWith(QLatin1String("Label1_"))
+                || QLatin1String(name).startsWith(QLatin1String("Image1_")))
+                QVERIFY2(c->parentWidget()->rect().contains(c->geometry()), name);
+        }
+    }
 };
 TORVANE_TEST(frmApptTest)
 #include "frmApptTest.moc"

@@ -4,6 +4,7 @@
 #include "core/Programs.h"
 #include "maint/frmNet.h"
 #include "store/Database.h"
+#include "store/StationRegistry.h"
 
 #include <QCryptographicHash>
 #include <QFileInfo>
@@ -227,6 +228,27 @@ private slots:
         QVERIFY(holdsThePage(QDir(f.serverFolder()).filePath(kept.first())));
         QVERIFY(!holdsThePage(f.sharedDb()));
         QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
+
+        // While another station runs on the file it is never replaced, and no question offers it.
+        {
+            Database(f.sharedDb())
+                .execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES ('2026-11-30', 'Ann Lee')"));
+        }
+        StationFixture::closeAllWindows();
+        f.state.registration().heartbeat.stop(); // as at a fresh start, before the menu registers it
+        StationHeartbeat other;
+        other.start(f.sharedDb());
+        Station::setNet(f.state.paths().stationDbPath(), false);
+        f.dialogs.clear();
+        net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsYes);
+        f.dialogs.answerInput(f.serverFolder());
+        net->next();
+        const ScriptedDialogs::Shown refusal = f.dialogs.shown().at(2);
+        QCOMPARE(refusal.buttons, Dialogs::Ok);
+        QVERIFY2(refusal.text.contains(QLatin1String("1 other station is open")), qPrintable(refusal.text));
+        QVERIFY(holdsThePage(f.sharedDb()));
+        QCOMPARE(QDir(f.serverFolder()).entryList({QStringLiteral("db-*.mdb")}).size(), 1);
     }
 
     void typedPathIsTrimmedAndTakenFromTheStationFolder()
