@@ -295,8 +295,9 @@ frmPicklist *PicklistWindows::show(AppState &state, PicklistKind kind, frmBookin
         state.booking().picklists = std::make_shared<PicklistWindows>();
     QPointer<frmPicklist> &w = state.booking().picklists->m_windows[slot(kind)];
     const bool pick = state.booking().PickFromBooking && booking;
-    // A pick-mode editor kept hidden comes back in edit mode when the setup menu asks for it.
-    if (w && !pick && w->pickMode() && !w->isVisible()) {
+    // A pick-mode editor comes back in edit mode when the setup menu asks for it, also one left
+    // open after its booking form closed; its picks have nowhere to go.
+    if (w && !pick && w->pickMode()) {
         w->unload();
         w.clear();
     }

@@ -68,7 +68,7 @@ class PicklistWindows {
 public:
     ~PicklistWindows();
     // Shows the editor of kind: in pick mode for booking when PickFromBooking is set, else in
-    // edit mode. A hidden pick-mode editor asked for in edit mode is loaded again in edit mode.
+    // edit mode. A pick-mode editor, hidden or not, asked for in edit mode is loaded again in edit mode.
     static frmPicklist *show(AppState &state, PicklistKind kind, frmBooking *booking = nullptr);
     static frmPicklist *find(AppState &state, PicklistKind kind);
     static void unload(AppState &state, PicklistKind kind);

@@ -280,7 +280,7 @@ void frmTemplates::next()
         return;
     }
     // A day page that could not be loaded has ended the program.
-    if (QWidget *dayPage = m_openDayPage ? m_openDayPage(m_state) : nullptr)
+    if (QWidget *dayPage = m_state.windows().dayPage(m_state))
         m_state.switcher()->replace(this, dayPage);
 }
 

@@ -4,7 +4,6 @@
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
 
 class AppState;
 class GridView;
@@ -29,10 +28,6 @@ public:
     // Opens the window's own connection to the shared database and shows Monday. Throws AppError.
     explicit frmTemplates(AppState &state, QWidget *parent = nullptr);
     ~frmTemplates() override;
-
-    // The day page lies in a folder above: the shell gives the way to open it after the week.
-    using DayPageOpener = std::function<QWidget *(AppState &)>;
-    void setDayPageOpener(DayPageOpener open) { m_openDayPage = std::move(open); }
 
     TemplateEditor &editor() { return *m_editor; }
     GridView *grid() const { return m_grid; }
@@ -74,7 +69,6 @@ private:
     AppState &m_state;
     Database m_db;
     std::unique_ptr<TemplateEditor> m_editor;
-    DayPageOpener m_openDayPage;
     bool m_loading = true;
     bool m_activated = false;
 

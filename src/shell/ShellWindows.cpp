@@ -8,6 +8,7 @@
 #include "daypage/frmAppt.h"
 #include "maint/frmNet.h"
 #include "print/DayPagePrint.h"
+#include "setup/frmSetupMenu.h"
 #include "setup/frmSkillView.h"
 #include "setup/frmTemplates.h"
 #include "shell/frmMain.h"
@@ -19,6 +20,9 @@ void ShellWindows::install(AppState &state)
 {
     state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
     state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
+    state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
+    state.windows().setTemplateEditor(&ShellWindows::templates);
+    frmMain::setWindowMaker(frmMain::SetupPage, [](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
     frmMain::setWindowMaker(frmMain::Templates, &ShellWindows::templates);
 }
 
@@ -98,10 +102,4 @@ void ShellWindows::openSkillViewerFrom(frmAppt &w, AppState &state)
     });
 }
 
-QWidget *ShellWindows::templates(AppState &state)
-{
-    frmTemplates *w = LoadWindow<frmTemplates>(state);
-    if (w)
-        w->setDayPageOpener([](AppState &s) -> QWidget * { return dayPage(s); });
-    return w;
-}
+QWidget *ShellWindows::templates(AppState &state) { return LoadWindow<frmTemplates>(state); }

@@ -161,9 +161,7 @@ public:
                     if (c != BookingPage::Claim::Claimed && c != BookingPage::Claim::Booked)
                         continue;
                     ++taken;
-                    BookingFlow flow(m_state, m_booking);
-                    const QString name = flow.open() ? flow.loadedForm()[Name] : QString();
-                    flow.closing(name);
+                    closeAtOnce();
                 }
             }
         }
@@ -171,6 +169,14 @@ public:
     }
 
 private:
+    // The booking window of the slot entered, closed without a change.
+    void closeAtOnce()
+    {
+        BookingFlow flow(m_state, m_booking);
+        const QString name = flow.open() ? flow.loadedForm()[Name] : QString();
+        flow.closing(name);
+    }
+
     void out(const QString &line)
     {
         std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
@@ -190,8 +196,14 @@ private:
     std::unique_ptr<BookingFlow> enter(int row, int col, BookingPage::Claim want)
     {
         try {
-            if (m_booking.claimSlot(row, col) != want)
+            const BookingPage::Claim got = m_booking.claimSlot(row, col);
+            if (got != want) {
+                // Not the slot expected (freed, or booked, meanwhile): the window that opened is
+                // closed again, as a user would, so no claim is left behind.
+                if (got == BookingPage::Claim::Claimed || got == BookingPage::Claim::Booked)
+                    closeAtOnce();
                 return nullptr;
+            }
         } catch (const AppError &) {
             // The grid's key handler ends quietly when the claim cannot be stored; Enter again.
             return nullptr;
@@ -306,7 +318,9 @@ private:
                 QThread::msleep(1 + m_random.bounded(20));
         }
         flow->closing(b.name);
-        if (record(b).isEmpty()) {
+        // Once the slot is free another station may book it at once: gone is this name gone.
+        const ResultRows r = record(b);
+        if (r.isEmpty() || r.value(0, QStringLiteral("bName")).toString() != b.name) {
             m_mine.removeAt(i);
             out(QStringLiteral("D\t%1").arg(b.name));
         }

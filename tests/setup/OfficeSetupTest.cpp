@@ -1,0 +1,356 @@
+#include "StationFixture.h"
+#include "TestRegistry.h"
+#include "booking/BookingEntries.h"
+#include "booking/BookingFlow.h"
+#include "booking/DayPageBooking.h"
+#include "core/GridView.h"
+#include "daypage/DayPage.h"
+#include "daypage/frmAppt.h"
+#include "setup/frmSetup.h"
+#include "shell/frmMain.h"
+#include "store/Database.h"
+#include "store/StationRegistry.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+namespace {
+// Next week's Wednesday, Thursday and Friday: dates from today on, never a closed Sunday.
+QDate nextWeek(int dayOfWeek)
+{
+    const QDate today = QDate::currentDate();
+    return today.addDays(7 + dayOfWeek - today.dayOfWeek());
+}
+
+// The file-server station at its main menu.
+struct SetupStation : StationFixture {
+    std::unique_ptr<Database> db;
+    SetupStation()
+    {
+        install(true);
+        db = std::make_unique<Database>(sharedDb());
+        state.registration().timeoutMs = 60000;
+    }
+    QString setting(const char *field)
+    {
+        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString();
+    }
+    QString page(const QDate &d, const char *field)
+    {
+        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(QLatin1String(field)), {d})
+            .toString();
+    }
+    QString current() const { return switcher.current() ? switcher.current()->objectName() : QString(); }
+
+    // Main menu entry 2, then setup menu entry 1, by their digit keys.
+    frmSetup *openSetup()
+    {
+        frmMain *menu = frmMain::load(state);
+        switcher.show(menu);
+        QTest::keyClick(menu->entryButton(1), Qt::Key_2);
+        QWidget *setupMenu = switcher.current();
+        if (!setupMenu || setupMenu->windowTitle() != QLatin1String("Setup Menu"))
+            return nullptr;
+        QTest::keyClick(setupMenu, Qt::Key_1);
+        auto *w = qobject_cast<frmSetup *>(switcher.current());
+        if (w) {
+            w->activateWindow();
+            if (!QTest::qWaitForWindowActive(w))
+                return nullptr;
+        }
+        return w;
+    }
+
+    // A booking saved through the booking record's own path, as another station makes it.
+    void book(const QDate &date, int row, int col, const QString &name)
+    {
+        ScriptedDialogs quiet;
+        AppState other;
+        other.paths().setProgramFolder(program.path());
+        other.paths().setServerFolder(serverFolder());
+        other.setDialogs(&quiet);
+        DayPage page(other);
+        page.openDatabase(sharedDb());
+        page.readLocation();
+        QVERIFY(page.openDate(date));
+        DayPageBooking view(page);
+        BookingFlow flow(other, view);
+        QVERIFY(flow.claim(row, col) && flow.open());
+        flow.activate();
+        BookingEntries e = emptyBookingEntries();
+        e[BookingEntry::Name] = name;
+        e[BookingEntry::time(0)] = QStringLiteral("1");
+        e[BookingEntry::TTime] = BookingFlow::TotalTime(e);
+        flow.timeChanged = true;
+        flow.saveCommand(e);
+        QCOMPARE(page.store().find(date)->data.contains(name), true);
+    }
+};
+
+QLineEdit *box(QWidget *w, const char *name) { return w->findChild<QLineEdit *>(QLatin1String(name)); }
+
+// Types over a box and leaves it with Tab, so its rule runs.
+void type(QWidget *w, const char *name, const QString &text)
+{
+    QLineEdit *e = box(w, name);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    QTest::keyClick(e, Qt::Key_Tab);
+}
+
+// A cell of the technician grid typed over through the floating edit box.
+void typeCell(QWidget *w, int row, int col, const QString &text)
+{
+    auto *grid = w->findChild<GridView *>(QStringLiteral("Grid1"));
+    grid->setFocus();
+    grid->grid()->setCurrentCell(row, col);
+    QTest::keyClick(grid, text.at(0).toLatin1());
+    QLineEdit *edit = box(w, "txtEdit");
+    QVERIFY(edit->isVisible());
+    QTest::keyClicks(edit, text.mid(1));
+    QTest::keyClick(edit, Qt::Key_Return);
+    QVERIFY(!edit->isVisible());
+}
+
+void okay(QWidget *w) { QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdOkay")), Qt::LeftButton); }
+} // namespace
+
+class OfficeSetupTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The whole path: the office changes its name, hours, slot length and technicians while a
+    // booking next week sits in the fourth column.
+    void newSettingsRemakeUntouchedPagesAndKeepBookedOnes()
+    {
+        SetupStation s;
+        const QDate booked = nextWeek(3), untouched = nextWeek(4), holiday = nextWeek(5);
+        s.book(booked, 8, 4, QStringLiteral("Lee"));
+        {
+            AppState other;
+            ScriptedDialogs quiet;
+            other.setDialogs(&quiet);
+            DayPage page(other);
+            page.openDatabase(s.sharedDb());
+            QVERIFY(page.openDate(untouched));
+            QVERIFY(page.openDate(holiday));
+            page.setClosed(true);
+        }
+        const QString seedSkills = s.setting("Skills");
+        const QString seedCwidth = s.setting("cwidth");
+
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QStringLiteral("  General Setup"));
+        QCOMPARE(box(w, "txtOpenHour")->text(), QStringLiteral("08"));
+        type(w, "txtLocation", QStringLiteral("Garage"));
+        type(w, "txtOpenHour", QStringLiteral("7"));
+        QCOMPARE(box(w, "txtOpenHour")->text(), QStringLiteral("07"));
+        type(w, "txtOpenMin", QStringLiteral("30"));
+        type(w, "txtCloseHour", QStringLiteral("4"));
+        type(w, "txtSlot", QStringLiteral("20"));
+        QLineEdit *count = box(w, "txtListno");
+        count->setFocus();
+        count->selectAll();
+        QTest::keyClicks(count, QStringLiteral("3"));
+        QTest::keyClick(count, Qt::Key_Return);
+        QCOMPARE(w->setup().count(), 3);
+        typeCell(w, 2, 1, QStringLiteral("Al"));
+        typeCell(w, 2, 2, QStringLiteral("Bo"));
+        typeCell(w, 2, 3, QStringLiteral("Cy"));
+
+        // Answered No: nothing changes.
+        s.dialogs.clear();
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsNo);
+        okay(w);
+        QCOMPARE(s.dialogs.titles(),
+                 (QStringList{QStringLiteral("Changed time settings"), QStringLiteral("Save new settings")}));
+        const QString question = s.dialogs.last().text;
+        QVERIFY2(question.contains(QLocale(QLocale::English).toString(booked, QStringLiteral("dddd d MMMM yyyy")))
+                     && question.contains(QLatin1String("column 4")),
+                 qPrintable(question));
+        QCOMPARE(s.current(), QStringLiteral("frmSetup"));
+        QCOMPARE(s.setting("location"), QStringLiteral("Office"));
+        QCOMPARE(s.setting("Listno"), QStringLiteral("4"));
+        QCOMPARE(s.setting("Skills"), seedSkills);
+        QCOMPARE(s.setting("cwidth"), seedCwidth);
+        QCOMPARE(s.page(booked, "Listno"), QStringLiteral("4"));
+        QVERIFY(!s.page(untouched, "caldate").isEmpty());
+
+        // Answered Yes, then no templates: the day page.
+        s.dialogs.clear();
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsYes);
+        s.dialogs.answer(Dialogs::AnsNo);
+        okay(w);
+        QCOMPARE(s.dialogs.titles().last(), QStringLiteral("Configure Page Templates"));
+        QVERIFY(!s.dialogs.texts().contains(QStringLiteral("You will have to reconfigure the techs' skill levels.")));
+        QCOMPARE(s.current(), QStringLiteral("frmAppt"));
+        QCOMPARE(s.setting("location"), QStringLiteral("Garage"));
+        QCOMPARE(s.setting("open"), QStringLiteral("07:30 AM"));
+        QCOMPARE(s.setting("Close"), QStringLiteral("04:00 PM"));
+        QCOMPARE(s.setting("timeslot"), QStringLiteral("20"));
+        QCOMPARE(s.setting("Names"), QStringLiteral("Al%Bo%Cy%"));
+        QCOMPARE(s.setting("Skills"), seedSkills.split(QLatin1Char('%')).mid(0, 3).join(QLatin1Char('%')));
+        QCOMPARE(s.setting("cwidth").count(QLatin1Char('%')), 4);
+        // The booked page keeps its times and shows the new technicians; the holiday stays closed.
+        QCOMPARE(s.page(booked, "open"), QStringLiteral("08:00 AM"));
+        QCOMPARE(s.page(booked, "timeslot"), QStringLiteral("30"));
+        QCOMPARE(s.page(booked, "Names"), QStringLiteral("Al%Bo%Cy%"));
+        QCOMPARE(s.page(holiday, "Clinic"), QStringLiteral("1"));
+        QCOMPARE(s.page(untouched, "caldate"), QString());
+
+        auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        for (const QDate &d : {untouched, nextWeek(9)}) {
+            QVERIFY(day->page().openDate(d));
+            GridModel &g = day->page().grid();
+            QCOMPARE(g.text(1, 1), QStringLiteral("Al"));
+            QCOMPARE(g.cols(), 4);
+            QCOMPARE(g.text(6, 0).trimmed(), QStringLiteral("07:30 AM"));
+            QCOMPARE(g.text(7, 0).trimmed(), QStringLiteral("07:50 AM"));
+        }
+        QVERIFY(day->page().openDate(booked));
+        QCOMPARE(day->page().grid().text(6, 0).trimmed(), QStringLiteral("08:00 AM"));
+        QCOMPARE(day->page().grid().text(1, 3), QStringLiteral("Cy"));
+    }
+
+    // A refused save writes nothing at all, and a fifth technician starts without skills.
+    void refusedSaveWritesNothingAndNewTechsStartWithoutSkills()
+    {
+        SetupStation s;
+        const QString seedSkills = s.setting("Skills");
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtCloseHour", QStringLiteral("7"));
+        type(w, "txtCloseMin", QStringLiteral("30"));
+        type(w, "txtCloseAmPm", QStringLiteral("am"));
+        QCOMPARE(box(w, "txtCloseAmPm")->text(), QStringLiteral("AM"));
+        box(w, "txtListno")->setText(QStringLiteral("5"));
+        s.dialogs.clear();
+        okay(w);
+        QCOMPARE(s.dialogs.last().text, QStringLiteral("Closing time earlier than Opening time!"));
+        QCOMPARE(s.dialogs.last().title, QStringLiteral("Time Setting Error"));
+        QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtCloseHour"));
+        QCOMPARE(s.setting("Skills"), seedSkills);
+        QCOMPARE(s.setting("Listno"), QStringLiteral("4"));
+        QCOMPARE(s.setting("Close"), QStringLiteral("05:00 PM"));
+
+        // Equal times are a day of one slot.
+        type(w, "txtCloseHour", QStringLiteral("8"));
+        type(w, "txtCloseMin", QStringLiteral("0"));
+        s.dialogs.clear();
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsYes);
+        okay(w);
+        QCOMPARE(s.dialogs.texts().last(), QStringLiteral("You will have to reconfigure the techs' skill levels."));
+        QCOMPARE(s.setting("Close"), QStringLiteral("08:00 AM"));
+        QCOMPARE(s.setting("Skills"), seedSkills + QStringLiteral("%0 0 0 0 0 0 0 0 0 0 0"));
+        // Yes to the templates: the template editor.
+        QCOMPARE(s.current(), QStringLiteral("frmTemplates"));
+    }
+
+    // Another station running, or holding the file while Okay writes: told, and nothing stored.
+    void anotherStationRefusesOrDelaysTheSaveAndNothingIsHalfWritten()
+    {
+        SetupStation s;
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtLocation", QStringLiteral("Garage"));
+        box(w, "txtListno")->setText(QStringLiteral("2"));
+        Database other(s.sharedDb());
+        const qint64 id = StationRegistry::add(other);
+        s.dialogs.clear();
+        okay(w);
+        QCOMPARE(s.dialogs.count(), 1);
+        QCOMPARE(s.dialogs.last().text, QStringLiteral("Please log out all client stations before saving new "
+                                                       "settings.\n\n1 other station is open."));
+        QCOMPARE(s.setting("location"), QStringLiteral("Office"));
+        StationRegistry::remove(other, id);
+
+        other.begin();
+        s.dialogs.clear();
+        okay(w);
+        QCOMPARE(s.dialogs.last().title, QStringLiteral("Save new settings"));
+        QVERIFY(s.dialogs.last().text.startsWith(QLatin1String("Another station is writing")));
+        other.rollback();
+        QCOMPARE(s.setting("location"), QStringLiteral("Office"));
+        QCOMPARE(s.setting("Listno"), QStringLiteral("4"));
+        QCOMPARE(s.current(), QStringLiteral("frmSetup"));
+
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsNo);
+        okay(w);
+        QCOMPARE(s.setting("location"), QStringLiteral("Garage"));
+        QCOMPARE(s.setting("Listno"), QStringLiteral("2"));
+    }
+
+    // Values the old rules let through become rows of no height or times that do not exist.
+    void entryRulesRefuseWhatIsNoTime_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept"); // empty: refused, the focus goes back
+        QTest::newRow("hour 8") << int(OfficeSetup::OpenHour) << "8"
+                                << "08";
+        QTest::newRow("hour 13") << int(OfficeSetup::OpenHour) << "13"
+                                 << "";
+        QTest::newRow("hour 00") << int(OfficeSetup::CloseHour) << "00"
+                                 << "";
+        QTest::newRow("minute 60") << int(OfficeSetup::OpenMinute) << "60"
+                                   << "";
+        QTest::newRow("minute 5") << int(OfficeSetup::CloseMinute) << "5"
+                                  << "05";
+        QTest::newRow("am/pm") << int(OfficeSetup::CloseAmPm) << "XX"
+                               << "PM";
+        QTest::newRow("slot 9") << int(OfficeSetup::Slot) << "9"
+                                << "";
+        QTest::newRow("slot 240") << int(OfficeSetup::Slot) << "240"
+                                  << "240";
+        QTest::newRow("lines 0") << int(OfficeSetup::Lines) << "0"
+                                 << "";
+        QTest::newRow("lines 7") << int(OfficeSetup::Lines) << "7"
+                                 << "";
+        QTest::newRow("lines 6") << int(OfficeSetup::Lines) << "6"
+                                 << "6";
+        QTest::newRow("40 technicians") << int(OfficeSetup::Count) << "40"
+                                        << "32";
+        QTest::newRow("0 technicians") << int(OfficeSetup::Count) << "0"
+                                       << "1";
+    }
+    void entryRulesRefuseWhatIsNoTime()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QCOMPARE(OfficeSetup::left(OfficeSetup::Field(field), typed).value_or(QString()), kept);
+    }
+
+    void refusedBoxKeepsTheFocusAndPercentNeverReachesAName()
+    {
+        SetupStation s;
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtOpenMin", QStringLiteral("60"));
+        QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtOpenMin"));
+        type(w, "txtOpenMin", QStringLiteral("15"));
+        QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtOpenAmPm"));
+
+        typeCell(w, 2, 1, QStringLiteral("A%l"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("x%y"));
+        typeCell(w, 1, 2, QStringLiteral("B"));
+        auto *grid = w->findChild<GridView *>(QStringLiteral("Grid1"));
+        grid->grid()->setCurrentCell(1, 2);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTest::keyClick(box(w, "txtEdit"), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(box(w, "txtEdit"), Qt::Key_Return);
+        QCOMPARE(w->setup().namesText().section(QLatin1Char('%'), 0, 0), QStringLiteral("Al"));
+        QCOMPARE(grid->grid()->text(1, 2), QStringLiteral("B"));
+    }
+};
+TORVANE_TEST(OfficeSetupTest)
+#include "OfficeSetupTest.moc"
