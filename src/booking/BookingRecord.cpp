@@ -31,8 +31,10 @@ bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
     if (!m_jobs) {
         // Opened here, where a failure is reported as the slot taken and the form closes
         // through its usual path, which releases the claim.
-        m_jobs = std::make_unique<Recordset>(m_db, JobTable);
-        m_jobs->setIndex(QStringLiteral("bRecord"));
+        // Kept only once its index is chosen: a lock meeting setIndex is tried again from here.
+        auto jobs = std::make_unique<Recordset>(m_db, JobTable);
+        jobs->setIndex(QStringLiteral("bRecord"));
+        m_jobs = std::move(jobs);
     }
     m_jobs->seek(QStringLiteral("="), {cell.date, cell.col, cell.row});
     if (m_jobs->noMatch()) {

@@ -9,6 +9,8 @@
 #include "maint/frmNet.h"
 #include "print/DayPagePrint.h"
 #include "setup/frmSetupMenu.h"
+#include "setup/frmSkillView.h"
+#include "setup/frmTemplates.h"
 #include "shell/frmMain.h"
 #include "shell/frmSplash.h"
 
@@ -19,7 +21,9 @@ void ShellWindows::install(AppState &state)
     state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
     state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
     state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
+    state.windows().setTemplateEditor(&ShellWindows::templates);
     frmMain::setWindowMaker(frmMain::SetupPage, [](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
+    frmMain::setWindowMaker(frmMain::Templates, &ShellWindows::templates);
 }
 
 QWidget *ShellWindows::startUp(AppState &state)
@@ -58,6 +62,7 @@ frmAppt *ShellWindows::dayPage(AppState &state)
     if (w) {
         openBookingsFrom(*w, state);
         openPrintFrom(*w);
+        openSkillViewerFrom(*w, state);
     }
     return w;
 }
@@ -87,3 +92,14 @@ void ShellWindows::openPrintFrom(frmAppt &w)
 {
     w.setPrintHandler([](frmAppt &page, frmAppt::PrintChoice choice) { OpenPrintChoice(page, choice); });
 }
+
+void ShellWindows::openSkillViewerFrom(frmAppt &w, AppState &state)
+{
+    w.setSkillViewerOpener([&state](frmAppt &page, int column) -> QWidget * {
+        auto *viewer = new frmSkillView(state, column, &page);
+        viewer->show();
+        return viewer;
+    });
+}
+
+QWidget *ShellWindows::templates(AppState &state) { return LoadWindow<frmTemplates>(state); }

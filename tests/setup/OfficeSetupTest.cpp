@@ -250,8 +250,8 @@ private slots:
         QCOMPARE(s.dialogs.texts().last(), QStringLiteral("You will have to reconfigure the techs' skill levels."));
         QCOMPARE(s.setting("Close"), QStringLiteral("08:00 AM"));
         QCOMPARE(s.setting("Skills"), seedSkills + QStringLiteral("%0 0 0 0 0 0 0 0 0 0 0"));
-        // No template editor yet: the day page stands in.
-        QCOMPARE(s.current(), QStringLiteral("frmAppt"));
+        // Yes to the templates: the template editor.
+        QCOMPARE(s.current(), QStringLiteral("frmTemplates"));
     }
 
     // Another station running, or holding the file while Okay writes: told, and nothing stored.

@@ -86,8 +86,10 @@ private slots:
     {
         StationFixture f;
         frmMain *menu = showMenu(f, true);
-        QTest::keyClick(menu->entryButton(1), Qt::Key_3); // no template editor registered: nothing opens
-        QCOMPARE(f.switcher.current(), menu);
+        QTest::keyClick(menu->entryButton(1), Qt::Key_3);
+        QCOMPARE(currentName(f), QStringLiteral("frmTemplates"));
+        menu = frmMain::load(f.state);
+        f.switcher.show(menu);
         f.dialogs.answer(Dialogs::AnsNo);
         QTest::keyClick(menu->entryButton(1), Qt::Key_5);
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Reminder!"));

@@ -1,0 +1,93 @@
+#include "setup/TechSkills.h"
+
+#include "store/Database.h"
+
+namespace {
+// Skill order; the editor and the viewer differ only in skill 8.
+const char *const Captions[TechSkills::Count] = {"General Repair",  "Oil & Filters & Maintenance",
+                                                 "Wheel Alignment", "Front End Suspension",
+                                                 "Electrical",      "Air Conditioning",
+                                                 "Engine",          "Transmission",
+                                                 "Brakes",          "Body",
+                                                 "Coolant System"};
+
+TechSkills fromRow(const ResultRows &r)
+{
+    if (r.isEmpty())
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    return TechSkills(r.rows[0][0].toString());
+}
+} // namespace
+
+QString TechSkills::editorCaption(int skill)
+{
+    return skill >= 1 && skill <= Count ? QLatin1String(Captions[skill - 1]) : QString();
+}
+
+QString TechSkills::viewerName(int skill)
+{
+    return skill == 8 ? QStringLiteral("Transmissions") : editorCaption(skill);
+}
+
+QString TechSkills::noSkills()
+{
+    QStringList zeros;
+    for (int i = 0; i < Count; ++i)
+        zeros << QStringLiteral("0");
+    return zeros.join(QLatin1Char(' '));
+}
+
+TechSkills::TechSkills(const QString &stored)
+{
+    if (!stored.isEmpty())
+        m_entries = stored.split(QLatin1Char('%'));
+}
+
+TechSkills::Levels TechSkills::levels(int column) const
+{
+    Levels out{};
+    if (column < 1 || column > m_entries.size())
+        return out;
+    const QStringList values = m_entries.at(column - 1).split(QLatin1Char(' '));
+    for (int i = 0; i < Count && i < values.size(); ++i)
+        out[i] = values.at(i) == QLatin1String("1");
+    return out;
+}
+
+void TechSkills::setLevels(int column, const Levels &levels, int techCount)
+{
+    if (column < 1)
+        return;
+    while (m_entries.size() < qMax(column, techCount))
+        m_entries << noSkills();
+    QStringList values;
+    for (bool held : levels)
+        values << (held ? QStringLiteral("1") : QStringLiteral("0"));
+    m_entries[column - 1] = values.join(QLatin1Char(' '));
+}
+
+QStringList TechSkills::heldNames(const Levels &levels, int max)
+{
+    QStringList out;
+    for (int i = 0; i < Count && out.size() < max; ++i)
+        if (levels[i])
+            out << viewerName(i + 1);
+    return out;
+}
+
+TechSkills TechSkills::read(Database &db)
+{
+    return fromRow(db.select(QStringLiteral("SELECT Skills FROM tbl_Setup LIMIT 1")));
+}
+
+void TechSkills::store(Database &db, int column, const Levels &levels)
+{
+    retryOnLock([&] {
+        WriteTransaction tx(db);
+        const ResultRows r = db.select(QStringLiteral("SELECT Skills, Listno FROM tbl_Setup LIMIT 1"));
+        TechSkills skills = fromRow(r);
+        skills.setLevels(column, levels, r.rows[0][1].toInt());
+        db.execute(QStringLiteral("UPDATE tbl_Setup SET Skills = ?, rowver = rowver + 1"), {skills.text()});
+        tx.commit();
+    });
+}

@@ -1,0 +1,113 @@
+#include "TemplateStation.h"
+#include "TestRegistry.h"
+#include "core/Twips.h"
+#include "daypage/frmAppt.h"
+#include "setup/frmSkillView.h"
+#include "setup/frmSkills.h"
+#include "shell/ShellWindows.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+// The skill editor opened from the template editor and the skill viewer of the day page, on the
+// Skills list of the settings.
+class SkillsTest : public QObject {
+    Q_OBJECT
+
+    static QStringList entries(TemplateStation &s) { return s.setup(QStringLiteral("Skills")).split(QLatin1Char('%')); }
+    static QCheckBox *box(QWidget *w, int i)
+    {
+        return w->findChild<QCheckBox *>(QStringLiteral("chkSkills_%1").arg(i));
+    }
+    static QStringList shown(QWidget *viewer)
+    {
+        QStringList out;
+        for (int i = 1; i <= frmSkillView::Lines; ++i)
+            out << viewer->findChild<QLabel *>(QStringLiteral("lblSkills_%1").arg(i))->text();
+        return out;
+    }
+
+private slots:
+    void aTickReachesOneTechnicianAndTheDayPage()
+    {
+        TemplateStation s;
+        const QStringList before = entries(s);
+        frmTemplates *w = s.openEditor();
+        QVERIFY(w);
+        QTest::keyClick(w->grid(), Qt::Key_F7);
+        TemplateStation::type(w, 8, 1, QStringLiteral("Dentist"));
+
+        TemplateStation::click(w->grid(), 10, 3, Qt::AltModifier);
+        QPointer<QWidget> editor = w->skillEditor();
+        QVERIFY(editor && editor->isVisible());
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Skill Levels"));
+        QVERIFY(QTest::qWaitForWindowActive(editor));
+        const QPoint gridAt = w->grid()->mapTo(w, QPoint(0, 0));
+        const QRect cell = w->grid()->cellRect(10, 3);
+        const int left = int(PixelsToTwips(cell.left()));
+        const int x = int(PixelsToTwips(gridAt.x()))
+                      + (left > 6000 ? left - frmSkills::Width + 50 : left + int(PixelsToTwips(cell.width())) + 60);
+        QCOMPARE(editor->pos(),
+                 w->mapToGlobal(QPoint(TwipsToPixels(x), TwipsToPixels(int(PixelsToTwips(gridAt.y())) + 650))));
+        QCOMPARE(box(editor, 2)->text(), QStringLiteral("Oil && Filters && Maintenance"));
+        for (int i = 1; i <= 11; ++i) // the seed's third technician holds 1 to 4, 9 and 10
+            QCOMPARE(box(editor, i)->isChecked(), (i <= 4 || i == 9 || i == 10));
+        box(editor, 5)->click(); // Electrical
+
+        // A plain click in the grid closes and stores it; the editor is active again and keeps the
+        // weekday and its edits.
+        TemplateStation::click(w->grid(), 12, 2);
+        QVERIFY(!editor || !editor->isVisible());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCoreApplication::processEvents();
+        QStringList expected = before;
+        expected[2] = QStringLiteral("1 1 1 1 1 0 0 0 1 1 0");
+        QCOMPARE(entries(s), expected);
+        QCOMPARE(w->editor().dayTitle(), QStringLiteral("Tuesday"));
+        QCOMPARE(w->editor().grid().text(8, 1), QStringLiteral("Dentist"));
+        QVERIFY(w->editor().changed());
+
+        frmAppt *page = ShellWindows::dayPage(s.state);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page));
+        const QPoint at = page->grid()->viewport()->mapFrom(page->grid(), page->grid()->cellRect(8, 3).center());
+        QTest::mouseClick(page->grid()->viewport(), Qt::RightButton, {}, at);
+        QPointer<QWidget> viewer = page->skillViewer();
+        QVERIFY(viewer && viewer->isVisible());
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Tech Skill Levels"));
+        QCOMPARE(shown(viewer), QStringList({"General Repair", "Oil & Filters & Maintenance", "Wheel Alignment",
+                                             "Front End Suspension", "Electrical"}));
+        QTest::mouseClick(page->grid()->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(!viewer || !viewer->isVisible());
+        delete page;
+    }
+
+    void aShortListGrowsForTheTechnicianEdited()
+    {
+        TemplateStation s;
+        // Written before two technicians were added; the first holds seven skills.
+        s.db->execute(QStringLiteral("UPDATE tbl_Setup SET Skills = '1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0'"));
+        frmTemplates *w = s.openEditor();
+        QVERIFY(w);
+        TemplateStation::click(w->grid(), 10, 4, Qt::AltModifier);
+        QPointer<QWidget> editor = w->skillEditor();
+        QVERIFY(editor);
+        for (int i = 1; i <= 11; ++i)
+            QVERIFY(!box(editor, i)->isChecked());
+        box(editor, 10)->click(); // Body
+        editor->close();
+        QVERIFY(!editor || !editor->isVisible());
+        QCOMPARE(
+            s.setup(QStringLiteral("Skills")),
+            QStringLiteral("1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0%0 0 0 0 0 0 0 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0"));
+
+        frmSkillView first(s.state, 1, nullptr);
+        QCOMPARE(shown(&first), QStringList({"General Repair", "Oil & Filters & Maintenance", "Wheel Alignment",
+                                             "Front End Suspension", "Electrical"}));
+        frmSkillView fourth(s.state, 4, nullptr);
+        QCOMPARE(shown(&fourth), QStringList({"Body", "", "", "", ""}));
+    }
+};
+TORVANE_TEST(SkillsTest)
+#include "SkillsTest.moc"
