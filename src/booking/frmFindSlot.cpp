@@ -81,7 +81,7 @@ frmFindSlot::frmFindSlot(AppState &state, frmAppt &page) : QWidget(&page, Qt::Wi
     m_lstPlaces->setRootIsDecorated(false);
     m_lstPlaces->setHeaderLabels(
         {QStringLiteral("Date"), QStringLiteral("Technician"), QStringLiteral("Start"), QStringLiteral("End")});
-    m_lstPlaces->setMinimumSize(420, 220);
+    m_lstPlaces->setMinimumSize(480, 230);
     m_lstPlaces->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     m_lblStatus = new QLabel(this);
@@ -116,6 +116,10 @@ frmFindSlot::frmFindSlot(AppState &state, frmAppt &page) : QWidget(&page, Qt::Wi
     outer->addWidget(m_lblStatus);
     outer->addLayout(buttons);
 
+    // Over the day page, clear of its headings.
+    adjustSize();
+    move(page.mapToGlobal(QPoint(qMax(0, (page.width() - width()) / 2), 110)));
+
     connect(m_cmdFind, &QPushButton::clicked, this, &frmFindSlot::search);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
     connect(m_cmdOpen, &QPushButton::clicked, this,
@@ -148,12 +152,10 @@ void frmFindSlot::search()
         return;
     }
     for (const SlotFinder::Place &p : m_places) {
-        auto *item =
-            new QTreeWidgetItem(m_lstPlaces, {DateText::shortDate(p.date) + QLatin1Char(' ')
-                                                  + QLocale().dayName(p.date.dayOfWeek(), QLocale::ShortFormat),
-                                              p.tech.trimmed().isEmpty() ? QString::number(p.col) : p.tech,
-                                              SettingsTimeText(p.start), SettingsTimeText(p.end)});
-        item->setData(0, Qt::UserRole, p.date);
+        const QString day = QLocale().dayName(p.date.dayOfWeek(), QLocale::ShortFormat);
+        new QTreeWidgetItem(m_lstPlaces, {day + QLatin1Char(' ') + DateText::shortDate(p.date),
+                                          p.tech.trimmed().isEmpty() ? QString::number(p.col) : p.tech,
+                                          SettingsTimeText(p.start), SettingsTimeText(p.end)});
     }
     if (m_places.isEmpty()) {
         m_lblStatus->setText(QStringLiteral("No free place in these days."));
@@ -161,6 +163,21 @@ void frmFindSlot::search()
     }
     m_lstPlaces->setCurrentItem(m_lstPlaces->topLevelItem(0));
     m_lstPlaces->setFocus();
+}
+
+void frmFindSlot::keyPressEvent(QKeyEvent *event)
+{
+    // Enter in a box that did not take it finds; in the list it has chosen a place already.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && focusWidget() != m_lstPlaces) {
+        search();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmFindSlot::choose(int index)

@@ -36,6 +36,9 @@ public:
     void choose(int index);
     const QVector<SlotFinder::Place> &places() const { return m_places; }
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     AppState &m_state;
     frmAppt &m_page;

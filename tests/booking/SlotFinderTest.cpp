@@ -130,7 +130,7 @@ private slots:
         w->findChild<QDoubleSpinBox *>(QStringLiteral("txtHours"))->setValue(3);
         w->findChild<QComboBox *>(QStringLiteral("cboSkill"))->setCurrentIndex(Brakes);
         w->findChild<QSpinBox *>(QStringLiteral("txtDays"))->setValue(1);
-        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdFind")), Qt::LeftButton);
+        QTest::keyClick(w->findChild<QDoubleSpinBox *>(QStringLiteral("txtHours")), Qt::Key_Return); // Find
         auto *list = w->findChild<QTreeWidget *>(QStringLiteral("lstPlaces"));
         QCOMPARE(list->topLevelItemCount(), 10);
         QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("Tony Russo"));
