@@ -9,37 +9,52 @@
 #include "store/AppError.h"
 
 #include <QHash>
+#include <algorithm>
+#include <vector>
 
 namespace {
 
 enum class Cell : char { Free, Taken, Lunch };
 
-// The time rows of one day as a first showing lays them out: per technician column, one state
-// per slot row.
+// The time slots of one day as a first showing lays them out: per technician column, one state
+// per time row, column after column.
 struct Day {
     bool open = false;
     QTime first;
     int slotMinutes = 30;
+    int rows = 0;
+    int techs = 0;
     QStringList names; // from index 1
-    QVector<QVector<Cell>> cols;
+    std::vector<Cell> cells;
+    const Cell *column(int c) const { return cells.data() + std::size_t(c - 1) * std::size_t(rows); }
 };
 
-// Marks each cell of the time rows from the page text without splitting it into cells: a LUNCH
-// cell is lunch, any other text taken.
-void markTexts(QVector<QVector<Cell>> &cols, QStringView data)
+bool isLunchWord(const char16_t *p, qsizetype from, qsizetype to)
 {
-    const int firstRow = PageModel::FirstTimeRow - PageModel::TextTopRow;
-    int row = 0, col = 0;
+    while (from < to && QChar::isSpace(p[from]))
+        ++from;
+    while (to > from && QChar::isSpace(p[to - 1]))
+        --to;
+    static constexpr char16_t Word[] = u"LUNCH";
+    return to - from == 5 && std::equal(p + from, p + to, Word);
+}
+
+// Marks each cell of the time rows from the page text, read in place: a LUNCH cell is lunch, any
+// other text taken.
+void markTexts(Day &day, const QString &data)
+{
+    const auto *p = reinterpret_cast<const char16_t *>(data.constData());
+    const qsizetype n = data.size();
+    int row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), col = 0;
     qsizetype cellStart = 0;
-    for (qsizetype k = 0; k <= data.size(); ++k) {
-        const bool end = k == data.size();
-        if (!end && data[k] != QLatin1Char('\t') && data[k] != QLatin1Char('\r'))
+    for (qsizetype k = 0; k <= n; ++k) {
+        const char16_t ch = k < n ? p[k] : u'\r';
+        if (ch != u'\t' && ch != u'\r')
             continue;
-        const int slot = row - firstRow;
-        if (k > cellStart && slot >= 0 && col < cols.size() && slot < cols.at(col).size())
-            cols[col][slot] =
-                data.sliced(cellStart, k - cellStart).trimmed() == QLatin1String("LUNCH") ? Cell::Lunch : Cell::Taken;
-        if (!end && data[k] == QLatin1Char('\t')) {
+        if (k > cellStart && row >= 0 && row < day.rows && col < day.techs)
+            day.cells[std::size_t(col) * std::size_t(day.rows) + std::size_t(row)] =
+                isLunchWord(p, cellStart, k) ? Cell::Lunch : Cell::Taken;
+        if (ch == u'\t') {
             ++col;
         } else {
             ++row;
@@ -51,24 +66,41 @@ void markTexts(QVector<QVector<Cell>> &cols, QStringView data)
 
 // Then the colour list, column by column over the time rows and the extra row: grey is lunch
 // whatever the cell holds, a colour of its own other than the free one is taken. A list never
-// stored leaves every cell the free colour of a first showing.
-void markColors(QVector<QVector<Cell>> &cols, QStringView list, int perColumn)
+// stored leaves every cell the free colour of a first showing; an item that is no number leaves
+// the cell without a colour of its own.
+void markColors(Day &day, const QString &list)
 {
-    if (ColorList::isUnset(list.toString()))
+    if (ColorList::isUnset(list))
         return;
+    const auto *p = reinterpret_cast<const char16_t *>(list.constData());
+    const qsizetype n = list.size();
+    const int perColumn = day.rows + 1;
     int i = 0;
-    for (QStringView item : list.tokenize(QLatin1Char(' '))) {
-        const int c = i / perColumn, slot = i % perColumn;
-        ++i;
-        if (c >= cols.size())
+    for (qsizetype k = 0; k <= n; ++i) {
+        qsizetype end = k;
+        while (end < n && p[end] != u' ')
+            ++end;
+        qsizetype d = k;
+        const bool negative = d < end && p[d] == u'-';
+        if (negative)
+            ++d;
+        qint64 color = 0;
+        bool ok = d < end;
+        for (; ok && d < end; ++d) {
+            ok = p[d] >= u'0' && p[d] <= u'9';
+            color = color * 10 + (p[d] - u'0');
+        }
+        k = end + 1;
+        const int c = i / perColumn, row = i % perColumn;
+        if (c >= day.techs)
             break;
-        if (slot >= cols.at(c).size())
+        if (!ok || row >= day.rows)
             continue;
-        bool ok = false;
-        const qint64 color = item.toLongLong(&ok);
-        if (!ok || color == 0 || color == FreeSlotColor)
+        if (negative)
+            color = -color;
+        if (color == 0 || color == FreeSlotColor)
             continue;
-        Cell &cell = cols[c][slot];
+        Cell &cell = day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)];
         if (color == LunchColor)
             cell = Cell::Lunch;
         else if (cell == Cell::Free)
@@ -76,53 +108,69 @@ void markColors(QVector<QVector<Cell>> &cols, QStringView list, int perColumn)
     }
 }
 
-Day layOut(const QString &open, const QString &close, int slotMinutes, int techs, const QString &names,
-           const QString &data, const QString &colorList, bool closed)
-{
-    Day day;
-    if (closed || techs <= 0)
+// Days laid out as the page grid would lay them out; the rows of a layout are counted once.
+class DayReader {
+public:
+    Day layOut(const QString &open, const QString &close, int slotMinutes, int techs, const QString &names,
+               const QString &data, const QString &colorList, bool closed)
+    {
+        Day day;
+        if (closed || techs <= 0)
+            return day;
+        const QString key = open + QLatin1Char('|') + close + QLatin1Char('|') + QString::number(slotMinutes);
+        auto rows = m_rows.constFind(key);
+        if (rows == m_rows.constEnd()) {
+            int count = -1;
+            try {
+                count = int(PageModel::timeLabels(open, close, slotMinutes).size());
+            } catch (const AppError &) {
+                // A page no grid can be drawn for has no slot to offer.
+            }
+            rows = m_rows.insert(key, count);
+        }
+        if (*rows < 0)
+            return day;
+        day.open = true;
+        day.first = ParseTimeText(open);
+        day.slotMinutes = slotMinutes;
+        day.rows = *rows;
+        day.techs = techs;
+        day.names = SplitList(names);
+        day.cells.assign(std::size_t(techs) * std::size_t(day.rows), Cell::Free);
+        markTexts(day, data);
+        markColors(day, colorList);
         return day;
-    int rows = 0;
-    try {
-        rows = int(PageModel::timeLabels(open, close, slotMinutes).size());
-    } catch (const AppError &) {
-        return day; // a page no grid can be drawn for has no slot to offer
     }
-    day.open = true;
-    day.first = ParseTimeText(open);
-    day.slotMinutes = slotMinutes;
-    day.names = SplitList(names);
-    day.cols.fill(QVector<Cell>(rows, Cell::Free), techs);
-    markTexts(day.cols, data);
-    markColors(day.cols, colorList, rows + 1);
-    return day;
-}
 
-Day layOut(const PageRecord &p)
-{
-    return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
-}
+    Day layOut(const PageRecord &p)
+    {
+        return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
+    }
 
-// The page a first opening would make from the settings, never stored.
-Day layOut(const OfficeSettings &s, const QDate &date)
-{
-    const int day = OfficeSettings::weekdayNumber(date);
-    const QVariant tmpl = s.templates[day];
-    return layOut(s.open, s.close, s.timeslot, s.listno, s.names, tmpl.toString(), QString(),
-                  !tmpl.isNull() && s.closed[day]);
-}
+    // The page a first opening would make from the settings, never stored.
+    Day layOut(const OfficeSettings &s, const QDate &date)
+    {
+        const int day = OfficeSettings::weekdayNumber(date);
+        const QVariant tmpl = s.templates[day];
+        return layOut(s.open, s.close, s.timeslot, s.listno, s.names, tmpl.toString(), QString(),
+                      !tmpl.isNull() && s.closed[day]);
+    }
 
-// The last slot the span from start covers, walking as the shading walks; none when a cell it
+private:
+    QHash<QString, int> m_rows;
+};
+
+// The last row the span from start covers, walking as the shading walks; none when a cell it
 // would shade is taken or the page ends first. Enter refuses a lunch cell, so none starts there.
-std::optional<int> spanEnd(const QVector<Cell> &col, int start, int cells)
+std::optional<int> spanEnd(const Cell *col, int rows, int start, int cells)
 {
-    if (start < 0 || start >= col.size() || col.at(start) != Cell::Free)
+    if (start < 0 || start >= rows || col[start] != Cell::Free)
         return std::nullopt;
     int painted = 0, last = start;
-    for (int s = start; painted < cells && s < col.size(); ++s) {
-        if (col.at(s) == Cell::Lunch)
+    for (int s = start; painted < cells && s < rows; ++s) {
+        if (col[s] == Cell::Lunch)
             continue;
-        if (col.at(s) != Cell::Free)
+        if (col[s] != Cell::Free)
             return std::nullopt;
         ++painted;
         last = s;
@@ -137,7 +185,7 @@ int spanCells(float hours)
     return BookingTimes::spanSlots(qBound(SlotFinder::MinHours, hours, SlotFinder::MaxHours));
 }
 
-QTime slotStart(const Day &day, int slot) { return day.first.addSecs(qint64(slot) * day.slotMinutes * 60); }
+QTime rowStart(const Day &day, int row) { return day.first.addSecs(qint64(row) * day.slotMinutes * 60); }
 
 } // namespace
 
@@ -147,32 +195,44 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     if (!query.first.isValid() || query.days <= 0 || query.limit <= 0)
         return out;
     const QDate last = query.first.addDays(query.days - 1);
-    const OfficeSettings settings = m_store.settings();
-    const TechSkills skills(settings.skills);
-    QHash<QDate, PageRecord> stored;
-    for (PageRecord &p : m_store.pagesBetween(query.first, last))
-        stored.insert(p.date, std::move(p));
+    const TechSkills skills = TechSkills::read(m_store.database());
+    std::optional<OfficeSettings> settings; // only a date without a page needs the templates
+    QHash<int, bool> skilled;               // by column
+    auto holdsSkill = [&](int col) {
+        if (query.skill < 1 || query.skill > TechSkills::Count)
+            return true;
+        auto held = skilled.constFind(col);
+        if (held == skilled.constEnd())
+            held = skilled.insert(col, skills.levels(col)[query.skill - 1]);
+        return *held;
+    };
+    const QVector<PageRecord> pages = m_store.pagesBetween(query.first, last);
+    qsizetype nextPage = 0;
+    DayReader reader;
     const int cells = spanCells(query.hours);
+    QVector<int> techs;
     for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
-        const auto page = stored.constFind(d);
-        const Day day = page != stored.constEnd() ? layOut(*page) : layOut(settings, d);
+        while (nextPage < pages.size() && pages.at(nextPage).date < d)
+            ++nextPage;
+        const bool stored = nextPage < pages.size() && pages.at(nextPage).date == d;
+        if (!stored && !settings)
+            settings = m_store.settings();
+        const Day day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
         if (!day.open)
             continue;
-        QVector<int> techs;
-        for (int c = 1; c <= day.cols.size(); ++c)
-            if ((query.tech == 0 || query.tech == c)
-                && (query.skill < 1 || query.skill > TechSkills::Count || skills.levels(c)[query.skill - 1]))
+        techs.clear();
+        for (int c = 1; c <= day.techs; ++c)
+            if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
                 techs << c;
-        const int rows = day.cols.isEmpty() ? 0 : int(day.cols.first().size());
-        for (int s = 0; s < rows && out.size() < query.limit; ++s) {
-            const QTime start = slotStart(day, s);
+        for (int r = 0; r < day.rows && out.size() < query.limit; ++r) {
+            const QTime start = rowStart(day, r);
             if (query.notBefore.isValid() && QDateTime(d, start) < query.notBefore)
                 continue;
             for (int c : techs) {
-                const auto end = spanEnd(day.cols.at(c - 1), s, cells);
+                const auto end = spanEnd(day.column(c), day.rows, r, cells);
                 if (!end)
                     continue;
-                out.append({d, PageModel::FirstTimeRow + s, c, day.names.value(c), start, slotStart(day, *end + 1)});
+                out.append({d, PageModel::FirstTimeRow + r, c, day.names.value(c), start, rowStart(day, *end + 1)});
                 if (out.size() == query.limit)
                     break;
             }
@@ -183,9 +243,10 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
 
 bool SlotFinder::stillFits(const Place &place, float hours)
 {
+    DayReader reader;
     const auto page = m_store.find(place.date);
-    const Day day = page ? layOut(*page) : layOut(m_store.settings(), place.date);
-    if (!day.open || place.col < 1 || place.col > day.cols.size())
+    const Day day = page ? reader.layOut(*page) : reader.layOut(m_store.settings(), place.date);
+    if (!day.open || place.col < 1 || place.col > day.techs)
         return false;
-    return spanEnd(day.cols.at(place.col - 1), place.row - PageModel::FirstTimeRow, spanCells(hours)).has_value();
+    return spanEnd(day.column(place.col), day.rows, place.row - PageModel::FirstTimeRow, spanCells(hours)).has_value();
 }
