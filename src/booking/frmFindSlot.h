@@ -34,7 +34,6 @@ public:
     // The listed place of the index: checked again, then opened on the day page (this window
     // closes), or, when taken meanwhile, the list found again with a word why.
     void choose(int index);
-    const QVector<SlotFinder::Place> &places() const { return m_places; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
