@@ -46,7 +46,7 @@ public:
     const Engine &engine() const { return *m_engine; }
     static bool isConnectionFile(const QString &path);
     // The shared database a server folder holds: its connection file (db.pgconn) when there is
-    // one, else its db.mdb. Every program opens the shared database through this.
+    // one, else its db.mdb.
     static QString sharedIn(const QString &folder);
 
     // Statement with bound values; returns the number of rows changed.
