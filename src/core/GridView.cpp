@@ -315,6 +315,25 @@ void GridView::applyLook()
     repaintCells();
 }
 
+void GridView::alignTopRow(QTableView *view)
+{
+    const QScrollBar *bar = view->verticalScrollBar();
+    if (view->verticalScrollMode() != QAbstractItemView::ScrollPerItem || bar->maximum() <= 0
+        || bar->value() != bar->maximum())
+        return;
+    QHeaderView *rows = view->verticalHeader();
+    const int before = rows->offset();
+    rows->setOffsetToSectionPosition(bar->value());
+    if (rows->offset() != before)
+        view->viewport()->update();
+}
+
+void GridView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    alignTopRow(this);
+}
+
 void GridView::updateGeometries()
 {
     // Ranges are fresh here: put the scroll position the model asks for, then report back
@@ -326,6 +345,7 @@ void GridView::updateGeometries()
     fitColumns();
     m_inGeometry = true;
     QTableView::updateGeometries();
+    alignTopRow(this);
     placeOverlays();
     m_inGeometry = false;
     applyScroll();

@@ -72,7 +72,11 @@ protected:
     void focusOutEvent(QFocusEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *e) override;
     void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     void resizeEvent(QResizeEvent *e) override;
+    // Scrolled to the end, a table scrolled by rows lines its last row up with the bottom edge and
+    // shows part of the row above its top row; the grid starts at its whole top row instead.
+    static void alignTopRow(QTableView *view);
 
 private:
     class Overlay;
@@ -124,3 +128,8 @@ private:
     int m_resizeStart = 0;
     int m_resizeStartSize = 0;
 };
+
+class QLineEdit;
+// A key typed on a grid cell becomes the first keystroke in the floating edit box over it,
+// replacing what the cell held ("\b" empties it).
+void typeIntoEditBox(QLineEdit *box, const QString &typed);

@@ -26,4 +26,16 @@ public:
         }
         viewport()->setMouseTracking(true);
     }
+
+protected:
+    void scrollContentsBy(int dx, int dy) override
+    {
+        QTableView::scrollContentsBy(dx, dy);
+        alignTopRow(this);
+    }
+    void updateGeometries() override
+    {
+        QTableView::updateGeometries();
+        alignTopRow(this);
+    }
 };

@@ -65,6 +65,20 @@ private slots:
         QCOMPARE(slot.top(), view->cellRect(2, 1).bottom() + 1);
         QCOMPARE(slot.left(), view->cellRect(3, 0).right() + 1);
     }
+    // Scrolled to the end, in the grid and in its fixed column alike, the top row starts right
+    // under the fixed rows: no part of the row above it peeks out.
+    void scrolledToTheEndTheTopRowStartsWhole()
+    {
+        view->resize(600, 400 + TwipsToPixels(550) / 2);
+        m->setTopRow(m->rows() - 1);
+        QTest::qWait(20);
+        QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
+        const int top = m->fixedRows() + view->verticalScrollBar()->value();
+        for (int c : {0, 1}) {
+            QCOMPARE(view->cellRect(top, c).top(), view->cellRect(2, c).bottom() + 1);
+            QVERIFY2(view->cellRect(top - 1, c).isEmpty(), qPrintable(QString::number(c)));
+        }
+    }
     void fixedRowsStayWhileTheRestScrolls()
     {
         const QRect heading = view->cellRect(0, 1);
