@@ -128,3 +128,8 @@ private:
     int m_resizeStart = 0;
     int m_resizeStartSize = 0;
 };
+
+class QLineEdit;
+// A key typed on a grid cell becomes the first keystroke in the floating edit box over it,
+// replacing what the cell held ("\b" empties it).
+void typeIntoEditBox(QLineEdit *box, const QString &typed);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -306,4 +307,13 @@ bool GridView::eventFilter(QObject *watched, QEvent *e)
         return false;
     }
     return QTableView::eventFilter(watched, e);
+}
+
+void typeIntoEditBox(QLineEdit *box, const QString &typed)
+{
+    box->selectAll();
+    const bool back = typed == QLatin1String("\b");
+    QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_unknown, Qt::NoModifier,
+                  back ? QString() : typed);
+    QCoreApplication::sendEvent(box, &key);
 }

@@ -304,12 +304,7 @@ void frmAppt::openEditBox(const QString &typed)
         m_txtEdit->end(false);
         return;
     }
-    // The key becomes the first keystroke typed into the box, replacing what the cell held.
-    m_txtEdit->selectAll();
-    const bool back = typed == QLatin1String("\b");
-    QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_unknown, Qt::NoModifier,
-                  back ? QString() : typed);
-    QCoreApplication::sendEvent(m_txtEdit, &key);
+    typeIntoEditBox(m_txtEdit, typed);
 }
 
 void frmAppt::commitEdit()

@@ -393,12 +393,7 @@ void frmSetup::openEditBox(QChar typed)
         m_txtEdit->end(false);
         return;
     }
-    // The key becomes the first keystroke typed into the box, as on the day page.
-    m_txtEdit->selectAll();
-    const bool back = typed == QLatin1Char('\b');
-    QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_unknown, Qt::NoModifier,
-                  back ? QString() : QString(typed));
-    QCoreApplication::sendEvent(m_txtEdit, &key);
+    typeIntoEditBox(m_txtEdit, QString(typed));
 }
 
 void frmSetup::hideEditBox()

@@ -391,12 +391,7 @@ void frmTemplates::openEditBox(const QString &typed)
     m_txtEdit->end(false);
     if (typed.isEmpty())
         return;
-    // As on the day page, the key typed replaces what the cell held.
-    m_txtEdit->selectAll();
-    const bool back = typed == QLatin1String("\b");
-    QKeyEvent key(QEvent::KeyPress, back ? Qt::Key_Backspace : Qt::Key_unknown, Qt::NoModifier,
-                  back ? QString() : typed);
-    QCoreApplication::sendEvent(m_txtEdit, &key);
+    typeIntoEditBox(m_txtEdit, typed);
 }
 
 void frmTemplates::editTextChanged(const QString &text)

@@ -1,9 +1,11 @@
 #include "store/Database.h"
 
+#include "store/PgEngine.h"
+#include "store/SqliteEngine.h"
+
 #include <QAtomicInt>
 #include <QDate>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -13,31 +15,20 @@
 const QString Database::RowVersionColumn = QStringLiteral("rowver");
 
 namespace {
+QAtomicInt s_connectionSerial;
+
 // rid makes the rowid explicit, so compaction never renumbers records another station holds.
 bool isBookkeeping(const QString &column)
 {
     return column.compare(Database::RowVersionColumn, Qt::CaseInsensitive) == 0
            || column.compare(QLatin1String("rid"), Qt::CaseInsensitive) == 0;
 }
-} // namespace
 
-namespace {
-QAtomicInt s_connectionSerial;
-
-int primaryCode(const QSqlError &e)
+std::unique_ptr<Engine> engineFor(const QString &path)
 {
-    bool ok = false;
-    const int n = e.nativeErrorCode().toInt(&ok);
-    return ok ? (n & 0xff) : 0;
-}
-
-bool isBusy(const QSqlError &e)
-{
-    const QString code = e.nativeErrorCode();
-    // SQLITE_BUSY (5) and SQLITE_LOCKED (6), also in their extended forms.
-    bool ok = false;
-    const int n = code.toInt(&ok);
-    return ok && ((n & 0xff) == 5 || (n & 0xff) == 6);
+    if (Database::isConnectionFile(path))
+        return std::make_unique<PgEngine>();
+    return std::make_unique<SqliteEngine>();
 }
 } // namespace
 
@@ -57,23 +48,32 @@ QVariant ResultRows::value(int row, const QString &name) const
     return rows.at(row).at(c);
 }
 
+Database::Database() : m_engine(std::make_unique<SqliteEngine>()) {}
+
+Database::Database(const QString &path) : Database() { open(path); }
+
 Database::~Database() { close(); }
 
-AppError Database::errorFrom(const QSqlError &e, const QString &context)
+bool Database::isConnectionFile(const QString &path)
 {
-    if (isBusy(e))
-        return AppError(ErrNo::RecordLocked, QStringLiteral("Could not update; currently locked by another user."));
-    const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-    if (text.contains(QLatin1String("UNIQUE constraint failed"), Qt::CaseInsensitive))
-        return AppError(ErrNo::DuplicateKey,
-                        QStringLiteral("The changes you requested to the table were not successful because "
-                                       "they would create duplicate values in the index, primary key, or "
-                                       "relationship."));
-    bool ok = false;
-    int n = e.nativeErrorCode().toInt(&ok);
-    if (!ok || n == 0)
-        n = 3000 + int(e.type()); // the driver's own failures: connection, statement, transaction
-    return AppError(n, context.isEmpty() ? text : context + QStringLiteral(": ") + text);
+    return path.endsWith(QLatin1String(".pgconn"), Qt::CaseInsensitive);
+}
+
+QString Database::sharedIn(const QString &folder)
+{
+    const QDir dir(folder);
+    const QString server = dir.filePath(QStringLiteral("db.pgconn"));
+    return QFileInfo(server).isFile() ? server : dir.filePath(QStringLiteral("db.mdb"));
+}
+
+AppError Database::errorFrom(const QSqlError &e, const QString &context) { return SqliteEngine::errorFrom(e, context); }
+
+AppError Database::duplicateKey()
+{
+    return AppError(ErrNo::DuplicateKey,
+                    QStringLiteral("The changes you requested to the table were not successful because "
+                                   "they would create duplicate values in the index, primary key, or "
+                                   "relationship."));
 }
 
 QVariant Database::toStored(const QVariant &v)
@@ -86,18 +86,9 @@ QVariant Database::toStored(const QVariant &v)
     }
 }
 
-AppError Database::failure(const QSqlError &e, const QString &path, const QString &context)
+AppError Database::failure(const QSqlError &e, const QString &context) const
 {
-    // SQLITE_CORRUPT and SQLITE_NOTADB: the engine's words name neither the file nor a remedy.
-    const int code = primaryCode(e);
-    if (code == 11 || code == 26) {
-        const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
-        return AppError(ErrNo::UnrecognizedDatabase,
-                        QStringLiteral("The database file %1 is damaged or is not a Torvane database (%2). "
-                                       "Restore it from a back-up copy.")
-                            .arg(QDir::toNativeSeparators(path), text));
-    }
-    return errorFrom(e, context);
+    return m_engine->error(e, m_path, context);
 }
 
 void Database::open(const QString &path)
@@ -113,19 +104,23 @@ void Database::open(const QString &path)
 void Database::create(const QString &path)
 {
     close();
+    m_engine = engineFor(path);
+    m_path = path;
     m_connName = QStringLiteral("torvane-%1").arg(s_connectionSerial.fetchAndAddRelaxed(1));
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connName);
-    m_db.setDatabaseName(path);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(LockWaitMs));
+    m_db = QSqlDatabase::addDatabase(m_engine->driver(), m_connName);
+    try {
+        m_engine->configure(m_db, path);
+    } catch (const AppError &) {
+        close();
+        throw;
+    }
     if (!m_db.open()) {
-        const AppError err = failure(m_db.lastError(), path, path);
+        const AppError err = failure(m_db.lastError(), path);
         close();
         throw AppError(ErrNo::CannotOpen, err.description());
     }
-    m_path = path;
-    // Rollback journal: WAL does not work on a network share.
-    execute(QStringLiteral("PRAGMA journal_mode=DELETE"));
-    execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    for (const QString &statement : m_engine->sessionSetup())
+        execute(statement);
 }
 
 void Database::close()
@@ -146,12 +141,18 @@ void Database::prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantLis
 {
     if (!m_db.isOpen())
         throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
+    // PostgreSQL prepares only queries and data changes; a statement without values is run as it is.
+    if (binds.isEmpty()) {
+        if (!q.exec(sql))
+            throw failure(q.lastError());
+        return;
+    }
     if (!q.prepare(sql))
-        throw failure(q.lastError(), m_path);
+        throw failure(q.lastError());
     for (const QVariant &b : binds)
         q.addBindValue(toStored(b));
     if (!q.exec())
-        throw failure(q.lastError(), m_path);
+        throw failure(q.lastError());
 }
 
 int Database::execute(const QString &sql, const QVariantList &binds)
@@ -181,7 +182,7 @@ ResultRows Database::select(const QString &sql, const QVariantList &binds)
         out.rows << row;
     }
     if (q.lastError().isValid())
-        throw failure(q.lastError(), m_path);
+        throw failure(q.lastError());
     q.finish();
     return out;
 }
@@ -216,9 +217,11 @@ void Database::executeScript(const QString &script)
         execute(statement);
 }
 
+qint64 Database::lastInsertId() { return scalar(m_engine->lastInsertIdQuery()).toLongLong(); }
+
 void Database::begin()
 {
-    execute(QStringLiteral("BEGIN IMMEDIATE"));
+    m_engine->beginWrite(*this);
     m_inTransaction = true;
 }
 
@@ -238,23 +241,24 @@ void Database::rollback()
 {
     if (!m_inTransaction)
         return;
+    abandon();
+}
+
+void Database::abandon()
+{
     m_inTransaction = false;
     QSqlQuery q(m_db);
     q.exec(QStringLiteral("ROLLBACK"));
 }
 
-void Database::compact() { execute(QStringLiteral("VACUUM")); }
+void Database::compact() { m_engine->compact(*this); }
 
-void Database::snapshotTo(const QString &file)
-{
-    QFile::remove(file);
-    execute(QStringLiteral("VACUUM INTO ?"), {file});
-}
+void Database::snapshotTo(const QString &file) { m_engine->snapshotTo(*this, file); }
 
 QStringList Database::fieldNames(const QString &table)
 {
     QStringList out;
-    const ResultRows r = select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table});
+    const ResultRows r = select(m_engine->columnsQuery(), {table});
     for (const auto &row : r.rows) {
         const QString n = row.at(0).toString();
         if (!isBookkeeping(n))
@@ -265,15 +269,13 @@ QStringList Database::fieldNames(const QString &table)
 
 QStringList Database::indexColumns(const QString &index, QString *table)
 {
-    const QVariant t = scalar(QStringLiteral("SELECT tbl_name FROM sqlite_master WHERE type = 'index' AND "
-                                             "name = ? COLLATE NOCASE"),
-                              {index});
+    const QVariant t = scalar(m_engine->indexTableQuery(), {index});
     if (!t.isValid())
         return {};
     if (table)
         *table = t.toString();
     QStringList out;
-    const ResultRows r = select(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {index});
+    const ResultRows r = select(m_engine->indexColumnsQuery(), {index});
     for (const auto &row : r.rows)
         out << row.at(0).toString();
     return out;

@@ -6,7 +6,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 
+class Engine;
 class QSqlError;
 class QSqlQuery;
 
@@ -20,24 +22,32 @@ struct ResultRows {
     bool isEmpty() const { return rows.isEmpty(); }
 };
 
-// One connection to one database file. Each station (and each window that owns data sources)
-// has its own, so locking between them is real.
+// One connection to one database: a SQLite file, or a PostgreSQL database named by a connection
+// file (*.pgconn). Each station (and each window that owns data sources) has its own, so locking
+// between them is real. Where the engines differ, the engine answers; the SQL here is written once.
 class Database {
 public:
-    Database() = default;
-    explicit Database(const QString &path) { open(path); }
+    Database();
+    explicit Database(const QString &path);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
     // Opens the file, which must exist. An empty path releases the file.
     void open(const QString &path);
-    // Creates the file when missing (used when building databases and in tests).
+    // Creates the file when missing (used when building databases and in tests); a connection
+    // file's database must exist on its server.
     void create(const QString &path);
     void close();
     bool isOpen() const { return m_db.isOpen(); }
     const QString &path() const { return m_path; }
     QSqlDatabase &connection() { return m_db; }
+    // The engine of the open database; SQLite while none is open.
+    const Engine &engine() const { return *m_engine; }
+    static bool isConnectionFile(const QString &path);
+    // The shared database a server folder holds: its connection file (db.pgconn) when there is
+    // one, else its db.mdb.
+    static QString sharedIn(const QString &folder);
 
     // Statement with bound values; returns the number of rows changed.
     int execute(const QString &sql, const QVariantList &binds = {});
@@ -45,12 +55,17 @@ public:
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
     // Runs every statement of a script (schema files).
     void executeScript(const QString &script);
+    // The id of the record this connection added last.
+    qint64 lastInsertId();
 
     // A short write transaction that takes the file's write lock at once (BEGIN IMMEDIATE):
     // another station holding it makes this fail with 3186 after a bounded moment.
     void begin();
     void commit();
     void rollback();
+    // Ends whatever transaction the connection is in, passing over failure: for clean-up paths
+    // where the first failure is the one to report.
+    void abandon();
     bool inTransaction() const { return m_inTransaction; }
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
@@ -63,8 +78,10 @@ public:
     // Columns of a named index, in key order; empty when there is no such index.
     QStringList indexColumns(const QString &index, QString *table = nullptr);
 
-    // Maps an engine failure to the program's numbers (3186 lock, 3022 duplicate, ...).
+    // Maps a SQLite failure to the program's numbers (3186 lock, 3022 duplicate, ...), for callers
+    // that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());
+    static AppError duplicateKey();
     // Values as stored: dates as "YYYY-MM-DD", yes/no as 0/1.
     static QVariant toStored(const QVariant &v);
 
@@ -72,10 +89,10 @@ public:
     static const QString RowVersionColumn; // "rowver"
 
 private:
-    // errorFrom, but a damaged or foreign file is named, with what to do about it.
-    static AppError failure(const QSqlError &e, const QString &path, const QString &context = QString());
+    AppError failure(const QSqlError &e, const QString &context = QString()) const;
     void prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds);
 
+    std::unique_ptr<Engine> m_engine;
     QSqlDatabase m_db;
     QString m_path;
     QString m_connName;

@@ -1,5 +1,6 @@
 #include "store/Recordset.h"
 
+#include "store/Engine.h"
 #include "store/PassedOver.h"
 
 #include <QDate>
@@ -58,6 +59,8 @@ struct Recordset::Impl {
         return it.value();
     }
 
+    QString rowId() const { return db->engine().rowId(); }
+
     void setFields(const QStringList &names)
     {
         fields = names;
@@ -86,7 +89,7 @@ struct Recordset::Impl {
         if (idsLoaded)
             return;
         ids.clear();
-        const ResultRows r = db->select(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(quoted(source)));
+        const ResultRows r = db->select(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(rowId(), quoted(source)));
         ids.reserve(r.rows.size());
         for (const auto &row : r.rows)
             ids << row.at(0).toLongLong();
@@ -136,9 +139,10 @@ struct Recordset::Impl {
             loaded = true;
             return;
         }
-        const ResultRows r = db->select(QStringLiteral("SELECT %1,%2 FROM %3 WHERE rowid = ?")
-                                            .arg(quoted(Database::RowVersionColumn), columnList(), quoted(source)),
-                                        {cur});
+        const ResultRows r =
+            db->select(QStringLiteral("SELECT %1,%2 FROM %3 WHERE %4 = ?")
+                           .arg(quoted(Database::RowVersionColumn), columnList(), quoted(source), rowId()),
+                       {cur});
         if (r.rows.isEmpty())
             throw recordDeleted();
         version = r.rows.at(0).at(0).toLongLong();
@@ -179,7 +183,7 @@ struct Recordset::Impl {
                 throw AppError(3078,
                                QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
             const QVariant first =
-                db->scalar(QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid LIMIT 1").arg(quoted(source)));
+                db->scalar(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1").arg(rowId(), quoted(source)));
             if (first.isValid()) {
                 placeOn(first.toLongLong());
                 pos = 0;
@@ -354,9 +358,9 @@ void Recordset::update()
     if (d->mode == EditInProgress) {
         const qint64 id = d->cur;
         d->write([&] {
-            const QVariant v = db.scalar(
-                QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?").arg(quoted(Database::RowVersionColumn), table),
-                {id});
+            const QVariant v = db.scalar(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                                             .arg(quoted(Database::RowVersionColumn), table, d->rowId()),
+                                         {id});
             if (!v.isValid())
                 throw recordDeleted();
             if (v.toLongLong() != d->editVersion)
@@ -373,8 +377,9 @@ void Recordset::update()
             }
             sets << quoted(Database::RowVersionColumn) + QStringLiteral(" = ?");
             binds << d->editVersion + 1 << id;
-            db.execute(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(table, sets.join(QLatin1Char(','))),
-                       binds);
+            db.execute(
+                QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?").arg(table, sets.join(QLatin1Char(',')), d->rowId()),
+                binds);
         });
         d->values = d->buffer;
         d->version = d->editVersion + 1;
@@ -397,7 +402,7 @@ void Recordset::update()
                                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                           .arg(table, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
             db.execute(sql, binds);
-            newId = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+            newId = db.lastInsertId();
         });
         d->lastModified = newId;
         if (d->idsLoaded) {
@@ -419,7 +424,7 @@ void Recordset::deleteRecord()
     const qint64 id = d->cur;
     Database &db = *d->db;
     d->write([&] {
-        if (db.execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(d->source)), {id}) == 0)
+        if (db.execute(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(d->source), d->rowId()), {id}) == 0)
             throw recordDeleted();
     });
     if (d->idsLoaded) {
@@ -486,8 +491,8 @@ void Recordset::seek(const QString &op, const QVariantList &keys)
     QStringList where;
     for (int i = 0; i < keys.size(); ++i)
         where << quoted(d->indexCols.at(i)) + QStringLiteral(" = ?");
-    const QVariant id = d->db->scalar(QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid LIMIT 1")
-                                          .arg(quoted(d->source), where.join(QStringLiteral(" AND "))),
+    const QVariant id = d->db->scalar(QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1 LIMIT 1")
+                                          .arg(d->rowId(), quoted(d->source), where.join(QStringLiteral(" AND "))),
                                       keys);
     d->noMatch = !id.isValid();
     if (d->noMatch) {

@@ -1,6 +1,7 @@
 #include "store/Schema.h"
 
 #include "store/Database.h"
+#include "store/Engine.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -19,7 +20,7 @@ QString resourceText(const QString &name)
 
 QString sharedScript() { return resourceText(QStringLiteral(":/data/schema.sql")); }
 
-int userVersion(Database &db) { return db.scalar(QStringLiteral("PRAGMA user_version")).toInt(); }
+int userVersion(Database &db) { return db.engine().schemaVersion(db); }
 
 // The statement of the shared schema that creates table, as written there.
 QString createStatement(const QString &table)
@@ -98,7 +99,7 @@ bool hasTable(Database &db, const QString &table)
 }
 } // namespace
 
-void Schema::createShared(Database &db) { db.executeScript(sharedScript()); }
+void Schema::createShared(Database &db) { db.engine().createShared(db, sharedScript()); }
 
 void Schema::createStation(Database &db)
 {

@@ -40,15 +40,16 @@ bool processMayRun(const QString &rowMachine, qint64 pid)
 qint64 StationRegistry::add(Database &db)
 {
     WriteTransaction tx(db);
-    const ResultRows mine = db.select(QStringLiteral("SELECT id, pid FROM tbl_Station WHERE machine = ?"), {machine()});
+    const ResultRows mine =
+        db.select(QStringLiteral("SELECT id, pid FROM \"tbl_Station\" WHERE machine = ?"), {machine()});
     for (const auto &row : mine.rows)
         if (!processAlive(row.at(1).toLongLong()))
-            db.execute(QStringLiteral("DELETE FROM tbl_Station WHERE id = ?"), {row.at(0)});
-    db.execute(QStringLiteral("DELETE FROM tbl_Station WHERE beat < ?"), {now() - DayMs});
+            db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE id = ?"), {row.at(0)});
+    db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE beat < ?"), {now() - DayMs});
     const qint64 t = now();
-    db.execute(QStringLiteral("INSERT INTO tbl_Station (started, beat, host, machine, pid) VALUES (?, ?, ?, ?, ?)"),
+    db.execute(QStringLiteral("INSERT INTO \"tbl_Station\" (started, beat, host, machine, pid) VALUES (?, ?, ?, ?, ?)"),
                {t, t, QSysInfo::machineHostName(), machine(), thisPid()});
-    const qint64 id = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+    const qint64 id = db.lastInsertId();
     tx.commit();
     return id;
 }
@@ -56,30 +57,34 @@ qint64 StationRegistry::add(Database &db)
 void StationRegistry::beat(Database &db, qint64 id)
 {
     const qint64 t = now();
-    if (db.execute(QStringLiteral("UPDATE tbl_Station SET beat = ? WHERE id = ?"), {t, id}) == 0)
-        db.execute(QStringLiteral("INSERT OR REPLACE INTO tbl_Station (id, started, beat, host, machine, pid) "
-                                  "VALUES (?, ?, ?, ?, ?, ?)"),
-                   {id, t, t, QSysInfo::machineHostName(), machine(), thisPid()});
+    if (db.execute(QStringLiteral("UPDATE \"tbl_Station\" SET beat = ? WHERE id = ?"), {t, id}) == 0)
+        db.execute(
+            QStringLiteral("INSERT INTO \"tbl_Station\" (id, started, beat, host, machine, pid) "
+                           "VALUES (?, ?, ?, ?, ?, ?) ON CONFLICT (id) DO UPDATE SET started = excluded.started, "
+                           "beat = excluded.beat, host = excluded.host, machine = excluded.machine, "
+                           "pid = excluded.pid"),
+            {id, t, t, QSysInfo::machineHostName(), machine(), thisPid()});
 }
 
 void StationRegistry::remove(Database &db, qint64 id)
 {
-    db.execute(QStringLiteral("DELETE FROM tbl_Station WHERE id = ?"), {id});
+    db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE id = ?"), {id});
 }
 
 bool StationRegistry::running(Database &db, qint64 id, int timeoutMs)
 {
     if (id <= 0)
         return false;
-    const ResultRows r = db.select(QStringLiteral("SELECT machine, pid FROM tbl_Station WHERE id = ? AND beat >= ?"),
-                                   {id, now() - timeoutMs});
+    const ResultRows r = db.select(
+        QStringLiteral("SELECT machine, pid FROM \"tbl_Station\" WHERE id = ? AND beat >= ?"), {id, now() - timeoutMs});
     return !r.isEmpty() && processMayRun(r.rows[0][0].toString(), r.rows[0][1].toLongLong());
 }
 
 int StationRegistry::othersRunning(Database &db, qint64 self, int timeoutMs)
 {
-    const ResultRows r = db.select(QStringLiteral("SELECT machine, pid FROM tbl_Station WHERE id <> ? AND beat >= ?"),
-                                   {self, now() - timeoutMs});
+    const ResultRows r =
+        db.select(QStringLiteral("SELECT machine, pid FROM \"tbl_Station\" WHERE id <> ? AND beat >= ?"),
+                  {self, now() - timeoutMs});
     int n = 0;
     for (const auto &row : r.rows)
         if (processMayRun(row.at(0).toString(), row.at(1).toLongLong()))

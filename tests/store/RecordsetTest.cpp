@@ -1,4 +1,5 @@
 #include "store/Recordset.h"
+#include "PgServer.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "store/Schema.h"
@@ -6,13 +7,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTest>
 #include <functional>
 
 namespace {
-QString makeShared(const TestFolder &dir)
+// The shared database of a new office in dir: a db.mdb, or a database on the test server named by
+// dir's connection file.
+QString makeShared(const TestFolder &dir, bool onServer = false)
 {
-    const QString path = dir.file(QStringLiteral("db.mdb"));
+    const QString path = onServer ? PgServer::instance()->newDatabase(dir.path()) : dir.file(QStringLiteral("db.mdb"));
     Database db;
     db.create(path);
     Schema::createShared(db);
@@ -39,7 +43,7 @@ int errorOf(const std::function<void()> &f)
 }
 } // namespace
 
-class RecordsetTest : public QObject {
+class SqliteFileTest : public QObject {
     Q_OBJECT
 private slots:
     void damagedOrForeignFileIsNamedWithTheRemedy()
@@ -76,7 +80,27 @@ private slots:
             }
         }
     }
+};
+TORVANE_TEST(SqliteFileTest)
 
+// Every case runs on both engines: the stations must see the same behaviour on either.
+class RecordsetTest : public QObject {
+    Q_OBJECT
+public:
+    explicit RecordsetTest(bool onServer) : m_onServer(onServer) {}
+
+private:
+    QString makeShared(const TestFolder &dir) const { return ::makeShared(dir, m_onServer); }
+    // What the database takes up now: the file, or the pages table on the server.
+    qint64 storedSize(Database &db, const QString &path) const
+    {
+        if (!m_onServer)
+            return QFileInfo(path).size();
+        return db.scalar(QStringLiteral("SELECT pg_total_relation_size('\"tbl_Appt\"')")).toLongLong();
+    }
+    bool m_onServer;
+
+private slots:
     void heldWriteLockGives3186WithoutWaiting()
     {
         TestFolder dir;
@@ -121,7 +145,7 @@ private slots:
         ra.setField(QStringLiteral("Memo"), QStringLiteral("A's memo"));
         ra.update();
         QCOMPARE(errorOf([&] { rb.update(); }), ErrNo::RecordChanged);
-        QCOMPARE(b.scalar(QStringLiteral("SELECT Memo FROM tbl_Appt")).toString(), QStringLiteral("A's memo"));
+        QCOMPARE(b.scalar(QStringLiteral("SELECT \"Memo\" FROM \"tbl_Appt\"")).toString(), QStringLiteral("A's memo"));
     }
 
     void deletedRecordGives3167()
@@ -194,7 +218,7 @@ private slots:
         }
         ja.update();
         QCOMPARE(errorOf([&] { jb.update(); }), ErrNo::DuplicateKey);
-        QCOMPARE(a.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job")).toInt(), 1);
+        QCOMPARE(a.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\"")).toInt(), 1);
         QVERIFY(!b.inTransaction());
     }
 
@@ -276,7 +300,8 @@ private slots:
         jobs.setField(QStringLiteral("bRow"), 6);
         jobs.setField(QStringLiteral("bName"), tricky);
         jobs.update();
-        Recordset found(db, QStringLiteral("SELECT bName, bRow FROM tbl_Job WHERE bName = ?"), {tricky});
+        Recordset found(db, QStringLiteral("SELECT \"bName\", \"bRow\" FROM \"tbl_Job\" WHERE \"bName\" = ?"),
+                        {tricky});
         QCOMPARE(found.recordCount(), 1);
         QCOMPARE(found.text(QStringLiteral("BNAME")), tricky);
         QCOMPARE(errorOf([&] { found.edit(); }), ErrNo::NotUpdatable);
@@ -291,22 +316,26 @@ private slots:
         src.setRecordSource(QStringLiteral("tbl_Appt"));
         src.refresh();
         Recordset &rs = src.recordset();
-        const QString big(20000, QLatin1Char('x'));
+        // Text that does not compress, so the server keeps it at full size as the file does.
+        QRandomGenerator random(7);
+        QString big;
+        for (int i = 0; i < 20000; ++i)
+            big += QChar(u'a' + random.bounded(26));
         for (int day = 1; day <= 28; ++day)
             addPage(rs, QDate(2026, 2, day), big);
-        src.database().execute(QStringLiteral("DELETE FROM tbl_Appt"));
-        const qint64 before = QFileInfo(path).size();
+        src.database().execute(QStringLiteral("DELETE FROM \"tbl_Appt\""));
+        const qint64 before = storedSize(src.database(), path);
 
         // An idle data source on the file does not stand in the way of compaction.
         Database other(path);
         other.compact();
-        QVERIFY(QFileInfo(path).size() < before / 4);
+        QVERIFY(storedSize(other, path) < before / 4);
 
         // Records other stations hold by bookmark keep their ids through compaction.
         addPage(rs, QDate(2026, 3, 1), QStringLiteral("first"));
         addPage(rs, QDate(2026, 3, 2), QStringLiteral("kept"));
         const auto kept = rs.lastModified();
-        src.database().execute(QStringLiteral("DELETE FROM tbl_Appt WHERE Data = 'first'"));
+        src.database().execute(QStringLiteral("DELETE FROM \"tbl_Appt\" WHERE \"Data\" = 'first'"));
         other.compact();
         Recordset again(other, QStringLiteral("tbl_Appt"));
         again.setBookmark(kept);
@@ -319,5 +348,22 @@ private slots:
         QCOMPARE(errorOf([&] { Database missing(dir.file(QStringLiteral("nothere.mdb"))); }), ErrNo::CannotOpen);
     }
 };
-TORVANE_TEST(RecordsetTest)
+class RecordsetTestFile : public RecordsetTest {
+    Q_OBJECT
+public:
+    RecordsetTestFile() : RecordsetTest(false) {}
+};
+class RecordsetTestPg : public RecordsetTest {
+    Q_OBJECT
+public:
+    RecordsetTestPg() : RecordsetTest(true) {}
+};
+static testreg::Add s_onFile("RecordsetTest", []() -> QObject * { return new RecordsetTestFile; });
+static testreg::Add s_onServer("RecordsetTestPg", []() -> QObject * {
+    if (!PgServer::instance()) {
+        qWarning("RecordsetTestPg left out: %s", qPrintable(PgServer::missing()));
+        return nullptr;
+    }
+    return new RecordsetTestPg;
+});
 #include "RecordsetTest.moc"

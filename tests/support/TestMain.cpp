@@ -1,3 +1,4 @@
+#include "PgServer.h"
 #include "TestRegistry.h"
 #include "core/DiagnosticLog.h"
 
@@ -46,7 +47,10 @@ int main(int argc, char **argv)
         if (!only.isEmpty() && only != QLatin1String(e.name))
             continue;
         std::unique_ptr<QObject> obj(e.make());
+        if (!obj)
+            continue; // its factory said why
         failures += QTest::qExec(obj.get(), args);
     }
+    PgServer::shutdown();
     return failures == 0 ? 0 : 1;
 }

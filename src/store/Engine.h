@@ -1,0 +1,47 @@
+#pragma once
+#include "store/AppError.h"
+
+#include <QString>
+#include <QStringList>
+
+class Database;
+class QSqlDatabase;
+class QSqlError;
+
+// What one database engine does its own way; everything else the store writes once for both.
+// An engine holds no state of its own: a Database owns one and hands itself in.
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    // The Qt SQL driver, set up to reach target (a database file, or a connection file naming a
+    // server's database). Throws AppError 3024 when target cannot be read.
+    virtual QString driver() const = 0;
+    virtual void configure(QSqlDatabase &db, const QString &target) const = 0;
+    // Statements run once on every new connection.
+    virtual QStringList sessionSetup() const = 0;
+
+    // Opens a write transaction that holds the database's write lock, or fails with 3186 after
+    // Database::LockWaitMs while another connection holds it.
+    virtual void beginWrite(Database &db) const = 0;
+    // Maps a failure to the program's numbers (3186 lock, 3022 duplicate, ...).
+    virtual AppError error(const QSqlError &e, const QString &target, const QString &context) const = 0;
+
+    // The column that identifies a record for as long as it lives.
+    virtual QString rowId() const = 0;
+    virtual QString lastInsertIdQuery() const = 0;
+    // One bound value, the table: its columns in stored order.
+    virtual QString columnsQuery() const = 0;
+    // One bound value, the index name (any case): the index's table, and its columns in key order.
+    virtual QString indexTableQuery() const = 0;
+    virtual QString indexColumnsQuery() const = 0;
+
+    // The shape of the shared schema the database holds, 0 when older than the first numbered one.
+    virtual int schemaVersion(Database &db) const = 0;
+    virtual void createShared(Database &db, const QString &sqliteScript) const = 0;
+
+    // Shrinks the database; fails with 3186 while another connection is in a transaction.
+    virtual void compact(Database &db) const = 0;
+    // A consistent copy of the whole shared database into a new SQLite file.
+    virtual void snapshotTo(Database &db, const QString &file) const = 0;
+};

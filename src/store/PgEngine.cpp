@@ -1,0 +1,243 @@
+#include "store/PgEngine.h"
+
+#include "store/Database.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace {
+// Held by every write transaction: the database-wide write lock that SQLite has of its own, so a
+// read-check-write can never be passed by another station's on this engine either.
+constexpr qint64 WriteLockKey = 0x546f7276616e65; // "Torvane"
+
+QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+
+AppError badConnectionFile(const QString &file, const QString &why)
+{
+    return AppError(ErrNo::CannotOpen,
+                    QStringLiteral("The connection file %1 %2.").arg(QDir::toNativeSeparators(file), why));
+}
+
+QString pgType(const QString &sqliteType)
+{
+    const QString t = sqliteType.toUpper();
+    if (t.contains(QLatin1String("INT")))
+        return QStringLiteral("BIGINT"); // times in milliseconds need 64 bits, as in SQLite
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")))
+        return QStringLiteral("DOUBLE PRECISION");
+    return QStringLiteral("TEXT");
+}
+} // namespace
+
+QString PgEngine::driver() const { return QStringLiteral("QPSQL"); }
+
+void PgEngine::configure(QSqlDatabase &db, const QString &target) const
+{
+    QFile f(target);
+    if (!f.open(QIODevice::ReadOnly))
+        throw badConnectionFile(target, QStringLiteral("cannot be read"));
+    QString address;
+    for (const QString &line : QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'))) {
+        const QString t = line.trimmed();
+        if (!t.isEmpty() && !t.startsWith(QLatin1Char('#'))) {
+            address = t;
+            break;
+        }
+    }
+    const QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid() || (url.scheme() != QLatin1String("postgresql") && url.scheme() != QLatin1String("postgres")))
+        throw badConnectionFile(target, QStringLiteral("does not hold a postgresql://host/database address"));
+    QUrlQuery query(url);
+    if (!url.password().isEmpty() || query.hasQueryItem(QStringLiteral("password")))
+        throw badConnectionFile(target, QStringLiteral("holds a password; keep passwords in PGPASSFILE or ~/.pgpass, "
+                                                       "never in clear in the server folder"));
+    const auto take = [&](const QString &key, const QString &otherwise) {
+        const QString v = query.queryItemValue(key, QUrl::FullyDecoded);
+        query.removeAllQueryItems(key);
+        return v.isEmpty() ? otherwise : v;
+    };
+    const QString name = take(QStringLiteral("dbname"), url.path(QUrl::FullyDecoded).mid(1));
+    if (name.isEmpty())
+        throw badConnectionFile(target, QStringLiteral("names no database"));
+    db.setDatabaseName(name);
+    db.setHostName(take(QStringLiteral("host"), url.host(QUrl::FullyDecoded)));
+    db.setUserName(take(QStringLiteral("user"), url.userName(QUrl::FullyDecoded)));
+    const int port = take(QStringLiteral("port"), QString::number(url.port(-1))).toInt();
+    if (port > 0)
+        db.setPort(port);
+    // A station must not hang on a server that does not answer.
+    if (!query.hasQueryItem(QStringLiteral("connect_timeout")))
+        query.addQueryItem(QStringLiteral("connect_timeout"), QStringLiteral("10"));
+    QStringList options;
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded))
+        options << key + QLatin1Char('=') + value;
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+}
+
+QStringList PgEngine::sessionSetup() const
+{
+    // A lock held by another station fails the statement after the same moment as on SQLite.
+    return {QStringLiteral("SET lock_timeout = %1").arg(Database::LockWaitMs),
+            QStringLiteral("SET client_min_messages = warning")};
+}
+
+void PgEngine::beginWrite(Database &db) const
+{
+    db.execute(QStringLiteral("BEGIN"));
+    try {
+        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey));
+    } catch (const AppError &) {
+        db.abandon();
+        throw;
+    }
+}
+
+AppError PgEngine::error(const QSqlError &e, const QString &, const QString &context) const
+{
+    const QString state = e.nativeErrorCode();
+    // lock_not_available (lock_timeout), deadlock_detected, serialization_failure: another
+    // station was in the way; trying again later helps.
+    if (state == QLatin1String("55P03") || state == QLatin1String("40P01") || state == QLatin1String("40001"))
+        return AppError(ErrNo::RecordLocked, QStringLiteral("Could not update; currently locked by another user."));
+    if (state == QLatin1String("23505"))
+        return Database::duplicateKey();
+    const QString text = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
+    const int n = 3000 + int(e.type()); // connection, statement, transaction
+    return AppError(n, context.isEmpty() ? text : context + QStringLiteral(": ") + text);
+}
+
+QString PgEngine::rowId() const { return QStringLiteral("rid"); }
+QString PgEngine::lastInsertIdQuery() const { return QStringLiteral("SELECT lastval()"); }
+QString PgEngine::columnsQuery() const
+{
+    return QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(?::text)) "
+                          "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
+}
+QString PgEngine::indexTableQuery() const
+{
+    return QStringLiteral("SELECT t.relname FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid "
+                          "JOIN pg_class t ON t.oid = x.indrelid "
+                          "WHERE lower(i.relname) = lower(?::text) AND pg_table_is_visible(i.oid)");
+}
+QString PgEngine::indexColumnsQuery() const
+{
+    return QStringLiteral("SELECT a.attname FROM pg_index x JOIN pg_class i ON i.oid = x.indexrelid "
+                          "CROSS JOIN LATERAL unnest(x.indkey::int2[]) WITH ORDINALITY AS k(attnum, n) "
+                          "JOIN pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = k.attnum "
+                          "WHERE lower(i.relname) = lower(?::text) AND pg_table_is_visible(i.oid) ORDER BY k.n");
+}
+
+int PgEngine::schemaVersion(Database &db) const
+{
+    if (!db.scalar(QStringLiteral("SELECT to_regclass('torvane_schema') IS NOT NULL")).toBool())
+        throw AppError(ErrNo::UnrecognizedDatabase,
+                       QStringLiteral("The database %1 holds no Torvane tables.").arg(db.connection().databaseName()));
+    return db.scalar(QStringLiteral("SELECT max(version) FROM torvane_schema")).toInt();
+}
+
+QString PgEngine::schemaFrom(const QString &sqliteScript)
+{
+    Database model;
+    model.create(QStringLiteral(":memory:"));
+    model.executeScript(sqliteScript);
+    QStringList out;
+    const ResultRows tables = model.select(QStringLiteral(
+        "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%' ORDER BY rowid"));
+    for (const auto &t : tables.rows) {
+        const QString table = t.at(0).toString();
+        const ResultRows cols = model.select(
+            QStringLiteral("SELECT name, type, \"notnull\", dflt_value, pk FROM pragma_table_info(?) ORDER BY cid"),
+            {table});
+        QStringList key;
+        for (const auto &c : cols.rows)
+            if (c.at(4).toInt() > 0)
+                key << quoted(c.at(0).toString());
+        QStringList lines;
+        for (const auto &c : cols.rows) {
+            QString line = quoted(c.at(0).toString()) + QLatin1Char(' ') + pgType(c.at(1).toString());
+            if (key.size() == 1 && c.at(4).toInt() > 0) {
+                // An id handed out once is never handed out again, as AUTOINCREMENT promises.
+                lines << line + QStringLiteral(" GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+                continue;
+            }
+            if (c.at(2).toInt())
+                line += QStringLiteral(" NOT NULL");
+            if (!c.at(3).isNull())
+                line += QStringLiteral(" DEFAULT ") + c.at(3).toString();
+            lines << line;
+        }
+        if (key.size() > 1)
+            lines << QStringLiteral("PRIMARY KEY (%1)").arg(key.join(QLatin1String(", ")));
+        out << QStringLiteral("CREATE TABLE %1 (\n  %2\n);").arg(quoted(table), lines.join(QLatin1String(",\n  ")));
+        const ResultRows indexes =
+            model.select(QStringLiteral("SELECT name, \"unique\" FROM pragma_index_list(?) WHERE origin = 'c' "
+                                        "ORDER BY name"),
+                         {table});
+        for (const auto &i : indexes.rows) {
+            QStringList on;
+            for (const auto &c :
+                 model.select(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"), {i.at(0)}).rows)
+                on << quoted(c.at(0).toString());
+            out << QStringLiteral("CREATE %1INDEX %2 ON %3 (%4);")
+                       .arg(i.at(1).toInt() ? QStringLiteral("UNIQUE ") : QString(), quoted(i.at(0).toString()),
+                            quoted(table), on.join(QLatin1String(", ")));
+        }
+    }
+    // The shape number that SQLite keeps in user_version.
+    out << QStringLiteral("CREATE TABLE torvane_schema (version INTEGER NOT NULL);")
+        << QStringLiteral("INSERT INTO torvane_schema VALUES (%1);")
+               .arg(model.scalar(QStringLiteral("PRAGMA user_version")).toInt());
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void PgEngine::createShared(Database &db, const QString &sqliteScript) const
+{
+    WriteTransaction tx(db);
+    db.executeScript(schemaFrom(sqliteScript));
+    tx.commit();
+}
+
+// VACUUM FULL rewrites every table to its smallest size, as SQLite's VACUUM does the file; like
+// it, it cannot go on while another connection is inside a transaction (3186 after the lock wait).
+void PgEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM FULL")); }
+
+void PgEngine::snapshotTo(Database &db, const QString &file) const
+{
+    QFile::remove(file);
+    Database copy;
+    copy.create(file);
+    Schema::createShared(copy);
+    // One snapshot of the server for every table, so the copy is consistent across them.
+    db.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+    try {
+        WriteTransaction tx(copy);
+        const ResultRows tables = copy.select(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
+        for (const auto &t : tables.rows) {
+            const QString table = t.at(0).toString();
+            QStringList cols, marks;
+            for (const auto &c :
+                 copy.select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table}).rows) {
+                cols << quoted(c.at(0).toString());
+                marks << QStringLiteral("?");
+            }
+            const QString list = cols.join(QLatin1Char(','));
+            const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                       .arg(quoted(table), list, marks.join(QLatin1Char(',')));
+            for (const auto &row : db.select(QStringLiteral("SELECT %1 FROM %2").arg(list, quoted(table))).rows)
+                copy.execute(insert, row);
+        }
+        tx.commit();
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (const AppError &) {
+        db.abandon();
+        copy.close();
+        QFile::remove(file);
+        throw;
+    }
+}

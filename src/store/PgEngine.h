@@ -1,0 +1,28 @@
+#pragma once
+#include "store/Engine.h"
+
+// The shared database on a PostgreSQL server, reached through a connection file (db.pgconn)
+// holding one postgresql:// address. Passwords never stand in it: libpq reads them from
+// PGPASSFILE or ~/.pgpass. Tables and fields keep their mixed-case names, so every statement
+// quotes them.
+class PgEngine : public Engine {
+public:
+    QString driver() const override;
+    void configure(QSqlDatabase &db, const QString &target) const override;
+    QStringList sessionSetup() const override;
+    void beginWrite(Database &db) const override;
+    AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
+    QString rowId() const override;
+    QString lastInsertIdQuery() const override;
+    QString columnsQuery() const override;
+    QString indexTableQuery() const override;
+    QString indexColumnsQuery() const override;
+    int schemaVersion(Database &db) const override;
+    void createShared(Database &db, const QString &sqliteScript) const override;
+    void compact(Database &db) const override;
+    void snapshotTo(Database &db, const QString &file) const override;
+
+    // The tables of sqliteScript for PostgreSQL: the same names, quoted, the same column order,
+    // types and defaults; ids that are never handed out again.
+    static QString schemaFrom(const QString &sqliteScript);
+};

@@ -1,0 +1,24 @@
+#pragma once
+#include "store/Engine.h"
+
+// A database file of its own: db.mdb, dbn.mdb and every backup copy.
+class SqliteEngine : public Engine {
+public:
+    QString driver() const override;
+    void configure(QSqlDatabase &db, const QString &target) const override;
+    QStringList sessionSetup() const override;
+    void beginWrite(Database &db) const override;
+    AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
+    QString rowId() const override;
+    QString lastInsertIdQuery() const override;
+    QString columnsQuery() const override;
+    QString indexTableQuery() const override;
+    QString indexColumnsQuery() const override;
+    int schemaVersion(Database &db) const override;
+    void createShared(Database &db, const QString &sqliteScript) const override;
+    void compact(Database &db) const override;
+    void snapshotTo(Database &db, const QString &file) const override;
+
+    // The mapping of error(), for callers that run statements on the driver themselves.
+    static AppError errorFrom(const QSqlError &e, const QString &context = QString());
+};
