@@ -13,26 +13,28 @@ const QString PageColumns = QStringLiteral(
     "rowid AS id, rowver, caldate, location, open, Close, lunchstart, lunchclose, timeslot, Listno, Sites, Names, "
     "Data, BlankPage, Color, Memo, Clinic");
 
-PageRecord recordFrom(const ResultRows &r)
+// A row selected with PageColumns, by position: a page range reads many.
+PageRecord recordFrom(const ResultRows &r, int row = 0)
 {
+    const QVariantList &v = r.rows.at(row);
     PageRecord p;
-    p.id = r.value(0, QStringLiteral("id")).toLongLong();
-    p.date = QDate::fromString(r.value(0, QStringLiteral("caldate")).toString(), Qt::ISODate);
-    p.version = r.value(0, QStringLiteral("rowver")).toLongLong();
-    p.location = r.value(0, QStringLiteral("location")).toString();
-    p.open = r.value(0, QStringLiteral("open")).toString();
-    p.close = r.value(0, QStringLiteral("Close")).toString();
-    p.lunchStart = r.value(0, QStringLiteral("lunchstart")).toString();
-    p.lunchClose = r.value(0, QStringLiteral("lunchclose")).toString();
-    p.timeslot = r.value(0, QStringLiteral("timeslot")).toInt();
-    p.listno = r.value(0, QStringLiteral("Listno")).toInt();
-    p.sites = r.value(0, QStringLiteral("Sites")).toString();
-    p.names = r.value(0, QStringLiteral("Names")).toString();
-    p.data = r.value(0, QStringLiteral("Data")).toString();
-    p.blankPage = r.value(0, QStringLiteral("BlankPage")).toString();
-    p.color = r.value(0, QStringLiteral("Color")).toString();
-    p.memo = r.value(0, QStringLiteral("Memo")).toString();
-    p.clinic = r.value(0, QStringLiteral("Clinic")).toInt() != 0;
+    p.id = v.at(0).toLongLong();
+    p.version = v.at(1).toLongLong();
+    p.date = QDate::fromString(v.at(2).toString(), Qt::ISODate);
+    p.location = v.at(3).toString();
+    p.open = v.at(4).toString();
+    p.close = v.at(5).toString();
+    p.lunchStart = v.at(6).toString();
+    p.lunchClose = v.at(7).toString();
+    p.timeslot = v.at(8).toInt();
+    p.listno = v.at(9).toInt();
+    p.sites = v.at(10).toString();
+    p.names = v.at(11).toString();
+    p.data = v.at(12).toString();
+    p.blankPage = v.at(13).toString();
+    p.color = v.at(14).toString();
+    p.memo = v.at(15).toString();
+    p.clinic = v.at(16).toInt() != 0;
     return p;
 }
 
@@ -126,6 +128,18 @@ std::optional<PageRecord> PageStore::find(const QDate &date)
     if (r.isEmpty())
         return std::nullopt;
     return recordFrom(r);
+}
+
+QVector<PageRecord> PageStore::pagesBetween(const QDate &from, const QDate &to)
+{
+    const ResultRows r = m_db.select(
+        QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate >= ? AND caldate <= ? ORDER BY caldate").arg(PageColumns),
+        {from, to});
+    QVector<PageRecord> out;
+    out.reserve(r.rows.size());
+    for (int i = 0; i < r.rows.size(); ++i)
+        out.append(recordFrom(r, i));
+    return out;
 }
 
 PageRecord PageStore::load(const PageKey &key)

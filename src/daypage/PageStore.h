@@ -69,6 +69,8 @@ public:
     std::optional<qint64> version(const PageKey &key);
 
     std::optional<PageRecord> find(const QDate &date);
+    // The pages stored from one date to another, both included, in date order; nothing is made.
+    QVector<PageRecord> pagesBetween(const QDate &from, const QDate &to);
     // Throws PageChanged when the page of the key is gone.
     PageRecord load(const PageKey &key);
 

@@ -347,6 +347,10 @@ void frmAppt::buildMenus()
     m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
     m_mnuSearch->addAction(QStringLiteral("&Client"), this, &frmAppt::searchName)
         ->setObjectName(QStringLiteral("mnuClient"));
+    QAction *findSlot = m_mnuSearch->addAction(QStringLiteral("Find a &Slot..."), this, &frmAppt::openSlotFinder);
+    findSlot->setObjectName(QStringLiteral("mnuFindSlot"));
+    findSlot->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    findSlot->setEnabled(false); // until the shell gives the window
 
     m_mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -480,6 +484,8 @@ void frmAppt::closeEvent(QCloseEvent *event)
     // number still being typed has not lost the focus yet, so it is stored now.
     storeEditedTexts();
     closeOpenedWindows();
+    if (m_slotFinder)
+        m_slotFinder->close();
     if (!WindowSwitcher::closedByProgram(this) && m_state.switcher()) {
         if (QWidget *menu = m_state.windows().mainMenu(m_state))
             m_state.switcher()->show(menu);

@@ -61,6 +61,11 @@ public:
         m_closeBooking = std::move(close);
     }
     void setSkillViewerOpener(SkillViewerOpener open) { m_openSkillViewer = std::move(open); }
+    // The Find a Slot window, which opens pages and cells through openCell.
+    using SlotFinderOpener = std::function<QWidget *(frmAppt &)>;
+    void setSlotFinderOpener(SlotFinderOpener open);
+    void openSlotFinder();
+    QWidget *slotFinder() const { return m_slotFinder; }
     QWidget *bookingWindow() const { return m_bookingWindow; }
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
@@ -105,6 +110,9 @@ public:
     // Navigation.
     void openToday();
     void openTypedDate();
+    // The page of a date with the current cell on (row, col), the grid focused, so Enter books
+    // it as usual. False when the date cannot be shown.
+    bool openCell(const QDate &d, int row, int col);
     void searchName();
     void ToggleCalendar();
     bool calendarShown() const;
@@ -229,9 +237,11 @@ private:
     BookingOpener m_openBooking;
     BookingCloser m_closeBooking;
     SkillViewerOpener m_openSkillViewer;
+    SlotFinderOpener m_openSlotFinder;
     PrintHandler m_print;
     QPointer<QWidget> m_bookingWindow;
     QPointer<QWidget> m_skillViewer;
+    QPointer<QWidget> m_slotFinder;
 
     QMenu *m_mnuPage = nullptr;
     QMenu *m_mnuNavigate = nullptr;

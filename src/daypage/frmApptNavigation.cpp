@@ -113,6 +113,30 @@ void frmAppt::openToday()
     }
 }
 
+bool frmAppt::openCell(const QDate &d, int row, int col)
+{
+    try {
+        m_answerBox->hide();
+        if (refuseOutOfRange(d, QStringLiteral("Find a Slot")))
+            return false;
+        m_mark = Mark::Unfocused;
+        if (!openDate(d, true))
+            return false;
+        // The cell chosen here, not an earlier booking's, is the one the next activation keeps.
+        if (!bookingWindowOpen())
+            m_state.booking().BookingClosed = false;
+        m_page->grid().setCurrentCell(row, col);
+        m_grid->showCell(row, col);
+        activateWindow();
+        raise();
+        focusGrid();
+        return true;
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, QStringLiteral("Find a Slot"));
+        return false;
+    }
+}
+
 void frmAppt::dayLabelClicked(int index)
 {
     try {

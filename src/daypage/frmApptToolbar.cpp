@@ -70,6 +70,7 @@ const ToolKey ToolKeys[] = {
     {"Magenta", "Magenta: this slot only"},
     {"", ""},
     {"Search", "Search name"},
+    {"FindSlot", "Find a slot"},
     {"Help", "Help"},
     {"Key", "Page lock"},
 };
@@ -188,6 +189,11 @@ QIcon toolIcon(const QString &key)
         p.setPen(QPen(ink, 2));
         p.drawEllipse(QRectF(3.5, 3.5, 11, 11));
         p.drawLine(QPointF(13, 13), QPointF(20.5, 20.5));
+    } else if (key == QLatin1String("FindSlot")) {
+        p.setBrush(Qt::white);
+        p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
+        p.drawLine(QPointF(12, 12), QPointF(12, 6));
+        p.drawLine(QPointF(12, 12), QPointF(16.5, 14.5));
     } else if (key == QLatin1String("Help")) {
         p.setBrush(QColor(0xD0, 0xE0, 0xFF));
         p.drawEllipse(QRectF(2.5, 2.5, 19, 19));
@@ -219,6 +225,7 @@ void frmAppt::buildToolbar()
         QAction *a = m_toolBar->addAction(toolIcon(key), QLatin1String(t.tip));
         a->setObjectName(key);
         a->setData(key);
+        a->setEnabled(key != QLatin1String("FindSlot")); // until the shell gives the window
         connect(a, &QAction::triggered, this, [this, key] { toolbarButton(key); });
     }
     // Clicking a button leaves the focus where it was: Cut and Paste act on the box being typed in.
@@ -309,6 +316,25 @@ void frmAppt::setPrintHandler(PrintHandler print)
     m_cmdPrint->setEnabled(bool(m_print));
 }
 
+void frmAppt::setSlotFinderOpener(SlotFinderOpener open)
+{
+    m_openSlotFinder = std::move(open);
+    for (QAction *a : {toolbarAction(QStringLiteral("FindSlot")), findChild<QAction *>(QStringLiteral("mnuFindSlot"))})
+        if (a)
+            a->setEnabled(bool(m_openSlotFinder));
+}
+
+void frmAppt::openSlotFinder()
+{
+    if (m_slotFinder) {
+        m_slotFinder->raise();
+        m_slotFinder->activateWindow();
+        return;
+    }
+    if (m_openSlotFinder)
+        m_slotFinder = m_openSlotFinder(*this);
+}
+
 void frmAppt::showPrintOptions()
 {
     m_state.layout().SavedRow = m_page->grid().row();
@@ -362,6 +388,8 @@ void frmAppt::toolbarButton(const QString &key)
             editDelete();
         } else if (key == QLatin1String("Search")) {
             searchName();
+        } else if (key == QLatin1String("FindSlot")) {
+            openSlotFinder();
         } else if (key == QLatin1String("Help")) {
             showHelp();
         } else if (key == QLatin1String("Key")) {

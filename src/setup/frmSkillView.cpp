@@ -1,11 +1,11 @@
 #include "setup/frmSkillView.h"
 
+#include "booking/TechSkills.h"
 #include "core/AppState.h"
 #include "core/DiagnosticLog.h"
 #include "core/Station.h"
 #include "core/Twips.h"
 #include "daypage/frmAppt.h"
-#include "setup/TechSkills.h"
 #include "store/Database.h"
 
 #include <QLabel>

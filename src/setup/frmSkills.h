@@ -1,5 +1,5 @@
 #pragma once
-#include "setup/TechSkills.h"
+#include "booking/TechSkills.h"
 #include "store/Database.h"
 
 #include <QVector>

@@ -2,7 +2,9 @@
 
 #include "booking/DayPageBooking.h"
 #include "booking/frmBooking.h"
+#include "booking/frmFindSlot.h"
 #include "core/AppState.h"
+#include "core/Dialogs.h"
 #include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
 #include "daypage/frmAppt.h"
@@ -63,6 +65,7 @@ frmAppt *ShellWindows::dayPage(AppState &state)
         openBookingsFrom(*w, state);
         openPrintFrom(*w);
         openSkillViewerFrom(*w, state);
+        openSlotFinderFrom(*w, state);
     }
     return w;
 }
@@ -99,6 +102,20 @@ void ShellWindows::openSkillViewerFrom(frmAppt &w, AppState &state)
         auto *viewer = new frmSkillView(state, column, &page);
         viewer->show();
         return viewer;
+    });
+}
+
+void ShellWindows::openSlotFinderFrom(frmAppt &w, AppState &state)
+{
+    w.setSlotFinderOpener([&state](frmAppt &page) -> QWidget * {
+        try {
+            auto *finder = new frmFindSlot(state, page);
+            finder->show();
+            return finder;
+        } catch (const AppError &e) {
+            state.dialogs()->error(e, QStringLiteral("Find a Slot"));
+            return nullptr;
+        }
     });
 }
 

@@ -21,6 +21,7 @@ void openBookingsFrom(frmAppt &w, AppState &state);
 void openPrintFrom(frmAppt &w);
 // A right click on a technician column of w shows that technician's skills beside it.
 void openSkillViewerFrom(frmAppt &w, AppState &state);
+void openSlotFinderFrom(frmAppt &w, AppState &state);
 // The template editor, opened by the main menu and by the office setup; null when loading failed
 // (the program has ended).
 QWidget *templates(AppState &state);

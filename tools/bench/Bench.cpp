@@ -7,6 +7,7 @@
 
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
+#include "booking/SlotFinder.h"
 #include "core/Colors.h"
 #include "core/Numbers.h"
 #include "core/Station.h"
@@ -164,8 +165,8 @@ QStringList Bench::measureNames()
 {
     return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),     QStringLiteral("save_page"),
             QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),
-            QStringLiteral("search_oldest"),    QStringLiteral("start_splash"),      QStringLiteral("start_menu"),
-            QStringLiteral("peak_memory")};
+            QStringLiteral("search_oldest"),    QStringLiteral("find_slot"),         QStringLiteral("start_splash"),
+            QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
 }
 
 bool Bench::wanted(const QString &name) const { return m_options.only.isEmpty() || m_options.only.contains(name); }
@@ -657,6 +658,59 @@ Figure Bench::searchMissing()
     });
 }
 
+Figure Bench::findSlot()
+{
+    constexpr int Days = 28;
+    Figure f = figure(QStringLiteral("find_slot"), QStringLiteral("5c. Find a 3-hour slot with a skill, 28 days"),
+                      QStringLiteral("ms"));
+    f.target = 50;
+    f.maxRatio = 2;
+    f.note = QStringLiteral("SlotFinder::find, 3 hours, skill Brakes, every place in 28 stored days from a random "
+                            "working day (the Find a Slot window's search when fewer than ten places lie in them)");
+    attachFloor(f, QStringLiteral("page_range"), QStringLiteral("read the same 28 pages"));
+    return measured(f, [this](Figure &f) {
+        Commits commits;
+        Database db(SharedDbPath(m_state.paths()));
+        commits.watch(db);
+        PageStore store(db);
+        SlotFinder finder(store);
+        Floors floors(m_dbPath);
+        std::mt19937 rng(28);
+        const int lastStart = int(m_workingDates.size()) - Days;
+        if (lastStart < 1)
+            wrong(QStringLiteral("fewer than %1 stored days").arg(Days));
+        std::uniform_int_distribution<int> anyDay(0, lastStart - 1);
+        const int n = reps(200), warm = 10;
+        Samples samples(warm), floorSamples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            const QDate first = m_workingDates.at(anyDay(rng));
+            {
+                Lap lap;
+                const int pages = floors.pageRange(first, first.addDays(Days - 1));
+                lap.stop();
+                if (pages != Days)
+                    wrong(QStringLiteral("%1 pages from %2").arg(pages).arg(first.toString(Qt::ISODate)));
+                floorSamples.add(lap);
+            }
+            SlotFinder::Query q;
+            q.hours = 3;
+            q.skill = 9; // Brakes
+            q.first = first;
+            q.days = Days;
+            q.limit = Days * Workshop::Techs * 24;
+            const int committed = commits.count;
+            Lap lap;
+            const auto places = finder.find(q);
+            lap.stop();
+            if (places.isEmpty() || places.first().date < first || places.last().date >= first.addDays(Days))
+                wrong(QStringLiteral("no place found in 28 days from %1").arg(first.toString(Qt::ISODate)));
+            samples.add(lap, commits.count - committed);
+        }
+        samples.into(f);
+        f.floor = floorSamples.wall();
+    });
+}
+
 Figure Bench::searchOldest()
 {
     Figure f = figure(QStringLiteral("search_oldest"), QStringLiteral("5b. Name search, hit on the oldest page"),
@@ -797,6 +851,8 @@ Report Bench::run()
         report.figures << searchMissing();
     if (wanted(QStringLiteral("search_oldest")))
         report.figures << searchOldest();
+    if (wanted(QStringLiteral("find_slot")))
+        report.figures << findSlot();
     report.figures << startUp();
     if (wanted(QStringLiteral("peak_memory")))
         report.figures << peakMemory();

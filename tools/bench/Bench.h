@@ -55,6 +55,7 @@ private:
     Figure contendedBooking();
     Figure searchMissing();
     Figure searchOldest();
+    Figure findSlot();
     QVector<Figure> startUp();
     Figure peakMemory();
 

@@ -15,6 +15,7 @@ namespace {
 struct Floors::Statements {
     sqlite3_stmt *lookup = nullptr;
     sqlite3_stmt *scan = nullptr;
+    sqlite3_stmt *range = nullptr;
     sqlite3_stmt *begin = nullptr;
     sqlite3_stmt *write = nullptr;
     sqlite3_stmt *commit = nullptr;
@@ -37,6 +38,7 @@ Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
     prepare("SELECT rowid, * FROM tbl_Appt WHERE caldate = ?", &m_st->lookup);
     // LIKE folds the case of ASCII letters, like the program's search.
     prepare("SELECT count(*) FROM tbl_Appt WHERE Data LIKE ?", &m_st->scan);
+    prepare("SELECT rowid, * FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?", &m_st->range);
     prepare("BEGIN IMMEDIATE", &m_st->begin);
     prepare("UPDATE tbl_Appt SET Data = ?, Color = ? WHERE caldate = ?", &m_st->write);
     prepare("COMMIT", &m_st->commit);
@@ -44,7 +46,7 @@ Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
 
 Floors::~Floors()
 {
-    for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->begin, m_st->write, m_st->commit})
+    for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit})
         sqlite3_finalize(st);
     sqlite3_close(m_db);
 }
@@ -67,6 +69,25 @@ void Floors::pointLookup(const QDate &date)
     sqlite3_reset(st);
     if (bytes == 0)
         fail(m_db, "empty page");
+}
+
+int Floors::pageRange(const QDate &from, const QDate &to)
+{
+    sqlite3_stmt *st = m_st->range;
+    const QByteArray a = from.toString(Qt::ISODate).toUtf8(), b = to.toString(Qt::ISODate).toUtf8();
+    sqlite3_bind_text(st, 1, a.constData(), int(a.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    int pages = 0;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int i = 0, n = sqlite3_column_count(st); i < n; ++i)
+            sqlite3_column_text(st, i);
+        ++pages;
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        fail(m_db, "page range");
+    return pages;
 }
 
 int Floors::scan(const QString &name)

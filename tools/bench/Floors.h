@@ -16,6 +16,8 @@ public:
 
     // One page record found by its date, every field read.
     void pointLookup(const QDate &date);
+    // The pages of a date range in one statement, every field read; returns how many.
+    int pageRange(const QDate &from, const QDate &to);
     // Every page text searched for a name, ignoring case; returns the pages that hold it.
     int scan(const QString &name);
     // One write transaction that stores a page's text and colour list.

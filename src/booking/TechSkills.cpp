@@ -1,4 +1,4 @@
-#include "setup/TechSkills.h"
+#include "booking/TechSkills.h"
 
 #include "store/Database.h"
 

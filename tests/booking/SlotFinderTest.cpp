@@ -1,0 +1,159 @@
+#include "booking/SlotFinder.h"
+#include "BookingStation.h"
+#include "TestRegistry.h"
+#include "booking/BookingTimes.h"
+#include "booking/frmFindSlot.h"
+#include "core/TimeText.h"
+#include "daypage/frmAppt.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+constexpr int Brakes = 9; // the seed office: Raj Patel (column 4) alone does not do brakes
+
+QString listed(const QVector<SlotFinder::Place> &places, const QDate &only = QDate())
+{
+    QStringList out;
+    for (const SlotFinder::Place &p : places)
+        if (!only.isValid() || p.date == only)
+            out << QStringLiteral("%1 %2-%3 %4")
+                       .arg(p.date.toString(QStringLiteral("ddd")), SettingsTimeText(p.start), SettingsTimeText(p.end),
+                            p.tech);
+    return out.join(QStringLiteral(", "));
+}
+
+// The Monday of bookingDay as another station left it: Mike Dunn's 09:30 slot "Engaged", Sue
+// Park booked at 08:00 with her span shaded down to 10:00, Tony Russo and Raj Patel free.
+void bookMonday(const TestFolder &folder)
+{
+    BookingStation s(folder);
+    s.grid().setText(9, 1, QStringLiteral("Engaged"));
+    s.grid().setText(6, 2, QStringLiteral("Smith"));
+    for (int r = 6; r <= 10; ++r)
+        s.grid().setCellBackColor(r, 2, BookingTimes::LightBookingColor);
+    s.page.SaveGridData();
+}
+} // namespace
+
+// Where a job fits, read from the shared database file as the day pages show it.
+class SlotFinderTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestFolder> m_folder;
+
+private slots:
+    void init()
+    {
+        m_folder = std::make_unique<TestFolder>();
+        pointStationAt(*m_folder);
+        bookMonday(*m_folder);
+    }
+
+    // A 3-hour brake job from a closed Sunday over the stored Monday and a Tuesday without a page.
+    void threeHourBrakeJobFitsWhereItsShadingWouldBeFree()
+    {
+        Database db(m_folder->file(QStringLiteral("db.mdb")));
+        PageStore store(db);
+        const QDate monday = bookingDay(), tuesday = monday.addDays(1);
+        const auto pagesBefore =
+            db.select(QStringLiteral("SELECT caldate, rowver FROM tbl_Appt ORDER BY caldate")).rows;
+        SlotFinder finder(store);
+
+        SlotFinder::Query q;
+        q.hours = 3;
+        q.skill = Brakes;
+        q.first = monday.addDays(-1);
+        q.days = 3;
+        // Lunch (12:00, 12:30) is passed over, not counted; Mike waits for his "Engaged" slot,
+        // Sue for the colour-only end of her booking; Raj never does brakes.
+        QCOMPARE(listed(finder.find(q)),
+                 QStringLiteral("Mon 08:00 AM-11:00 AM Tony Russo, Mon 08:30 AM-11:30 AM Tony Russo, "
+                                "Mon 09:00 AM-12:00 PM Tony Russo, Mon 09:30 AM-01:30 PM Tony Russo, "
+                                "Mon 10:00 AM-02:00 PM Mike Dunn, Mon 10:00 AM-02:00 PM Tony Russo, "
+                                "Mon 10:30 AM-02:30 PM Mike Dunn, Mon 10:30 AM-02:30 PM Sue Park, "
+                                "Mon 10:30 AM-02:30 PM Tony Russo, Mon 11:00 AM-03:00 PM Mike Dunn"));
+
+        // One technician on into Tuesday, judged from its template: lunch from the template's
+        // LUNCH cells, the page ending the last span.
+        q.tech = 1;
+        q.limit = 30;
+        const auto mike = finder.find(q);
+        QCOMPARE(listed(mike, monday).count(QStringLiteral("Mon")), 8);
+        QCOMPARE(listed(mike, tuesday),
+                 QStringLiteral("Tue 08:00 AM-11:00 AM Mike Dunn, Tue 08:30 AM-11:30 AM Mike Dunn, "
+                                "Tue 09:00 AM-12:00 PM Mike Dunn, Tue 09:30 AM-01:30 PM Mike Dunn, "
+                                "Tue 10:00 AM-02:00 PM Mike Dunn, Tue 10:30 AM-02:30 PM Mike Dunn, "
+                                "Tue 11:00 AM-03:00 PM Mike Dunn, Tue 11:30 AM-03:30 PM Mike Dunn, "
+                                "Tue 01:00 PM-04:00 PM Mike Dunn, Tue 01:30 PM-04:30 PM Mike Dunn, "
+                                "Tue 02:00 PM-05:00 PM Mike Dunn, Tue 02:30 PM-05:30 PM Mike Dunn"));
+        // Skills are the office's as kept now, not the copy the page took when it was made.
+        db.execute(QStringLiteral("UPDATE tbl_Setup SET Skills = ?"),
+                   {QStringLiteral("0 0 0 0 0 0 0 0 0 0 0%1 1 0 0 1 1 0 0 1 0 1")});
+        QCOMPARE(finder.find(q).size(), 0);
+        // Places already begun are past.
+        q.tech = 2;
+        q.notBefore = QDateTime(monday, QTime(10, 45));
+        QCOMPARE(finder.find(q).first().start, QTime(11, 0));
+
+        // Nothing was made or written by reading.
+        QCOMPARE(db.select(QStringLiteral("SELECT caldate, rowver FROM tbl_Appt ORDER BY caldate")).rows, pagesBefore);
+    }
+
+    // The window from the day page's Search menu: a place taken meanwhile refreshes the list with a
+    // word; a free one opens its page with the current cell on its start slot.
+    void choosingAPlaceOpensItsCellOrRefreshesWhenTaken()
+    {
+        ScriptedDialogs dialogs;
+        AppState state;
+        state.paths().setProgramFolder(m_folder->path());
+        state.paths().setServerFolder(m_folder->path());
+        state.setDialogs(&dialogs);
+        frmAppt page(state);
+        page.setSlotFinderOpener([&state](frmAppt &p) -> QWidget * {
+            auto *w = new frmFindSlot(state, p);
+            w->show();
+            return w;
+        });
+        page.show();
+        page.openCell(bookingDay(), 6, 1);
+        page.findChild<QAction *>(QStringLiteral("mnuFindSlot"))->trigger();
+        auto *w = qobject_cast<frmFindSlot *>(page.slotFinder());
+        QVERIFY(w);
+        QCOMPARE(w->findChild<QDateEdit *>(QStringLiteral("txtFirst"))->date(), bookingDay());
+        w->findChild<QDoubleSpinBox *>(QStringLiteral("txtHours"))->setValue(3);
+        w->findChild<QComboBox *>(QStringLiteral("cboSkill"))->setCurrentIndex(Brakes);
+        w->findChild<QSpinBox *>(QStringLiteral("txtDays"))->setValue(1);
+        QTest::keyClick(w->findChild<QDoubleSpinBox *>(QStringLiteral("txtHours")), Qt::Key_Return); // Find
+        auto *list = w->findChild<QTreeWidget *>(QStringLiteral("lstPlaces"));
+        QCOMPARE(list->topLevelItemCount(), 10);
+        QCOMPARE(list->topLevelItem(0)->text(1), QStringLiteral("Tony Russo"));
+
+        // Another station books Tony's 08:00 before the choice.
+        {
+            BookingStation other(*m_folder);
+            other.grid().setText(6, 3, QStringLiteral("Jones"));
+            other.page.SaveGridData();
+        }
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), frmFindSlot::TakenText);
+        QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("08:30 AM"));
+
+        QPointer<QWidget> alive(w);
+        list->setCurrentItem(list->topLevelItem(0));
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdOpen")), Qt::LeftButton);
+        QTRY_VERIFY(!alive);
+        QCOMPARE(page.page().record().date, bookingDay());
+        QCOMPARE(page.page().grid().row(), 7);
+        QCOMPARE(page.page().grid().col(), 3);
+        QVERIFY(dialogs.shown().isEmpty());
+    }
+};
+TORVANE_TEST(SlotFinderTest)
+#include "SlotFinderTest.moc"
