@@ -133,3 +133,5 @@ class QLineEdit;
 // A key typed on a grid cell becomes the first keystroke in the floating edit box over it,
 // replacing what the cell held ("\b" empties it).
 void typeIntoEditBox(QLineEdit *box, const QString &typed);
+// Hides the floating edit box; the focus it had goes back to the grid.
+void hideEditBox(QLineEdit *box, QWidget *grid);

@@ -317,3 +317,13 @@ void typeIntoEditBox(QLineEdit *box, const QString &typed)
                   back ? QString() : typed);
     QCoreApplication::sendEvent(box, &key);
 }
+
+void hideEditBox(QLineEdit *box, QWidget *grid)
+{
+    if (!box || !box->isVisible())
+        return;
+    const bool hadFocus = box->hasFocus();
+    box->hide();
+    if (hadFocus)
+        grid->setFocus();
+}

@@ -316,15 +316,7 @@ void frmAppt::commitEdit()
     focusGrid();
 }
 
-void frmAppt::hideEditBox()
-{
-    if (!m_txtEdit || !m_txtEdit->isVisible())
-        return;
-    const bool hadFocus = m_txtEdit->hasFocus();
-    m_txtEdit->hide();
-    if (hadFocus)
-        m_grid->setFocus();
-}
+void frmAppt::hideEditBox() { ::hideEditBox(m_txtEdit, m_grid); }
 
 // Whatever way text reaches the box (typing, pasting, dropping), no separator of the stored page
 // text and no brace stays in it.

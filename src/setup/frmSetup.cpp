@@ -396,15 +396,7 @@ void frmSetup::openEditBox(QChar typed)
     typeIntoEditBox(m_txtEdit, QString(typed));
 }
 
-void frmSetup::hideEditBox()
-{
-    if (!m_txtEdit->isVisible())
-        return;
-    const bool hadFocus = m_txtEdit->hasFocus();
-    m_txtEdit->hide();
-    if (hadFocus)
-        m_grid->setFocus();
-}
+void frmSetup::hideEditBox() { ::hideEditBox(m_txtEdit, m_grid); }
 
 void frmSetup::cmdReset()
 {
