@@ -288,7 +288,9 @@ void frmAppt::placeLegend()
         l->adjustSize();
         widths.append(int(PixelsToTwips(l->width())));
     }
-    const QVector<Legend::Place> places = Legend::layout(widths, int(PixelsToTwips(m_legend->width())));
+    // Before it is shown the legend has no width of its own yet: one line until it has.
+    const int width = m_legend->isVisible() ? int(PixelsToTwips(m_legend->width())) : 0;
+    const QVector<Legend::Place> places = Legend::layout(widths, width);
     const int lines = places.isEmpty() ? 1 : places.last().line + 1;
     if (m_legend->height() != lines * LegendLineHeight)
         m_legend->setFixedHeight(lines * LegendLineHeight);

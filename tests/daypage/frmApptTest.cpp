@@ -328,7 +328,12 @@ private slots:
     // the page, each caption of the legend among them, lies whole inside the window.
     void fitsASmallScreenWithNothingClipped()
     {
+        // Sized before its first showing, as on a small screen.
+        w = std::make_unique<frmAppt>(*state);
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->resize(620, 440);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QTest::qWait(50);
         QVERIFY2(w->width() <= 620 && w->height() <= 440,
                  qPrintable(QStringLiteral("%1 x %2").arg(w->width()).arg(w->height())));
