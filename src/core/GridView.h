@@ -133,5 +133,8 @@ class QLineEdit;
 // A key typed on a grid cell becomes the first keystroke in the floating edit box over it,
 // replacing what the cell held ("\b" empties it).
 void typeIntoEditBox(QLineEdit *box, const QString &typed);
+// Scrolls cell (r, c) into view and lays the floating edit box over it, in the box's parent's
+// coordinates. False when the cell cannot be shown.
+bool placeEditBox(QLineEdit *box, GridView *grid, int r, int c);
 // Hides the floating edit box; the focus it had goes back to the grid.
 void hideEditBox(QLineEdit *box, QWidget *grid);

@@ -327,3 +327,14 @@ void hideEditBox(QLineEdit *box, QWidget *grid)
     if (hadFocus)
         grid->setFocus();
 }
+
+bool placeEditBox(QLineEdit *box, GridView *grid, int r, int c)
+{
+    grid->showCell(r, c);
+    QRect rect = grid->cellRect(r, c);
+    if (rect.isEmpty())
+        return false;
+    rect.moveTopLeft(grid->mapTo(box->parentWidget(), rect.topLeft()));
+    box->setGeometry(rect);
+    return true;
+}

@@ -287,14 +287,10 @@ void frmAppt::openEditBox(const QString &typed)
     const int c = g.col();
     if (!m_page->model().isTypedRow(r) || !m_page->model().isTechColumn(c))
         return;
-    m_grid->showCell(r, c);
-    QRect rect = m_grid->cellRect(r, c);
-    if (rect.isEmpty())
+    if (!placeEditBox(m_txtEdit, m_grid, r, c))
         return;
     m_editRow = r;
     m_editCol = c;
-    rect.moveTopLeft(m_grid->mapTo(m_txtEdit->parentWidget(), rect.topLeft()));
-    m_txtEdit->setGeometry(rect);
     m_txtEdit->setReadOnly(m_check2->isChecked());
     m_txtEdit->setText(g.text(r, c));
     m_txtEdit->show();

@@ -377,14 +377,10 @@ void frmSetup::openEditBox(QChar typed)
     const int r = g.row(), c = g.col();
     if (g.isFixedCell(r, c) || !g.isValidCell(r, c))
         return;
-    m_grid->showCell(r, c);
-    QRect rect = m_grid->cellRect(r, c);
-    if (rect.isEmpty())
+    if (!placeEditBox(m_txtEdit, m_grid, r, c))
         return;
     m_editRow = r;
     m_editCol = c;
-    rect.moveTopLeft(m_grid->mapTo(this, rect.topLeft()));
-    m_txtEdit->setGeometry(rect);
     m_txtEdit->setText(g.text(r, c));
     m_txtEdit->show();
     m_txtEdit->raise();

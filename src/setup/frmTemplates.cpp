@@ -375,13 +375,9 @@ void frmTemplates::openEditBox(const QString &typed)
     const int c = g.col();
     if (g.isFixedCell(r, c))
         return;
-    m_grid->showCell(r, c);
-    QRect rect = m_grid->cellRect(r, c);
-    if (rect.isEmpty())
+    if (!placeEditBox(m_txtEdit, m_grid, r, c))
         return;
     m_editRow = -1; // setting the box's text is not typing
-    rect.moveTopLeft(m_grid->mapTo(this, rect.topLeft()));
-    m_txtEdit->setGeometry(rect);
     m_txtEdit->setText(g.text(r, c));
     m_editRow = r;
     m_editCol = c;
