@@ -30,7 +30,7 @@ struct BookingStation {
         state.paths().setProgramFolder(folder.path());
         state.paths().setServerFolder(folder.path());
         state.setDialogs(&dialogs);
-        page.openDatabase(Database::sharedIn(folder.path()));
+        page.openDatabase(state.paths().sharedDbPath());
         page.readLocation();
         page.openDate(date);
     }
