@@ -1,10 +1,12 @@
 #pragma once
 #include "store/AppError.h"
+#include <functional>
 
 #include <QString>
 #include <QStringList>
 
 class Database;
+class RowView;
 class QSqlDatabase;
 class QSqlError;
 
@@ -44,4 +46,10 @@ public:
     virtual void compact(Database &db) const = 0;
     // A consistent copy of the whole shared database into a new SQLite file.
     virtual void snapshotTo(Database &db, const QString &file) const = 0;
+
+    // Runs a query and hands over each row as the engine holds it, without copying its values.
+    virtual void scan(Database &db, const QString &sql, const QVariantList &binds,
+                      const std::function<void(const RowView &)> &row) const = 0;
+    // The connection is about to close: statements the engine keeps prepared are let go.
+    virtual void closing() const {}
 };

@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <memory>
+#include <sqlite3.h>
 
 namespace {
 int primaryCode(const QSqlError &e)
@@ -92,4 +95,77 @@ void SqliteEngine::snapshotTo(Database &db, const QString &file) const
 {
     QFile::remove(file);
     db.execute(QStringLiteral("VACUUM INTO ?"), {file});
+}
+
+namespace {
+class SqliteRow : public RowView {
+public:
+    explicit SqliteRow(sqlite3_stmt *st) : m_st(st) {}
+    QByteArrayView text(int column) const override
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+        return p ? QByteArrayView(p, sqlite3_column_bytes(m_st, column)) : QByteArrayView();
+    }
+    qint64 integer(int column) const override { return sqlite3_column_int64(m_st, column); }
+
+private:
+    sqlite3_stmt *m_st;
+};
+} // namespace
+
+void SqliteEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
+                        const std::function<void(const RowView &)> &row) const
+{
+    // The driver's own connection: same locks, same busy wait. The driver turns every value into a
+    // string first, which a scan of many pages cannot afford.
+    const QVariant handle = db.connection().driver()->handle();
+    sqlite3 *conn = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                        ? *static_cast<sqlite3 *const *>(handle.data())
+                        : nullptr;
+    if (!conn)
+        throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
+    auto fail = [&](int rc) {
+        throw error(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(conn)), QSqlError::StatementError,
+                              QString::number(rc)),
+                    db.path(), QString());
+    };
+    sqlite3_stmt *st = m_kept.value(sql);
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(conn, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr)
+            != SQLITE_OK)
+            fail(sqlite3_extended_errcode(conn));
+        m_kept.insert(sql, st);
+    }
+    // Reset whatever happens, so no read lock outlives the scan.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> reset(st, sqlite3_reset);
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant &v = binds.at(i);
+        int rc;
+        if (v.isNull())
+            rc = sqlite3_bind_null(st, i + 1);
+        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Bool)
+            rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        else if (v.typeId() == QMetaType::Double)
+            rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+        else {
+            const QByteArray b = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            fail(sqlite3_extended_errcode(conn));
+    }
+    const SqliteRow view(st);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        row(view);
+    if (rc != SQLITE_DONE)
+        fail(sqlite3_extended_errcode(conn));
+}
+
+void SqliteEngine::closing() const
+{
+    for (sqlite3_stmt *st : std::as_const(m_kept))
+        sqlite3_finalize(st);
+    m_kept.clear();
 }
