@@ -24,40 +24,57 @@ struct Day {
     int slotMinutes = 30;
     int rows = 0;
     int techs = 0;
-    QStringList names; // from index 1
+    QString names; // split only for a day that offers a place
     std::vector<Cell> cells;
     const Cell *column(int c) const { return cells.data() + std::size_t(c - 1) * std::size_t(rows); }
 };
 
-bool isLunchWord(const char16_t *p, qsizetype from, qsizetype to)
+// Stored texts read in place: UTF-16 from a string, or the UTF-8 a range read keeps as stored.
+// Only ASCII is looked at.
+template <class F>
+void withChars(const QString &s, F &&f)
 {
-    while (from < to && QChar::isSpace(p[from]))
+    f(reinterpret_cast<const char16_t *>(s.constData()), s.size());
+}
+template <class F>
+void withChars(const QByteArray &b, F &&f)
+{
+    f(b.constData(), b.size());
+}
+
+bool isBlank(char16_t ch) { return QChar::isSpace(ch); }
+bool isBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
+
+template <class Ch>
+bool isLunchWord(const Ch *p, qsizetype from, qsizetype to)
+{
+    while (from < to && isBlank(p[from]))
         ++from;
-    while (to > from && QChar::isSpace(p[to - 1]))
+    while (to > from && isBlank(p[to - 1]))
         --to;
-    static constexpr char16_t Word[] = u"LUNCH";
+    static constexpr char Word[] = "LUNCH";
     return to - from == 5 && std::equal(p + from, p + to, Word);
 }
 
-// Marks each cell of the time rows from the page text, read in place: a LUNCH cell is lunch, any
-// other text taken.
-void markTexts(Day &day, const QString &data)
+// Marks each cell of the time rows from the page text: a LUNCH cell is lunch, any other text
+// taken.
+template <class Ch>
+void markTexts(Day &day, const Ch *p, qsizetype n)
 {
-    const auto *p = reinterpret_cast<const char16_t *>(data.constData());
-    const qsizetype n = data.size();
     int row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), col = 0;
     qsizetype cellStart = 0;
     for (qsizetype k = 0; k <= n; ++k) {
-        const char16_t ch = k < n ? p[k] : u'\r';
-        if (ch != u'\t' && ch != u'\r')
+        const Ch ch = k < n ? p[k] : Ch('\r');
+        if (ch != Ch('\t') && ch != Ch('\r'))
             continue;
-        if (k > cellStart && row >= 0 && row < day.rows && col < day.techs)
+        if (k > cellStart && row >= 0 && col < day.techs)
             day.cells[std::size_t(col) * std::size_t(day.rows) + std::size_t(row)] =
                 isLunchWord(p, cellStart, k) ? Cell::Lunch : Cell::Taken;
-        if (ch == u'\t') {
+        if (ch == Ch('\t')) {
             ++col;
+        } else if (++row == day.rows) {
+            break;
         } else {
-            ++row;
             col = 0;
         }
         cellStart = k + 1;
@@ -66,89 +83,88 @@ void markTexts(Day &day, const QString &data)
 
 // Then the colour list, column by column over the time rows and the extra row: grey is lunch
 // whatever the cell holds, a colour of its own other than the free one is taken. A list never
-// stored leaves every cell the free colour of a first showing; an item that is no number leaves
-// the cell without a colour of its own.
-void markColors(Day &day, const QString &list)
+// stored ("" or "0") leaves every cell the free colour of a first showing; an item that is no
+// number leaves the cell without a colour of its own.
+template <class Ch>
+void markColors(Day &day, const Ch *p, qsizetype n)
 {
-    if (ColorList::isUnset(list))
+    qsizetype from = 0, to = n;
+    while (from < to && isBlank(p[from]))
+        ++from;
+    while (to > from && isBlank(p[to - 1]))
+        --to;
+    if (from == to || (to - from == 1 && p[from] == Ch('0')))
         return;
-    const auto *p = reinterpret_cast<const char16_t *>(list.constData());
-    const qsizetype n = list.size();
     const int perColumn = day.rows + 1;
-    int i = 0;
-    for (qsizetype k = 0; k <= n; ++i) {
-        qsizetype end = k;
-        while (end < n && p[end] != u' ')
-            ++end;
-        qsizetype d = k;
-        const bool negative = d < end && p[d] == u'-';
+    int c = 0, row = 0;
+    for (qsizetype k = 0; k <= n; ++k) {
+        const bool negative = k < n && p[k] == Ch('-');
         if (negative)
-            ++d;
-        qint64 color = 0;
-        bool ok = d < end;
-        for (; ok && d < end; ++d) {
-            ok = p[d] >= u'0' && p[d] <= u'9';
-            color = color * 10 + (p[d] - u'0');
+            ++k;
+        const qsizetype digits = k;
+        quint64 color = 0; // unsigned: a long run of digits wraps rather than overflows
+        bool ok = true;
+        for (; k < n && p[k] != Ch(' '); ++k) {
+            const auto digit = unsigned(p[k] - Ch('0'));
+            ok &= digit < 10;
+            color = color * 10 + digit;
         }
-        k = end + 1;
-        const int c = i / perColumn, row = i % perColumn;
-        if (c >= day.techs)
-            break;
-        if (!ok || row >= day.rows)
-            continue;
-        if (negative)
-            color = -color;
-        if (color == 0 || color == FreeSlotColor)
-            continue;
-        Cell &cell = day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)];
-        if (color == LunchColor)
-            cell = Cell::Lunch;
-        else if (cell == Cell::Free)
-            cell = Cell::Taken;
+        if (row < day.rows && ok && k > digits) {
+            const qint64 value = qint64(negative ? 0 - color : color);
+            if (value != 0 && value != FreeSlotColor) {
+                Cell &cell = day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)];
+                if (value == LunchColor)
+                    cell = Cell::Lunch;
+                else if (cell == Cell::Free)
+                    cell = Cell::Taken;
+            }
+        }
+        if (++row == perColumn) {
+            row = 0;
+            if (++c >= day.techs)
+                break;
+        }
     }
 }
 
-// Days laid out as the page grid would lay them out; the rows of a layout are counted once.
+// Days laid out as the page grid would lay them out, one at a time into the same cells; the rows
+// of each opening, closing and slot length are counted once.
 class DayReader {
 public:
-    Day layOut(const QString &open, const QString &close, int slotMinutes, int techs, const QString &names,
-               const QString &data, const QString &colorList, bool closed)
+    template <class Text>
+    const Day &layOut(const QString &open, const QString &close, int slotMinutes, int techs, const QString &names,
+                      const Text &data, const Text &colorList, bool closed)
     {
-        Day day;
+        m_day.open = false;
         if (closed || techs <= 0)
-            return day;
-        const QString key = open + QLatin1Char('|') + close + QLatin1Char('|') + QString::number(slotMinutes);
-        auto rows = m_rows.constFind(key);
-        if (rows == m_rows.constEnd()) {
-            int count = -1;
-            try {
-                count = int(PageModel::timeLabels(open, close, slotMinutes).size());
-            } catch (const AppError &) {
-                // A page no grid can be drawn for has no slot to offer.
-            }
-            rows = m_rows.insert(key, count);
-        }
-        if (*rows < 0)
-            return day;
-        day.open = true;
-        day.first = ParseTimeText(open);
-        day.slotMinutes = slotMinutes;
-        day.rows = *rows;
-        day.techs = techs;
-        day.names = SplitList(names);
-        day.cells.assign(std::size_t(techs) * std::size_t(day.rows), Cell::Free);
-        markTexts(day, data);
-        markColors(day, colorList);
-        return day;
+            return m_day;
+        const Shape &shape = shapeOf(open, close, slotMinutes);
+        if (shape.rows < 0)
+            return m_day;
+        m_day.open = true;
+        m_day.first = shape.first;
+        m_day.slotMinutes = slotMinutes;
+        m_day.rows = shape.rows;
+        m_day.techs = techs;
+        m_day.names = names;
+        m_day.cells.assign(std::size_t(techs) * std::size_t(shape.rows), Cell::Free);
+        withChars(data, [this](const auto *p, qsizetype n) { markTexts(m_day, p, n); });
+        withChars(colorList, [this](const auto *p, qsizetype n) { markColors(m_day, p, n); });
+        return m_day;
     }
 
-    Day layOut(const PageRecord &p)
+    const Day &layOut(const PageRecord &p)
+    {
+        return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
+    }
+
+    const Day &layOut(const PageGrid &p)
     {
         return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
     }
 
     // The page a first opening would make from the settings, never stored.
-    Day layOut(const OfficeSettings &s, const QDate &date)
+    const Day &layOut(const OfficeSettings &s, const QDate &date)
     {
         const int day = OfficeSettings::weekdayNumber(date);
         const QVariant tmpl = s.templates[day];
@@ -157,7 +173,29 @@ public:
     }
 
 private:
-    QHash<QString, int> m_rows;
+    struct Shape {
+        QString open, close;
+        int slotMinutes;
+        int rows; // -1: no grid can be drawn, so no slot to offer
+        QTime first;
+    };
+
+    const Shape &shapeOf(const QString &open, const QString &close, int slotMinutes)
+    {
+        for (const Shape &s : m_shapes)
+            if (s.slotMinutes == slotMinutes && s.open == open && s.close == close)
+                return s;
+        int rows = -1;
+        try {
+            rows = int(PageModel::timeLabels(open, close, slotMinutes).size());
+        } catch (const AppError &) {
+        }
+        m_shapes.push_back({open, close, slotMinutes, rows, ParseTimeText(open)});
+        return m_shapes.back();
+    }
+
+    std::vector<Shape> m_shapes;
+    Day m_day;
 };
 
 // The last row the span from start covers, walking as the shading walks; none when a cell it
@@ -206,7 +244,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
             held = skilled.insert(col, skills.levels(col)[query.skill - 1]);
         return *held;
     };
-    const QVector<PageRecord> pages = m_store.pagesBetween(query.first, last);
+    const QVector<PageGrid> pages = m_store.gridsBetween(query.first, last);
     qsizetype nextPage = 0;
     DayReader reader;
     const int cells = spanCells(query.hours);
@@ -217,9 +255,10 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
         const bool stored = nextPage < pages.size() && pages.at(nextPage).date == d;
         if (!stored && !settings)
             settings = m_store.settings();
-        const Day day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
+        const Day &day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
         if (!day.open)
             continue;
+        QStringList names;
         techs.clear();
         for (int c = 1; c <= day.techs; ++c)
             if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
@@ -232,7 +271,9 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
                 const auto end = spanEnd(day.column(c), day.rows, r, cells);
                 if (!end)
                     continue;
-                out.append({d, PageModel::FirstTimeRow + r, c, day.names.value(c), start, rowStart(day, *end + 1)});
+                if (names.isEmpty())
+                    names = SplitList(day.names);
+                out.append({d, PageModel::FirstTimeRow + r, c, names.value(c), start, rowStart(day, *end + 1)});
                 if (out.size() == query.limit)
                     break;
             }
@@ -245,7 +286,7 @@ bool SlotFinder::stillFits(const Place &place, float hours)
 {
     DayReader reader;
     const auto page = m_store.find(place.date);
-    const Day day = page ? reader.layOut(*page) : reader.layOut(m_store.settings(), place.date);
+    const Day &day = page ? reader.layOut(*page) : reader.layOut(m_store.settings(), place.date);
     if (!day.open || place.col < 1 || place.col > day.techs)
         return false;
     return spanEnd(day.column(place.col), day.rows, place.row - PageModel::FirstTimeRow, spanCells(hours)).has_value();

@@ -2,6 +2,8 @@
 
 #include "store/Database.h"
 
+#include <optional>
+
 namespace {
 // Skill order; the editor and the viewer differ only in skill 8.
 const char *const Captions[TechSkills::Count] = {"General Repair",  "Oil & Filters & Maintenance",
@@ -11,10 +13,12 @@ const char *const Captions[TechSkills::Count] = {"General Repair",  "Oil & Filte
                                                  "Brakes",          "Body",
                                                  "Coolant System"};
 
+AppError noSettings() { return AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record.")); }
+
 TechSkills fromRow(const ResultRows &r)
 {
     if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+        throw noSettings();
     return TechSkills(r.rows[0][0].toString());
 }
 } // namespace
@@ -77,7 +81,13 @@ QStringList TechSkills::heldNames(const Levels &levels, int max)
 
 TechSkills TechSkills::read(Database &db)
 {
-    return fromRow(db.select(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1")));
+    // Every search for a slot reads them: a scan keeps its statement prepared.
+    std::optional<QString> stored;
+    db.scan(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1"), {},
+            [&stored](const RowView &r) { stored = QString::fromUtf8(r.text(0)); });
+    if (!stored)
+        throw noSettings();
+    return TechSkills(*stored);
 }
 
 void TechSkills::store(Database &db, int column, const Levels &levels)

@@ -136,16 +136,17 @@ std::optional<PageRecord> PageStore::find(const QDate &date)
     return recordFrom(r);
 }
 
-QVector<PageRecord> PageStore::pagesBetween(const QDate &from, const QDate &to)
+QVector<PageGrid> PageStore::gridsBetween(const QDate &from, const QDate &to)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate")
-                        .arg(pageColumns(m_db)),
-                    {from, to});
-    QVector<PageRecord> out;
-    out.reserve(r.rows.size());
-    for (int i = 0; i < r.rows.size(); ++i)
-        out.append(recordFrom(r, i));
+    QVector<PageGrid> out;
+    m_db.scan(QStringLiteral("SELECT caldate, open, \"Close\", timeslot, \"Listno\", \"Names\", \"Data\", \"Color\", "
+                             "\"Clinic\" FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate"),
+              {from, to}, [&out](const RowView &r) {
+                  out.append({QDate::fromString(QString::fromLatin1(r.text(0)), Qt::ISODate),
+                              QString::fromUtf8(r.text(1)), QString::fromUtf8(r.text(2)), QString::fromUtf8(r.text(5)),
+                              int(r.integer(3)), int(r.integer(4)), r.text(6).toByteArray(), r.text(7).toByteArray(),
+                              r.integer(8) != 0});
+              });
     return out;
 }
 

@@ -47,6 +47,17 @@ struct PageRecord {
     PageKey key() const { return {id, date}; }
 };
 
+// What finding a free slot reads of a stored page: its grid and what lays it out. The grid text
+// and colour list stay UTF-8, as stored, for scans that look only at ASCII.
+struct PageGrid {
+    QDate date;
+    QString open, close, names;
+    int timeslot = 30;
+    int listno = 0;
+    QByteArray data, color;
+    bool clinic = false;
+};
+
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
 // (or part of the caller's) that reads the record as stored at that moment and applies only this
 // station's own changes, compare-and-set: where a cell no longer holds what this station last
@@ -69,8 +80,9 @@ public:
     std::optional<qint64> version(const PageKey &key);
 
     std::optional<PageRecord> find(const QDate &date);
-    // The pages stored from one date to another, both included, in date order; nothing is made.
-    QVector<PageRecord> pagesBetween(const QDate &from, const QDate &to);
+    // The grids of the pages stored from one date to another, both included, in date order;
+    // nothing is made.
+    QVector<PageGrid> gridsBetween(const QDate &from, const QDate &to);
     // Throws PageChanged when the page of the key is gone.
     PageRecord load(const PageKey &key);
 

@@ -131,6 +131,7 @@ void Database::close()
     if (m_inTransaction && m_db.isOpen())
         m_db.exec(QStringLiteral("ROLLBACK"));
     m_inTransaction = false;
+    m_engine->closing();
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connName);
@@ -163,6 +164,17 @@ int Database::execute(const QString &sql, const QVariantList &binds)
     const int n = q.numRowsAffected();
     q.finish();
     return n;
+}
+
+void Database::scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row)
+{
+    if (!m_db.isOpen())
+        throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
+    QVariantList stored;
+    stored.reserve(binds.size());
+    for (const QVariant &b : binds)
+        stored << toStored(b);
+    m_engine->scan(*this, sql, stored, row);
 }
 
 ResultRows Database::select(const QString &sql, const QVariantList &binds)

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 class Engine;
@@ -20,6 +21,15 @@ struct ResultRows {
     int columnIndex(const QString &name) const; // case-insensitive, -1 when missing
     QVariant value(int row, const QString &name) const;
     bool isEmpty() const { return rows.isEmpty(); }
+};
+
+// One row of Database::scan, valid only while the callback runs.
+class RowView {
+public:
+    virtual ~RowView() = default;
+    // The value as UTF-8 text; empty for null.
+    virtual QByteArrayView text(int column) const = 0;
+    virtual qint64 integer(int column) const = 0;
 };
 
 // One connection to one database: a SQLite file, or a PostgreSQL database named by a connection
@@ -53,6 +63,9 @@ public:
     int execute(const QString &sql, const QVariantList &binds = {});
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
+    // Hands each row to row() without copying its values, for reads of many rows that look at a few
+    // bytes of each. row() must not run statements on this connection.
+    void scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row);
     // Runs every statement of a script (schema files).
     void executeScript(const QString &script);
     // The id of the record this connection added last.

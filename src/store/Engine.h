@@ -3,8 +3,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Database;
+class RowView;
 class QSqlDatabase;
 class QSqlError;
 
@@ -52,4 +54,10 @@ public:
     virtual QString likeNoCase() const = 0;
     // Set-up of a connection just opened, before its sessionSetup statements.
     virtual void opened(QSqlDatabase &) const {}
+
+    // Runs a query and hands over each row as the engine holds it, without copying its values.
+    virtual void scan(Database &db, const QString &sql, const QVariantList &binds,
+                      const std::function<void(const RowView &)> &row) const = 0;
+    // The connection is about to close: statements the engine keeps prepared are let go.
+    virtual void closing() const {}
 };

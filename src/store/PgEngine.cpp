@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -266,3 +268,40 @@ qint64 PgEngine::dataVersion(Database &db) const
 
 // LIKE on the server minds the case of every letter; SQLite's ignores it for ASCII ones.
 QString PgEngine::likeNoCase() const { return QStringLiteral("ILIKE"); }
+
+namespace {
+class PgRow : public RowView {
+public:
+    QByteArrayView text(int column) const override { return values.at(column); }
+    qint64 integer(int column) const override { return numbers.at(column); }
+    QVector<QByteArray> values;
+    QVector<qint64> numbers;
+};
+} // namespace
+
+void PgEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
+                    const std::function<void(const RowView &)> &row) const
+{
+    QSqlQuery q(db.connection());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw error(q.lastError(), db.path(), QString());
+    for (const QVariant &b : binds)
+        q.addBindValue(b);
+    if (!q.exec())
+        throw error(q.lastError(), db.path(), QString());
+    PgRow view;
+    const int n = q.record().count();
+    view.values.resize(n);
+    view.numbers.resize(n);
+    while (q.next()) {
+        for (int i = 0; i < n; ++i) {
+            const QVariant v = q.value(i);
+            view.values[i] = v.isNull() ? QByteArray() : v.toString().toUtf8();
+            view.numbers[i] = v.toLongLong();
+        }
+        row(view);
+    }
+    if (q.lastError().isValid())
+        throw error(q.lastError(), db.path(), QString());
+}

@@ -24,6 +24,9 @@ public:
     qint64 dataVersion(Database &db) const override;
     QString likeNoCase() const override;
 
+    void scan(Database &db, const QString &sql, const QVariantList &binds,
+              const std::function<void(const RowView &)> &row) const override;
+
     // The tables of sqliteScript for PostgreSQL: the same names, quoted, the same column order,
     // types and defaults; ids that are never handed out again.
     static QString schemaFrom(const QString &sqliteScript);

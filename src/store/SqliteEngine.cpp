@@ -7,6 +7,8 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -22,6 +24,15 @@ bool isBusy(const QSqlError &e)
 {
     const int code = primaryCode(e);
     return code == 5 || code == 6;
+}
+
+// The driver's own connection, for what Qt SQL does not offer; none when not open.
+sqlite3 *handleOf(const QSqlDatabase &db)
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(v.constData());
 }
 } // namespace
 
@@ -109,12 +120,79 @@ QString SqliteEngine::likeNoCase() const { return QStringLiteral("LIKE"); }
 // column for a text ("Color" reads as the word Color in a damaged file); it must fail instead.
 void SqliteEngine::opened(QSqlDatabase &db) const
 {
-    const QVariant v = db.driver()->handle();
-    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
+    sqlite3 *handle = handleOf(db);
     if (!handle)
         return;
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+}
+
+namespace {
+class SqliteRow : public RowView {
+public:
+    explicit SqliteRow(sqlite3_stmt *st) : m_st(st) {}
+    QByteArrayView text(int column) const override
+    {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+        return p ? QByteArrayView(p, sqlite3_column_bytes(m_st, column)) : QByteArrayView();
+    }
+    qint64 integer(int column) const override { return sqlite3_column_int64(m_st, column); }
+
+private:
+    sqlite3_stmt *m_st;
+};
+} // namespace
+
+void SqliteEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
+                        const std::function<void(const RowView &)> &row) const
+{
+    // The driver's own connection: same locks, same busy wait. The driver turns every value into a
+    // string first, which a scan of many pages cannot afford.
+    sqlite3 *conn = handleOf(db.connection());
+    if (!conn)
+        throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
+    auto fail = [&](int rc) {
+        throw error(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(conn)), QSqlError::StatementError,
+                              QString::number(rc)),
+                    db.path(), QString());
+    };
+    sqlite3_stmt *st = m_kept.value(sql);
+    if (!st) {
+        const QByteArray text = sql.toUtf8();
+        if (sqlite3_prepare_v3(conn, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr)
+            != SQLITE_OK)
+            fail(sqlite3_extended_errcode(conn));
+        m_kept.insert(sql, st);
+    }
+    // Reset whatever happens, so no read lock outlives the scan.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> reset(st, sqlite3_reset);
+    for (int i = 0; i < binds.size(); ++i) {
+        const QVariant &v = binds.at(i);
+        int rc;
+        if (v.isNull())
+            rc = sqlite3_bind_null(st, i + 1);
+        else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Bool)
+            rc = sqlite3_bind_int64(st, i + 1, v.toLongLong());
+        else if (v.typeId() == QMetaType::Double)
+            rc = sqlite3_bind_double(st, i + 1, v.toDouble());
+        else {
+            const QByteArray b = v.toString().toUtf8();
+            rc = sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK)
+            fail(sqlite3_extended_errcode(conn));
+    }
+    const SqliteRow view(st);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        row(view);
+    if (rc != SQLITE_DONE)
+        fail(sqlite3_extended_errcode(conn));
+}
+
+void SqliteEngine::closing() const
+{
+    for (sqlite3_stmt *st : std::as_const(m_kept))
+        sqlite3_finalize(st);
+    m_kept.clear();
 }

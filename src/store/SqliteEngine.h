@@ -1,6 +1,10 @@
 #pragma once
 #include "store/Engine.h"
 
+#include <QHash>
+
+struct sqlite3_stmt;
+
 // A database file of its own: db.mdb, dbn.mdb and every backup copy.
 class SqliteEngine : public Engine {
 public:
@@ -22,6 +26,14 @@ public:
     QString likeNoCase() const override;
     void opened(QSqlDatabase &db) const override;
 
+    void scan(Database &db, const QString &sql, const QVariantList &binds,
+              const std::function<void(const RowView &)> &row) const override;
+    void closing() const override;
+
     // The mapping of error(), for callers that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());
+
+private:
+    // Scans prepared once per connection: a scan is run again and again on the same few texts.
+    mutable QHash<QString, sqlite3_stmt *> m_kept;
 };

@@ -307,6 +307,40 @@ private slots:
         QCOMPARE(errorOf([&] { found.edit(); }), ErrNo::NotUpdatable);
     }
 
+    void scanHandsOverStoredTextAndLeavesNoLockBehind()
+    {
+        TestFolder dir;
+        const QString path = makeShared(dir);
+        Database db(path), other(path);
+        Recordset rs(db, QStringLiteral("tbl_Appt"));
+        addPage(rs, QDate(2026, 3, 2), QStringLiteral("Zoë\tLUNCH"));
+        addPage(rs, QDate(2026, 3, 3), QStringLiteral("second"));
+        db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET timeslot = 30"));
+        const QString sql = QStringLiteral("SELECT caldate, \"Data\", timeslot FROM \"tbl_Appt\" WHERE caldate >= ? "
+                                           "ORDER BY caldate");
+        auto scanFrom = [&](const QDate &from) {
+            QStringList seen;
+            db.scan(sql, {from}, [&](const RowView &r) {
+                seen << QString::fromUtf8(r.text(0)) + QLatin1Char('|') + QString::fromUtf8(r.text(1))
+                            + QLatin1Char('|') + QString::number(r.integer(2));
+            });
+            return seen;
+        };
+        QCOMPARE(scanFrom(QDate(2026, 3, 1)),
+                 QStringList({QStringLiteral("2026-03-02|Zoë\tLUNCH|30"), QStringLiteral("2026-03-03|second|30")}));
+        // The same text again is bound afresh.
+        QCOMPARE(scanFrom(QDate(2026, 3, 3)), QStringList{QStringLiteral("2026-03-03|second|30")});
+
+        // A reader that stops half-way leaves nothing open: another station writes at once.
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, db.scan(sql, {QDate(2026, 3, 1)}, [](const RowView &) {
+            throw std::runtime_error("stop");
+        }));
+        other.begin();
+        other.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = 'changed'"));
+        QCOMPARE(errorOf([&] { other.commit(); }), 0);
+        QCOMPARE(scanFrom(QDate(2026, 3, 3)), QStringList{QStringLiteral("2026-03-03|changed|30")});
+    }
+
     void emptyPathReleasesTheFileAndCompactionShrinks()
     {
         TestFolder dir;
