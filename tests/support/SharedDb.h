@@ -11,6 +11,8 @@ class Database;
 // or the same rows in a new database on the test server named by folder/db.pgconn.
 // Database::sharedIn(folder) names it either way.
 QString seedShared(const TestFolder &folder, bool onServer);
+// The seed's rows in a new database on the test server, named by folder/db.pgconn; returns its path.
+QString seedServer(const QString &folder);
 
 // Holds the whole shared database, so that even readers meet the lock: SQLite's exclusive lock;
 // on the server the table locks compaction takes. Let go with Database::abandon().
