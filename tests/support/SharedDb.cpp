@@ -6,8 +6,7 @@
 
 QString seedShared(const TestFolder &folder, bool onServer)
 {
-    const QString file = folder.copySeed(QStringLiteral("db.mdb"));
-    return onServer ? seedServer(folder.path()) : file;
+    return onServer ? seedServer(folder.path()) : folder.copySeed(QStringLiteral("db.mdb"));
 }
 
 QString seedServer(const QString &folder)

@@ -8,7 +8,7 @@
 class Database;
 
 // The shared database of a test office in folder, from the built seed db.mdb: a copy of the file,
-// or the same rows in a new database on the test server named by folder/db.pgconn.
+// or the same rows in a new database on the test server named by folder/db.pgconn (and no db.mdb).
 // Database::sharedIn(folder) names it either way.
 QString seedShared(const TestFolder &folder, bool onServer);
 // The seed's rows in a new database on the test server, named by folder/db.pgconn; returns its path.

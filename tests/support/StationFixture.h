@@ -48,11 +48,12 @@ struct StationFixture {
         Station::write(state.paths().stationDbPath(), {serverFolder(), true, fileServer});
     }
 
-    // The same on a database on the test server, named by the server folder's db.pgconn.
+    // The same on a database on the test server: the server folder holds its db.pgconn.
     void installOnServer(bool fileServer)
     {
-        install(fileServer);
+        QDir().mkpath(serverFolder());
         seedServer(serverFolder());
+        Station::write(state.paths().stationDbPath(), {serverFolder(), true, fileServer});
     }
 
     // A drive (folder) on the test disk.
