@@ -70,7 +70,7 @@ public:
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
     static constexpr int SkillViewerWidth = 3600;
-    // How often another station's commit is looked for (PRAGMA data_version, cheap when none).
+    // How often another station's commit is looked for (the engine's data version, cheap when none).
     static constexpr int LiveRefreshMs = 1000;
 
     // The print options panel's "Print", given the ticked choice; without one it is disabled.

@@ -1,6 +1,5 @@
 #include "booking/Picklist.h"
 #include "BookingStation.h"
-#include "TestRegistry.h"
 #include "booking/frmBooking.h"
 #include "booking/frmPicklist.h"
 
@@ -14,21 +13,24 @@
 using namespace BookingEntry;
 
 // The picklists of tbl_Setup2: their stored format, the editors in edit mode, and picks into a
-// booking form.
+// booking form. On both engines.
 class PicklistTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestFolder> m_folder;
     std::unique_ptr<BookingStation> m_station;
+    bool m_onServer;
+
+    QString shared() const { return Database::sharedIn(m_folder->path()); }
 
     QString stored(const char *field)
     {
-        Database db(m_folder->file(QStringLiteral("db.mdb")));
-        return db.scalar(QStringLiteral("SELECT %1 FROM tbl_Setup2").arg(QLatin1String(field))).toString();
+        Database db(shared());
+        return db.scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup2\"").arg(QLatin1String(field))).toString();
     }
     void store(const char *field, const QString &value)
     {
-        Database db(m_folder->file(QStringLiteral("db.mdb")));
-        db.execute(QStringLiteral("UPDATE tbl_Setup2 SET %1 = ?").arg(QLatin1String(field)), {value});
+        Database db(shared());
+        db.execute(QStringLiteral("UPDATE \"tbl_Setup2\" SET \"%1\" = ?").arg(QLatin1String(field)), {value});
     }
     QPointer<frmBooking> openForm()
     {
@@ -68,11 +70,14 @@ class PicklistTest : public QObject {
         store("dTMenu", Picklist::buildList(times));
     }
 
+public:
+    explicit PicklistTest(bool onServer) : m_onServer(onServer) {}
+
 private slots:
     void init()
     {
         m_folder = std::make_unique<TestFolder>();
-        pointStationAt(*m_folder);
+        pointStationAt(*m_folder, m_onServer);
         m_station = std::make_unique<BookingStation>(*m_folder);
     }
     void cleanup()
@@ -90,7 +95,7 @@ private slots:
     {
         store("dMainten", QStringLiteral("Oil Change%Brakes%"));
         Picklist list(PicklistKind::Mainten);
-        Database db(m_folder->file(QStringLiteral("db.mdb")));
+        Database db(shared());
         list.load(db);
         QCOMPARE(list.text(0, 1), QStringLiteral("Brakes"));
         QCOMPARE(list.text(0, 2), QString());
@@ -137,14 +142,14 @@ private slots:
     void editorThatCouldNotReadItsListsNeverSavesThem()
     {
         const QString before = stored("dMake");
-        const QString db = m_folder->file(QStringLiteral("db.mdb"));
-        const QString away = m_folder->file(QStringLiteral("away.mdb"));
+        const QString db = shared();
+        const QString away = m_folder->file(QStringLiteral("away"));
         QVERIFY(QFile::rename(db, away)); // the server folder is out of reach while the editor loads
         m_station->state.booking().PickFromBooking = false;
         frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Make);
         QVERIFY(QFile::rename(away, db));
         QCOMPARE(m_station->dialogs.count(), 1);
-        QVERIFY(m_station->dialogs.last().text.contains(db));
+        QVERIFY(m_station->dialogs.last().text.contains(m_folder->path()));
         auto *save = editor->findChild<QPushButton *>(QStringLiteral("cmdSave"));
         QVERIFY(!save->isEnabled());
         QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtM3")), QStringLiteral("Ford"));
@@ -268,5 +273,15 @@ private slots:
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Torvane Network Version"));
     }
 };
-TORVANE_TEST(PicklistTest)
+class PicklistTestFile : public PicklistTest {
+    Q_OBJECT
+public:
+    PicklistTestFile() : PicklistTest(false) {}
+};
+class PicklistTestPg : public PicklistTest {
+    Q_OBJECT
+public:
+    PicklistTestPg() : PicklistTest(true) {}
+};
+static testreg::AddOnBothEngines<PicklistTestFile, PicklistTestPg> s_picklists("PicklistTest", "PicklistTestPg");
 #include "PicklistTest.moc"

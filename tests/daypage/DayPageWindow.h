@@ -1,6 +1,6 @@
 #pragma once
+#include "SharedDb.h"
 #include "Station.h"
-#include "TestDb.h"
 #include "core/GridView.h"
 #include "daypage/frmAppt.h"
 #include "shell/ShellWindows.h"
@@ -9,9 +9,9 @@
 #include <QTest>
 #include <memory>
 
-// The day page window of one station on a fresh copy of the seed database, showing a page far
-// enough ahead that it is never locked. The seed office: four technicians, 08:00 AM to 05:00 PM
-// in half-hour slots (rows 6 to 24, the extra row 25), lunch in rows 14 and 15, starting hours 8.
+// The day page window of one station on a fresh copy of the seed database (a file, or a database
+// on the test server), showing a page far enough ahead that it is never locked. The seed office: four technicians,
+// 08:00 AM to 05:00 PM in half-hour slots (rows 6 to 24, the extra row 25), lunch in rows 14 and 15, starting hours 8.
 struct DayPageWindow {
     static QDate day() { return QDate(2031, 3, 3); } // a Monday
     static constexpr int LastRow = 25;
@@ -23,9 +23,9 @@ struct DayPageWindow {
     std::unique_ptr<frmAppt> w;
     std::unique_ptr<Database> db; // another connection, to look at what is stored
 
-    DayPageWindow()
+    explicit DayPageWindow(bool onServer = false)
     {
-        folder.copySeed(QStringLiteral("db.mdb"));
+        seedShared(folder, onServer);
         // An installed station whose server folder is this folder, as the booking window expects.
         folder.copySeed(QStringLiteral("dbn.mdb"));
         Database(folder.file(QStringLiteral("dbn.mdb")))
@@ -47,7 +47,7 @@ struct DayPageWindow {
         db.reset();
     }
     bool ready() { return QTest::qWaitForWindowActive(w.get()); }
-    QString dbPath() const { return folder.file(QStringLiteral("db.mdb")); }
+    QString dbPath() const { return Database::sharedIn(folder.path()); }
 
     // Opens a date as typed into Page, Open.
     void open(const QDate &d)
@@ -66,7 +66,8 @@ struct DayPageWindow {
 
     QString storedField(const char *field, const QDate &d = day())
     {
-        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(QLatin1String(field)), {d})
+        return db
+            ->scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Appt\" WHERE caldate = ?").arg(QLatin1String(field)), {d})
             .toString();
     }
     QString stored(int row, int col, const QDate &d = day())
@@ -79,7 +80,7 @@ struct DayPageWindow {
     {
         PageText::Cells cells = PageText::parse(storedField("Data", d));
         cells[row - 2][col - 1] = text;
-        db->execute(QStringLiteral("UPDATE tbl_Appt SET Data = ?, rowver = rowver + 1 WHERE caldate = ?"),
+        db->execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ?, rowver = rowver + 1 WHERE caldate = ?"),
                     {PageText::join(cells), d});
     }
     qint64 storedColour(int row, int col, const QDate &d = day())

@@ -1,5 +1,4 @@
 #include "../daypage/DayPageWindow.h"
-#include "TestRegistry.h"
 #include "core/DateText.h"
 #include "print/PrintSettings.h"
 #include "print/TableQueryModel.h"
@@ -22,7 +21,7 @@
 namespace {
 // The day page as the program shell sets it up for printing.
 struct PrintingDayPage : DayPageWindow {
-    PrintingDayPage() { ShellWindows::openPrintFrom(*w); }
+    explicit PrintingDayPage(bool onServer) : DayPageWindow(onServer) { ShellWindows::openPrintFrom(*w); }
     void choose(int choice)
     {
         w->showPrintOptions();
@@ -36,7 +35,7 @@ struct PrintingDayPage : DayPageWindow {
     }
     QString setup(const char *field)
     {
-        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString();
+        return db->scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\"").arg(QLatin1String(field))).toString();
     }
 };
 
@@ -56,15 +55,21 @@ double darkShare(const QImage &img)
 }
 } // namespace
 
+// On both engines: what the print windows read and keep is the server's as it is the file's.
 class PrintWindowsTest : public QObject {
     Q_OBJECT
+    bool m_onServer;
+
+public:
+    explicit PrintWindowsTest(bool onServer) : m_onServer(onServer) {}
+
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
     void printPanelOpensTheWeekOfTheCurrentTechnician()
     {
-        PrintingDayPage f;
+        PrintingDayPage f(m_onServer);
         QVERIFY(f.ready());
         QVERIFY(f.child<QPushButton>("cmdPrint")->isEnabled());
         f.open(f.day().addDays(1));
@@ -103,7 +108,7 @@ private slots:
 
     void dailyPreviewKeepsItsChoicesAndSavesAPdfWithoutAPrinter()
     {
-        PrintingDayPage f;
+        PrintingDayPage f(m_onServer);
         QVERIFY(f.ready());
         const QDate wednesday = f.day().addDays(2);
         f.open(wednesday);
@@ -154,10 +159,10 @@ private slots:
 
     void recordsViewListsTheNamedBookingsOfThePageDate()
     {
-        PrintingDayPage f;
+        PrintingDayPage f(m_onServer);
         QVERIFY(f.ready());
-        const QString insert =
-            QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTime) VALUES (?, ?, ?, ?, ?)");
+        const QString insert = QStringLiteral(
+            "INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\", \"bTime\") VALUES (?, ?, ?, ?, ?)");
         f.db->execute(insert, {f.day(), 2, 8, QStringLiteral("Zoe Second"), QStringLiteral("09:00 AM ")});
         f.db->execute(insert, {f.day(), 1, 10, QStringLiteral("Amy First"), QStringLiteral("10:00 AM ")});
         f.db->execute(insert, {f.day(), 1, 6, QString(), QStringLiteral("08:00 AM ")}); // abandoned
@@ -184,5 +189,16 @@ private slots:
         QCOMPARE(PrintSettings::parseWidths(f.setup("DWidth")).value(2), 3000);
     }
 };
-TORVANE_TEST(PrintWindowsTest)
+class PrintWindowsTestFile : public PrintWindowsTest {
+    Q_OBJECT
+public:
+    PrintWindowsTestFile() : PrintWindowsTest(false) {}
+};
+class PrintWindowsTestPg : public PrintWindowsTest {
+    Q_OBJECT
+public:
+    PrintWindowsTestPg() : PrintWindowsTest(true) {}
+};
+static testreg::AddOnBothEngines<PrintWindowsTestFile, PrintWindowsTestPg> s_print("PrintWindowsTest",
+                                                                                   "PrintWindowsTestPg");
 #include "PrintWindowsTest.moc"

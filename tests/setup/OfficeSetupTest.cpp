@@ -1,5 +1,4 @@
 #include "StationFixture.h"
-#include "TestRegistry.h"
 #include "booking/BookingEntries.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
@@ -29,19 +28,23 @@ QDate nextWeek(int dayOfWeek)
 // The file-server station at its main menu.
 struct SetupStation : StationFixture {
     std::unique_ptr<Database> db;
-    SetupStation()
+    explicit SetupStation(bool onServer)
     {
-        install(true);
-        db = std::make_unique<Database>(sharedDb());
+        if (onServer)
+            installOnServer(true);
+        else
+            install(true);
+        db = std::make_unique<Database>(sharedOpened());
         state.registration().timeoutMs = 60000;
     }
     QString setting(const char *field)
     {
-        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(QLatin1String(field))).toString();
+        return db->scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\"").arg(QLatin1String(field))).toString();
     }
     QString page(const QDate &d, const char *field)
     {
-        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(QLatin1String(field)), {d})
+        return db
+            ->scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Appt\" WHERE caldate = ?").arg(QLatin1String(field)), {d})
             .toString();
     }
     QString current() const { return switcher.current() ? switcher.current()->objectName() : QString(); }
@@ -74,7 +77,7 @@ struct SetupStation : StationFixture {
         other.paths().setServerFolder(serverFolder());
         other.setDialogs(&quiet);
         DayPage page(other);
-        page.openDatabase(sharedDb());
+        page.openDatabase(sharedOpened());
         page.readLocation();
         QVERIFY(page.openDate(date));
         DayPageBooking view(page);
@@ -120,14 +123,20 @@ void typeCell(QWidget *w, int row, int col, const QString &text)
 void okay(QWidget *w) { QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdOkay")), Qt::LeftButton); }
 } // namespace
 
+// On both engines: the settings are the server's as they are the file's.
 class OfficeSetupTest : public QObject {
     Q_OBJECT
+    bool m_onServer;
+
+public:
+    explicit OfficeSetupTest(bool onServer) : m_onServer(onServer) {}
+
 private slots:
     // The whole path: the office changes its name, hours, slot length and technicians while a
     // booking next week sits in the fourth column.
     void newSettingsRemakeUntouchedPagesAndKeepBookedOnes()
     {
-        SetupStation s;
+        SetupStation s(m_onServer);
         const QDate booked = nextWeek(3), untouched = nextWeek(4), holiday = nextWeek(5);
         s.book(booked, 8, 4, QStringLiteral("Lee"));
         {
@@ -135,7 +144,7 @@ private slots:
             ScriptedDialogs quiet;
             other.setDialogs(&quiet);
             DayPage page(other);
-            page.openDatabase(s.sharedDb());
+            page.openDatabase(s.sharedOpened());
             QVERIFY(page.openDate(untouched));
             QVERIFY(page.openDate(holiday));
             page.setClosed(true);
@@ -222,7 +231,7 @@ private slots:
     // A refused save writes nothing at all, and a fifth technician starts without skills.
     void refusedSaveWritesNothingAndNewTechsStartWithoutSkills()
     {
-        SetupStation s;
+        SetupStation s(m_onServer);
         const QString seedSkills = s.setting("Skills");
         frmSetup *w = s.openSetup();
         QVERIFY(w);
@@ -257,12 +266,12 @@ private slots:
     // Another station running, or holding the file while Okay writes: told, and nothing stored.
     void anotherStationRefusesOrDelaysTheSaveAndNothingIsHalfWritten()
     {
-        SetupStation s;
+        SetupStation s(m_onServer);
         frmSetup *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtLocation", QStringLiteral("Garage"));
         box(w, "txtListno")->setText(QStringLiteral("2"));
-        Database other(s.sharedDb());
+        Database other(s.sharedOpened());
         const qint64 id = StationRegistry::add(other);
         s.dialogs.clear();
         okay(w);
@@ -332,7 +341,7 @@ private slots:
 
     void refusedBoxKeepsTheFocusAndPercentNeverReachesAName()
     {
-        SetupStation s;
+        SetupStation s(m_onServer);
         frmSetup *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtOpenMin", QStringLiteral("60"));
@@ -352,5 +361,16 @@ private slots:
         QCOMPARE(grid->grid()->text(1, 2), QStringLiteral("B"));
     }
 };
-TORVANE_TEST(OfficeSetupTest)
+class OfficeSetupTestFile : public OfficeSetupTest {
+    Q_OBJECT
+public:
+    OfficeSetupTestFile() : OfficeSetupTest(false) {}
+};
+class OfficeSetupTestPg : public OfficeSetupTest {
+    Q_OBJECT
+public:
+    OfficeSetupTestPg() : OfficeSetupTest(true) {}
+};
+static testreg::AddOnBothEngines<OfficeSetupTestFile, OfficeSetupTestPg> s_setup("OfficeSetupTest",
+                                                                                 "OfficeSetupTestPg");
 #include "OfficeSetupTest.moc"

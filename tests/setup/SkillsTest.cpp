@@ -1,5 +1,4 @@
 #include "TemplateStation.h"
-#include "TestRegistry.h"
 #include "core/Twips.h"
 #include "daypage/frmAppt.h"
 #include "setup/frmSkillView.h"
@@ -10,9 +9,13 @@
 #include <QLabel>
 
 // The skill editor opened from the template editor and the skill viewer of the day page, on the
-// Skills list of the settings.
+// Skills list of the settings. On both engines.
 class SkillsTest : public QObject {
     Q_OBJECT
+    bool m_onServer;
+
+public:
+    explicit SkillsTest(bool onServer) : m_onServer(onServer) {}
 
     static QStringList entries(TemplateStation &s) { return s.setup(QStringLiteral("Skills")).split(QLatin1Char('%')); }
     static QCheckBox *box(QWidget *w, int i)
@@ -30,7 +33,7 @@ class SkillsTest : public QObject {
 private slots:
     void aTickReachesOneTechnicianAndTheDayPage()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         const QStringList before = entries(s);
         frmTemplates *w = s.openEditor();
         QVERIFY(w);
@@ -85,9 +88,10 @@ private slots:
 
     void aShortListGrowsForTheTechnicianEdited()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         // Written before two technicians were added; the first holds seven skills.
-        s.db->execute(QStringLiteral("UPDATE tbl_Setup SET Skills = '1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0'"));
+        s.db->execute(
+            QStringLiteral("UPDATE \"tbl_Setup\" SET \"Skills\" = '1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0'"));
         frmTemplates *w = s.openEditor();
         QVERIFY(w);
         TemplateStation::click(w->grid(), 10, 4, Qt::AltModifier);
@@ -109,5 +113,15 @@ private slots:
         QCOMPARE(shown(&fourth), QStringList({"Body", "", "", "", ""}));
     }
 };
-TORVANE_TEST(SkillsTest)
+class SkillsTestFile : public SkillsTest {
+    Q_OBJECT
+public:
+    SkillsTestFile() : SkillsTest(false) {}
+};
+class SkillsTestPg : public SkillsTest {
+    Q_OBJECT
+public:
+    SkillsTestPg() : SkillsTest(true) {}
+};
+static testreg::AddOnBothEngines<SkillsTestFile, SkillsTestPg> s_skills("SkillsTest", "SkillsTestPg");
 #include "SkillsTest.moc"

@@ -1,5 +1,4 @@
 #include "TemplateStation.h"
-#include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/Twips.h"
 #include "daypage/DayPage.h"
@@ -15,16 +14,20 @@
 #include <QPushButton>
 
 // The template editor driven by keys, mouse and its pop-up menu: a week of templates stored and
-// the pages made from them, the clipboard, and leaving by the close box.
+// the pages made from them, the clipboard, and leaving by the close box. On both engines.
 class TemplateEditorTest : public QObject {
     Q_OBJECT
+    bool m_onServer;
+
+public:
+    explicit TemplateEditorTest(bool onServer) : m_onServer(onServer) {}
 
     static void menu(frmTemplates *w, const char *entry) { w->findChild<QAction *>(QLatin1String(entry))->trigger(); }
 
 private slots:
     void aStoredWeekMakesTheNewPages()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         const QString monday = s.setup(QStringLiteral("Mon"));
         frmTemplates *w = s.openEditor();
         QVERIFY(w);
@@ -88,12 +91,14 @@ private slots:
         QCOMPARE(page.grid().cellBackColor(12, 1), FreeSlotColor);
         QVERIFY(page.openDate(QDate(2031, 3, 5)));
         QVERIFY(page.closed());
-        QCOMPARE(s.db->scalar(QStringLiteral("SELECT Clinic FROM tbl_Appt WHERE caldate = '2031-03-05'")).toInt(), 1);
+        QCOMPARE(
+            s.db->scalar(QStringLiteral("SELECT \"Clinic\" FROM \"tbl_Appt\" WHERE caldate = '2031-03-05'")).toInt(),
+            1);
     }
 
     void clipboardKeepsEveryCellItsOwn()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         frmTemplates *w = s.openEditor();
         QVERIFY(w);
         GridModel &g = w->editor().grid();
@@ -155,25 +160,28 @@ private slots:
 
     void openingDeletesOnlyUntouchedPages()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         AppState other;
         other.setDialogs(&s.dialogs);
         DayPage page(other);
-        page.openDatabase(s.sharedDb());
+        page.openDatabase(s.sharedOpened());
         const QDate march(QDate::currentDate().year() - 1, 3, 1);
         const QDate shownOnly = march.addDays((8 - march.dayOfWeek()) % 7); // a Monday, lunch cleared
         const QDate booked = shownOnly.addDays(1);
         const QDate sundayMemo = shownOnly.addDays(7 - shownOnly.dayOfWeek() + 7);
         for (const QDate &d : {shownOnly, booked, sundayMemo})
             QVERIFY(page.openDate(d)); // made from the templates and shown once
-        s.db->execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, 8, 'Ann Lee')"),
-                      {booked});
+        s.db->execute(
+            QStringLiteral(
+                "INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") VALUES (?, 1, 8, 'Ann Lee')"),
+            {booked});
         // A closed Sunday keeps its template text as made: only the memo was written.
-        s.db->execute(QStringLiteral("UPDATE tbl_Appt SET Memo = 'Stock take' WHERE caldate = ?"), {sundayMemo});
+        s.db->execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Memo\" = 'Stock take' WHERE caldate = ?"),
+                      {sundayMemo});
         const auto pages = [&] {
             QStringList out;
             for (const QDate &d : {shownOnly, booked, sundayMemo})
-                if (s.db->scalar(QStringLiteral("SELECT COUNT(*) FROM tbl_Appt WHERE caldate = ?"), {d}).toInt())
+                if (s.db->scalar(QStringLiteral("SELECT COUNT(*) FROM \"tbl_Appt\" WHERE caldate = ?"), {d}).toInt())
                     out << d.toString(Qt::ISODate);
             return out;
         };
@@ -185,7 +193,7 @@ private slots:
 
     void theCloseBoxAsksBeforeDroppingEdits()
     {
-        TemplateStation s;
+        TemplateStation s(m_onServer);
         frmTemplates *w = s.openEditor();
         QVERIFY(w);
         auto *help = w->findChild<QLabel *>(QStringLiteral("lblHelp"));
@@ -217,5 +225,16 @@ private slots:
         QCOMPARE(s.switcher.current()->objectName(), QStringLiteral("frmMain"));
     }
 };
-TORVANE_TEST(TemplateEditorTest)
+class TemplateEditorTestFile : public TemplateEditorTest {
+    Q_OBJECT
+public:
+    TemplateEditorTestFile() : TemplateEditorTest(false) {}
+};
+class TemplateEditorTestPg : public TemplateEditorTest {
+    Q_OBJECT
+public:
+    TemplateEditorTestPg() : TemplateEditorTest(true) {}
+};
+static testreg::AddOnBothEngines<TemplateEditorTestFile, TemplateEditorTestPg> s_templates("TemplateEditorTest",
+                                                                                           "TemplateEditorTestPg");
 #include "TemplateEditorTest.moc"

@@ -10,17 +10,21 @@
 #include <QTest>
 #include <memory>
 
-// A file-server station on the seed database with the template editor opened from the main menu.
+// A file-server station on the seed database (a file, or a database on the test server) with the
+// template editor opened from the main menu.
 // The seed office: four technicians, 08:00 AM to 05:00 PM in half-hour slots (rows 6 to 24, the
 // extra row 25), LUNCH in rows 14 and 15 of the weekday templates, closed on Sundays.
 struct TemplateStation : StationFixture {
     std::unique_ptr<Database> db; // another connection, to look at what is stored
 
-    TemplateStation()
+    explicit TemplateStation(bool onServer)
     {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        install(true);
-        db = std::make_unique<Database>(sharedDb());
+        if (onServer)
+            installOnServer(true);
+        else
+            install(true);
+        db = std::make_unique<Database>(sharedOpened());
     }
     ~TemplateStation() { QLocale::setDefault(QLocale::system()); }
 
@@ -41,7 +45,7 @@ struct TemplateStation : StationFixture {
 
     QString setup(const QString &field)
     {
-        return db->scalar(QStringLiteral("SELECT %1 FROM tbl_Setup").arg(field)).toString();
+        return db->scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\"").arg(field)).toString();
     }
     QString templateCell(const QString &day, int row, int col)
     {

@@ -1,7 +1,5 @@
 #include "store/Recordset.h"
-#include "PgServer.h"
-#include "TestDb.h"
-#include "TestRegistry.h"
+#include "SharedDb.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -392,12 +390,5 @@ class RecordsetTestPg : public RecordsetTest {
 public:
     RecordsetTestPg() : RecordsetTest(true) {}
 };
-static testreg::Add s_onFile("RecordsetTest", []() -> QObject * { return new RecordsetTestFile; });
-static testreg::Add s_onServer("RecordsetTestPg", []() -> QObject * {
-    if (!PgServer::instance()) {
-        qWarning("RecordsetTestPg left out: %s", qPrintable(PgServer::missing()));
-        return nullptr;
-    }
-    return new RecordsetTestPg;
-});
+static testreg::AddOnBothEngines<RecordsetTestFile, RecordsetTestPg> s_recordsets("RecordsetTest", "RecordsetTestPg");
 #include "RecordsetTest.moc"

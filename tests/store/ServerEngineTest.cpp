@@ -1,8 +1,6 @@
 // The shared database on a PostgreSQL server: the same tables and numbers as the file, chosen by
 // the connection file in the server folder, and a backup copy that is an ordinary db.mdb.
-#include "PgServer.h"
-#include "TestDb.h"
-#include "TestRegistry.h"
+#include "SharedDb.h"
 #include "store/Engine.h"
 #include "store/Recordset.h"
 #include "store/Schema.h"
@@ -193,13 +191,7 @@ private slots:
     }
 };
 
-static testreg::Add s_server("ServerEngineTest", []() -> QObject * {
-    if (!PgServer::instance()) {
-        qWarning("ServerEngineTest left out: %s", qPrintable(PgServer::missing()));
-        return nullptr;
-    }
-    return new ServerEngineTest;
-});
+static testreg::AddOnServer<ServerEngineTest> s_server("ServerEngineTest");
 
 // The station registry on either engine.
 class RegistryOnEngineTest : public QObject {
@@ -238,10 +230,6 @@ class RegistryOnServerTest : public RegistryOnEngineTest {
 public:
     RegistryOnServerTest() : RegistryOnEngineTest(true) {}
 };
-static testreg::Add s_registryFile("RegistryOnFileTest", []() -> QObject * { return new RegistryOnFileTest; });
-static testreg::Add s_registryServer("RegistryOnServerTest", []() -> QObject * {
-    if (!PgServer::instance())
-        return nullptr; // ServerEngineTest says why
-    return new RegistryOnServerTest;
-});
+static testreg::AddOnBothEngines<RegistryOnFileTest, RegistryOnServerTest> s_registry("RegistryOnFileTest",
+                                                                                      "RegistryOnServerTest");
 #include "ServerEngineTest.moc"

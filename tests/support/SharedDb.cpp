@@ -6,11 +6,13 @@
 
 QString seedShared(const TestFolder &folder, bool onServer)
 {
-    const QString file = folder.copySeed(QStringLiteral("db.mdb"));
-    if (!onServer)
-        return file;
-    const QString path = PgServer::instance()->newDatabase(folder.path());
-    Database seed(file), db(path);
+    return onServer ? seedServer(folder.path()) : folder.copySeed(QStringLiteral("db.mdb"));
+}
+
+QString seedServer(const QString &folder)
+{
+    const QString path = PgServer::instance()->newDatabase(folder);
+    Database seed(TestFolder::buildFile(QStringLiteral("db.mdb"))), db(path);
     Schema::createShared(db);
     WriteTransaction tx(db);
     const ResultRows tables =

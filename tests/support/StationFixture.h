@@ -1,10 +1,12 @@
 #pragma once
 #include "ScriptedDialogs.h"
+#include "SharedDb.h"
 #include "TestDb.h"
 #include "core/AppState.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
 #include "shell/ShellWindows.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +36,8 @@ struct StationFixture {
 
     QString serverFolder() const { return disk.file(QStringLiteral("server")); }
     QString sharedDb() const { return QDir(serverFolder()).filePath(QStringLiteral("db.mdb")); }
+    // The shared database the station opens: the server folder's db.pgconn, else its db.mdb.
+    QString sharedOpened() const { return Database::sharedIn(serverFolder()); }
 
     // An installed station: the shared database in the server folder, tbl_netset pointing at it.
     void install(bool fileServer)
@@ -41,6 +45,14 @@ struct StationFixture {
         QDir().mkpath(serverFolder());
         QFile::copy(program.file(QStringLiteral("db.mdb")), sharedDb());
         QFile(sharedDb()).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        Station::write(state.paths().stationDbPath(), {serverFolder(), true, fileServer});
+    }
+
+    // The same on a database on the test server: the server folder holds its db.pgconn.
+    void installOnServer(bool fileServer)
+    {
+        QDir().mkpath(serverFolder());
+        seedServer(serverFolder());
         Station::write(state.paths().stationDbPath(), {serverFolder(), true, fileServer});
     }
 
