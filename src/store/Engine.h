@@ -44,4 +44,14 @@ public:
     virtual void compact(Database &db) const = 0;
     // A consistent copy of the whole shared database into a new SQLite file.
     virtual void snapshotTo(Database &db, const QString &file) const = 0;
+
+    // The tables the database holds, by name: one statement without bound values.
+    virtual QString tablesQuery() const = 0;
+    // A write transaction that also keeps other connections from reading where the engine locks
+    // readers (SQLite's whole file); elsewhere the same as beginWrite.
+    virtual void beginExclusive(Database &db) const = 0;
+    // The highest id table has handed out, never below its greatest id; 0 when it has none.
+    virtual qint64 idHighWater(Database &db, const QString &table) const = 0;
+    // Ids handed out from now on lie above id (explicit ids loaded into a table stay unique).
+    virtual void keepIdsAbove(Database &db, const QString &table, qint64 id) const = 0;
 };

@@ -21,4 +21,9 @@ public:
 
     // The mapping of error(), for callers that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());
+
+    QString tablesQuery() const override;
+    void beginExclusive(Database &db) const override;
+    qint64 idHighWater(Database &db, const QString &table) const override;
+    void keepIdsAbove(Database &db, const QString &table, qint64 id) const override;
 };
