@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# on_server.sh PGSERVER MIGRATE SEED LOAD [LOAD OPTIONS...]
-# Runs torvane-load on a throwaway PostgreSQL server: the seed db.mdb moved into a new database
-# there, a server folder whose db.pgconn names it, the stations run on that folder. Ends with
-# torvane-load's result, or 77 (skipped) when the server programs are not installed.
+# on_server.sh PGSERVER MIGRATE SEED LOAD [LOAD OPTIONS...], run by "tools/pgserver with", which
+# names its server in PGSERVER_DIR: torvane-load on that PostgreSQL server, the seed db.mdb moved
+# into a new database there and a server folder whose db.pgconn names it.
 set -euo pipefail
 pgserver=$1
 migrate=$2
@@ -10,21 +9,7 @@ seed=$3
 load=$4
 shift 4
 work=$(mktemp -d /tmp/torvane-load.XXXXXX)
-chmod 755 "$work"
-cleanup() {
-  "$pgserver" stop "$work/pg" >/dev/null 2>&1 || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-rc=0
-"$pgserver" start "$work/pg" >/dev/null 2>"$work/start.log" || rc=$?
-if [ "$rc" = 3 ]; then
-  cat "$work/start.log"
-  exit 77
-fi
-[ "$rc" = 0 ] || { cat "$work/start.log" >&2; exit 1; }
-mkdir "$work/server"
-"$pgserver" newdb "$work/pg" load >"$work/server/db.pgconn"
-"$migrate" --from "$seed" --to "$work/server/db.pgconn" >/dev/null
-"$load" "$@" --db "$work/server"
+trap 'rm -rf "$work"' EXIT
+"$pgserver" newdb "$PGSERVER_DIR" load >"$work/db.pgconn"
+"$migrate" --from "$seed" --to "$work/db.pgconn" >/dev/null
+"$load" "$@" --db "$work"
