@@ -71,7 +71,12 @@ bool hasColumn(Database &db, const QString &table, const QString &column)
     return TableCopy::allColumns(db, table).contains(column, Qt::CaseInsensitive);
 }
 
-QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
+QString quoted(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
 } // namespace
 
 void SharedBackup::requireFolder(const QString &folder)
