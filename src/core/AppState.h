@@ -23,7 +23,7 @@ public:
 
     QString stationDbPath() const; // dbn.mdb in the program folder
     QString installDbPath() const; // db.mdb in the program folder
-    QString sharedDbPath() const;  // db.mdb in ServerFolder
+    QString sharedDbPath() const;  // db.pgconn in ServerFolder when there is one, else db.mdb
 
 private:
     QString m_programFolder;
