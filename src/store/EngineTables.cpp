@@ -60,8 +60,9 @@ void SqliteEngine::keepIdsAbove(Database &db, const QString &table, qint64 id) c
 
 QString PgEngine::tablesQuery() const
 {
+    // torvane_schema and torvane_change are the engine's own (the shape number, the change counter).
     return QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
-                          "AND tablename <> 'torvane_schema' ORDER BY tablename COLLATE \"C\"");
+                          "AND tablename NOT LIKE 'torvane\\_%' ORDER BY tablename COLLATE \"C\"");
 }
 
 // Readers see the last committed state on the server and never write on what they read without
