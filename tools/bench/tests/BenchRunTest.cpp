@@ -1,8 +1,10 @@
 #include "Bench.h"
+#include "PgServer.h"
 #include "TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -54,4 +56,39 @@ private slots:
 };
 
 TORVANE_TEST(BenchRunTest)
+
+// The same small run with the workshop on a PostgreSQL server: every measure of the program's
+// work still gives a figure; the SQLite floor and the commit count are left out there.
+class BenchOnServerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyMeasureGivesAFigureOnAServer()
+    {
+        QTemporaryDir dir;
+        BenchOptions o;
+        o.dir = QDir(dir.path()).filePath(QStringLiteral("work"));
+        o.db = QDir(dir.path()).filePath(QStringLiteral("server"));
+        QDir().mkpath(o.db);
+        PgServer::instance()->newDatabase(o.db);
+        o.years = 1;
+        o.reps = 0.02;
+        o.programDir = QStringLiteral(TORVANE_BUILD_DIR);
+        const Report r = Bench(o).run();
+        QStringList names;
+        for (const Figure &f : r.figures) {
+            QVERIFY2(f.ok(), qPrintable(f.name + QStringLiteral(": ") + f.error));
+            QVERIFY(!f.floor && !f.writes);
+            names << f.name;
+        }
+        QCOMPARE(names, Bench::measureNames());
+        QVERIFY(!QFileInfo::exists(QDir(o.db).filePath(QStringLiteral("db.mdb"))));
+    }
+};
+static testreg::Add s_benchServer("BenchOnServerTest", []() -> QObject * {
+    if (!PgServer::instance()) {
+        qWarning("BenchOnServerTest left out: %s", qPrintable(PgServer::missing()));
+        return nullptr;
+    }
+    return new BenchOnServerTest;
+});
 #include "BenchRunTest.moc"
