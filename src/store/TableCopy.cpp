@@ -44,44 +44,62 @@ qint64 TableCopy::count(Database &db, const QString &table)
 
 qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const Columns &columns)
 {
-    QStringList read, write, marks;
+    QStringList read, write;
     if (columns.withId) {
         read << from.engine().rowId();
         write << to.engine().rowId();
-        marks << QStringLiteral("?");
     }
     for (const QString &f : columns.fields) {
         read << quoted(f);
         write << quoted(f);
-        marks << QStringLiteral("?");
     }
-    if (!columns.fixedColumn.isEmpty()) {
+    if (!columns.fixedColumn.isEmpty())
         write << quoted(columns.fixedColumn);
-        marks << QStringLiteral("?");
-    }
-    // One statement prepared once for every record: a large table is a long list of them.
+    const int perRow = int(write.size());
+    const QString marks =
+        QLatin1Char('(') + QStringList(perRow, QStringLiteral("?")).join(QLatin1Char(',')) + QLatin1Char(')');
+    // Many records to a statement: fewer round trips to a server, and fewer firings of its
+    // per-statement triggers. Well below either engine's limit of bound values.
+    const int batch = qMax(1, 4000 / perRow);
+    QSqlQuery insert(to.connection());
+    int prepared = 0;
+    const auto store = [&](const QVariantList &values) {
+        const int rows = int(values.size()) / perRow;
+        if (rows != prepared) {
+            QStringList all(rows, marks);
+            if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                                    .arg(quoted(table), write.join(QLatin1Char(',')), all.join(QLatin1Char(',')))))
+                throw failure(to, insert, table);
+            prepared = rows;
+        }
+        for (int i = 0; i < values.size(); ++i)
+            insert.bindValue(i, values.at(i));
+        if (!insert.exec())
+            throw failure(to, insert, table);
+    };
+
     QSqlQuery source(from.connection());
     source.setForwardOnly(true);
     if (!source.exec(QStringLiteral("SELECT %1 FROM %2").arg(read.join(QLatin1Char(',')), quoted(table))))
         throw failure(from, source, table);
-    QSqlQuery insert(to.connection());
-    if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(quoted(table), write.join(QLatin1Char(',')), marks.join(QLatin1Char(',')))))
-        throw failure(to, insert, table);
     const int n = int(read.size());
     qint64 copied = 0;
+    QVariantList values;
     while (source.next()) {
         for (int i = 0; i < n; ++i)
-            insert.bindValue(i, source.value(i));
+            values << source.value(i);
         if (!columns.fixedColumn.isEmpty())
-            insert.bindValue(n, columns.fixedValue);
-        if (!insert.exec())
-            throw failure(to, insert, table);
-        ++copied;
+            values << columns.fixedValue;
+        if (++copied % batch == 0) {
+            store(values);
+            values.clear();
+        }
     }
     if (source.lastError().isValid())
         throw failure(from, source, table);
     source.finish();
+    if (!values.isEmpty())
+        store(values);
     insert.finish();
     const qint64 high = qMax(from.engine().idHighWater(from, table), to.engine().idHighWater(to, table));
     to.engine().keepIdsAbove(to, table, high);
