@@ -207,10 +207,12 @@ Figure Bench::measured(Figure f, const std::function<void(Figure &)> &body)
         progress(QStringLiteral("  failed: %1").arg(f.error));
     }
     if (m_server) {
-        // Neither the SQLite floor nor the commit hook reaches a server.
+        // Neither the SQLite floor nor the commit hook reaches a server: no floor, so no aim
+        // measured against it either.
         f.floorName.clear();
         f.floorTitle.clear();
         f.floor.reset();
+        f.maxRatio.reset();
         f.writes.reset();
     }
     return f;
