@@ -5,7 +5,6 @@
 
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace {
 QString quoted(const QString &name)
