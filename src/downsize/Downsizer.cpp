@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 #include "store/Schema.h"
 
 const QDate Downsizer::EarliestDate(1999, 1, 1);
@@ -61,10 +62,10 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
             throw AppError(InUse, QStringLiteral("The database is in use by another station."));
         throw;
     }
-    // An exclusive lock is granted only while no other connection reads or writes the file;
+    // On a file, an exclusive lock is granted only while no other connection reads or writes it;
     // it keeps them out until the deletion is committed.
     try {
-        db.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        db.engine().beginExclusive(db);
     } catch (const AppError &e) {
         if (e.number() == ErrNo::RecordLocked)
             throw AppError(InUse, QStringLiteral("The database is in use by another station."));
@@ -76,9 +77,11 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
         const int open = StationRegistry::othersRunning(db, m_station, m_timeoutMs);
         if (open > 0)
             throw AppError(InUse, StationRegistry::othersOpenText(open) + QStringLiteral(" on the database."));
-        r.pages = db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?"), {from, to});
-        r.bookings = db.execute(QStringLiteral("DELETE FROM tbl_Job WHERE bDate >= ? AND bDate <= ?"), {from, to});
-        db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate >= ? AND caldate <= ?"), {from, to});
+        r.pages =
+            db.execute(QStringLiteral("DELETE FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?"), {from, to});
+        r.bookings =
+            db.execute(QStringLiteral("DELETE FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?"), {from, to});
+        db.execute(QStringLiteral("DELETE FROM \"tbl_Claim\" WHERE caldate >= ? AND caldate <= ?"), {from, to});
         db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
         try {
@@ -87,8 +90,9 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
         }
         throw;
     }
-    // The engine rewrites the file in place under its own lock: a crash leaves the old or the new
-    // file, never a missing one, and stations that keep the file open read the new one.
+    // The engine rewrites the file (or the server its tables) in place under its own lock: a crash
+    // leaves the old or the new one, never a missing one, and stations that keep the database open
+    // read the new one.
     try {
         db.compact();
         r.compacted = true;

@@ -4,6 +4,7 @@
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "downsize/Downsizer.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,8 +32,7 @@ QString frmDownsize::explanation() const
 }
 
 frmDownsize::frmDownsize(const QString &programFolder, Dialogs &dialogs, const QLocale &locale, QWidget *parent)
-    : QWidget(parent), m_dbPath(QDir(programFolder).filePath(QStringLiteral("db.mdb"))), m_dialogs(dialogs),
-      m_locale(locale)
+    : QWidget(parent), m_dbPath(Database::sharedIn(programFolder)), m_dialogs(dialogs), m_locale(locale)
 {
     setObjectName(QStringLiteral("frmDownsize"));
     setWindowTitle(QStringLiteral("Downsize Datafile"));
@@ -111,6 +111,7 @@ bool frmDownsize::Connect()
     } catch (const AppError &e) {
         // The caller tells the user where it matters; the log keeps the engine's reason.
         DiagnosticLog::passedOver(QStringLiteral("Connect"), e);
+        m_connectProblem = e.description();
         return false;
     }
 }
@@ -132,9 +133,14 @@ void frmDownsize::end()
 void frmDownsize::deleteRange()
 {
     if (!Connect()) {
-        m_dialogs.message(QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is placed in the "
-                                         "same folder as Torvane's db.mdb file."),
-                          QStringLiteral("Error!"), Dialogs::Ok);
+        if (Database::isConnectionFile(m_dbPath))
+            m_dialogs.message(QStringLiteral("Can't reach the database named in %1: %2")
+                                  .arg(QDir::toNativeSeparators(m_dbPath), m_connectProblem),
+                              QStringLiteral("Error!"), Dialogs::Ok);
+        else
+            m_dialogs.message(QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is placed in "
+                                             "the same folder as Torvane's db.mdb file."),
+                              QStringLiteral("Error!"), Dialogs::Ok);
         end();
         return;
     }

@@ -41,4 +41,5 @@ private:
     QPushButton *m_delete;
     bool m_running = true;
     qint64 m_callerStation = 0;
+    QString m_connectProblem; // why the last Connect failed
 };

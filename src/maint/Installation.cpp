@@ -1,8 +1,11 @@
 #include "maint/Installation.h"
 
 #include "core/Programs.h"
+#include "maint/SharedBackup.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/Engine.h"
+#include "store/TableCopy.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -61,23 +64,34 @@ QString Installation::settledPath(const QString &typed, const QString &stationFo
 std::optional<Installation::ExistingDatabase> Installation::existingDatabase(const QString &serverFolder, qint64 self,
                                                                              int timeoutMs)
 {
-    const QString path = QDir(serverFolder).filePath(QStringLiteral("db.mdb"));
+    const QString path = Database::sharedIn(serverFolder);
     if (!QFileInfo(path).isFile())
         return std::nullopt;
     ExistingDatabase found{path, {}, {}};
     try {
         Database db(path);
-        const QDate newest =
-            QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
+        const QDate newest = QDate::fromString(
+            db.scalar(QStringLiteral("SELECT max(caldate) FROM \"tbl_Appt\"")).toString(), Qt::ISODate);
         if (newest.isValid())
             found.newestPage = newest.toString(QStringLiteral("dddd d MMMM yyyy"));
         // A file from before stations registered has no stations to count.
-        if (db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name = 'tbl_Station'")).toInt() > 0)
+        if (TableCopy::tables(db).contains(QStringLiteral("tbl_Station")))
             found.stationsOpen = StationRegistry::othersRunning(db, self, timeoutMs);
     } catch (const AppError &e) {
         found.problem = e.description();
     }
     return found;
+}
+
+QString Installation::serverProblem(const QString &connectionFile)
+{
+    try {
+        Database db(connectionFile);
+        db.engine().schemaVersion(db);
+        return {};
+    } catch (const AppError &e) {
+        return e.description();
+    }
 }
 
 QString Installation::replaceQuestion(const ExistingDatabase &existing, const QString &keptAs)
@@ -155,12 +169,24 @@ void Installation::replaceFile(const QString &source, const QString &destination
     }
 }
 
-void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs)
+void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs,
+                                   qint64 self)
 {
     const QDir from(programFolder);
     const QDir to(serverFolder);
+    const QString shared = Database::sharedIn(serverFolder);
     for (const QString &name : serverFiles()) {
         const QString destination = to.filePath(name);
+        if (name == QLatin1String("db.mdb") && Database::isConnectionFile(shared)) {
+            if (!keptAs.isEmpty()) {
+                {
+                    Database server(shared);
+                    server.snapshotTo(keptAs);
+                }
+                SharedBackup::restoreFrom(programFolder, shared, self);
+            }
+            continue;
+        }
         if (name == QLatin1String("db.mdb") && QFileInfo::exists(destination)) {
             if (keptAs.isEmpty())
                 continue; // the shared database in use stays

@@ -34,6 +34,10 @@ struct ExistingDatabase {
 std::optional<ExistingDatabase> existingDatabase(const QString &serverFolder, qint64 self = 0,
                                                  int timeoutMs = StationRegistry::DefaultTimeoutMs);
 
+// Why the database a connection file names cannot serve as the shared database (the server does
+// not answer, or the database holds no Torvane tables); empty when it can.
+QString serverProblem(const QString &connectionFile);
+
 // Said instead of the replace question while other stations work on the file: it is kept.
 QString inUseText(const ExistingDatabase &existing);
 
@@ -54,8 +58,12 @@ QStringList serverFiles();
 
 // Copies each server file from the program folder into the server folder, replacing a file of
 // that name only once the copy is complete. An existing db.mdb is left alone unless keptAs names
-// the copy it is first saved to. Throws AppError on the first failure.
-void copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs = QString());
+// the copy it is first saved to. A folder naming a database server (db.pgconn) gets no db.mdb:
+// when keptAs is given, the server's database is saved there as a db.mdb and then gets the
+// records of the program folder's db.mdb, as a restore would give it (self: this station's id
+// on that database, 0 when none). Throws AppError on the first failure.
+void copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs = QString(),
+                     qint64 self = 0);
 
 // Copies one file through a temporary file beside the destination, then renames it over it.
 void replaceFile(const QString &source, const QString &destination);

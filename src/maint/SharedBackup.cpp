@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/TableCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,21 +60,15 @@ void checkIntegrity(Database &db, const QString &path)
 // The tables of the office's data; the running stations and their claims belong to the live file.
 QStringList officeTables(Database &db)
 {
-    QStringList out;
-    const ResultRows r =
-        db.select(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
-                                 "AND name NOT IN ('tbl_Station', 'tbl_Claim') ORDER BY name"));
-    for (const auto &row : r.rows)
-        out << row.at(0).toString();
+    QStringList out = TableCopy::tables(db);
+    out.removeOne(QStringLiteral("tbl_Station"));
+    out.removeOne(QStringLiteral("tbl_Claim"));
     return out;
 }
 
 bool hasColumn(Database &db, const QString &table, const QString &column)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM pragma_table_info(?) WHERE name = ? COLLATE NOCASE"),
-                     {table, column})
-               .toInt()
-           > 0;
+    return TableCopy::allColumns(db, table).contains(column, Qt::CaseInsensitive);
 }
 
 QString quoted(const QString &name)
@@ -175,67 +170,47 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
     Database live(liveDb);
     Schema::upgradeShared(live);
     const QStringList tables = officeTables(live);
-    {
-        Database backup;
-        try {
-            backup.open(source);
-            checkIntegrity(backup, source);
-        } catch (const AppError &e) {
-            throw AppError(3049,
-                           QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
+    // The backup is read through a connection of its own, so the live database may be on a server.
+    Database backup;
+    try {
+        backup.open(source);
+        checkIntegrity(backup, source);
+    } catch (const AppError &e) {
+        throw AppError(3049, QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
+    }
+    for (const QString &table : tables) {
+        for (const QString &field : live.fieldNames(table)) {
+            if (!hasColumn(backup, table, field))
+                throw AppError(
+                    3265,
+                    QStringLiteral("%1 is not a Torvane database: %2.%3 is missing").arg(native(source), table, field));
         }
-        for (const QString &table : tables) {
-            for (const QString &field : live.fieldNames(table)) {
-                if (!hasColumn(backup, table, field))
-                    throw AppError(3265, QStringLiteral("%1 is not a Torvane database: %2.%3 is missing")
-                                             .arg(native(source), table, field));
-            }
-        }
-        for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
-            if (tables.contains(table)
-                && backup.scalar(QStringLiteral("SELECT count(*) FROM ") + quoted(table)).toInt() == 0)
-                throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
-        }
+    }
+    for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
+        if (tables.contains(table) && TableCopy::count(backup, table) == 0)
+            throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
     }
 
-    live.execute(QStringLiteral("ATTACH DATABASE ? AS backup"), {source});
-    try {
-        WriteTransaction tx(live);
-        // Under the write lock, so no station registers between the look and the copy.
-        const int open = StationRegistry::othersRunning(live, station, timeoutMs);
-        if (open > 0)
-            throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(open)
-                                             + QStringLiteral(" on the database: close the program there first"));
-        live.execute(QStringLiteral("DELETE FROM tbl_Claim"));
-        for (const QString &table : tables) {
-            const QStringList fields = live.fieldNames(table);
-            QStringList cols;
-            for (const QString &f : fields)
-                cols << quoted(f);
-            const QString t = quoted(table);
-            QString version;
-            const bool versioned = hasColumn(live, table, Database::RowVersionColumn);
-            qint64 next = 0;
-            if (versioned)
-                next = live.scalar(QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM main.%2")
-                                       .arg(Database::RowVersionColumn, t))
-                           .toLongLong();
-            live.execute(QStringLiteral("DELETE FROM main.") + t);
-            if (versioned)
-                live.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2, %3) SELECT rowid, %2, ? FROM backup.%1")
-                                 .arg(t, cols.join(QLatin1String(", ")), Database::RowVersionColumn),
-                             {next});
-            else
-                live.execute(QStringLiteral("INSERT INTO main.%1 (rowid, %2) SELECT rowid, %2 FROM backup.%1")
-                                 .arg(t, cols.join(QLatin1String(", "))));
+    WriteTransaction tx(live);
+    // Under the write lock, so no station registers between the look and the copy.
+    const int open = StationRegistry::othersRunning(live, station, timeoutMs);
+    if (open > 0)
+        throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(open)
+                                         + QStringLiteral(" on the database: close the program there first"));
+    live.execute(QStringLiteral("DELETE FROM \"tbl_Claim\""));
+    for (const QString &table : tables) {
+        const QString t = quoted(table);
+        TableCopy::Columns columns{live.fieldNames(table), true, {}, {}};
+        // Every restored record is newer than any version a station may still hold.
+        if (hasColumn(live, table, Database::RowVersionColumn)) {
+            columns.fixedColumn = Database::RowVersionColumn;
+            columns.fixedValue =
+                live.scalar(
+                        QStringLiteral("SELECT coalesce(max(%1), 0) + 1 FROM %2").arg(Database::RowVersionColumn, t))
+                    .toLongLong();
         }
-        tx.commit();
-    } catch (...) {
-        try {
-            live.execute(QStringLiteral("DETACH DATABASE backup"));
-        } catch (...) {
-        }
-        throw;
+        live.execute(QStringLiteral("DELETE FROM ") + t);
+        TableCopy::copy(backup, live, table, columns);
     }
-    live.execute(QStringLiteral("DETACH DATABASE backup"));
+    tx.commit();
 }

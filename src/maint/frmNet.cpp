@@ -8,6 +8,7 @@
 #include "core/WindowSwitcher.h"
 #include "maint/Installation.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -32,8 +33,13 @@ namespace {
 const QString PathTitle = QStringLiteral("Server Path Name");
 
 const QString NoSharedDatabaseText = QStringLiteral(
-    "No shared database (db.mdb) was found in %1. Install the file-server station first, or check that the "
-    "drive name is right and the drive is connected.");
+    "No shared database (db.mdb, or db.pgconn naming a database server) was found in %1. Install the file-server "
+    "station first, or check that the drive name is right and the drive is connected.");
+
+const QString ServerProblemText = QStringLiteral(
+    "The folder %1 names a database server in db.pgconn, but that database cannot be used:\n%2\n\n"
+    "Check the address in db.pgconn and that the server is running; an empty server database is made ready with "
+    "torvane-migrate. Nothing was installed.");
 } // namespace
 
 frmNet::frmNet(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
@@ -171,14 +177,15 @@ frmNet::Outcome frmNet::installServer()
     const QString path = Installation::settledPath(*answer, m_state.paths().programFolder());
     if (!PrepareServerFolder(path))
         return Outcome::Ended;
+    if (!serverUsable(path))
+        return Outcome::Again;
     // Another installation's shared database holds that office's pages: it stays unless the user
     // says otherwise, and even then it is kept beside the new one.
     QString keptAs;
     // While other stations work on it, replacing it would lose their next writes: never offered.
     // This station counts as another only when it is registered on a different file.
     const StationRegistration &self = m_state.registration();
-    const bool onThisFile =
-        QFileInfo(self.heartbeat.path()) == QFileInfo(QDir(path).filePath(QStringLiteral("db.mdb")));
+    const bool onThisFile = QFileInfo(self.heartbeat.path()) == QFileInfo(Database::sharedIn(path));
     if (const auto existing =
             Installation::existingDatabase(path, onThisFile ? self.heartbeat.id() : 0, self.timeoutMs)) {
         const QString aside = Installation::keepAsideName(path, QDateTime::currentDateTime());
@@ -192,7 +199,7 @@ frmNet::Outcome frmNet::installServer()
             keptAs = aside;
     }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});
-    Installation::copyServerFiles(m_state.paths().programFolder(), path, keptAs);
+    Installation::copyServerFiles(m_state.paths().programFolder(), path, keptAs, onThisFile ? self.heartbeat.id() : 0);
     return Outcome::Done;
 }
 
@@ -205,13 +212,28 @@ frmNet::Outcome frmNet::installClient()
     if (!answer || answer->isEmpty())
         return Outcome::Again;
     const QString drive = Installation::settledPath(*answer, m_state.paths().programFolder());
-    if (!QFileInfo(QDir(drive).filePath(QStringLiteral("db.mdb"))).isFile()) {
+    if (!QFileInfo(Database::sharedIn(drive)).isFile()) {
         m_state.dialogs()->message(NoSharedDatabaseText.arg(QDir::toNativeSeparators(drive)), PathTitle, Dialogs::Ok,
                                    Dialogs::Warning);
         return Outcome::Again;
     }
+    if (!serverUsable(drive))
+        return Outcome::Again;
     Station::write(m_state.paths().stationDbPath(), {drive, true, false});
     return Outcome::Done;
+}
+
+bool frmNet::serverUsable(const QString &folder)
+{
+    const QString shared = Database::sharedIn(folder);
+    if (!Database::isConnectionFile(shared))
+        return true;
+    const QString problem = Installation::serverProblem(shared);
+    if (problem.isEmpty())
+        return true;
+    m_state.dialogs()->message(ServerProblemText.arg(QDir::toNativeSeparators(folder), problem), PathTitle, Dialogs::Ok,
+                               Dialogs::Warning);
+    return false;
 }
 
 bool frmNet::PrepareServerFolder(const QString &path)

@@ -29,6 +29,8 @@ private:
     enum class Outcome { Again, Done, Ended };
     Outcome installServer();
     Outcome installClient();
+    // True unless folder names a database server that cannot serve (said to the user).
+    bool serverUsable(const QString &folder);
     void showSplash();
     void fail();
 

@@ -60,4 +60,14 @@ public:
                       const std::function<void(const RowView &)> &row) const = 0;
     // The connection is about to close: statements the engine keeps prepared are let go.
     virtual void closing() const {}
+
+    // The tables the database holds, by name: one statement without bound values.
+    virtual QString tablesQuery() const = 0;
+    // A write transaction that also keeps other connections from reading where the engine locks
+    // readers (SQLite's whole file); elsewhere the same as beginWrite.
+    virtual void beginExclusive(Database &db) const = 0;
+    // The highest id table has handed out, never below its greatest id; 0 when it has none.
+    virtual qint64 idHighWater(Database &db, const QString &table) const = 0;
+    // Ids handed out from now on lie above id (explicit ids loaded into a table stay unique).
+    virtual void keepIdsAbove(Database &db, const QString &table, qint64 id) const = 0;
 };

@@ -30,4 +30,9 @@ public:
     // The tables of sqliteScript for PostgreSQL: the same names, quoted, the same column order,
     // types and defaults; ids that are never handed out again.
     static QString schemaFrom(const QString &sqliteScript);
+
+    QString tablesQuery() const override;
+    void beginExclusive(Database &db) const override;
+    qint64 idHighWater(Database &db, const QString &table) const override;
+    void keepIdsAbove(Database &db, const QString &table, qint64 id) const override;
 };

@@ -33,6 +33,11 @@ public:
     // The mapping of error(), for callers that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());
 
+    QString tablesQuery() const override;
+    void beginExclusive(Database &db) const override;
+    qint64 idHighWater(Database &db, const QString &table) const override;
+    void keepIdsAbove(Database &db, const QString &table, qint64 id) const override;
+
 private:
     // Scans prepared once per connection: a scan is run again and again on the same few texts.
     mutable QHash<QString, sqlite3_stmt *> m_kept;

@@ -154,9 +154,12 @@ std::optional<QString> BenchDialogs::input(const QString &prompt, const QString 
 
 Bench::Bench(const BenchOptions &options) : m_options(options)
 {
-    m_serverDir = QDir(m_options.dir).filePath(QStringLiteral("server"));
+    m_serverDir = m_options.db.isEmpty() ? QDir(m_options.dir).filePath(QStringLiteral("server"))
+                                         : QDir(m_options.db).absolutePath();
     m_stationDir = QDir(m_options.dir).filePath(QStringLiteral("station"));
-    m_dbPath = QDir(m_serverDir).filePath(QStringLiteral("db.mdb"));
+    m_dbPath =
+        m_options.db.isEmpty() ? QDir(m_serverDir).filePath(QStringLiteral("db.mdb")) : Database::sharedIn(m_serverDir);
+    m_server = Database::isConnectionFile(m_dbPath);
     m_state.paths().setProgramFolder(m_stationDir);
     m_state.setDialogs(&m_dialogs);
 }
@@ -203,6 +206,15 @@ Figure Bench::measured(Figure f, const std::function<void(Figure &)> &body)
         f.value = Summary();
         progress(QStringLiteral("  failed: %1").arg(f.error));
     }
+    if (m_server) {
+        // Neither the SQLite floor nor the commit hook reaches a server: no floor, so no aim
+        // measured against it either.
+        f.floorName.clear();
+        f.floorTitle.clear();
+        f.floor.reset();
+        f.maxRatio.reset();
+        f.writes.reset();
+    }
     return f;
 }
 
@@ -243,27 +255,33 @@ void Bench::prepare(Report &report)
         QFile::copy(torvane, copy);
 
     Database db(m_dbPath);
-    for (const auto &row : db.select(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE Clinic = 0 AND caldate <= ? "
-                                                    "ORDER BY caldate"),
-                                     {today})
-                               .rows)
+    for (const auto &row :
+         db.select(QStringLiteral("SELECT caldate FROM \"tbl_Appt\" WHERE \"Clinic\" = 0 AND caldate <= ? "
+                                  "ORDER BY caldate"),
+                   {today})
+             .rows)
         m_workingDates << QDate::fromString(row.at(0).toString(), Qt::ISODate);
     if (m_workingDates.isEmpty())
         wrong(QStringLiteral("the database has no open pages"));
     m_oldestNameDate = m_workingDates.first();
-    const int pages = db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt")).toInt();
-    const int jobs = db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job")).toInt();
-    const QString first = db.scalar(QStringLiteral("SELECT min(caldate) FROM tbl_Appt")).toString();
-    const QString last = db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString();
+    const int pages = db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Appt\"")).toInt();
+    const int jobs = db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\"")).toInt();
+    const QString first = db.scalar(QStringLiteral("SELECT min(caldate) FROM \"tbl_Appt\"")).toString();
+    const QString last = db.scalar(QStringLiteral("SELECT max(caldate) FROM \"tbl_Appt\"")).toString();
+    const double bytes = m_server ? db.scalar(QStringLiteral("SELECT pg_database_size(current_database())")).toDouble()
+                                  : double(QFileInfo(m_dbPath).size());
+    if (m_server)
+        report.database << qMakePair(
+            QStringLiteral("Server"),
+            db.scalar(QStringLiteral("SELECT version()")).toString().section(QLatin1Char(','), 0, 0));
     db.close();
-
     report.database << qMakePair(QStringLiteral("Database"),
                                  QStringLiteral("%1 pages (%2 to %3), %4 with bookings, %5 booking records, %6 MB")
                                      .arg(pages)
                                      .arg(first, last)
                                      .arg(m_workingDates.size())
                                      .arg(jobs)
-                                     .arg(figureText(double(QFileInfo(m_dbPath).size()) / (1024 * 1024))));
+                                     .arg(figureText(bytes / (1024 * 1024))));
     if (generateMs >= 0)
         report.database << qMakePair(QStringLiteral("Generated in"), QStringLiteral("%1 s (%2 pages, %3 bookings)")
                                                                          .arg(figureText(generateMs / 1000))
@@ -277,7 +295,8 @@ void Bench::prepare(Report &report)
 QDate Bench::latestPage()
 {
     Database db(m_dbPath);
-    return QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM tbl_Appt")).toString(), Qt::ISODate);
+    return QDate::fromString(db.scalar(QStringLiteral("SELECT max(caldate) FROM \"tbl_Appt\"")).toString(),
+                             Qt::ISODate);
 }
 
 namespace {
@@ -286,7 +305,10 @@ namespace {
 // transaction.
 void floorPageWrite(Floors &floors, Database &db, const QDate &d, int round, Samples &samples)
 {
-    const ResultRows r = db.select(QStringLiteral("SELECT Data, Color FROM tbl_Appt WHERE caldate = ?"), {d});
+    if (!floors.available())
+        return;
+    const ResultRows r =
+        db.select(QStringLiteral("SELECT \"Data\", \"Color\" FROM \"tbl_Appt\" WHERE caldate = ?"), {d});
     PageText::Cells cells = PageText::parse(r.rows.at(0).at(0).toString());
     QString &start = cells[PageModel::HoursStartRow - 2][round % Workshop::Techs];
     start = start == QLatin1String("8") ? QStringLiteral("7.5") : QStringLiteral("8");
@@ -304,6 +326,8 @@ void floorPageWrite(Floors &floors, Database &db, const QDate &d, int round, Sam
 
 void floorScan(Floors &floors, Samples &samples)
 {
+    if (!floors.available())
+        return;
     Lap lap;
     const int hits = floors.scan(Workshop::MissingName);
     lap.stop();
@@ -333,7 +357,7 @@ Figure Bench::openStoredPage()
         const int n = reps(300), warm = 20;
         Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
-            {
+            if (floors.available()) {
                 Lap lap;
                 floors.pointLookup(m_workingDates.at(anyDay(rng)));
                 lap.stop();
@@ -513,7 +537,8 @@ Figure Bench::wholeBooking()
             const int booked = k / Workshop::Techs + 1; // bookings of this column on the page so far
             if (outcome != BookingFlow::Outcome::Closed || cells.value(row - 2).value(col - 1) != name
                 || LeadingNumber(cells.value(PageModel::HoursUsedRow - 2).value(col - 1)) != float(booked)
-                || reader.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
+                || reader.scalar(QStringLiteral("SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bCol\" = "
+                                                "? AND \"bRow\" = ?"),
                                  {d, col, row})
                            .toString()
                        != name)
@@ -684,7 +709,7 @@ Figure Bench::findSlot()
         Samples samples(warm), floorSamples(warm);
         for (int i = 0; i < warm + n; ++i) {
             const QDate first = m_workingDates.at(anyDay(rng));
-            {
+            if (floors.available()) {
                 Lap lap;
                 const int pages = floors.pageRange(first, first.addDays(Days - 1));
                 lap.stop();

@@ -19,6 +19,7 @@ struct BenchOptions {
     QStringList only;   // names of the measures to run; empty runs all
     bool reuse = false; // keep the database of an earlier run instead of generating one
     QString programDir; // where torvane lies beside the benchmark
+    QString db;         // a server folder whose db.pgconn names an empty database; empty: a db.mdb file
 };
 
 // Any message a routine shows during a measure is a fault: the measure reports it instead of a
@@ -68,6 +69,7 @@ private:
     QString m_serverDir;
     QString m_stationDir;
     QString m_dbPath;
+    bool m_server = false; // on a database server: no SQLite floor, no commit count
     BenchDialogs m_dialogs;
     AppState m_state;
     QVector<QDate> m_workingDates; // stored open pages up to today, oldest first

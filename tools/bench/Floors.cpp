@@ -1,6 +1,7 @@
 #include "Floors.h"
 
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <sqlite3.h>
 
@@ -23,6 +24,8 @@ struct Floors::Statements {
 
 Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
 {
+    if (Database::isConnectionFile(dbPath))
+        return;
     if (sqlite3_open_v2(dbPath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
         fail(m_db, "open");
     auto exec = [this](const char *sql) {
@@ -46,6 +49,8 @@ Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
 
 Floors::~Floors()
 {
+    if (!m_db)
+        return;
     for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit})
         sqlite3_finalize(st);
     sqlite3_close(m_db);

@@ -8,11 +8,13 @@ struct sqlite3;
 
 // The engine's floor for the work the program does: plain SQL through SQLite's own interface on
 // the same file, each statement prepared once, with the engine's default settings but the
-// program's journal and sync modes.
+// program's journal and sync modes. A database on a server has no such floor here: nothing is
+// opened and available() is false.
 class Floors {
 public:
     explicit Floors(const QString &dbPath);
     ~Floors();
+    bool available() const { return m_db != nullptr; }
 
     // One page record found by its date, every field read.
     void pointLookup(const QDate &date);

@@ -7,7 +7,9 @@
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 #include "store/Schema.h"
+#include "store/TableCopy.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -172,14 +174,19 @@ public:
     {
         writeSettings();
         prepare(m_page, QStringLiteral(
-                            "INSERT INTO tbl_Appt (caldate, location, open, Close, timeslot, lunchstart, lunchclose, "
-                            "Listno, Sites, Names, Skills, Spare, Data, BlankPage, Color, Memo, Clinic) "
+                            "INSERT INTO \"tbl_Appt\" (\"caldate\", \"location\", \"open\", \"Close\", \"timeslot\", "
+                            "\"lunchstart\", \"lunchclose\", "
+                            "\"Listno\", \"Sites\", \"Names\", \"Skills\", \"Spare\", \"Data\", \"BlankPage\", "
+                            "\"Color\", \"Memo\", \"Clinic\") "
                             "VALUES (?, 'Office', ?, ?, ?, '12:00 PM', '12:30 PM', ?, ?, ?, ?, 'A:', ?, ?, ?, ?, ?)"));
         prepare(m_job,
                 QStringLiteral(
-                    "INSERT INTO tbl_Job (bDate, bCol, bRow, bTech, bTime, bName, bPhone, bAddress, bCity, "
-                    "bProv, bPostCode, bVehicle, bMake, bMainten, bMenu1, bMenu2, bMenu3, bMenu4, bMenu5, "
-                    "bInternal1, bInternal2, bOther1, bOther2, bITime, bTTime, bDrop, bProm, bPay, bComments) "
+                    "INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bTech\", \"bTime\", \"bName\", "
+                    "\"bPhone\", \"bAddress\", \"bCity\", "
+                    "\"bProv\", \"bPostCode\", \"bVehicle\", \"bMake\", \"bMainten\", \"bMenu1\", \"bMenu2\", "
+                    "\"bMenu3\", \"bMenu4\", \"bMenu5\", "
+                    "\"bInternal1\", \"bInternal2\", \"bOther1\", \"bOther2\", \"bITime\", \"bTTime\", \"bDrop\", "
+                    "\"bProm\", \"bPay\", \"bComments\") "
                     "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         Summary s;
         for (QDate d = m_plan.first; d <= m_plan.last; d = d.addDays(1)) {
@@ -202,14 +209,14 @@ private:
     {
         q = QSqlQuery(m_db.connection());
         if (!q.prepare(sql))
-            throw Database::errorFrom(q.lastError());
+            throw m_db.engine().error(q.lastError(), m_db.path(), QString());
     }
     void run(QSqlQuery &q, const QVariantList &binds)
     {
         for (int i = 0; i < binds.size(); ++i)
             q.bindValue(i, binds.at(i));
         if (!q.exec())
-            throw Database::errorFrom(q.lastError());
+            throw m_db.engine().error(q.lastError(), m_db.path(), QString());
     }
 
     void writeSettings()
@@ -223,29 +230,33 @@ private:
                             QStringLiteral("Bay 4"), QStringLiteral("Bay 5"), QStringLiteral("Bay 6")},
                            true);
         m_names = JoinList(techList(TechNames), true);
-        m_db.execute(QStringLiteral(
-                         "INSERT INTO tbl_Setup (location, open, Close, Mon, Tue, Wed, Thu, Fri, Sat, Sun, "
-                         "chk1, chk2, chk3, chk4, chk5, chk6, chk7, lunchstart, lunchclose, timeslot, RHeight, Listno, "
-                         "Sites, Names, cwidth, Skills, FixedMemo, Bookno, Lblcolors, Spare, Printmode, FillPage, "
-                         "dMode, dFillPage, PWidth, DWidth, Readme, Licence) "
-                         "VALUES ('Office', ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0, 0, 0, 0, 0, '12:00 PM', '12:30 PM', "
-                         "?, 1, ?, ?, ?, ?, ?, ?, '48213', ?, 'A:', 1, 0, 1, 0, ?, ?, '', '')"),
-                     {Open, Close, tmpl, tmpl, tmpl, tmpl, tmpl, tmpl, tmpl, SlotMinutes, Techs, m_sites, m_names,
-                      QStringLiteral("1100%1700%1700%1700%1700%1700%1700%"), m_skills,
-                      QStringLiteral("Shuttle leaves at 8:15 and 1:15. Loaners: ask Sue."),
-                      QStringLiteral("Customer Waiting%Comeback%Parts Ordered%Vehicle Ready%Drop Off%Warranty%"
-                                     "Fleet Account%Quote Only"),
-                      QStringLiteral("1100%1500%1500%1500%1500%1500%1500%"),
-                      QStringLiteral("1000%1400%1900%1400%700%1100%2000%1800%800%1500%")});
         m_db.execute(
-            QStringLiteral("INSERT INTO tbl_Setup2 (dMainten, dTMainten, dPMainten, dMenu, dTMenu, dPMenu, dInternal, "
-                           "dTInternal, dPInternal, dVehicle, dMake, dCity, dProv, dCOthers, dPOthers) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'Oakville', 'ON', ?, ?)"),
-            {padded(Mainten, 21, jobName), padded(Mainten, 21, jobTime), padded(Mainten, 21, jobPrice),
-             padded(Menu, 21, jobName), padded(Menu, 21, jobTime), padded(Menu, 21, jobPrice),
-             padded(Internal, 21, jobName), padded(Internal, 21, jobTime), padded(Internal, 21, jobPrice),
-             padded(Years, 21, text), padded(Makes, 21, text), padded(Cities, 12, text),
-             JoinList({QStringLiteral("QC"), QStringLiteral("MB")}, true)});
+            QStringLiteral("INSERT INTO \"tbl_Setup\" (\"location\", \"open\", \"Close\", \"Mon\", \"Tue\", \"Wed\", "
+                           "\"Thu\", \"Fri\", \"Sat\", \"Sun\", "
+                           "\"chk1\", \"chk2\", \"chk3\", \"chk4\", \"chk5\", \"chk6\", \"chk7\", \"lunchstart\", "
+                           "\"lunchclose\", \"timeslot\", \"RHeight\", \"Listno\", "
+                           "\"Sites\", \"Names\", \"cwidth\", \"Skills\", \"FixedMemo\", \"Bookno\", \"Lblcolors\", "
+                           "\"Spare\", \"Printmode\", \"FillPage\", "
+                           "\"dMode\", \"dFillPage\", \"PWidth\", \"DWidth\", \"Readme\", \"Licence\") "
+                           "VALUES ('Office', ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, 0, 0, 0, 0, 0, 0, '12:00 PM', '12:30 PM', "
+                           "?, 1, ?, ?, ?, ?, ?, ?, '48213', ?, 'A:', 1, 0, 1, 0, ?, ?, '', '')"),
+            {Open, Close, tmpl, tmpl, tmpl, tmpl, tmpl, tmpl, tmpl, SlotMinutes, Techs, m_sites, m_names,
+             QStringLiteral("1100%1700%1700%1700%1700%1700%1700%"), m_skills,
+             QStringLiteral("Shuttle leaves at 8:15 and 1:15. Loaners: ask Sue."),
+             QStringLiteral("Customer Waiting%Comeback%Parts Ordered%Vehicle Ready%Drop Off%Warranty%"
+                            "Fleet Account%Quote Only"),
+             QStringLiteral("1100%1500%1500%1500%1500%1500%1500%"),
+             QStringLiteral("1000%1400%1900%1400%700%1100%2000%1800%800%1500%")});
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_Setup2\" (\"dMainten\", \"dTMainten\", \"dPMainten\", "
+                                    "\"dMenu\", \"dTMenu\", \"dPMenu\", \"dInternal\", "
+                                    "\"dTInternal\", \"dPInternal\", \"dVehicle\", \"dMake\", \"dCity\", \"dProv\", "
+                                    "\"dCOthers\", \"dPOthers\") "
+                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'Oakville', 'ON', ?, ?)"),
+                     {padded(Mainten, 21, jobName), padded(Mainten, 21, jobTime), padded(Mainten, 21, jobPrice),
+                      padded(Menu, 21, jobName), padded(Menu, 21, jobTime), padded(Menu, 21, jobPrice),
+                      padded(Internal, 21, jobName), padded(Internal, 21, jobTime), padded(Internal, 21, jobPrice),
+                      padded(Years, 21, text), padded(Makes, 21, text), padded(Cities, 12, text),
+                      JoinList({QStringLiteral("QC"), QStringLiteral("MB")}, true)});
     }
 
     void insertPage(const QDate &d, const QString &data, const QString &blank, const QString &color,
@@ -428,10 +439,19 @@ private:
 
 Summary generate(const QString &dbPath, const Plan &plan)
 {
-    if (QFileInfo::exists(dbPath))
-        throw AppError(ErrNo::CannotOpen, QStringLiteral("%1 exists already").arg(dbPath));
     Database db;
-    db.create(dbPath);
+    if (Database::isConnectionFile(dbPath)) {
+        db.open(dbPath);
+        if (!TableCopy::tables(db).isEmpty())
+            throw AppError(ErrNo::InUse,
+                           QStringLiteral("The database named in %1 holds tables already; the workshop goes into an "
+                                          "empty one")
+                               .arg(dbPath));
+    } else {
+        if (QFileInfo::exists(dbPath))
+            throw AppError(ErrNo::CannotOpen, QStringLiteral("%1 exists already").arg(dbPath));
+        db.create(dbPath);
+    }
     Summary s;
     {
         WriteTransaction tx(db);
@@ -451,7 +471,7 @@ void makeStation(const QString &programFolder, const QString &serverFolder)
     Database db;
     db.create(path);
     Schema::createStation(db);
-    db.execute(QStringLiteral("INSERT INTO tbl_netset (server, net, Main) VALUES (?, 1, 1)"),
+    db.execute(QStringLiteral("INSERT INTO \"tbl_netset\" (\"server\", \"net\", \"Main\") VALUES (?, 1, 1)"),
                {QDir(serverFolder).absolutePath()});
 }
 

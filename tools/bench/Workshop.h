@@ -34,7 +34,8 @@ struct Summary {
     QDate oldestNameDate; // the first working day, the only page with OldestPageName
 };
 
-// Creates the shared database at dbPath (which must not exist yet) in one transaction.
+// Creates the shared database at dbPath (which must not exist yet, or be a connection file naming
+// an empty server database) in one transaction.
 // Throws AppError.
 Summary generate(const QString &dbPath, const Plan &plan);
 

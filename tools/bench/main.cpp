@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <cstdio>
 
@@ -42,7 +43,11 @@ int main(int argc, char **argv)
     const QCommandLineOption reuse(QStringLiteral("reuse"),
                                    QStringLiteral("Keep the database of an earlier run in the work folder (for "
                                                   "profiling); the figures then come from a grown database."));
-    parser.addOptions({json, dir, years, reps, only, reuse});
+    const QCommandLineOption db(QStringLiteral("db"),
+                                QStringLiteral("Put the workshop on a database server instead: <folder> holds a "
+                                               "db.pgconn naming an empty database."),
+                                QStringLiteral("folder"));
+    parser.addOptions({json, dir, years, reps, only, reuse, db});
     parser.process(app);
 
     BenchOptions options;
@@ -72,6 +77,13 @@ int main(int argc, char **argv)
         }
     }
     options.reuse = parser.isSet(reuse);
+    if (parser.isSet(db)) {
+        options.db = parser.value(db);
+        if (!QFileInfo(QDir(options.db).filePath(QStringLiteral("db.pgconn"))).isFile()) {
+            std::fprintf(stderr, "--db takes a server folder holding a db.pgconn\n");
+            return 2;
+        }
+    }
 
     Report report;
     try {

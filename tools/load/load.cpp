@@ -4,7 +4,8 @@
 // checked: every booking saved is in its record and its cell, no cell shows a name without a
 // record, hours used equal the bookings' totals, integrity ok, and no claim is left behind.
 //
-//   torvane-load --stations N --ops M --db PATH     (M operations per station)
+//   torvane-load --stations N --ops M --db PATH     (M operations per station; PATH a db.mdb, or
+//                                                    a server folder holding db.pgconn or db.mdb)
 //     --kill K         kills a random station K times during the run (SIGKILL) and starts a new
 //                      station in its place; afterwards a station takes over the claims of the
 //                      stopped ones (recovery) before the check
@@ -238,9 +239,9 @@ private:
     {
         for (;;) {
             try {
-                return m_db.select(
-                    QStringLiteral("SELECT bName, bTTime FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
-                    {b.date, b.col, b.row});
+                return m_db.select(QStringLiteral("SELECT \"bName\", \"bTTime\" FROM \"tbl_Job\" WHERE \"bDate\" = ? "
+                                                  "AND \"bCol\" = ? AND \"bRow\" = ?"),
+                                   {b.date, b.col, b.row});
             } catch (const AppError &e) {
                 if (e.number() != ErrNo::RecordLocked)
                     throw;
@@ -375,8 +376,9 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
     // The records of this run's names against what the stations saw saved.
     QHash<QString, int> seen;
     for (const QDate &day : Days) {
-        const ResultRows jobs =
-            db.select(QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
+        const ResultRows jobs = db.select(
+            QStringLiteral("SELECT \"bCol\", \"bRow\", \"bName\", \"bTTime\" FROM \"tbl_Job\" WHERE \"bDate\" = ?"),
+            {day});
         for (const auto &j : jobs.rows) {
             const QString name = j.at(2).toString();
             if (!name.startsWith(prefix))
@@ -412,7 +414,8 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
 
     // Every page: names in cells and records agree, no claim left, hours used add up.
     for (const QDate &day : Days) {
-        const ResultRows page = db.select(QStringLiteral("SELECT Data, Listno FROM tbl_Appt WHERE caldate = ?"), {day});
+        const ResultRows page =
+            db.select(QStringLiteral("SELECT \"Data\", \"Listno\" FROM \"tbl_Appt\" WHERE caldate = ?"), {day});
         if (page.isEmpty())
             continue;
         const PageText::Cells cells = PageText::parse(page.rows[0][0].toString());
@@ -422,8 +425,9 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             const int r = row - PageModel::TextTopRow, c = col - 1;
             return r < cells.size() && c < cells.at(r).size() ? cells.at(r).at(c) : QString();
         };
-        const ResultRows jobs =
-            db.select(QStringLiteral("SELECT bCol, bRow, bName, bTTime FROM tbl_Job WHERE bDate = ?"), {day});
+        const ResultRows jobs = db.select(
+            QStringLiteral("SELECT \"bCol\", \"bRow\", \"bName\", \"bTTime\" FROM \"tbl_Job\" WHERE \"bDate\" = ?"),
+            {day});
         QHash<QPair<int, int>, QString> names;
         QVector<double> totals(techs + 1, 0.0);
         for (const auto &j : jobs.rows) {
@@ -469,7 +473,9 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             }
         }
     }
-    rep.integrity = db.scalar(QStringLiteral("PRAGMA integrity_check")).toString();
+    // A server keeps its own pages whole; the file's own check is SQLite's.
+    rep.integrity = Database::isConnectionFile(dbPath) ? QStringLiteral("server")
+                                                       : db.scalar(QStringLiteral("PRAGMA integrity_check")).toString();
     return rep;
 }
 
@@ -480,7 +486,7 @@ int claimsOfLiveStations(const QString &dbPath, const QSet<qint64> &killed)
     Database db(dbPath);
     int n = 0;
     for (const QDate &day : Days) {
-        const ResultRows page = db.select(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {day});
+        const ResultRows page = db.select(QStringLiteral("SELECT \"Data\" FROM \"tbl_Appt\" WHERE caldate = ?"), {day});
         if (page.isEmpty())
             continue;
         const PageText::Cells cells = PageText::parse(page.rows[0][0].toString());
@@ -489,9 +495,10 @@ int claimsOfLiveStations(const QString &dbPath, const QSet<qint64> &killed)
                 if (cells.at(r).at(c) != BookingFlow::Engaged)
                     continue;
                 const qint64 holder =
-                    db.scalar(QStringLiteral(
-                                  "SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
-                              {day, r + PageModel::TextTopRow, c + 1})
+                    db.scalar(
+                          QStringLiteral(
+                              "SELECT station FROM \"tbl_Claim\" WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+                          {day, r + PageModel::TextTopRow, c + 1})
                         .toLongLong();
                 if (!killed.contains(holder)) {
                     ++n;
@@ -587,6 +594,10 @@ std::unique_ptr<QProcess> startWorker(int index, int ops, const QString &dbPath,
 
 int runStations(const Options &o, const QString &dbPath)
 {
+    if (!QFileInfo::exists(dbPath) && Database::isConnectionFile(dbPath)) {
+        std::fprintf(stderr, "%s does not exist\n", qPrintable(dbPath));
+        return 2;
+    }
     if (!QFileInfo::exists(dbPath)) {
         const QString seed = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("db.mdb"));
         if (!QFile::copy(seed, dbPath)) {
@@ -697,7 +708,8 @@ int runStations(const Options &o, const QString &dbPath)
                 qPrintable(rep.integrity));
     std::fflush(stdout);
     const bool ok = workersOk && rep.lost == 0 && rep.duplicated == 0 && rep.hoursOk && rep.claims == 0
-                    && strayClaims == 0 && rep.integrity == QLatin1String("ok");
+                    && strayClaims == 0
+                    && (rep.integrity == QLatin1String("ok") || rep.integrity == QLatin1String("server"));
     return ok ? 0 : 1;
 }
 
@@ -714,7 +726,8 @@ int main(int argc, char **argv)
     const QCommandLineOption opsOpt(QStringLiteral("ops"), QStringLiteral("Operations per station."),
                                     QStringLiteral("M"), QStringLiteral("200"));
     const QCommandLineOption dbOpt(QStringLiteral("db"),
-                                   QStringLiteral("Shared database, made from the seed if missing."),
+                                   QStringLiteral("Shared database, made from the seed if missing; or a server "
+                                                  "folder, whose db.pgconn names a database server."),
                                    QStringLiteral("PATH"));
     const QCommandLineOption killOpt(QStringLiteral("kill"), QStringLiteral("Stations killed during the run."),
                                      QStringLiteral("K"), QStringLiteral("0"));
@@ -764,7 +777,9 @@ int main(int argc, char **argv)
             }
             return station->run(o.ops) ? 0 : 3;
         }
-        return runStations(o, QFileInfo(db).absoluteFilePath());
+        // A server folder names its database server (db.pgconn) or holds its db.mdb.
+        const QString path = QFileInfo(db).isDir() ? Database::sharedIn(db) : db;
+        return runStations(o, QFileInfo(path).absoluteFilePath());
     } catch (const AppError &e) {
         std::fprintf(stderr, "%d %s\n", e.number(), qPrintable(e.description()));
         return 2;

@@ -1,10 +1,36 @@
 #include "Bench.h"
+#include "PgServer.h"
 #include "TestRegistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+// One year of pages, a fiftieth of the repetitions, in dir (and on the server named in db when
+// given); every measure must come back with a figure, in report order.
+Report smallRun(const QTemporaryDir &dir, const QString &db = QString())
+{
+    BenchOptions o;
+    o.dir = QDir(dir.path()).filePath(QStringLiteral("work"));
+    o.db = db;
+    o.years = 1;
+    o.reps = 0.02;
+    o.programDir = QStringLiteral(TORVANE_BUILD_DIR);
+    const Report r = Bench(o).run();
+    QStringList names;
+    for (const Figure &f : r.figures) {
+        if (!f.ok())
+            QTest::qFail(qPrintable(f.name + QStringLiteral(": ") + f.error), __FILE__, __LINE__);
+        names << f.name;
+    }
+    if (names != Bench::measureNames())
+        QTest::qFail(qPrintable(QStringLiteral("measures: ") + names.join(QLatin1Char(','))), __FILE__, __LINE__);
+    return r;
+}
+} // namespace
 
 // A whole benchmark run, small: every measure must come back with a figure, or the table would
 // hide a broken routine behind a missing line.
@@ -14,20 +40,9 @@ private slots:
     void everyMeasureGivesAFigureOnASmallWorkshop()
     {
         QTemporaryDir dir;
-        BenchOptions o;
-        o.dir = QDir(dir.path()).filePath(QStringLiteral("work"));
-        o.years = 1;
-        o.reps = 0.02;
-        o.programDir = QStringLiteral(TORVANE_BUILD_DIR);
-        const Report r = Bench(o).run();
-        QStringList names;
+        const Report r = smallRun(dir);
         for (const Figure &f : r.figures) {
-            QVERIFY2(f.ok(), qPrintable(f.name + QStringLiteral(": ") + f.error));
             QVERIFY(f.value.median > 0);
-            names << f.name;
-        }
-        QCOMPARE(names, Bench::measureNames());
-        for (const Figure &f : r.figures) {
             // Opening a stored page, searching and finding a slot only read; the others store what they did.
             if (f.name == QLatin1String("open_stored_page") || f.name.startsWith(QLatin1String("search"))
                 || f.name == QLatin1String("find_slot"))
@@ -54,4 +69,28 @@ private slots:
 };
 
 TORVANE_TEST(BenchRunTest)
+
+// The same small run with the workshop on a PostgreSQL server: every measure of the program's
+// work still gives a figure; the SQLite floor and the commit count are left out there.
+class BenchOnServerTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyMeasureGivesAFigureOnAServer()
+    {
+        QTemporaryDir dir;
+        const QString server = QDir(dir.path()).filePath(QStringLiteral("server"));
+        QDir().mkpath(server);
+        PgServer::instance()->newDatabase(server);
+        for (const Figure &f : smallRun(dir, server).figures)
+            QVERIFY(f.value.median > 0 && !f.floor && !f.maxRatio && !f.writes);
+        QVERIFY(!QFileInfo::exists(QDir(server).filePath(QStringLiteral("db.mdb"))));
+    }
+};
+static testreg::Add s_benchServer("BenchOnServerTest", []() -> QObject * {
+    if (!PgServer::instance()) {
+        qWarning("BenchOnServerTest left out: %s", qPrintable(PgServer::missing()));
+        return nullptr;
+    }
+    return new BenchOnServerTest;
+});
 #include "BenchRunTest.moc"

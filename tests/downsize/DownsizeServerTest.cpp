@@ -1,0 +1,125 @@
+// The housekeeping program on a server folder whose db.pgconn names a PostgreSQL database.
+#include "PgServer.h"
+#include "ScriptedDialogs.h"
+#include "TestDb.h"
+#include "TestRegistry.h"
+#include "downsize/frmDownsize.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+#include "store/StationRegistry.h"
+#include "store/TableCopy.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+const QLocale MonthFirst(QLocale::English, QLocale::UnitedStates);
+const QString Deleted = QStringLiteral("Downsize file operation successful!");
+
+// The server folder: the shipped records on the server, and a page with a booking on each of
+// the edges of 1999.
+struct ServerFolder {
+    TestFolder folder;
+    QString conn;
+    ServerFolder()
+    {
+        conn = PgServer::instance()->newDatabase(folder.path());
+        Database seed(TestFolder::buildFile(QStringLiteral("db.mdb")));
+        Database d(conn);
+        WriteTransaction tx(d);
+        Schema::createShared(d);
+        TableCopy::copyAll(seed, d);
+        for (const QDate &date : {QDate(1998, 12, 31), QDate(1999, 1, 1), QDate(1999, 12, 31), QDate(2000, 1, 1)}) {
+            d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate, \"Data\") VALUES (?, 'x')"), {date});
+            d.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") "
+                                     "VALUES (?, 1, 6, 'x')"),
+                      {date});
+        }
+        tx.commit();
+    }
+    // Pages and bookings in 1999.
+    int in1999() const
+    {
+        Database d(conn);
+        return d
+            .scalar(QStringLiteral("SELECT (SELECT count(*) FROM \"tbl_Appt\" WHERE caldate LIKE '1999%') + "
+                                   "(SELECT count(*) FROM \"tbl_Job\" WHERE \"bDate\" LIKE '1999%')"))
+            .toInt();
+    }
+    int all() const
+    {
+        Database d(conn);
+        return int(TableCopy::count(d, QStringLiteral("tbl_Appt")) + TableCopy::count(d, QStringLiteral("tbl_Job")));
+    }
+};
+
+QStringList run(const QString &folder, qint64 caller = 0)
+{
+    ScriptedDialogs dialogs;
+    frmDownsize w(folder, dialogs, MonthFirst);
+    w.setCallerStation(caller);
+    w.show();
+    w.findChild<QLineEdit *>(QStringLiteral("Text1_0"))->setText(QStringLiteral("01/01/1999"));
+    w.findChild<QLineEdit *>(QStringLiteral("Text1_1"))->setText(QStringLiteral("12/31/1999"));
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
+    return dialogs.texts();
+}
+} // namespace
+
+class DownsizeServerTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The range goes in one transaction, the tables are compacted, ids are not handed out again.
+    void rangeIsDeletedAndCompactedOnTheServer()
+    {
+        ServerFolder server;
+        const int before = server.all();
+        Database d(server.conn);
+        d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('1999-07-01')"));
+        const qint64 newest = d.lastInsertId();
+        const qint64 caller = StationRegistry::add(d);
+        QCOMPARE(run(server.folder.path(), caller), QStringList{Deleted});
+        QCOMPARE(server.in1999(), 0);
+        QCOMPARE(server.all(), before - 4);
+        d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('2031-01-01')"));
+        QVERIFY(d.lastInsertId() > newest);
+    }
+
+    void anotherRunningStationKeepsEverything()
+    {
+        ServerFolder server;
+        Database d(server.conn);
+        StationRegistry::add(d);
+        const int before = server.all();
+        const QStringList shown = run(server.folder.path());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().startsWith(QLatin1String("1 other station is open on the database.")),
+                 qPrintable(shown.first()));
+        QCOMPARE(server.all(), before);
+    }
+
+    // Another connection inside a transaction on a table keeps VACUUM FULL out: the deletion
+    // stands and the user is told to compact later.
+    void openTransactionElsewhereLeavesTheDeletionUncompacted()
+    {
+        ServerFolder server;
+        Database reader(server.conn);
+        reader.execute(QStringLiteral("BEGIN"));
+        reader.select(QStringLiteral("SELECT count(*) FROM \"tbl_Appt\""));
+        const QStringList shown = run(server.folder.path());
+        reader.execute(QStringLiteral("ROLLBACK"));
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(QLatin1String("could not be compacted")), qPrintable(shown.first()));
+        QCOMPARE(server.in1999(), 0);
+    }
+};
+
+static testreg::Add s_downsizeServer("DownsizeServerTest", []() -> QObject * {
+    if (!PgServer::instance()) {
+        qWarning("DownsizeServerTest left out: %s", qPrintable(PgServer::missing()));
+        return nullptr;
+    }
+    return new DownsizeServerTest;
+});
+#include "DownsizeServerTest.moc"

@@ -1,0 +1,157 @@
+// Backup, restore and installation where the shared database is on a PostgreSQL server.
+#include "PgServer.h"
+#include "StationFixture.h"
+#include "TestRegistry.h"
+#include "core/Programs.h"
+#include "maint/Installation.h"
+#include "maint/SharedBackup.h"
+#include "maint/frmNet.h"
+#include "store/Database.h"
+#include "store/Recordset.h"
+#include "store/Schema.h"
+#include "store/StationRegistry.h"
+#include "store/TableCopy.h"
+
+#include <QDateTime>
+#include <QTest>
+
+namespace {
+// A server folder whose db.pgconn names a new server database holding the shipped records.
+QString seededServer(const QString &folder)
+{
+    QDir().mkpath(folder);
+    const QString conn = PgServer::instance()->newDatabase(folder);
+    Database seed(TestFolder::buildFile(QStringLiteral("db.mdb")));
+    Database server(conn);
+    WriteTransaction tx(server);
+    Schema::createShared(server);
+    TableCopy::copyAll(seed, server);
+    tx.commit();
+    return conn;
+}
+
+qint64 addJob(Database &db, const QDate &date, const QString &name)
+{
+    db.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") VALUES (?, 1, 6, ?)"),
+               {date, name});
+    return db.lastInsertId();
+}
+
+int jobs(const QString &db, const QString &name)
+{
+    Database d(db);
+    return d.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\" WHERE \"bName\" = ?"), {name}).toInt();
+}
+} // namespace
+
+class ServerMaintTest : public QObject {
+    Q_OBJECT
+private slots:
+    // A backup of the server is a plain db.mdb; restoring it puts its records back on the server
+    // under their ids, refuses stale edits, never hands out an id again, and waits for the others.
+    void serverBackupIsAFileAndRestoresOntoTheServer()
+    {
+        StationFixture f;
+        const QString conn = seededServer(f.serverFolder());
+        const QString usb = f.drive(QStringLiteral("usb"));
+        Database live(conn);
+        addJob(live, QDate(2001, 3, 1), QStringLiteral("In the backup"));
+        SharedBackup::backupTo(conn, usb);
+        const QString copy = QDir(usb).filePath(QStringLiteral("db.mdb"));
+        QVERIFY(!Database::isConnectionFile(Database::sharedIn(usb)));
+        QCOMPARE(jobs(copy, QStringLiteral("In the backup")), 1);
+
+        const qint64 newest = addJob(live, QDate(2001, 3, 2), QStringLiteral("After the backup"));
+        const qint64 other = StationRegistry::add(live);
+        QVERIFY_THROWS_EXCEPTION(AppError, SharedBackup::restoreFrom(usb, conn));
+        QCOMPARE(jobs(conn, QStringLiteral("After the backup")), 1);
+        StationRegistry::remove(live, other);
+
+        DataSource editing;
+        editing.setDatabaseName(conn);
+        editing.setRecordSource(QStringLiteral("tbl_Setup"));
+        editing.refresh();
+        editing.recordset().edit();
+        editing.recordset().setField(QStringLiteral("location"), QStringLiteral("Garage"));
+
+        SharedBackup::restoreFrom(usb, conn);
+        QCOMPARE(jobs(conn, QStringLiteral("In the backup")), 1);
+        QCOMPARE(jobs(conn, QStringLiteral("After the backup")), 0);
+        {
+            Database file(copy);
+            QCOMPARE(TableCopy::count(live, QStringLiteral("tbl_Appt")),
+                     TableCopy::count(file, QStringLiteral("tbl_Appt")));
+        }
+        try {
+            editing.recordset().update();
+            QFAIL("a write over the restored record went through");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), ErrNo::RecordChanged);
+        }
+        QVERIFY(addJob(live, QDate(2001, 3, 3), QStringLiteral("Next")) > newest);
+    }
+
+    // A folder naming a server database without the Torvane tables is refused before anything is
+    // written: the station stays uninstalled and the folder gets no files.
+    void installationRefusesAServerWithoutTheTables()
+    {
+        StationFixture f;
+        const QString folder = f.serverFolder();
+        QDir().mkpath(folder);
+        PgServer::instance()->newDatabase(folder);
+        auto *net = qobject_cast<frmNet *>(ShellWindows::startUp(f.state));
+        QVERIFY(net);
+        f.dialogs.answer(Dialogs::AnsYes); // file server
+        f.dialogs.answerInput(folder);
+        f.dialogs.answer(Dialogs::AnsOk);
+        f.dialogs.answer(Dialogs::AnsYes); // asked again: file server
+        f.dialogs.cancelInput();
+        f.dialogs.answer(Dialogs::AnsNo); // and then gives up
+        net->next();
+        QVERIFY(f.dialogs.texts().at(2).contains(QLatin1String("holds no Torvane tables")));
+        QVERIFY(f.dialogs.texts().at(2).contains(QLatin1String("Nothing was installed")));
+        QVERIFY(!Station::read(f.state.paths().stationDbPath()).net);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("db.pgconn")});
+    }
+
+    // Reinstalling over a server database: it is counted like a file, and replacing it keeps its
+    // records in a db.mdb beside it and loads the installation's records onto the server.
+    void reinstallingOverAServerKeepsItsRecordsInAFile()
+    {
+        StationFixture f;
+        const QString folder = f.serverFolder();
+        const QString conn = seededServer(folder);
+        {
+            Database live(conn);
+            addJob(live, QDate(2002, 1, 7), QStringLiteral("Before the reinstall"));
+            const qint64 other = StationRegistry::add(live);
+            QCOMPARE(Installation::existingDatabase(folder)->stationsOpen, 1);
+            StationRegistry::remove(live, other);
+        }
+        const auto existing = Installation::existingDatabase(folder);
+        QVERIFY(existing);
+        QCOMPARE(existing->path, conn);
+        QVERIFY(existing->problem.isEmpty());
+        QCOMPARE(existing->stationsOpen, 0);
+
+        const QString keptAs = Installation::keepAsideName(folder, QDateTime::currentDateTime());
+        QFile exe(f.program.file(DownsizeFileName()));
+        QVERIFY(exe.open(QIODevice::WriteOnly));
+        exe.close();
+        f.program.copySeed(QStringLiteral("Info.doc"));
+        Installation::copyServerFiles(f.program.path(), folder, keptAs);
+        QCOMPARE(jobs(keptAs, QStringLiteral("Before the reinstall")), 1);
+        QCOMPARE(jobs(conn, QStringLiteral("Before the reinstall")), 0);
+        QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("db.mdb"))));
+        QVERIFY(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Info.doc"))));
+    }
+};
+
+static testreg::Add s_serverMaint("ServerMaintTest", []() -> QObject * {
+    if (!PgServer::instance()) {
+        qWarning("ServerMaintTest left out: %s", qPrintable(PgServer::missing()));
+        return nullptr;
+    }
+    return new ServerMaintTest;
+});
+#include "ServerMaintTest.moc"
