@@ -1,5 +1,6 @@
 #include "maint/Installation.h"
 
+#include "core/AppState.h"
 #include "core/Programs.h"
 #include "store/AppError.h"
 #include "store/Database.h"
@@ -20,12 +21,13 @@ AppError fileError(int number, const QString &what, const QString &path)
 }
 } // namespace
 
-QString Installation::defaultServerFolder()
+QString Installation::defaultServerFolder(bool installed)
 {
 #ifdef Q_OS_WIN
+    Q_UNUSED(installed);
     return QStringLiteral("C:\\server");
 #else
-    return QDir(QDir::homePath()).filePath(QStringLiteral("server"));
+    return QDir(QDir::homePath()).filePath(installed ? QStringLiteral("Torvane Server") : QStringLiteral("server"));
 #endif
 }
 
@@ -155,9 +157,8 @@ void Installation::replaceFile(const QString &source, const QString &destination
     }
 }
 
-void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs)
+void Installation::copyServerFiles(const StationPaths &shipped, const QString &serverFolder, const QString &keptAs)
 {
-    const QDir from(programFolder);
     const QDir to(serverFolder);
     for (const QString &name : serverFiles()) {
         const QString destination = to.filePath(name);
@@ -167,6 +168,6 @@ void Installation::copyServerFiles(const QString &programFolder, const QString &
             if (!QFile::copy(destination, keptAs))
                 throw fileError(75, QStringLiteral("Path/File access error"), keptAs);
         }
-        replaceFile(from.filePath(name), destination);
+        replaceFile(shipped.shippedFile(name), destination);
     }
 }

@@ -159,7 +159,7 @@ frmNet::Outcome frmNet::installServer()
 {
     const std::optional<QString> answer = m_state.dialogs()->input(
         QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server "),
-        PathTitle, Installation::defaultServerFolder());
+        PathTitle, Installation::defaultServerFolder(m_state.paths().installed()));
     if (!answer || answer->isEmpty()) {
         if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
                                                   "database. Do you wish to continue?"),
@@ -192,7 +192,7 @@ frmNet::Outcome frmNet::installServer()
             keptAs = aside;
     }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});
-    Installation::copyServerFiles(m_state.paths().programFolder(), path, keptAs);
+    Installation::copyServerFiles(m_state.paths(), path, keptAs);
     return Outcome::Done;
 }
 
