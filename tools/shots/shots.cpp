@@ -132,7 +132,7 @@ int main(int argc, char **argv)
     save(booking, outDir.filePath(QStringLiteral("booking.png")));
     booking->close();
 
-    auto *daily = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailyDetails));
+    auto *daily = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailySummary));
     if (!daily)
         fail(QStringLiteral("the daily print view did not open"));
     if (!QTest::qWaitForWindowExposed(daily))
@@ -140,7 +140,7 @@ int main(int argc, char **argv)
     daily->printSchedule();
     auto *preview = daily->findChild<frmPrintPreview *>();
     if (preview)
-        preview->resize(900, 760);
+        preview->resize(1000, 800);
     save(preview, outDir.filePath(QStringLiteral("print-preview.png")));
     return 0;
 }
