@@ -2,12 +2,14 @@
 #include "core/CommandLine.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
+#include "core/Version.h"
 #include "core/WindowSwitcher.h"
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
 #include "store/AppError.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStandardPaths>
 #include <QSysInfo>
 
@@ -24,6 +26,9 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     CommandLine::nameApplication(name);
+    // Installed, the desktop entry and the theme's icon name the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TORVANE_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(TORVANE_APP_ID)));
     cl.process(app);
     StartupProbe::installFromEnvironment();
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
