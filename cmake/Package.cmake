@@ -6,9 +6,9 @@ set(CPACK_PACKAGE_NAME torvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Torvane Software")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "booking schedule for vehicle service workshops")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "booking schedule for vehicle service workshops
- Torvane keeps one page per day for a workshop's service desk: a grid of time
- slots by technicians. Front-desk stations on a network share one database.")
+# The summary is the synopsis line; this text follows it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Torvane keeps one page per day for a workshop's service desk: a grid of time
+slots by technicians. Front-desk stations on a network share one database.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
