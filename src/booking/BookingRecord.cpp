@@ -38,7 +38,7 @@ bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
     }
     m_jobs->seek(QStringLiteral("="), {cell.date, cell.col, cell.row});
     if (m_jobs->noMatch()) {
-        const ResultRows lists = m_db.select(QStringLiteral("SELECT dCity, dProv FROM tbl_Setup2 LIMIT 1"));
+        const ResultRows lists = m_db.select(QStringLiteral("SELECT \"dCity\", \"dProv\" FROM \"tbl_Setup2\" LIMIT 1"));
         m_newValues = {
             {QStringLiteral("bDate"), cell.date},
             {QStringLiteral("bCol"), cell.col},

@@ -110,9 +110,9 @@ void Picklist::load(Database &db)
 {
     QStringList fields;
     for (const PicklistColumn &c : m_columns)
-        fields << c.field;
+        fields << QLatin1Char('"') + c.field + QLatin1Char('"');
     const ResultRows r =
-        db.select(QStringLiteral("SELECT %1 FROM tbl_Setup2 LIMIT 1").arg(fields.join(QLatin1Char(','))));
+        db.select(QStringLiteral("SELECT %1 FROM \"tbl_Setup2\" LIMIT 1").arg(fields.join(QLatin1Char(','))));
     for (int c = 0; c < m_columns.size(); ++c) {
         const QString stored = r.value(0, m_columns.at(c).field).toString();
         m_texts[c] = m_columns.at(c).list ? readList(stored, m_columns.at(c).count) : QStringList{stored};

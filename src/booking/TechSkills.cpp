@@ -77,17 +77,17 @@ QStringList TechSkills::heldNames(const Levels &levels, int max)
 
 TechSkills TechSkills::read(Database &db)
 {
-    return fromRow(db.select(QStringLiteral("SELECT Skills FROM tbl_Setup LIMIT 1")));
+    return fromRow(db.select(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1")));
 }
 
 void TechSkills::store(Database &db, int column, const Levels &levels)
 {
     retryOnLock([&] {
         WriteTransaction tx(db);
-        const ResultRows r = db.select(QStringLiteral("SELECT Skills, Listno FROM tbl_Setup LIMIT 1"));
+        const ResultRows r = db.select(QStringLiteral("SELECT \"Skills\", \"Listno\" FROM \"tbl_Setup\" LIMIT 1"));
         TechSkills skills = fromRow(r);
         skills.setLevels(column, levels, r.rows[0][1].toInt());
-        db.execute(QStringLiteral("UPDATE tbl_Setup SET Skills = ?, rowver = rowver + 1"), {skills.text()});
+        db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Skills\" = ?, rowver = rowver + 1"), {skills.text()});
         tx.commit();
     });
 }

@@ -2,6 +2,7 @@
 
 #include "core/Programs.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +38,7 @@ QString StationPaths::shippedFile(const QString &name) const
 
 QString StationPaths::stationDbPath() const { return QDir(m_programFolder).filePath(QStringLiteral("dbn.mdb")); }
 QString StationPaths::installDbPath() const { return shippedFile(QStringLiteral("db.mdb")); }
-QString StationPaths::sharedDbPath() const { return QDir(m_serverFolder).filePath(QStringLiteral("db.mdb")); }
+QString StationPaths::sharedDbPath() const { return Database::sharedIn(m_serverFolder); }
 
 void StationPaths::makeStationDb() const
 {

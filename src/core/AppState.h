@@ -35,7 +35,7 @@ public:
     QString shippedFile(const QString &name) const;
     QString stationDbPath() const; // dbn.mdb in the station's own folder
     QString installDbPath() const; // the shipped db.mdb
-    QString sharedDbPath() const;  // db.mdb in ServerFolder
+    QString sharedDbPath() const;  // db.pgconn in ServerFolder when there is one, else db.mdb
 
     // Gives an installed station its own dbn.mdb, a copy of the shipped one, on its first start;
     // an existing one is kept. Throws AppError when the folder or the copy cannot be made.

@@ -2,16 +2,21 @@
 
 #include "core/AppState.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 
 namespace {
-const QString FirstRecord = QStringLiteral("(SELECT min(rowid) FROM tbl_netset)");
+// The station's one record: WHERE plus the id of the first record.
+QString firstRecord(const Database &db)
+{
+    return QStringLiteral(" WHERE %1 = (SELECT min(%1) FROM \"tbl_netset\")").arg(db.engine().rowId());
 }
+} // namespace
 
 StationRecord Station::read(const QString &stationDbPath)
 {
     Database db(stationDbPath);
     const ResultRows r =
-        db.select(QStringLiteral("SELECT server, net, Main FROM tbl_netset WHERE rowid = ") + FirstRecord);
+        db.select(QStringLiteral("SELECT server, net, \"Main\" FROM \"tbl_netset\"") + firstRecord(db));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     StationRecord s;
@@ -24,9 +29,9 @@ StationRecord Station::read(const QString &stationDbPath)
 void Station::write(const QString &stationDbPath, const StationRecord &record)
 {
     Database db(stationDbPath);
-    const int n = db.execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = ?, Main = ?, "
-                                            "rowver = rowver + 1 WHERE rowid = ")
-                                 + FirstRecord,
+    const int n = db.execute(QStringLiteral("UPDATE \"tbl_netset\" SET server = ?, net = ?, \"Main\" = ?, "
+                                            "rowver = rowver + 1")
+                                 + firstRecord(db),
                              {record.server, record.net, record.main});
     if (n != 1)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
@@ -35,8 +40,8 @@ void Station::write(const QString &stationDbPath, const StationRecord &record)
 void Station::setNet(const QString &stationDbPath, bool net)
 {
     Database db(stationDbPath);
-    const int n = db.execute(
-        QStringLiteral("UPDATE tbl_netset SET net = ?, rowver = rowver + 1 WHERE rowid = ") + FirstRecord, {net});
+    const int n =
+        db.execute(QStringLiteral("UPDATE \"tbl_netset\" SET net = ?, rowver = rowver + 1") + firstRecord(db), {net});
     if (n != 1)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
 }

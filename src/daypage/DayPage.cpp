@@ -7,6 +7,7 @@
 #include "core/ListText.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 
 #include <QPoint>
 
@@ -435,7 +436,7 @@ bool DayPage::pollChanges()
             layOut();
             return m_laidOut;
         }
-        const qint64 now = m_db->scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+        const qint64 now = m_db->engine().dataVersion(*m_db);
         if (now == m_dataVersion)
             return false;
         const std::optional<qint64> version = m_store->version(m_page.key());

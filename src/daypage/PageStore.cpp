@@ -3,17 +3,23 @@
 #include "core/Colors.h"
 #include "daypage/PageModel.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 #include "store/StationRegistry.h"
 
 #include <QDateTime>
 #include <QHash>
 
 namespace {
-const QString PageColumns = QStringLiteral(
-    "rowid AS id, rowver, caldate, location, open, Close, lunchstart, lunchclose, timeslot, Listno, Sites, Names, "
-    "Data, BlankPage, Color, Memo, Clinic");
+// The columns of a page record, its id first.
+QString pageColumns(const Database &db)
+{
+    return db.engine().rowId()
+           + QStringLiteral(" AS id, rowver, caldate, location, open, \"Close\", lunchstart, lunchclose, timeslot, "
+                            "\"Listno\", \"Sites\", \"Names\", \"Data\", \"BlankPage\", \"Color\", \"Memo\", "
+                            "\"Clinic\"");
+}
 
-// A row selected with PageColumns, by position: a page range reads many.
+// A row selected with pageColumns, by position: a page range reads many.
 PageRecord recordFrom(const ResultRows &r, int row = 0)
 {
     const QVariantList &v = r.rows.at(row);
@@ -49,7 +55,7 @@ AppError cellChanged()
 }
 
 // Rows of one page: its record and its date.
-const QString ByKey = QStringLiteral(" WHERE rowid = ? AND caldate = ?");
+QString byKey(const Database &db) { return QStringLiteral(" WHERE %1 = ? AND caldate = ?").arg(db.engine().rowId()); }
 
 // The colours a first showing stores for an open page of this layout made from tmpl: every booking
 // cell the free colour, the template's LUNCH cells grey. None when the layout cannot be drawn.
@@ -82,9 +88,9 @@ bool isAscii(const QString &s)
 OfficeSettings PageStore::settings()
 {
     const ResultRows r = m_db.select(QStringLiteral(
-        "SELECT location, open, Close, lunchstart, lunchclose, timeslot, RHeight, Listno, Sites, Names, Skills, Spare, "
-        "cwidth, FixedMemo, Lblcolors, Sun, Mon, Tue, Wed, Thu, Fri, Sat, chk1, chk2, chk3, chk4, chk5, chk6, chk7 "
-        "FROM tbl_Setup LIMIT 1"));
+        "SELECT location, open, \"Close\", lunchstart, lunchclose, timeslot, \"RHeight\", \"Listno\", \"Sites\", "
+        "\"Names\", \"Skills\", \"Spare\", cwidth, \"FixedMemo\", \"Lblcolors\", \"Sun\", \"Mon\", \"Tue\", "
+        "\"Wed\", \"Thu\", \"Fri\", \"Sat\", chk1, chk2, chk3, chk4, chk5, chk6, chk7 FROM \"tbl_Setup\" LIMIT 1"));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     auto text = [&](const char *name) { return r.value(0, QLatin1String(name)).toString(); };
@@ -115,7 +121,7 @@ OfficeSettings PageStore::settings()
 
 PageStore::Layout PageStore::layoutSettings()
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT RHeight, cwidth FROM tbl_Setup LIMIT 1"));
+    const ResultRows r = m_db.select(QStringLiteral("SELECT \"RHeight\", cwidth FROM \"tbl_Setup\" LIMIT 1"));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     return {r.rows[0][0].toInt(), r.rows[0][1].toString()};
@@ -124,7 +130,7 @@ PageStore::Layout PageStore::layoutSettings()
 std::optional<PageRecord> PageStore::find(const QDate &date)
 {
     const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(PageColumns), {date});
+        m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate = ?").arg(pageColumns(m_db)), {date});
     if (r.isEmpty())
         return std::nullopt;
     return recordFrom(r);
@@ -132,9 +138,10 @@ std::optional<PageRecord> PageStore::find(const QDate &date)
 
 QVector<PageRecord> PageStore::pagesBetween(const QDate &from, const QDate &to)
 {
-    const ResultRows r = m_db.select(
-        QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate >= ? AND caldate <= ? ORDER BY caldate").arg(PageColumns),
-        {from, to});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate")
+                        .arg(pageColumns(m_db)),
+                    {from, to});
     QVector<PageRecord> out;
     out.reserve(r.rows.size());
     for (int i = 0; i < r.rows.size(); ++i)
@@ -144,8 +151,8 @@ QVector<PageRecord> PageStore::pagesBetween(const QDate &from, const QDate &to)
 
 PageRecord PageStore::load(const PageKey &key)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(PageColumns) + ByKey, {key.id, key.date});
+    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\"").arg(pageColumns(m_db)) + byKey(m_db),
+                                     {key.id, key.date});
     if (r.isEmpty())
         throw pageGone();
     return recordFrom(r);
@@ -153,7 +160,7 @@ PageRecord PageStore::load(const PageKey &key)
 
 std::optional<qint64> PageStore::version(const PageKey &key)
 {
-    const QVariant v = m_db.scalar(QStringLiteral("SELECT rowver FROM tbl_Appt") + ByKey, {key.id, key.date});
+    const QVariant v = m_db.scalar(QStringLiteral("SELECT rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
     if (!v.isValid())
         return std::nullopt;
     return v.toLongLong();
@@ -179,8 +186,9 @@ PageStore::Created PageStore::insertPage(const QDate &date)
     const QVariant tmpl = s.templates[day];
     c.templateMissing = tmpl.isNull();
     m_db.execute(
-        QStringLiteral("INSERT INTO tbl_Appt (caldate, location, open, Close, timeslot, lunchstart, lunchclose, "
-                       "Listno, Sites, Names, Color, Memo, Skills, Spare, Clinic, Data, BlankPage) "
+        QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate, location, open, \"Close\", timeslot, lunchstart, "
+                       "lunchclose, \"Listno\", \"Sites\", \"Names\", \"Color\", \"Memo\", \"Skills\", \"Spare\", "
+                       "\"Clinic\", \"Data\", \"BlankPage\") "
                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '0', '', ?, ?, ?, ?, ?)"),
         {date, s.location, s.open, s.close, s.timeslot, s.lunchStart, s.lunchClose, s.listno, s.sites, s.names,
          s.skills, s.spare, c.templateMissing ? false : s.closed[day], tmpl, tmpl});
@@ -191,8 +199,8 @@ PageStore::Created PageStore::insertPage(const QDate &date)
 
 QString PageStore::storedText(const PageKey &key, const char *field)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM tbl_Appt").arg(QLatin1String(field)) + ByKey, {key.id, key.date});
+    const ResultRows r = m_db.select(
+        QStringLiteral("SELECT \"%1\" FROM \"tbl_Appt\"").arg(QLatin1String(field)) + byKey(m_db), {key.id, key.date});
     if (r.isEmpty())
         throw pageGone();
     return r.rows.first().first().toString();
@@ -201,7 +209,8 @@ QString PageStore::storedText(const PageKey &key, const char *field)
 void PageStore::update(const PageKey &key, const QString &sets, QVariantList binds)
 {
     binds << key.id << key.date;
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Appt SET %1, rowver = rowver + 1").arg(sets) + ByKey, binds) == 0)
+    if (m_db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db), binds)
+        == 0)
         throw pageGone();
 }
 
@@ -209,7 +218,8 @@ PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &b
                                     bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
 {
     WriteTransaction tx(m_db);
-    const ResultRows r = m_db.select(QStringLiteral("SELECT Data, Clinic FROM tbl_Appt") + ByKey, {key.id, key.date});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\" FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
     if (r.isEmpty())
         throw pageGone();
     const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
@@ -220,9 +230,9 @@ PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &b
     const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
     const QString text = PageText::join(*written);
     if (alsoBlankPage)
-        update(key, QStringLiteral("Data = ?, Clinic = ?, BlankPage = ?"), {text, closedNow, text});
+        update(key, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?, \"BlankPage\" = ?"), {text, closedNow, text});
     else
-        update(key, QStringLiteral("Data = ?, Clinic = ?"), {text, closedNow});
+        update(key, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?"), {text, closedNow});
     tx.commit();
     return *written;
 }
@@ -251,7 +261,7 @@ QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QV
             throw cellChanged();
         out = *written;
     }
-    update(key, QStringLiteral("Color = ?"), {ColorList::format(out)});
+    update(key, QStringLiteral("\"Color\" = ?"), {ColorList::format(out)});
     tx.commit();
     return out;
 }
@@ -259,7 +269,7 @@ QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QV
 void PageStore::setClosed(const PageKey &key, bool closed)
 {
     WriteTransaction tx(m_db);
-    update(key, QStringLiteral("Clinic = ?"), {closed});
+    update(key, QStringLiteral("\"Clinic\" = ?"), {closed});
     tx.commit();
 }
 
@@ -269,13 +279,14 @@ void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base,
     const QString stored = storedText(key, "Memo");
     if (base && stored != *base && stored != memo)
         throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this memo."));
-    update(key, QStringLiteral("Memo = ?"), {memo});
+    update(key, QStringLiteral("\"Memo\" = ?"), {memo});
     tx.commit();
 }
 
 QString PageStore::setupText(const char *field)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT %1 FROM tbl_Setup LIMIT 1").arg(QLatin1String(field)));
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\" LIMIT 1").arg(QLatin1String(field)));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     return r.rows.first().first().toString();
@@ -287,7 +298,8 @@ void PageStore::saveSetupText(const char *field, const std::optional<QString> &b
     const QString stored = setupText(field);
     if (base && stored != *base && stored != text)
         throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this text."));
-    m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)), {text});
+    m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, rowver = rowver + 1").arg(QLatin1String(field)),
+                 {text});
     tx.commit();
 }
 
@@ -298,7 +310,7 @@ bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mar
     if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark)
         return false;
     cells[r][c].clear();
-    update(key, QStringLiteral("Data = ?"), {PageText::join(cells)});
+    update(key, QStringLiteral("\"Data\" = ?"), {PageText::join(cells)});
     tx.commit();
     return true;
 }
@@ -308,8 +320,8 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
 {
     WriteTransaction tx(m_db);
     Claim out;
-    const ResultRows page =
-        m_db.select(QStringLiteral("SELECT Data, Listno, rowver FROM tbl_Appt") + ByKey, {key.id, key.date});
+    const ResultRows page = m_db.select(
+        QStringLiteral("SELECT \"Data\", \"Listno\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
     if (page.isEmpty())
         throw pageGone();
     out.version = page.rows[0][2].toLongLong();
@@ -325,12 +337,13 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
     const QString text = out.cells.at(r).at(c);
     auto writeCell = [&](const QString &cell) {
         out.cells[r][c] = cell;
-        update(key, QStringLiteral("Data = ?"), {PageText::join(out.cells)});
+        update(key, QStringLiteral("\"Data\" = ?"), {PageText::join(out.cells)});
         ++out.version;
     };
     auto recordOwner = [&] {
-        m_db.execute(QStringLiteral("INSERT OR REPLACE INTO tbl_Claim (caldate, slotrow, slotcol, station, claimed) "
-                                    "VALUES (?, ?, ?, ?, ?)"),
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_Claim\" (caldate, slotrow, slotcol, station, claimed) "
+                                    "VALUES (?, ?, ?, ?, ?) ON CONFLICT (caldate, slotrow, slotcol) "
+                                    "DO UPDATE SET station = excluded.station, claimed = excluded.claimed"),
                      slot + QVariantList{owner.station, QDateTime::currentMSecsSinceEpoch()});
     };
     if (text.isEmpty()) {
@@ -347,20 +360,23 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
         return out;
     }
     const QVariant holder = m_db.scalar(
-        QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+        QStringLiteral("SELECT station FROM \"tbl_Claim\" WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
     if (StationRegistry::running(m_db, holder.toLongLong(), owner.timeoutMs)) {
         tx.commit();
         return out;
     }
     // A booking saved under the claim shows its name again; otherwise the claim is this station's.
     const QString name =
-        m_db.scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bRow = ? AND bCol = ?"), slot)
+        m_db.scalar(QStringLiteral(
+                        "SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bRow\" = ? AND \"bCol\" = ?"),
+                    slot)
             .toString();
     if (name.isEmpty()) {
         recordOwner();
     } else {
         writeCell(name);
-        m_db.execute(QStringLiteral("DELETE FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"), slot);
+        m_db.execute(QStringLiteral("DELETE FROM \"tbl_Claim\" WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+                     slot);
     }
     tx.commit();
     out.claimed = true;
@@ -373,9 +389,11 @@ int PageStore::deleteUntouchedPages()
     WriteTransaction tx(m_db);
     const OfficeSettings s = settings();
     const ResultRows r =
-        m_db.select(QStringLiteral("SELECT rowid, caldate, open, Close, timeslot, Listno, Color, Clinic FROM tbl_Appt "
-                                   "WHERE COALESCE(Data, '') = COALESCE(BlankPage, '') AND COALESCE(Memo, '') = '' "
-                                   "AND NOT EXISTS (SELECT 1 FROM tbl_Job WHERE tbl_Job.bDate = tbl_Appt.caldate)"));
+        m_db.select(QStringLiteral("SELECT %1, caldate, open, \"Close\", timeslot, \"Listno\", \"Color\", \"Clinic\" "
+                                   "FROM \"tbl_Appt\" a WHERE COALESCE(\"Data\", '') = COALESCE(\"BlankPage\", '') "
+                                   "AND COALESCE(\"Memo\", '') = '' "
+                                   "AND NOT EXISTS (SELECT 1 FROM \"tbl_Job\" j WHERE j.\"bDate\" = a.caldate)")
+                        .arg(m_db.engine().rowId()));
     QHash<QString, std::optional<QVector<qint64>>> fresh; // by weekday and layout
     QVariantList gone;
     for (const QVariantList &row : r.rows) {
@@ -414,7 +432,7 @@ int PageStore::deleteUntouchedPages()
         gone << row.at(0);
     }
     for (const QVariant &id : gone)
-        m_db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE rowid = ?"), {id});
+        m_db.execute(QStringLiteral("DELETE FROM \"tbl_Appt\" WHERE %1 = ?").arg(m_db.engine().rowId()), {id});
     tx.commit();
     return int(gone.size());
 }
@@ -431,9 +449,11 @@ std::optional<QDate> PageStore::findName(const QString &name, const QDate &befor
         pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
             .replace(QLatin1Char('%'), QLatin1String("\\%"))
             .replace(QLatin1Char('_'), QLatin1String("\\_"));
-        const QVariant d = m_db.scalar(QStringLiteral("SELECT caldate FROM tbl_Appt WHERE caldate < ? AND caldate >= ? "
-                                                      "AND Data LIKE ? ESCAPE '\\' ORDER BY caldate DESC LIMIT 1"),
-                                       {upTo, earliest, QLatin1Char('%') + pattern + QLatin1Char('%')});
+        const QVariant d =
+            m_db.scalar(QStringLiteral("SELECT caldate FROM \"tbl_Appt\" WHERE caldate < ? AND caldate >= ? "
+                                       "AND \"Data\" %1 ? ESCAPE '\\' ORDER BY caldate DESC LIMIT 1")
+                            .arg(m_db.engine().likeNoCase()),
+                        {upTo, earliest, QLatin1Char('%') + pattern + QLatin1Char('%')});
         if (d.isNull())
             return std::nullopt;
         return QDate::fromString(d.toString(), Qt::ISODate);
@@ -441,7 +461,7 @@ std::optional<QDate> PageStore::findName(const QString &name, const QDate &befor
     // Other letters: compare here, a batch of pages at a time from the latest back.
     QString from = upTo;
     for (;;) {
-        const ResultRows r = m_db.select(QStringLiteral("SELECT caldate, Data FROM tbl_Appt WHERE caldate < ? "
+        const ResultRows r = m_db.select(QStringLiteral("SELECT caldate, \"Data\" FROM \"tbl_Appt\" WHERE caldate < ? "
                                                         "AND caldate >= ? ORDER BY caldate DESC LIMIT 200"),
                                          {from, earliest});
         for (const auto &row : r.rows)

@@ -18,7 +18,8 @@ void checkField(const char *field)
 QVariant setupValue(Database &db, const char *field)
 {
     checkField(field);
-    const ResultRows r = db.select(QStringLiteral("SELECT %1 FROM tbl_Setup LIMIT 1").arg(QLatin1String(field)));
+    const ResultRows r =
+        db.select(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\" LIMIT 1").arg(QLatin1String(field)));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     return r.rows.at(0).at(0);
@@ -31,8 +32,9 @@ void PrintSettings::saveWidthList(const char *field, const QVector<int> &widths)
 {
     checkField(field);
     WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, rowver = rowver + 1").arg(QLatin1String(field)),
-                     {formatWidths(widths)})
+    if (m_db.execute(
+            QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, rowver = rowver + 1").arg(QLatin1String(field)),
+            {formatWidths(widths)})
         == 0)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     tx.commit();
@@ -51,7 +53,7 @@ void PrintSettings::savePreview(const char *modeField, const char *fillField, co
     checkField(modeField);
     checkField(fillField);
     WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, %2 = ?, rowver = rowver + 1")
+    if (m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, \"%2\" = ?, rowver = rowver + 1")
                          .arg(QLatin1String(modeField), QLatin1String(fillField)),
                      {p.orientation == 2 ? 2 : 1, p.fill ? 1 : 0})
         == 0)

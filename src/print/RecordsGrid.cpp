@@ -5,8 +5,8 @@
 std::unique_ptr<TableQueryModel> DayRecords(Database &db, const QDate &date)
 {
     return std::make_unique<TableQueryModel>(db, QStringLiteral("tbl_Job"),
-                                             QStringLiteral("bDate = ? AND TRIM(COALESCE(bName, '')) <> ''"),
-                                             QVariantList{date}, QStringLiteral("bCol, bRow"));
+                                             QStringLiteral("\"bDate\" = ? AND TRIM(COALESCE(\"bName\", '')) <> ''"),
+                                             QVariantList{date}, QStringLiteral("\"bCol\", \"bRow\""));
 }
 
 DataGridLayout RecordsLayout()

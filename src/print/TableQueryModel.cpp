@@ -3,6 +3,7 @@
 #include "core/Numbers.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 #include "store/Recordset.h"
 
 namespace {
@@ -17,7 +18,7 @@ TableQueryModel::TableQueryModel(Database &db, const QString &table, const QStri
     if (m_fields.isEmpty())
         throw AppError(3078,
                        QStringLiteral("The database engine cannot find the input table or query '%1'.").arg(m_table));
-    const ResultRows types = m_db.select(QStringLiteral("SELECT name, type FROM pragma_table_info(?)"), {m_table});
+    const ResultRows types = m_db.select(m_db.engine().columnsQuery(), {m_table});
     m_text = QVector<bool>(m_fields.size(), false);
     for (const QVariantList &row : types.rows) {
         const int i = fieldIndex(row.at(0).toString());
@@ -34,7 +35,8 @@ void TableQueryModel::requery()
     QStringList cols;
     for (const QString &f : m_fields)
         cols << quoted(f);
-    QString sql = QStringLiteral("SELECT rowid, %1 FROM %2").arg(cols.join(QLatin1Char(',')), quoted(m_table));
+    QString sql = QStringLiteral("SELECT %1, %2 FROM %3")
+                      .arg(m_db.engine().rowId(), cols.join(QLatin1Char(',')), quoted(m_table));
     if (!m_condition.isEmpty())
         sql += QStringLiteral(" WHERE ") + m_condition;
     if (!m_order.isEmpty())

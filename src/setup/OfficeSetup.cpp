@@ -149,7 +149,7 @@ void OfficeSetup::writeWidths()
     const QString cwidth = cwidthText();
     retryOnLock([&] {
         WriteTransaction tx(m_db);
-        m_db.execute(QStringLiteral("UPDATE tbl_Setup SET cwidth = ?, rowver = rowver + 1"), {cwidth});
+        m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET cwidth = ?, rowver = rowver + 1"), {cwidth});
         tx.commit();
     });
     m_storedCwidth = cwidth;
@@ -258,9 +258,10 @@ bool OfficeSetup::closingBeforeOpening() const
 
 QVector<OfficeSetup::Hidden> OfficeSetup::hiddenBookings(const QDate &today)
 {
-    const ResultRows r = m_db.select(QStringLiteral("SELECT DISTINCT bDate, bCol FROM tbl_Job WHERE bDate >= ? AND "
-                                                    "bCol > ? ORDER BY bDate, bCol"),
-                                     {today, count()});
+    const ResultRows r =
+        m_db.select(QStringLiteral("SELECT DISTINCT \"bDate\", \"bCol\" FROM \"tbl_Job\" "
+                                   "WHERE \"bDate\" >= ? AND \"bCol\" > ? ORDER BY \"bDate\", \"bCol\""),
+                    {today, count()});
     QVector<Hidden> out;
     for (const QVariantList &row : r.rows)
         out.append({QDate::fromString(row.at(0).toString(), Qt::ISODate), row.at(1).toInt()});
@@ -279,15 +280,18 @@ int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
         if (others > 0)
             throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(others));
         // Skills as stored now: the skill editor may have written since this window loaded.
-        m_storedSkills = skillEntries(m_db.scalar(QStringLiteral("SELECT Skills FROM tbl_Setup LIMIT 1")).toString());
+        m_storedSkills =
+            skillEntries(m_db.scalar(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1")).toString());
         m_db.execute(
-            QStringLiteral("UPDATE tbl_Setup SET location = ?, open = ?, Close = ?, timeslot = ?, RHeight = ?, "
-                           "Listno = ?, Sites = ?, Names = ?, cwidth = ?, Skills = ?, rowver = rowver + 1"),
+            QStringLiteral("UPDATE \"tbl_Setup\" SET location = ?, open = ?, \"Close\" = ?, timeslot = ?, "
+                           "\"RHeight\" = ?, \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, cwidth = ?, \"Skills\" = ?, "
+                           "rowver = rowver + 1"),
             {m_text[Location], openText(), closeText(), m_text[Slot].toInt(), m_text[Lines].toInt(), n, sites, names,
              cwidth, skillsText()});
         const int gone = PageStore(m_db).deleteUntouchedPages();
         // Time settings of existing pages stay; their technicians follow the office.
-        m_db.execute(QStringLiteral("UPDATE tbl_Appt SET Listno = ?, Sites = ?, Names = ?, rowver = rowver + 1 "
+        m_db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, "
+                                    "rowver = rowver + 1 "
                                     "WHERE caldate >= ?"),
                      {n, sites, names, today});
         tx.commit();

@@ -51,8 +51,8 @@ QString TemplateEditor::nextCaption() const
 
 void TemplateEditor::showDay(const QDate &d)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1, %2 FROM tbl_Setup LIMIT 1").arg(templateField(d), closedField(d)));
+    const ResultRows r = m_db.select(
+        QStringLiteral("SELECT \"%1\", %2 FROM \"tbl_Setup\" LIMIT 1").arg(templateField(d), closedField(d)));
     if (r.isEmpty())
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
     m_day = d;
@@ -91,7 +91,7 @@ void TemplateEditor::storeDay()
     retryOnLock([&] {
         WriteTransaction tx(m_db);
         const int n =
-            m_db.execute(QStringLiteral("UPDATE tbl_Setup SET %1 = ?, %2 = ?, cwidth = ?, rowver = rowver + 1")
+            m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, %2 = ?, cwidth = ?, rowver = rowver + 1")
                              .arg(templateField(m_day), closedField(m_day)),
                          {text, m_closed, columnWidths()});
         if (n == 0)

@@ -119,6 +119,7 @@ void Database::create(const QString &path)
         close();
         throw AppError(ErrNo::CannotOpen, err.description());
     }
+    m_engine->opened(m_db);
     for (const QString &statement : m_engine->sessionSetup())
         execute(statement);
 }

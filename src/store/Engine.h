@@ -30,7 +30,7 @@ public:
     // The column that identifies a record for as long as it lives.
     virtual QString rowId() const = 0;
     virtual QString lastInsertIdQuery() const = 0;
-    // One bound value, the table: its columns in stored order.
+    // One bound value, the table: its columns in stored order, each with its declared type.
     virtual QString columnsQuery() const = 0;
     // One bound value, the index name (any case): the index's table, and its columns in key order.
     virtual QString indexTableQuery() const = 0;
@@ -44,4 +44,12 @@ public:
     virtual void compact(Database &db) const = 0;
     // A consistent copy of the whole shared database into a new SQLite file.
     virtual void snapshotTo(Database &db, const QString &file) const = 0;
+
+    // A number that changes whenever a station commits a change to pages, bookings, claims or
+    // settings (on SQLite: any commit of another connection), for live refresh.
+    virtual qint64 dataVersion(Database &db) const = 0;
+    // The operator that matches a pattern ignoring the case of ASCII letters.
+    virtual QString likeNoCase() const = 0;
+    // Set-up of a connection just opened, before its sessionSetup statements.
+    virtual void opened(QSqlDatabase &) const {}
 };

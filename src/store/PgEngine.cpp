@@ -115,8 +115,9 @@ QString PgEngine::rowId() const { return QStringLiteral("rid"); }
 QString PgEngine::lastInsertIdQuery() const { return QStringLiteral("SELECT lastval()"); }
 QString PgEngine::columnsQuery() const
 {
-    return QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = to_regclass(quote_ident(?::text)) "
-                          "AND attnum > 0 AND NOT attisdropped ORDER BY attnum");
+    return QStringLiteral("SELECT attname, format_type(atttypid, atttypmod) FROM pg_attribute "
+                          "WHERE attrelid = to_regclass(quote_ident(?::text)) AND attnum > 0 AND NOT attisdropped "
+                          "ORDER BY attnum");
 }
 QString PgEngine::indexTableQuery() const
 {
@@ -199,6 +200,22 @@ void PgEngine::createShared(Database &db, const QString &sqliteScript) const
 {
     WriteTransaction tx(db);
     db.executeScript(schemaFrom(sqliteScript));
+    // The change counter of live refresh, counted up in the writer's own transaction, so a station
+    // that reads a new count also reads what was committed with it. Heartbeats (tbl_Station)
+    // leave it alone: they are no change anyone needs to redraw for.
+    db.execute(QStringLiteral("CREATE TABLE torvane_change (n BIGINT NOT NULL)"));
+    db.execute(QStringLiteral("INSERT INTO torvane_change VALUES (0)"));
+    db.execute(QStringLiteral("CREATE FUNCTION torvane_changed() RETURNS trigger LANGUAGE plpgsql AS "
+                              "$$ BEGIN UPDATE torvane_change SET n = n + 1; RETURN NULL; END $$"));
+    const ResultRows tables = db.select(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = "
+                                                       "current_schema() AND tablename LIKE 'tbl%' ORDER BY 1"));
+    for (const auto &t : tables.rows) {
+        const QString table = t.at(0).toString();
+        if (table != QLatin1String("tbl_Station"))
+            db.execute(QStringLiteral("CREATE TRIGGER torvane_changed AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE "
+                                      "ON %1 FOR EACH STATEMENT EXECUTE FUNCTION torvane_changed()")
+                           .arg(quoted(table)));
+    }
     tx.commit();
 }
 
@@ -241,3 +258,11 @@ void PgEngine::snapshotTo(Database &db, const QString &file) const
         throw;
     }
 }
+
+qint64 PgEngine::dataVersion(Database &db) const
+{
+    return db.scalar(QStringLiteral("SELECT n FROM torvane_change")).toLongLong();
+}
+
+// LIKE on the server minds the case of every letter; SQLite's ignores it for ASCII ones.
+QString PgEngine::likeNoCase() const { return QStringLiteral("ILIKE"); }

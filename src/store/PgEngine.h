@@ -21,6 +21,8 @@ public:
     void createShared(Database &db, const QString &sqliteScript) const override;
     void compact(Database &db) const override;
     void snapshotTo(Database &db, const QString &file) const override;
+    qint64 dataVersion(Database &db) const override;
+    QString likeNoCase() const override;
 
     // The tables of sqliteScript for PostgreSQL: the same names, quoted, the same column order,
     // types and defaults; ids that are never handed out again.

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
+#include <sqlite3.h>
 
 namespace {
 int primaryCode(const QSqlError &e)
@@ -71,7 +73,7 @@ QString SqliteEngine::rowId() const { return QStringLiteral("rowid"); }
 QString SqliteEngine::lastInsertIdQuery() const { return QStringLiteral("SELECT last_insert_rowid()"); }
 QString SqliteEngine::columnsQuery() const
 {
-    return QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid");
+    return QStringLiteral("SELECT name, type FROM pragma_table_info(?) ORDER BY cid");
 }
 QString SqliteEngine::indexTableQuery() const
 {
@@ -92,4 +94,27 @@ void SqliteEngine::snapshotTo(Database &db, const QString &file) const
 {
     QFile::remove(file);
     db.execute(QStringLiteral("VACUUM INTO ?"), {file});
+}
+
+// Changes with every commit of another connection to the file, heartbeats included: the caller
+// tells those apart by the row versions it holds.
+qint64 SqliteEngine::dataVersion(Database &db) const
+{
+    return db.scalar(QStringLiteral("PRAGMA data_version")).toLongLong();
+}
+
+QString SqliteEngine::likeNoCase() const { return QStringLiteral("LIKE"); }
+
+// Names are quoted, as the server needs them. SQLite would take a quoted name that matches no
+// column for a text ("Color" reads as the word Color in a damaged file); it must fail instead.
+void SqliteEngine::opened(QSqlDatabase &db) const
+{
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *handle = *static_cast<sqlite3 *const *>(v.constData());
+    if (!handle)
+        return;
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }

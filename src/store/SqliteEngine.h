@@ -18,6 +18,9 @@ public:
     void createShared(Database &db, const QString &sqliteScript) const override;
     void compact(Database &db) const override;
     void snapshotTo(Database &db, const QString &file) const override;
+    qint64 dataVersion(Database &db) const override;
+    QString likeNoCase() const override;
+    void opened(QSqlDatabase &db) const override;
 
     // The mapping of error(), for callers that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());

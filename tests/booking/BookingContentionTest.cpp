@@ -1,5 +1,4 @@
 #include "BookingStation.h"
-#include "TestRegistry.h"
 #include "booking/BookingTimes.h"
 #include "daypage/PageText.h"
 #include "store/Recordset.h"
@@ -37,26 +36,31 @@ std::unique_ptr<BookingFlow> holdRecord(BookingStation &s, int row, int col)
 }
 } // namespace
 
-// Two stations on one database file, each with its own values, dialogs, page and connections:
+// Two stations on one shared database, each with its own values, dialogs, page and connections:
 // the claim of a slot, the checks on Save and the engine errors on booking records, and that
-// nothing one station saved is lost or booked twice by the other.
+// nothing one station saved is lost or booked twice by the other. On both engines.
 class BookingContentionTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestFolder> m_folder;
+    bool m_onServer;
 
+    QString shared() const { return Database::sharedIn(m_folder->path()); }
     ResultRows jobs(int col, int row)
     {
-        Database db(m_folder->file(QStringLiteral("db.mdb")));
-        return db.select(
-            QStringLiteral("SELECT bName, bTTime, bPhone FROM tbl_Job WHERE bDate = ? AND bCol = ? AND bRow = ?"),
-            {bookingDay(), col, row});
+        Database db(shared());
+        return db.select(QStringLiteral("SELECT \"bName\", \"bTTime\", \"bPhone\" FROM \"tbl_Job\" "
+                                        "WHERE \"bDate\" = ? AND \"bCol\" = ? AND \"bRow\" = ?"),
+                         {bookingDay(), col, row});
     }
+
+public:
+    explicit BookingContentionTest(bool onServer) : m_onServer(onServer) {}
 
 private slots:
     void init()
     {
         m_folder = std::make_unique<TestFolder>();
-        pointStationAt(*m_folder);
+        pointStationAt(*m_folder, m_onServer);
     }
 
     void secondStationSeesEngagedAndNothingOpens()
@@ -230,7 +234,7 @@ private slots:
 
     void claimsRacingFromSeveralStationsHaveOneWinnerEach()
     {
-        const QString path = m_folder->file(QStringLiteral("db.mdb"));
+        const QString path = shared();
         BookingStation shown(*m_folder); // makes and lays out the page
         const PageKey key = shown.page.record().key();
         const int rows = int(shown.page.model().pageCells().size()), cols = shown.page.model().lastCol();
@@ -284,14 +288,14 @@ private slots:
         // A station that cannot read the record while another one commits is told the slot is
         // occupied; a table gone is named as such.
         BookingStation b(*m_folder);
-        Database writer(m_folder->file(QStringLiteral("db.mdb")));
-        writer.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        Database writer(shared());
+        holdEverything(writer);
         QVERIFY(!holdRecord(b, 16, 1));
-        writer.execute(QStringLiteral("ROLLBACK"));
+        writer.abandon();
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Seek Record"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("3186 Another user has currently occupied this timeslot. Please "
                                                        "wait a while and try again, or select another timeslot."));
-        writer.execute(QStringLiteral("ALTER TABLE tbl_Job RENAME TO tbl_Job_gone"));
+        writer.execute(QStringLiteral("ALTER TABLE \"tbl_Job\" RENAME TO \"tbl_Job_gone\""));
         QVERIFY(!holdRecord(b, 16, 1));
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Seek Record"));
         QVERIFY2(b.dialogs.last().text.startsWith(QStringLiteral("3078: Error Description ")),
@@ -306,7 +310,7 @@ private slots:
         auto flow = a.openSlot(10, 3);
         QVERIFY(flow);
         {
-            Database other(m_folder->file(QStringLiteral("db.mdb")));
+            Database other(shared());
             other.begin();
             flow->closing(QString());
             other.commit();
@@ -327,7 +331,7 @@ private slots:
         QVERIFY(flow);
         std::latch held(1);
         std::thread other([&] {
-            Database db(m_folder->file(QStringLiteral("db.mdb")));
+            Database db(shared());
             db.begin();
             held.count_down();
             // Longer than one wait for the lock, well within the tries a write makes.
@@ -344,5 +348,16 @@ private slots:
         QCOMPARE(a.storedText(10, 3), QStringLiteral("Ann Lee"));
     }
 };
-TORVANE_TEST(BookingContentionTest)
+class BookingContentionTestFile : public BookingContentionTest {
+    Q_OBJECT
+public:
+    BookingContentionTestFile() : BookingContentionTest(false) {}
+};
+class BookingContentionTestPg : public BookingContentionTest {
+    Q_OBJECT
+public:
+    BookingContentionTestPg() : BookingContentionTest(true) {}
+};
+static testreg::AddOnBothEngines<BookingContentionTestFile, BookingContentionTestPg>
+    s_contention("BookingContentionTest", "BookingContentionTestPg");
 #include "BookingContentionTest.moc"

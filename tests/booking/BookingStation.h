@@ -1,6 +1,6 @@
 #pragma once
 #include "ScriptedDialogs.h"
-#include "TestDb.h"
+#include "SharedDb.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "core/AppState.h"
@@ -15,7 +15,8 @@
 // technicians, 08:00 AM to 05:00 PM in 30-minute slots, lunch at rows 14 and 15.
 inline QDate bookingDay() { return QDate(2031, 3, 3); }
 
-// One station on a shared database file: its own values, dialogs, day page and connections.
+// One station on the shared database of folder (its db.mdb, or the server its db.pgconn names):
+// its own values, dialogs, day page and connections.
 struct BookingStation {
     ScriptedDialogs dialogs;
     AppState state;
@@ -24,12 +25,12 @@ struct BookingStation {
     Database db;
 
     BookingStation(const TestFolder &folder, const QDate &date = bookingDay())
-        : page(state), booking(page), db(folder.file(QStringLiteral("db.mdb")))
+        : page(state), booking(page), db(Database::sharedIn(folder.path()))
     {
         state.paths().setProgramFolder(folder.path());
         state.paths().setServerFolder(folder.path());
         state.setDialogs(&dialogs);
-        page.openDatabase(folder.file(QStringLiteral("db.mdb")));
+        page.openDatabase(state.paths().sharedDbPath());
         page.readLocation();
         page.openDate(date);
     }
@@ -60,9 +61,9 @@ struct BookingStation {
 };
 
 // A seed copy with this station's dbn.mdb pointing at it as the server folder.
-inline void pointStationAt(const TestFolder &folder)
+inline void pointStationAt(const TestFolder &folder, bool onServer = false)
 {
-    folder.copySeed(QStringLiteral("db.mdb"));
+    seedShared(folder, onServer);
     folder.copySeed(QStringLiteral("dbn.mdb"));
     Database station(folder.file(QStringLiteral("dbn.mdb")));
     station.execute(QStringLiteral("UPDATE tbl_netset SET server = ?, net = 1, Main = 1"), {folder.path()});

@@ -1,7 +1,6 @@
 // A claim ("Engaged") whose station has stopped does not block its slot: the next station to
 // press Enter on it takes it over, and a booking saved under it shows its name again.
 #include "BookingStation.h"
-#include "TestRegistry.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -36,7 +35,7 @@ testreg::AddChild s_claimAndWait("claim-and-wait", claimAndWait);
 qint64 claimHolder(Database &db, int row, int col)
 {
     return db
-        .scalar(QStringLiteral("SELECT station FROM tbl_Claim WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+        .scalar(QStringLiteral("SELECT station FROM \"tbl_Claim\" WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
                 {bookingDay(), row, col})
         .toLongLong();
 }
@@ -44,17 +43,22 @@ qint64 claimHolder(Database &db, int row, int col)
 
 class StrandedClaimTest : public QObject {
     Q_OBJECT
+    bool m_onServer;
+
+public:
+    explicit StrandedClaimTest(bool onServer) : m_onServer(onServer) {}
+
 private slots:
     void claimOfAKilledStationIsTakenOverAndBooked()
     {
         TestFolder folder;
-        folder.copySeed(QStringLiteral("db.mdb"));
+        seedShared(folder, m_onServer);
         BookingStation b(folder);
         b.state.registration().id = StationRegistry::add(b.db);
 
         QProcess a;
         a.start(QCoreApplication::applicationFilePath(),
-                {QStringLiteral("--child"), QStringLiteral("claim-and-wait"), folder.file(QStringLiteral("db.mdb")),
+                {QStringLiteral("--child"), QStringLiteral("claim-and-wait"), Database::sharedIn(folder.path()),
                  QStringLiteral("8"), QStringLiteral("2")});
         QVERIFY(a.waitForReadyRead(60000));
         const QByteArray said = a.readLine().trimmed();
@@ -85,7 +89,7 @@ private slots:
     void bookingUnderAStaleClaimShowsItsNameAgain()
     {
         TestFolder folder;
-        folder.copySeed(QStringLiteral("db.mdb"));
+        seedShared(folder, m_onServer);
         BookingStation a(folder), b(folder);
         a.state.registration().id = StationRegistry::add(a.db);
         b.state.registration().id = StationRegistry::add(b.db);
@@ -93,19 +97,30 @@ private slots:
 
         QCOMPARE(a.booking.claimSlot(9, 3), BookingPage::Claim::Claimed);
         // The record was saved, the name never reached the cell (a program that wrote them apart).
-        a.db.execute(
-            QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTTime) VALUES (?, 3, 9, ?, '1.5')"),
-            {bookingDay(), QStringLiteral("Ann Stale")});
+        a.db.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\", \"bTTime\") "
+                                    "VALUES (?, 3, 9, ?, '1.5')"),
+                     {bookingDay(), QStringLiteral("Ann Stale")});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Engaged);
 
         // a stops beating: its last beat is now older than b's timeout.
-        b.db.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - 61000 WHERE id = ?"),
+        b.db.execute(QStringLiteral("UPDATE \"tbl_Station\" SET beat = beat - 61000 WHERE id = ?"),
                      {a.state.registration().id});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Booked);
         QCOMPARE(b.grid().text(9, 3), QStringLiteral("Ann Stale"));
         QCOMPARE(a.storedText(9, 3), QStringLiteral("Ann Stale"));
-        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Claim")).toInt(), 0);
+        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Claim\"")).toInt(), 0);
     }
 };
-TORVANE_TEST(StrandedClaimTest)
+class StrandedClaimTestFile : public StrandedClaimTest {
+    Q_OBJECT
+public:
+    StrandedClaimTestFile() : StrandedClaimTest(false) {}
+};
+class StrandedClaimTestPg : public StrandedClaimTest {
+    Q_OBJECT
+public:
+    StrandedClaimTestPg() : StrandedClaimTest(true) {}
+};
+static testreg::AddOnBothEngines<StrandedClaimTestFile, StrandedClaimTestPg> s_stranded("StrandedClaimTest",
+                                                                                        "StrandedClaimTestPg");
 #include "StrandedClaimTest.moc"

@@ -1,6 +1,5 @@
+#include "SharedDb.h"
 #include "Station.h"
-#include "TestDb.h"
-#include "TestRegistry.h"
 #include "core/Colors.h"
 #include "daypage/NameSearch.h"
 #include "store/Database.h"
@@ -15,24 +14,30 @@ constexpr int NoonRow = 14; // 08:00 AM in row 6, half-hour slots
 
 int pageCount(Database &db, const QDate &d)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt WHERE caldate = ?"), {d}).toInt();
+    return db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Appt\" WHERE caldate = ?"), {d}).toInt();
 }
 QString stored(Database &db, const QDate &d, const char *field)
 {
-    return db.scalar(QStringLiteral("SELECT %1 FROM tbl_Appt WHERE caldate = ?").arg(QLatin1String(field)), {d})
+    return db.scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_Appt\" WHERE caldate = ?").arg(QLatin1String(field)), {d})
         .toString();
 }
 } // namespace
 
+// Pages as stored, made and written by one or two stations, on both engines.
 class PageStorageTest : public QObject {
     Q_OBJECT
     TestFolder *folder = nullptr;
     QString dbPath;
+    bool m_onServer;
+
+public:
+    explicit PageStorageTest(bool onServer) : m_onServer(onServer) {}
+
 private slots:
     void init()
     {
         folder = new TestFolder;
-        dbPath = folder->copySeed(QStringLiteral("db.mdb"));
+        dbPath = seedShared(*folder, m_onServer);
     }
     void cleanup() { delete folder; }
 
@@ -143,7 +148,7 @@ private slots:
     {
         {
             Database db(dbPath);
-            db.execute(QStringLiteral("UPDATE tbl_Setup SET Mon = NULL"));
+            db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Mon\" = NULL"));
         }
         Station s(dbPath);
         QVERIFY(s.page.OpenPage(Monday));
@@ -151,7 +156,7 @@ private slots:
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Get Empty String"));
         Database db(dbPath);
         QCOMPARE(pageCount(db, Monday), 1);
-        QVERIFY(db.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {Monday}).isNull());
+        QVERIFY(db.scalar(QStringLiteral("SELECT \"Data\" FROM \"tbl_Appt\" WHERE caldate = ?"), {Monday}).isNull());
     }
 
     void savesKeepOtherStationsCells()
@@ -226,9 +231,9 @@ private slots:
         QVERIFY(s.page.OpenPage(Monday));
         QVERIFY(s.page.OpenPage(Sunday));
         Database db(dbPath);
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+        db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ? WHERE caldate = ?"),
                    {QStringLiteral("\tKOWALSKI"), Monday});
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+        db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ? WHERE caldate = ?"),
                    {QStringLiteral("Kowalski\tMüller"), Sunday});
         NameSearch search(s.page.store());
         search.start(QStringLiteral("kowalski"));
@@ -249,8 +254,8 @@ private slots:
         Station s(dbPath);
         QVERIFY(s.page.openDate(Monday));
         Database db(dbPath);
-        db.execute(QStringLiteral("UPDATE tbl_Setup SET FixedMemo = ?"), {QStringLiteral("Shuttle at 8:15")});
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Memo = ? WHERE caldate = ?"),
+        db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"FixedMemo\" = ?"), {QStringLiteral("Shuttle at 8:15")});
+        db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Memo\" = ? WHERE caldate = ?"),
                    {QStringLiteral("Parts at 10"), Monday});
         QStringList memos;
         connect(&s.page, &DayPage::memosRead, this, [&](const QString &fixed, const QString &daily) {
@@ -266,7 +271,7 @@ private slots:
         Station s(dbPath);
         QVERIFY(s.page.OpenPage(Monday));
         Database db(dbPath);
-        db.execute(QStringLiteral("UPDATE tbl_Appt SET Data = ? WHERE caldate = ?"),
+        db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ? WHERE caldate = ?"),
                    {QStringLiteral("Fleet 50% off\tO_Neil\\Co"), Monday});
         NameSearch search(s.page.store());
         for (const char *hit : {"50% OFF", "o_neil", "l\\co"}) {
@@ -280,5 +285,16 @@ private slots:
         }
     }
 };
-TORVANE_TEST(PageStorageTest)
+class PageStorageTestFile : public PageStorageTest {
+    Q_OBJECT
+public:
+    PageStorageTestFile() : PageStorageTest(false) {}
+};
+class PageStorageTestPg : public PageStorageTest {
+    Q_OBJECT
+public:
+    PageStorageTestPg() : PageStorageTest(true) {}
+};
+static testreg::AddOnBothEngines<PageStorageTestFile, PageStorageTestPg> s_pages("PageStorageTest",
+                                                                                 "PageStorageTestPg");
 #include "PageStorageTest.moc"

@@ -1,6 +1,5 @@
+#include "SharedDb.h"
 #include "Station.h"
-#include "TestDb.h"
-#include "TestRegistry.h"
 #include "core/Colors.h"
 #include "store/Database.h"
 
@@ -13,27 +12,31 @@ constexpr int LastRow = 25; // the seed office's extra typed row
 const QString Changed = QStringLiteral("Another station has changed this timeslot. The page now shows what is stored.");
 } // namespace
 
-// Two stations on one database file, each with its own values, dialogs and connection: a station
-// whose screen is stale never writes over what another station stored since, nor onto another
-// date's page, and sees other stations' changes without doing anything.
+// Two stations on one shared database, each with its own values, dialogs and connection: a
+// station whose screen is stale never writes over what another station stored since, nor onto
+// another date's page, and sees other stations' changes without doing anything. On both engines.
 class StationsTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestFolder> folder;
     QString dbPath;
+    bool m_onServer;
 
     QString storedCell(const QDate &d, int row, int col)
     {
         Database db(dbPath);
-        const auto cells =
-            PageText::parse(db.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {d}).toString());
+        const auto cells = PageText::parse(
+            db.scalar(QStringLiteral("SELECT \"Data\" FROM \"tbl_Appt\" WHERE caldate = ?"), {d}).toString());
         return cells.value(row - PageModel::TextTopRow).value(col - 1);
     }
+
+public:
+    explicit StationsTest(bool onServer) : m_onServer(onServer) {}
 
 private slots:
     void init()
     {
         folder = std::make_unique<TestFolder>();
-        dbPath = folder->copySeed(QStringLiteral("db.mdb"));
+        dbPath = seedShared(*folder, m_onServer);
     }
 
     void staleTypedTextOverAChangedCellAsksAgainOnWhatIsStored()
@@ -74,12 +77,14 @@ private slots:
         const qint64 id = a.page.record().id;
         // Housekeeping removes the page; the next page made gets the same record id.
         Database other(dbPath);
-        other.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate = ?"), {Monday});
+        other.execute(QStringLiteral("DELETE FROM \"tbl_Appt\" WHERE caldate = ?"), {Monday});
         Station b(dbPath);
         QVERIFY(b.page.openDate(NextMonday));
-        other.execute(QStringLiteral("UPDATE tbl_Appt SET rid = ? WHERE caldate = ?"), {id, NextMonday});
+        other.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET rid = ? WHERE caldate = ?"), {id, NextMonday});
         const QString before =
-            other.scalar(QStringLiteral("SELECT Data || Color FROM tbl_Appt WHERE caldate = ?"), {NextMonday})
+            other
+                .scalar(QStringLiteral("SELECT \"Data\" || \"Color\" FROM \"tbl_Appt\" WHERE caldate = ?"),
+                        {NextMonday})
                 .toString();
 
         // a, still showing Monday, paints a slot and clears a typed cell.
@@ -91,7 +96,9 @@ private slots:
         a.grid().setCurrentCell(PageModel::HoursStartRow, 1);
         a.page.DeleteCell();
 
-        QCOMPARE(other.scalar(QStringLiteral("SELECT Data || Color FROM tbl_Appt WHERE caldate = ?"), {NextMonday})
+        QCOMPARE(other
+                     .scalar(QStringLiteral("SELECT \"Data\" || \"Color\" FROM \"tbl_Appt\" WHERE caldate = ?"),
+                             {NextMonday})
                      .toString(),
                  before);
         // a shows Monday again, as stored now, and its writes go there.
@@ -112,7 +119,8 @@ private slots:
         a.grid().setText(LastRow, 1, QStringLiteral("Van wash"));
         a.page.SaveGridData();
         Database db(dbPath);
-        QCOMPARE(db.scalar(QStringLiteral("SELECT Clinic FROM tbl_Appt WHERE caldate = ?"), {Monday}).toInt(), 1);
+        QCOMPARE(db.scalar(QStringLiteral("SELECT \"Clinic\" FROM \"tbl_Appt\" WHERE caldate = ?"), {Monday}).toInt(),
+                 1);
         QCOMPARE(storedCell(Monday, LastRow, 1), QStringLiteral("Van wash"));
     }
 
@@ -128,7 +136,7 @@ private slots:
 
         // Commits that leave the page alone cost no redraw.
         Database other(dbPath);
-        other.execute(QStringLiteral("UPDATE tbl_Setup SET Bookno = '2002'"));
+        other.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Bookno\" = '2002'"));
         QVERIFY(b.page.openDate(NextMonday));
         QVERIFY(!a.page.pollChanges());
 
@@ -157,9 +165,9 @@ private slots:
         QVERIFY(a.page.OpenPage(Monday));
         // Another station commits for longer than reads wait.
         Database other(dbPath);
-        other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        holdEverything(other);
         a.page.PopulateGrid();
-        other.execute(QStringLiteral("ROLLBACK"));
+        other.abandon();
         QCOMPARE(a.dialogs.count(), 1);
         QCOMPARE(a.dialogs.last().title, QStringLiteral("PopulateGrid"));
         QVERIFY(a.dialogs.last().text.startsWith(QStringLiteral("3186: ")));
@@ -174,5 +182,15 @@ private slots:
         QCOMPARE(a.page.EnterSlot(8, 1), DayPage::SlotEnter::Claimed);
     }
 };
-TORVANE_TEST(StationsTest)
+class StationsTestFile : public StationsTest {
+    Q_OBJECT
+public:
+    StationsTestFile() : StationsTest(false) {}
+};
+class StationsTestPg : public StationsTest {
+    Q_OBJECT
+public:
+    StationsTestPg() : StationsTest(true) {}
+};
+static testreg::AddOnBothEngines<StationsTestFile, StationsTestPg> s_stations("StationsTest", "StationsTestPg");
 #include "StationsTest.moc"

@@ -111,6 +111,38 @@ private slots:
         QCOMPARE(again.lastModified(), 4);
     }
 
+    // Live refresh on the server: the counter moves with every change another station must redraw
+    // for, once it is committed, and never for heartbeats.
+    void changeCounterMovesWithCommittedChangesNotHeartbeats()
+    {
+        TestFolder dir;
+        const QString path = newShared(dir, true);
+        Database station(path), other(path);
+        const auto version = [&] { return station.engine().dataVersion(station); };
+        qint64 seen = version();
+        const qint64 id = StationRegistry::add(other);
+        StationRegistry::beat(other, id);
+        StationRegistry::remove(other, id);
+        QCOMPARE(version(), seen);
+
+        const QString page = QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate, \"Data\") VALUES ('2026-05-04', 'x')");
+        other.begin();
+        other.execute(page);
+        QCOMPARE(version(), seen);
+        other.rollback();
+        QCOMPARE(version(), seen);
+        for (const char *change :
+             {"INSERT INTO \"tbl_Appt\" (caldate, \"Data\") VALUES ('2026-05-04', 'x')",
+              "UPDATE \"tbl_Appt\" SET \"Data\" = 'y'",
+              "INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\") VALUES ('2026-05-04', 1, 8)",
+              "INSERT INTO \"tbl_Claim\" VALUES ('2026-05-04', 9, 1, 7, 0)", "DELETE FROM \"tbl_Claim\"",
+              "INSERT INTO \"tbl_Setup\" (\"Bookno\") VALUES ('1')"}) {
+            other.execute(QLatin1String(change));
+            QVERIFY2(version() > seen, change);
+            seen = version();
+        }
+    }
+
     void connectionFileIsPreferredAndChecked()
     {
         TestFolder dir;
