@@ -5,7 +5,6 @@
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "core/GridModel.h"
-#include "core/GridView.h"
 #include "core/WindowSwitcher.h"
 #include "daypage/DayPage.h"
 #include "daypage/frmAppt.h"
