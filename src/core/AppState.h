@@ -12,21 +12,40 @@ class Dialogs;
 class PicklistWindows;
 class WindowSwitcher;
 
-// Where this station's files live: the program folder (dbn.mdb, the installation db.mdb,
-// downsize, Info.doc) and the server folder that holds the shared db.mdb.
+// Where this station's files live. Run from its build folder, everything lies beside the program:
+// dbn.mdb, the installation copy of db.mdb, downsize and Info.doc. Installed (the program in a bin/
+// whose ../share/torvane holds db.mdb), the shipped files are read from share/torvane and
+// lib/torvane, and the station's own dbn.mdb lives in the user's data folder, since the program's
+// folders belong to the system. The server folder holds the shared db.mdb.
 class StationPaths {
 public:
+    // The layout the program at programDir was started in; userDataFolder is where an installed
+    // station keeps its own files.
+    static StationPaths forProgram(const QString &programDir, const QString &userDataFolder);
+
+    bool installed() const { return m_installed; }
+    // The station's own folder: its dbn.mdb, and where a typed relative path starts.
     const QString &programFolder() const { return m_programFolder; }
-    void setProgramFolder(const QString &folder) { m_programFolder = folder; }
+    // Everything in one folder, as the build leaves it.
+    void setProgramFolder(const QString &folder);
     const QString &ServerFolder() const { return m_serverFolder; }
     void setServerFolder(const QString &folder) { m_serverFolder = folder; }
 
-    QString stationDbPath() const; // dbn.mdb in the program folder
-    QString installDbPath() const; // db.mdb in the program folder
+    // A file the program ships (db.mdb, dbn.mdb, Info.doc, downsize), where it was installed.
+    QString shippedFile(const QString &name) const;
+    QString stationDbPath() const; // dbn.mdb in the station's own folder
+    QString installDbPath() const; // the shipped db.mdb
     QString sharedDbPath() const;  // db.pgconn in ServerFolder when there is one, else db.mdb
 
+    // Gives an installed station its own dbn.mdb, a copy of the shipped one, on its first start;
+    // an existing one is kept. Throws AppError when the folder or the copy cannot be made.
+    void makeStationDb() const;
+
 private:
+    bool m_installed = false;
     QString m_programFolder;
+    QString m_dataFolder;   // db.mdb, dbn.mdb, Info.doc as shipped
+    QString m_helperFolder; // downsize as shipped
     QString m_serverFolder;
 };
 

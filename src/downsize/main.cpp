@@ -1,21 +1,27 @@
+#include "core/CommandLine.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "downsize/frmDownsize.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QSysInfo>
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("downsize"));
-    // The main program names its own station, so that station does not count as one still open.
+    const QString name = QStringLiteral("downsize");
     QCommandLineParser cl;
+    CommandLine::prepare(cl, QStringLiteral("Deletes the pages and bookings of a span of dates from the shared "
+                                            "database db.mdb beside it, then compacts the file."));
+    // The main program names its own station, so that station does not count as one still open.
     const QCommandLineOption station(QStringLiteral("station"), QStringLiteral("Id of the station that started it."),
                                      QStringLiteral("ID"));
     const QCommandLineOption verbose(QStringLiteral("verbose"), QStringLiteral("Log every error passed over too."));
     cl.addOptions({station, verbose});
+    if (CommandLine::textOnly(argc, argv))
+        return CommandLine::answer(cl, argc, argv, name);
+
+    QApplication app(argc, argv);
+    CommandLine::nameApplication(name);
     cl.process(app);
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
     MessageBoxDialogs dialogs;

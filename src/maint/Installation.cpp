@@ -1,5 +1,6 @@
 #include "maint/Installation.h"
 
+#include "core/AppState.h"
 #include "core/Programs.h"
 #include "maint/SharedBackup.h"
 #include "store/AppError.h"
@@ -23,12 +24,13 @@ AppError fileError(int number, const QString &what, const QString &path)
 }
 } // namespace
 
-QString Installation::defaultServerFolder()
+QString Installation::defaultServerFolder(bool installed)
 {
 #ifdef Q_OS_WIN
+    Q_UNUSED(installed);
     return QStringLiteral("C:\\server");
 #else
-    return QDir(QDir::homePath()).filePath(QStringLiteral("server"));
+    return QDir(QDir::homePath()).filePath(installed ? QStringLiteral("Torvane Server") : QStringLiteral("server"));
 #endif
 }
 
@@ -169,10 +171,9 @@ void Installation::replaceFile(const QString &source, const QString &destination
     }
 }
 
-void Installation::copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs,
+void Installation::copyServerFiles(const StationPaths &shipped, const QString &serverFolder, const QString &keptAs,
                                    qint64 self)
 {
-    const QDir from(programFolder);
     const QDir to(serverFolder);
     const QString shared = Database::sharedIn(serverFolder);
     for (const QString &name : serverFiles()) {
@@ -183,7 +184,7 @@ void Installation::copyServerFiles(const QString &programFolder, const QString &
                     Database server(shared);
                     server.snapshotTo(keptAs);
                 }
-                SharedBackup::restoreFrom(programFolder, shared, self);
+                SharedBackup::restoreFrom(QFileInfo(shipped.shippedFile(name)).absolutePath(), shared, self);
             }
             continue;
         }
@@ -193,6 +194,6 @@ void Installation::copyServerFiles(const QString &programFolder, const QString &
             if (!QFile::copy(destination, keptAs))
                 throw fileError(75, QStringLiteral("Path/File access error"), keptAs);
         }
-        replaceFile(from.filePath(name), destination);
+        replaceFile(shipped.shippedFile(name), destination);
     }
 }

@@ -6,13 +6,15 @@
 #include <optional>
 
 class QDateTime;
+class StationPaths;
 
 // What the network installation does to files, apart from its window.
 namespace Installation {
 
 // The answers offered in the input boxes: a folder on this machine for the file-server station,
-// the mount (mapped drive) of that folder for a client station.
-QString defaultServerFolder();
+// the mount (mapped drive) of that folder for a client station. An installed program offers a
+// folder the user can find in the home and give other stations as a share.
+QString defaultServerFolder(bool installed = false);
 QString defaultClientDrive();
 
 // One trailing "\" or "/" is dropped; a path that would become empty is kept as typed.
@@ -53,16 +55,16 @@ enum class FolderState { Ready, FileInTheWay };
 // Throws AppError when the folder cannot be made.
 FolderState prepareFolder(const QString &path);
 
-// Files the file-server station receives from the program folder, in copying order.
+// Files the file-server station receives from the shipped ones, in copying order.
 QStringList serverFiles();
 
-// Copies each server file from the program folder into the server folder, replacing a file of
-// that name only once the copy is complete. An existing db.mdb is left alone unless keptAs names
-// the copy it is first saved to. A folder naming a database server (db.pgconn) gets no db.mdb:
-// when keptAs is given, the server's database is saved there as a db.mdb and then gets the
-// records of the program folder's db.mdb, as a restore would give it (self: this station's id
-// on that database, 0 when none). Throws AppError on the first failure.
-void copyServerFiles(const QString &programFolder, const QString &serverFolder, const QString &keptAs = QString(),
+// Copies each server file from where the program shipped it into the server folder, replacing a
+// file of that name only once the copy is complete. An existing db.mdb is left alone unless keptAs
+// names the copy it is first saved to. A folder naming a database server (db.pgconn) gets no
+// db.mdb: when keptAs is given, the server's database is saved there as a db.mdb and then gets the
+// records of the shipped db.mdb, as a restore would give it (self: this station's id on that
+// database, 0 when none). Throws AppError on the first failure.
+void copyServerFiles(const StationPaths &shipped, const QString &serverFolder, const QString &keptAs = QString(),
                      qint64 self = 0);
 
 // Copies one file through a temporary file beside the destination, then renames it over it.

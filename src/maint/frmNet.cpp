@@ -165,7 +165,7 @@ frmNet::Outcome frmNet::installServer()
 {
     const std::optional<QString> answer = m_state.dialogs()->input(
         QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server "),
-        PathTitle, Installation::defaultServerFolder());
+        PathTitle, Installation::defaultServerFolder(m_state.paths().installed()));
     if (!answer || answer->isEmpty()) {
         if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
                                                   "database. Do you wish to continue?"),
@@ -199,7 +199,7 @@ frmNet::Outcome frmNet::installServer()
             keptAs = aside;
     }
     Station::write(m_state.paths().stationDbPath(), {path, true, true});
-    Installation::copyServerFiles(m_state.paths().programFolder(), path, keptAs, onThisFile ? self.heartbeat.id() : 0);
+    Installation::copyServerFiles(m_state.paths(), path, keptAs, onThisFile ? self.heartbeat.id() : 0);
     return Outcome::Done;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Resizer.h"
+#include "core/Version.h"
 #include "core/WindowSwitcher.h"
 #include "shell/frmMain.h"
 
@@ -52,7 +53,7 @@ frmSplash::frmSplash(AppState &state, QWidget *parent)
     box->addWidget(label("lblNetwork", QStringLiteral("Network Version"), 16, true));
     box->addStretch(1);
     box->addWidget(label("lblPlatform", platformLine(), 10, false));
-    box->addWidget(label("lblVersion", QStringLiteral("Version 3.6.5"), 10, false));
+    box->addWidget(label("lblVersion", QStringLiteral("Version " TORVANE_VERSION), 10, false));
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);

@@ -1,23 +1,49 @@
 #include "core/AppState.h"
+#include "core/CommandLine.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
+#include "core/Version.h"
 #include "core/WindowSwitcher.h"
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
+#include "store/AppError.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QStandardPaths>
 #include <QSysInfo>
 
 int main(int argc, char **argv)
 {
+    const QString name = QStringLiteral("Torvane");
+    QCommandLineParser cl;
+    CommandLine::prepare(cl, QStringLiteral("Booking schedule for vehicle service workshops, network edition."));
+    const QCommandLineOption verbose(QStringLiteral("verbose"),
+                                     QStringLiteral("Print every line of the diagnostic log on the terminal too."));
+    cl.addOption(verbose);
+    if (CommandLine::textOnly(argc, argv))
+        return CommandLine::answer(cl, argc, argv, name);
+
     QApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Torvane"));
+    CommandLine::nameApplication(name);
+    // Installed, the desktop entry and the theme's icon name the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral(TORVANE_APP_ID));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(TORVANE_APP_ID)));
+    cl.process(app);
     StartupProbe::installFromEnvironment();
-    // --verbose mirrors the diagnostic log to the terminal.
-    DiagnosticLog::start(QSysInfo::machineHostName(), app.arguments().contains(QStringLiteral("--verbose")));
+    DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
     AppState state;
-    state.paths().setProgramFolder(QCoreApplication::applicationDirPath());
     MessageBoxDialogs dialogs;
+    state.paths() = StationPaths::forProgram(QCoreApplication::applicationDirPath(),
+                                             QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    if (state.paths().installed()) {
+        try {
+            state.paths().makeStationDb();
+        } catch (const AppError &e) {
+            dialogs.error(e, name);
+            return 1;
+        }
+    }
     WindowSwitcher switcher;
     state.setDialogs(&dialogs);
     state.setSwitcher(&switcher);

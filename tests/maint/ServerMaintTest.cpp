@@ -139,7 +139,9 @@ private slots:
         QVERIFY(exe.open(QIODevice::WriteOnly));
         exe.close();
         f.program.copySeed(QStringLiteral("Info.doc"));
-        Installation::copyServerFiles(f.program.path(), folder, keptAs);
+        StationPaths shipped;
+        shipped.setProgramFolder(f.program.path());
+        Installation::copyServerFiles(shipped, folder, keptAs);
         QCOMPARE(jobs(keptAs, QStringLiteral("Before the reinstall")), 1);
         QCOMPARE(jobs(conn, QStringLiteral("Before the reinstall")), 0);
         QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("db.mdb"))));

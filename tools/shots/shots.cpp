@@ -1,0 +1,145 @@
+// torvane-shots: renders the main windows of a busy workshop into PNG files for the README.
+// Runs on a real display (./dev screenshots starts Xvfb): the windows are shown and driven with
+// keys as a user would, then each is grabbed as it is drawn on the screen.
+#include "Workshop.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
+#include "core/GridModel.h"
+#include "core/WindowSwitcher.h"
+#include "daypage/DayPage.h"
+#include "daypage/frmAppt.h"
+#include "print/DayPagePrint.h"
+#include "print/PrintView.h"
+#include "print/frmPrintPreview.h"
+#include "shell/ShellWindows.h"
+#include "store/AppError.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QScreen>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+[[noreturn]] void fail(const QString &what)
+{
+    std::fprintf(stderr, "torvane-shots: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+// Waits until the window has been drawn, then writes its picture.
+void save(QWidget *w, const QString &path)
+{
+    if (!w)
+        fail(QStringLiteral("no window for %1").arg(path));
+    if (!QTest::qWaitForWindowExposed(w))
+        fail(QStringLiteral("window for %1 never shown").arg(path));
+    QTest::qWait(400);
+    const QPixmap picture = w->screen()->grabWindow(w->winId());
+    if (!picture.save(path))
+        fail(QStringLiteral("cannot write %1").arg(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+template <class T>
+T *topLevel()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *t = qobject_cast<T *>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("torvane-shots"));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCommandLineParser cl;
+    cl.setApplicationDescription(QStringLiteral("Renders the main windows on a generated workshop into PNG files."));
+    cl.addHelpOption();
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("Folder for the pictures."),
+                                 QStringLiteral("folder"));
+    const QCommandLineOption work(QStringLiteral("work"), QStringLiteral("Folder for the workshop, emptied first."),
+                                  QStringLiteral("folder"));
+    cl.addOptions({out, work});
+    cl.process(app);
+    if (!cl.isSet(out) || !cl.isSet(work))
+        fail(QStringLiteral("--out and --work are needed"));
+    const QDir outDir(cl.value(out));
+    QDir workDir(cl.value(work));
+    workDir.removeRecursively();
+    QDir().mkpath(outDir.path());
+    const QString server = workDir.filePath(QStringLiteral("server"));
+    const QString station = workDir.filePath(QStringLiteral("station"));
+    QDir().mkpath(server);
+
+    // Three months of a busy workshop up to today, so the menu's day page is a full one.
+    const QDate today = QDate::currentDate();
+    Workshop::Plan plan;
+    plan.last = today.addDays(14);
+    plan.first = today.addMonths(-3);
+    try {
+        Workshop::generate(QDir(server).filePath(QStringLiteral("db.mdb")), plan);
+        Workshop::makeStation(station, server);
+    } catch (const AppError &e) {
+        fail(e.description());
+    }
+
+    AppState state;
+    MessageBoxDialogs dialogs;
+    WindowSwitcher switcher;
+    state.paths().setProgramFolder(station);
+    state.setDialogs(&dialogs);
+    state.setSwitcher(&switcher);
+    ShellWindows::install(state);
+
+    QWidget *menu = state.windows().mainMenu(state);
+    if (!menu)
+        fail(QStringLiteral("the main menu did not open"));
+    switcher.show(menu);
+    save(menu, outDir.filePath(QStringLiteral("main-menu.png")));
+
+    // Entry 1: today's page. A working day is wanted; Sundays are closed.
+    QTest::keyClick(menu, Qt::Key_1);
+    auto *page = topLevel<frmAppt>();
+    if (!page)
+        fail(QStringLiteral("the day page did not open"));
+    page->resize(1180, 720);
+    QDate day = today;
+    while (day.dayOfWeek() == Qt::Sunday)
+        day = day.addDays(1);
+    // A booked cell of the busiest hours: its booking is opened below.
+    int row = 0, col = 0;
+    page->openCell(day, 8, 1);
+    GridModel &grid = page->page().grid();
+    for (int r = 8; r < 14 && !row; ++r)
+        for (int c = 1; c <= Workshop::Techs && !row; ++c)
+            if (!grid.text(r, c).isEmpty())
+                row = r, col = c;
+    if (!row)
+        fail(QStringLiteral("no booking on %1").arg(day.toString(Qt::ISODate)));
+    page->openCell(day, row, col);
+    save(page, outDir.filePath(QStringLiteral("day-page.png")));
+
+    page->gridEnter();
+    QWidget *booking = page->bookingWindow();
+    save(booking, outDir.filePath(QStringLiteral("booking.png")));
+    booking->close();
+
+    auto *daily = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailySummary));
+    if (!daily)
+        fail(QStringLiteral("the daily print view did not open"));
+    if (!QTest::qWaitForWindowExposed(daily))
+        fail(QStringLiteral("the daily print view was never shown"));
+    daily->printSchedule();
+    auto *preview = daily->findChild<frmPrintPreview *>();
+    if (preview)
+        preview->resize(1000, 800);
+    save(preview, outDir.filePath(QStringLiteral("print-preview.png")));
+    return 0;
+}
