@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/TableCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -234,24 +235,7 @@ void PgEngine::snapshotTo(Database &db, const QString &file) const
     // One snapshot of the server for every table, so the copy is consistent across them.
     db.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
     try {
-        WriteTransaction tx(copy);
-        const ResultRows tables = copy.select(
-            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"));
-        for (const auto &t : tables.rows) {
-            const QString table = t.at(0).toString();
-            QStringList cols, marks;
-            for (const auto &c :
-                 copy.select(QStringLiteral("SELECT name FROM pragma_table_info(?) ORDER BY cid"), {table}).rows) {
-                cols << quoted(c.at(0).toString());
-                marks << QStringLiteral("?");
-            }
-            const QString list = cols.join(QLatin1Char(','));
-            const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                       .arg(quoted(table), list, marks.join(QLatin1Char(',')));
-            for (const auto &row : db.select(QStringLiteral("SELECT %1 FROM %2").arg(list, quoted(table))).rows)
-                copy.execute(insert, row);
-        }
-        tx.commit();
+        TableCopy::copyAll(db, copy);
         db.execute(QStringLiteral("COMMIT"));
     } catch (const AppError &) {
         db.abandon();
