@@ -71,7 +71,14 @@ bool BookingFlow::reseek()
 {
     try {
         // A read meets a lock only while another station commits.
-        if (retryOnLock([&] { return m_record.seek(cell(), labels()); })) {
+        // The record is read whole or the form does not open: a form shown blank and saved
+        // would write its empty fields over the stored ones.
+        const bool created = retryOnLock([&] {
+            const bool isNew = m_record.seek(cell(), labels());
+            m_record.read();
+            return isNew;
+        });
+        if (created) {
             m_newRecord = true;
             m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
         }
@@ -103,25 +110,21 @@ void BookingFlow::resync()
 
 BookingValues BookingFlow::fill()
 {
-    BookingValues v;
-    try {
-        v = m_record.values();
-    } catch (const AppError &e) {
-        // A record that cannot be shown leaves the form as it is.
-        DiagnosticLog::passedOver(QStringLiteral("FillBooking"), e);
-    }
     fillColor();
-    return v;
+    return m_record.values();
 }
 
-BookingEntries BookingFlow::initialForm()
+BookingEntries BookingFlow::initialForm() { return emptyBookingEntries(); }
+
+QString BookingFlow::placeholder(BookingEntry::Id id)
 {
-    BookingEntries e = emptyBookingEntries();
-    e[Internal1] = QStringLiteral("Int 1");
-    e[Internal2] = QStringLiteral("Int 2");
-    e[Other1] = QStringLiteral("Other 1");
-    e[Other2] = QStringLiteral("Other 2");
-    return e;
+    switch (id) {
+    case Internal1: return QStringLiteral("Int 1");
+    case Internal2: return QStringLiteral("Int 2");
+    case Other1: return QStringLiteral("Other 1");
+    case Other2: return QStringLiteral("Other 2");
+    default: return QString();
+    }
 }
 
 BookingEntries BookingFlow::loadedForm()
@@ -168,6 +171,14 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
                                 TitleCommandSave);
         return Outcome::NameMissing;
     }
+    // The slot's claim mark: a booking of that name would look like a free slot being booked.
+    if (PageText::cellText(form[Name]).trimmed().compare(Engaged, Qt::CaseInsensitive) == 0) {
+        m_state.dialogs()->info(QStringLiteral("\"%1\" marks a slot that is being booked and cannot be a customer "
+                                               "name. Please enter the customer's name.")
+                                    .arg(form[Name].trimmed()),
+                                TitleCommandSave);
+        return Outcome::NameMissing;
+    }
     QString stored;
     try {
         stored = retryOnLock([&] { return m_record.storedName(); });
@@ -180,7 +191,9 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
         }
         return Outcome::StayOpen;
     }
-    if (stored.isEmpty() || PageText::pastedCellText(stored) == form[Name])
+    // Another station's booking in a slot this form opened empty; a booking the form opened is
+    // guarded by its version in saveBooking, so its name can be corrected.
+    if (stored.isEmpty() || !m_record.readName().isEmpty())
         return saveBooking(form, retry);
     m_state.dialogs()->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
                                            "will be copied for pasting to another timeslot."),
@@ -223,6 +236,8 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
         switch (e.number()) {
         case ErrNo::RecordLocked: recordBusy(e.number(), TitleSaveBooking); return Outcome::StayOpen;
         case ErrNo::RecordChanged:
+            if (!m_record.readName().isEmpty())
+                return changedElsewhere(form);
             m_state.dialogs()->info(
                 QString::number(e.number())
                     + QStringLiteral(" Another user has just booked an appointment for this timeslot! "
@@ -269,7 +284,7 @@ void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
-    m_state.span().SpanSlots = BookingTimes::spanSlots(hours);
+    m_state.span().SpanSlots = BookingTimes::spanSlots(hours, m_state.layout().SlotMinutes);
     m_state.span().SpanColor = color;
     m_state.span().SpanSlotsChosen = true;
     m_state.span().SpanColorChosen = true;
@@ -277,7 +292,7 @@ void BookingFlow::shadeSpan(float hours, int color)
     m_page.PaintSpan();
 }
 
-bool BookingFlow::deleteRecord()
+BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
 {
     const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
     float oldTotal = 0.0f;
@@ -305,6 +320,8 @@ bool BookingFlow::deleteRecord()
         }
     } catch (const AppError &e) {
         resync();
+        if (e.number() == ErrNo::RecordChanged)
+            return changedElsewhere(form);
         if (e.number() == ErrNo::RecordLocked)
             recordBusy(e.number(), TitleDeleteRecord);
         else if (e.number() == ErrNo::PageChanged)
@@ -312,31 +329,70 @@ bool BookingFlow::deleteRecord()
         else
             m_state.dialogs()->error(e, TitleDeleteRecord);
         m_state.booking().BookingClosed = true;
-        return false;
+        return Outcome::StayOpen;
     }
     m_state.booking().OldTotalTime = oldTotal;
     m_deleted = true;
     m_page.setCurrentCell(row, col);
     m_state.booking().BookingClosed = true;
-    return true;
+    return Outcome::Closed;
 }
 
-BookingFlow::Outcome BookingFlow::deleteCommand()
+BookingFlow::Outcome BookingFlow::changedElsewhere(const BookingEntries &form)
+{
+    m_state.dialogs()->info(QStringLiteral("Another station has changed this booking. Your changes have been kept "
+                                           "for pasting; the form now shows what is stored."),
+                            TitleBookingRecord);
+    copy(form);
+    // The stored record becomes the form's base: a save from here on starts from what is shown.
+    if (!reseek()) {
+        m_state.booking().BookingClosed = true;
+        return Outcome::Closed;
+    }
+    recordChanged = timeChanged = colorChanged = false;
+    return Outcome::Reloaded;
+}
+
+BookingFlow::Outcome BookingFlow::deleteCommand(const BookingEntries &form)
 {
     // No is the default: Enter alone never deletes a booking.
     if (m_state.dialogs()->message(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
                                    Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
-        == Dialogs::AnsYes)
-        deleteRecord();
-    else
+        != Dialogs::AnsYes) {
         m_state.booking().BookingClosed = true;
-    return Outcome::Closed;
+        return Outcome::Closed;
+    }
+    return deleteRecord(form) == Outcome::Reloaded ? Outcome::Reloaded : Outcome::Closed;
+}
+
+void BookingFlow::deleteKey(AppState &state, BookingPage &page, int row, int col, const QString &name)
+{
+    if (state.dialogs()->message(QStringLiteral("Delete the booking of %1?").arg(name), TitleDeleteRecord,
+                                 Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
+        != Dialogs::AnsYes)
+        return;
+    BookingEdit &b = state.booking();
+    b.BookingDate = page.pageDate();
+    b.BookingRow = row;
+    b.BookingCol = col;
+    b.BookingColor = page.color(row, col);
+    BookingFlow flow(state, page);
+    if (!flow.open())
+        return;
+    // Deleted as the form would, and only the booking the question named.
+    const BookingEntries stored = flow.loadedForm();
+    if (!flow.isStoredBooking() || stored[Name] != name) {
+        page.RefreshGrid();
+        state.dialogs()->info(DayPage::PageChangedText, TitleDeleteRecord);
+        return;
+    }
+    flow.deleteRecord(stored);
 }
 
 BookingFlow::Outcome BookingFlow::cut(const BookingEntries &form)
 {
     copy(form);
-    return deleteRecord() ? Outcome::Closed : Outcome::StayOpen;
+    return deleteRecord(form);
 }
 
 BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
@@ -350,7 +406,7 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
                == Dialogs::AnsYes)
         return saveCommand(form);
     if (form[Name].isEmpty() && m_newRecord)
-        deleteRecord();
+        deleteRecord(form);
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
 }
@@ -380,7 +436,8 @@ void BookingFlow::closing(const QString &)
     // The cell shows what is stored: a saved booking's name and colour came in with its write,
     // and a name or colour never saved is not put into the page, where the next page save would
     // store it without its record.
-    if (m_page.text(row, col) != Engaged)
+    // Told by the record, not the text: a stored booking keeps its cell whatever its name.
+    if (m_record.isStored() || m_page.text(row, col) != Engaged)
         return;
     // The claim was not used: release it on the page as stored, so other stations see the slot
     // free again.

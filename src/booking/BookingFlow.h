@@ -21,7 +21,8 @@ public:
     enum class Outcome {
         StayOpen,    // the form stays as it is
         NameMissing, // refused: focus to the name
-        Closed       // the form closes (BookingClosed is set where the closing path sets it)
+        Closed,      // the form closes (BookingClosed is set where the closing path sets it)
+        Reloaded     // another station wrote the record first: the form shows it as stored now
     };
 
     // Enter on a slot of the page: the day page's claim. True when a booking may be opened.
@@ -32,8 +33,10 @@ public:
     bool open();
     // FillBooking: the record's values; an entry without a value leaves its control as it is.
     BookingValues fill();
-    // The texts of a form just created: empty but for "Int 1", "Int 2", "Other 1", "Other 2".
+    // The texts of a form just created: all empty.
     static BookingEntries initialForm();
+    // What an empty job box shows in grey ("Int 1", "Other 2"), never stored.
+    static QString placeholder(BookingEntry::Id id);
     // A new form filled from the record: what the window shows after loading.
     BookingEntries loadedForm();
     // FillBooking's colour rule: a cell opened pale yellow is shown in the light booking colour.
@@ -43,14 +46,23 @@ public:
 
     bool newRecord() const { return m_newRecord; }
     bool deleted() const { return m_deleted; }
+    bool isStoredBooking() const { return m_record.isStored(); }
     // Flags of this opening, set by the form's events.
     bool recordChanged = false;
     bool timeChanged = false;
     bool colorChanged = false;
 
+    // The day page's Delete key on a slot holding a stored booking: asks "Delete the booking of
+    // NAME?" (No the default) and on Yes deletes it as the form's Delete does. The booking cell
+    // values are set for it; no form may be open.
+    static void deleteKey(AppState &state, BookingPage &page, int row, int col, const QString &name);
+
     // Commands of the form.
     Outcome saveCommand(const BookingEntries &form);
-    Outcome deleteCommand();
+    // Save, Delete and Cut write only over the record as the form read it: when another station
+    // saved it meanwhile, nothing is written, the form's data go to BookingClip and the form
+    // shows the stored record (Reloaded).
+    Outcome deleteCommand(const BookingEntries &form);
     Outcome cut(const BookingEntries &form);
     Outcome exitForm(const BookingEntries &form);
     void copy(const BookingEntries &form);
@@ -66,7 +78,7 @@ public:
     // its cell, hours used and the span in one write transaction; UpdateHours and ShadeSpan are
     // their steps on the grid inside it.
     Outcome saveBooking(const BookingEntries &form);
-    bool deleteRecord();
+    Outcome deleteRecord(const BookingEntries &form);
     void updateHours(float oldTotal, const QString &totalText);
     void shadeSpan(float hours, int color);
 
@@ -79,6 +91,7 @@ private:
     Outcome saveCommand(const BookingEntries &form, bool retry);
     Outcome saveBooking(const BookingEntries &form, bool retry);
     bool reseek();
+    Outcome changedElsewhere(const BookingEntries &form);
     void resync();
     BookingRecord::PageLabels labels() const;
     void recordBusy(int number, const QString &title);

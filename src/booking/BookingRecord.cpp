@@ -2,7 +2,6 @@
 
 #include "booking/BookingTimes.h"
 #include "core/Numbers.h"
-#include "daypage/PageText.h"
 #include "store/Database.h"
 
 namespace {
@@ -66,26 +65,35 @@ QVariant BookingRecord::field(const QString &name) const
     return m_new ? m_newValues.value(name) : m_jobs->field(name);
 }
 
-BookingValues BookingRecord::values()
+void BookingRecord::read()
 {
-    BookingValues v;
-    if (!m_new)
+    Read r;
+    if (!m_new) {
         toRecord();
+        r.version = m_jobs->version();
+    }
     for (int i = 0; i < BookingEntry::Count; ++i) {
         const QString name = BookingEntry::fieldName(BookingEntry::Id(i));
         if (name.isEmpty())
             continue;
         const QVariant value = field(name);
         if (!value.isNull())
-            v[i] = value.toString();
+            r.values[i] = value.toString();
     }
     const QVariant iTime = field(QStringLiteral("bITime"));
     if (!iTime.isNull()) {
         const auto times = BookingTimes::split(iTime.toString());
         for (int i = 0; i < BookingEntry::JobTimes; ++i)
-            v[BookingEntry::time(i)] = times[i];
+            r.values[BookingEntry::time(i)] = times[i];
     }
-    return v;
+    r.name = r.values[BookingEntry::Name].value_or(QString());
+    m_read = r;
+}
+
+void BookingRecord::checkUnchanged() const
+{
+    if (m_jobs->version() != m_read.version)
+        throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
 }
 
 void BookingRecord::takeUpStored()
@@ -113,6 +121,8 @@ float BookingRecord::save(const BookingEntries &form)
     using namespace BookingEntry;
     if (m_open && m_new) {
         takeUpStored();
+        if (!m_new)
+            checkUnchanged(); // stored by another station since this form opened the slot
         if (m_new) {
             m_jobs->addNew();
             for (auto it = m_newValues.cbegin(); it != m_newValues.cend(); ++it)
@@ -138,11 +148,9 @@ float BookingRecord::save(const BookingEntries &form)
     toRecord();
     m_jobs->edit();
     try {
-        // The name check again on the record as edit read it: a booking another station saved
-        // since the Save command looked is never written over.
-        const QString storedName = m_jobs->text(QStringLiteral("bName"));
-        if (!storedName.isEmpty() && PageText::pastedCellText(storedName) != form[Name])
-            throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
+        // On the record as edit read it, under the write lock: whatever another station saved
+        // since this form read the record is never written over.
+        checkUnchanged();
         for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3, Menu4,
                       Menu5, Internal1, Internal2, Other1, Other2})
             m_jobs->setField(fieldName(id), stored(form[id]));
@@ -171,6 +179,7 @@ float BookingRecord::remove()
         return 0.0f;
     }
     toRecord();
+    checkUnchanged();
     const float total = LeadingNumber(m_jobs->text(QStringLiteral("bTTime")));
     m_jobs->deleteRecord();
     m_open = false;

@@ -35,21 +35,28 @@ public:
     };
 
     // SeekRecord: finds the record of the cell, or opens a new one with the values of a new
-    // booking, not yet stored. Returns true when it is new.
+    // booking, not yet stored. Returns true when it is new. Positions only: what the form read
+    // stays the base of the next save.
     bool seek(const Cell &cell, const PageLabels &labels);
+    // Reads the record as the form is to show it: its values, name and row version. Save and
+    // remove are refused with 3197 when another station has written the record since.
+    void read();
     bool isOpen() const { return m_open; }
     bool isStored() const { return m_open && !m_new; }
     const Cell &cell() const { return m_cell; }
 
-    // FillBooking: the record's values for the form.
-    BookingValues values();
+    // FillBooking: the record's values as last read.
+    const BookingValues &values() const { return m_read.values; }
+    // The customer name as last read: empty when the form opened a slot without a booking.
+    const QString &readName() const { return m_read.name; }
     // The customer name as stored now; a new record another station stored meanwhile is taken up.
     QString storedName();
-    // SaveBooking's write, a new record's first; refused with 3197 when the stored name is
-    // another one. Returns the old total time: the stored total, 0 for a record never saved
-    // with one.
+    // SaveBooking's write, a new record's first; refused with 3197 when another station stored
+    // or changed the record since it was read. Returns the old total time: the stored total, 0
+    // for a record never saved with one.
     float save(const BookingEntries &form);
-    // Deletes the record; returns its total time (0 for a new record, which has nothing stored).
+    // Deletes the record, refused with 3197 like save; returns its total time (0 for a new
+    // record, which has nothing stored).
     float remove();
 
 private:
@@ -57,12 +64,19 @@ private:
     // A new record's cell looked up again: another station may have stored its record.
     void takeUpStored();
     QVariant field(const QString &name) const;
+    // 3197 unless the stored record is still the one read.
+    void checkUnchanged() const;
 
     Database &m_db;
     std::unique_ptr<Recordset> m_jobs;
     Recordset::Bookmark m_bookmark = -1; // RecordBookmark
     Cell m_cell;
     bool m_open = false;
-    bool m_new = false;                   // not stored yet
+    bool m_new = false; // not stored yet
+    struct Read {
+        BookingValues values;
+        QString name;
+        qint64 version = -1; // -1: nothing stored when read
+    } m_read;
     QHash<QString, QVariant> m_newValues; // a new record's values
 };

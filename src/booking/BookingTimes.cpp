@@ -55,10 +55,13 @@ float spanHours(float hours)
     return hours;
 }
 
-int spanSlots(float hours)
+int spanSlots(float hours, int slotMinutes)
 {
-    // nearbyint rounds halves to even in the default rounding mode.
-    return int(std::nearbyint(spanHours(hours) * 2.0f));
+    if (slotMinutes <= 0)
+        slotMinutes = 30;
+    // nearbyint rounds halves to even in the default rounding mode; in double, a quarter hour
+    // on half-hour slots is exactly half a cell.
+    return int(std::nearbyint(double(spanHours(hours)) * 60.0 / slotMinutes));
 }
 
 } // namespace BookingTimes

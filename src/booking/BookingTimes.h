@@ -26,8 +26,8 @@ QString hoursUsedAfterDelete(const QString &usedText, float oldTotal);
 
 // Hours as painted: 0 stays 0, anything else is held between half an hour and nine hours.
 float spanHours(float hours);
-// Two cells per hour whatever the slot length, halves to even.
-int spanSlots(float hours);
+// The cells those hours cover on a page of slots slotMinutes long, halves to even.
+int spanSlots(float hours, int slotMinutes);
 
 // The colour buttons of the booking form, in toolbar order.
 struct ColorButton {

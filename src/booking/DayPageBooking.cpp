@@ -1,6 +1,15 @@
 #include "booking/DayPageBooking.h"
 
+#include "booking/BookingFlow.h"
 #include "daypage/DayPage.h"
+
+void DayPageBooking::eraseBookingsOn(DayPage &page)
+{
+    page.setBookingEraser([&page](int row, int col, const QString &name) {
+        DayPageBooking view(page);
+        BookingFlow::deleteKey(page.state(), view, row, col, name);
+    });
+}
 
 QDate DayPageBooking::pageDate() const { return m_page.record().date; }
 int DayPageBooking::rowCount() const { return m_page.model().grid().rows(); }

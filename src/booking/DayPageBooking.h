@@ -7,6 +7,8 @@ class DayPage;
 class DayPageBooking : public BookingPage {
 public:
     explicit DayPageBooking(DayPage &page) : m_page(page) {}
+    // The page's Delete key on a booked slot then deletes the booking as the booking form does.
+    static void eraseBookingsOn(DayPage &page);
 
     QDate pageDate() const override;
     int rowCount() const override;

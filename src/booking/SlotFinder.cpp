@@ -218,9 +218,9 @@ std::optional<int> spanEnd(const Cell *col, int rows, int start, int cells)
     return last;
 }
 
-int spanCells(float hours)
+int spanCells(float hours, int slotMinutes)
 {
-    return BookingTimes::spanSlots(qBound(SlotFinder::MinHours, hours, SlotFinder::MaxHours));
+    return BookingTimes::spanSlots(qBound(SlotFinder::MinHours, hours, SlotFinder::MaxHours), slotMinutes);
 }
 
 QTime rowStart(const Day &day, int row) { return day.first.addSecs(qint64(row) * day.slotMinutes * 60); }
@@ -247,7 +247,6 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     const QVector<PageGrid> pages = m_store.gridsBetween(query.first, last);
     qsizetype nextPage = 0;
     DayReader reader;
-    const int cells = spanCells(query.hours);
     QVector<int> techs;
     for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
         while (nextPage < pages.size() && pages.at(nextPage).date < d)
@@ -258,6 +257,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
         const Day &day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
         if (!day.open)
             continue;
+        const int cells = spanCells(query.hours, day.slotMinutes);
         QStringList names;
         techs.clear();
         for (int c = 1; c <= day.techs; ++c)
@@ -289,5 +289,7 @@ bool SlotFinder::stillFits(const Place &place, float hours)
     const Day &day = page ? reader.layOut(*page) : reader.layOut(m_store.settings(), place.date);
     if (!day.open || place.col < 1 || place.col > day.techs)
         return false;
-    return spanEnd(day.column(place.col), day.rows, place.row - PageModel::FirstTimeRow, spanCells(hours)).has_value();
+    return spanEnd(day.column(place.col), day.rows, place.row - PageModel::FirstTimeRow,
+                   spanCells(hours, day.slotMinutes))
+        .has_value();
 }

@@ -8,8 +8,8 @@
 #include <QVector>
 
 // Where a job of some hours fits: the first places, in date and time order, where the cells a
-// booking of those hours would shade from its start cell (two cells per hour, lunch cells passed
-// over as the shading passes over them) are all free: no text and no colour of their own, on an
+// booking of those hours would shade from its start cell (an hour of slots per hour, lunch cells
+// passed over as the shading passes over them) are all free: no text and no colour of their own, on an
 // open day, for a technician holding the skill asked for. Skills are those of the office settings
 // as kept now. A date without a page is judged from its weekday template as a new page would be
 // made and first shown. Only reads: no page is made or written and no lock is held.

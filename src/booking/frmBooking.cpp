@@ -211,10 +211,10 @@ void frmBooking::buildControls()
     jg->setColumnStretch(1, 1);
     jg->setRowStretch(BookingEntry::JobTimes + 2, 1);
     columns->addWidget(jobs, 2);
-    const BookingEntries initial = BookingFlow::initialForm();
+    // The captions of the spare job boxes are hints in grey, never stored as jobs.
     for (int i = 0; i < Count; ++i)
         if (m_edits[i])
-            m_edits[i]->setText(initial[i]);
+            m_edits[i]->setPlaceholderText(BookingFlow::placeholder(Id(i)));
 
     // When the car comes and goes, and how it is paid.
     auto *when = new QGroupBox(QStringLiteral("Times and payment"), this);
@@ -477,6 +477,11 @@ void frmBooking::act(int outcome)
     case BookingFlow::Outcome::StayOpen: break;
     case BookingFlow::Outcome::NameMissing: m_edits[Name]->setFocus(); break;
     case BookingFlow::Outcome::Closed: finish(); break;
+    case BookingFlow::Outcome::Reloaded:
+        setEntries(m_flow->loadedForm());
+        paint();
+        m_flow->recordChanged = m_flow->timeChanged = false;
+        break;
     }
 }
 
@@ -507,7 +512,7 @@ void frmBooking::cmdPaste()
 void frmBooking::cmdDelete()
 {
     if (m_flow)
-        act(int(m_flow->deleteCommand()));
+        act(int(m_flow->deleteCommand(entries())));
 }
 
 void frmBooking::exitForm()

@@ -646,6 +646,25 @@ void DayPage::DeleteCell()
     const int c = m_grid.col();
     if (!hasPage() || !m_grid.isValidCell(r, c) || m_grid.isFixedCell(r, c))
         return;
+    if (m_model.isTimeSlot(r) && m_model.isTechColumn(c)) {
+        // A booked name goes only with its record, hours and span; a name another station saves
+        // after this look is guarded by the page write below, which stores only over what is shown.
+        std::optional<QString> booked;
+        try {
+            booked = retryOnLock([&] { return m_store->bookingName(m_page.date, r, c); });
+        } catch (const AppError &e) {
+            dialogs().error(e, QStringLiteral("Delete"));
+            return;
+        }
+        if (booked) {
+            // Shown stale (a claim, another name): the page as stored first, then the user decides.
+            if (m_grid.text(r, c) != PageText::cellText(*booked))
+                pageChanged(QStringLiteral("Save Grid Data"));
+            else if (m_eraseBooking)
+                m_eraseBooking(r, c, *booked);
+            return;
+        }
+    }
     {
         GridBatch batch(m_grid);
         m_grid.setText(r, c, QString());

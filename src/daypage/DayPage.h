@@ -88,8 +88,11 @@ public:
     CellSave SaveCellContent(int row, int col, const QString &editText);
 
     // The Delete key: the current cell emptied, a time row cell back in the grid's background
-    // colour, the page stored. A booking record behind the cell is not touched.
+    // colour, the page stored. A slot holding a stored booking is handed to the booking eraser
+    // instead, which deletes the booking whole or leaves it; without one it is left as it is.
     void DeleteCell();
+    using BookingEraser = std::function<void(int row, int col, const QString &name)>;
+    void setBookingEraser(BookingEraser erase) { m_eraseBooking = std::move(erase); }
 
     // Paints SpanSlots time rows down from the current cell in SpanColor, the current cell first
     // taking BookingColor; lunch cells are passed over without being counted and the last slot
@@ -210,4 +213,5 @@ private:
     bool m_laidOut = false;    // rows, columns and text all read
     PageStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
+    BookingEraser m_eraseBooking;
 };

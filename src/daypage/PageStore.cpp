@@ -438,6 +438,18 @@ int PageStore::deleteUntouchedPages()
     return int(gone.size());
 }
 
+std::optional<QString> PageStore::bookingName(const QDate &date, int row, int col)
+{
+    const QString name =
+        m_db.scalar(QStringLiteral(
+                        "SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bRow\" = ? AND \"bCol\" = ?"),
+                    {date, row, col})
+            .toString();
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
 std::optional<QDate> PageStore::findName(const QString &name, const QDate &before)
 {
     // Only pages the calendar can show.

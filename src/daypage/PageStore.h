@@ -154,6 +154,10 @@ public:
     // of that moment, when next opened. Returns how many went.
     int deleteUntouchedPages();
 
+    // The customer name of the booking stored for a slot (grid row and column), nullopt when the
+    // slot has none with a name.
+    std::optional<QString> bookingName(const QDate &date, int row, int col);
+
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.
     std::optional<QDate> findName(const QString &name, const QDate &before = QDate());

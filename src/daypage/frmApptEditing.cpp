@@ -230,7 +230,12 @@ void frmAppt::buildEditControls(QWidget *central, QLayout *outer, QBoxLayout *bo
     key(Qt::Key_F3, [this] { switchMemo(); });
     // A text box with the focus takes the Delete key itself (the shortcut then does not fire):
     // a key meant for a memo must not also empty a booked cell.
-    key(Qt::Key_Delete, [this] { m_page->DeleteCell(); });
+    key(Qt::Key_Delete, [this] {
+        // One booking at a time, as for Enter: a booked slot's Delete works on the booking values.
+        closeOpenedWindows();
+        if (!bookingWindowOpen())
+            m_page->DeleteCell();
+    });
 }
 
 // ---- grid keys and mouse ----

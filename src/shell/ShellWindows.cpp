@@ -75,6 +75,7 @@ void ShellWindows::openBookingsFrom(frmAppt &w, AppState &state)
     // The page as the booking window sees it; it lives as long as the opener, so as long as the
     // day page, which closes its booking window first.
     auto view = std::make_shared<DayPageBooking>(w.page());
+    DayPageBooking::eraseBookingsOn(w.page());
     w.setBookingOpener(
         [&state, view](frmAppt &page) -> QWidget * {
             auto *form = new frmBooking(state, *view, &page);

@@ -505,6 +505,14 @@ void Recordset::seek(const QString &op, const QVariantList &keys)
 
 bool Recordset::noMatch() const { return d->noMatch; }
 
+qint64 Recordset::version() const
+{
+    if (d->mode == EditInProgress)
+        return d->editVersion;
+    d->ensureLoaded();
+    return d->version;
+}
+
 Recordset Recordset::clone() const
 {
     Recordset r;

@@ -62,6 +62,9 @@ public:
     Bookmark bookmark() const;
     void setBookmark(Bookmark b);
     Bookmark lastModified() const; // record last added or changed through this recordset
+    // The row version of the current record as last read (edit reads it afresh); every update
+    // raises it, so a version kept from an earlier read tells whether anyone wrote since.
+    qint64 version() const;
 
     // Named index ("CalDate", "bRecord"); seek "=" on its key values, then noMatch().
     void setIndex(const QString &name);

@@ -92,8 +92,10 @@ private slots:
         QCOMPARE(control<QComboBox>(form, "cboDTime")->itemText(20), QStringLiteral("06:00"));
         QCOMPARE(control(form, "txtTTime")->text(), QString());
         QCOMPARE(control(form, "txtCity")->text(), QStringLiteral("Hamilton"));
-        QCOMPARE(control(form, "txtInternal2")->text(), QStringLiteral("Int 2"));
-        QCOMPARE(control(form, "txtOther1")->text(), QStringLiteral("Other 1"));
+        // The spare job boxes' captions are hints only: nothing of them is a job.
+        QCOMPARE(control(form, "txtInternal2")->text(), QString());
+        QCOMPARE(control(form, "txtInternal2")->placeholderText(), QStringLiteral("Int 2"));
+        QCOMPARE(control(form, "txtOther1")->placeholderText(), QStringLiteral("Other 1"));
         for (const char *name : {"txtName",    "txtPhone", "txtAddress", "txtCity",     "txtProv",      "txtPostCode",
                                  "txtVehicle", "txtMake",  "txtMainten", "txtMenu5",    "txtInternal1", "txtOther2",
                                  "tTime0",     "tTime9",   "txtTTime",   "txtComments", "cmdSave",      "cmdCopy",
@@ -157,6 +159,38 @@ private slots:
         QVERIFY(m_station->state.booking().BookingClosed);
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Ann Lee"));
+    }
+
+    // The spare job boxes' captions are never stored as jobs. A save refused because another
+    // station saved the booking first leaves the form open on the stored record, the typed
+    // data kept for pasting.
+    void formStoresNoCaptionsAndShowsWhatAnotherStationSaved()
+    {
+        book(9, 1, QStringLiteral("Ann Lee"));
+        const ResultRows saved = job(1, 9);
+        for (const char *field : {"bInternal1", "bInternal2", "bOther1", "bOther2"})
+            QCOMPARE(saved.value(0, QLatin1String(field)).toString(), QString());
+
+        QPointer<frmBooking> form = openForm(9, 1);
+        QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Ann Lee"));
+        {
+            BookingStation other(*m_folder);
+            auto flow = other.openSlot(9, 1);
+            BookingEntries e = flow->loadedForm();
+            e[Phone] = QStringLiteral("905-555-0199");
+            QCOMPARE(flow->saveCommand(e), BookingFlow::Outcome::Closed);
+        }
+        QTest::keyClicks(control(form, "txtAddress"), QStringLiteral("12 King St"));
+        click(form, "cmdSave");
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Another station has changed this booking. Your "
+                                                                "changes have been kept for pasting; the form now "
+                                                                "shows what is stored."));
+        QCOMPARE(control(form, "txtPhone")->text(), QStringLiteral("905-555-0199"));
+        QCOMPARE(control(form, "txtAddress")->text(), QString());
+        QCOMPARE(m_station->state.booking().BookingClip.at(1), QStringLiteral("12 King St"));
+        QVERIFY(!form->flow().recordChanged);
+        QCOMPARE(job(1, 9).value(0, "bAddress").toString(), QString());
     }
 
     void copyThenPasteCarriesAll33EntriesToAnotherCell()

@@ -31,6 +31,7 @@ struct BookingStation {
         state.paths().setServerFolder(folder.path());
         state.setDialogs(&dialogs);
         page.openDatabase(state.paths().sharedDbPath());
+        DayPageBooking::eraseBookingsOn(page);
         page.readLocation();
         page.openDate(date);
     }

@@ -51,21 +51,27 @@ private slots:
     void spanCells_data()
     {
         QTest::addColumn<float>("hours");
+        QTest::addColumn<int>("minutes");
         QTest::addColumn<int>("cells");
-        QTest::newRow("none") << 0.0f << 0;
-        QTest::newRow("a fifth becomes half an hour") << 0.2f << 1;
-        QTest::newRow("negative becomes half an hour") << -1.0f << 1;
-        QTest::newRow("1.25 halves to even") << 1.25f << 2;
-        QTest::newRow("1.75 halves to even") << 1.75f << 4;
-        QTest::newRow("2.25 halves to even") << 2.25f << 4;
-        QTest::newRow("two hours") << 2.0f << 4;
-        QTest::newRow("twelve held at nine") << 12.0f << 18;
+        QTest::newRow("none") << 0.0f << 30 << 0;
+        QTest::newRow("a fifth becomes half an hour") << 0.2f << 30 << 1;
+        QTest::newRow("negative becomes half an hour") << -1.0f << 30 << 1;
+        QTest::newRow("1.25 halves to even") << 1.25f << 30 << 2;
+        QTest::newRow("1.75 halves to even") << 1.75f << 30 << 4;
+        QTest::newRow("2.25 halves to even") << 2.25f << 30 << 4;
+        QTest::newRow("two hours") << 2.0f << 30 << 4;
+        QTest::newRow("twelve held at nine") << 12.0f << 30 << 18;
+        QTest::newRow("an hour of quarter hours") << 1.0f << 15 << 4;
+        QTest::newRow("an hour of ten minutes") << 1.0f << 10 << 6;
+        QTest::newRow("an hour of hours") << 1.0f << 60 << 1;
+        QTest::newRow("nine hours of quarter hours") << 12.0f << 15 << 36;
     }
     void spanCells()
     {
         QFETCH(float, hours);
+        QFETCH(int, minutes);
         QFETCH(int, cells);
-        QCOMPARE(BookingTimes::spanSlots(hours), cells);
+        QCOMPARE(BookingTimes::spanSlots(hours, minutes), cells);
     }
 
     void hoursUsedAfterSaveAndDeleteWrittenAlike()

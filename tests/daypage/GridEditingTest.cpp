@@ -283,7 +283,7 @@ private slots:
         QVERIFY(lock->isChecked());
     }
 
-    void deleteClearsABookedCellAndLeavesItsBookingRecord()
+    void deleteOnABookedCellTakesTheWholeBookingOrNothing()
     {
         const QDate d = DayPageWindow::day();
         s->store(9, 2, QStringLiteral("Susan Grant"));
@@ -294,14 +294,23 @@ private slots:
         s->w->page().state().span().SpanSlots = 1;
         s->w->toolbarAction(QStringLiteral("Green"))->trigger();
         QCOMPARE(s->storedColour(9, 2), qint64(0x80FF80));
+        auto booked = [&] {
+            return s->db
+                ->scalar(QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND bRow = 9"), {d})
+                .toInt();
+        };
 
+        s->dialogs.answer(Dialogs::AnsNo);
+        QTest::keyClick(s->view(), Qt::Key_Delete);
+        QCOMPARE(s->dialogs.last().text, QStringLiteral("Delete the booking of Susan Grant?"));
+        QCOMPARE(s->stored(9, 2), QStringLiteral("Susan Grant"));
+        QCOMPARE(booked(), 1);
+
+        s->dialogs.answer(Dialogs::AnsYes);
         QTest::keyClick(s->view(), Qt::Key_Delete);
         QCOMPARE(s->stored(9, 2), QString());
         QCOMPARE(s->storedColour(9, 2), FreeSlotColor);
-        QCOMPARE(
-            s->db->scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND bRow = 9"), {d})
-                .toString(),
-            QStringLiteral("Susan Grant"));
+        QCOMPARE(booked(), 0);
 
         // Delete typed in a memo edits the memo only.
         s->store(10, 1, QStringLiteral("Bob Diaz"));

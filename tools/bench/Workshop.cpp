@@ -325,7 +325,7 @@ private:
             cells[row - 2][c] = name;
             // The span as the booking form shades it: the booking cell and the cells below, lunch
             // passed over, up to the last time slot.
-            const int span = BookingTimes::spanSlots(total);
+            const int span = BookingTimes::spanSlots(total, SlotMinutes);
             int painted = 0;
             while (painted < span && row <= LastSlotRow) {
                 if (row != LunchRow) {
@@ -357,8 +357,7 @@ private:
     float booking(const QDate &d, int col, int row, const QString &name)
     {
         std::array<QString, 10> times;
-        QString mainten, menu[5], internal[2] = {QStringLiteral("Int 1"), QStringLiteral("Int 2")},
-                                  other[2] = {QStringLiteral("Other 1"), QStringLiteral("Other 2")};
+        QString mainten, menu[5], internal[2], other[2];
         float total = 0;
         auto take = [&](const Job &j, QString &field, int index) {
             field = QString::fromUtf8(j.name);

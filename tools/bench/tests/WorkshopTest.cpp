@@ -108,7 +108,7 @@ private slots:
                     const float total = LeadingNumber(job.rows[0][3].toString());
                     QVERIFY(total > 0);
                     used = LeadingNumber(NumberText(used + total));
-                    covered = BookingTimes::spanSlots(total) - 1;
+                    covered = BookingTimes::spanSlots(total, 30) - 1;
                     const qint64 booking = colorAt(row);
                     QVERIFY(booking != FreeSlotColor && booking != LunchColor);
                     for (int r = row + 1, left = covered; left > 0 && r <= Workshop::LastSlotRow; ++r)
