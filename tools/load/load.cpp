@@ -1,8 +1,11 @@
 // torvane-load: N stations, each a separate process, book, change and delete bookings on the
 // same day pages of one shared database through the code the windows use (BookingFlow over the
-// day page), retrying a record held by another station as a user would. Then the database is
-// checked: every booking saved is in its record and its cell, no cell shows a name without a
-// record, hours used equal the bookings' totals, integrity ok, and no claim is left behind.
+// day page), retrying a record held by another station as a user would. They also edit any
+// station's bookings, each station its own field, and press Delete on booked slots. Then the
+// database is checked: every booking saved is in its record and its cell, every field a station
+// saved without being told otherwise holds its last value (lost edits), no cell shows a name
+// without a record and no record's name is missing from its cell (orphans), hours used equal
+// the bookings' totals, integrity ok, and no claim is left behind.
 //
 //   torvane-load --stations N --ops M --db PATH     (M operations per station; PATH a db.mdb, or
 //                                                    a server folder holding db.pgconn or db.mdb)
@@ -36,6 +39,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
+#include <QPoint>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -45,7 +49,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -82,6 +88,14 @@ public:
         return defaultText;
     }
 };
+
+// The field a station edits in any booking: stations share no field, so each one's last saved
+// value is what the record must hold in the end.
+Id editedField(int station)
+{
+    static const Id fields[] = {Phone, Address, City, PostCode, Vehicle, Make, Mainten, Comments};
+    return fields[station % int(std::size(fields))];
+}
 
 struct Booking {
     QString name;
@@ -120,12 +134,20 @@ public:
         out(QStringLiteral("R\t%1").arg(m_state.registration().id));
         for (int i = 0; i < ops; ++i) {
             m_state.registration().heartbeat.beatIfDue();
-            const int pick = int(m_random.bounded(10));
-            const char *op = m_mine.isEmpty() || pick < 5 ? "book" : pick < 8 ? "change" : "delete";
+            const int pick = int(m_random.bounded(20));
+            const char *op = pick < 8    ? "book"
+                             : pick < 12 ? "change"
+                             : pick < 14 ? "delete"
+                             : pick < 19 ? "edit"
+                                         : "delete key";
             try {
-                if (m_mine.isEmpty() || pick < 5)
+                if (pick >= 14 && pick < 19)
+                    edit();
+                else if (pick == 19)
+                    deleteKey();
+                else if (m_mine.isEmpty() || pick < 8)
                     book();
-                else if (pick < 8)
+                else if (pick < 12)
                     change(int(m_random.bounded(int(m_mine.size()))));
                 else
                     remove(int(m_random.bounded(int(m_mine.size()))));
@@ -221,17 +243,90 @@ private:
         return flow;
     }
 
-    // Save, and Save again while another station holds the record.
-    void save(BookingFlow &flow, const BookingEntries &form)
+    // Save, and Save again while another station holds the record. True when the last try
+    // closed the form without a word: what the user takes as saved.
+    bool save(BookingFlow &flow, const BookingEntries &form)
     {
         for (int i = 0; i < Attempts; ++i) {
             const qsizetype before = m_dialogs.shown.size();
-            if (flow.saveCommand(form) != BookingFlow::Outcome::StayOpen)
-                return;
+            const BookingFlow::Outcome outcome = flow.saveCommand(form);
+            if (outcome != BookingFlow::Outcome::StayOpen)
+                return outcome == BookingFlow::Outcome::Closed && m_dialogs.shown.size() == before;
             if (m_dialogs.shown.size() == before || !m_dialogs.shown.last().contains(Busy))
-                return;
+                return false;
             QThread::msleep(1 + m_random.bounded(20));
         }
+        return false;
+    }
+
+    // A booked slot of this run on a day shown, any station's: its name, or none.
+    std::optional<Booking> anyBooked()
+    {
+        Booking b;
+        b.date = Days[m_random.bounded(2)];
+        if (!show(b.date))
+            return std::nullopt;
+        m_page.RefreshGrid();
+        const PageModel &model = m_page.model();
+        const QString prefix = QStringLiteral("L%1-").arg(m_run);
+        QVector<QPoint> booked;
+        for (int col = 1; col <= model.lastCol(); ++col)
+            for (int row = PageModel::FirstTimeRow; row < model.lastRow(); ++row)
+                if (m_page.grid().text(row, col).startsWith(prefix))
+                    booked << QPoint(col, row);
+        if (booked.isEmpty())
+            return std::nullopt;
+        const QPoint at = booked.at(int(m_random.bounded(int(booked.size()))));
+        b.col = at.x();
+        b.row = at.y();
+        b.name = m_page.grid().text(b.row, b.col);
+        return b;
+    }
+
+    // Another station's or its own booking opened and one field changed, the field this
+    // station owns, so every station's last saved value of its field must stay.
+    void edit()
+    {
+        const auto b = anyBooked();
+        if (!b)
+            return;
+        auto flow = enter(b->row, b->col, BookingPage::Claim::Booked);
+        if (!flow)
+            return;
+        BookingEntries form = flow->loadedForm();
+        if (form[Name] != b->name) {
+            flow->closing(form[Name]);
+            return;
+        }
+        const Id field = editedField(m_index);
+        const QString value = QStringLiteral("E%1-%2").arg(m_index).arg(++m_count);
+        form[field] = value;
+        flow->recordChanged = true;
+        out(QStringLiteral("I\t%1").arg(b->name));
+        const qsizetype before = m_dialogs.shown.size();
+        const bool saved = save(*flow, form);
+        flow->closing(form[Name]);
+        if (saved)
+            out(QStringLiteral("E\t%1\t%2\t%3").arg(b->name).arg(int(field)).arg(value));
+        // Deleted by its owner meanwhile and made again by this save: whether it lives now
+        // depends on which of the two came last.
+        for (qsizetype m = before; m < m_dialogs.shown.size(); ++m)
+            if (m_dialogs.shown.at(m).contains(QLatin1String("3167")))
+                out(QStringLiteral("U\t%1").arg(b->name));
+    }
+
+    // The Delete key on a booked slot of any station, answered Yes.
+    void deleteKey()
+    {
+        const auto b = anyBooked();
+        if (!b)
+            return;
+        out(QStringLiteral("I\t%1").arg(b->name));
+        m_page.grid().setCurrentCell(b->row, b->col);
+        m_page.DeleteCell();
+        const ResultRows r = record(*b);
+        if (r.isEmpty() || r.value(0, QStringLiteral("bName")).toString() != b->name)
+            out(QStringLiteral("X\t%1").arg(b->name));
     }
 
     // What the record holds now; the tool's own look, so it waits out another station's write.
@@ -315,9 +410,16 @@ private:
         auto flow = enter(b.row, b.col, BookingPage::Claim::Booked);
         if (!flow)
             return;
+        if (flow->loadedForm()[Name] != b.name) {
+            // Deleted at another station, and the slot booked again since: not this booking.
+            flow->closing(QString());
+            m_mine.removeAt(i);
+            return;
+        }
         out(QStringLiteral("I\t%1").arg(b.name));
         for (int a = 0; a < Attempts && !flow->deleted(); ++a) {
-            flow->deleteRecord();
+            if (flow->deleteRecord(flow->loadedForm()) == BookingFlow::Outcome::Reloaded)
+                continue; // another station saved it first: the form shows it, delete that
             if (!flow->deleted())
                 QThread::msleep(1 + m_random.bounded(20));
         }
@@ -350,9 +452,16 @@ struct Expected {
     bool live = true;
 };
 
+// By booking name and field, the last value each station saved there without being told
+// otherwise: the record must hold one of them.
+using SavedEdits = QHash<QString, QHash<int, QSet<QString>>>;
+
 struct Report {
     int saved = 0;
     int lost = 0;
+    int lostEdits = 0;
+    int editsChecked = 0;
+    int orphans = 0; // a name in a cell without its record, or a record's name missing from its cell
     int duplicated = 0;
     int claims = 0; // slots still "Engaged"
     bool hoursOk = true;
@@ -366,7 +475,7 @@ void fault(const QString &text)
 
 // Names whose last operation was cut short by a kill: either outcome is sound for them.
 Report check(const QString &dbPath, const QString &run, const QMap<QString, Expected> &expected,
-             const QSet<QString> &uncertain, int saved)
+             const QSet<QString> &uncertain, const SavedEdits &edits, int saved)
 {
     Report rep;
     rep.saved = saved;
@@ -376,13 +485,13 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
     // The records of this run's names against what the stations saw saved.
     QHash<QString, int> seen;
     for (const QDate &day : Days) {
-        const ResultRows jobs = db.select(
-            QStringLiteral("SELECT \"bCol\", \"bRow\", \"bName\", \"bTTime\" FROM \"tbl_Job\" WHERE \"bDate\" = ?"),
-            {day});
-        for (const auto &j : jobs.rows) {
-            const QString name = j.at(2).toString();
+        const ResultRows jobs = db.select(QStringLiteral("SELECT * FROM \"tbl_Job\" WHERE \"bDate\" = ?"), {day});
+        for (int i = 0; i < jobs.rows.size(); ++i) {
+            const QString name = jobs.value(i, QStringLiteral("bName")).toString();
             if (!name.startsWith(prefix))
                 continue;
+            const QVariantList j{jobs.value(i, QStringLiteral("bCol")), jobs.value(i, QStringLiteral("bRow")), name,
+                                 jobs.value(i, QStringLiteral("bTTime"))};
             if (++seen[name] > 1) {
                 ++rep.duplicated;
                 fault(QStringLiteral("record %1 is there twice").arg(name));
@@ -403,6 +512,19 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                 || e->total != j.at(3).toString()) {
                 ++rep.lost;
                 fault(QStringLiteral("record %1 is not as saved").arg(name));
+            }
+            const auto saved = edits.constFind(name);
+            if (saved == edits.cend())
+                continue;
+            for (auto f = saved->cbegin(); f != saved->cend(); ++f) {
+                ++rep.editsChecked;
+                const QString stored = jobs.value(i, fieldName(Id(f.key()))).toString();
+                if (!f->contains(stored)) {
+                    ++rep.lostEdits;
+                    fault(QStringLiteral("record %1: %2 is \"%3\", saved as one of \"%4\"")
+                              .arg(name, fieldName(Id(f.key())), stored,
+                                   QStringList(f->values()).join(QLatin1String("\", \""))));
+                }
             }
         }
     }
@@ -437,7 +559,7 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                 totals[col] += LeadingNumber(j.at(3).toString());
             const QString name = j.at(2).toString();
             if (!name.isEmpty() && cell(row, col) != name) {
-                ++rep.lost;
+                ++rep.orphans;
                 fault(QStringLiteral("%1 %2,%3: record %4, cell \"%5\"")
                           .arg(day.toString(Qt::ISODate))
                           .arg(row)
@@ -454,7 +576,7 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                     ++rep.claims;
                     fault(QStringLiteral("%1 %2,%3: claim left").arg(day.toString(Qt::ISODate)).arg(row).arg(col));
                 } else if (names.value({row, col}) != text) {
-                    ++rep.lost;
+                    ++rep.orphans;
                     fault(QStringLiteral("%1 %2,%3: cell \"%4\" without its record")
                               .arg(day.toString(Qt::ISODate))
                               .arg(row)
@@ -651,6 +773,7 @@ int runStations(const Options &o, const QString &dbPath)
 
     QMap<QString, Expected> expected;
     QSet<QString> uncertain;
+    SavedEdits edits;
     QSet<qint64> killedStations;
     QMap<QString, int> messages;
     int saved = 0;
@@ -662,6 +785,7 @@ int runStations(const Options &o, const QString &dbPath)
             fault(QStringLiteral("a station ended with %1").arg(w.process->exitCode()));
         }
         QString pending;
+        QHash<QPair<QString, int>, QString> lastEdit; // this station's last saved value of its field
         for (const QString &line : QString::fromUtf8(w.output).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
             const QStringList f = line.split(QLatin1Char('\t'));
             if (f.at(0) == QLatin1String("S") && f.size() == 6) {
@@ -672,6 +796,12 @@ int runStations(const Options &o, const QString &dbPath)
                 expected[f.at(1)].total = f.at(2);
             } else if (f.at(0) == QLatin1String("D") && f.size() == 2) {
                 expected[f.at(1)].live = false;
+            } else if (f.at(0) == QLatin1String("E") && f.size() == 4) {
+                lastEdit.insert({f.at(1), f.at(2).toInt()}, f.at(3));
+            } else if ((f.at(0) == QLatin1String("X") || f.at(0) == QLatin1String("U")) && f.size() == 2) {
+                // Deleted by another station's Delete key, or made again after its owner deleted
+                // it: whether it lives depends on the order of commits, not of these lines.
+                uncertain.insert(f.at(1));
             } else if (f.at(0) == QLatin1String("M") && f.size() == 3) {
                 messages[f.at(1)] += f.at(2).toInt();
             } else if (f.at(0) == QLatin1String("I") && f.size() == 2) {
@@ -684,6 +814,8 @@ int runStations(const Options &o, const QString &dbPath)
         }
         if (w.killed && !pending.isEmpty())
             uncertain.insert(pending);
+        for (auto e = lastEdit.cbegin(); e != lastEdit.cend(); ++e)
+            edits[e.key().first][e.key().second].insert(e.value());
     }
     for (auto it = messages.cbegin(); it != messages.cend(); ++it)
         std::fprintf(stderr, "messages \"%s\": %d\n", qPrintable(it.key()), it.value());
@@ -697,18 +829,21 @@ int runStations(const Options &o, const QString &dbPath)
         recovered = recovery.recover();
     }
 
-    const Report rep = check(dbPath, run, expected, uncertain, saved);
-    std::printf("stations=%d ops=%d kills=%d disk_stress=%s saved=%d lost=%d duplicated=%d hours_ok=%s "
-                "claims_left=%d recovered=%d integrity=%s\n",
+    // A booking a killed station was working on may hold that station's last edit or not.
+    for (const QString &name : uncertain)
+        edits.remove(name);
+    const Report rep = check(dbPath, run, expected, uncertain, edits, saved);
+    std::printf("stations=%d ops=%d kills=%d disk_stress=%s saved=%d lost=%d lost_edits=%d edits_checked=%d "
+                "orphans=%d duplicated=%d hours_ok=%s claims_left=%d recovered=%d integrity=%s\n",
                 o.stations, o.stations * o.ops, kills,
                 o.diskStress ? qPrintable(QString::number(stress.files()) + QStringLiteral("x")
                                           + QString::number(o.stressMb) + QStringLiteral("MB"))
                              : "no",
-                rep.saved, rep.lost, rep.duplicated, rep.hoursOk ? "yes" : "no", rep.claims + strayClaims, recovered,
-                qPrintable(rep.integrity));
+                rep.saved, rep.lost + rep.lostEdits, rep.lostEdits, rep.editsChecked, rep.orphans, rep.duplicated,
+                rep.hoursOk ? "yes" : "no", rep.claims + strayClaims, recovered, qPrintable(rep.integrity));
     std::fflush(stdout);
-    const bool ok = workersOk && rep.lost == 0 && rep.duplicated == 0 && rep.hoursOk && rep.claims == 0
-                    && strayClaims == 0
+    const bool ok = workersOk && rep.lost == 0 && rep.lostEdits == 0 && rep.orphans == 0 && rep.duplicated == 0
+                    && rep.hoursOk && rep.claims == 0 && strayClaims == 0
                     && (rep.integrity == QLatin1String("ok") || rep.integrity == QLatin1String("server"));
     return ok ? 0 : 1;
 }
