@@ -48,6 +48,7 @@ bool BookingFlow::open()
 {
     m_newRecord = false;
     m_deleted = false;
+    m_saved = false;
     if (!reseek()) {
         m_state.booking().BookingClosed = true;
         return false;
@@ -265,6 +266,7 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
         }
     }
     m_newRecord = false;
+    m_saved = true;
     m_page.setCurrentCell(row, col);
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
@@ -436,8 +438,9 @@ void BookingFlow::closing(const QString &)
     // The cell shows what is stored: a saved booking's name and colour came in with its write,
     // and a name or colour never saved is not put into the page, where the next page save would
     // store it without its record.
-    // Told by the record, not the text: a stored booking keeps its cell whatever its name.
-    if (m_record.isStored() || m_page.text(row, col) != Engaged)
+    // Told by this opening's save, not by the text: a booking saved keeps its cell whatever its
+    // name, and a claim over a record left from before is still released.
+    if (m_saved || m_page.text(row, col) != Engaged)
         return;
     // The claim was not used: release it on the page as stored, so other stations see the slot
     // free again.

@@ -103,4 +103,5 @@ private:
     BookingRecord m_record;
     bool m_newRecord = false;
     bool m_deleted = false;
+    bool m_saved = false; // this opening's save went through
 };
