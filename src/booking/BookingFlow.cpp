@@ -54,7 +54,7 @@ bool BookingFlow::open()
         return false;
     }
     m_state.booking().OldTotalTime = 0.0f;
-    recordChanged = timeChanged = colorChanged = false;
+    clearEdits();
     return true;
 }
 
@@ -219,12 +219,12 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
         m_page.writeTogether([&] {
             const float oldTotal = m_record.save(form);
             m_state.booking().OldTotalTime = oldTotal;
-            if (timeChanged || m_newRecord) {
+            if (m_timeChanged || m_newRecord) {
                 updateHours(oldTotal, form[TTime]);
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
                 shadeSpan(total, m_state.booking().BookingColor);
-            } else if (colorChanged) {
+            } else if (m_colorChanged) {
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
                 shadeSpan(total, m_state.booking().BookingColor);
@@ -351,7 +351,7 @@ BookingFlow::Outcome BookingFlow::changedElsewhere(const BookingEntries &form)
         m_state.booking().BookingClosed = true;
         return Outcome::Closed;
     }
-    recordChanged = timeChanged = colorChanged = false;
+    clearEdits();
     return Outcome::Reloaded;
 }
 
@@ -402,7 +402,7 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
     // Whatever was typed, in a new record or an existing one, is not dropped without a word.
     // Yes goes through the Save command, so an emptied name or another station's booking is
     // never written over from here either; No (the default) closes as before.
-    if (recordChanged
+    if (m_recordChanged
         && m_state.dialogs()->message(QStringLiteral("Do you wish to save the changes made to this record?"),
                                       TitleBookingRecord, Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
                == Dialogs::AnsYes)
@@ -425,7 +425,7 @@ bool BookingFlow::shadecells()
     if (!m_state.span().ColorPicked)
         return false;
     m_state.booking().BookingColor = m_state.span().SpanColor;
-    colorChanged = true;
+    m_colorChanged = true;
     return true;
 }
 

@@ -47,10 +47,14 @@ public:
     bool newRecord() const { return m_newRecord; }
     bool deleted() const { return m_deleted; }
     bool isStoredBooking() const { return m_record.isStored(); }
-    // Flags of this opening, set by the form's events.
-    bool recordChanged = false;
-    bool timeChanged = false;
-    bool colorChanged = false;
+    // What this opening's form has had edited: any entry but the province and postal code, the
+    // total (typed or added up), the colour. Saving and closing go by them.
+    void recordEdited() { m_recordChanged = true; }
+    void timeEdited() { m_timeChanged = true; }
+    void clearEdits() { m_recordChanged = m_timeChanged = m_colorChanged = false; }
+    bool recordChanged() const { return m_recordChanged; }
+    bool timeChanged() const { return m_timeChanged; }
+    bool colorChanged() const { return m_colorChanged; }
 
     // The day page's Delete key on a slot holding a stored booking: asks "Delete the booking of
     // NAME?" (No the default) and on Yes deletes it as the form's Delete does. The booking cell
@@ -104,4 +108,7 @@ private:
     bool m_newRecord = false;
     bool m_deleted = false;
     bool m_saved = false; // this opening's save went through
+    bool m_recordChanged = false;
+    bool m_timeChanged = false;
+    bool m_colorChanged = false;
 };

@@ -287,26 +287,26 @@ void frmBooking::buildControls()
     for (Id id : Tracked)
         connect(m_edits[id], &QLineEdit::textChanged, this, [this] {
             if (m_flow)
-                m_flow->recordChanged = true;
+                m_flow->recordEdited();
         });
     for (int i = 0; i < BookingEntry::JobTimes; ++i)
         connect(m_edits[time(i)], &QLineEdit::textChanged, this, [this] {
             if (m_flow)
-                m_flow->recordChanged = true;
+                m_flow->recordEdited();
         });
     connect(m_comments, &QPlainTextEdit::textChanged, this, [this] {
         if (m_flow)
-            m_flow->recordChanged = true;
+            m_flow->recordEdited();
     });
     connect(m_edits[TTime], &QLineEdit::textChanged, this, [this] {
         if (m_flow)
-            m_flow->timeChanged = true;
+            m_flow->timeEdited();
     });
     // Typing into a list sets it; choosing from its drop-down does not.
     for (QComboBox *c : {m_drop, m_prom, m_pay})
         connect(c->lineEdit(), &QLineEdit::textEdited, this, [this] {
             if (m_flow)
-                m_flow->recordChanged = true;
+                m_flow->recordEdited();
         });
 
     // The form sees every key and press before its controls.
@@ -335,7 +335,7 @@ bool frmBooking::load()
         return false;
     }
     m_state.booking().OldTotalTime = 0.0f;
-    m_flow->recordChanged = m_flow->timeChanged = m_flow->colorChanged = false;
+    m_flow->clearEdits();
     return true;
 }
 
@@ -400,7 +400,7 @@ void frmBooking::setEntry(Id id, const QString &text)
         if (list->currentText() != text) {
             list->setEditText(text);
             if (m_flow)
-                m_flow->recordChanged = true;
+                m_flow->recordEdited();
         }
     } else if (id == Comments) {
         if (m_comments->toPlainText() != text)
@@ -480,7 +480,7 @@ void frmBooking::act(int outcome)
     case BookingFlow::Outcome::Reloaded:
         setEntries(m_flow->loadedForm());
         paint();
-        m_flow->recordChanged = m_flow->timeChanged = false;
+        m_flow->clearEdits();
         break;
     }
 }

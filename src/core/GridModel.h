@@ -148,7 +148,6 @@ public:
     // end (a reset if the shape changed, otherwise one dataChanged over the changed block).
     void beginBatch();
     void endBatch();
-    bool inBatch() const { return m_batchDepth > 0; }
 
 signals:
     void currentCellChanged(int row, int col);

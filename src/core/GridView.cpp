@@ -412,13 +412,6 @@ void GridView::repaintCells()
         v->viewport()->update();
 }
 
-void GridView::setRedraw(bool on)
-{
-    setUpdatesEnabled(on);
-    if (on)
-        repaintCells();
-}
-
 void GridView::showCell(int r, int c)
 {
     if (!m_grid->isValidCell(r, c))

@@ -37,9 +37,6 @@ public:
     int allowUserResizing() const { return m_userResizing; }
     void setAllowUserResizing(int mode) { m_userResizing = mode; }
 
-    // Holds back drawing while a caller rebuilds the grid.
-    void setRedraw(bool on);
-
     // Scrolls so the cell is visible (the flex grid's programmatic Row and Col do not scroll).
     void showCell(int r, int c);
 

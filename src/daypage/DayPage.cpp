@@ -79,17 +79,14 @@ bool DayPage::OpenPage(const QDate &date)
             } else {
                 const PageStore::Created made = pageWrite([&] { return m_store->create(date); });
                 m_page = made.page;
-                if (made.created) {
-                    NewPageFlag = true;
+                if (made.created)
                     GetEmptyString(made);
-                }
             }
             m_closed = m_page.clinic;
             m_baseClosed = m_page.clinic;
             m_laidOut = false;
             return true;
         } catch (const AppError &e) {
-            NewPageFlag = false;
             // Another station making the same page holds the file a moment: wait and try again.
             if (e.number() == ErrNo::RecordLocked || e.number() == ErrNo::DuplicateKey) {
                 dialogs().message(QStringLiteral("Another user is currently creating this page. Please wait a while "
@@ -106,13 +103,8 @@ bool DayPage::OpenPage(const QDate &date)
 void DayPage::GetEmptyString(const PageStore::Created &made)
 {
     // The record was made with the weekday's template in the same transaction.
-    if (made.templateMissing) {
-        NewPageFlag = false;
+    if (made.templateMissing)
         dialogs().error(AppError(94, QStringLiteral("Invalid use of Null")), QStringLiteral("Get Empty String"));
-        return;
-    }
-    EmptyPageText = made.page.data;
-    NewPageFlag = false;
 }
 
 void DayPage::PopulateGrid()
@@ -149,7 +141,6 @@ bool DayPage::DrawRows(const QString &open, const QString &close, int slotMinute
 {
     try {
         m_model.drawRows(open, close, slotMinutes, m_layout.rHeight);
-        EmptyPageText = m_model.emptyPageText();
         return true;
     } catch (const AppError &e) {
         dialogs().message(QStringLiteral("Error Number: %1 %2").arg(e.number()).arg(e.description()),
@@ -232,7 +223,7 @@ void DayPage::applyColors(const QString &list)
     if (showColors(list) || m_recovering)
         return;
     // First showing: the colour list, the text without LUNCH, and that text as the blank page.
-    SaveBlankPageFlag = true;
+    m_saveBlankPage = true;
     SaveGridData();
 }
 
@@ -242,7 +233,7 @@ void DayPage::reloadStored()
     GridBatch batch(m_grid);
     loadText(m_page.data);
     if (!m_closed && !showColors(m_page.color))
-        SaveBlankPageFlag = true; // a write of the page now is its first showing
+        m_saveBlankPage = true; // a write of the page now is its first showing
     SumTotal();
     TxtTotal();
 }
@@ -263,7 +254,7 @@ void DayPage::RefreshGrid()
         const QString fixedMemo = pageRead([&] { return m_store->fixedMemo(); });
         const bool firstShowing = pageRead([&] {
             reloadStored();
-            return SaveBlankPageFlag;
+            return m_saveBlankPage;
         });
         emit memosRead(fixedMemo, m_page.memo);
         if (firstShowing && !m_recovering)
@@ -298,9 +289,9 @@ void DayPage::storeChanges()
         colors = m_store->saveColors(m_page.key(), m_baseColors, mineColors);
     const PageText::Cells mine = m_model.pageCells();
     std::optional<PageText::Cells> cells;
-    if (mine != m_baseCells || m_closed != m_baseClosed || SaveBlankPageFlag)
+    if (mine != m_baseCells || m_closed != m_baseClosed || m_saveBlankPage)
         cells =
-            m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, SaveBlankPageFlag, counterRow());
+            m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, m_saveBlankPage, counterRow());
     const std::optional<qint64> version = m_store->version(m_page.key());
     tx.commit();
     if (version)
@@ -311,7 +302,7 @@ void DayPage::storeChanges()
             m_model.setCellColors(*colors);
     }
     if (cells) {
-        SaveBlankPageFlag = false;
+        m_saveBlankPage = false;
         m_baseClosed = m_closed;
         mergeStoredCells(*cells, mine);
     }
@@ -331,7 +322,6 @@ void DayPage::SaveGridData()
     if (!hasPage())
         return;
     // Colours and text go in one write; a lock on it is the colour save's, as it comes first.
-    SkipSaveFlag = false;
     const int row = m_grid.row(), col = m_grid.col();
     try {
         pageWrite([&] { storeChanges(); });
@@ -388,7 +378,6 @@ void DayPage::SaveCellColor()
                                              "wait a while and try again...")
                                   .arg(e.number()),
                               QStringLiteral("Save Cell Color"));
-            SkipSaveFlag = true;
         } else {
             dialogs().error(e, QStringLiteral("Save Cell Color"));
         }
@@ -600,7 +589,7 @@ DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &edit
 {
     if (!hasPage() || !m_grid.isValidCell(row, col) || m_grid.isFixedCell(row, col))
         return CellSave::Failed;
-    EditText = PageText::cellText(editText);
+    const QString EditText = PageText::cellText(editText);
     // The text is stored only over what this station has just shown: a cell another station
     // changed between the reload and the write is asked about again, as it is stored now.
     for (int round = 0; round < QuestionRounds; ++round) {
@@ -788,7 +777,6 @@ std::optional<QString> DayPage::storeText(SharedText which, const PageKey &page,
 
 void DayPage::activate()
 {
-    SkipSaveFlag = false;
     Fillgrid();
     BookingEdit &booking = m_state.booking();
     if (booking.BookingClosed) {

@@ -132,7 +132,7 @@ public:
     enum class SharedText { DailyMemo, FixedMemo, BookNo };
     std::optional<QString> storeText(SharedText which, const PageKey &page, const QString &base, const QString &text);
 
-    // Window activation: skip flag cleared, page refilled, current cell back to the booking's
+    // Window activation: page refilled, current cell back to the booking's
     // cell once after a booking window has closed, to the first time slot at the first
     // activation, and otherwise left where the user had it.
     void activate();
@@ -150,12 +150,6 @@ public:
     QString totalStartText() const { return m_totals.startText(); }
     QString totalUsedText() const { return m_totals.usedText(); }
     QString totalAvailText() const { return m_totals.availText(); }
-
-    QString EditText; // the text typed into the edit box, to be stored
-    bool NewPageFlag = false;
-    bool SaveBlankPageFlag = false;
-    bool SkipSaveFlag = false;
-    QString EmptyPageText;
 
 signals:
     // After Fillgrid: the look, the status entry and the date headings follow the page.
@@ -209,8 +203,9 @@ private:
     QVector<LeftClaim> m_leftClaims;
     bool m_baseClosed = false;
     bool m_activated = false;
-    bool m_recovering = false; // a failed colour save is reloading the page
-    bool m_laidOut = false;    // rows, columns and text all read
+    bool m_recovering = false;    // a failed colour save is reloading the page
+    bool m_saveBlankPage = false; // the next page write is the page's first showing: BlankPage too
+    bool m_laidOut = false;       // rows, columns and text all read
     PageStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;

@@ -117,11 +117,6 @@ public:
     void ToggleCalendar();
     bool calendarShown() const;
 
-    // Menus, for the parts of the window built elsewhere to add their entries to.
-    QMenu *pageMenu() const { return m_mnuPage; }
-    QMenu *navigateMenu() const { return m_mnuNavigate; }
-    QMenu *searchMenu() const { return m_mnuSearch; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;

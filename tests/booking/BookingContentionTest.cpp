@@ -105,13 +105,13 @@ private slots:
         auto first = a.openSlot(9, 1);
         auto second = holdRecord(b, 9, 1); // b had the record open before a saved
         QVERIFY(second);
-        first->timeChanged = true;
+        first->timeEdited();
         QCOMPARE(first->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1"))),
                  BookingFlow::Outcome::Closed);
         first->closing(QStringLiteral("Ann Lee"));
 
         const BookingEntries mine = form(QStringLiteral("Bob Hart"), QStringLiteral("2"));
-        second->timeChanged = true;
+        second->timeEdited();
         QCOMPARE(second->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
@@ -130,11 +130,11 @@ private slots:
         BookingStation b(*m_folder);
         auto first = a.openSlot(9, 1);
         auto second = holdRecord(b, 9, 1);
-        first->timeChanged = true;
+        first->timeEdited();
         first->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1")));
         // b's Save command found the name empty just before a wrote it.
         const BookingEntries mine = form(QStringLiteral("Bob Hart"), QStringLiteral("2"));
-        second->timeChanged = true;
+        second->timeEdited();
         QCOMPARE(second->saveBooking(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("3197 Another user has just booked an appointment for this "
@@ -154,7 +154,7 @@ private slots:
         BookingStation a(*m_folder);
         BookingStation b(*m_folder);
         auto booking = a.openSlot(9, 1);
-        booking->timeChanged = true;
+        booking->timeEdited();
         QCOMPARE(booking->saveCommand(form(QStringLiteral("John Smyth"), QStringLiteral("1"))),
                  BookingFlow::Outcome::Closed);
         booking->closing(QString());
@@ -209,7 +209,7 @@ private slots:
     {
         BookingStation a(*m_folder);
         auto booking = a.openSlot(10, 4);
-        booking->timeChanged = true;
+        booking->timeEdited();
         booking->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1")));
         booking->closing(QString());
 
@@ -247,7 +247,7 @@ private slots:
     {
         BookingStation a(*m_folder);
         auto flow = a.openSlot(12, 2);
-        flow->timeChanged = true;
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(form(QStringLiteral(" engaged "), QStringLiteral("1"))),
                  BookingFlow::Outcome::NameMissing);
         QVERIFY(a.dialogs.last().text.contains(QStringLiteral("cannot be a customer name")));
@@ -266,7 +266,7 @@ private slots:
             QSKIP("Readers never wait for a writer on the server.");
         BookingStation a(*m_folder);
         auto booking = a.openSlot(9, 2);
-        booking->timeChanged = true;
+        booking->timeEdited();
         booking->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1")));
         booking->closing(QString());
 
@@ -287,7 +287,7 @@ private slots:
         BookingStation b(*m_folder);
         auto flow = a.openSlot(10, 3);
         b.db.begin(); // b is writing
-        flow->timeChanged = true;
+        flow->timeEdited();
         const BookingEntries mine = form(QStringLiteral("Ann Lee"), QStringLiteral("1.5"));
         QCOMPARE(flow->saveCommand(mine), BookingFlow::Outcome::StayOpen);
         b.db.rollback();
@@ -306,7 +306,7 @@ private slots:
     {
         BookingStation a(*m_folder);
         auto booked = a.openSlot(11, 4);
-        booked->timeChanged = true;
+        booked->timeEdited();
         booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("2")));
         booked->closing(QStringLiteral("Ann Lee"));
 
@@ -319,7 +319,7 @@ private slots:
         QVERIFY(deleting->deleted());
         QCOMPARE(b.storedText(Used, 4), QStringLiteral("0"));
 
-        changing->timeChanged = true;
+        changing->timeEdited();
         const BookingEntries mine = form(QStringLiteral("Ann Lee"), QStringLiteral("3"));
         QCOMPARE(changing->saveCommand(mine), BookingFlow::Outcome::Closed);
         QVERIFY(a.dialogs.last().text.startsWith(QStringLiteral("3167: Error Description ")));
@@ -341,7 +341,7 @@ private slots:
         QVERIFY(flow);
         a.page.RefreshGrid();
         QCOMPARE(a.grid().text(8, 2), QStringLiteral("Engaged"));
-        flow->timeChanged = true;
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(form(QStringLiteral("Bob Two"), QStringLiteral("1"))), BookingFlow::Outcome::Closed);
         flow->closing(QStringLiteral("Bob Two"));
         // a still shows the claim and presses Delete on it, then paints the slot below.
@@ -483,7 +483,7 @@ private slots:
             db.commit();
         });
         held.wait();
-        flow->timeChanged = true;
+        flow->timeEdited();
         const auto outcome = flow->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1.5")));
         other.join();
         QCOMPARE(a.dialogs.texts(), QStringList());

@@ -81,7 +81,7 @@ private slots:
         form[time(0)] = QStringLiteral("1.5");
         form[time(3)] = QStringLiteral("0.5");
         form[TTime] = BookingFlow::TotalTime(form);
-        flow->timeChanged = true;
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
         QVERIFY(s.state.booking().BookingClosed);
 
@@ -106,7 +106,7 @@ private slots:
     {
         BookingStation s(*m_folder);
         auto flow = s.openSlot(8, 2);
-        flow->timeChanged = true;
+        flow->timeEdited();
         flow->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1.5"}, {3, "0.5"}}));
 
         auto again = s.openSlot(8, 2);
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(form[Time3], QStringLiteral("0.5"));
         form[Time3].clear();
         form[TTime] = BookingFlow::TotalTime(form);
-        again->timeChanged = true;
+        again->timeEdited();
         again->saveCommand(form);
 
         QCOMPARE(s.state.booking().OldTotalTime, 2.0f);
@@ -129,12 +129,12 @@ private slots:
     {
         BookingStation s(*m_folder);
         auto flow = s.openSlot(8, 2);
-        flow->timeChanged = true;
+        flow->timeEdited();
         const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "2"}});
         flow->saveCommand(form);
 
         auto again = s.openSlot(8, 2);
-        again->timeChanged = true; // typed 1.5, then 2 again
+        again->timeEdited(); // typed 1.5, then 2 again
         again->saveCommand(form);
         QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("2"));
         QCOMPARE(storedColors(*m_folder, 2, 8, 12), QStringLiteral("ffffc0 ffffc0 ffffc0 ffffc0 eeffff"));
@@ -144,7 +144,7 @@ private slots:
     {
         BookingStation s(*m_folder);
         auto flow = s.openSlot(12, 1);
-        flow->timeChanged = true;
+        flow->timeEdited();
         flow->saveCommand(booking(QStringLiteral("Tom Ruiz"), {{1, "2"}}));
         QCOMPARE(storedColors(*m_folder, 1, 11, 18),
                  QStringLiteral("eeffff ffffc0 ffffc0 c0c0c0 c0c0c0 ffffc0 ffffc0 eeffff"));
@@ -160,7 +160,7 @@ private slots:
         BookingStation s(*m_folder);
         QCOMPARE(s.grid().text(7, 0).left(5), QStringLiteral("08:15"));
         auto flow = s.openSlot(8, 1);
-        flow->timeChanged = true;
+        flow->timeEdited();
         flow->saveCommand(booking(QStringLiteral("Tom Ruiz"), {{0, "1"}}));
         QCOMPARE(storedColors(*m_folder, 1, 7, 12), QStringLiteral("eeffff ffffc0 ffffc0 ffffc0 ffffc0 eeffff"));
         // Half an hour free before the booking is too short for an hour.
@@ -180,7 +180,7 @@ private slots:
     {
         BookingStation s(*m_folder);
         auto flow = s.openSlot(22, 2);
-        flow->timeChanged = true;
+        flow->timeEdited();
         flow->saveCommand(booking(QStringLiteral("Fleet van"), {{0, "12"}}));
         QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("12"));
         QCOMPARE(storedColors(*m_folder, 2, 21, 25), QStringLiteral("eeffff ffffc0 ffffc0 ffffc0 eeffff"));
@@ -192,7 +192,7 @@ private slots:
         s.grid().setText(Used, 4, QStringLiteral("2"));
         s.page.SaveGridData();
         auto flow = s.openSlot(10, 4);
-        flow->timeChanged = true;
+        flow->timeEdited();
         flow->saveCommand(booking(QStringLiteral("Eva Kim"), {{8, "0.1"}}));
         QCOMPARE(storedText(*m_folder, Used, 4), QStringLiteral("2.1"));
 
@@ -251,7 +251,7 @@ private slots:
         auto flow = s.openSlot(9, 1);
         Database other(m_folder->file(QStringLiteral("db.mdb")));
         other.begin();
-        flow->timeChanged = true;
+        flow->timeEdited();
         const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1"}});
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::StayOpen);
         other.rollback();
@@ -274,7 +274,7 @@ private slots:
         Database(m_folder->file(QStringLiteral("db.mdb")))
             .execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF Data ON tbl_Appt "
                                     "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
-        flow->timeChanged = true;
+        flow->timeEdited();
         const BookingEntries form = booking(QStringLiteral("Ann Lee"), {{0, "1.5"}});
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
@@ -295,7 +295,7 @@ private slots:
         auto flow = s.openSlot(9, 1);
         QVERIFY(!flow->newRecord());
         Database(m_folder->file(QStringLiteral("db.mdb"))).execute(QStringLiteral("DELETE FROM tbl_Job"));
-        flow->timeChanged = true;
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(booking(QStringLiteral("Ann Lee"), {{0, "1"}})), BookingFlow::Outcome::Closed);
         QCOMPARE(s.dialogs.count(), 1);
         QVERIFY(s.dialogs.last().text.startsWith(QStringLiteral("3167: Error Description ")));

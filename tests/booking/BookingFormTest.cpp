@@ -101,8 +101,8 @@ private slots:
                                  "tTime0",     "tTime9",   "txtTTime",   "txtComments", "cmdSave",      "cmdCopy",
                                  "cmdCut",     "cmdPaste", "cmdDelete",  "tbToolBar"})
             QVERIFY2(form->findChild<QWidget *>(QLatin1String(name)), name);
-        QVERIFY(!form->flow().recordChanged);
-        QVERIFY(!form->flow().timeChanged);
+        QVERIFY(!form->flow().recordChanged());
+        QVERIFY(!form->flow().timeChanged());
     }
 
     void formFitsASmallScreenAndSaysWhatItBooks()
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(control(form, "txtPhone")->text(), QStringLiteral("905-555-0199"));
         QCOMPARE(control(form, "txtAddress")->text(), QString());
         QCOMPARE(m_station->state.booking().BookingClip.at(1), QStringLiteral("12 King St"));
-        QVERIFY(!form->flow().recordChanged);
+        QVERIFY(!form->flow().recordChanged());
         QCOMPARE(job(1, 9).value(0, "bAddress").toString(), QString());
     }
 
@@ -210,11 +210,11 @@ private slots:
         QTRY_VERIFY(!first);
 
         QPointer<frmBooking> second = openForm(16, 3);
-        QVERIFY(!second->flow().recordChanged && !second->flow().timeChanged);
+        QVERIFY(!second->flow().recordChanged() && !second->flow().timeChanged());
         click(second, "cmdPaste");
         QCOMPARE(second->entries(), typed);
-        QVERIFY(second->flow().recordChanged);
-        QVERIFY(second->flow().timeChanged);
+        QVERIFY(second->flow().recordChanged());
+        QVERIFY(second->flow().timeChanged());
     }
 
     void anythingTypedAsksBeforeClosingNewOrExisting()
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(base(control(form, "tTime4")), greenColor);
         QCOMPARE(base(control<QPlainTextEdit>(form, "txtComments")), greenColor);
         QCOMPARE(base(control<QComboBox>(form, "cboPay")), greenColor);
-        QVERIFY(form->flow().colorChanged);
+        QVERIFY(form->flow().colorChanged());
         {
             BookingStation other(*m_folder);
             QCOMPARE(other.grid().cellBackColor(8, 2), FreeSlotColor);
@@ -359,7 +359,7 @@ private slots:
         QCOMPARE(t3->text(), QStringLiteral("1.5"));
         control(form, "txtMenu3")->setFocus();
         QCOMPARE(control(form, "txtTTime")->text(), QStringLiteral("1.5"));
-        QVERIFY(form->flow().timeChanged);
+        QVERIFY(form->flow().timeChanged());
     }
 };
 TORVANE_TEST(BookingFormTest)

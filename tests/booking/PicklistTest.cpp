@@ -181,7 +181,7 @@ private slots:
                      + text(form, "tTime4") + "|" + text(form, "tTime5"),
                  QStringLiteral("0.5|1.75|3.75||"));
         QCOMPARE(text(form, "txtTTime"), QStringLiteral("6"));
-        QVERIFY(form->flow().recordChanged && form->flow().timeChanged);
+        QVERIFY(form->flow().recordChanged() && form->flow().timeChanged());
     }
 
     void onlyTheFirstFiveMenuItemsAreTaken()

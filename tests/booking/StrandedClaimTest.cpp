@@ -80,7 +80,8 @@ private slots:
         form[Name] = QStringLiteral("Kim Took");
         form[time(0)] = QStringLiteral("1");
         form[TTime] = BookingFlow::TotalTime(form);
-        flow->recordChanged = flow->timeChanged = true;
+        flow->recordEdited();
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
         flow->closing(form[Name]);
         QCOMPARE(b.storedText(8, 2), QStringLiteral("Kim Took"));

@@ -58,7 +58,6 @@ private slots:
         QCOMPARE(stored(db, Monday, "Clinic"), QStringLiteral("0"));
         QCOMPARE(stored(db, Monday, "open"), settings.open);
         QCOMPARE(stored(db, Monday, "Names"), settings.names);
-        QVERIFY(!s.page.NewPageFlag);
         QVERIFY(!s.page.closed());
 
         QVERIFY(s.page.OpenPage(Sunday));
@@ -207,7 +206,6 @@ private slots:
         QCOMPARE(s.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "page. Please wait a while and try again..."));
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Cell Color"));
-        QVERIFY(!s.page.SkipSaveFlag); // used up by the skipped page save
         QCOMPARE(stored(other, Monday, "Data"), before);
         QCOMPARE(s.grid().text(8, 1), QString()); // reloaded from the database
         QCOMPARE(s.grid().cellBackColor(8, 1), FreeSlotColor);

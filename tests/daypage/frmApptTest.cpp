@@ -317,11 +317,9 @@ private slots:
         state->booking().BookingClosed = true;
         state->booking().BookingRow = 12;
         state->booking().BookingCol = 3;
-        w->page().SkipSaveFlag = true;
         w->activatePage();
         QCOMPARE(grid().row(), 12);
         QCOMPARE(grid().col(), 3);
-        QVERIFY(!w->page().SkipSaveFlag);
     }
 
     // A 640 x 480 screen, less a title bar: the window goes down to it, and every control of

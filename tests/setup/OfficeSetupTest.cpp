@@ -88,7 +88,7 @@ struct SetupStation : StationFixture {
         e[BookingEntry::Name] = name;
         e[BookingEntry::time(0)] = QStringLiteral("1");
         e[BookingEntry::TTime] = BookingFlow::TotalTime(e);
-        flow.timeChanged = true;
+        flow.timeEdited();
         flow.saveCommand(e);
         QCOMPARE(page.store().find(date)->data.contains(name), true);
     }

@@ -481,7 +481,8 @@ BookingFlow::Outcome bookSlot(AppState &state, DayPageBooking &view, int row, in
     form[BookingEntry::Menu1] = QStringLiteral("Cabin Filter");
     form[BookingEntry::time(1)] = QStringLiteral("0.5");
     form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
-    flow.recordChanged = flow.timeChanged = true;
+    flow.recordEdited();
+    flow.timeEdited();
     const BookingFlow::Outcome outcome = flow.saveCommand(form);
     flow.closing(name);
     return outcome;

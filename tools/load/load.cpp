@@ -301,7 +301,7 @@ private:
         const Id field = editedField(m_index);
         const QString value = QStringLiteral("E%1-%2").arg(m_index).arg(++m_count);
         form[field] = value;
-        flow->recordChanged = true;
+        flow->recordEdited();
         out(QStringLiteral("I\t%1").arg(b->name));
         const qsizetype before = m_dialogs.shown.size();
         const bool saved = save(*flow, form);
@@ -363,7 +363,8 @@ private:
         if (m_random.bounded(2))
             form[time(3)] = jobTime();
         form[TTime] = BookingFlow::TotalTime(form);
-        flow->recordChanged = flow->timeChanged = true;
+        flow->recordEdited();
+        flow->timeEdited();
         out(QStringLiteral("I\t%1").arg(b.name));
         save(*flow, form);
         flow->closing(form[Name]);
@@ -393,7 +394,8 @@ private:
         }
         form[time(0)] = jobTime();
         form[TTime] = BookingFlow::TotalTime(form);
-        flow->recordChanged = flow->timeChanged = true;
+        flow->recordEdited();
+        flow->timeEdited();
         out(QStringLiteral("I\t%1").arg(b.name));
         save(*flow, form);
         flow->closing(form[Name]);
