@@ -40,6 +40,7 @@ public:
 
     // The shape of the shared schema the database holds, 0 when older than the first numbered one.
     virtual int schemaVersion(Database &db) const = 0;
+    virtual void setSchemaVersion(Database &db, int version) const = 0;
     virtual void createShared(Database &db, const QString &sqliteScript) const = 0;
 
     // Shrinks the database; fails with 3186 while another connection is in a transaction.

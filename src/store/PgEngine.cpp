@@ -144,6 +144,11 @@ int PgEngine::schemaVersion(Database &db) const
     return db.scalar(QStringLiteral("SELECT max(version) FROM torvane_schema")).toInt();
 }
 
+void PgEngine::setSchemaVersion(Database &db, int version) const
+{
+    db.execute(QStringLiteral("UPDATE torvane_schema SET version = ?"), {version});
+}
+
 QString PgEngine::schemaFrom(const QString &sqliteScript)
 {
     Database model;

@@ -91,11 +91,16 @@ void giveLastingIds(Database &db, const QString &table)
         db.execute(index);
 }
 
-bool hasTable(Database &db, const QString &table)
+bool hasTable(Database &db, const QString &table) { return !db.fieldNames(table).isEmpty(); }
+
+void lastingIdsAndStationTables(Database &db)
 {
-    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?"), {table})
-               .toInt()
-           > 0;
+    if (db.engine().driver() == QLatin1String("QSQLITE"))
+        for (const QString &table : {QStringLiteral("tbl_Appt"), QStringLiteral("tbl_Job")})
+            giveLastingIds(db, table);
+    for (const QString &table : {QStringLiteral("tbl_Station"), QStringLiteral("tbl_Claim")})
+        if (!hasTable(db, table))
+            db.execute(createStatement(table));
 }
 } // namespace
 
@@ -106,22 +111,24 @@ void Schema::createStation(Database &db)
     db.executeScript(resourceText(QStringLiteral(":/data/schema_station.sql")));
 }
 
-bool Schema::upgradeShared(Database &db)
+const QVector<Schema::Step> &Schema::sharedSteps()
 {
-    if (userVersion(db) >= SharedVersion)
+    static const QVector<Step> steps{{1, lastingIdsAndStationTables}};
+    return steps;
+}
+
+bool Schema::upgrade(Database &db, const QVector<Step> &steps)
+{
+    if (steps.isEmpty() || userVersion(db) >= steps.last().version)
         return false;
     WriteTransaction tx(db);
-    // Another station may have upgraded the file since the look above.
-    if (userVersion(db) >= SharedVersion) {
-        tx.commit();
-        return false;
-    }
-    for (const QString &table : {QStringLiteral("tbl_Appt"), QStringLiteral("tbl_Job")})
-        giveLastingIds(db, table);
-    for (const QString &table : {QStringLiteral("tbl_Station"), QStringLiteral("tbl_Claim")})
-        if (!hasTable(db, table))
-            db.execute(createStatement(table));
-    db.execute(QStringLiteral("PRAGMA user_version = %1").arg(SharedVersion));
+    // Another station may have upgraded the database since the look above.
+    const int from = userVersion(db);
+    for (const Step &step : steps)
+        if (step.version > from)
+            step.apply(db);
+    if (steps.last().version > from)
+        db.engine().setSchemaVersion(db, steps.last().version);
     tx.commit();
-    return true;
+    return steps.last().version > from;
 }

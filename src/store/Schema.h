@@ -1,17 +1,31 @@
 #pragma once
+#include <QVector>
+#include <functional>
+
 class Database;
 
 // The tables of the two database files.
 namespace Schema {
-// The shape of db.mdb this program makes and expects (PRAGMA user_version).
+// The shape of the shared database this program makes and expects: the number of its last step.
 constexpr int SharedVersion = 1;
 
-void createShared(Database &db);  // db.mdb
+void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb
 
-// Brings an older db.mdb to the current shape in one write transaction, keeping every record and
-// field as it is: pages and booking records get ids that are never used again, and the tables
-// of running stations and of claim owners are added. True when the file was changed. Another
-// station holding the write lock makes it fail with 3186 and leaves the file untouched.
-bool upgradeShared(Database &db);
+// One numbered change of the shared schema: apply brings a database of the step before to this
+// one, on either engine, inside the caller's write transaction, keeping every record and field.
+struct Step {
+    int version = 0;
+    std::function<void(Database &)> apply;
+};
+// This program's steps, in order, the last numbered SharedVersion:
+//   1. pages and booking records get ids that are never used again (a file only: a server's are
+//      so from the start); the tables of running stations and of claim owners are added.
+const QVector<Step> &sharedSteps();
+
+// Applies every step above the database's version, then records the last one's number, all in
+// one write transaction: a failing step leaves the database as it was. True when it changed
+// anything. Another station holding the write lock makes it fail with 3186.
+bool upgrade(Database &db, const QVector<Step> &steps);
+inline bool upgradeShared(Database &db) { return upgrade(db, sharedSteps()); }
 } // namespace Schema

@@ -97,6 +97,11 @@ QString SqliteEngine::indexColumnsQuery() const
 
 int SqliteEngine::schemaVersion(Database &db) const { return db.scalar(QStringLiteral("PRAGMA user_version")).toInt(); }
 
+void SqliteEngine::setSchemaVersion(Database &db, int version) const
+{
+    db.execute(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
 void SqliteEngine::createShared(Database &db, const QString &sqliteScript) const { db.executeScript(sqliteScript); }
 
 void SqliteEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM")); }

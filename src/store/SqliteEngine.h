@@ -19,6 +19,7 @@ public:
     QString indexTableQuery() const override;
     QString indexColumnsQuery() const override;
     int schemaVersion(Database &db) const override;
+    void setSchemaVersion(Database &db, int version) const override;
     void createShared(Database &db, const QString &sqliteScript) const override;
     void compact(Database &db) const override;
     void snapshotTo(Database &db, const QString &file) const override;
