@@ -3,6 +3,7 @@
 #include "booking/BookingTimes.h"
 #include "booking/TechSkills.h"
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "core/ListText.h"
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
@@ -188,7 +189,9 @@ private:
         int rows = -1;
         try {
             rows = int(PageModel::timeLabels(open, close, slotMinutes).size());
-        } catch (const AppError &) {
+        } catch (const AppError &e) {
+            // Hours that draw no rows offer no place; the other days are still searched.
+            DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), e);
         }
         m_shapes.push_back({open, close, slotMinutes, rows, ParseTimeText(open)});
         return m_shapes.back();

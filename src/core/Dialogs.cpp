@@ -15,13 +15,21 @@ QString Dialogs::commonText(const AppError &e)
     return QString::number(e.number()) + QStringLiteral(": Error Description ") + e.description();
 }
 
-void Dialogs::error(const AppError &e, const QString &title)
+void Dialogs::error(const AppError &e, const QString &title) { message(commonText(e), title, Ok, NoIcon); }
+
+Dialogs::Answer Dialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
-    DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, commonText(e));
-    message(commonText(e), title, Ok, NoIcon);
+    DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, text);
+    return present(text, title, buttons, icon);
 }
 
-Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
+std::optional<QString> Dialogs::input(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, prompt);
+    return presentInput(prompt, title, defaultText);
+}
+
+Dialogs::Answer MessageBoxDialogs::present(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? ProgramTitle : title);
@@ -53,7 +61,8 @@ Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &t
     }
 }
 
-std::optional<QString> MessageBoxDialogs::input(const QString &prompt, const QString &title, const QString &defaultText)
+std::optional<QString> MessageBoxDialogs::presentInput(const QString &prompt, const QString &title,
+                                                       const QString &defaultText)
 {
     bool ok = false;
     QString s = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? ProgramTitle : title, prompt,

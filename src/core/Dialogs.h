@@ -6,7 +6,8 @@ class AppError;
 class QWidget;
 
 // Every message box, question and input box of the program goes through this interface, so
-// tests can answer them from a script and read what was shown.
+// tests can answer them from a script and read what was shown. Each message and prompt is
+// written to the diagnostic log as it is shown, so a support call can see what the user saw.
 class Dialogs {
 public:
     enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel, YesNoDefaultNo };
@@ -18,9 +19,9 @@ public:
     virtual ~Dialogs() = default;
 
     // An empty title shows the program's title.
-    virtual Answer message(const QString &text, const QString &title, Buttons buttons = Ok, Icon icon = NoIcon) = 0;
+    Answer message(const QString &text, const QString &title, Buttons buttons = Ok, Icon icon = NoIcon);
     // nullopt when cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText);
     // The save-file dialog: the path chosen, nullopt when cancelled. Programs without windows
     // save nothing.
     virtual std::optional<QString> saveFileName(const QString & /*title*/, const QString & /*suggestedPath*/,
@@ -37,12 +38,21 @@ public:
     // The common trap message: number, ": ", "Error Description ", description.
     void error(const AppError &e, const QString &title);
     static QString commonText(const AppError &e);
+
+protected:
+    // Showing them, once logged.
+    virtual Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
+    virtual std::optional<QString> presentInput(const QString &prompt, const QString &title,
+                                                const QString &defaultText) = 0;
 };
 
 class MessageBoxDialogs : public Dialogs {
 public:
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
-    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    std::optional<QString> presentInput(const QString &prompt, const QString &title,
+                                        const QString &defaultText) override;
 };

@@ -339,7 +339,6 @@ void DayPage::SaveGridData()
             emit focusGrid();
         } else {
             const QString text = QStringLiteral("%1  %2").arg(e.number()).arg(e.description());
-            DiagnosticLog::shown(QStringLiteral("Save Grid Data"), text);
             dialogs().message(text, QStringLiteral("Save Grid Data"));
         }
     }

@@ -1,6 +1,7 @@
 #include "daypage/PageStore.h"
 
 #include "core/Colors.h"
+#include "core/DiagnosticLog.h"
 #include "daypage/PageModel.h"
 #include "store/Database.h"
 #include "store/Engine.h"
@@ -66,7 +67,9 @@ std::optional<QVector<qint64>> freshColors(const QString &tmpl, const QString &o
     PageModel page(grid);
     try {
         page.drawRows(open, close, slotMinutes, 1);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
+        // Hours that draw no rows: the page has no first showing to compare with.
+        DiagnosticLog::passedOver(QStringLiteral("First colours"), e);
         return std::nullopt;
     }
     page.drawColumns(techs, {}, {}, QString());

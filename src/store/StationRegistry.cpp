@@ -1,6 +1,7 @@
 #include "store/StationRegistry.h"
 
 #include "store/Database.h"
+#include "store/PassedOver.h"
 #include "store/Schema.h"
 
 #include <QCoreApplication>
@@ -140,8 +141,9 @@ void StationHeartbeat::stop()
     if (m_db && m_id) {
         try {
             StationRegistry::remove(*m_db, m_id);
-        } catch (const AppError &) {
+        } catch (const AppError &e) {
             // Left behind, the row goes stale and counts as stopped after the timeout.
+            PassedOver::report(QStringLiteral("Station stop"), e);
         }
     }
     m_id = 0;
@@ -163,8 +165,9 @@ void StationHeartbeat::beat()
         m_lastBeat = now();
         if (m_timer.interval() != m_intervalMs)
             m_timer.start(m_intervalMs);
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
         // Another station held the file: beat again soon, well inside the timeout.
+        PassedOver::report(QStringLiteral("Heartbeat"), e);
         m_timer.start(qMin(m_intervalMs, 1000));
     }
 }

@@ -10,9 +10,11 @@
 class HookedDialogs : public ScriptedDialogs {
 public:
     std::function<void(const QString &text)> onMessage;
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override
     {
-        const Answer a = ScriptedDialogs::message(text, title, buttons, icon);
+        const Answer a = ScriptedDialogs::present(text, title, buttons, icon);
         if (onMessage)
             onMessage(text);
         return a;

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-Dialogs::Answer ScriptedDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
+Dialogs::Answer ScriptedDialogs::present(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
     m_shown.append({false, text, title.isEmpty() ? ProgramTitle : title, buttons, icon});
     if (buttons == Ok)
@@ -14,7 +14,7 @@ Dialogs::Answer ScriptedDialogs::message(const QString &text, const QString &tit
     return m_answers.dequeue();
 }
 
-std::optional<QString> ScriptedDialogs::input(const QString &prompt, const QString &title, const QString &)
+std::optional<QString> ScriptedDialogs::presentInput(const QString &prompt, const QString &title, const QString &)
 {
     m_shown.append({true, prompt, title.isEmpty() ? ProgramTitle : title, OkCancel, NoIcon});
     if (m_inputs.isEmpty()) {

@@ -17,8 +17,6 @@ public:
         Icon icon = NoIcon;
     };
 
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
-    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
     // Recorded as an input whose text is the suggested path.
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
@@ -36,6 +34,11 @@ public:
     Shown last() const { return m_shown.isEmpty() ? Shown{} : m_shown.last(); }
     bool pendingAnswers() const { return !m_answers.isEmpty() || !m_inputs.isEmpty() || !m_files.isEmpty(); }
     void clear();
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    std::optional<QString> presentInput(const QString &prompt, const QString &title,
+                                        const QString &defaultText) override;
 
 private:
     QList<Shown> m_shown;

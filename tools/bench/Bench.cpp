@@ -140,13 +140,13 @@ void progress(const QString &text)
 
 } // namespace
 
-Dialogs::Answer BenchDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon)
+Dialogs::Answer BenchDialogs::present(const QString &text, const QString &title, Buttons buttons, Icon)
 {
     shown << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
     return buttons == Ok ? AnsOk : buttons == OkCancel || buttons == RetryCancel ? AnsCancel : AnsNo;
 }
 
-std::optional<QString> BenchDialogs::input(const QString &prompt, const QString &title, const QString &)
+std::optional<QString> BenchDialogs::presentInput(const QString &prompt, const QString &title, const QString &)
 {
     shown << title + QStringLiteral(": ") + prompt;
     return std::nullopt;

@@ -26,9 +26,12 @@ struct BenchOptions {
 // figure. Questions are answered No, input boxes cancelled.
 class BenchDialogs : public Dialogs {
 public:
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
-    std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
     QStringList shown;
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
+    std::optional<QString> presentInput(const QString &prompt, const QString &title,
+                                        const QString &defaultText) override;
 };
 
 // The benchmark run: a generated ten-year workshop, one station folder, the measures taken

@@ -76,14 +76,16 @@ const QString Busy = QStringLiteral("3186");
 class LoadDialogs : public Dialogs {
 public:
     QStringList shown;
-    Answer message(const QString &text, const QString &title, Buttons, Icon) override
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons, Icon) override
     {
         shown << title + QStringLiteral(": ") + text;
         if (qEnvironmentVariableIsSet("TORVANE_LOAD_MESSAGES"))
             std::fprintf(stderr, "%s\n", qPrintable(shown.last()));
         return AnsYes;
     }
-    std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override
+    std::optional<QString> presentInput(const QString &, const QString &, const QString &defaultText) override
     {
         return defaultText;
     }
