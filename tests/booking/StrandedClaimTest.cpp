@@ -1,5 +1,6 @@
 // A claim ("Engaged") whose station has stopped does not block its slot: the next station to
-// press Enter on it takes it over, and a booking saved under it shows its name again.
+// press Enter on it takes it over, and a booking saved under it shows its name again. A station
+// of another machine has stopped only when its heartbeat has.
 #include "BookingStation.h"
 
 #include <QCoreApplication>
@@ -92,6 +93,8 @@ private slots:
         seedShared(folder, m_onServer);
         BookingStation a(folder), b(folder);
         a.state.registration().id = StationRegistry::add(a.db);
+        // a runs on another machine: its process id tells nothing here, only its beat does.
+        moveToAnotherMachine(a.db, a.state.registration().id);
         b.state.registration().id = StationRegistry::add(b.db);
         b.state.registration().timeoutMs = 60000;
 
