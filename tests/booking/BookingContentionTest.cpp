@@ -324,6 +324,36 @@ private slots:
         QVERIFY(b.openSlot(10, 3));
     }
 
+    // A release empties only its own claim: a name typed over it at another station meanwhile
+    // stays, whether the release went through at once or waited for a busy page.
+    void releaseLeavesANameTypedOverTheClaimMeanwhile()
+    {
+        BookingStation a(*m_folder);
+        BookingStation b(*m_folder);
+        auto flow = a.openSlot(8, 2);
+        QVERIFY(flow);
+        b.dialogs.answer(Dialogs::AnsYes); // replace the entry
+        QCOMPARE(b.page.SaveCellContent(8, 2, QStringLiteral("Walk In")), DayPage::CellSave::Stored);
+        QCOMPARE(flow->exitForm(BookingFlow::initialForm()), BookingFlow::Outcome::Closed);
+        flow->closing(QString());
+        QCOMPARE(b.storedText(8, 2), QStringLiteral("Walk In"));
+
+        flow = a.openSlot(10, 3);
+        QVERIFY(flow);
+        {
+            Database other(shared());
+            other.begin();
+            flow->closing(QString());
+            other.commit();
+        }
+        b.dialogs.answer(Dialogs::AnsYes);
+        QCOMPARE(b.page.SaveCellContent(10, 3, QStringLiteral("Drop In")), DayPage::CellSave::Stored);
+        a.page.pollChanges();
+        QCOMPARE(b.storedText(10, 3), QStringLiteral("Drop In"));
+        QCOMPARE(a.grid().text(10, 3), QStringLiteral("Drop In"));
+        QCOMPARE(a.dialogs.texts(), QStringList());
+    }
+
     void aLockHeldAMomentByAnotherStationIsWaitedOut()
     {
         BookingStation a(*m_folder);
