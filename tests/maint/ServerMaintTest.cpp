@@ -20,13 +20,6 @@
 #include <cstdio>
 
 namespace {
-// A server folder whose db.pgconn names a new server database holding the shipped records.
-QString seededServer(const QString &folder)
-{
-    QDir().mkpath(folder);
-    return seedServer(folder);
-}
-
 qint64 addJob(Database &db, const QDate &date, const QString &name)
 {
     db.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") VALUES (?, 1, 6, ?)"),
@@ -76,7 +69,8 @@ private slots:
     void serverBackupIsAFileAndRestoresOntoTheServer()
     {
         StationFixture f;
-        const QString conn = seededServer(f.serverFolder());
+        QDir().mkpath(f.serverFolder());
+        const QString conn = seedServer(f.serverFolder());
         const QString usb = f.drive(QStringLiteral("usb"));
         Database live(conn);
         addJob(live, QDate(2001, 3, 1), QStringLiteral("In the backup"));
@@ -187,7 +181,8 @@ private slots:
     {
         StationFixture f;
         const QString folder = f.serverFolder();
-        const QString conn = seededServer(folder);
+        QDir().mkpath(folder);
+        const QString conn = seedServer(folder);
         {
             Database live(conn);
             addJob(live, QDate(2002, 1, 7), QStringLiteral("Before the reinstall"));
@@ -216,11 +211,5 @@ private slots:
     }
 };
 
-static testreg::Add s_serverMaint("ServerMaintTest", []() -> QObject * {
-    if (!PgServer::instance()) {
-        qWarning("ServerMaintTest left out: %s", qPrintable(PgServer::missing()));
-        return nullptr;
-    }
-    return new ServerMaintTest;
-});
+static testreg::AddOnServer<ServerMaintTest> s_serverMaint("ServerMaintTest");
 #include "ServerMaintTest.moc"
