@@ -104,6 +104,8 @@ private slots:
                                     "VALUES (?, 3, 9, ?, '1.5')"),
                      {bookingDay(), QStringLiteral("Ann Stale")});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Engaged);
+        auto stranded = a.openSlot(10, 3);
+        QVERIFY(stranded);
 
         // a stops beating: its last beat is now older than b's timeout.
         b.db.execute(QStringLiteral("UPDATE \"tbl_Station\" SET beat = beat - 61000 WHERE id = ?"),
@@ -111,7 +113,12 @@ private slots:
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Booked);
         QCOMPARE(b.grid().text(9, 3), QStringLiteral("Ann Stale"));
         QCOMPARE(a.storedText(9, 3), QStringLiteral("Ann Stale"));
-        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Claim\"")).toInt(), 0);
+        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Claim\" WHERE slotrow = 9")).toInt(), 0);
+
+        // b takes a's other claim over; a, back, gives up its form: b's claim stands.
+        QCOMPARE(b.booking.claimSlot(10, 3), BookingPage::Claim::Claimed);
+        stranded->closing(QString());
+        QCOMPARE(b.storedText(10, 3), QStringLiteral("Engaged"));
     }
 };
 class StrandedClaimTestFile : public StrandedClaimTest {
