@@ -25,9 +25,9 @@ namespace {
 // Qt Test logs "Caught unhandled exception" and throws it on. Left to std::terminate, the crash
 // handler's SIGABRT keeps the folder waiting for ctest's timeout and the test server running, and
 // the classes after it would start from a state nobody cleaned up: the run ends here instead.
-int escaped(const char *testClass, const char *what)
+int escaped(const char *test, const char *what)
 {
-    std::fprintf(stderr, "FAIL!  : %s: an exception escaped a test function: %s\n", testClass, what);
+    std::fprintf(stderr, "FAIL!  : %s: an exception escaped a test function: %s\n", test, what);
     PgServer::shutdown();
     return 1;
 }
@@ -43,9 +43,17 @@ int main(int argc, char **argv)
     DiagnosticLog::start(QStringLiteral("test"), false);
     QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == QLatin1String("--child")) {
-        for (const auto &[name, child] : testreg::children())
-            if (args.at(2) == QLatin1String(name))
+        for (const auto &[name, child] : testreg::children()) {
+            if (args.at(2) != QLatin1String(name))
+                continue;
+            try {
                 return child(args.mid(3));
+            } catch (const std::exception &e) {
+                return escaped(name, e.what());
+            } catch (...) {
+                return escaped(name, "not a std::exception");
+            }
+        }
         return 2;
     }
     QString only;
