@@ -511,8 +511,9 @@ void DayPage::ReleaseClaim(int row, int col, const QString &mark)
         return;
     try {
         writeTogether([&] {
-            if (m_grid.text(row, col) != mark)
-                return; // taken or emptied at another station meanwhile: left as stored
+            if (m_grid.text(row, col) != mark
+                || !m_store->holdsClaim(m_page.key(), row - PageModel::TextTopRow, col - 1, m_state.registration().id))
+                return; // taken, emptied or taken over at another station meanwhile: left as stored
             m_grid.setText(row, col, QString());
             m_grid.setCellBackColor(row, col, FreeSlotColor);
         });
@@ -529,7 +530,8 @@ int DayPage::releaseLeftClaims()
     for (qsizetype i = 0; i < m_leftClaims.size();) {
         const LeftClaim &left = m_leftClaims.at(i);
         try {
-            m_store->releaseCell(left.key, left.row - PageModel::TextTopRow, left.col - 1, left.mark);
+            m_store->releaseCell(left.key, left.row - PageModel::TextTopRow, left.col - 1, left.mark,
+                                 m_state.registration().id);
         } catch (const AppError &e) {
             if (e.number() == ErrNo::RecordLocked) {
                 ++i; // still busy: next time

@@ -307,16 +307,25 @@ void PageStore::saveSetupText(const char *field, const std::optional<QString> &b
     tx.commit();
 }
 
-bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark)
+bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark, qint64 station)
 {
     WriteTransaction tx(m_db);
     PageText::Cells cells = PageText::parse(storedText(key, "Data"));
-    if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark)
+    if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark
+        || !holdsClaim(key, r, c, station))
         return false;
     cells[r][c].clear();
     update(key, QStringLiteral("\"Data\" = ?"), {PageText::join(cells)});
     tx.commit();
     return true;
+}
+
+bool PageStore::holdsClaim(const PageKey &key, int r, int c, qint64 station)
+{
+    const QVariant holder = m_db.scalar(
+        QStringLiteral("SELECT station FROM \"tbl_Claim\" WHERE caldate = ? AND slotrow = ? AND slotcol = ?"),
+        {key.date, r + PageModel::TextTopRow, c + 1});
+    return holder.isNull() || holder.toLongLong() == station;
 }
 
 PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,

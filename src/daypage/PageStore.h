@@ -143,9 +143,11 @@ public:
         qint64 version = 0; // the page's row version after the attempt
     };
     Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark, const ClaimOwner &owner);
-    // Empties the cell (text row r, column c from 0) where it still holds mark. True when it did.
-    // Throws PageChanged when the page is gone.
-    bool releaseCell(const PageKey &key, int r, int c, const QString &mark);
+    // Empties the cell (text row r, column c from 0) where it still holds mark and the claim is
+    // still station's. True when it did. Throws PageChanged when the page is gone.
+    bool releaseCell(const PageKey &key, int r, int c, const QString &mark, qint64 station);
+    // False once another station has taken the claim of the cell over.
+    bool holdsClaim(const PageKey &key, int r, int c, qint64 station);
 
     // Deletes every page (of any date) that is untouched, inside the caller's write transaction
     // or one of its own: its text is still its blank page, its memo empty, its closed flag that of

@@ -41,11 +41,14 @@ bool processMayRun(const QString &rowMachine, qint64 pid)
 qint64 StationRegistry::add(Database &db)
 {
     WriteTransaction tx(db);
-    const ResultRows mine =
-        db.select(QStringLiteral("SELECT id, pid FROM \"tbl_Station\" WHERE machine = ?"), {machine()});
-    for (const auto &row : mine.rows)
-        if (!processAlive(row.at(1).toLongLong()))
-            db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE id = ?"), {row.at(0)});
+    // A machine without an id of its own cannot tell its rows from those of another one without.
+    if (!machine().isEmpty()) {
+        const ResultRows mine =
+            db.select(QStringLiteral("SELECT id, pid FROM \"tbl_Station\" WHERE machine = ?"), {machine()});
+        for (const auto &row : mine.rows)
+            if (!processAlive(row.at(1).toLongLong()))
+                db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE id = ?"), {row.at(0)});
+    }
     db.execute(QStringLiteral("DELETE FROM \"tbl_Station\" WHERE beat < ?"), {now() - DayMs});
     const qint64 t = now();
     db.execute(QStringLiteral("INSERT INTO \"tbl_Station\" (started, beat, host, machine, pid) VALUES (?, ?, ?, ?, ?)"),

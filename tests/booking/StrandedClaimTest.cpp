@@ -1,5 +1,6 @@
 // A claim ("Engaged") whose station has stopped does not block its slot: the next station to
-// press Enter on it takes it over, and a booking saved under it shows its name again.
+// press Enter on it takes it over, and a booking saved under it shows its name again. A station
+// of another machine has stopped only when its heartbeat has.
 #include "BookingStation.h"
 
 #include <QCoreApplication>
@@ -93,6 +94,8 @@ private slots:
         seedShared(folder, m_onServer);
         BookingStation a(folder), b(folder);
         a.state.registration().id = StationRegistry::add(a.db);
+        // a runs on another machine: its process id tells nothing here, only its beat does.
+        moveToAnotherMachine(a.db, a.state.registration().id);
         b.state.registration().id = StationRegistry::add(b.db);
         b.state.registration().timeoutMs = 60000;
 
@@ -102,6 +105,8 @@ private slots:
                                     "VALUES (?, 3, 9, ?, '1.5')"),
                      {bookingDay(), QStringLiteral("Ann Stale")});
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Engaged);
+        auto stranded = a.openSlot(10, 3);
+        QVERIFY(stranded);
 
         // a stops beating: its last beat is now older than b's timeout.
         b.db.execute(QStringLiteral("UPDATE \"tbl_Station\" SET beat = beat - 61000 WHERE id = ?"),
@@ -109,7 +114,12 @@ private slots:
         QCOMPARE(b.booking.claimSlot(9, 3), BookingPage::Claim::Booked);
         QCOMPARE(b.grid().text(9, 3), QStringLiteral("Ann Stale"));
         QCOMPARE(a.storedText(9, 3), QStringLiteral("Ann Stale"));
-        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Claim\"")).toInt(), 0);
+        QCOMPARE(b.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Claim\" WHERE slotrow = 9")).toInt(), 0);
+
+        // b takes a's other claim over; a, back, gives up its form: b's claim stands.
+        QCOMPARE(b.booking.claimSlot(10, 3), BookingPage::Claim::Claimed);
+        stranded->closing(QString());
+        QCOMPARE(b.storedText(10, 3), QStringLiteral("Engaged"));
     }
 };
 class StrandedClaimTestFile : public StrandedClaimTest {

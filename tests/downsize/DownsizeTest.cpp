@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "SharedDb.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "downsize/Downsizer.h"
@@ -246,6 +247,8 @@ private slots:
         const qint64 caller = StationRegistry::add(d);
         for (int i = 0; i < others; ++i) {
             const qint64 id = StationRegistry::add(d);
+            if (i == 0)
+                moveToAnotherMachine(d, id); // only its beat tells that it runs
             if (silent)
                 d.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - ? WHERE id = ?"),
                           {StationRegistry::DefaultTimeoutMs + 1000, id});

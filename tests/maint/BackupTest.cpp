@@ -244,10 +244,11 @@ private slots:
     void restoreWaitsForOtherStationsAndNeverReusesIds_data()
     {
         QTest::addColumn<bool>("olderBackup");
-        QTest::addColumn<int>("otherStation"); // 0 none, 1 running, 2 silent for longer than the timeout
+        // 0 none, 1 running on another machine, 2 silent for longer than the timeout
+        QTest::addColumn<int>("otherStation");
         QTest::newRow("older backup, only this station") << true << 0;
         QTest::newRow("backup, another station silent") << false << 2;
-        QTest::newRow("another station running") << false << 1;
+        QTest::newRow("a station of another machine running") << false << 1;
     }
     void restoreWaitsForOtherStationsAndNeverReusesIds()
     {
@@ -268,6 +269,7 @@ private slots:
         f.state.registration().id = StationRegistry::add(live);
         if (otherStation) {
             const qint64 other = StationRegistry::add(live);
+            moveToAnotherMachine(live, other);
             if (otherStation == 2)
                 live.execute(QStringLiteral("UPDATE tbl_Station SET beat = beat - ? WHERE id = ?"),
                              {StationRegistry::DefaultTimeoutMs + 1000, other});

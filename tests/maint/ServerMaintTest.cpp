@@ -1,4 +1,5 @@
 // Backup, restore and installation where the shared database is on a PostgreSQL server.
+#include "../booking/BookingStation.h"
 #include "PgServer.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
@@ -13,23 +14,11 @@
 #include "store/TableCopy.h"
 
 #include <QDateTime>
+#include <QProcess>
 #include <QTest>
+#include <cstdio>
 
 namespace {
-// A server folder whose db.pgconn names a new server database holding the shipped records.
-QString seededServer(const QString &folder)
-{
-    QDir().mkpath(folder);
-    const QString conn = PgServer::instance()->newDatabase(folder);
-    Database seed(TestFolder::buildFile(QStringLiteral("db.mdb")));
-    Database server(conn);
-    WriteTransaction tx(server);
-    Schema::createShared(server);
-    TableCopy::copyAll(seed, server);
-    tx.commit();
-    return conn;
-}
-
 qint64 addJob(Database &db, const QDate &date, const QString &name)
 {
     db.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") VALUES (?, 1, 6, ?)"),
@@ -42,6 +31,33 @@ int jobs(const QString &db, const QString &name)
     Database d(db);
     return d.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\" WHERE \"bName\" = ?"), {name}).toInt();
 }
+
+// A station backing up in a process of its own: the server database named by args[0] into the
+// folder args[1].
+int backUp(const QStringList &args)
+{
+    try {
+        SharedBackup::backupTo(args.at(0), args.at(1));
+        return 0;
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.description()));
+        return 1;
+    }
+}
+testreg::AddChild s_backUp("back-up", backUp);
+
+constexpr int PauseKey = 7411;
+
+// Every read of tbl_Help waits while PauseKey is held: its table is read through a view that
+// takes that lock, with no lock timeout. A backup copies tbl_Help after tbl_Appt and before tbl_Job.
+void pauseReadsOfHelp(Database &db)
+{
+    db.execute(QStringLiteral("ALTER TABLE \"tbl_Help\" RENAME TO help_rows"));
+    db.execute(QStringLiteral("CREATE FUNCTION help_pause() RETURNS boolean LANGUAGE plpgsql SET lock_timeout = 0 "
+                              "AS $$ BEGIN PERFORM pg_advisory_xact_lock_shared(%1); RETURN true; END $$")
+                   .arg(PauseKey));
+    db.execute(QStringLiteral("CREATE VIEW \"tbl_Help\" AS SELECT * FROM help_rows WHERE help_pause()"));
+}
 } // namespace
 
 class ServerMaintTest : public QObject {
@@ -52,7 +68,8 @@ private slots:
     void serverBackupIsAFileAndRestoresOntoTheServer()
     {
         StationFixture f;
-        const QString conn = seededServer(f.serverFolder());
+        QDir().mkpath(f.serverFolder());
+        const QString conn = seedServer(f.serverFolder());
         const QString usb = f.drive(QStringLiteral("usb"));
         Database live(conn);
         addJob(live, QDate(2001, 3, 1), QStringLiteral("In the backup"));
@@ -91,6 +108,47 @@ private slots:
         QVERIFY(addJob(live, QDate(2001, 3, 3), QStringLiteral("Next")) > newest);
     }
 
+    // A station saves a booking while the backup has copied tbl_Appt and not yet tbl_Job: the
+    // backup holds the server as it was when it began, the booking wholly left out.
+    void serverBackupIsOneSnapshotWhileAStationBooks()
+    {
+        TestFolder office, usb;
+        const QString conn = seedShared(office, true);
+        Database live(conn);
+        pauseReadsOfHelp(live);
+        BookingStation station(office);
+        auto flow = station.openSlot(8, 2);
+        QVERIFY(flow);
+
+        live.execute(QStringLiteral("BEGIN"));
+        live.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(PauseKey));
+        QProcess backup;
+        backup.start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--child"), QStringLiteral("back-up"), conn, usb.path()});
+        // The backup has copied tbl_Appt and waits inside tbl_Help.
+        const QString waiting =
+            QStringLiteral("SELECT count(*) FROM pg_locks WHERE locktype = 'advisory' AND NOT granted");
+        QTRY_COMPARE_WITH_TIMEOUT(live.scalar(waiting).toInt(), 1, 60000);
+
+        BookingEntries form = flow->loadedForm();
+        form[BookingEntry::Name] = QStringLiteral("Mid Backup");
+        form[BookingEntry::time(0)] = QStringLiteral("1");
+        form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
+        flow->recordChanged = flow->timeChanged = true;
+        QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
+        QCOMPARE(jobs(conn, QStringLiteral("Mid Backup")), 1);
+        live.execute(QStringLiteral("COMMIT"));
+        QVERIFY(backup.waitForFinished(60000));
+        QVERIFY2(backup.exitCode() == 0, backup.readAllStandardError().constData());
+
+        Database copy(usb.file(QStringLiteral("db.mdb")));
+        QCOMPARE(copy.scalar(QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'Mid Backup'")).toInt(), 0);
+        const QString page =
+            copy.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {bookingDay()}).toString();
+        QVERIFY(page.contains(QLatin1String("Engaged")));
+        QVERIFY(!page.contains(QLatin1String("Mid Backup")));
+    }
+
     // A folder naming a server database without the Torvane tables is refused before anything is
     // written: the station stays uninstalled and the folder gets no files.
     void installationRefusesAServerWithoutTheTables()
@@ -120,7 +178,8 @@ private slots:
     {
         StationFixture f;
         const QString folder = f.serverFolder();
-        const QString conn = seededServer(folder);
+        QDir().mkpath(folder);
+        const QString conn = seedServer(folder);
         {
             Database live(conn);
             addJob(live, QDate(2002, 1, 7), QStringLiteral("Before the reinstall"));
@@ -149,11 +208,5 @@ private slots:
     }
 };
 
-static testreg::Add s_serverMaint("ServerMaintTest", []() -> QObject * {
-    if (!PgServer::instance()) {
-        qWarning("ServerMaintTest left out: %s", qPrintable(PgServer::missing()));
-        return nullptr;
-    }
-    return new ServerMaintTest;
-});
+static testreg::AddOnServer<ServerMaintTest> s_serverMaint("ServerMaintTest");
 #include "ServerMaintTest.moc"

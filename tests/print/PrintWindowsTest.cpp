@@ -72,6 +72,10 @@ private slots:
         PrintingDayPage f(m_onServer);
         QVERIFY(f.ready());
         QVERIFY(f.child<QPushButton>("cmdPrint")->isEnabled());
+        // The workshop opens on Sundays too, with a weekday's hours.
+        f.db->execute(QStringLiteral("UPDATE \"tbl_Setup\" SET chk1 = 0, \"Sun\" = \"Mon\""));
+        f.open(f.day().addDays(6));
+        f.store(12, 3, QStringLiteral("Sunday Customer"), f.day().addDays(6));
         f.open(f.day().addDays(1));
         f.store(10, 3, QStringLiteral("Tuesday Customer"), f.day().addDays(1));
         f.open(f.day().addDays(2));
@@ -89,8 +93,10 @@ private slots:
         QCOMPARE(week->findChild<QLabel *>(QStringLiteral("lblCalDay"))->text(), QStringLiteral("Tony Russo"));
         QCOMPARE(week->grid().text(8, 1), QStringLiteral("Monday Customer"));
         QCOMPARE(week->grid().text(10, 2), QStringLiteral("Tuesday Customer"));
-        // Monday, Tuesday and Wednesday have pages, 8 starting hours each for this technician.
-        QCOMPARE(week->findChild<QLineEdit *>(QStringLiteral("txtS"))->text(), QStringLiteral("S  24"));
+        QCOMPARE(week->grid().text(1, 7), QStringLiteral("Sunday"));
+        QCOMPARE(week->grid().text(12, 7), QStringLiteral("Sunday Customer"));
+        // Monday, Tuesday, Wednesday and Sunday have pages, 8 starting hours each for this technician.
+        QCOMPARE(week->findChild<QLineEdit *>(QStringLiteral("txtS"))->text(), QStringLiteral("S  32"));
         // The day page still shows its own page, untouched.
         QCOMPARE(f.state.layout().PageDate, f.day());
         QCOMPARE(f.grid().text(10, 3), QString());
@@ -102,7 +108,8 @@ private slots:
         QVERIFY(preview && preview->isVisible());
         QCOMPARE(preview->objectName(), QStringLiteral("frmPrintWeekly"));
         QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview - Weekly Schedule"));
-        QVERIFY(preview->picture().width() > preview->picture().height()); // landscape
+        QCOMPARE(preview->schedule().table().TextMatrix(12 - 2, 7), QStringLiteral("Sunday Customer")); // no day rows
+        QVERIFY(preview->picture().width() > preview->picture().height());                              // landscape
         QVERIFY(!preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"))->isVisible());
     }
 

@@ -211,70 +211,12 @@ private slots:
             atPositions.append(rec.fieldName(i));
         QCOMPARE(atPositions, WeekdayFields);
     }
-
-    void lookupIndexesExist()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        const auto idx = s.rows(QStringLiteral(
-            "SELECT name, tbl_name FROM sqlite_master WHERE type = 'index' AND name IN ('CalDate', 'bRecord') "
-            "ORDER BY name"));
-        QCOMPARE(idx.size(), 2);
-        QCOMPARE(idx[0].value(1).toString(), QStringLiteral("tbl_Appt"));
-        QCOMPARE(idx[1].value(1).toString(), QStringLiteral("tbl_Job"));
-    }
-
-    void singleRecordTablesHoldOneRecord()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        for (const char *t : {"tbl_Setup", "tbl_Setup2", "tbl_Help"})
-            QVERIFY2(!s.only(QString::fromLatin1(t)).isEmpty(), t);
-    }
-
-    void stationIsNotInstalled()
-    {
-        SeedDb s(QStringLiteral("dbn.mdb"));
-        const QSqlRecord r = s.only(QStringLiteral("tbl_netset"));
-        QVERIFY(!r.isEmpty());
-        QCOMPARE(r.value(QStringLiteral("net")).toInt(), 0);
-        QCOMPARE(r.value(QStringLiteral("Main")).toInt(), 0);
-        QCOMPARE(r.value(QStringLiteral("server")).toString(), QString());
-    }
-
-    void shippedTextsAreFilled()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        const QSqlRecord setup = s.only(QStringLiteral("tbl_Setup"));
-        for (const char *f : {"Readme", "Licence"}) {
-            const QString text = setup.value(QString::fromLatin1(f)).toString();
-            QVERIFY2(text.contains(QLatin1String("Torvane Software")), f);
-            QVERIFY2(text.count(QLatin1String("\n\n")) >= 3, f); // several paragraphs
-        }
-        QVERIFY(
-            s.only(QStringLiteral("tbl_Help")).value(QStringLiteral("Help")).toString().contains(QLatin1String("F1")));
-        QVERIFY(!setup.value(QStringLiteral("FixedMemo")).toString().isEmpty());
-        QVERIFY(QFile::exists(TestFolder::buildFile(QStringLiteral("Info.doc"))));
-    }
 };
 TORVANE_TEST(SeedSchemaTest)
 
 class SeedSettingsTest : public QObject {
     Q_OBJECT
 private slots:
-    void layoutIsTheDocumentedOffice()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        const QSqlRecord r = s.only(QStringLiteral("tbl_Setup"));
-        const Layout l = layoutOf(r);
-        QCOMPARE(l.labels.first(), QStringLiteral("08:00 AM"));
-        QCOMPARE(l.labels.last(), QStringLiteral("05:00 PM"));
-        QCOMPARE(l.lastRow(), 25);
-        QCOMPARE(l.pageLines(), 24);
-        QCOMPARE(l.techs, 4);
-        QVERIFY(minutesOf(r.value(QStringLiteral("lunchstart")).toString()) >= 0);
-        QVERIFY(minutesOf(r.value(QStringLiteral("lunchclose")).toString()) >= 0);
-        QCOMPARE(r.value(QStringLiteral("RHeight")).toInt(), 1);
-    }
-
     void perTechnicianListsMatchTheCount()
     {
         SeedDb s(QStringLiteral("db.mdb"));
@@ -295,30 +237,6 @@ private slots:
         static const QRegularExpression eleven(QStringLiteral("^[01]( [01]){10}$"));
         for (const QString &entry : skills)
             QVERIFY2(eleven.match(entry).hasMatch(), qPrintable(entry));
-    }
-
-    void legendAndPrintSettings()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        const QSqlRecord r = s.only(QStringLiteral("tbl_Setup"));
-        const QStringList captions = percentList(r.value(QStringLiteral("Lblcolors")).toString());
-        QCOMPARE(captions.size(), 8);
-        for (const QString &c : captions)
-            QVERIFY2(!c.isEmpty() && c == c.trimmed(), qPrintable(c));
-        QCOMPARE(r.value(QStringLiteral("Bookno")).toString(), QStringLiteral("1001"));
-        QCOMPARE(r.value(QStringLiteral("Spare")).toString(), QStringLiteral("A:"));
-        QCOMPARE(r.value(QStringLiteral("Printmode")).toInt(), 1);
-        QCOMPARE(r.value(QStringLiteral("FillPage")).toInt(), 0);
-        QCOMPARE(r.value(QStringLiteral("dMode")).toInt(), 1);
-        QCOMPARE(r.value(QStringLiteral("dFillPage")).toInt(), 0);
-        for (const char *f : {"PWidth", "DWidth"}) {
-            const QStringList widths = terminatedItems(r.value(QString::fromLatin1(f)).toString());
-            QVERIFY2(widths.size() >= 2, f);
-            for (const QString &w : widths)
-                QVERIFY2(w.toInt() > 0, f);
-        }
-        QCOMPARE(terminatedItems(r.value(QStringLiteral("PWidth")).toString()).size(),
-                 r.value(QStringLiteral("Listno")).toInt() + 1);
     }
 
     void weekdayTemplatesFitTheLayout_data()
@@ -370,42 +288,6 @@ private slots:
         QCOMPARE(cell(parsePage(r.value(QStringLiteral("Mon")).toString()), 14, 1), QStringLiteral("LUNCH"));
     }
 
-    void picklistsHaveTheirEntryCounts_data()
-    {
-        QTest::addColumn<QString>("fields");
-        QTest::addColumn<int>("entries");
-        QTest::newRow("maintenance") << "dMainten dTMainten dPMainten" << 21;
-        QTest::newRow("menu") << "dMenu dTMenu dPMenu" << 21;
-        QTest::newRow("internal") << "dInternal dTInternal dPInternal" << 21;
-        QTest::newRow("vehicle") << "dVehicle" << 21;
-        QTest::newRow("make") << "dMake" << 21;
-        QTest::newRow("cities") << "dCOthers" << 12;
-        QTest::newRow("provinces") << "dPOthers" << 2;
-    }
-    void picklistsHaveTheirEntryCounts()
-    {
-        QFETCH(QString, fields);
-        QFETCH(int, entries);
-        SeedDb s(QStringLiteral("db.mdb"));
-        const QSqlRecord r = s.only(QStringLiteral("tbl_Setup2"));
-        QList<QStringList> lists;
-        for (const QString &f : fields.split(QLatin1Char(' '))) {
-            lists.append(terminatedItems(r.value(f).toString()));
-            QCOMPARE(lists.last().size(), entries);
-        }
-        int used = 0;
-        for (int i = 0; i < entries; ++i) {
-            const bool named = !lists[0][i].isEmpty();
-            used += named;
-            // A job's name, time and price are given together, the time and price as numbers.
-            for (int k = 1; k < lists.size(); ++k) {
-                QCOMPARE(!lists[k][i].isEmpty(), named);
-                QVERIFY(!named || isNumber(lists[k][i]));
-            }
-        }
-        QVERIFY(used >= qMin(entries, 10));
-    }
-
     void vehicleYearsAreTheLatestModelYears()
     {
         SeedDb s(QStringLiteral("db.mdb"));
@@ -415,16 +297,6 @@ private slots:
         for (int y = QDate::currentDate().year() + 1; expected.size() < 21; --y)
             expected << QString::number(y);
         QCOMPARE(years, expected);
-    }
-
-    void defaultAddressIsSingleTexts()
-    {
-        SeedDb s(QStringLiteral("db.mdb"));
-        const QSqlRecord r = s.only(QStringLiteral("tbl_Setup2"));
-        for (const char *f : {"dCity", "dProv"}) {
-            const QString v = r.value(QString::fromLatin1(f)).toString();
-            QVERIFY2(!v.isEmpty() && !v.contains(QLatin1Char('%')), f);
-        }
     }
 };
 TORVANE_TEST(SeedSettingsTest)

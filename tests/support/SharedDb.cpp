@@ -28,3 +28,12 @@ void holdEverything(Database &db)
     db.execute(QStringLiteral("LOCK TABLE \"tbl_Setup\", \"tbl_Setup2\", \"tbl_Appt\", \"tbl_Job\", \"tbl_Claim\" "
                               "IN ACCESS EXCLUSIVE MODE"));
 }
+
+void moveToAnotherMachine(Database &db, qint64 id)
+{
+    // Above any process id this system hands out.
+    constexpr qint64 FreePid = 2147483646;
+    db.execute(QStringLiteral("UPDATE \"tbl_Station\" SET host = 'bay-office', machine = 'another machine', pid = ? "
+                              "WHERE id = ?"),
+               {FreePid, id});
+}

@@ -19,6 +19,10 @@ QString seedServer(const QString &folder);
 // on the server the table locks compaction takes. Let go with Database::abandon().
 void holdEverything(Database &db);
 
+// Makes station id a station of another machine, whose process id names no process here: only its
+// heartbeat can tell whether it runs.
+void moveToAnotherMachine(Database &db, qint64 id);
+
 // Stands in for a test class on the server when the server programs are not installed: the run
 // shows it skipped, saying why.
 class ServerMissing : public QObject {

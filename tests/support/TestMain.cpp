@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QStandardPaths>
 #include <QTest>
+#include <cstdio>
+#include <exception>
 #include <memory>
 
 std::vector<testreg::Entry> &testreg::registry()
@@ -19,6 +21,18 @@ std::vector<std::pair<const char *, testreg::Child>> &testreg::children()
     return entries;
 }
 
+namespace {
+// Qt Test logs "Caught unhandled exception" and throws it on. Left to std::terminate, the crash
+// handler's SIGABRT keeps the folder waiting for ctest's timeout and the test server running, and
+// the classes after it would start from a state nobody cleaned up: the run ends here instead.
+int escaped(const char *test, const char *what)
+{
+    std::fprintf(stderr, "FAIL!  : %s: an exception escaped a test function: %s\n", test, what);
+    PgServer::shutdown();
+    return 1;
+}
+} // namespace
+
 // Usage: test_x [ClassName] [QTest options...]
 //        test_x --child NAME [ARGS...]
 int main(int argc, char **argv)
@@ -29,9 +43,17 @@ int main(int argc, char **argv)
     DiagnosticLog::start(QStringLiteral("test"), false);
     QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == QLatin1String("--child")) {
-        for (const auto &[name, child] : testreg::children())
-            if (args.at(2) == QLatin1String(name))
+        for (const auto &[name, child] : testreg::children()) {
+            if (args.at(2) != QLatin1String(name))
+                continue;
+            try {
                 return child(args.mid(3));
+            } catch (const std::exception &e) {
+                return escaped(name, e.what());
+            } catch (...) {
+                return escaped(name, "not a std::exception");
+            }
+        }
         return 2;
     }
     QString only;
@@ -43,13 +65,21 @@ int main(int argc, char **argv)
             only = args.takeAt(1);
     }
     int failures = 0;
-    for (const auto &e : testreg::registry()) {
-        if (!only.isEmpty() && only != QLatin1String(e.name))
-            continue;
-        std::unique_ptr<QObject> obj(e.make());
-        if (!obj)
-            continue; // its factory said why
-        failures += QTest::qExec(obj.get(), args);
+    const char *running = "";
+    try {
+        for (const auto &e : testreg::registry()) {
+            if (!only.isEmpty() && only != QLatin1String(e.name))
+                continue;
+            running = e.name;
+            std::unique_ptr<QObject> obj(e.make());
+            if (!obj)
+                continue; // its factory said why
+            failures += QTest::qExec(obj.get(), args);
+        }
+    } catch (const std::exception &e) {
+        return escaped(running, e.what());
+    } catch (...) {
+        return escaped(running, "not a std::exception");
     }
     PgServer::shutdown();
     return failures == 0 ? 0 : 1;
