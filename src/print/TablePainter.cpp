@@ -18,10 +18,21 @@ QColor colorOf(double number) { return ColorFromNumber(std::llround(number)); }
 unsigned alignFlag(int alignment) { return alignment == 1 ? DT::Center : alignment == 2 ? DT::Right : DT::Left; }
 } // namespace
 
-// One DrawTable call: the layout worked out once, then page after page.
+unsigned clsTablePrint::dataTextFlags(int col) { return col == 0 ? FirstColumnText : OtherColumnText; }
+
+// One DrawTable call: the layout worked out once, then page after page. Each row is as tall as its
+// own tallest cell; a page takes the whole rows that fit. With dryRun nothing is drawn and no
+// NewPage is raised: a break puts CurrentY at continueTop and the sheets are counted.
 class TablePainter {
 public:
     TablePainter(clsTablePrint &table, DrawSurface &target) : m_t(table), m_s(target), m_units(target.ScaleMode()) {}
+
+    void dryRun(double continueTop)
+    {
+        m_dryRun = true;
+        m_continueTop = continueTop;
+    }
+    int pages() const { return m_pages; }
 
     void run(int startRow, int pageNo)
     {
@@ -33,41 +44,49 @@ public:
             m_colPx[c] = pxX(m_t.m_colWidth[c]);
         m_leftPx = pxX(m_t.m_marginLeft);
         m_offPx = pxX(m_t.m_cellXOffset);
-        m_rowPx = pxY(m_h.row);
         m_noFill = m_t.m_print.PrintNoFill;
         m_headerRun = QVector<int>(m_t.m_cols, -1);
         m_rowRun = QVector<int>(m_t.m_rows, -1);
+        const double headerTotal = m_h.headerTotal();
 
         int lastRow = startRow - 1;
         double y = 0;
         bool afterBreak = false;
+        m_pages = 1;
         // The first page's header waits for the first page that has room for a row.
         bool headerPending = pageNo == 1;
         for (;;) {
             double available = m_s.ScaleHeight() - m_s.CurrentY() - m_t.m_marginBottom;
             bool placedRows = false;
-            if (!(available < m_h.row)) {
+            const double nextRow = lastRow + 1 < m_t.m_rows ? m_h.rows[lastRow + 1] : 0;
+            if (!(available < nextRow)) {
                 const bool header = m_t.m_repeatHeader || headerPending;
                 headerPending = false;
                 if (header)
-                    available -= m_h.header * m_t.m_headerRows;
+                    available -= headerTotal;
                 const int first = lastRow + 1;
-                // A header taller than the room left must not move the rows backwards.
-                const int fit = m_h.row > 0 ? std::max(0, int(std::floor(available / m_h.row))) : m_t.m_rows;
-                lastRow = int(std::min<qint64>(qint64(lastRow) + fit, m_t.m_rows - 1));
+                // Whole rows only; a header taller than the room left takes none.
+                while (lastRow + 1 < m_t.m_rows && !(available < m_h.rows[lastRow + 1])) {
+                    available -= m_h.rows[lastRow + 1];
+                    ++lastRow;
+                }
                 const double top = m_s.CurrentY();
                 y = top;
                 if (header) {
-                    drawHeader(top);
-                    y = top + m_h.header * m_t.m_headerRows;
+                    if (!m_dryRun)
+                        drawHeader(top);
+                    y = top + headerTotal;
                 }
                 if (lastRow >= first) {
-                    drawRows(first, lastRow, y);
-                    y += m_h.row * (lastRow - first + 1);
+                    if (!m_dryRun)
+                        drawRows(first, lastRow, y);
+                    for (int r = first; r <= lastRow; ++r)
+                        y += m_h.rows[r];
                     placedRows = true;
                 }
                 if (lastRow == m_t.m_rows - 1 && m_t.m_hasFooter) {
-                    drawFooter(y);
+                    if (!m_dryRun)
+                        drawFooter(y);
                     y += m_h.footer;
                 }
             }
@@ -79,11 +98,17 @@ public:
                 throw AppError(5, QStringLiteral("The table's rows do not fit on a page"));
             bool positionSet = false;
             bool cancel = false;
-            emit m_t.NewPage(&m_s, positionSet, cancel, lastRow);
+            if (m_dryRun) {
+                m_s.setCurrentY(m_continueTop);
+                positionSet = true;
+            } else {
+                emit m_t.NewPage(&m_s, positionSet, cancel, lastRow);
+            }
             if (cancel)
                 break;
             if (!positionSet)
                 m_s.setCurrentY(m_t.m_marginTop);
+            ++m_pages;
             m_headerRun.fill(-1);
             m_rowRun.fill(-1);
             afterBreak = true;
@@ -111,6 +136,10 @@ private:
     {
         const int rows = m_t.m_headerRows;
         const int cols = m_t.m_cols;
+        // Where each header row starts below the top, and where the last one ends.
+        QVector<double> headerTops(rows + 1, 0.0);
+        for (int h = 0; h < rows; ++h)
+            headerTops[h + 1] = headerTops[h] + m_h.headers[h];
         for (int h = 0; h < rows; ++h) {
             int left = m_leftPx + m_offPx;
             int right = m_leftPx - m_offPx;
@@ -130,8 +159,8 @@ private:
                 right += m_colPx[c];
                 if (drawn) {
                     const int from = m_headerRun[c] == -1 ? h : m_headerRun[c];
-                    cellTop = pxY(top + m_h.header * from);
-                    cellBottom = pxY(top + m_h.header * (h + 1));
+                    cellTop = pxY(top + headerTops[from]);
+                    cellBottom = pxY(top + headerTops[h + 1]);
                     m_headerRun[c] = -1;
                     m_t.switchFont(m_s, m_t.HeaderFont(h, c));
                 }
@@ -155,6 +184,10 @@ private:
     {
         const int cols = m_t.m_cols;
         const int dataTopPx = pxY(dataTop);
+        // Where each row of the page starts, and where the last one ends.
+        QVector<double> rowTops(last - first + 2, dataTop);
+        for (int r = first; r <= last; ++r)
+            rowTops[r - first + 1] = rowTops[r - first] + m_h.rows[r];
         int left = m_leftPx + m_offPx;
         double colLeft = m_t.m_marginLeft;
         for (int c = 0; c < cols; ++c) {
@@ -165,7 +198,7 @@ private:
             for (int r = first; r <= last; ++r) {
                 const int i = r * cols + c;
                 m_t.switchFont(m_s, m_t.m_font[i]);
-                bottom += m_rowPx;
+                bottom = pxY(rowTops[r - first + 1]);
                 const QString &text = m_t.m_text[i];
                 if (m_t.m_mergeCol[c] && r < last && m_t.m_text[i + cols] == text)
                     continue;
@@ -176,12 +209,12 @@ private:
                 } else {
                     const int cellLeft = m_rowRun[r] != -1 ? m_rowRun[r] : left;
                     const PictureRef &picture = m_t.m_picture[i];
-                    const double runTop = dataTop + m_h.row * (runFirst - first);
+                    const double runTop = rowTops[runFirst - first];
                     std::function<void()> picturePainter;
                     if (picture)
                         picturePainter = [&] { paintPicture(*picture, c, colLeft, cellLeft, runTop, bottom - top); };
                     drawCell(cellLeft, top, right, bottom, m_t.m_lineThickness, colorOf(m_t.m_color[i]), text,
-                             c == 0 ? FirstColumnText : OtherColumnText, picturePainter);
+                             clsTablePrint::dataTextFlags(c), picturePainter);
                     m_rowRun[r] = -1;
                 }
                 top = bottom;
@@ -244,11 +277,34 @@ private:
     QVector<int> m_colPx;
     int m_leftPx = 0;
     int m_offPx = 0;
-    int m_rowPx = 0;
     bool m_noFill = false;
+    bool m_dryRun = false;
+    double m_continueTop = 0;
+    int m_pages = 0;
     QVector<int> m_headerRun; // header row where a column's vertical run starts, -1 none
     QVector<int> m_rowRun;    // pixel left where a data row's horizontal run starts, -1 none
 };
+
+int clsTablePrint::CountPages(DrawSurface &Target, double firstTop, double continueTop)
+{
+    const QFont savedFont = Target.Font();
+    const double savedY = Target.CurrentY();
+    int pages = 0;
+    try {
+        Target.setCurrentY(firstTop);
+        TablePainter painter(*this, Target);
+        painter.dryRun(continueTop);
+        painter.run(0, 1);
+        pages = painter.pages();
+    } catch (const AppError &) {
+        // Rows that fit on no sheet: DrawTable says so when it gets there.
+        pages = 0;
+    }
+    Target.setCurrentY(savedY);
+    Target.setFont(savedFont);
+    m_currentFont.reset();
+    return pages;
+}
 
 void clsTablePrint::DrawTable(DrawSurface &Target, int StartRow, int PageNo)
 {

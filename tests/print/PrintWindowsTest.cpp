@@ -143,10 +143,14 @@ private slots:
         f.dialogs.answerFile(pdf);
         click<QPushButton>(preview, "cmdPrint");
         QVERIFY(f.dialogs.shown()
-                    .at(f.dialogs.count() - 2)
+                    .at(f.dialogs.count() - 3)
                     .text.startsWith(QStringLiteral("No default printer is installed.")));
-        QVERIFY(f.dialogs.last().text.endsWith(
-            QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        QVERIFY(f.dialogs.shown()
+                    .at(f.dialogs.count() - 2)
+                    .text.endsWith(QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        // Saying where it went.
+        QCOMPARE(f.dialogs.last().text,
+                 QStringLiteral("The schedule was saved as ") + QDir::toNativeSeparators(pdf + QStringLiteral(".pdf")));
         QVERIFY(QFileInfo(pdf + QStringLiteral(".pdf")).size() > 1000);
 
         preview->close();
