@@ -146,6 +146,9 @@ frmPrintPreview::frmPrintPreview(AppState &state, Schedule kind, SchedulePrint::
     m_hscScroll->setAccessibleName(QStringLiteral("Scroll across the page"));
     m_vscScroll->setAccessibleName(QStringLiteral("Scroll down the pages"));
 
+    m_picScroll->installEventFilter(this);
+    m_picTarget->installEventFilter(this);
+
     connect(m_cmdRefresh, &QPushButton::clicked, this, &frmPrintPreview::refresh);
     connect(m_cmdOrientation, &QPushButton::clicked, this, &frmPrintPreview::switchOrientation);
     // The fill shows at once, no Refresh needed; before the first showing the settings decide.
@@ -230,6 +233,16 @@ void frmPrintPreview::switchOrientation()
 void frmPrintPreview::print() { m_print->print(m_heading(), m_date); }
 
 void frmPrintPreview::saveAsPdf() { m_print->saveAsPdf(m_heading(), m_date); }
+
+bool frmPrintPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    // The wheel over the page or the grey around it scrolls the page.
+    if (event->type() == QEvent::Wheel && (watched == m_picTarget || watched == m_picScroll)) {
+        wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void frmPrintPreview::wheelEvent(QWheelEvent *event)
 {

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QWheelEvent>
 
 namespace {
 // The day page as the program shell sets it up for printing.
@@ -129,13 +130,21 @@ private slots:
         QVERIFY(vsc->maximum() > 0);
         vsc->setValue(3);
         QCOMPARE(picTarget->y(), -24);
+        // The wheel over the page scrolls it too, three steps a notch.
+        QWheelEvent wheel(QPointF(10, 10), picTarget->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picTarget, &wheel);
+        QCOMPARE(vsc->value(), 6);
 
         auto *orientation = preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"));
         QCOMPARE(orientation->text(), QStringLiteral("&Portrait"));
         QTest::mouseClick(orientation, Qt::LeftButton);
         QCOMPARE(orientation->text(), QStringLiteral("&Landscape"));
         QVERIFY(preview->picture().width() > preview->picture().height());
+        // Ticking the fill redraws at once.
+        const QImage unfilled = preview->picture();
         preview->findChild<QCheckBox *>(QStringLiteral("chkColWidth"))->setChecked(true);
+        QVERIFY(preview->picture() != unfilled);
 
         // No printer on this machine: the PDF is offered instead.
         const QString pdf = f.folder.file(QStringLiteral("wednesday"));
