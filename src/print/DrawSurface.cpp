@@ -235,6 +235,34 @@ void DrawSurface::textPixels(const QString &text, int left, int top, int right, 
     m_painter.restore();
 }
 
+double DrawSurface::textSlice(const QString &text, int left, int top, int right, int bottom, unsigned flags,
+                              double from, bool paint)
+{
+    const Lines lines = layOut(text, std::max(1, right - left), flags);
+    const QTextLayout &layout = *lines.layout;
+    constexpr int Slack = 2;
+    const int room = bottom - top;
+    int first = 0;
+    while (first < layout.lineCount() && layout.lineAt(first).y() < from - 0.5)
+        ++first;
+    int end = first;
+    while (end < layout.lineCount()) {
+        const QTextLine line = layout.lineAt(end);
+        if (line.y() - from + line.height() > room + Slack)
+            break;
+        ++end;
+    }
+    if (paint && end > first && right > left && bottom > top) {
+        m_painter.setPen(m_foreColor);
+        m_painter.save();
+        m_painter.setClipRect(QRect(left, top, right - left, bottom - top), Qt::IntersectClip);
+        for (int i = first; i < end; ++i)
+            layout.lineAt(i).draw(&m_painter, QPointF(left, top - from));
+        m_painter.restore();
+    }
+    return end < layout.lineCount() ? layout.lineAt(end).y() : -1.0;
+}
+
 // ---------------------------------------------------------------------------------------------
 
 ImageSurface::ImageSurface(double widthTwips, double heightTwips, int dpi)

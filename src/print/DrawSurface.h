@@ -85,6 +85,11 @@ public:
     // as wrappedHeightPixels measures. Only lines that fit the rectangle's height are drawn (the
     // first always), so what a file holds is what the paper shows.
     void textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags);
+    // One page's part of a text too tall for a page: the lines that begin from pixels into the
+    // wrapped text (as textPixels wraps it) and fit the rectangle's height, drawn from its top
+    // when paint is set. Returns where the first line left out begins, or -1 when none is left.
+    double textSlice(const QString &text, int left, int top, int right, int bottom, unsigned flags, double from,
+                     bool paint);
 
 protected:
     DrawSurface();

@@ -48,6 +48,9 @@ public:
         m_headerRun = QVector<int>(m_t.m_cols, -1);
         m_rowRun = QVector<int>(m_t.m_rows, -1);
         const double headerTotal = m_h.headerTotal();
+        // The room of a page of its own: a row taller than that is split over pages.
+        const double pageRoom = m_s.ScaleHeight() - (m_dryRun ? m_continueTop : m_t.m_marginTop) - m_t.m_marginBottom
+                                - (m_t.m_repeatHeader ? headerTotal : 0);
 
         int lastRow = startRow - 1;
         double y = 0;
@@ -58,18 +61,15 @@ public:
         for (;;) {
             double available = m_s.ScaleHeight() - m_s.CurrentY() - m_t.m_marginBottom;
             bool placedRows = false;
-            const double nextRow = lastRow + 1 < m_t.m_rows ? m_h.rows[lastRow + 1] : 0;
-            if (!(available < nextRow)) {
+            const int next = lastRow + 1;
+            const bool split = next < m_t.m_rows && (m_split == next || m_h.rows[next] > pageRoom);
+            const double nextRow = next >= m_t.m_rows ? 0 : m_split == next ? splitRest() : m_h.rows[next];
+            // A row too tall for any page starts wherever a line of it fits.
+            if (!(available < nextRow) || (split && !(available < firstLine(next)))) {
                 const bool header = m_t.m_repeatHeader || headerPending;
                 headerPending = false;
                 if (header)
                     available -= headerTotal;
-                const int first = lastRow + 1;
-                // Whole rows only; a header taller than the room left takes none.
-                while (lastRow + 1 < m_t.m_rows && !(available < m_h.rows[lastRow + 1])) {
-                    available -= m_h.rows[lastRow + 1];
-                    ++lastRow;
-                }
                 const double top = m_s.CurrentY();
                 y = top;
                 if (header) {
@@ -77,12 +77,41 @@ public:
                         drawHeader(top);
                     y = top + headerTotal;
                 }
+                if (split && available > 0) {
+                    if (m_split != next)
+                        startSplit(next);
+                    const double rest = splitRest();
+                    const double slice = std::min(rest, available);
+                    placedRows = drawSlice(next, y, slice);
+                    y += slice;
+                    available -= slice;
+                    if (m_split == -1)
+                        lastRow = next;
+                }
+                const int first = lastRow + 1;
+                // Whole rows only, and none after a row that goes on over the page.
+                while (m_split == -1 && lastRow + 1 < m_t.m_rows && !(available < m_h.rows[lastRow + 1])
+                       && !(m_h.rows[lastRow + 1] > pageRoom)) {
+                    available -= m_h.rows[lastRow + 1];
+                    ++lastRow;
+                }
                 if (lastRow >= first) {
                     if (!m_dryRun)
                         drawRows(first, lastRow, y);
                     for (int r = first; r <= lastRow; ++r)
                         y += m_h.rows[r];
                     placedRows = true;
+                }
+                // A row too tall for any page begins in the room the whole rows left.
+                const int after = lastRow + 1;
+                if (m_split == -1 && after < m_t.m_rows && m_h.rows[after] > pageRoom
+                    && !(available < firstLine(after))) {
+                    startSplit(after);
+                    const double slice = std::min(splitRest(), available);
+                    placedRows |= drawSlice(after, y, slice);
+                    y += slice;
+                    if (m_split == -1)
+                        lastRow = after;
                 }
                 if (lastRow == m_t.m_rows - 1 && m_t.m_hasFooter) {
                     if (!m_dryRun)
@@ -118,6 +147,77 @@ public:
 private:
     int pxX(double v) const { return int(std::lround(m_s.ScaleX(v, m_units, DrawSurface::Pixels))); }
     int pxY(double v) const { return int(std::lround(m_s.ScaleY(v, m_units, DrawSurface::Pixels))); }
+
+    // A row taller than a page goes on over the pages, line by line in each cell: where each
+    // cell's text goes on (pixels into it, -1 when shown whole) and how tall it is.
+    void startSplit(int row)
+    {
+        m_split = row;
+        m_splitFrom = QVector<double>(m_t.m_cols, 0.0);
+        m_splitPx = QVector<int>(m_t.m_cols, 0);
+        for (int c = 0; c < m_t.m_cols; ++c) {
+            const int i = row * m_t.m_cols + c;
+            m_t.switchFont(m_s, m_t.m_font[i]);
+            const int textPx = m_colPx[c] - 2 * m_offPx;
+            m_splitPx[c] =
+                textPx > 0 ? m_s.wrappedHeightPixels(m_t.m_text[i], textPx, clsTablePrint::dataTextFlags(c)) : 0;
+        }
+    }
+
+    // The least a slice of the row must have: one line of its tallest font.
+    double firstLine(int row)
+    {
+        double line = 0;
+        for (int c = 0; c < m_t.m_cols; ++c) {
+            m_t.switchFont(m_s, m_t.m_font[row * m_t.m_cols + c]);
+            line = std::max(line, m_s.TextHeight(QString()));
+        }
+        return line + m_s.ScaleY(2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
+    }
+
+    // The height the split row still needs.
+    double splitRest() const
+    {
+        int px = 0;
+        for (int c = 0; c < m_t.m_cols; ++c)
+            if (m_splitFrom[c] >= 0)
+                px = std::max(px, m_splitPx[c] - int(std::floor(m_splitFrom[c])));
+        // A pixel for the line below the border, one for rounding.
+        return m_s.ScaleY(px + 2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
+    }
+
+    // The split row's part on this page; false when not a line of it fitted.
+    bool drawSlice(int row, double top, double height)
+    {
+        const int topPx = pxY(top);
+        const int bottomPx = pxY(top + height);
+        bool moved = false;
+        bool done = true;
+        int left = m_leftPx + m_offPx;
+        for (int c = 0; c < m_t.m_cols; ++c) {
+            const int i = row * m_t.m_cols + c;
+            const int right = left + m_colPx[c] - 2 * m_offPx;
+            m_t.switchFont(m_s, m_t.m_font[i]);
+            if (!m_dryRun) {
+                if (!m_noFill)
+                    m_s.fillPixels(left, topPx + 1, right, bottomPx, colorOf(m_t.m_color[i]));
+                m_s.boxPixels(left - m_offPx, topPx, right + m_offPx, bottomPx, m_t.m_lineThickness, Qt::black);
+            }
+            if (m_splitFrom[c] >= 0 && right > left) {
+                const double from = m_splitFrom[c];
+                m_splitFrom[c] = m_s.textSlice(m_t.m_text[i], left, topPx + 1, right, bottomPx,
+                                               clsTablePrint::dataTextFlags(c) & ~DT::VCenter, from, !m_dryRun);
+                moved |= m_splitFrom[c] != from;
+            } else {
+                m_splitFrom[c] = -1;
+            }
+            done &= m_splitFrom[c] < 0;
+            left = right + 2 * m_offPx;
+        }
+        if (done)
+            m_split = -1;
+        return moved;
+    }
 
     // Fill and text inside the border, below its top line. The border goes on after the fill, so
     // a device that rasterises coarser than its own pixels (a PDF on screen) keeps every line.
@@ -281,6 +381,9 @@ private:
     bool m_dryRun = false;
     double m_continueTop = 0;
     int m_pages = 0;
+    int m_split = -1; // the row going on over the pages, -1 none
+    QVector<double> m_splitFrom;
+    QVector<int> m_splitPx;
     QVector<int> m_headerRun; // header row where a column's vertical run starts, -1 none
     QVector<int> m_rowRun;    // pixel left where a data row's horizontal run starts, -1 none
 };

@@ -24,6 +24,16 @@ const QString Comment = QStringLiteral(
 const QString LongWord = QStringLiteral("WDDGF8AB9DR298437ZXCVBNMASDFGHJKL");
 constexpr int BookingsPerTech = 6;
 
+// A comment longer than a whole page: its row goes on over the pages.
+QString pageLongNote()
+{
+    QStringList words;
+    for (int k = 0; k < 300; ++k)
+        words << QStringLiteral("Note%1x").arg(k);
+    return words.join(QLatin1Char(' '));
+}
+const QString PageLongNote = pageLongNote();
+
 struct Word {
     QRectF box;
     QString text;
@@ -137,6 +147,8 @@ private slots:
                 QString comment = Comment + QStringLiteral(" Ticket%1end").arg(n);
                 if (n % 7 == 0)
                     comment += QLatin1Char(' ') + LongWord;
+                if (n == 3)
+                    comment += QLatin1Char(' ') + PageLongNote;
                 Database(m_db).execute(insert,
                                        {m_day, col, row, Techs[col - 1], st.grid().text(row, 0), name,
                                         QStringLiteral("(905) 555-01%1").arg(n % 100, 2, 10, QLatin1Char('0')),
@@ -234,7 +246,7 @@ private slots:
             expected += Techs;
         if (view == QLatin1String("details"))
             for (int n = 0; n < m_names.size(); ++n)
-                expected << Comment << QStringLiteral("Ticket%1end").arg(n) << LongWord
+                expected << Comment << PageLongNote << QStringLiteral("Ticket%1end").arg(n) << LongWord
                          << QStringLiteral("(905) 555-01%1").arg(n % 100, 2, 10, QLatin1Char('0'))
                          << QStringLiteral("Mercedes-Benz");
         for (const QString &text : std::as_const(expected))
