@@ -199,8 +199,9 @@ void frmPrintPreview::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_settingsRead)
         return;
-    m_settingsRead = true;
+    // The stored fill ticks the box without a drawing of its own; one follows.
     readSettings();
+    m_settingsRead = true;
     refresh();
 }
 
