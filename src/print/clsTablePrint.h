@@ -24,6 +24,9 @@ QSizeF pictureHimetric(const QImage &picture);
 // and page geometry, drawn page by page onto a picture box, the printer or a PDF file.
 // Lengths are in the surface's scale units, line thicknesses in pixels. Rows, Cols and
 // HeaderRows re-dimension the table and clear everything in it, so set them first.
+// No text is lost: texts wrap at their column's width (inside a word only where the word alone is
+// wider), each row is as tall as its tallest cell, and a row taller than a page goes on over the
+// pages line by line.
 class clsTablePrint : public QObject {
     Q_OBJECT
 public:
@@ -106,7 +109,8 @@ public:
     // The header row height never goes below this, spacing excluded.
     static constexpr float MinHeaderHeight = 275;
 
-    // Whole data rows that fit on one page of the target; may be 0 or negative.
+    // Whole data rows that fit on one page of the target, were each as tall as the tallest; may
+    // be 0 or negative.
     float CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader, std::optional<bool> IncludeFooter = std::nullopt);
 
     // The sheets DrawTable takes from row 0 when the table starts at firstTop on the first sheet
@@ -116,7 +120,7 @@ public:
 
     // Draws from StartRow at the target's CurrentY, raising NewPage at every page break. On
     // return CurrentY is below the last thing drawn and the target has its font back. A failure
-    // is shown in the "Draw Table" message.
+    // (a line taller than a whole page, say) is shown in the "Draw Table" message.
     void DrawTable(DrawSurface &Target, int StartRow, int PageNo);
 
 signals:
