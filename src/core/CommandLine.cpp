@@ -21,6 +21,17 @@ bool CommandLine::textOnly(int argc, char **argv)
     return false;
 }
 
+bool CommandLine::hasOption(int argc, char **argv, const char *option)
+{
+    const QByteArray name(option);
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == name || a.startsWith(name + '='))
+            return true;
+    }
+    return false;
+}
+
 int CommandLine::answer(QCommandLineParser &parser, int &argc, char **argv, const QString &name)
 {
     QCoreApplication app(argc, argv);

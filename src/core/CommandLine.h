@@ -13,6 +13,9 @@ void prepare(QCommandLineParser &parser, const QString &description);
 // opening windows.
 bool textOnly(int argc, char **argv);
 
+// True when the command line names the option (as "--name" or "--name=value").
+bool hasOption(int argc, char **argv, const char *option);
+
 // Prints the answer through the parser on a console-only application named name and returns
 // the exit code.
 int answer(QCommandLineParser &parser, int &argc, char **argv, const QString &name);

@@ -7,6 +7,7 @@
 #include <QPagedPaintDevice>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTextLayout>
 #include <cmath>
 
 namespace {
@@ -150,51 +151,116 @@ void DrawSurface::fillPixels(int left, int top, int right, int bottom, const QCo
     m_painter.fillRect(QRect(left, top, right - left, bottom - top), color);
 }
 
-int DrawSurface::qtTextFlags(unsigned dt)
+// A text laid out into a width; height in pixels.
+struct DrawSurface::Lines {
+    std::unique_ptr<QTextLayout> layout;
+    int height = 0;
+};
+
+DrawSurface::Lines DrawSurface::layOut(const QString &text, int widthPx, unsigned flags) const
 {
-    int f = 0;
-    if (dt & DT::Center)
-        f |= Qt::AlignHCenter;
-    else if (dt & DT::Right)
-        f |= Qt::AlignRight;
-    else
-        f |= Qt::AlignLeft;
-    // Vertical placement only applies to a single line, as with the platform's call.
-    if ((dt & DT::SingleLine) && (dt & DT::VCenter))
-        f |= Qt::AlignVCenter;
-    else if ((dt & DT::SingleLine) && (dt & DT::Bottom))
-        f |= Qt::AlignBottom;
-    else
-        f |= Qt::AlignTop;
-    if (dt & DT::SingleLine)
-        f |= Qt::TextSingleLine;
-    else if (dt & DT::WordBreak)
-        f |= Qt::TextWordWrap;
-    if (!(dt & DT::NoPrefix))
-        f |= Qt::TextShowMnemonic;
-    return f;
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    // A single line shows its line breaks as blanks.
+    t.replace(QLatin1Char('\n'), (flags & DT::SingleLine) ? QChar(QLatin1Char(' ')) : QChar(QChar::LineSeparator));
+    Lines lines;
+    lines.layout = std::make_unique<QTextLayout>(t, m_font, m_device);
+    const Qt::Alignment align = (flags & DT::Center)  ? Qt::AlignHCenter
+                                : (flags & DT::Right) ? Qt::AlignRight
+                                                      : Qt::AlignLeft;
+    QTextOption option(align);
+    // A word wider than the whole line is broken inside; every other break is between words.
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    lines.layout->setTextOption(option);
+    lines.layout->beginLayout();
+    double y = 0;
+    for (;;) {
+        QTextLine line = lines.layout->createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(std::max(1, widthPx));
+        line.setPosition(QPointF(0, y));
+        y += line.height();
+    }
+    lines.layout->endLayout();
+    lines.height = std::max(int(std::ceil(y)), QFontMetrics(m_font, m_device).height());
+    return lines;
+}
+
+int DrawSurface::wrappedHeightPixels(const QString &text, int widthPx, unsigned flags) const
+{
+    return layOut(text, widthPx, flags).height;
+}
+
+double DrawSurface::PrintWrapped(const QString &text, double x, double y, double width)
+{
+    const Lines lines = layOut(text, int(std::floor(toPixelsX(width))), DT::Left);
+    m_painter.setPen(m_foreColor);
+    const QPointF at(toPixelsX(x), toPixelsY(y));
+    for (int i = 0; i < lines.layout->lineCount(); ++i)
+        lines.layout->lineAt(i).draw(&m_painter, at);
+    return ScaleY(lines.height, Pixels, m_scaleMode);
 }
 
 void DrawSurface::textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags)
 {
     if (right <= left || bottom <= top)
         return;
-    m_painter.setPen(m_foreColor);
-    // Lines breaks do not break a single line; they show as blanks.
-    QString t = text;
-    if (flags & DT::SingleLine) {
-        t.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        t.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        t.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    } else {
-        t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const Lines lines = layOut(text, right - left, flags);
+    const QTextLayout &layout = *lines.layout;
+    const int room = bottom - top;
+    // A cell's edges are rounded to whole pixels, so its last line may reach a pixel or two further.
+    constexpr int Slack = 2;
+    int shown = 0;
+    double used = 0;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        if (i > 0 && line.y() + line.height() > room + Slack)
+            break;
+        ++shown;
+        used = line.y() + line.height();
     }
-    const QRect r(left, top, right - left, bottom - top);
+    double y = top;
+    // Vertical placement only applies to a single line, as with the platform's call.
+    if ((flags & DT::SingleLine) && (flags & DT::VCenter))
+        y = top + std::max(0.0, (room - used) / 2);
+    else if ((flags & DT::SingleLine) && (flags & DT::Bottom))
+        y = top + std::max(0.0, room - used);
+    m_painter.setPen(m_foreColor);
     m_painter.save();
-    m_painter.setClipRect(r, Qt::IntersectClip);
-    m_painter.drawText(r, qtTextFlags(flags), t);
+    m_painter.setClipRect(QRect(left, top, right - left, bottom - top), Qt::IntersectClip);
+    for (int i = 0; i < shown; ++i)
+        layout.lineAt(i).draw(&m_painter, QPointF(left, y));
     m_painter.restore();
+}
+
+double DrawSurface::textSlice(const QString &text, int left, int top, int right, int bottom, unsigned flags,
+                              double from, bool paint)
+{
+    const Lines lines = layOut(text, std::max(1, right - left), flags);
+    const QTextLayout &layout = *lines.layout;
+    constexpr int Slack = 2;
+    const int room = bottom - top;
+    int first = 0;
+    while (first < layout.lineCount() && layout.lineAt(first).y() < from - 0.5)
+        ++first;
+    int end = first;
+    while (end < layout.lineCount()) {
+        const QTextLine line = layout.lineAt(end);
+        if (line.y() - from + line.height() > room + Slack)
+            break;
+        ++end;
+    }
+    if (paint && end > first && right > left && bottom > top) {
+        m_painter.setPen(m_foreColor);
+        m_painter.save();
+        m_painter.setClipRect(QRect(left, top, right - left, bottom - top), Qt::IntersectClip);
+        for (int i = first; i < end; ++i)
+            layout.lineAt(i).draw(&m_painter, QPointF(left, top - from));
+        m_painter.restore();
+    }
+    return end < layout.lineCount() ? layout.lineAt(end).y() : -1.0;
 }
 
 // ---------------------------------------------------------------------------------------------

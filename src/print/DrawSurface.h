@@ -56,6 +56,10 @@ public:
     // text measures one line.
     double TextHeight(const QString &text) const;
     double TextWidth(const QString &text) const;
+    // Height in pixels of the text wrapped into widthPx the way textPixels lays it out: at word
+    // boundaries, inside a word only where the word alone is wider. With DT::SingleLine the
+    // text's own line breaks count as blanks. An empty text measures one line.
+    int wrappedHeightPixels(const QString &text, int widthPx, unsigned flags) const;
 
     double ScaleX(double value, Units from, Units to) const;
     double ScaleY(double value, Units from, Units to) const;
@@ -69,16 +73,23 @@ public:
     // Text at the current position; with newLine the position moves to the start of the next
     // line, otherwise behind the text.
     void Print(const QString &text, bool newLine = true);
+    // Text wrapped into the width at (x, y), left aligned; returns the height it took.
+    double PrintWrapped(const QString &text, double x, double y, double width);
 
     // Device calls in pixels with the platform's geometry. The border runs through both corners.
     void boxPixels(int left, int top, int right, int bottom, int penWidth, const QColor &color);
     void linePixels(int x1, int y1, int x2, int y2, int penWidth, const QColor &color);
     // Right and bottom are outside the fill.
     void fillPixels(int left, int top, int right, int bottom, const QColor &color);
-    // Text into the rectangle (right and bottom outside), clipped to it, in the fore colour.
+    // Text into the rectangle (right and bottom outside) in the fore colour, wrapped to its width
+    // as wrappedHeightPixels measures. Only lines that fit the rectangle's height are drawn (the
+    // first always), so what a file holds is what the paper shows.
     void textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags);
-
-    static int qtTextFlags(unsigned dtFlags);
+    // One page's part of a text too tall for a page: the lines that begin from pixels into the
+    // wrapped text (as textPixels wraps it) and fit the rectangle's height, drawn from its top
+    // when paint is set. Returns where the first line left out begins, or -1 when none is left.
+    double textSlice(const QString &text, int left, int top, int right, int bottom, unsigned flags, double from,
+                     bool paint);
 
 protected:
     DrawSurface();
@@ -90,6 +101,8 @@ protected:
     QPainter m_painter;
 
 private:
+    struct Lines;
+    Lines layOut(const QString &text, int widthPx, unsigned flags) const;
     double toPixelsX(double v) const { return ScaleX(v, m_scaleMode, Pixels); }
     double toPixelsY(double v) const { return ScaleY(v, m_scaleMode, Pixels); }
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,8 +37,11 @@ PrintView::PrintView(AppState &state, const QString &name, const QString &title,
     m_toolBar = addToolBar(QStringLiteral("tbToolBar"));
     m_toolBar->setObjectName(QStringLiteral("tbToolBar"));
     m_toolBar->setMovable(false);
-    QAction *print =
-        m_toolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogDetailedView), QStringLiteral("Print"));
+    // The theme's printer; desktops without one name it "printer" or have neither.
+    QIcon printer = QIcon::fromTheme(QStringLiteral("document-print"));
+    if (printer.isNull())
+        printer = QIcon::fromTheme(QStringLiteral("printer"), style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    QAction *print = m_toolBar->addAction(printer, QStringLiteral("Print"));
     print->setObjectName(QStringLiteral("Print"));
     print->setToolTip(QStringLiteral("Print (F11)"));
     connect(print, &QAction::triggered, this, [this] { printSchedule(); });

@@ -14,6 +14,9 @@
 
 namespace {
 constexpr int WeekRowTwips = 290;
+// The landscape preview's width less its margins.
+constexpr int WeekWidthTwips = 16000 - 570;
+constexpr int WeekMinDayTwips = 900;
 
 // Lays a page (or, without one, the office's empty page) out in grid as the day page does.
 bool layOut(PageStore &store, const std::optional<PageRecord> &page, PageModel &model, const QString &widths)
@@ -137,14 +140,14 @@ void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QSt
     grid.setGridColor(GridLineColor);
     grid.setFocusRect(GridModel::FocusLight);
 
-    // The day page's list has one width per technician: days beyond it take the last day's width.
+    // The labels keep the day page's first width; the seven days share the rest of a landscape
+    // page equally, whatever the technicians' own widths.
     const QVector<int> widths = PrintSettings::parseWidths(cwidth);
-    int width = -1;
-    for (int c = 0; c < 8; ++c) {
-        if (c < widths.size() && widths.at(c) >= 0)
-            width = widths.at(c);
-        grid.setColWidth(c, width);
-    }
+    const int labels = !widths.isEmpty() && widths.at(0) > 0 ? widths.at(0) : grid.colWidth(0);
+    grid.setColWidth(0, labels);
+    const int day = qMax(WeekMinDayTwips, (WeekWidthTwips - labels) / 7);
+    for (int c = 1; c < 8; ++c)
+        grid.setColWidth(c, day);
     const QLocale locale;
     for (int d = 1; d <= 7; ++d) {
         const QDate day = week.monday.addDays(d - 1);

@@ -43,7 +43,8 @@ WeekData StoredWeek(const AppState &state);
 WeekData ReadWeek(PageStore &store, const QDate &monday, int col);
 
 // The week view's grid: column 0 the row labels, columns 1 to 7 the days, row 0 each day's date,
-// row 1 its weekday name, the cells from row 2 down; time rows rHeight x 290 twips high.
+// row 1 its weekday name, the cells from row 2 down; time rows rHeight x 290 twips high. The
+// labels take cwidth's first width; the days share the rest of a landscape page equally.
 void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth);
 
 // The seven days' hours summed from the week grid: "A  ", "U  " and "S  " with the sum.

@@ -7,18 +7,16 @@
 #include "store/AppError.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
 const QString SchedulePrint::NoPrinterText = QStringLiteral("No default printer is installed.");
+const QString SchedulePrint::SavedPdfText = QStringLiteral("The schedule was saved as ");
 
 namespace {
 const QColor PageLineColor(0x80, 0x80, 0x80);
-
-struct TitlePlaces {
-    double title, day, totals;
-};
 } // namespace
 
 SchedulePrint::SchedulePrint(AppState &state, Schedule kind, Fill fill, QObject *parent)
@@ -53,15 +51,27 @@ QString SchedulePrint::title() const
 double SchedulePrint::pageWidth() const { return orientation() == 2 ? 16000 : 11907; }
 double SchedulePrint::pageHeight() const { return orientation() == 2 ? 11907 : 16840; }
 
-void SchedulePrint::drawTable(DrawSurface &target, double fitWidth, double marginLeft, double marginTop)
+void SchedulePrint::fillTable(double fitWidth, double marginLeft, double right, double marginTop, double marginBottom)
 {
     m_source(*m_table, m_fill ? float(fitWidth) : -1.0f);
-    m_table->setMarginBottom(float(PreviewMargin));
+    m_table->setMarginBottom(float(marginBottom));
     m_table->setMarginLeft(float(marginLeft));
     m_table->setMarginTop(float(marginTop));
     // Centred on the page; the source grid keeps its own alignment.
     m_table->setColAlignment(-1, 1);
-    target.setCurrentY(marginTop);
+    double total = 0;
+    for (int c = 0; c < m_table->Cols(); ++c)
+        total += m_table->ColWidth(c);
+    // A pixel to spare for the rounding of each column's edges.
+    const double room = right - marginLeft - 15;
+    if (total > room && room > 0)
+        for (int c = 0; c < m_table->Cols(); ++c)
+            m_table->setColWidth(c, float(m_table->ColWidth(c) * room / total));
+}
+
+void SchedulePrint::drawTable(DrawSurface &target)
+{
+    target.setCurrentY(m_table->MarginTop());
     // The details print has no cell colours.
     m_state.print().PrintNoFill = m_kind == Schedule::Details;
     m_table->DrawTable(target, 0, 1);
@@ -73,13 +83,25 @@ void SchedulePrint::drawPreview(ImageSurface &picture)
     picture.setSizeTwips(pageWidth(), pageHeight());
     picture.Cls();
     m_previewPages = 1;
-    drawTable(picture, picture.widthTwips() - FillAllowance, PreviewMargin, PreviewMargin);
+    fillTable(picture.widthTwips() - FillAllowance, PreviewMargin, picture.widthTwips() - PreviewMargin, PreviewMargin,
+              PreviewMargin);
+    drawTable(picture);
 }
 
 void SchedulePrint::onNewPage(DrawSurface *target, bool &positionSet, bool &, int)
 {
     if (target->isPrinter()) {
-        static_cast<PageSurface *>(target)->NewPage();
+        auto *paper = static_cast<PageSurface *>(target);
+        // The table goes on in the font it was drawing with.
+        const QFont tableFont = paper->Font();
+        drawSheetNumber(*paper);
+        paper->NewPage();
+        ++m_sheet;
+        drawHeading(*paper);
+        paper->setFont(tableFont);
+        paper->setCurrentX(0);
+        paper->setCurrentY(m_tableTop);
+        positionSet = true;
         return;
     }
     // The preview is one long picture: each page one page height, a grey line between them.
@@ -94,39 +116,64 @@ void SchedulePrint::onNewPage(DrawSurface *target, bool &positionSet, bool &, in
     ++m_previewPages;
 }
 
-void SchedulePrint::drawPaper(PageSurface &paper, const ScheduleHeading &heading)
+double SchedulePrint::drawHeading(PageSurface &paper)
 {
-    paper.setScaleMode(DrawSurface::Twips);
-    paper.setCurrentX(0);
-    paper.setCurrentY(0);
-    paper.Print(QString());
     QFont f(QStringLiteral("arial"), 9);
     f.setBold(true);
     paper.setFont(f);
-
+    // One empty line above the title.
+    const double top = paper.TextHeight(QString());
     const bool landscape = orientation() == 2;
-    TitlePlaces at{650, landscape ? 6000.0 : 4000.0, landscape ? 12000.0 : 9000.0};
+    double at[3] = {650, landscape ? 6000.0 : 4000.0, landscape ? 12000.0 : 9000.0};
     QString sep = QStringLiteral("  ");
-    QString second = heading.day;
+    QString second = m_heading.day;
     if (m_kind == Schedule::Weekly) {
-        at = {650, 7000, 12000};
+        at[1] = 7000;
+        at[2] = 12000;
         sep = QStringLiteral("     ");
-        second = heading.tech;
+        second = m_heading.tech + QStringLiteral("   ") + m_heading.day;
     }
-    const double y = paper.CurrentY();
-    paper.setCurrentX(at.title);
-    paper.Print(title(), false);
-    paper.setCurrentX(at.day);
-    paper.setCurrentY(y);
-    paper.Print(second, false);
-    paper.setCurrentX(at.totals);
-    paper.setCurrentY(y);
-    paper.Print(heading.avail + sep + heading.used + sep + heading.start);
+    const QString items[3] = {title(), second, m_heading.avail + sep + m_heading.used + sep + m_heading.start};
+    constexpr double Gap = 120;
+    const double right = paper.ScaleWidth();
+    // Totals that would pass the edge move left as far as the date allows; what still does not
+    // fit its place wraps below.
+    const double dateWidth = std::min(paper.TextWidth(items[1]), at[2] - Gap - at[1]);
+    // (A few twips to spare for the rounding of the measured width to whole pixels.)
+    at[2] = std::max(std::min(at[2], right - paper.TextWidth(items[2]) - 30), at[1] + dateWidth + Gap);
+    double bottom = top;
+    for (int i = 0; i < 3; ++i) {
+        const double limit = i < 2 ? at[i + 1] - Gap : right;
+        bottom = std::max(bottom, top + paper.PrintWrapped(items[i], at[i], top, limit - at[i]));
+    }
     paper.setCurrentX(0);
+    paper.setCurrentY(bottom);
+    return bottom;
+}
 
+void SchedulePrint::drawSheetNumber(PageSurface &paper)
+{
+    paper.setFont(QFont(QStringLiteral("arial"), 8));
+    const QString text = QStringLiteral("Page %1 of %2").arg(m_sheet).arg(std::max(m_sheet, m_sheets));
+    paper.setCurrentX((paper.ScaleWidth() - paper.TextWidth(text)) / 2);
+    paper.setCurrentY(paper.ScaleHeight() - paper.TextHeight(text));
+    paper.Print(text, false);
+}
+
+void SchedulePrint::drawPaper(PageSurface &paper, const ScheduleHeading &heading)
+{
+    paper.setScaleMode(DrawSurface::Twips);
+    m_heading = heading;
+    m_sheet = 1;
+    m_tableTop = std::max(700.0, drawHeading(paper) + 120);
+    paper.setFont(QFont(QStringLiteral("arial"), 8));
+    const double numberHeight = paper.TextHeight(QStringLiteral("Page"));
     const double marginLeft = m_kind == Schedule::Daily ? 150 : 0;
-    drawTable(paper, paper.ScaleWidth() - FillAllowance, marginLeft, 700);
-    paper.EndDoc();
+    fillTable(paper.ScaleWidth() - FillAllowance, marginLeft, paper.ScaleWidth(), m_tableTop,
+              PreviewMargin + numberHeight);
+    m_sheets = m_table->CountPages(paper, m_tableTop, m_tableTop);
+    drawTable(paper);
+    drawSheetNumber(paper);
 }
 
 QPageLayout SchedulePrint::paperLayout() const
@@ -151,6 +198,7 @@ void SchedulePrint::print(const ScheduleHeading &heading, const QDate &date)
     try {
         auto paper = PageSurface::defaultPrinter(orientation() == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
         drawPaper(*paper, heading);
+        paper->EndDoc();
     } catch (const AppError &e) {
         dialogs.error(e, QStringLiteral("Print"));
     }
@@ -176,6 +224,8 @@ bool SchedulePrint::saveAsPdf(const ScheduleHeading &heading, const QDate &date)
         path += QStringLiteral(".pdf");
     try {
         writePdf(path, heading);
+        m_state.dialogs()->message(SavedPdfText + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                                   QStringLiteral("Save as PDF"), Dialogs::Ok, Dialogs::Information);
         return true;
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("Save as PDF"));
@@ -187,4 +237,5 @@ void SchedulePrint::writePdf(const QString &path, const ScheduleHeading &heading
 {
     auto pdf = PageSurface::pdfFile(path, paperLayout());
     drawPaper(*pdf, heading);
+    pdf->EndDoc();
 }

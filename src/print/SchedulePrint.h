@@ -58,8 +58,10 @@ public:
     void drawPreview(ImageSurface &picture);
     int previewPages() const { return m_previewPages; }
 
-    // The title line and the table onto paper from the top of the first sheet; ends the document.
+    // The table onto paper from the top of the current sheet: every sheet opens with the title
+    // line (title, date, totals) and closes with "Page N of M". The document is left open.
     void drawPaper(PageSurface &paper, const ScheduleHeading &heading);
+    int paperSheets() const { return m_sheets; }
     // The page layout of paper: the locale's paper size, this schedule's orientation.
     QPageLayout paperLayout() const;
     // To the default printer. Without one, says so and offers the PDF file instead.
@@ -71,10 +73,19 @@ public:
     QString suggestedPdfName(const QDate &date) const; // "Daily Schedule 2026-12-07.pdf"
 
     static const QString NoPrinterText;
+    // Followed by the file's full path once it is written.
+    static const QString SavedPdfText;
 
 private:
     void onNewPage(DrawSurface *target, bool &positionSet, bool &cancel, int lastRow);
-    void drawTable(DrawSurface &target, double fitWidth, double marginLeft, double marginTop);
+    // Fills the table for a table area from marginLeft to right; a table wider than that is
+    // narrowed to it, filled or not, so nothing is drawn past the edge.
+    void fillTable(double fitWidth, double marginLeft, double right, double marginTop, double marginBottom);
+    void drawTable(DrawSurface &target);
+    // The title line at the top of a sheet, wrapped where an item would pass the right edge;
+    // returns where it ends.
+    double drawHeading(PageSurface &paper);
+    void drawSheetNumber(PageSurface &paper);
 
     AppState &m_state;
     Schedule m_kind;
@@ -83,4 +94,9 @@ private:
     int m_orientation = 1;
     bool m_fill = false;
     int m_previewPages = 0;
+    // The paper being drawn: its heading, where the table starts on each sheet, the sheets.
+    ScheduleHeading m_heading;
+    double m_tableTop = 0;
+    int m_sheet = 0;
+    int m_sheets = 0;
 };

@@ -286,43 +286,72 @@ void clsTablePrint::switchFont(DrawSurface &target, const FontRef &font)
     target.setFont(*font);
 }
 
+double clsTablePrint::Heights::tallestRow() const
+{
+    double tallest = 0;
+    for (double h : rows)
+        tallest = std::max(tallest, h);
+    return tallest;
+}
+
+double clsTablePrint::Heights::headerTotal() const
+{
+    double total = 0;
+    for (double h : headers)
+        total += h;
+    return total;
+}
+
 clsTablePrint::Heights clsTablePrint::measure(DrawSurface &target)
 {
     // Every measurement starts afresh: the surface's font may have been changed since.
     m_currentFont.reset();
+    const DrawSurface::Units units = target.ScaleMode();
+    auto pixels = [&](double v) { return int(std::lround(target.ScaleX(v, units, DrawSurface::Pixels))); };
+    const int offPx = pixels(m_cellXOffset);
     Heights h;
-    h.row = m_minRowHeight - 2.0 * m_cellYOffset;
-    h.header = MinHeaderHeight;
+    h.rows = QVector<double>(m_rows, m_minRowHeight - 2.0 * m_cellYOffset);
+    h.headers = QVector<double>(m_headerRows, MinHeaderHeight);
     h.footer = m_minFooterHeight - 2.0 * m_cellYOffset;
     for (int c = 0; c < m_cols; ++c) {
+        // Measured as drawn: wrapped into the column's text area. A column too narrow to show
+        // any text counts its lines only.
+        const int textPx = pixels(m_colWidth[c]) - 2 * offPx;
+        auto height = [&](const QString &text, unsigned flags) {
+            if (textPx <= 0)
+                return target.TextHeight(text);
+            return target.ScaleY(target.wrappedHeightPixels(text, textPx, flags), DrawSurface::Pixels, units);
+        };
         for (int r = 0; r < m_rows; ++r) {
             const int i = r * m_cols + c;
             switchFont(target, m_font[i]);
-            const double th = target.TextHeight(m_text[i]);
-            if (th > h.row)
-                h.row = th;
+            const double th = height(m_text[i], dataTextFlags(c));
+            if (th > h.rows[r])
+                h.rows[r] = th;
             if (m_sizeRowsToPictures && m_picture[i]) {
                 const double ph =
                     target.ScaleY(pictureHimetric(*m_picture[i]).height(), DrawSurface::Himetric, target.ScaleMode());
-                if (ph > h.row)
-                    h.row = ph;
+                if (ph > h.rows[r])
+                    h.rows[r] = ph;
             }
         }
         for (int hr = 0; hr < m_headerRows; ++hr) {
             switchFont(target, HeaderFont(hr, c));
-            const double th = target.TextHeight(HeaderText(hr, c));
-            if (th > h.header)
-                h.header = th;
+            const double th = height(HeaderText(hr, c), DT::NoPrefix);
+            if (th > h.headers[hr])
+                h.headers[hr] = th;
         }
         if (m_hasFooter) {
             switchFont(target, FooterFont(c));
-            const double th = target.TextHeight(FooterText(c));
+            const double th = height(FooterText(c), DT::NoPrefix);
             if (th > h.footer)
                 h.footer = th;
         }
     }
-    h.row += 2.0 * m_cellYOffset;
-    h.header += 2.0 * m_cellYOffset;
+    for (double &row : h.rows)
+        row += 2.0 * m_cellYOffset;
+    for (double &header : h.headers)
+        header += 2.0 * m_cellYOffset;
     if (h.footer > 0)
         h.footer += 2.0 * m_cellYOffset;
     return h;
@@ -334,10 +363,12 @@ float clsTablePrint::CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader,
     const Heights h = measure(Target);
     double available = Target.ScaleHeight() - m_marginBottom - m_marginTop;
     if (IncludeHeader)
-        available -= h.header * m_headerRows;
+        available -= h.headerTotal();
     if (withFooter)
         available -= h.footer;
-    if (h.row == 0)
+    // Rows of different heights: as many as fit were each as tall as the tallest.
+    double row = m_rows > 0 ? h.tallestRow() : m_minRowHeight;
+    if (row == 0)
         throw AppError(11, QStringLiteral("Division by zero"));
-    return float(std::floor(available / h.row));
+    return float(std::floor(available / row));
 }

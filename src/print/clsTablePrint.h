@@ -24,6 +24,9 @@ QSizeF pictureHimetric(const QImage &picture);
 // and page geometry, drawn page by page onto a picture box, the printer or a PDF file.
 // Lengths are in the surface's scale units, line thicknesses in pixels. Rows, Cols and
 // HeaderRows re-dimension the table and clear everything in it, so set them first.
+// No text is lost: texts wrap at their column's width (inside a word only where the word alone is
+// wider), each row is as tall as its tallest cell, and a row taller than a page goes on over the
+// pages line by line.
 class clsTablePrint : public QObject {
     Q_OBJECT
 public:
@@ -106,12 +109,18 @@ public:
     // The header row height never goes below this, spacing excluded.
     static constexpr float MinHeaderHeight = 275;
 
-    // Whole data rows that fit on one page of the target; may be 0 or negative.
+    // Whole data rows that fit on one page of the target, were each as tall as the tallest; may
+    // be 0 or negative.
     float CalcNumRowsPerPage(DrawSurface &Target, bool IncludeHeader, std::optional<bool> IncludeFooter = std::nullopt);
+
+    // The sheets DrawTable takes from row 0 when the table starts at firstTop on the first sheet
+    // and every later sheet at continueTop, measured on the target without drawing. A table whose
+    // rows fit on no sheet counts 0.
+    int CountPages(DrawSurface &Target, double firstTop, double continueTop);
 
     // Draws from StartRow at the target's CurrentY, raising NewPage at every page break. On
     // return CurrentY is below the last thing drawn and the target has its font back. A failure
-    // is shown in the "Draw Table" message.
+    // (a line taller than a whole page, say) is shown in the "Draw Table" message.
     void DrawTable(DrawSurface &Target, int StartRow, int PageNo);
 
 signals:
@@ -121,10 +130,13 @@ signals:
 
 private:
     friend class TablePainter;
+    // Each row as tall as its tallest cell with the text wrapped into the column, spacing included.
     struct Heights {
-        double row = 0;
-        double header = 0;
+        QVector<double> rows;
+        QVector<double> headers;
         double footer = 0;
+        double tallestRow() const;
+        double headerTotal() const;
     };
 
     void redimension();
@@ -139,7 +151,8 @@ private:
 
     void switchFont(DrawSurface &target, const FontRef &font);
     Heights measure(DrawSurface &target);
-    void drawTable(DrawSurface &target, int startRow, int pageNo);
+    // How a data cell's text is placed: column 0 centred on one line, the others wrapped.
+    static unsigned dataTextFlags(int col);
 
     Dialogs *m_dialogs;
     const PrintRequest &m_print;

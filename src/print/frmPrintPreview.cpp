@@ -20,6 +20,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace {
 constexpr int ScrollStepTwips = 120;
@@ -145,9 +146,17 @@ frmPrintPreview::frmPrintPreview(AppState &state, Schedule kind, SchedulePrint::
     m_hscScroll->setAccessibleName(QStringLiteral("Scroll across the page"));
     m_vscScroll->setAccessibleName(QStringLiteral("Scroll down the pages"));
 
+    m_picScroll->installEventFilter(this);
+    m_picTarget->installEventFilter(this);
+
     connect(m_cmdRefresh, &QPushButton::clicked, this, &frmPrintPreview::refresh);
     connect(m_cmdOrientation, &QPushButton::clicked, this, &frmPrintPreview::switchOrientation);
-    connect(m_chkColWidth, &QCheckBox::toggled, this, [this](bool on) { m_print->setFill(on); });
+    // The fill shows at once, no Refresh needed; before the first showing the settings decide.
+    connect(m_chkColWidth, &QCheckBox::toggled, this, [this](bool on) {
+        m_print->setFill(on);
+        if (m_settingsRead)
+            refresh();
+    });
     connect(m_cmdPrint, &QPushButton::clicked, this, &frmPrintPreview::print);
     connect(m_cmdPdf, &QPushButton::clicked, this, &frmPrintPreview::saveAsPdf);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
@@ -190,8 +199,9 @@ void frmPrintPreview::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (m_settingsRead)
         return;
-    m_settingsRead = true;
+    // The stored fill ticks the box without a drawing of its own; one follows.
     readSettings();
+    m_settingsRead = true;
     refresh();
 }
 
@@ -224,6 +234,27 @@ void frmPrintPreview::switchOrientation()
 void frmPrintPreview::print() { m_print->print(m_heading(), m_date); }
 
 void frmPrintPreview::saveAsPdf() { m_print->saveAsPdf(m_heading(), m_date); }
+
+bool frmPrintPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    // The wheel over the page or the grey around it scrolls the page.
+    if (event->type() == QEvent::Wheel && (watched == m_picTarget || watched == m_picScroll)) {
+        wheelEvent(static_cast<QWheelEvent *>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmPrintPreview::wheelEvent(QWheelEvent *event)
+{
+    // A notch (120) scrolls three steps; sideways, or with Shift held, across the page.
+    const QPoint delta = event->angleDelta();
+    const bool across = delta.x() != 0 || (event->modifiers() & Qt::ShiftModifier);
+    QScrollBar *bar = across ? m_hscScroll : m_vscScroll;
+    const int notches = (across && delta.x() != 0 ? delta.x() : delta.y()) * 3 / 120;
+    bar->setValue(bar->value() - notches);
+    event->accept();
+}
 
 void frmPrintPreview::resizeEvent(QResizeEvent *event)
 {

@@ -8,7 +8,7 @@
 #include <memory>
 
 void ImportDBGrid(clsTablePrint &Table, const DataGridLayout &DataGrid, TableQueryModel &Records, float FitWidth,
-                  Dialogs &dialogs)
+                  Dialogs &dialogs, bool storeNulls)
 {
     try {
         const int cols = int(DataGrid.columns.size());
@@ -61,7 +61,8 @@ void ImportDBGrid(clsTablePrint &Table, const DataGridLayout &DataGrid, TableQue
                     continue;
                 QVariant value = Records.field(r, col.dataField);
                 if (value.isNull()) {
-                    Records.setField(r, col.dataField, QStringLiteral(""));
+                    if (storeNulls)
+                        Records.setField(r, col.dataField, QStringLiteral(""));
                     value = QString();
                 }
                 Table.setTextMatrix(r, c, TableQueryModel::valueText(value));

@@ -26,8 +26,9 @@ struct DataGridLayout {
 };
 
 // Fills Table from a data grid bound to Records: one header row of captions, the records'
-// values as texts. A null value prints empty and is stored back as an empty text. FitWidth > 0
-// stretches the visible columns to fill it; otherwise the grid's widths are kept. A failure is
-// shown in the "ImportDBGrid" message and ends the reading.
+// values as texts. A null value prints empty and, with storeNulls, is stored back as an empty
+// text (a print that only reads leaves it alone). FitWidth > 0 stretches the visible columns to
+// fill it; otherwise the grid's widths are kept. A failure is shown in the "ImportDBGrid" message
+// and ends the reading.
 void ImportDBGrid(clsTablePrint &Table, const DataGridLayout &DataGrid, TableQueryModel &Records, float FitWidth,
-                  Dialogs &dialogs);
+                  Dialogs &dialogs, bool storeNulls = true);

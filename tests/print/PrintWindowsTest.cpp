@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QWheelEvent>
 
 namespace {
 // The day page as the program shell sets it up for printing.
@@ -136,13 +137,21 @@ private slots:
         QVERIFY(vsc->maximum() > 0);
         vsc->setValue(3);
         QCOMPARE(picTarget->y(), -24);
+        // The wheel over the page scrolls it too, three steps a notch.
+        QWheelEvent wheel(QPointF(10, 10), picTarget->mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(picTarget, &wheel);
+        QCOMPARE(vsc->value(), 6);
 
         auto *orientation = preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"));
         QCOMPARE(orientation->text(), QStringLiteral("&Portrait"));
         QTest::mouseClick(orientation, Qt::LeftButton);
         QCOMPARE(orientation->text(), QStringLiteral("&Landscape"));
         QVERIFY(preview->picture().width() > preview->picture().height());
+        // Ticking the fill redraws at once.
+        const QImage unfilled = preview->picture();
         preview->findChild<QCheckBox *>(QStringLiteral("chkColWidth"))->setChecked(true);
+        QVERIFY(preview->picture() != unfilled);
 
         // No printer on this machine: the PDF is offered instead.
         const QString pdf = f.folder.file(QStringLiteral("wednesday"));
@@ -150,10 +159,14 @@ private slots:
         f.dialogs.answerFile(pdf);
         click<QPushButton>(preview, "cmdPrint");
         QVERIFY(f.dialogs.shown()
-                    .at(f.dialogs.count() - 2)
+                    .at(f.dialogs.count() - 3)
                     .text.startsWith(QStringLiteral("No default printer is installed.")));
-        QVERIFY(f.dialogs.last().text.endsWith(
-            QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        QVERIFY(f.dialogs.shown()
+                    .at(f.dialogs.count() - 2)
+                    .text.endsWith(QStringLiteral("Daily Schedule %1.pdf").arg(wednesday.toString(Qt::ISODate))));
+        // Saying where it went.
+        QCOMPARE(f.dialogs.last().text,
+                 QStringLiteral("The schedule was saved as ") + QDir::toNativeSeparators(pdf + QStringLiteral(".pdf")));
         QVERIFY(QFileInfo(pdf + QStringLiteral(".pdf")).size() > 1000);
 
         preview->close();

@@ -150,7 +150,11 @@ private slots:
 
         const WeekData week = ReadWeek(st.page.store(), monday, 2);
         GridModel g;
-        BuildWeekGrid(g, week, 1, QString());
+        // The technicians' uneven widths do not reach the days: they share the page equally.
+        BuildWeekGrid(g, week, 1, QStringLiteral("1200%1900%3500%900%"));
+        QCOMPARE(g.colWidth(0), 1200);
+        for (int d = 2; d <= 7; ++d)
+            QCOMPARE(g.colWidth(d), g.colWidth(1));
         QCOMPARE(g.rows(), 26); // the Monday page's layout
         const int ten = rowOf(g, QStringLiteral("10:00 AM "));
         QCOMPARE(g.text(ten, 1), QStringLiteral("Ann Monday"));

@@ -204,6 +204,8 @@ private slots:
         t.setMarginBottom(100);
         t.setCellYOffset(10);
         t.setMinRowHeight(100);
+        // Texts wrap at their column's width: these are wide enough for every text on one line.
+        t.setColWidth(-1, 3000);
         // Data text shorter than the row height less spacing, header text shorter than 275.
         const auto tiny = std::make_shared<QFont>(QStringLiteral("Arial"));
         tiny->setPixelSize(4);

@@ -205,12 +205,14 @@ private slots:
         QCOMPARE(QColor(img.pixel(160, 200 + 10 + 19 + 10)), fromNumber(0xEEFFFF));
     }
 
-    void rowsThatFitOnNoPageEndWithAMessage()
+    void rowsWhoseLineFitsOnNoPageEndWithAMessage()
     {
         Fixture f;
         clsTablePrint &t = f.table;
         twoColumnTable(t, 3);
-        t.setMinRowHeight(300 * Px);
+        // A row taller than a page goes on over the pages, but not a line taller than a page.
+        t.setFontMatrix(-1, -1, arial(150));
+        t.setTextMatrix(-1, -1, QStringLiteral("x"));
         const double page = 200 * Px;
         ImageSurface s(220 * Px, page);
         PreviewPages pages(page, t.MarginTop());

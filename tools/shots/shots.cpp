@@ -141,5 +141,17 @@ int main(int argc, char **argv)
     if (preview)
         preview->resize(1000, 800);
     save(preview, outDir.filePath(QStringLiteral("print-preview.png")));
+
+    // The day's booking records as the details print lays them out.
+    auto *records = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailyDetails));
+    if (!records)
+        fail(QStringLiteral("the records view did not open"));
+    if (!QTest::qWaitForWindowExposed(records))
+        fail(QStringLiteral("the records view was never shown"));
+    records->printSchedule();
+    auto *details = records->findChild<frmPrintPreview *>();
+    if (details)
+        details->resize(1000, 800);
+    save(details, outDir.filePath(QStringLiteral("details-page.png")));
     return 0;
 }
