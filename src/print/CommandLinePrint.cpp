@@ -30,12 +30,17 @@ namespace {
 class CollectingDialogs : public Dialogs {
 public:
     QStringList shown;
-    Answer message(const QString &text, const QString &title, Buttons buttons, Icon) override
+
+protected:
+    Answer present(const QString &text, const QString &title, Buttons buttons, Icon) override
     {
         shown << (title.isEmpty() ? text : title + QStringLiteral(": ") + text);
         return buttons == Ok ? AnsOk : buttons == OkCancel || buttons == RetryCancel ? AnsCancel : AnsNo;
     }
-    std::optional<QString> input(const QString &, const QString &, const QString &) override { return std::nullopt; }
+    std::optional<QString> presentInput(const QString &, const QString &, const QString &) override
+    {
+        return std::nullopt;
+    }
 };
 
 struct Job {

@@ -134,7 +134,8 @@ private slots:
         form[BookingEntry::Name] = QStringLiteral("Mid Backup");
         form[BookingEntry::time(0)] = QStringLiteral("1");
         form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
-        flow->recordChanged = flow->timeChanged = true;
+        flow->recordEdited();
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
         QCOMPARE(jobs(conn, QStringLiteral("Mid Backup")), 1);
         live.execute(QStringLiteral("COMMIT"));
