@@ -24,8 +24,7 @@ void ShellWindows::install(AppState &state)
     state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
     state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
     state.windows().setTemplateEditor(&ShellWindows::templates);
-    frmMain::setWindowMaker(frmMain::SetupPage, [](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
-    frmMain::setWindowMaker(frmMain::Templates, &ShellWindows::templates);
+    state.windows().setSetupMenu([](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
 }
 
 QWidget *ShellWindows::startUp(AppState &state)

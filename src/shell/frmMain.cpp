@@ -15,7 +15,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QGroupBox>
-#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -25,19 +24,11 @@
 namespace {
 const QString RefusalTitle = QStringLiteral("Template Setup");
 
-QHash<int, frmMain::WindowMaker> &makers()
-{
-    static QHash<int, frmMain::WindowMaker> m;
-    return m;
-}
-
 QString caption(int entry, const char *label)
 {
     return QStringLiteral("     %1.   %2").arg(entry).arg(QLatin1String(label));
 }
 } // namespace
-
-void frmMain::setWindowMaker(Entry entry, WindowMaker maker) { makers().insert(entry, std::move(maker)); }
 
 frmMain *frmMain::load(AppState &state)
 {
@@ -194,8 +185,10 @@ void frmMain::choose(int entry)
         case Templates:
             if (!IsFileServerStation(m_state.paths()))
                 refuse(QStringLiteral("Sorry, Page Setup is available only at server station"));
-            else if (makers().contains(entry))
-                openWindow(makers().value(entry)(m_state));
+            else if (entry == SetupPage)
+                openWindow(m_state.windows().setupMenu(m_state));
+            else
+                openWindow(m_state.windows().templateEditor(m_state));
             break;
         case Backup:
             if (!IsFileServerStation(m_state.paths())) {

@@ -3,7 +3,6 @@
 
 #include <QWidget>
 #include <array>
-#include <functional>
 
 class AppState;
 class QAbstractButton;
@@ -22,8 +21,6 @@ public:
 
     // Windows of entries 2 and 3 are made by the setup code, which registers them here; an entry
     // whose maker is not registered opens nothing.
-    using WindowMaker = std::function<QWidget *(AppState &)>;
-    static void setWindowMaker(Entry entry, WindowMaker maker);
 
     void choose(int entry);
     QRadioButton *entryButton(int entry) const;

@@ -24,6 +24,11 @@ void writeProgram(const QString &folder)
 frmMain *showMenu(StationFixture &f, bool fileServer)
 {
     f.install(fileServer);
+    f.state.windows().setSetupMenu([](AppState &) {
+        auto *w = new QWidget;
+        w->setObjectName(QStringLiteral("frmSetupMenu"));
+        return w;
+    });
     frmMain *menu = frmMain::load(f.state);
     if (menu)
         f.switcher.show(menu);
@@ -36,16 +41,6 @@ QString currentName(StationFixture &f) { return f.switcher.current() ? f.switche
 class MainMenuTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        frmMain::setWindowMaker(frmMain::SetupPage, [](AppState &) {
-            auto *w = new QWidget;
-            w->setObjectName(QStringLiteral("frmSetupMenu"));
-            return w;
-        });
-    }
-    void cleanupTestCase() { frmMain::setWindowMaker(frmMain::SetupPage, {}); }
-
     void captionsCarryNumberAndLabel()
     {
         StationFixture f;
