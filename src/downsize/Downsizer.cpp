@@ -52,6 +52,31 @@ Downsizer::Check Downsizer::checkRange(const QString &fromText, const QString &t
     return c;
 }
 
+Downsizer::Contents Downsizer::contents(const QDate &from, const QDate &to, const QDate &today) const
+{
+    try {
+        Database db(m_path);
+        const QDate later = qMax(from, today);
+        Contents c;
+        const ResultRows r =
+            db.select(QStringLiteral("SELECT (SELECT count(*) FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?), "
+                                     "(SELECT count(*) FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?), "
+                                     "(SELECT count(*) FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?), "
+                                     "(SELECT count(*) FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?)"),
+                      {from, to, from, to, later, to, later, to});
+        if (!r.isEmpty()) {
+            c.pages = r.rows[0][0].toInt();
+            c.bookings = r.rows[0][1].toInt();
+            c.fromToday = r.rows[0][2].toInt() + r.rows[0][3].toInt();
+        }
+        return c;
+    } catch (const AppError &e) {
+        if (e.number() == ErrNo::RecordLocked)
+            throw AppError(InUse, QStringLiteral("The database is in use by another station."));
+        throw;
+    }
+}
+
 Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
 {
     Database db(m_path);

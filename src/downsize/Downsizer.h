@@ -25,6 +25,14 @@ public:
     // Dates are read in the short-date order of locale.
     static Check checkRange(const QString &fromText, const QString &toText, const QLocale &locale);
 
+    // What a range holds, looked at before anything is deleted.
+    struct Contents {
+        int pages = 0;
+        int bookings = 0;
+        int fromToday = 0; // pages and bookings dated today or later
+        bool isEmpty() const { return pages == 0 && bookings == 0; }
+    };
+
     struct Result {
         int pages = 0;
         int bookings = 0;
@@ -38,6 +46,10 @@ public:
         : m_path(dbPath), m_station(station), m_timeoutMs(timeoutMs)
     {
     }
+
+    // Counts the day pages and booking records from `from` to `to`, both included. A station
+    // holding the file while it commits throws AppError InUse.
+    Contents contents(const QDate &from, const QDate &to, const QDate &today) const;
 
     // Deletes the day pages and booking records from `from` to `to`, both included, in one
     // transaction, then compacts the file in place. Before deleting, the whole file is locked

@@ -14,6 +14,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+namespace {
+// "1 page", "3 bookings".
+QString counted(int n, const char *noun)
+{
+    return QStringLiteral("%1 %2%3").arg(n).arg(QLatin1String(noun)).arg(n == 1 ? QString() : QStringLiteral("s"));
+}
+} // namespace
+
 QString frmDownsize::explanation() const
 {
     const QString example = DateText::shortDate(QDate(1999, 12, 31), m_locale);
@@ -151,6 +159,28 @@ void frmDownsize::deleteRange()
         (check.focus == Downsizer::Check::To ? m_to : m_from)->setFocus();
         return;
     }
+    // The years written out in full: what is deleted is told without doubt.
+    QString format = m_locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    const QString range =
+        QStringLiteral("from %1 to %2").arg(m_locale.toString(check.from, format), m_locale.toString(check.to, format));
+    try {
+        // Today's and later pages are work in hand: counted first, and deleted only when the user says so.
+        const QDate today = QDate::currentDate();
+        const Downsizer::Contents held = Downsizer(m_dbPath, m_callerStation).contents(check.from, check.to, today);
+        if (check.to >= today && !held.isEmpty()) {
+            const QString question = QStringLiteral("This deletes %1 and %2 %3, %4 of them from today on. Delete them?")
+                                         .arg(counted(held.pages, "page"), counted(held.bookings, "booking"), range)
+                                         .arg(held.fromToday);
+            if (m_dialogs.message(question, QStringLiteral("Downsize File"), Dialogs::YesNoDefaultNo, Dialogs::Question)
+                != Dialogs::AnsYes)
+                return;
+        }
+    } catch (const AppError &e) {
+        refused(e);
+        return;
+    }
     // Our own hold on the file goes before the engine locks and compacts it.
     release();
     try {
@@ -158,27 +188,42 @@ void frmDownsize::deleteRange()
         const Downsizer::Result r = Downsizer(m_dbPath, m_callerStation).run(check.from, check.to);
         QApplication::restoreOverrideCursor();
         Connect();
-        if (r.compacted)
-            m_dialogs.message(QStringLiteral("Downsize file operation successful!"), QStringLiteral("Downsize File"),
-                              Dialogs::Ok);
+        const bool deleted = r.pages > 0 || r.bookings > 0;
+        const QString what =
+            QStringLiteral("%1 and %2 %3").arg(counted(r.pages, "page"), counted(r.bookings, "booking"), range);
+        const QString notCompacted = QStringLiteral("the file could not be compacted because another station started "
+                                                    "using the database. Close the program on every station and press "
+                                                    "Delete again to compact it.");
+        QString text;
+        if (deleted && r.compacted)
+            text = QStringLiteral("Downsize file operation successful! %1 were deleted.").arg(what);
+        else if (deleted)
+            text = QStringLiteral("%1 were deleted, but %2").arg(what, notCompacted);
+        else if (r.compacted)
+            text = QStringLiteral("Nothing was deleted: there are no pages or bookings %1. The file was compacted.")
+                       .arg(range);
         else
-            m_dialogs.message(QStringLiteral("The records were deleted, but the file could not be compacted because "
-                                             "another station started using the database. Close the program on "
-                                             "every station and press Delete again to compact it."),
-                              QStringLiteral("Downsize File"), Dialogs::Ok);
+            text = QStringLiteral("Nothing was deleted: there are no pages or bookings %1, and %2")
+                       .arg(range, notCompacted);
+        m_dialogs.message(text, QStringLiteral("Downsize File"), Dialogs::Ok);
     } catch (const AppError &e) {
         QApplication::restoreOverrideCursor();
         Connect();
-        if (e.number() == Downsizer::InUse)
-            m_dialogs.message(e.description()
-                                  + QStringLiteral(" Close the program on every station, then press "
-                                                   "Delete again. Nothing was deleted."),
-                              QStringLiteral("Downsize File"), Dialogs::Ok);
-        else {
-            // No trap of its own: the description, then the program ends. The transaction
-            // was rolled back, so nothing is half deleted.
-            m_dialogs.message(e.description(), QString(), Dialogs::Ok);
-            end();
-        }
+        refused(e);
     }
+}
+
+void frmDownsize::refused(const AppError &e)
+{
+    if (e.number() == Downsizer::InUse) {
+        m_dialogs.message(e.description()
+                              + QStringLiteral(" Close the program on every station, then press "
+                                               "Delete again. Nothing was deleted."),
+                          QStringLiteral("Downsize File"), Dialogs::Ok);
+        return;
+    }
+    // No trap of its own: the description, then the program ends. The transaction was rolled
+    // back, so nothing is half deleted.
+    m_dialogs.message(e.description(), QString(), Dialogs::Ok);
+    end();
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "store/AppError.h"
 #include "store/Recordset.h"
 
 #include <QLocale>
@@ -30,6 +31,8 @@ private:
     bool Connect();
     void release();
     void end();
+    // A refusal (another station in the way) leaves the window open; any other failure ends it.
+    void refused(const AppError &e);
 
     QString m_dbPath;
     Dialogs &m_dialogs;

@@ -3,9 +3,11 @@
 #include "core/ListText.h"
 #include "core/TimeText.h"
 #include "daypage/PageStore.h"
+#include "setup/TemplateShift.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
+#include <QLocale>
 #include <QTime>
 #include <cmath>
 
@@ -57,10 +59,14 @@ OfficeSetup::OfficeSetup(Database &db) : m_db(db)
     m_text[Lines] = QString::number(s.rHeight);
     m_text[Count] = QString::number(s.listno);
     m_storedCount = s.listno;
-    m_storedSites = s.sites;
-    m_storedNames = s.names;
-    m_storedCwidth = s.cwidth;
     m_storedSkills = skillEntries(s.skills);
+    m_sites = SplitPlain(s.sites, QLatin1Char('%'));
+    m_names = SplitPlain(s.names, QLatin1Char('%'));
+    for (const QString &w : SplitPlain(s.cwidth, QLatin1Char('%'))) {
+        bool ok = false;
+        const double v = w.toDouble(&ok);
+        m_widths.append(ok && v > 0 ? int(std::lround(v)) : 0);
+    }
 
     GridBatch batch(m_grid);
     m_grid.setRows(3);
@@ -72,30 +78,41 @@ OfficeSetup::OfficeSetup(Database &db) : m_db(db)
     m_grid.setFont(f);
     m_grid.setText(SiteRow, 0, QStringLiteral("Site"));
     m_grid.setText(NameRow, 0, QStringLiteral("Name"));
-    buildGrid(qBound(1, s.listno, MaxTechs), {}, {});
+    buildGrid(qBound(1, s.listno, MaxTechs));
     // Column 0 is the day page's time column: its stored width stays.
-    const QStringList widths = SplitPlain(m_storedCwidth, QLatin1Char('%'));
-    if (!widths.isEmpty() && widths.first().toDouble() > 0)
-        m_grid.setColWidth(0, int(std::lround(widths.first().toDouble())));
+    if (m_widths.value(0) > 0)
+        m_grid.setColWidth(0, m_widths.at(0));
 }
 
-void OfficeSetup::buildGrid(int n, const QStringList &keepSites, const QStringList &keepNames)
+void OfficeSetup::buildGrid(int n)
 {
     GridBatch batch(m_grid);
     m_grid.setCols(n + 1);
-    const QStringList sites = SplitPlain(m_storedSites, QLatin1Char('%'));
-    const QStringList names = SplitPlain(m_storedNames, QLatin1Char('%'));
-    const QStringList widths = SplitPlain(m_storedCwidth, QLatin1Char('%'));
     for (int c = 1; c <= n; ++c) {
-        bool ok = false;
-        const double w = c < widths.size() ? widths.at(c).toDouble(&ok) : 0;
-        if (ok && w > 0)
-            m_grid.setColWidth(c, int(std::lround(w)));
+        if (m_widths.value(c) > 0)
+            m_grid.setColWidth(c, m_widths.at(c));
         m_grid.setText(0, c, QString::number(c));
-        m_grid.setText(SiteRow, c, c <= keepSites.size() ? keepSites.at(c - 1) : sites.value(c - 1));
-        m_grid.setText(NameRow, c, c <= keepNames.size() ? keepNames.at(c - 1) : names.value(c - 1));
+        m_grid.setText(SiteRow, c, m_sites.value(c - 1));
+        m_grid.setText(NameRow, c, m_names.value(c - 1));
         for (int r = 0; r <= NameRow; ++r)
             m_grid.setCellAlignment(r, c, GridModel::AlignCenterCenter);
+    }
+}
+
+void OfficeSetup::keepColumns()
+{
+    for (int c = 0; c < m_grid.cols(); ++c) {
+        if (m_widths.size() <= c)
+            m_widths.resize(c + 1);
+        m_widths[c] = m_grid.colWidth(c);
+        if (c == 0)
+            continue;
+        while (m_sites.size() < c)
+            m_sites << QString();
+        while (m_names.size() < c)
+            m_names << QString();
+        m_sites[c - 1] = m_grid.text(SiteRow, c);
+        m_names[c - 1] = m_grid.text(NameRow, c);
     }
 }
 
@@ -144,37 +161,14 @@ std::optional<QString> OfficeSetup::left(Field f, const QString &text)
     return text;
 }
 
-void OfficeSetup::writeWidths()
-{
-    const QString cwidth = cwidthText();
-    retryOnLock([&] {
-        WriteTransaction tx(m_db);
-        m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET cwidth = ?, rowver = rowver + 1"), {cwidth});
-        tx.commit();
-    });
-    m_storedCwidth = cwidth;
-}
-
 void OfficeSetup::applyCount()
 {
     const auto n = left(Count, m_text[Count]);
     if (!n)
         return;
     m_text[Count] = *n;
-    QStringList sites, names;
-    for (int c = 1; c <= count(); ++c) {
-        sites << m_grid.text(SiteRow, c);
-        names << m_grid.text(NameRow, c);
-    }
-    std::optional<AppError> failed;
-    try {
-        writeWidths();
-    } catch (const AppError &e) {
-        failed = e;
-    }
-    buildGrid(n->toInt(), sites, names);
-    if (failed)
-        throw *failed;
+    keepColumns();
+    buildGrid(n->toInt());
 }
 
 void OfficeSetup::reset()
@@ -190,12 +184,8 @@ void OfficeSetup::reset()
     m_text[Count] = QString::number(m_storedCount);
     if (count() != qBound(1, m_storedCount, MaxTechs)) {
         // The grid follows the count, or the names saved would not match it.
-        QStringList sites, names;
-        for (int c = 1; c <= count(); ++c) {
-            sites << m_grid.text(SiteRow, c);
-            names << m_grid.text(NameRow, c);
-        }
-        buildGrid(qBound(1, m_storedCount, MaxTechs), sites, names);
+        keepColumns();
+        buildGrid(qBound(1, m_storedCount, MaxTechs));
     }
 }
 
@@ -268,6 +258,40 @@ QVector<OfficeSetup::Hidden> OfficeSetup::hiddenBookings(const QDate &today)
     return out;
 }
 
+void OfficeSetup::moveTemplates(const OfficeSettings &stored)
+{
+    // By weekday number, Sunday 1.
+    static const char *const fields[] = {"", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const TemplateShift::Hours from{stored.open, stored.close, stored.timeslot};
+    const TemplateShift::Hours to{openText(), closeText(), m_text[Slot].toInt()};
+    // Monday first, as the template editor steps through the week.
+    for (int day : {2, 3, 4, 5, 6, 7, 1}) {
+        if (stored.templates[day].isNull())
+            continue;
+        const TemplateShift::Result r = TemplateShift::moved(stored.templates[day].toString(), from, to);
+        m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?").arg(QLatin1String(fields[day])), {r.text});
+        const QString dayName = QLocale().dayName(day == 1 ? 7 : day - 1);
+        // One line per time and text, naming its columns.
+        QVector<TemplateShift::Dropped> rest = r.dropped;
+        while (!rest.isEmpty()) {
+            const TemplateShift::Dropped first = rest.takeFirst();
+            QStringList cols{QString::number(first.col)};
+            for (auto it = rest.begin(); it != rest.end();) {
+                if (it->time == first.time && it->text == first.text) {
+                    cols << QString::number(it->col);
+                    it = rest.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            m_droppedCells << QStringLiteral("%1 %2, %3 %4: %5")
+                                  .arg(dayName, first.time,
+                                       cols.size() == 1 ? QStringLiteral("column") : QStringLiteral("columns"),
+                                       cols.join(QStringLiteral(", ")), first.text);
+        }
+    }
+}
+
 int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
 {
     const QString sites = sitesText(), names = namesText(), cwidth = cwidthText();
@@ -279,9 +303,11 @@ int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
         const int others = StationRegistry::othersRunning(m_db, self, timeoutMs);
         if (others > 0)
             throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(others));
-        // Skills as stored now: the skill editor may have written since this window loaded.
-        m_storedSkills =
-            skillEntries(m_db.scalar(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1")).toString());
+        // Skills and templates as stored now: the skill and template editors may have written
+        // since this window loaded.
+        const OfficeSettings stored = PageStore(m_db).settings();
+        m_storedSkills = skillEntries(stored.skills);
+        m_droppedCells.clear();
         m_db.execute(
             QStringLiteral("UPDATE \"tbl_Setup\" SET location = ?, open = ?, \"Close\" = ?, timeslot = ?, "
                            "\"RHeight\" = ?, \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, cwidth = ?, \"Skills\" = ?, "
@@ -289,6 +315,9 @@ int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
             {m_text[Location], openText(), closeText(), m_text[Slot].toInt(), m_text[Lines].toInt(), n, sites, names,
              cwidth, skillsText()});
         const int gone = PageStore(m_db).deleteUntouchedPages();
+        // After the untouched pages are told by the templates they were made from.
+        if (stored.open != openText() || stored.timeslot != m_text[Slot].toInt())
+            moveTemplates(stored);
         // Time settings of existing pages stay; their technicians follow the office.
         m_db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, "
                                     "rowver = rowver + 1 "
@@ -298,8 +327,5 @@ int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
         return gone;
     });
     m_storedCount = n;
-    m_storedSites = sites;
-    m_storedNames = names;
-    m_storedCwidth = cwidth;
     return deleted;
 }

@@ -9,15 +9,17 @@
 #include <optional>
 
 class Database;
+struct OfficeSettings;
 
 // The office settings as the office setup window edits them: the texts of its boxes and the
 // technician grid (row 1 the sites, row 2 the names, column i technician i, whose widths become
-// the day page's). Nothing reaches the database before save() but the column widths, which
-// taking a new technician count writes at once.
+// the day page's). Nothing reaches the database before save(): a window closed without saving
+// leaves the stored settings as they were.
 //
 // save() checks everything first and then writes the settings record, deletes the untouched
 // pages and brings the technician lists of the pages from today on up to date in one write
-// transaction: all of it or none. Each technician keeps the skills stored for its column.
+// transaction: all of it or none. Each technician keeps the skills stored for its column. New
+// opening hours or slot length move the weekday templates' cells to the rows of their clock time.
 class OfficeSetup {
 public:
     enum Field { Location, OpenHour, OpenMinute, OpenAmPm, CloseHour, CloseMinute, CloseAmPm, Slot, Lines, Count };
@@ -43,10 +45,9 @@ public:
     // "%" would split a site, a name or a caption in its stored list.
     static bool isRefusedInList(const QString &text) { return text.contains(QLatin1Char('%')); }
 
-    // Takes the count box's value as the technician count: the widths of the columns as they are
-    // written to the settings at once, then the grid rebuilt for the new count. Sites and names
-    // typed in columns that stay are kept; new columns take what the settings hold for them.
-    // Throws AppError when the widths could not be written (the grid is rebuilt even so).
+    // Takes the count box's value as the technician count and rebuilds the grid for it. A column
+    // dropped and brought back by a later count gets back the width, site and name it had; a
+    // column never shown takes what the settings hold for it.
     void applyCount();
     // Location, hours and slot length back to the office defaults, the count back to the stored
     // one. Names, sites, widths and lines per slot stay.
@@ -72,20 +73,30 @@ public:
     };
     QVector<Hidden> hiddenBookings(const QDate &today);
 
+    // Template cells the last save dropped because their time has no row in the new hours, one
+    // line per weekday, time and text: "Monday 12:30 PM, columns 1, 2: LUNCH".
+    const QStringList &droppedTemplateCells() const { return m_droppedCells; }
+
     // The write. Another station running (a fresh heartbeat other than self) refuses it with
     // ErrNo::InUse; a held lock fails with 3186 after a short wait. Throws AppError; nothing is
     // written then. Returns the number of untouched pages deleted.
     int save(const QDate &today, qint64 self, int timeoutMs);
 
 private:
-    void buildGrid(int n, const QStringList &keepSites, const QStringList &keepNames);
+    void buildGrid(int n);
+    void moveTemplates(const OfficeSettings &stored);
+    // The grid's columns into the lists every rebuild takes them from.
+    void keepColumns();
     QString rowText(int row) const;
-    void writeWidths();
 
     Database &m_db;
     GridModel m_grid;
     std::array<QString, FieldCount> m_text;
     int m_storedCount = 0;
-    QString m_storedSites, m_storedNames, m_storedCwidth;
     QStringList m_storedSkills;
+    // Every column seen since loading, also those the count dropped: widths from column 0 (0 for
+    // none), sites and names from technician 1.
+    QVector<int> m_widths;
+    QStringList m_sites, m_names;
+    QStringList m_droppedCells;
 };

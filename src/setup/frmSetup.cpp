@@ -1,7 +1,6 @@
 #include "setup/frmSetup.h"
 
 #include "core/AppState.h"
-#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/GridView.h"
 #include "core/Resizer.h"
@@ -264,12 +263,7 @@ void frmSetup::applyCount()
     if (box(F::Count)->text().isEmpty())
         return;
     m_busy = true;
-    try {
-        m_setup->applyCount();
-    } catch (const AppError &e) {
-        // The widths stay in the grid and are written with the settings.
-        DiagnosticLog::passedOver(QStringLiteral("Apply technician count"), e);
-    }
+    m_setup->applyCount();
     box(F::Count)->setText(m_setup->text(F::Count));
     m_setup->grid().setCurrentCell(1, 1);
     m_busy = false;
@@ -487,6 +481,11 @@ bool frmSetup::save()
                 return false;
         }
         m_setup->save(today, me.id, me.timeoutMs);
+        if (!m_setup->droppedTemplateCells().isEmpty())
+            dialogs.message(QStringLiteral("The page templates keep their blocked cells at the same times. These "
+                                           "cells have no time slot in the new hours and were dropped:\n\n%1")
+                                .arg(m_setup->droppedTemplateCells().join(QLatin1Char('\n'))),
+                            SaveTitle, Dialogs::Ok, Dialogs::Information);
     } catch (const AppError &e) {
         if (e.number() == ErrNo::InUse)
             dialogs.message(QStringLiteral("Please log out all client stations before saving new settings.\n\n%1.")

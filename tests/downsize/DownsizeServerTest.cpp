@@ -12,10 +12,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 
 namespace {
 const QLocale MonthFirst(QLocale::English, QLocale::UnitedStates);
-const QString Deleted = QStringLiteral("Downsize file operation successful!");
 
 // The server folder: the shipped records on the server, and a page with a booking on each of
 // the edges of 1999.
@@ -54,14 +54,17 @@ struct ServerFolder {
     }
 };
 
-QStringList run(const QString &folder, qint64 caller = 0)
+QStringList run(const QString &folder, qint64 caller = 0, const QString &to = QStringLiteral("12/31/1999"),
+                std::optional<Dialogs::Answer> answer = std::nullopt)
 {
     ScriptedDialogs dialogs;
+    if (answer)
+        dialogs.answer(*answer);
     frmDownsize w(folder, dialogs, MonthFirst);
     w.setCallerStation(caller);
     w.show();
     w.findChild<QLineEdit *>(QStringLiteral("Text1_0"))->setText(QStringLiteral("01/01/1999"));
-    w.findChild<QLineEdit *>(QStringLiteral("Text1_1"))->setText(QStringLiteral("12/31/1999"));
+    w.findChild<QLineEdit *>(QStringLiteral("Text1_1"))->setText(to);
     QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
     return dialogs.texts();
 }
@@ -71,6 +74,7 @@ class DownsizeServerTest : public QObject {
     Q_OBJECT
 private slots:
     // The range goes in one transaction, the tables are compacted, ids are not handed out again.
+    // A range that reaches today asks first, counting what it holds.
     void rangeIsDeletedAndCompactedOnTheServer()
     {
         ServerFolder server;
@@ -78,10 +82,26 @@ private slots:
         Database d(server.conn);
         d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('1999-07-01')"));
         const qint64 newest = d.lastInsertId();
+        const QDate today = QDate::currentDate();
+        d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES (?)"), {today});
+        d.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (\"bDate\", \"bCol\", \"bRow\", \"bName\") "
+                                 "VALUES (?, 1, 6, 'x')"),
+                  {today});
         const qint64 caller = StationRegistry::add(d);
-        QCOMPARE(run(server.folder.path(), caller), QStringList{Deleted});
+        const QString to = MonthFirst.toString(today, QStringLiteral("M/d/yyyy"));
+        const QString range = QStringLiteral("5 pages and 4 bookings from 1/1/1999 to %1").arg(to);
+        QCOMPARE(run(server.folder.path(), caller, to, Dialogs::AnsNo),
+                 QStringList{QStringLiteral("This deletes %1, 2 of them from today on. Delete them?").arg(range)});
+        QCOMPARE(server.all(), before + 3);
+        QCOMPARE(run(server.folder.path(), caller, QStringLiteral("12/31/1999")),
+                 QStringList{QStringLiteral("Downsize file operation successful! 3 pages and 2 bookings from "
+                                            "1/1/1999 to 12/31/1999 were deleted.")});
         QCOMPARE(server.in1999(), 0);
-        QCOMPARE(server.all(), before - 4);
+        QCOMPARE(server.all(), before - 2);
+        QCOMPARE(run(server.folder.path(), caller, to, Dialogs::AnsYes).last(),
+                 QStringLiteral("Downsize file operation successful! 2 pages and 2 bookings from 1/1/1999 to %1 were "
+                                "deleted.")
+                     .arg(to));
         d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('2031-01-01')"));
         QVERIFY(d.lastInsertId() > newest);
     }

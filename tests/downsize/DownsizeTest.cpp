@@ -155,7 +155,9 @@ private slots:
         ServerFolder server;
         Window win(server.folder.path());
         win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
-        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        QCOMPARE(win.dialogs.texts(),
+                 QStringList{QStringLiteral("Downsize file operation successful! 3 pages and 3 "
+                                            "bookings from 1/1/1999 to 12/31/1999 were deleted.")});
         QCOMPARE(win.dialogs.last().title, QStringLiteral("Downsize File"));
         QCOMPARE(server.pages(QDate(1999, 1, 1), QDate(1999, 12, 31)), 0);
         QCOMPARE(server.bookings(QDate(1999, 1, 1), QDate(1999, 12, 31)), 0);
@@ -165,21 +167,46 @@ private slots:
         QVERIFY(win.w.running());
     }
 
-    void deletingLargeRangeShrinksFile()
+    // Work in hand is deleted only when the user says so, having been told how much of it there is.
+    void rangeReachingTodayAsksFirst()
     {
         ServerFolder server;
-        fillYears(server.db, 2001, 2004);
-        const qint64 before = server.size();
-        const Downsizer::Result r = Downsizer(server.db).run(QDate(2001, 1, 1), QDate(2004, 12, 31));
-        QCOMPARE(r.pages, 1461);
-        QCOMPARE(r.bookings, 1461);
-        QVERIFY(r.compacted);
-        QVERIFY2(server.size() < before / 4, qPrintable(QStringLiteral("%1 -> %2").arg(before).arg(server.size())));
-        Database d(server.db);
-        QCOMPARE(d.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
+        const QDate today = QDate::currentDate();
+        {
+            Database d(server.db);
+            for (const QDate &date : {today.addDays(-1), today, today.addDays(30)})
+                d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate, Data) VALUES (?, 'x')"), {date});
+            int row = 6;
+            for (const QDate &date : {today.addDays(-1), today, today, today.addDays(30)})
+                d.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 1, ?, 'x')"),
+                          {date, row++});
+        }
+        const int records = server.all();
+        const QString range = QStringLiteral("from %1 to %2")
+                                  .arg(MonthFirst.toString(today.addDays(-1), QStringLiteral("M/d/yyyy")),
+                                       MonthFirst.toString(today.addDays(30), QStringLiteral("M/d/yyyy")));
+        Window win(server.folder.path());
+        win.dialogs.answer(Dialogs::AnsNo);
+        win.run(MonthFirst.toString(today.addDays(-1), QStringLiteral("M/d/yyyy")),
+                MonthFirst.toString(today.addDays(30), QStringLiteral("M/d/yyyy")));
+        QCOMPARE(win.dialogs.texts(),
+                 QStringList{QStringLiteral("This deletes 3 pages and 4 bookings %1, 5 of them from today on. "
+                                            "Delete them?")
+                                 .arg(range)});
+        QCOMPARE(win.dialogs.last().buttons, Dialogs::YesNoDefaultNo);
+        QCOMPARE(server.all(), records);
+
+        win.dialogs.clear();
+        win.dialogs.answer(Dialogs::AnsYes);
+        QTest::mouseClick(win.w.findChild<QPushButton *>(QStringLiteral("cmdDelete")), Qt::LeftButton);
+        QCOMPARE(win.dialogs.count(), 2);
+        QCOMPARE(
+            win.dialogs.last().text,
+            QStringLiteral("Downsize file operation successful! 3 pages and 4 bookings %1 were deleted.").arg(range));
+        QCOMPARE(server.all(), records - 7);
     }
 
-    void emptyRangeStillCompactsAndReportsSuccess()
+    void emptyRangeStillCompactsAndSaysNothingWasDeleted()
     {
         ServerFolder server;
         fillYears(server.db, 2001, 2001);
@@ -192,7 +219,9 @@ private slots:
         const qint64 before = server.size();
         Window win(server.folder.path());
         win.run(QStringLiteral("01/01/2050"), QStringLiteral("12/31/2050"));
-        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        QCOMPARE(win.dialogs.texts(),
+                 QStringList{QStringLiteral("Nothing was deleted: there are no pages or bookings "
+                                            "from 1/1/2050 to 12/31/2050. The file was compacted.")});
         QCOMPARE(server.all(), records);
         QVERIFY(server.size() < before);
         Database d(server.db);
@@ -268,7 +297,9 @@ private slots:
             QCOMPARE(server.all(), records);
             return;
         }
-        QCOMPARE(win.dialogs.texts(), QStringList{QStringLiteral("Downsize file operation successful!")});
+        QCOMPARE(win.dialogs.texts(),
+                 QStringList{QStringLiteral("Downsize file operation successful! 4 pages and 3 "
+                                            "bookings from 1/1/1999 to 12/31/1999 were deleted.")});
         d.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('2031-01-01')"));
         QVERIFY(d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong() > newest);
     }

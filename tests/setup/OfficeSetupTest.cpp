@@ -2,6 +2,7 @@
 #include "booking/BookingEntries.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
+#include "core/Colors.h"
 #include "core/GridView.h"
 #include "daypage/DayPage.h"
 #include "daypage/frmAppt.h"
@@ -16,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <functional>
+#include <utility>
 
 namespace {
 // Next week's Wednesday, Thursday and Friday: dates from today on, never a closed Sunday.
@@ -121,6 +124,38 @@ void typeCell(QWidget *w, int row, int col, const QString &text)
 }
 
 void okay(QWidget *w) { QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdOkay")), Qt::LeftButton); }
+
+// A technician count typed and taken with Enter.
+void enterCount(QWidget *w, const QString &count)
+{
+    QLineEdit *e = box(w, "txtListno");
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, count);
+    QTest::keyClick(e, Qt::Key_Return);
+}
+
+// The time labels of the rows whose first technician cell is a grey lunch cell.
+QStringList lunchRows(GridModel &g)
+{
+    QStringList out;
+    for (int r = 6; r < g.rows(); ++r)
+        if (g.cellBackColor(r, 1) == LunchColor)
+            out << g.text(r, 0).trimmed();
+    return out;
+}
+
+// Runs another station's step while a message of this title is shown.
+struct HookedDialogs : ScriptedDialogs {
+    QString title;
+    std::function<void()> step;
+    Answer message(const QString &text, const QString &shownTitle, Buttons buttons, Icon icon) override
+    {
+        if (step && shownTitle == title)
+            std::exchange(step, {})();
+        return ScriptedDialogs::message(text, shownTitle, buttons, icon);
+    }
+};
 } // namespace
 
 // On both engines: the settings are the server's as they are the file's.
@@ -137,7 +172,7 @@ private slots:
     void newSettingsRemakeUntouchedPagesAndKeepBookedOnes()
     {
         SetupStation s(m_onServer);
-        const QDate booked = nextWeek(3), untouched = nextWeek(4), holiday = nextWeek(5);
+        const QDate booked = nextWeek(3), untouched = nextWeek(4), holiday = nextWeek(5), today = QDate::currentDate();
         s.book(booked, 8, 4, QStringLiteral("Lee"));
         {
             AppState other;
@@ -148,7 +183,11 @@ private slots:
             QVERIFY(page.openDate(untouched));
             QVERIFY(page.openDate(holiday));
             page.setClosed(true);
+            QVERIFY(page.openDate(today));
         }
+        // Today's page made already, and kept by its memo.
+        s.db->execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Memo\" = 'Keys at the desk' WHERE caldate = ?"),
+                      {today});
         const QString seedSkills = s.setting("Skills");
         const QString seedCwidth = s.setting("cwidth");
 
@@ -195,6 +234,7 @@ private slots:
         s.dialogs.clear();
         s.dialogs.answer(Dialogs::AnsOk);
         s.dialogs.answer(Dialogs::AnsYes);
+        s.dialogs.answer(Dialogs::AnsOk); // template cells of no time slot in the new hours
         s.dialogs.answer(Dialogs::AnsNo);
         okay(w);
         QCOMPARE(s.dialogs.titles().last(), QStringLiteral("Configure Page Templates"));
@@ -215,6 +255,10 @@ private slots:
         QCOMPARE(s.page(untouched, "caldate"), QString());
 
         auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        QVERIFY(day->page().openDate(today));
+        QCOMPARE(day->page().grid().cols(), 4);
+        QCOMPARE(day->page().grid().text(1, 3), QStringLiteral("Cy"));
+        QCOMPARE(s.page(today, "open"), QStringLiteral("08:00 AM"));
         for (const QDate &d : {untouched, nextWeek(9)}) {
             QVERIFY(day->page().openDate(d));
             GridModel &g = day->page().grid();
@@ -228,8 +272,9 @@ private slots:
         QCOMPARE(day->page().grid().text(1, 3), QStringLiteral("Cy"));
     }
 
-    // A refused save writes nothing at all, and a fifth technician starts without skills.
-    void refusedSaveWritesNothingAndNewTechsStartWithoutSkills()
+    // A refused save writes nothing at all; the save keeps the skills as stored when it writes,
+    // and a fifth technician starts without skills.
+    void refusedSaveWritesNothingAndSkillsAreTakenAsStoredAtSaving()
     {
         SetupStation s(m_onServer);
         const QString seedSkills = s.setting("Skills");
@@ -249,6 +294,11 @@ private slots:
         QCOMPARE(s.setting("Listno"), QStringLiteral("4"));
         QCOMPARE(s.setting("Close"), QStringLiteral("05:00 PM"));
 
+        // Another window ticks a skill while this one is open.
+        QStringList skills = seedSkills.split(QLatin1Char('%'));
+        skills[1] = QStringLiteral("1 1 1 1 1 1 1 1 1 1 1");
+        s.db->execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Skills\" = ?"), {skills.join(QLatin1Char('%'))});
+
         // Equal times are a day of one slot.
         type(w, "txtCloseHour", QStringLiteral("8"));
         type(w, "txtCloseMin", QStringLiteral("0"));
@@ -258,7 +308,7 @@ private slots:
         okay(w);
         QCOMPARE(s.dialogs.texts().last(), QStringLiteral("You will have to reconfigure the techs' skill levels."));
         QCOMPARE(s.setting("Close"), QStringLiteral("08:00 AM"));
-        QCOMPARE(s.setting("Skills"), seedSkills + QStringLiteral("%0 0 0 0 0 0 0 0 0 0 0"));
+        QCOMPARE(s.setting("Skills"), skills.join(QLatin1Char('%')) + QStringLiteral("%0 0 0 0 0 0 0 0 0 0 0"));
         // Yes to the templates: the template editor.
         QCOMPARE(s.current(), QStringLiteral("frmTemplates"));
     }
@@ -281,6 +331,21 @@ private slots:
         QCOMPARE(s.setting("location"), QStringLiteral("Office"));
         StationRegistry::remove(other, id);
 
+        // A station that starts while the note on time settings is open: the save itself refuses.
+        HookedDialogs hooked;
+        hooked.title = QStringLiteral("Changed time settings");
+        qint64 late = 0;
+        hooked.step = [&] { late = StationRegistry::add(other); };
+        s.state.setDialogs(&hooked);
+        okay(w);
+        s.state.setDialogs(&s.dialogs);
+        QVERIFY(late != 0);
+        QCOMPARE(hooked.last().text, QStringLiteral("Please log out all client stations before saving new "
+                                                    "settings.\n\n1 other station is open."));
+        QCOMPARE(s.setting("location"), QStringLiteral("Office"));
+        QCOMPARE(s.current(), QStringLiteral("frmSetup"));
+        StationRegistry::remove(other, late);
+
         other.begin();
         s.dialogs.clear();
         okay(w);
@@ -298,56 +363,99 @@ private slots:
         QCOMPARE(s.setting("Listno"), QStringLiteral("2"));
     }
 
-    // Values the old rules let through become rows of no height or times that do not exist.
-    void entryRulesRefuseWhatIsNoTime_data()
+    // Counts typed one after another before Okay store nothing until then (so closing the window
+    // keeps the stored settings), and a technician dropped and brought back has their width again.
+    void typedCountsStoreNothingBeforeOkayAndKeepEveryColumn()
     {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("kept"); // empty: refused, the focus goes back
-        QTest::newRow("hour 8") << int(OfficeSetup::OpenHour) << "8"
-                                << "08";
-        QTest::newRow("hour 13") << int(OfficeSetup::OpenHour) << "13"
-                                 << "";
-        QTest::newRow("hour 00") << int(OfficeSetup::CloseHour) << "00"
-                                 << "";
-        QTest::newRow("minute 60") << int(OfficeSetup::OpenMinute) << "60"
-                                   << "";
-        QTest::newRow("minute 5") << int(OfficeSetup::CloseMinute) << "5"
-                                  << "05";
-        QTest::newRow("am/pm") << int(OfficeSetup::CloseAmPm) << "XX"
-                               << "PM";
-        QTest::newRow("slot 9") << int(OfficeSetup::Slot) << "9"
-                                << "";
-        QTest::newRow("slot 240") << int(OfficeSetup::Slot) << "240"
-                                  << "240";
-        QTest::newRow("lines 0") << int(OfficeSetup::Lines) << "0"
-                                 << "";
-        QTest::newRow("lines 7") << int(OfficeSetup::Lines) << "7"
-                                 << "";
-        QTest::newRow("lines 6") << int(OfficeSetup::Lines) << "6"
-                                 << "6";
-        QTest::newRow("40 technicians") << int(OfficeSetup::Count) << "40"
-                                        << "32";
-        QTest::newRow("0 technicians") << int(OfficeSetup::Count) << "0"
-                                       << "1";
-    }
-    void entryRulesRefuseWhatIsNoTime()
-    {
-        QFETCH(int, field);
-        QFETCH(QString, typed);
-        QFETCH(QString, kept);
-        QCOMPARE(OfficeSetup::left(OfficeSetup::Field(field), typed).value_or(QString()), kept);
+        SetupStation s(m_onServer);
+        const QString seedCwidth = s.setting("cwidth");
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtLocation", QStringLiteral("Garage"));
+        w->setup().grid().setColWidth(2, 2500); // as dragged
+        typeCell(w, 2, 4, QStringLiteral("Kim"));
+        for (const char *count : {"32", "1", "6"})
+            enterCount(w, QLatin1String(count));
+        QCOMPARE(s.setting("cwidth"), seedCwidth);
+        QCOMPARE(s.setting("location"), QStringLiteral("Office"));
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsNo); // no templates
+        okay(w);
+        QCOMPARE(s.current(), QStringLiteral("frmAppt"));
+        QCOMPARE(s.setting("cwidth").section(QLatin1Char('%'), 0, 4), QStringLiteral("1100%1900%2500%1900%1900"));
+        QCOMPARE(s.setting("Names"), QStringLiteral("Mike Dunn%Sue Park%Tony Russo%Kim%%%"));
     }
 
+    // New opening hours and slot lengths keep every blocked template cell at its clock time; a
+    // cell whose time has no row any more is dropped and named.
+    void newHoursKeepTemplatesAtTheirClockTimes()
+    {
+        struct EnglishDayNames {
+            EnglishDayNames() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+            ~EnglishDayNames() { QLocale::setDefault(QLocale::system()); }
+        } english;
+        SetupStation s(m_onServer);
+        const QDate monday(2031, 3, 3), tuesday(2031, 3, 4);
+        frmSetup *w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtOpenHour", QStringLiteral("7"));
+        type(w, "txtOpenMin", QStringLiteral("30"));
+        type(w, "txtSlot", QStringLiteral("15"));
+        s.dialogs.clear();
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsNo);
+        okay(w);
+        QCOMPARE(s.dialogs.titles(),
+                 (QStringList{QStringLiteral("Changed time settings"), QStringLiteral("Configure Page Templates")}));
+        auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        QVERIFY(day && day->page().openDate(monday));
+        QCOMPARE(lunchRows(day->page().grid()), (QStringList{"12:00 PM", "12:15 PM", "12:30 PM", "12:45 PM"}));
+        QCOMPARE(day->page().grid().text(4, 1), QStringLiteral("8")); // starting hours stay
+
+        w = s.openSetup();
+        QVERIFY(w);
+        type(w, "txtOpenHour", QStringLiteral("8"));
+        type(w, "txtOpenMin", QStringLiteral("0"));
+        type(w, "txtSlot", QStringLiteral("60"));
+        s.dialogs.clear();
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsOk);
+        s.dialogs.answer(Dialogs::AnsNo);
+        okay(w);
+        QCOMPARE(s.dialogs.count(), 3);
+        const QString dropped = s.dialogs.shown().at(1).text;
+        for (const char *line :
+             {"Monday 12:15 PM, columns 1, 2, 3, 4: LUNCH\n", "Friday 12:45 PM, columns 1, 2, 3, 4: LUNCH\n",
+              "Saturday 01:30 PM, columns 1, 2, 3, 4: - - - -\n"})
+            QVERIFY2(dropped.contains(QLatin1String(line)), qPrintable(dropped));
+        QVERIFY2(!dropped.contains(QLatin1String("12:00 PM")) && !dropped.contains(QLatin1String("Sunday")),
+                 qPrintable(dropped));
+        day = qobject_cast<frmAppt *>(s.switcher.current());
+        QVERIFY(day && day->page().openDate(tuesday));
+        QCOMPARE(lunchRows(day->page().grid()), QStringList{"12:00 PM"});
+    }
+
+    // Values the old rules let through become rows of no height or times that do not exist: the
+    // box keeps the focus until it holds a value its rule keeps.
     void refusedBoxKeepsTheFocusAndPercentNeverReachesAName()
     {
         SetupStation s(m_onServer);
         frmSetup *w = s.openSetup();
         QVERIFY(w);
-        type(w, "txtOpenMin", QStringLiteral("60"));
-        QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtOpenMin"));
-        type(w, "txtOpenMin", QStringLiteral("15"));
-        QTRY_COMPARE(QApplication::focusWidget(), box(w, "txtOpenAmPm"));
+        const struct {
+            const char *box, *typed, *kept; // kept empty: refused
+        } rules[] = {{"txtOpenMin", "60", ""},     {"txtOpenMin", "5", "05"},  {"txtOpenHour", "13", ""},
+                     {"txtOpenHour", "8", "08"},   {"txtCloseHour", "00", ""}, {"txtCloseHour", "4", "04"},
+                     {"txtCloseAmPm", "XX", "PM"}, {"txtSlot", "9", ""},       {"txtSlot", "240", "240"},
+                     {"txtRHT", "0", ""},          {"txtRHT", "7", ""},        {"txtRHT", "6", "6"},
+                     {"txtListno", "0", "1"},      {"txtListno", "40", "32"}};
+        for (const auto &rule : rules) {
+            type(w, rule.box, QLatin1String(rule.typed));
+            if (*rule.kept)
+                QCOMPARE(box(w, rule.box)->text(), QLatin1String(rule.kept));
+            else
+                QTRY_COMPARE(QApplication::focusWidget(), box(w, rule.box));
+        }
 
         typeCell(w, 2, 1, QStringLiteral("A%l"));
         QGuiApplication::clipboard()->setText(QStringLiteral("x%y"));
