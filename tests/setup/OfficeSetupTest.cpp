@@ -149,11 +149,13 @@ QStringList lunchRows(GridModel &g)
 struct HookedDialogs : ScriptedDialogs {
     QString title;
     std::function<void()> step;
-    Answer message(const QString &text, const QString &shownTitle, Buttons buttons, Icon icon) override
+
+protected:
+    Answer present(const QString &text, const QString &shownTitle, Buttons buttons, Icon icon) override
     {
         if (step && shownTitle == title)
             std::exchange(step, {})();
-        return ScriptedDialogs::message(text, shownTitle, buttons, icon);
+        return ScriptedDialogs::present(text, shownTitle, buttons, icon);
     }
 };
 } // namespace
