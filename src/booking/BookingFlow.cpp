@@ -286,12 +286,8 @@ void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
-    m_state.span().SpanSlots = BookingTimes::spanSlots(hours, m_state.layout().SlotMinutes);
-    m_state.span().SpanColor = color;
-    m_state.span().SpanSlotsChosen = true;
-    m_state.span().SpanColorChosen = true;
     m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
-    m_page.PaintSpan();
+    m_page.PaintSpan(BookingTimes::spanSlots(hours, m_state.layout().SlotMinutes), color);
 }
 
 BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
@@ -415,16 +411,15 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
 
 bool BookingFlow::colorButton(int color)
 {
-    m_state.span().SpanColor = color;
-    m_state.span().ColorPicked = true;
+    m_pickedColor = color;
     return shadecells();
 }
 
 bool BookingFlow::shadecells()
 {
-    if (!m_state.span().ColorPicked)
+    if (!m_pickedColor)
         return false;
-    m_state.booking().BookingColor = m_state.span().SpanColor;
+    m_state.booking().BookingColor = *m_pickedColor;
     m_colorChanged = true;
     return true;
 }

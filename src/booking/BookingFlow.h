@@ -3,6 +3,8 @@
 #include "booking/BookingPage.h"
 #include "booking/BookingRecord.h"
 
+#include <optional>
+
 class AppState;
 
 // One opening of a booking record, without any window: claim the slot, find or create the
@@ -71,7 +73,7 @@ public:
     Outcome exitForm(const BookingEntries &form);
     void copy(const BookingEntries &form);
     BookingEntries paste() const;
-    // Colour button: SpanColor and ColorPicked, then Shadecells. True when the form repaints.
+    // Colour button: the colour picked, then Shadecells. True when the form repaints.
     bool colorButton(int color);
     bool shadecells();
     // Closing: an unused claim is released; otherwise the cell shows what is stored, whatever
@@ -111,4 +113,5 @@ private:
     bool m_recordChanged = false;
     bool m_timeChanged = false;
     bool m_colorChanged = false;
+    std::optional<int> m_pickedColor; // ColorPicked with SpanColor: a colour button was pressed
 };

@@ -43,7 +43,7 @@ public:
     virtual void RefreshGrid() = 0;
     virtual void SumTotal() = 0;
     virtual void TxtTotal() = 0;
-    // SpanSlots cells from the current cell in SpanColor, the cell itself in BookingColor, on the
-    // grid only: the write stores them.
-    virtual void PaintSpan() = 0;
+    // That many slots from the current cell in color, the cell itself in BookingColor, on the grid
+    // only: the write stores them.
+    virtual void PaintSpan(int cells, int color) = 0;
 };

@@ -23,7 +23,7 @@ Database &DayPageBooking::database() { return m_page.database(); }
 void DayPageBooking::writeTogether(const std::function<void()> &change) { m_page.writeTogether(change); }
 void DayPageBooking::releaseClaim(int row, int col) { m_page.ReleaseClaim(row, col); }
 void DayPageBooking::RefreshGrid() { m_page.RefreshGrid(); }
-void DayPageBooking::PaintSpan() { m_page.PaintSpan(); }
+void DayPageBooking::PaintSpan(int cells, int color) { m_page.PaintSpan(cells, color); }
 void DayPageBooking::SumTotal() { m_page.SumTotal(); }
 void DayPageBooking::TxtTotal() { m_page.TxtTotal(); }
 

@@ -25,7 +25,7 @@ public:
     void RefreshGrid() override;
     void SumTotal() override;
     void TxtTotal() override;
-    void PaintSpan() override;
+    void PaintSpan(int cells, int color) override;
 
 private:
     DayPage &m_page;

@@ -90,15 +90,6 @@ struct BookingEdit {
     std::shared_ptr<PicklistWindows> picklists;
 };
 
-// Painting spans of slots: how many slots and which colour, and whether the user chose them.
-struct SpanPainting {
-    int SpanSlots = 0;
-    int SpanColor = 0;
-    bool SpanSlotsChosen = false;
-    bool SpanColorChosen = false;
-    bool ColorPicked = false;
-};
-
 // What a print was asked for.
 struct PrintRequest {
     QDate PrintDate;
@@ -135,7 +126,6 @@ public:
     PageLayout &layout() { return m_layout; }
     const PageLayout &layout() const { return m_layout; }
     BookingEdit &booking() { return m_booking; }
-    SpanPainting &span() { return m_span; }
     PrintRequest &print() { return m_print; }
     const PrintRequest &print() const { return m_print; }
 
@@ -148,6 +138,5 @@ private:
     bool m_exitAfterBackup = false;
     PageLayout m_layout;
     BookingEdit m_booking;
-    SpanPainting m_span;
     PrintRequest m_print;
 };

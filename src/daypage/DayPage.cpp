@@ -671,14 +671,12 @@ void DayPage::SetCellColor()
     const int col = m_grid.col();
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return;
-    m_state.span().SpanSlotsChosen = false;
-    m_state.span().SpanColorChosen = false;
     GetCellColor();
-    PaintSpan();
+    PaintSpan(m_span.cells, m_span.color);
     SaveCellColor();
 }
 
-void DayPage::PaintSpan()
+void DayPage::PaintSpan(int cells, int color)
 {
     const int row = m_grid.row();
     const int col = m_grid.col();
@@ -689,10 +687,10 @@ void DayPage::PaintSpan()
         // A lunch cell is never painted, not even as the first cell of a span.
         if (m_grid.shownBackColor(row, col) != LunchColor)
             m_grid.setCellBackColor(row, col, m_state.booking().BookingColor);
-        for (int r = row, painted = 0; painted != m_state.span().SpanSlots && m_model.isTimeSlot(r); ++r) {
+        for (int r = row, painted = 0; painted != cells && m_model.isTimeSlot(r); ++r) {
             if (m_grid.shownBackColor(r, col) == LunchColor)
                 continue;
-            m_grid.setCellBackColor(r, col, m_state.span().SpanColor);
+            m_grid.setCellBackColor(r, col, color);
             ++painted;
         }
     }
@@ -703,7 +701,7 @@ void DayPage::PaintCell(qint64 colour)
 {
     if (!hasPage())
         return;
-    m_state.span().SpanColor = int(colour);
+    m_span.color = int(colour);
     const int row = m_grid.row();
     const int col = m_grid.col();
     RefreshGrid();

@@ -94,12 +94,19 @@ public:
     using BookingEraser = std::function<void(int row, int col, const QString &name)>;
     void setBookingEraser(BookingEraser erase) { m_eraseBooking = std::move(erase); }
 
-    // Paints SpanSlots time rows down from the current cell in SpanColor, the current cell first
+    // The span the toolbar's duration and colour buttons last chose (SpanSlots, SpanColor); the
+    // single-cell colour becomes its colour too.
+    struct SpanChoice {
+        int cells = 0;
+        int color = 0;
+    };
+    SpanChoice &spanChoice() { return m_span; }
+    // Paints the chosen span's time rows down from the current cell, the current cell first
     // taking BookingColor; lunch cells are passed over without being counted and the last slot
     // ends the walk. The colours are stored.
     void SetCellColor();
-    // The painting alone, on the grid as it is; nothing is read or stored.
-    void PaintSpan();
+    // The painting alone of cells slots in color, on the grid as it is; nothing is read or stored.
+    void PaintSpan(int cells, int color);
     // The current slot alone in colour, on the page as stored; the colours are stored.
     void PaintCell(qint64 colour);
 
@@ -209,4 +216,5 @@ private:
     PageStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;
+    SpanChoice m_span;
 };

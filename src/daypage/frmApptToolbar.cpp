@@ -361,12 +361,10 @@ void frmAppt::toolbarButton(const QString &key)
     // Failures inside a button's step are passed over; each routine reports its own.
     try {
         if (spanSlotKeys().contains(key)) {
-            m_state.span().SpanSlots = spanSlotKeys().value(key);
-            m_state.span().SpanSlotsChosen = true;
+            m_page->spanChoice().cells = spanSlotKeys().value(key);
             m_page->SetCellColor();
         } else if (spanColorKeys().contains(key)) {
-            m_state.span().SpanColor = int(spanColorKeys().value(key));
-            m_state.span().SpanColorChosen = true;
+            m_page->spanChoice().color = int(spanColorKeys().value(key));
             m_page->SetCellColor();
         } else if (key == QLatin1String("Magenta")) {
             m_page->PaintCell(MagentaColor);

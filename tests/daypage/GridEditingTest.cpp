@@ -291,7 +291,7 @@ private slots:
                        {d});
         s->w->RefreshGrid();
         s->grid().setCurrentCell(9, 2);
-        s->w->page().state().span().SpanSlots = 1;
+        s->w->page().spanChoice().cells = 1;
         s->w->toolbarAction(QStringLiteral("Green"))->trigger();
         QCOMPARE(s->storedColour(9, 2), qint64(0x80FF80));
         auto booked = [&] {

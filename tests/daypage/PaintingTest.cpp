@@ -44,10 +44,8 @@ class PaintingTest : public QObject {
     }
     void paint(int row, int col, int span)
     {
-        s->state.span().SpanSlots = span;
-        s->state.span().SpanColor = int(Yellow);
+        s->page.spanChoice() = {span, int(Yellow)};
         s->state.booking().BookingColor = int(Booked);
-        s->state.span().SpanSlotsChosen = s->state.span().SpanColorChosen = true;
         s->grid().setCurrentCell(row, col);
         s->page.SetCellColor();
     }
@@ -75,8 +73,6 @@ private slots:
         QCOMPARE(pattern(2), QStringLiteral("......YYLLYY........"));
         QCOMPARE(s->grid().cellBackColor(14, 2), LunchColor);
         QCOMPARE(s->grid().row(), 12);
-        QVERIFY(!s->state.span().SpanSlotsChosen);
-        QVERIFY(!s->state.span().SpanColorChosen);
         QCOMPARE(pattern(1), QStringLiteral("........LL.........."));
     }
 
@@ -100,7 +96,6 @@ private slots:
         paint(25, 1, 2);
         paint(5, 1, 2);
         QCOMPARE(db->scalar(QStringLiteral("SELECT Color FROM tbl_Appt WHERE caldate = ?"), {Day}).toString(), before);
-        QVERIFY(s->state.span().SpanSlotsChosen); // not a painting: the choices stand
         // A span starting on a lunch cell leaves it grey and begins below it.
         paint(14, 1, 1);
         QCOMPARE(pattern(1), QStringLiteral("........LLY........."));
@@ -111,8 +106,7 @@ private slots:
         // Another station painted column 2 meanwhile; this station's span keeps that.
         Station other(folder->file(QStringLiteral("db.mdb")));
         QVERIFY(other.page.openDate(Day));
-        other.state.span().SpanSlots = 2;
-        other.state.span().SpanColor = int(Booked);
+        other.page.spanChoice() = {2, int(Booked)};
         other.state.booking().BookingColor = int(Booked);
         other.grid().setCurrentCell(6, 2);
         other.page.SetCellColor();
@@ -122,7 +116,7 @@ private slots:
         s->grid().setCurrentCell(7, 1);
         s->page.PaintCell(0xFFB0FF);
         QCOMPARE(storedColumn(1).at(1), qint64(0xFFB0FF));
-        QCOMPARE(s->state.span().SpanColor, 0xFFB0FF);
+        QCOMPARE(s->page.spanChoice().color, 0xFFB0FF);
     }
 };
 TORVANE_TEST(PaintingTest)

@@ -89,8 +89,8 @@ private slots:
 
         // a, still showing Monday, paints a slot and clears a typed cell.
         a.grid().setCurrentCell(10, 1);
-        a.state.booking().BookingColor = a.state.span().SpanColor = 0x80FF80;
-        a.state.span().SpanSlots = 1;
+        a.state.booking().BookingColor = 0x80FF80;
+        a.page.spanChoice() = {1, 0x80FF80};
         a.page.SetCellColor();
         QCOMPARE(a.dialogs.texts(), QStringList{Changed});
         a.grid().setCurrentCell(PageModel::HoursStartRow, 1);

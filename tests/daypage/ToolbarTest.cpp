@@ -95,10 +95,9 @@ private slots:
     {
         s->grid().setCurrentCell(12, 1);
         s->w->toolbarAction(QStringLiteral("Yellow"))->trigger();
-        QCOMPARE(s->state.span().SpanColor, 0xFFFF);
+        QCOMPARE(s->w->page().spanChoice().color, 0xFFFF);
         s->w->toolbarAction(QStringLiteral("Two"))->trigger();
-        QCOMPARE(s->state.span().SpanSlots, 4);
-        QVERIFY(!s->state.span().SpanSlotsChosen);
+        QCOMPARE(s->w->page().spanChoice().cells, 4);
         for (int row : {12, 13, 16, 17})
             QCOMPARE(s->storedColour(row, 1), qint64(0xFFFF));
         for (int row : {14, 15})
@@ -110,7 +109,7 @@ private slots:
                                         {QStringLiteral("Three"), 6},   {QStringLiteral("Four"), 8}};
         for (auto it = spans.begin(); it != spans.end(); ++it) {
             s->w->toolbarAction(it.key())->trigger();
-            QCOMPARE(s->state.span().SpanSlots, it.value());
+            QCOMPARE(s->w->page().spanChoice().cells, it.value());
         }
         const QHash<QString, int> colours{{QStringLiteral("Blue"), 0xFFFFD0},
                                           {QStringLiteral("Red"), 0x8899FF},
@@ -118,7 +117,7 @@ private slots:
                                           {QStringLiteral("Green"), 0x80FF80}};
         for (auto it = colours.begin(); it != colours.end(); ++it) {
             s->w->toolbarAction(it.key())->trigger();
-            QCOMPARE(s->state.span().SpanColor, it.value());
+            QCOMPARE(s->w->page().spanChoice().color, it.value());
         }
 
         // Magenta colours the current slot alone, whatever the duration.
