@@ -90,20 +90,6 @@ struct BookingEdit {
     std::shared_ptr<PicklistWindows> picklists;
 };
 
-// What a print was asked for.
-struct PrintRequest {
-    QDate PrintDate;
-    bool PrintFromDayPage = false;
-    bool PrintNoFill = false;
-    // One technician's week for the week view: the Monday page's row captions, the
-    // technician's name, and by day (1 Monday to 7) the cells' texts and colour numbers.
-    QDate WeekStart;
-    QStringList WeekTimes;
-    QString WeekTech;
-    QVector<QStringList> WeekTexts;
-    QVector<QVector<qint64>> WeekColors;
-};
-
 // Program-wide values of one station, grouped by who uses them. Owned by the application and
 // handed to every window, so a test can run two independent stations in one process; a class
 // that needs one group is handed that group only.
@@ -126,8 +112,6 @@ public:
     PageLayout &layout() { return m_layout; }
     const PageLayout &layout() const { return m_layout; }
     BookingEdit &booking() { return m_booking; }
-    PrintRequest &print() { return m_print; }
-    const PrintRequest &print() const { return m_print; }
 
 private:
     StationPaths m_paths;
@@ -138,5 +122,4 @@ private:
     bool m_exitAfterBackup = false;
     PageLayout m_layout;
     BookingEdit m_booking;
-    PrintRequest m_print;
 };

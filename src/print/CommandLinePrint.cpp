@@ -130,7 +130,6 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
         Database db(SharedDbPath(state.paths()));
         PageStore store(db);
         PrintSettings settings(db);
-        state.print().PrintDate = date;
 
         // The tables' sources live until everything is printed.
         GridModel dayGrid;

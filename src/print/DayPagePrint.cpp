@@ -24,21 +24,11 @@ QWidget *OpenPrintChoice(frmAppt &dayPage, frmAppt::PrintChoice choice)
             }
             // The week is read from the stored pages: the page on screen is never reloaded.
             const int col = qMax(1, page.grid().col());
-            StoreWeek(state, ReadWeek(page.store(), state.layout().PageDate, col));
-            state.print().PrintDate = state.layout().PageDate;
-            state.print().PrintFromDayPage = false;
-            view = new frmPrint(state, &dayPage);
+            view = new frmPrint(state, ReadWeek(page.store(), state.layout().PageDate, col), &dayPage);
             break;
         }
-        case frmAppt::PrintChoice::DailySummary:
-            state.print().PrintDate = state.layout().PageDate;
-            state.print().PrintFromDayPage = true;
-            view = new frmDaily(state, &dayPage);
-            break;
-        case frmAppt::PrintChoice::DailyDetails:
-            state.print().PrintFromDayPage = true;
-            view = new frmRecords(state, &dayPage);
-            break;
+        case frmAppt::PrintChoice::DailySummary: view = new frmDaily(state, state.layout().PageDate, &dayPage); break;
+        case frmAppt::PrintChoice::DailyDetails: view = new frmRecords(state, &dayPage); break;
         }
     } catch (const AppError &e) {
         state.dialogs()->error(e, QStringLiteral("Print"));

@@ -190,23 +190,3 @@ WeekTotals SumWeek(const GridModel &grid)
 QString WeekTotals::availText() const { return QStringLiteral("A  ") + NumberText(avail); }
 QString WeekTotals::usedText() const { return QStringLiteral("U  ") + NumberText(used); }
 QString WeekTotals::startText() const { return QStringLiteral("S  ") + NumberText(start); }
-
-void StoreWeek(AppState &state, const WeekData &week)
-{
-    state.print().WeekStart = week.monday;
-    state.print().WeekTimes = week.times;
-    state.print().WeekTech = week.tech;
-    state.print().WeekTexts = week.texts;
-    state.print().WeekColors = week.colors;
-}
-
-WeekData StoredWeek(const AppState &state)
-{
-    WeekData week;
-    week.monday = state.print().WeekStart;
-    week.times = state.print().WeekTimes;
-    week.tech = state.print().WeekTech;
-    week.texts = state.print().WeekTexts;
-    week.colors = state.print().WeekColors;
-    return week;
-}

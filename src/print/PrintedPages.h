@@ -35,9 +35,6 @@ struct WeekData {
     QVector<QStringList> texts;      // days 1 (Monday) to 7; 0 and 8 unused
     QVector<QVector<qint64>> colors; // the cells' colour numbers by day, 0 where none
 };
-// The week data as the day page's print command leaves it for the week view.
-void StoreWeek(AppState &state, const WeekData &week);
-WeekData StoredWeek(const AppState &state);
 
 // col is the technician's column on the day page. Throws AppError when a page cannot be read.
 WeekData ReadWeek(PageStore &store, const QDate &monday, int col);

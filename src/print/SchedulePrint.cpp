@@ -21,7 +21,7 @@ const QColor PageLineColor(0x80, 0x80, 0x80);
 
 SchedulePrint::SchedulePrint(AppState &state, Schedule kind, Fill fill, QObject *parent)
     : QObject(parent), m_state(state), m_kind(kind), m_source(std::move(fill)),
-      m_table(std::make_unique<clsTablePrint>(state.dialogs(), state.print()))
+      m_table(std::make_unique<clsTablePrint>(state.dialogs()))
 {
     connect(m_table.get(), &clsTablePrint::NewPage, this, &SchedulePrint::onNewPage);
 }
@@ -73,9 +73,9 @@ void SchedulePrint::drawTable(DrawSurface &target)
 {
     target.setCurrentY(m_table->MarginTop());
     // The details print has no cell colours.
-    m_state.print().PrintNoFill = m_kind == Schedule::Details;
+    m_table->setNoFill(m_kind == Schedule::Details);
     m_table->DrawTable(target, 0, 1);
-    m_state.print().PrintNoFill = false;
+    m_table->setNoFill(false);
 }
 
 void SchedulePrint::drawPreview(ImageSurface &picture)

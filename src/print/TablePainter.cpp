@@ -44,7 +44,7 @@ public:
             m_colPx[c] = pxX(m_t.m_colWidth[c]);
         m_leftPx = pxX(m_t.m_marginLeft);
         m_offPx = pxX(m_t.m_cellXOffset);
-        m_noFill = m_t.m_print.PrintNoFill;
+        m_noFill = m_t.m_noFill;
         m_headerRun = QVector<int>(m_t.m_cols, -1);
         m_rowRun = QVector<int>(m_t.m_rows, -1);
         const double headerTotal = m_h.headerTotal();

@@ -20,11 +20,7 @@ QSizeF pictureHimetric(const QImage &picture)
     return QSizeF(picture.width() / dpmX * 100000.0, picture.height() / dpmY * 100000.0);
 }
 
-clsTablePrint::clsTablePrint(Dialogs *dialogs, const PrintRequest &print, QObject *parent)
-    : QObject(parent), m_dialogs(dialogs), m_print(print)
-{
-    redimension();
-}
+clsTablePrint::clsTablePrint(Dialogs *dialogs, QObject *parent) : QObject(parent), m_dialogs(dialogs) { redimension(); }
 
 void clsTablePrint::redimension()
 {

@@ -9,7 +9,6 @@
 #include <optional>
 
 class Dialogs;
-struct PrintRequest;
 class DrawSurface;
 
 // Fonts and pictures are shared, not copied: the printer compares them by identity, so runs of
@@ -31,7 +30,9 @@ class clsTablePrint : public QObject {
     Q_OBJECT
 public:
     // Messages go through dialogs when it is set; print is the print asked for (no fill, ...).
-    clsTablePrint(Dialogs *dialogs, const PrintRequest &print, QObject *parent = nullptr);
+    explicit clsTablePrint(Dialogs *dialogs, QObject *parent = nullptr);
+    // Cells drawn without their fill colours (the details print has none); PrintNoFill.
+    void setNoFill(bool noFill) { m_noFill = noFill; }
 
     int Rows() const { return m_rows; }
     void setRows(int rows);
@@ -155,7 +156,7 @@ private:
     static unsigned dataTextFlags(int col);
 
     Dialogs *m_dialogs;
-    const PrintRequest &m_print;
+    bool m_noFill = false;
 
     int m_rows = 5;
     int m_cols = 2;

@@ -8,9 +8,8 @@
 #include "print/PrintedPages.h"
 #include "print/mdlTPHelper.h"
 
-frmDaily::frmDaily(AppState &state, QWidget *parent)
-    : PrintView(state, QStringLiteral("frmDaily"), QStringLiteral("Daily Schedule"), parent),
-      m_date(state.print().PrintDate)
+frmDaily::frmDaily(AppState &state, const QDate &date, QWidget *parent)
+    : PrintView(state, QStringLiteral("frmDaily"), QStringLiteral("Daily Schedule"), parent), m_date(date)
 {
     const PrintedDay day = LoadPrintedDay(*m_store, m_date, m_grid, PrintSettings(*m_db).widthList("PWidth"));
     m_lblCalDay->setText(day.heading);
@@ -42,7 +41,6 @@ void frmDaily::storeWidths()
 void frmDaily::printSchedule()
 {
     storeWidths();
-    m_state.print().PrintFromDayPage = true;
     openPreview(
         Schedule::Daily, [this](clsTablePrint &t, float fit) { ImportFlexGrid(t, m_grid, fit); }, m_date);
 }

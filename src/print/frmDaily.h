@@ -10,7 +10,7 @@ class frmDaily : public PrintView {
     Q_OBJECT
 public:
     // Throws AppError when the shared database cannot be opened or read.
-    explicit frmDaily(AppState &state, QWidget *parent = nullptr);
+    frmDaily(AppState &state, const QDate &date, QWidget *parent = nullptr);
 
     GridModel &grid() { return m_grid; }
     GridView *gridView() const { return m_view; }

@@ -7,8 +7,8 @@
 #include "print/PrintSettings.h"
 #include "print/mdlTPHelper.h"
 
-frmPrint::frmPrint(AppState &state, QWidget *parent)
-    : PrintView(state, QStringLiteral("frmPrint"), QStringLiteral("Weekly Schedule"), parent), m_week(StoredWeek(state))
+frmPrint::frmPrint(AppState &state, const WeekData &week, QWidget *parent)
+    : PrintView(state, QStringLiteral("frmPrint"), QStringLiteral("Weekly Schedule"), parent), m_week(week)
 {
     const PageStore::Layout layout = m_store->layoutSettings();
     BuildWeekGrid(m_grid, m_week, layout.rHeight, layout.cwidth);

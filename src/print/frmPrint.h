@@ -5,14 +5,13 @@
 
 class GridView;
 
-// The week view: one technician's week from PrintDate (a Monday), one column per day, from the
-// week data the day page's print command left in the program-wide values. Print opens the
-// weekly schedule's preview.
+// The week view: one technician's week from a Monday, one column per day, from the week data
+// the day page's print command read. Print opens the weekly schedule's preview.
 class frmPrint : public PrintView {
     Q_OBJECT
 public:
     // Throws AppError when the shared database cannot be opened or read.
-    explicit frmPrint(AppState &state, QWidget *parent = nullptr);
+    frmPrint(AppState &state, const WeekData &week, QWidget *parent = nullptr);
 
     GridModel &grid() { return m_grid; }
     GridView *gridView() const { return m_view; }

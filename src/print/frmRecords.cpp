@@ -64,7 +64,6 @@ void frmRecords::storeWidths()
 void frmRecords::printSchedule()
 {
     storeWidths();
-    m_state.print().PrintFromDayPage = true;
     openPreview(
         Schedule::Details,
         [this](clsTablePrint &t, float fit) { ImportDBGrid(t, m_layout, *m_records, fit, *m_state.dialogs()); },

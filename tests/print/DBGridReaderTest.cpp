@@ -58,7 +58,7 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bCol, bRow"));
 
@@ -106,7 +106,7 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bCol, bRow"));
         DataGridLayout grid = jobGrid();
@@ -124,7 +124,7 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"),
                                 {"2026-03-02' OR '1'='1"}, QStringLiteral("bCol, bRow"));
         QCOMPARE(records.rowCount(), 0);
@@ -141,7 +141,7 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bRow"));
         DataGridLayout grid = jobGrid();

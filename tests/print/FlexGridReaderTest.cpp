@@ -36,7 +36,7 @@ private slots:
     void columnWidthsAreKeptOrStretchedToTheFitWidth()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
 
@@ -78,7 +78,7 @@ private slots:
     void noColourPrintsAsFreeAndTheFirstDataRowAlwaysDoes()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
         g.setCellBackColor(1, 1, LunchColor);
@@ -98,7 +98,7 @@ private slots:
     void equalCellFontsShareOneFontObject()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
         QFont plain(QStringLiteral("Arial"), 9);

@@ -30,7 +30,7 @@ private slots:
         AppState state;
         ScriptedDialogs dialogs;
         state.setDialogs(&dialogs);
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("schedule.pdf"));
         auto pdf = PageSurface::pdfFile(path, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,

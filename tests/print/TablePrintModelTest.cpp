@@ -34,7 +34,7 @@ private slots:
     void redimensioningClearsEverythingAndResetsWidths()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         QCOMPARE(t.Rows(), 5);
         QCOMPARE(t.Cols(), 2);
         QCOMPARE(t.HeaderRows(), 1);
@@ -73,7 +73,7 @@ private slots:
     void negativeIndexesFillRowsColumnsOrEverything()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         t.setRows(4);
         t.setCols(3);
         t.setHeaderRows(2);
@@ -127,7 +127,7 @@ private slots:
     void footerArraysGoOnlyAtTheNextRedimensioning()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         t.setHasFooter(false);
         t.setFooterText(0, QStringLiteral("still here"));
         QCOMPARE(t.FooterText(0), QStringLiteral("still here"));
@@ -156,7 +156,7 @@ private slots:
         QFETCH(QString, property);
         QFETCH(int, value);
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         t.setTextMatrix(4, 1, QStringLiteral("kept"));
         t.setColWidth(0, 2000);
         const int err = errorOf([&] {
@@ -178,7 +178,7 @@ private slots:
     void zeroRowsIsAnEmptyTable()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         t.setRows(0);
         QCOMPARE(t.Rows(), 0);
         QCOMPARE(errorOf([&] { t.TextMatrix(0, 0); }), 9);
@@ -195,7 +195,7 @@ private slots:
     void rowsPerPageFollowsTheWorkedExample()
     {
         AppState state;
-        clsTablePrint t(state.dialogs(), state.print());
+        clsTablePrint t(state.dialogs());
         t.setHasFooter(false);
         t.setRows(6);
         t.setCols(2);

@@ -44,7 +44,7 @@ QColor fromNumber(int n) { return QColor(n & 0xFF, (n >> 8) & 0xFF, (n >> 16) & 
 struct Fixture {
     AppState state;
     ScriptedDialogs dialogs;
-    clsTablePrint table{&dialogs, state.print()};
+    clsTablePrint table{&dialogs};
     Fixture() { state.setDialogs(&dialogs); }
 };
 
@@ -289,7 +289,7 @@ private slots:
         twoColumnTable(t, 2, false);
         t.setCellcolor(-1, -1, float(0x0000FF));
         t.setTextMatrix(-1, 1, QStringLiteral("Smith"));
-        f.state.print().PrintNoFill = true;
+        t.setNoFill(true);
         ImageSurface s(220 * Px, 200 * Px);
         s.setCurrentY(t.MarginTop());
 
