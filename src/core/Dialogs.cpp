@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 const QString Dialogs::ProgramTitle = QStringLiteral("Torvane Network Version");
 
@@ -17,8 +18,19 @@ QString Dialogs::commonText(const AppError &e)
 
 void Dialogs::error(const AppError &e, const QString &title)
 {
+    if (e.number() == ErrNo::NoAnswer) {
+        DiagnosticLog::passedOver(title.isEmpty() ? ProgramTitle : title, e);
+        return;
+    }
     DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, commonText(e));
     message(commonText(e), title, Ok, NoIcon);
+}
+
+bool Dialogs::askServerRetry()
+{
+    const QString text = QStringLiteral("The database server does not answer.");
+    DiagnosticLog::shown(ProgramTitle, text);
+    return message(text, QString(), RetryExit, Critical) == AnsRetry;
 }
 
 Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
@@ -39,6 +51,10 @@ Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &t
     case OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     case RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case RetryExit:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Abort);
+        box.button(QMessageBox::Abort)->setText(QStringLiteral("Exit"));
+        break;
     case YesNoDefaultNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
@@ -49,6 +65,7 @@ Dialogs::Answer MessageBoxDialogs::message(const QString &text, const QString &t
     case QMessageBox::No: return AnsNo;
     case QMessageBox::Cancel: return AnsCancel;
     case QMessageBox::Retry: return AnsRetry;
+    case QMessageBox::Abort: return AnsExit;
     default: return AnsOk;
     }
 }

@@ -7,6 +7,7 @@
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -34,6 +35,13 @@ int main(int argc, char **argv)
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
     AppState state;
     MessageBoxDialogs dialogs;
+    // A silent server: the user chooses between trying again and ending the program.
+    Database::setNoAnswerHandler([&dialogs] {
+        if (dialogs.askServerRetry())
+            return true;
+        QCoreApplication::exit(1);
+        return false;
+    });
     state.paths() = StationPaths::forProgram(QCoreApplication::applicationDirPath(),
                                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (state.paths().installed()) {

@@ -38,10 +38,17 @@ sqlite3 *handleOf(const QSqlDatabase &db)
 
 QString SqliteEngine::driver() const { return QStringLiteral("QSQLITE"); }
 
-void SqliteEngine::configure(QSqlDatabase &db, const QString &target) const
+int SqliteEngine::configure(QSqlDatabase &db, const QString &target) const
 {
     db.setDatabaseName(target);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(Database::LockWaitMs));
+    return 0; // a file answers; only its lock is waited for, and that wait is bounded
+}
+
+QString SqliteEngine::driverMissing() const
+{
+    return QStringLiteral("The SQLite driver of Qt SQL (QSQLITE) cannot be loaded: install the package "
+                          "libqt6sql6-sqlite.");
 }
 
 QStringList SqliteEngine::sessionSetup() const

@@ -9,7 +9,8 @@ struct sqlite3_stmt;
 class SqliteEngine : public Engine {
 public:
     QString driver() const override;
-    void configure(QSqlDatabase &db, const QString &target) const override;
+    int configure(QSqlDatabase &db, const QString &target) const override;
+    QString driverMissing() const override;
     QStringList sessionSetup() const override;
     void beginWrite(Database &db) const override;
     AppError error(const QSqlError &e, const QString &target, const QString &context) const override;

@@ -7,7 +7,10 @@
 #include <QProcess>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
+#include <cerrno>
 #include <memory>
+#include <signal.h>
 
 namespace {
 std::unique_ptr<PgServer> s_server;
@@ -75,4 +78,51 @@ QString PgServer::newDatabase(const QString &folder)
     const QString file = QDir(folder).filePath(QStringLiteral("db.pgconn"));
     writeConnectionFile(file, url.toString());
     return file;
+}
+
+QString PgServer::socketFolder() const { return QUrlQuery(QUrl(m_url)).queryItemValue(QStringLiteral("host")); }
+
+void PgServer::freeze(bool frozen)
+{
+    QFile dataName(QDir(m_dir.path()).filePath(QStringLiteral("server/data")));
+    if (!dataName.open(QIODevice::ReadOnly))
+        qFatal("the test server keeps no data folder name");
+    QFile pidFile(
+        QDir(QString::fromLocal8Bit(dataName.readAll()).trimmed()).filePath(QStringLiteral("postmaster.pid")));
+    if (!pidFile.open(QIODevice::ReadOnly))
+        qFatal("the test server is not running");
+    const QString postmaster = QString::fromLatin1(pidFile.readLine()).trimmed();
+    QStringList pids{postmaster};
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(postmaster));
+    if (children.open(QIODevice::ReadOnly))
+        pids << QString::fromLatin1(children.readAll()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // The server first, so it starts no new process meanwhile; resumed last.
+    if (!frozen)
+        std::reverse(pids.begin(), pids.end());
+    for (const QString &pid : pids)
+        if (::kill(pid.trimmed().toInt(), frozen ? SIGSTOP : SIGCONT) != 0 && errno != ESRCH)
+            qFatal("cannot signal the test server's process %s", qPrintable(pid));
+}
+
+void PgServer::useStationRole(const QString &connFile)
+{
+    {
+        Database owner(connFile);
+        owner.execute(QStringLiteral("DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'station') "
+                                     "THEN CREATE ROLE station LOGIN; END IF; END $$"));
+        owner.execute(QStringLiteral("GRANT CONNECT ON DATABASE \"%1\" TO station")
+                          .arg(owner.scalar(QStringLiteral("SELECT current_database()")).toString()));
+        owner.execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO station"));
+        owner.execute(QStringLiteral("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA public TO station"));
+    }
+    QFile f(connFile);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(connFile));
+    QUrl url(QString::fromUtf8(f.readAll()).trimmed());
+    f.close();
+    QUrlQuery query(url);
+    query.removeAllQueryItems(QStringLiteral("user"));
+    query.addQueryItem(QStringLiteral("user"), QStringLiteral("station"));
+    url.setQuery(query);
+    writeConnectionFile(connFile, url.toString());
 }

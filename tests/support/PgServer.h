@@ -16,6 +16,14 @@ public:
     // A new empty database on the server; writes folder/db.pgconn naming it and returns that path.
     QString newDatabase(const QString &folder);
     const QString &socketUrl() const { return m_url; }
+    // Gives the role "station" (made when missing) only the rights on records that a station
+    // needs on the database of connFile, and points connFile at the same database as that role.
+    void useStationRole(const QString &connFile);
+    // The folder of the server's socket.
+    QString socketFolder() const;
+    // Stops (SIGSTOP) or resumes (SIGCONT) the server and every process it has started, as a
+    // server that stops answering: connections stay open, no answer comes.
+    void freeze(bool frozen);
 
     ~PgServer();
 
