@@ -161,6 +161,11 @@ void frmDownsize::deleteRange()
         if (r.compacted)
             m_dialogs.message(QStringLiteral("Downsize file operation successful!"), QStringLiteral("Downsize File"),
                               Dialogs::Ok);
+        else if (!r.compactionRefused.isEmpty())
+            m_dialogs.message(QStringLiteral("The records were deleted, but the tables could not be compacted. %1 "
+                                             "Ask the owner of the database to run downsize to compact them.")
+                                  .arg(r.compactionRefused),
+                              QStringLiteral("Downsize File"), Dialogs::Ok);
         else
             m_dialogs.message(QStringLiteral("The records were deleted, but the file could not be compacted because "
                                              "another station started using the database. Close the program on "
