@@ -163,7 +163,7 @@ void frmDownsize::deleteRange()
                               Dialogs::Ok);
         else if (!r.compactionRefused.isEmpty())
             m_dialogs.message(QStringLiteral("The records were deleted, but the tables could not be compacted. %1 "
-                                             "Ask the owner of the database to run downsize to compact them.")
+                                             "The owner of the database can compact them with VACUUM FULL.")
                                   .arg(r.compactionRefused),
                               QStringLiteral("Downsize File"), Dialogs::Ok);
         else

@@ -48,11 +48,13 @@ class ServerMaintTest : public QObject {
     Q_OBJECT
 private slots:
     // A backup of the server is a plain db.mdb; restoring it puts its records back on the server
-    // under their ids, refuses stale edits, never hands out an id again, and waits for the others.
+    // under their ids, refuses stale edits, never hands out an id again, and waits for the others;
+    // all of it logged in as a station's role, with rights on records only.
     void serverBackupIsAFileAndRestoresOntoTheServer()
     {
         StationFixture f;
         const QString conn = seededServer(f.serverFolder());
+        PgServer::instance()->useStationRole(conn);
         const QString usb = f.drive(QStringLiteral("usb"));
         Database live(conn);
         addJob(live, QDate(2001, 3, 1), QStringLiteral("In the backup"));

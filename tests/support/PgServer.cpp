@@ -112,8 +112,10 @@ void PgServer::useStationRole(const QString &connFile)
                                      "THEN CREATE ROLE station LOGIN; END IF; END $$"));
         owner.execute(QStringLiteral("GRANT CONNECT ON DATABASE \"%1\" TO station")
                           .arg(owner.scalar(QStringLiteral("SELECT current_database()")).toString()));
+        // As docs/server.md gives them.
+        owner.execute(QStringLiteral("GRANT USAGE ON SCHEMA public TO station"));
         owner.execute(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO station"));
-        owner.execute(QStringLiteral("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA public TO station"));
+        owner.execute(QStringLiteral("GRANT USAGE, SELECT, UPDATE ON ALL SEQUENCES IN SCHEMA public TO station"));
     }
     QFile f(connFile);
     if (!f.open(QIODevice::ReadOnly))
