@@ -8,6 +8,7 @@
 #include <QAtomicInt>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -131,12 +132,26 @@ void Database::create(const QString &path)
     m_path = path;
     m_connName = QStringLiteral("torvane-%1").arg(s_connectionSerial.fetchAndAddRelaxed(1));
     m_db = QSqlDatabase::addDatabase(m_engine->driver(), m_connName);
+    QElapsedTimer waited;
     try {
         m_answerLimitMs = m_engine->configure(m_db, path);
+        if (m_answerLimitMs > 0 && (s_givenUp || s_asking))
+            throw noAnswer();
+        waited.start();
         connect();
-    } catch (const AppError &) {
+    } catch (const AppError &e) {
+        // A server that let the whole limit pass without an answer is silent, not refusing: the
+        // user is asked as for any other call, and Retry connects again.
+        const bool silent = e.number() == ErrNo::CannotOpen && m_answerLimitMs > 0 && waited.isValid()
+                            && waited.elapsed() >= m_answerLimitMs - 100;
+        if (silent) {
+            PassedOver::report(QStringLiteral("Connect"), e);
+            m_lost = true;
+            if (askRetry())
+                return;
+        }
         close();
-        throw;
+        throw silent ? noAnswer() : e;
     }
 }
 

@@ -204,6 +204,20 @@ private slots:
             QCOMPARE(errorOf([&] { memo(b); }), ErrNo::NoAnswer);
         }
         QCOMPARE(asked, 2);
+
+        // A new connection to a silent server asks too, and Retry connects.
+        Database::setNoAnswerHandler([&] {
+            ++asked;
+            thaw->now();
+            return true;
+        });
+        {
+            Thaw t;
+            thaw = &t;
+            Database c(conn);
+            QCOMPARE(memo(c), QStringLiteral("before"));
+        }
+        QCOMPARE(asked, 3);
         Database::setNoAnswerHandler({});
         QCOMPARE(memo(b), QStringLiteral("before"));
     }
