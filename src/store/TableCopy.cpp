@@ -106,12 +106,16 @@ qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const
     return copied;
 }
 
-QMap<QString, qint64> TableCopy::copyAll(Database &from, Database &to)
+QMap<QString, qint64> TableCopy::copyAll(Database &from, Database &to,
+                                         const std::function<void(const QString &, qint64)> &done)
 {
     QMap<QString, qint64> out;
     WriteTransaction tx(to);
-    for (const QString &table : tables(to))
+    for (const QString &table : tables(to)) {
         out.insert(table, copy(from, to, table, {allColumns(to, table), false, {}, {}}));
+        if (done)
+            done(table, out.value(table));
+    }
     tx.commit();
     return out;
 }
