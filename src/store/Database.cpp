@@ -6,6 +6,7 @@
 #include "store/SqliteEngine.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <atomic>
 
 const QString Database::RowVersionColumn = QStringLiteral("rowver");
@@ -231,7 +233,9 @@ void Database::AnswerWait::row()
 
 bool Database::askRetry()
 {
-    if (!s_askOnNoAnswer || s_asking)
+    // Only the thread of the windows may show a question.
+    const QCoreApplication *app = QCoreApplication::instance();
+    if (!s_askOnNoAnswer || s_asking || (app && QThread::currentThread() != app->thread()))
         return false;
     s_asking = this;
     struct Asked {
