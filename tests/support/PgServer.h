@@ -17,7 +17,8 @@ public:
     QString newDatabase(const QString &folder);
     const QString &socketUrl() const { return m_url; }
     // Gives the role "station" (made when missing) only the rights on records that a station
-    // needs on the database of connFile, and points connFile at the same database as that role.
+    // needs on the database of connFile, and points connFile at the same database as that role,
+    // which logs in with a password read from a password file beside connFile.
     void useStationRole(const QString &connFile);
     // The folder of the server's socket.
     QString socketFolder() const;
@@ -34,4 +35,5 @@ private:
     QTemporaryDir m_dir;
     QString m_url; // address of the server's database "torvane"
     int m_databases = 0;
+    bool m_stationPasswords = false;
 };
