@@ -417,7 +417,10 @@ void Database::abandon()
 
 void Database::compact() { m_engine->compact(*this); }
 
-void Database::snapshotTo(const QString &file) { m_engine->snapshotTo(*this, file); }
+void Database::snapshotTo(const QString &file, const std::function<void(int, int)> &progress)
+{
+    m_engine->snapshotTo(*this, file, progress);
+}
 
 QStringList Database::fieldNames(const QString &table)
 {

@@ -84,8 +84,8 @@ public:
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
     void compact();
-    // A consistent copy of the whole database into a new file.
-    void snapshotTo(const QString &file);
+    // A consistent copy of the whole database into a new file; progress hears the tables done of all.
+    void snapshotTo(const QString &file, const std::function<void(int done, int total)> &progress = {});
 
     // Table columns in stored order, bookkeeping columns left out.
     QStringList fieldNames(const QString &table);

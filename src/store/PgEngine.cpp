@@ -372,7 +372,7 @@ void PgEngine::compact(Database &db) const
         db.execute(QStringLiteral("VACUUM FULL %1").arg(quoted(row.at(0).toString())));
 }
 
-void PgEngine::snapshotTo(Database &db, const QString &file) const
+void PgEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const
 {
     QFile::remove(file);
     Database copy;
@@ -381,7 +381,14 @@ void PgEngine::snapshotTo(Database &db, const QString &file) const
     // One snapshot of the server for every table, so the copy is consistent across them.
     db.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
     try {
-        TableCopy::copyAll(db, copy);
+        const int total = int(TableCopy::tables(copy).size());
+        int done = 0;
+        if (progress)
+            progress(0, total);
+        TableCopy::copyAll(db, copy, [&](const QString &, qint64) {
+            if (progress)
+                progress(++done, total);
+        });
         db.execute(QStringLiteral("COMMIT"));
     } catch (const AppError &) {
         db.abandon();

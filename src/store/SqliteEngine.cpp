@@ -108,10 +108,14 @@ void SqliteEngine::createShared(Database &db, const QString &sqliteScript) const
 
 void SqliteEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM")); }
 
-void SqliteEngine::snapshotTo(Database &db, const QString &file) const
+void SqliteEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const
 {
     QFile::remove(file);
+    if (progress)
+        progress(0, 1);
     db.execute(QStringLiteral("VACUUM INTO ?"), {file});
+    if (progress)
+        progress(1, 1);
 }
 
 // Changes with every commit of another connection to the file, heartbeats included: the caller

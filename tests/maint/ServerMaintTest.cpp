@@ -5,6 +5,7 @@
 #include "core/Programs.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
+#include "maint/frmBackup.h"
 #include "maint/frmNet.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
@@ -13,7 +14,12 @@
 #include "store/TableCopy.h"
 
 #include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 // A server folder whose db.pgconn names a new server database holding the shipped records.
@@ -91,6 +97,33 @@ private slots:
             QCOMPARE(e.number(), ErrNo::RecordChanged);
         }
         QVERIFY(addJob(live, QDate(2001, 3, 3), QStringLiteral("Next")) > newest);
+    }
+
+    // The copy runs beside the window's events: while the server is silent the progress bar is up
+    // and the window answers; once the server answers again the backup completes.
+    void backupRunsWhileTheWindowGoesOn()
+    {
+        StationFixture f;
+        f.installOnServer(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        frmBackup w(f.state);
+        w.show();
+        w.findChild<QLineEdit *>(QStringLiteral("txtBackup"))->setText(drive);
+        bool barShown = false;
+        {
+            FrozenServer frozen;
+            QTimer::singleShot(0, &w, [&] {
+                const auto *bar = w.findChild<QProgressDialog *>(QStringLiteral("prgTables"));
+                barShown = bar && bar->isVisible();
+                frozen.now();
+            });
+            QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("cmdBackup")), Qt::LeftButton);
+        }
+        QVERIFY(barShown);
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("lblBackupComplete"))->isVisible());
+        QCOMPARE(f.dialogs.texts(), QStringList{frmBackup::ReminderText});
+        Database copy(QDir(drive).filePath(QStringLiteral("db.mdb")));
+        QCOMPARE(TableCopy::count(copy, QStringLiteral("tbl_Setup")), 1);
     }
 
     // A folder naming a server database without the Torvane tables is refused before anything is

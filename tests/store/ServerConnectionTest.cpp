@@ -8,11 +8,7 @@
 #include <QFile>
 #include <QTest>
 #include <QUrlQuery>
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 namespace {
 int errorOf(const std::function<void()> &f, QString *text = nullptr)
@@ -42,43 +38,6 @@ QString addressOf(const QString &name, const QString &more = QString())
     return url.toString(QUrl::FullyEncoded) + more;
 }
 
-// Resumes the server after a while whatever happens, so a wait that is not bounded makes the test
-// fail (the call succeeds) instead of hanging the run.
-class Thaw {
-public:
-    Thaw()
-    {
-        PgServer::instance()->freeze(true);
-        m_thread = std::thread([this] {
-            std::unique_lock lock(m_mutex);
-            m_wake.wait_for(lock, std::chrono::seconds(90), [this] { return m_done; });
-            if (!m_thawed.exchange(true))
-                PgServer::instance()->freeze(false);
-        });
-    }
-    ~Thaw()
-    {
-        now();
-        m_thread.join();
-    }
-    void now()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_wake.notify_one();
-        if (!m_thawed.exchange(true))
-            PgServer::instance()->freeze(false);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_done = false;
-    std::atomic<bool> m_thawed{false};
-    std::thread m_thread;
-};
 } // namespace
 
 class ServerConnectionTest : public QObject {
@@ -159,7 +118,7 @@ private slots:
         a.begin();
         a.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Memo\" = 'half'"));
         {
-            Thaw thaw;
+            FrozenServer thaw;
             QString text;
             QCOMPARE(errorOf([&] { a.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = 'half'")); }, &text),
                      ErrNo::NoAnswer);
@@ -181,14 +140,14 @@ private slots:
         // With a program's question: Retry once the server answers again runs the read again;
         // Exit makes every later call fail at once.
         int asked = 0;
-        Thaw *thaw = nullptr;
+        FrozenServer *thaw = nullptr;
         Database::setNoAnswerHandler([&] {
             ++asked;
             thaw->now();
             return true;
         });
         {
-            Thaw t;
+            FrozenServer t;
             thaw = &t;
             QCOMPARE(memo(a), QStringLiteral("before"));
         }
@@ -198,7 +157,7 @@ private slots:
             return false;
         });
         {
-            Thaw t;
+            FrozenServer t;
             QCOMPARE(errorOf([&] { memo(a); }), ErrNo::NoAnswer);
             t.now();
             QCOMPARE(errorOf([&] { memo(b); }), ErrNo::NoAnswer);
@@ -212,7 +171,7 @@ private slots:
             return true;
         });
         {
-            Thaw t;
+            FrozenServer t;
             thaw = &t;
             Database c(conn);
             QCOMPARE(memo(c), QStringLiteral("before"));

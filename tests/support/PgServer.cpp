@@ -159,3 +159,31 @@ void PgServer::useStationRole(const QString &connFile)
     url.setQuery(query);
     writeConnectionFile(connFile, url.toString(QUrl::FullyEncoded));
 }
+
+FrozenServer::FrozenServer()
+{
+    PgServer::instance()->freeze(true);
+    m_thread = std::thread([this] {
+        std::unique_lock lock(m_mutex);
+        m_wake.wait_for(lock, std::chrono::seconds(90), [this] { return m_done; });
+        if (!m_thawed.exchange(true))
+            PgServer::instance()->freeze(false);
+    });
+}
+
+FrozenServer::~FrozenServer()
+{
+    now();
+    m_thread.join();
+}
+
+void FrozenServer::now()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_done = true;
+    }
+    m_wake.notify_one();
+    if (!m_thawed.exchange(true))
+        PgServer::instance()->freeze(false);
+}

@@ -1,6 +1,10 @@
 #pragma once
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 // The throwaway PostgreSQL server of one test process, started by tools/pgserver in a temporary
 // folder on first use and stopped by the test main at the end. Each test asks for a database of
@@ -36,4 +40,23 @@ private:
     QString m_url; // address of the server's database "torvane"
     int m_databases = 0;
     bool m_stationPasswords = false;
+};
+
+// The test server stopped while it lives (PgServer::freeze), resumed by now() or at the end. It
+// also resumes after a while whatever happens, so a wait that is not bounded makes a test fail
+// (its call succeeds) instead of hanging the run.
+class FrozenServer {
+public:
+    FrozenServer();
+    ~FrozenServer();
+    FrozenServer(const FrozenServer &) = delete;
+    FrozenServer &operator=(const FrozenServer &) = delete;
+    void now();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::atomic<bool> m_thawed{false};
+    std::thread m_thread;
 };
