@@ -1,6 +1,7 @@
 # The Debian package: `./dev package` runs cpack in a Release build. Depends come from the
 # libraries the executables link (dpkg-shlibdeps), plus what they load at run time: the SQLite
-# driver, the X11 platform plugin and the fonts the windows measure with.
+# driver, the X11 platform plugin and the fonts the windows measure with. The PostgreSQL driver is
+# recommended: apt installs it unless told not to, and a site on files runs without it.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME torvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -16,5 +17,5 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Torvane Software <support@torvane.com>")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, qt6-qpa-plugins, fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "libqt6sql6-psql")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6sql6-psql")
 include(CPack)

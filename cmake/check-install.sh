@@ -10,7 +10,7 @@ trap 'rm -rf "$prefix"' EXIT
 fail() { echo "install tree: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for f in bin/torvane lib/torvane/downsize share/torvane/db.mdb share/torvane/dbn.mdb share/torvane/Info.doc \
+for f in bin/torvane bin/torvane-migrate lib/torvane/downsize share/torvane/db.mdb share/torvane/dbn.mdb share/torvane/Info.doc \
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
   "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/48x48/apps/$id.png"; do
   [ -f "$prefix/$f" ] || fail "$f missing"

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 const QString Dialogs::ProgramTitle = QStringLiteral("Torvane Network Version");
 
@@ -15,7 +16,15 @@ QString Dialogs::commonText(const AppError &e)
     return QString::number(e.number()) + QStringLiteral(": Error Description ") + e.description();
 }
 
-void Dialogs::error(const AppError &e, const QString &title) { message(commonText(e), title, Ok, NoIcon); }
+void Dialogs::error(const AppError &e, const QString &title)
+{
+    // The server's silence has had its own question already.
+    if (e.number() == ErrNo::NoAnswer) {
+        DiagnosticLog::passedOver(title.isEmpty() ? ProgramTitle : title, e);
+        return;
+    }
+    message(commonText(e), title, Ok, NoIcon);
+}
 
 Dialogs::Answer Dialogs::message(const QString &text, const QString &title, Buttons buttons, Icon icon)
 {
@@ -27,6 +36,11 @@ std::optional<QString> Dialogs::input(const QString &prompt, const QString &titl
 {
     DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, prompt);
     return presentInput(prompt, title, defaultText);
+}
+
+bool Dialogs::askServerRetry()
+{
+    return message(QStringLiteral("The database server does not answer."), QString(), RetryExit, Critical) == AnsRetry;
 }
 
 Dialogs::Answer MessageBoxDialogs::present(const QString &text, const QString &title, Buttons buttons, Icon icon)
@@ -47,6 +61,10 @@ Dialogs::Answer MessageBoxDialogs::present(const QString &text, const QString &t
     case OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case YesNoCancel: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel); break;
     case RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case RetryExit:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Abort);
+        box.button(QMessageBox::Abort)->setText(QStringLiteral("Exit"));
+        break;
     case YesNoDefaultNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::No);
@@ -57,6 +75,7 @@ Dialogs::Answer MessageBoxDialogs::present(const QString &text, const QString &t
     case QMessageBox::No: return AnsNo;
     case QMessageBox::Cancel: return AnsCancel;
     case QMessageBox::Retry: return AnsRetry;
+    case QMessageBox::Abort: return AnsExit;
     default: return AnsOk;
     }
 }

@@ -10,9 +10,9 @@ class QWidget;
 // written to the diagnostic log as it is shown, so a support call can see what the user saw.
 class Dialogs {
 public:
-    enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel, YesNoDefaultNo };
+    enum Buttons { Ok, YesNo, OkCancel, YesNoCancel, RetryCancel, YesNoDefaultNo, RetryExit };
     enum Icon { NoIcon, Information, Warning, Critical, Question };
-    enum Answer { AnsOk, AnsCancel, AnsYes, AnsNo, AnsRetry };
+    enum Answer { AnsOk, AnsCancel, AnsYes, AnsNo, AnsRetry, AnsExit };
 
     static const QString ProgramTitle; // "Torvane Network Version"
 
@@ -35,8 +35,11 @@ public:
     {
         return message(text, title, YesNo, icon) == AnsYes;
     }
-    // The common trap message: number, ": ", "Error Description ", description.
+    // The common trap message: number, ": ", "Error Description ", description. A server that
+    // did not answer has been reported by askServerRetry already and is only logged.
     void error(const AppError &e, const QString &title);
+    // "The database server does not answer." with Retry and Exit; true for Retry.
+    bool askServerRetry();
     static QString commonText(const AppError &e);
 
 protected:

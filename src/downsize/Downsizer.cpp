@@ -77,6 +77,21 @@ Downsizer::Contents Downsizer::contents(const QDate &from, const QDate &to, cons
     }
 }
 
+// The deletion stands whatever happens here: a station that started reading meanwhile, or a role
+// that may not compact the server's tables, leaves the compaction to a later run.
+void Downsizer::compactAfterDeletion(Database &db, Result &r)
+{
+    try {
+        db.compact();
+        r.compacted = true;
+    } catch (const AppError &e) {
+        if (e.number() == ErrNo::NotUpdatable)
+            r.compactionRefused = e.description();
+        else if (e.number() != ErrNo::RecordLocked)
+            throw;
+    }
+}
+
 Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
 {
     Database db(m_path);
@@ -118,12 +133,6 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
     // The engine rewrites the file (or the server its tables) in place under its own lock: a crash
     // leaves the old or the new one, never a missing one, and stations that keep the database open
     // read the new one.
-    try {
-        db.compact();
-        r.compacted = true;
-    } catch (const AppError &e) {
-        if (e.number() != ErrNo::RecordLocked)
-            throw;
-    }
+    compactAfterDeletion(db, r);
     return r;
 }

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QString>
 
+class Database;
+
 // What the housekeeping program checks and does, apart from its window.
 class Downsizer {
 public:
@@ -39,6 +41,8 @@ public:
         // False when a station started reading between the deletion and the compaction; the
         // deletion stands and the next run compacts.
         bool compacted = false;
+        // Why not, when the server's role may not compact the tables.
+        QString compactionRefused;
     };
 
     // station: the id of the station that started this program, which is not counted as open.
@@ -60,6 +64,8 @@ public:
     static constexpr int InUse = ErrNo::InUse;
 
 private:
+    static void compactAfterDeletion(Database &db, Result &r);
+
     QString m_path;
     qint64 m_station;
     int m_timeoutMs;

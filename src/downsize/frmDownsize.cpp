@@ -191,9 +191,13 @@ void frmDownsize::deleteRange()
         const bool deleted = r.pages > 0 || r.bookings > 0;
         const QString what =
             QStringLiteral("%1 and %2 %3").arg(counted(r.pages, "page"), counted(r.bookings, "booking"), range);
-        const QString notCompacted = QStringLiteral("the file could not be compacted because another station started "
-                                                    "using the database. Close the program on every station and press "
-                                                    "Delete again to compact it.");
+        const QString notCompacted =
+            r.compactionRefused.isEmpty()
+                ? QStringLiteral("the file could not be compacted because another station started using the database. "
+                                 "Close the program on every station and press Delete again to compact it.")
+                : QStringLiteral("the tables could not be compacted. %1 The owner of the database can compact them "
+                                 "with VACUUM FULL.")
+                      .arg(r.compactionRefused);
         QString text;
         if (deleted && r.compacted)
             text = QStringLiteral("Downsize file operation successful! %1 were deleted.").arg(what);

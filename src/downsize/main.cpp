@@ -2,6 +2,7 @@
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "downsize/frmDownsize.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QSysInfo>
@@ -25,9 +26,21 @@ int main(int argc, char **argv)
     cl.process(app);
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
     MessageBoxDialogs dialogs;
+    // A silent server: the user chooses between trying again and ending the program, also when
+    // asked before the event loop runs.
+    bool gaveUp = false;
+    Database::setNoAnswerHandler([&dialogs, &gaveUp] {
+        if (dialogs.askServerRetry())
+            return true;
+        gaveUp = true;
+        QCoreApplication::exit(1);
+        return false;
+    });
     // The database lies beside the program: the copy in the server folder is the one started.
     frmDownsize window(QCoreApplication::applicationDirPath(), dialogs);
     window.setCallerStation(cl.value(station).toLongLong());
+    if (gaveUp)
+        return 1;
     window.show();
     window.raise();
     window.activateWindow();

@@ -121,7 +121,7 @@ QString SharedBackup::offeredDestination(const QString &remembered)
 #endif
 }
 
-void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
+void SharedBackup::backupTo(const QString &liveDb, const QString &folder, const Progress &progress)
 {
     requireFolder(folder);
     if (isLiveFolder(folder, liveDb))
@@ -138,7 +138,7 @@ void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
     try {
         {
             Database live(liveDb);
-            live.snapshotTo(temp);
+            live.snapshotTo(temp, progress);
         }
         flushToDisk(temp);
         {
@@ -158,7 +158,8 @@ void SharedBackup::backupTo(const QString &liveDb, const QString &folder)
     flushFolder(folder);
 }
 
-void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qint64 station, int timeoutMs)
+void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qint64 station, int timeoutMs,
+                               const Progress &progress)
 {
     requireFolder(folder);
     const QString source = QDir(folder).filePath(DbName);
@@ -198,6 +199,9 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
         throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(open)
                                          + QStringLiteral(" on the database: close the program there first"));
     live.execute(QStringLiteral("DELETE FROM \"tbl_Claim\""));
+    int done = 0;
+    if (progress)
+        progress(done, int(tables.size()));
     for (const QString &table : tables) {
         const QString t = quoted(table);
         TableCopy::Columns columns{live.fieldNames(table), true, {}, {}};
@@ -211,6 +215,8 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
         }
         live.execute(QStringLiteral("DELETE FROM ") + t);
         TableCopy::copy(backup, live, table, columns);
+        if (progress)
+            progress(++done, int(tables.size()));
     }
     tx.commit();
 }

@@ -2,6 +2,7 @@
 #include "store/StationRegistry.h"
 
 #include <QString>
+#include <functional>
 
 // Backup and restore of the shared database, widget-free.
 namespace SharedBackup {
@@ -21,7 +22,9 @@ QString offeredDestination(const QString &remembered);
 // Writes a consistent snapshot of the live database to a temporary file in folder, flushes it
 // to the medium, checks it, and only then renames it over folder/db.mdb: the previous backup
 // stays whole until the new one is. Refuses the server folder itself.
-void backupTo(const QString &liveDb, const QString &folder);
+// progress, when given, hears the tables done of all as the copy goes (from the thread it runs on).
+using Progress = std::function<void(int done, int total)>;
+void backupTo(const QString &liveDb, const QString &folder, const Progress &progress = {});
 
 // Checks that folder/db.mdb is a sound database with every office table and field of the live
 // one, then replaces the records of those tables with the backup's in one transaction. A backup
@@ -31,6 +34,6 @@ void backupTo(const QString &liveDb, const QString &folder);
 // (0: none) is running. Throws AppError before touching the live database when the backup is not
 // usable.
 void restoreFrom(const QString &folder, const QString &liveDb, qint64 station = 0,
-                 int timeoutMs = StationRegistry::DefaultTimeoutMs);
+                 int timeoutMs = StationRegistry::DefaultTimeoutMs, const Progress &progress = {});
 
 } // namespace SharedBackup

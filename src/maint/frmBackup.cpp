@@ -12,12 +12,17 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
+#include <exception>
+#include <memory>
 
 const QString frmBackup::ReminderText = QStringLiteral("Please logout all client stations before proceeding!");
 const QString frmBackup::RestoreQuestion = QStringLiteral(
@@ -47,6 +52,45 @@ QPushButton *button(const char *name, const QString &text, QWidget *parent)
     b->setAutoDefault(true); // Enter presses the button that has the focus
     b->setMinimumWidth(96);
     return b;
+}
+
+// Runs work on a thread of its own while the windows go on drawing and the station keeps beating,
+// with a bar of the tables done of all; returns once it is done, throwing what it threw.
+void runWithProgress(QWidget *parent, const QString &what,
+                     const std::function<void(const SharedBackup::Progress &)> &work)
+{
+    QProgressDialog bar(what, QString(), 0, 0, parent);
+    bar.setObjectName(QStringLiteral("prgTables"));
+    bar.setWindowTitle(QStringLiteral("File Backup/Restore"));
+    bar.setWindowModality(Qt::ApplicationModal);
+    bar.setCancelButton(nullptr); // a copy half done is thrown away anyway; nothing to gain
+    bar.setMinimumDuration(0);
+    std::exception_ptr failed;
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        try {
+            work([&bar, what](int done, int total) {
+                // Drawn on the windows' thread; dropped if the bar is gone by then.
+                QMetaObject::invokeMethod(
+                    &bar,
+                    [&bar, what, done, total] {
+                        bar.setMaximum(total);
+                        bar.setValue(done);
+                        bar.setLabelText(QStringLiteral("%1 %2 of %3 tables").arg(what).arg(done).arg(total));
+                    },
+                    Qt::QueuedConnection);
+            });
+        } catch (...) {
+            failed = std::current_exception();
+        }
+    }));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    bar.show();
+    loop.exec();
+    thread->wait();
+    if (failed)
+        std::rethrow_exception(failed);
 }
 
 // Drive letters exist only where a typed drive name is case-blind anyway.
@@ -187,6 +231,14 @@ bool frmBackup::runSteps(const std::vector<std::function<void()>> &steps)
                 break;
             } catch (const AppError &e) {
                 setBusy(false);
+                // The copy runs on a thread that may not ask; the question is asked here.
+                if (e.number() == ErrNo::NoAnswer) {
+                    if (m_state.dialogs()->askServerRetry())
+                        continue;
+                    QCoreApplication::exit(1);
+                    giveUp();
+                    return false;
+                }
                 if (m_state.dialogs()->message(e.description() + QStringLiteral(". Retry?"), QString(), Dialogs::YesNo,
                                                Dialogs::Question)
                     != Dialogs::AnsYes) {
@@ -236,9 +288,10 @@ void frmBackup::backup()
             m_lblBacking->show();
             m_lblBackup->show();
             repaint();
-            setBusy(true);
-            SharedBackup::backupTo(m_state.paths().sharedDbPath(), destination);
-            setBusy(false);
+            const QString live = m_state.paths().sharedDbPath();
+            runWithProgress(this, QStringLiteral("Backing up:"), [&](const SharedBackup::Progress &progress) {
+                SharedBackup::backupTo(live, destination, progress);
+            });
         },
         [&] {
             m_lblBacking->hide();
@@ -271,14 +324,16 @@ void frmBackup::restore()
             closeSetup();
         },
         [&] {
-            setBusy(true);
             m_lblRestoring->show();
             repaint();
-            SharedBackup::restoreFrom(source, m_state.paths().sharedDbPath(), m_state.registration().id,
-                                      m_state.registration().timeoutMs);
+            const QString live = m_state.paths().sharedDbPath();
+            const qint64 self = m_state.registration().id;
+            const int timeoutMs = m_state.registration().timeoutMs;
+            runWithProgress(this, QStringLiteral("Restoring:"), [&](const SharedBackup::Progress &progress) {
+                SharedBackup::restoreFrom(source, live, self, timeoutMs, progress);
+            });
             m_lblRestoreComplete->show();
             m_lblRestoring->hide();
-            setBusy(false);
         },
         [&] { openSetup(); },
     });

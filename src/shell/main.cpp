@@ -8,6 +8,7 @@
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -75,6 +76,16 @@ int main(int argc, char **argv)
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
     AppState state;
     MessageBoxDialogs dialogs;
+    // A silent server: the user chooses between trying again and ending the program, also when
+    // asked before the event loop runs.
+    bool gaveUp = false;
+    Database::setNoAnswerHandler([&dialogs, &gaveUp] {
+        if (dialogs.askServerRetry())
+            return true;
+        gaveUp = true;
+        QCoreApplication::exit(1);
+        return false;
+    });
     state.paths() = StationPaths::forProgram(QCoreApplication::applicationDirPath(),
                                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (state.paths().installed()) {
@@ -91,7 +102,7 @@ int main(int argc, char **argv)
     ShellWindows::install(state);
 
     // The installation window comes first; on an installed station it hands over to the splash.
-    if (!ShellWindows::startUp(state) || switcher.programEnded())
-        return 0;
+    if (!ShellWindows::startUp(state) || switcher.programEnded() || gaveUp)
+        return gaveUp ? 1 : 0;
     return app.exec();
 }

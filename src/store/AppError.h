@@ -34,6 +34,8 @@ constexpr int ItemNotFound = 3265;
 constexpr int CannotOpen = 3024;
 constexpr int InUse = 3356;                // other stations have the database open
 constexpr int UnrecognizedDatabase = 3343; // damaged, or not a database of this program
+// A server that gave no answer within the connection's limit; the connection was given up.
+constexpr int NoAnswer = 3151;
 constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidProperty = 380;
 } // namespace ErrNo

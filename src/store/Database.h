@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class AnswerWatch;
 class Engine;
 class QSqlError;
 class QSqlQuery;
@@ -83,13 +84,39 @@ public:
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
     void compact();
-    // A consistent copy of the whole database into a new file.
-    void snapshotTo(const QString &file);
+    // A consistent copy of the whole database into a new file; progress hears the tables done of all.
+    void snapshotTo(const QString &file, const std::function<void(int done, int total)> &progress = {});
 
     // Table columns in stored order, bookkeeping columns left out.
     QStringList fieldNames(const QString &table);
     // Columns of a named index, in key order; empty when there is no such index.
     QStringList indexColumns(const QString &index, QString *table = nullptr);
+
+    // A failure of the driver on this connection in the program's numbers; 3151 (no answer) when
+    // the server's answer did not come within the limit or the connection is gone.
+    AppError failure(const QSqlError &e, const QString &context = QString());
+
+    // For code that runs the driver's queries on connection() itself: while it lives, the wait for
+    // the server is bounded; row() says part of the answer came. Throws 3151 at once when the
+    // connection was lost inside the current transaction, and opens a lost one again otherwise.
+    class AnswerWait {
+    public:
+        explicit AnswerWait(Database &db);
+        ~AnswerWait();
+        AnswerWait(const AnswerWait &) = delete;
+        AnswerWait &operator=(const AnswerWait &) = delete;
+        void row();
+
+    private:
+        Database &m_db;
+    };
+
+    // How a program with windows asks what to do when the server does not answer: true to try
+    // again (the connection is opened again and a read outside a transaction runs again), false
+    // to give up; from then on every call to a server fails at once. One for the process, like
+    // the diagnostic log: whichever station meets the silent server asks its user.
+    static void setNoAnswerHandler(std::function<bool()> ask);
+    static AppError noAnswer();
 
     // Maps a SQLite failure to the program's numbers (3186 lock, 3022 duplicate, ...), for callers
     // that run statements on the driver themselves.
@@ -102,10 +129,23 @@ public:
     static const QString RowVersionColumn; // "rowver"
 
 private:
-    AppError failure(const QSqlError &e, const QString &context = QString()) const;
     void prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+    void connect();
+    void callStarts();
+    void callEnds();
+    // Runs a call; when the server gave no answer, asks through the handler and, on a retry, runs
+    // it again if it only reads outside a transaction.
+    template <class F>
+    auto answered(bool reads, F &&f);
+    bool askRetry();
 
     std::unique_ptr<Engine> m_engine;
+    std::unique_ptr<AnswerWatch> m_watch;
+    int m_answerLimitMs = 0;
+    // The server did not answer: the connection is opened again before the next call, unless
+    // that call belongs to the transaction that was under way (which the server has given up).
+    bool m_lost = false;
+    bool m_transactionLost = false;
     QSqlDatabase m_db;
     QString m_path;
     QString m_connName;

@@ -17,9 +17,12 @@ public:
     virtual ~Engine() = default;
 
     // The Qt SQL driver, set up to reach target (a database file, or a connection file naming a
-    // server's database). Throws AppError 3024 when target cannot be read.
+    // server's database). Throws AppError 3024 when target cannot be read. Returns how long any
+    // call may wait for an answer before the connection counts as lost, 0 for no limit.
     virtual QString driver() const = 0;
-    virtual void configure(QSqlDatabase &db, const QString &target) const = 0;
+    virtual int configure(QSqlDatabase &db, const QString &target) const = 0;
+    // What to install when the driver cannot be loaded.
+    virtual QString driverMissing() const = 0;
     // Statements run once on every new connection.
     virtual QStringList sessionSetup() const = 0;
 
@@ -43,16 +46,23 @@ public:
     virtual void setSchemaVersion(Database &db, int version) const = 0;
     virtual void createShared(Database &db, const QString &sqliteScript) const = 0;
 
-    // Shrinks the database; fails with 3186 while another connection is in a transaction.
+    // Shrinks the database; fails with 3186 while another connection is in a transaction, and
+    // with 3027 when the connection's role may not (on a server, only a table's owner may).
     virtual void compact(Database &db) const = 0;
-    // A consistent copy of the whole shared database into a new SQLite file.
-    virtual void snapshotTo(Database &db, const QString &file) const = 0;
+    // A consistent copy of the whole shared database into a new SQLite file; progress, when given,
+    // hears the tables done of all as it goes.
+    using Progress = std::function<void(int done, int total)>;
+    virtual void snapshotTo(Database &db, const QString &file, const Progress &progress) const = 0;
 
     // A number that changes whenever a station commits a change to pages, bookings, claims or
     // settings (on SQLite: any commit of another connection), for live refresh.
     virtual qint64 dataVersion(Database &db) const = 0;
     // The operator that matches a pattern ignoring the case of ASCII letters.
     virtual QString likeNoCase() const = 0;
+    // The socket of an open connection to a server, whose waits are bounded; -1 for none.
+    virtual int socket(const QSqlDatabase &) const { return -1; }
+    // The connection to the server has gone, whatever the last failure said.
+    virtual bool connectionLost(const QSqlDatabase &) const { return false; }
     // Set-up of a connection just opened, before its sessionSetup statements.
     virtual void opened(QSqlDatabase &) const {}
 

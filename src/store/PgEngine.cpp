@@ -6,14 +6,33 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <dlfcn.h>
+
 namespace {
+// What a site's address may set: where the server is, who logs in, how the line is secured and
+// how long to wait. Anything else (a password, server options) has no place in the server folder.
+const QStringList AddressKeys{QStringLiteral("host"),
+                              QStringLiteral("port"),
+                              QStringLiteral("dbname"),
+                              QStringLiteral("user"),
+                              QStringLiteral("sslmode"),
+                              QStringLiteral("sslrootcert"),
+                              QStringLiteral("sslcert"),
+                              QStringLiteral("sslkey"),
+                              QStringLiteral("sslcrl"),
+                              QStringLiteral("passfile"),
+                              QStringLiteral("connect_timeout"),
+                              QStringLiteral("application_name")};
+
 // Held by every write transaction: the database-wide write lock that SQLite has of its own, so a
 // read-check-write can never be passed by another station's on this engine either.
 constexpr qint64 WriteLockKey = 0x546f7276616e65; // "Torvane"
@@ -24,6 +43,36 @@ AppError badConnectionFile(const QString &file, const QString &why)
 {
     return AppError(ErrNo::CannotOpen,
                     QStringLiteral("The connection file %1 %2.").arg(QDir::toNativeSeparators(file), why));
+}
+
+// The few libpq calls Qt SQL does not offer, from the libpq its driver has loaded: only a site on
+// a server needs libpq, and the driver and these calls then share one library.
+struct LibPq {
+    int (*socket)(const void *conn) = nullptr;
+    int (*status)(const void *conn) = nullptr;
+};
+
+const LibPq &libPq()
+{
+    static const LibPq lib = [] {
+        LibPq l;
+        if (void *h = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD)) {
+            l.socket = reinterpret_cast<int (*)(const void *)>(dlsym(h, "PQsocket"));
+            l.status = reinterpret_cast<int (*)(const void *)>(dlsym(h, "PQstatus"));
+        }
+        return l;
+    }();
+    return lib;
+}
+
+const void *connectionOf(const QSqlDatabase &db)
+{
+    if (!db.isOpen() || !db.driver())
+        return nullptr;
+    const QVariant v = db.driver()->handle();
+    if (!v.isValid() || (qstrcmp(v.typeName(), "pg_conn*") != 0 && qstrcmp(v.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<void *const *>(v.constData());
 }
 
 QString pgType(const QString &sqliteType)
@@ -39,7 +88,7 @@ QString pgType(const QString &sqliteType)
 
 QString PgEngine::driver() const { return QStringLiteral("QPSQL"); }
 
-void PgEngine::configure(QSqlDatabase &db, const QString &target) const
+int PgEngine::configure(QSqlDatabase &db, const QString &target) const
 {
     QFile f(target);
     if (!f.open(QIODevice::ReadOnly))
@@ -55,31 +104,104 @@ void PgEngine::configure(QSqlDatabase &db, const QString &target) const
     const QUrl url(address, QUrl::StrictMode);
     if (!url.isValid() || (url.scheme() != QLatin1String("postgresql") && url.scheme() != QLatin1String("postgres")))
         throw badConnectionFile(target, QStringLiteral("does not hold a postgresql://host/database address"));
-    QUrlQuery query(url);
+    const QUrlQuery query(url);
     if (!url.password().isEmpty() || query.hasQueryItem(QStringLiteral("password")))
         throw badConnectionFile(target, QStringLiteral("holds a password; keep passwords in PGPASSFILE or ~/.pgpass, "
                                                        "never in clear in the server folder"));
-    const auto take = [&](const QString &key, const QString &otherwise) {
-        const QString v = query.queryItemValue(key, QUrl::FullyDecoded);
-        query.removeAllQueryItems(key);
-        return v.isEmpty() ? otherwise : v;
+    if (url.hasFragment())
+        throw badConnectionFile(target, QStringLiteral("holds a #fragment, which no address has"));
+
+    QMap<QString, QString> settings;
+    const auto put = [&](const QString &key, const QString &value) {
+        if (settings.contains(key))
+            throw badConnectionFile(target, QStringLiteral("names the setting \"%1\" twice").arg(key));
+        // Values are quoted below; a line break or a ';' (which the driver turns into a blank
+        // between settings) could still change what the server is asked.
+        if (value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'))
+            || value.contains(QChar(0)))
+            throw badConnectionFile(target, QStringLiteral("gives the setting \"%1\" a value with ';' or a line "
+                                                           "break, which cannot be passed on")
+                                                .arg(key));
+        settings.insert(key, value);
     };
-    const QString name = take(QStringLiteral("dbname"), url.path(QUrl::FullyDecoded).mid(1));
-    if (name.isEmpty())
+    if (!url.host().isEmpty())
+        put(QStringLiteral("host"), url.host(QUrl::FullyDecoded));
+    if (url.port(-1) > 0)
+        put(QStringLiteral("port"), QString::number(url.port()));
+    if (!url.userName().isEmpty())
+        put(QStringLiteral("user"), url.userName(QUrl::FullyDecoded));
+    const QString path = url.path(QUrl::FullyDecoded);
+    if (path.size() > 1) {
+        if (path.indexOf(QLatin1Char('/'), 1) >= 0)
+            throw badConnectionFile(target, QStringLiteral("names a database with '/' in it"));
+        put(QStringLiteral("dbname"), path.mid(1));
+    }
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (!AddressKeys.contains(key))
+            throw badConnectionFile(target, QStringLiteral("holds the setting \"%1\", which Torvane does not pass to "
+                                                           "the server (allowed: %2)")
+                                                .arg(key, AddressKeys.join(QLatin1String(", "))));
+        put(key, value);
+    }
+    if (settings.value(QStringLiteral("dbname")).isEmpty())
         throw badConnectionFile(target, QStringLiteral("names no database"));
-    db.setDatabaseName(name);
-    db.setHostName(take(QStringLiteral("host"), url.host(QUrl::FullyDecoded)));
-    db.setUserName(take(QStringLiteral("user"), url.userName(QUrl::FullyDecoded)));
-    const int port = take(QStringLiteral("port"), QString::number(url.port(-1))).toInt();
-    if (port > 0)
-        db.setPort(port);
-    // A station must not hang on a server that does not answer.
-    if (!query.hasQueryItem(QStringLiteral("connect_timeout")))
-        query.addQueryItem(QStringLiteral("connect_timeout"), QStringLiteral("10"));
+    const auto number = [&](const QString &key, int low, int high) {
+        bool ok = false;
+        const int n = settings.value(key).toInt(&ok);
+        if (!ok || n < low || n > high || !settings.value(key).front().isDigit())
+            throw badConnectionFile(target,
+                                    QStringLiteral("gives \"%1\" the value \"%2\"; it must be a number from %3 to %4")
+                                        .arg(key, settings.value(key))
+                                        .arg(low)
+                                        .arg(high));
+        return n;
+    };
+    const QStringList sslModes{QStringLiteral("disable"), QStringLiteral("allow"),     QStringLiteral("prefer"),
+                               QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    if (settings.contains(QStringLiteral("sslmode")) && !sslModes.contains(settings.value(QStringLiteral("sslmode"))))
+        throw badConnectionFile(
+            target, QStringLiteral("gives \"sslmode\" the value \"%1\"; it must be one of %2")
+                        .arg(settings.value(QStringLiteral("sslmode")), sslModes.join(QLatin1String(", "))));
+    if (settings.contains(QStringLiteral("port")))
+        number(QStringLiteral("port"), 1, 65535);
+    // connect_timeout bounds the wait for every answer of the server, not only the first one.
+    if (!settings.contains(QStringLiteral("connect_timeout")))
+        settings.insert(QStringLiteral("connect_timeout"), QString::number(DefaultAnswerSeconds));
+    const int seconds = number(QStringLiteral("connect_timeout"), 2, 3600);
+
+    // Every value goes to the driver quoted, so a blank or a quote in it can never start a
+    // setting of its own; none goes through the driver's own fields, which it pastes as given.
     QStringList options;
-    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded))
-        options << key + QLatin1Char('=') + value;
-    db.setConnectOptions(options.join(QLatin1Char(';')));
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it)
+        options << it.key() + QLatin1Char('=') + conninfoQuoted(it.value());
+    db.setConnectOptions(options.join(QLatin1Char(' ')));
+    return seconds * 1000;
+}
+
+QString PgEngine::conninfoQuoted(QString value)
+{
+    value.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    value.replace(QLatin1Char('\''), QLatin1String("\\'"));
+    return QLatin1Char('\'') + value + QLatin1Char('\'');
+}
+
+int PgEngine::socket(const QSqlDatabase &db) const
+{
+    const void *conn = connectionOf(db);
+    return conn && libPq().socket ? libPq().socket(conn) : -1;
+}
+
+bool PgEngine::connectionLost(const QSqlDatabase &db) const
+{
+    constexpr int ConnectionBad = 1; // CONNECTION_BAD
+    const void *conn = connectionOf(db);
+    return conn && libPq().status && libPq().status(conn) == ConnectionBad;
+}
+
+QString PgEngine::driverMissing() const
+{
+    return QStringLiteral("The PostgreSQL driver of Qt SQL (QPSQL) cannot be loaded: install the package "
+                          "libqt6sql6-psql to reach the database server.");
 }
 
 QStringList PgEngine::sessionSetup() const
@@ -140,7 +262,8 @@ int PgEngine::schemaVersion(Database &db) const
 {
     if (!db.scalar(QStringLiteral("SELECT to_regclass('torvane_schema') IS NOT NULL")).toBool())
         throw AppError(ErrNo::UnrecognizedDatabase,
-                       QStringLiteral("The database %1 holds no Torvane tables.").arg(db.connection().databaseName()));
+                       QStringLiteral("The database %1 holds no Torvane tables.")
+                           .arg(db.scalar(QStringLiteral("SELECT current_database()")).toString()));
     return db.scalar(QStringLiteral("SELECT max(version) FROM torvane_schema")).toInt();
 }
 
@@ -227,11 +350,34 @@ void PgEngine::createShared(Database &db, const QString &sqliteScript) const
     tx.commit();
 }
 
-// VACUUM FULL rewrites every table to its smallest size, as SQLite's VACUUM does the file; like
-// it, it cannot go on while another connection is inside a transaction (3186 after the lock wait).
-void PgEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM FULL")); }
+// VACUUM FULL rewrites a table to its smallest size, as SQLite's VACUUM does the file; like it, it
+// cannot go on while another connection is inside a transaction (3186 after the lock wait). Only
+// this program's tables, each in a statement of its own: the rest of the database is not ours, and
+// a role that may not compact a table only gets a warning from the server, so that is asked first.
+void PgEngine::compact(Database &db) const
+{
+    const QString ours = QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
+                                        "AND (tablename LIKE 'tbl%' OR tablename LIKE 'torvane\\_%') ");
+    const ResultRows refused =
+        db.select(ours
+                  + QStringLiteral("AND NOT (SELECT rolsuper FROM pg_roles WHERE rolname = current_user) "
+                                   "AND NOT pg_has_role(current_user, tableowner, 'MEMBER') "
+                                   "AND NOT pg_has_role(current_user, (SELECT datdba FROM pg_database "
+                                   "WHERE datname = current_database()), 'MEMBER') ORDER BY 1"));
+    if (!refused.isEmpty()) {
+        QStringList names;
+        for (const auto &row : refused.rows)
+            names << row.at(0).toString();
+        throw AppError(
+            ErrNo::NotUpdatable,
+            QStringLiteral("The role %1 may not compact the tables %2: only their owner may.")
+                .arg(db.scalar(QStringLiteral("SELECT current_user")).toString(), names.join(QLatin1String(", "))));
+    }
+    for (const auto &row : db.select(ours + QStringLiteral("ORDER BY 1")).rows)
+        db.execute(QStringLiteral("VACUUM FULL %1").arg(quoted(row.at(0).toString())));
+}
 
-void PgEngine::snapshotTo(Database &db, const QString &file) const
+void PgEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const
 {
     QFile::remove(file);
     Database copy;
@@ -240,7 +386,14 @@ void PgEngine::snapshotTo(Database &db, const QString &file) const
     // One snapshot of the server for every table, so the copy is consistent across them.
     db.execute(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
     try {
-        TableCopy::copyAll(db, copy);
+        const int total = int(TableCopy::tables(copy).size());
+        int done = 0;
+        if (progress)
+            progress(0, total);
+        TableCopy::copyAll(db, copy, [&](const QString &, qint64) {
+            if (progress)
+                progress(++done, total);
+        });
         db.execute(QStringLiteral("COMMIT"));
     } catch (const AppError &) {
         db.abandon();
@@ -271,19 +424,21 @@ public:
 void PgEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
                     const std::function<void(const RowView &)> &row) const
 {
+    Database::AnswerWait wait(db);
     QSqlQuery q(db.connection());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        throw error(q.lastError(), db.path(), QString());
+        throw db.failure(q.lastError());
     for (const QVariant &b : binds)
         q.addBindValue(b);
     if (!q.exec())
-        throw error(q.lastError(), db.path(), QString());
+        throw db.failure(q.lastError());
     PgRow view;
     const int n = q.record().count();
     view.values.resize(n);
     view.numbers.resize(n);
     while (q.next()) {
+        wait.row();
         for (int i = 0; i < n; ++i) {
             const QVariant v = q.value(i);
             view.values[i] = v.isNull() ? QByteArray() : v.toString().toUtf8();
@@ -292,5 +447,5 @@ void PgEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
         row(view);
     }
     if (q.lastError().isValid())
-        throw error(q.lastError(), db.path(), QString());
+        throw db.failure(q.lastError());
 }

@@ -8,8 +8,13 @@
 class PgEngine : public Engine {
 public:
     QString driver() const override;
-    void configure(QSqlDatabase &db, const QString &target) const override;
+    // The address is read strictly: only the settings a site needs, each passed on quoted;
+    // anything else is refused with a message naming it.
+    int configure(QSqlDatabase &db, const QString &target) const override;
+    QString driverMissing() const override;
     QStringList sessionSetup() const override;
+    int socket(const QSqlDatabase &db) const override;
+    bool connectionLost(const QSqlDatabase &db) const override;
     void beginWrite(Database &db) const override;
     AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
     QString rowId() const override;
@@ -21,7 +26,7 @@ public:
     void setSchemaVersion(Database &db, int version) const override;
     void createShared(Database &db, const QString &sqliteScript) const override;
     void compact(Database &db) const override;
-    void snapshotTo(Database &db, const QString &file) const override;
+    void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
     QString likeNoCase() const override;
 
@@ -30,6 +35,11 @@ public:
 
     // The tables of sqliteScript for PostgreSQL: the same names, quoted, the same column order,
     // types and defaults; ids that are never handed out again.
+    // value in single quotes, its backslashes and quotes escaped, as libpq reads settings.
+    static QString conninfoQuoted(QString value);
+    // How long a call waits for the server when the address gives no connect_timeout.
+    static constexpr int DefaultAnswerSeconds = 15;
+
     static QString schemaFrom(const QString &sqliteScript);
 
     QString tablesQuery() const override;

@@ -38,10 +38,17 @@ sqlite3 *handleOf(const QSqlDatabase &db)
 
 QString SqliteEngine::driver() const { return QStringLiteral("QSQLITE"); }
 
-void SqliteEngine::configure(QSqlDatabase &db, const QString &target) const
+int SqliteEngine::configure(QSqlDatabase &db, const QString &target) const
 {
     db.setDatabaseName(target);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(Database::LockWaitMs));
+    return 0; // a file answers; only its lock is waited for, and that wait is bounded
+}
+
+QString SqliteEngine::driverMissing() const
+{
+    return QStringLiteral("The SQLite driver of Qt SQL (QSQLITE) cannot be loaded: install the package "
+                          "libqt6sql6-sqlite.");
 }
 
 QStringList SqliteEngine::sessionSetup() const
@@ -106,10 +113,14 @@ void SqliteEngine::createShared(Database &db, const QString &sqliteScript) const
 
 void SqliteEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM")); }
 
-void SqliteEngine::snapshotTo(Database &db, const QString &file) const
+void SqliteEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const
 {
     QFile::remove(file);
+    if (progress)
+        progress(0, 1);
     db.execute(QStringLiteral("VACUUM INTO ?"), {file});
+    if (progress)
+        progress(1, 1);
 }
 
 // Changes with every commit of another connection to the file, heartbeats included: the caller

@@ -9,7 +9,8 @@ struct sqlite3_stmt;
 class SqliteEngine : public Engine {
 public:
     QString driver() const override;
-    void configure(QSqlDatabase &db, const QString &target) const override;
+    int configure(QSqlDatabase &db, const QString &target) const override;
+    QString driverMissing() const override;
     QStringList sessionSetup() const override;
     void beginWrite(Database &db) const override;
     AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
@@ -22,7 +23,7 @@ public:
     void setSchemaVersion(Database &db, int version) const override;
     void createShared(Database &db, const QString &sqliteScript) const override;
     void compact(Database &db) const override;
-    void snapshotTo(Database &db, const QString &file) const override;
+    void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
     QString likeNoCase() const override;
     void opened(QSqlDatabase &db) const override;

@@ -14,10 +14,7 @@ QString quoted(const QString &name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-AppError failure(Database &db, const QSqlQuery &q, const QString &table)
-{
-    return db.engine().error(q.lastError(), db.path(), table);
-}
+AppError failure(Database &db, const QSqlQuery &q, const QString &table) { return db.failure(q.lastError(), table); }
 } // namespace
 
 QStringList TableCopy::tables(Database &db)
@@ -60,6 +57,7 @@ qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const
     // Many records to a statement: fewer round trips to a server, and fewer firings of its
     // per-statement triggers. Well below either engine's limit of bound values.
     const int batch = qMax(1, 4000 / perRow);
+    Database::AnswerWait toWait(to), fromWait(from);
     QSqlQuery insert(to.connection());
     int prepared = 0;
     const auto store = [&](const QVariantList &values) {
@@ -73,8 +71,10 @@ qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const
         }
         for (int i = 0; i < values.size(); ++i)
             insert.bindValue(i, values.at(i));
+        toWait.row();
         if (!insert.exec())
             throw failure(to, insert, table);
+        toWait.row();
     };
 
     QSqlQuery source(from.connection());
@@ -85,6 +85,7 @@ qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const
     qint64 copied = 0;
     QVariantList values;
     while (source.next()) {
+        fromWait.row();
         for (int i = 0; i < n; ++i)
             values << source.value(i);
         if (!columns.fixedColumn.isEmpty())
@@ -105,12 +106,16 @@ qint64 TableCopy::copy(Database &from, Database &to, const QString &table, const
     return copied;
 }
 
-QMap<QString, qint64> TableCopy::copyAll(Database &from, Database &to)
+QMap<QString, qint64> TableCopy::copyAll(Database &from, Database &to,
+                                         const std::function<void(const QString &, qint64)> &done)
 {
     QMap<QString, qint64> out;
     WriteTransaction tx(to);
-    for (const QString &table : tables(to))
+    for (const QString &table : tables(to)) {
         out.insert(table, copy(from, to, table, {allColumns(to, table), false, {}, {}}));
+        if (done)
+            done(table, out.value(table));
+    }
     tx.commit();
     return out;
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 
 class Database;
 
@@ -25,8 +26,10 @@ struct Columns {
 qint64 copy(Database &from, Database &to, const QString &table, const Columns &columns);
 
 // Every table to holds, each record of from's table of that name copied with all its columns,
-// bookkeeping included: the whole database in one write transaction of to. The records per table.
-QMap<QString, qint64> copyAll(Database &from, Database &to);
+// bookkeeping included: the whole database in one write transaction of to. The records per table;
+// done, when given, hears of each table as soon as it is copied.
+QMap<QString, qint64> copyAll(Database &from, Database &to,
+                              const std::function<void(const QString &table, qint64 records)> &done = {});
 
 QStringList tables(Database &db);
 // Every column of table in stored order, bookkeeping columns included.

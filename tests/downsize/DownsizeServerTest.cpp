@@ -119,6 +119,20 @@ private slots:
         QCOMPARE(server.all(), before);
     }
 
+    // A station's role has rights on records only: the range goes, and the user is told the
+    // tables stayed as large as they were, not that all went well.
+    void stationRoleDeletesButCannotCompact()
+    {
+        ServerFolder server;
+        PgServer::instance()->useStationRole(server.conn);
+        const QStringList shown = run(server.folder.path());
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains(QLatin1String("were deleted, but the tables could not be compacted. The role "
+                                                      "station may not compact the tables")),
+                 qPrintable(shown.first()));
+        QCOMPARE(server.in1999(), 0);
+    }
+
     // Another connection inside a transaction on a table keeps VACUUM FULL out: the deletion
     // stands and the user is told to compact later.
     void openTransactionElsewhereLeavesTheDeletionUncompacted()

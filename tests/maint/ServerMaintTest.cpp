@@ -6,6 +6,7 @@
 #include "core/Programs.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
+#include "maint/frmBackup.h"
 #include "maint/frmNet.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
@@ -14,8 +15,13 @@
 #include "store/TableCopy.h"
 
 #include <QDateTime>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -64,12 +70,14 @@ class ServerMaintTest : public QObject {
     Q_OBJECT
 private slots:
     // A backup of the server is a plain db.mdb; restoring it puts its records back on the server
-    // under their ids, refuses stale edits, never hands out an id again, and waits for the others.
+    // under their ids, refuses stale edits, never hands out an id again, and waits for the others;
+    // all of it logged in as a station's role, with rights on records only.
     void serverBackupIsAFileAndRestoresOntoTheServer()
     {
         StationFixture f;
         QDir().mkpath(f.serverFolder());
         const QString conn = seedServer(f.serverFolder());
+        PgServer::instance()->useStationRole(conn);
         const QString usb = f.drive(QStringLiteral("usb"));
         Database live(conn);
         addJob(live, QDate(2001, 3, 1), QStringLiteral("In the backup"));
@@ -148,6 +156,32 @@ private slots:
             copy.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {bookingDay()}).toString();
         QVERIFY(page.contains(QLatin1String("Engaged")));
         QVERIFY(!page.contains(QLatin1String("Mid Backup")));
+
+    // The copy runs beside the window's events: while the server is silent the progress bar is up
+    // and the window answers; once the server answers again the backup completes.
+    void backupRunsWhileTheWindowGoesOn()
+    {
+        StationFixture f;
+        f.installOnServer(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        frmBackup w(f.state);
+        w.show();
+        w.findChild<QLineEdit *>(QStringLiteral("txtBackup"))->setText(drive);
+        bool barShown = false;
+        {
+            FrozenServer frozen;
+            QTimer::singleShot(0, &w, [&] {
+                const auto *bar = w.findChild<QProgressDialog *>(QStringLiteral("prgTables"));
+                barShown = bar && bar->isVisible();
+                frozen.now();
+            });
+            QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("cmdBackup")), Qt::LeftButton);
+        }
+        QVERIFY(barShown);
+        QVERIFY(w.findChild<QLabel *>(QStringLiteral("lblBackupComplete"))->isVisible());
+        QCOMPARE(f.dialogs.texts(), QStringList{frmBackup::ReminderText});
+        Database copy(QDir(drive).filePath(QStringLiteral("db.mdb")));
+        QCOMPARE(TableCopy::count(copy, QStringLiteral("tbl_Setup")), 1);
     }
 
     // A folder naming a server database without the Torvane tables is refused before anything is

@@ -1,6 +1,10 @@
 #pragma once
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 // The throwaway PostgreSQL server of one test process, started by tools/pgserver in a temporary
 // folder on first use and stopped by the test main at the end. Each test asks for a database of
@@ -16,6 +20,15 @@ public:
     // A new empty database on the server; writes folder/db.pgconn naming it and returns that path.
     QString newDatabase(const QString &folder);
     const QString &socketUrl() const { return m_url; }
+    // Gives the role "station" (made when missing) only the rights on records that a station
+    // needs on the database of connFile, and points connFile at the same database as that role,
+    // which logs in with a password read from a password file beside connFile.
+    void useStationRole(const QString &connFile);
+    // The folder of the server's socket.
+    QString socketFolder() const;
+    // Stops (SIGSTOP) or resumes (SIGCONT) the server and every process it has started, as a
+    // server that stops answering: connections stay open, no answer comes.
+    void freeze(bool frozen);
 
     ~PgServer();
 
@@ -26,4 +39,24 @@ private:
     QTemporaryDir m_dir;
     QString m_url; // address of the server's database "torvane"
     int m_databases = 0;
+    bool m_stationPasswords = false;
+};
+
+// The test server stopped while it lives (PgServer::freeze), resumed by now() or at the end. It
+// also resumes after a while whatever happens, so a wait that is not bounded makes a test fail
+// (its call succeeds) instead of hanging the run.
+class FrozenServer {
+public:
+    FrozenServer();
+    ~FrozenServer();
+    FrozenServer(const FrozenServer &) = delete;
+    FrozenServer &operator=(const FrozenServer &) = delete;
+    void now();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+    std::atomic<bool> m_thawed{false};
+    std::thread m_thread;
 };
