@@ -39,7 +39,7 @@ private slots:
         BookingStation s(folder);
         auto flow = s.openSlot(8, 2);
         QVERIFY(flow);
-        flow->timeChanged = true;
+        flow->timeEdited();
         QCOMPARE(flow->saveCommand(booking(QStringLiteral("Ann Lee"), QStringLiteral("1.5"))),
                  BookingFlow::Outcome::Closed);
         QVERIFY2(s.dialogs.texts().isEmpty(), qPrintable(s.dialogs.texts().join(QLatin1Char('\n'))));
@@ -74,7 +74,7 @@ private slots:
         BookingStation s(folder);
         auto flow = s.openSlot(8, 2);
         QVERIFY(flow);
-        flow->timeChanged = true;
+        flow->timeEdited();
         const BookingEntries form = booking(QStringLiteral("Ann Lee"), QStringLiteral("1.5"));
         PgServer::instance()->freeze(true);
         bool frozen = true;

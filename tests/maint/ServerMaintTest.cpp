@@ -156,6 +156,7 @@ private slots:
             copy.scalar(QStringLiteral("SELECT Data FROM tbl_Appt WHERE caldate = ?"), {bookingDay()}).toString();
         QVERIFY(page.contains(QLatin1String("Engaged")));
         QVERIFY(!page.contains(QLatin1String("Mid Backup")));
+    }
 
     // The copy runs beside the window's events: while the server is silent the progress bar is up
     // and the window answers; once the server answers again the backup completes.
