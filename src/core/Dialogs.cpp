@@ -2,6 +2,7 @@
 
 #include "core/DiagnosticLog.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -41,6 +42,17 @@ std::optional<QString> Dialogs::input(const QString &prompt, const QString &titl
 bool Dialogs::askServerRetry()
 {
     return message(QStringLiteral("The database server does not answer."), QString(), RetryExit, Critical) == AnsRetry;
+}
+
+void Dialogs::askWhenServerSilent(bool &gaveUp)
+{
+    Database::setNoAnswerHandler([this, &gaveUp] {
+        if (askServerRetry())
+            return true;
+        gaveUp = true;
+        QCoreApplication::exit(1);
+        return false;
+    });
 }
 
 Dialogs::Answer MessageBoxDialogs::present(const QString &text, const QString &title, Buttons buttons, Icon icon)

@@ -40,6 +40,9 @@ public:
     void error(const AppError &e, const QString &title);
     // "The database server does not answer." with Retry and Exit; true for Retry.
     bool askServerRetry();
+    // This program's answer to a silent server, process-wide: the question above; Exit ends the
+    // event loop and sets gaveUp.
+    void askWhenServerSilent(bool &gaveUp);
     static QString commonText(const AppError &e);
 
 protected:

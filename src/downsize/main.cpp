@@ -29,13 +29,7 @@ int main(int argc, char **argv)
     // A silent server: the user chooses between trying again and ending the program, also when
     // asked before the event loop runs.
     bool gaveUp = false;
-    Database::setNoAnswerHandler([&dialogs, &gaveUp] {
-        if (dialogs.askServerRetry())
-            return true;
-        gaveUp = true;
-        QCoreApplication::exit(1);
-        return false;
-    });
+    dialogs.askWhenServerSilent(gaveUp);
     // The database lies beside the program: the copy in the server folder is the one started.
     frmDownsize window(QCoreApplication::applicationDirPath(), dialogs);
     window.setCallerStation(cl.value(station).toLongLong());

@@ -79,13 +79,7 @@ int main(int argc, char **argv)
     // A silent server: the user chooses between trying again and ending the program, also when
     // asked before the event loop runs.
     bool gaveUp = false;
-    Database::setNoAnswerHandler([&dialogs, &gaveUp] {
-        if (dialogs.askServerRetry())
-            return true;
-        gaveUp = true;
-        QCoreApplication::exit(1);
-        return false;
-    });
+    dialogs.askWhenServerSilent(gaveUp);
     state.paths() = StationPaths::forProgram(QCoreApplication::applicationDirPath(),
                                              QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     if (state.paths().installed()) {
