@@ -2,7 +2,6 @@
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "downsize/frmDownsize.h"
-#include "store/Database.h"
 
 #include <QApplication>
 #include <QSysInfo>

@@ -8,7 +8,6 @@
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
 #include "store/AppError.h"
-#include "store/Database.h"
 
 #include <QApplication>
 #include <QIcon>
