@@ -185,23 +185,37 @@ BookingFlow::Outcome BookingFlow::saveCommand(const BookingEntries &form, bool r
         stored = retryOnLock([&] { return m_record.storedName(); });
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, TitleSaveBooking);
-        // Deleted at another station: make the record again and save this form into it.
-        if (e.number() == ErrNo::RecordDeleted && !retry && reseek()) {
-            copy(form);
-            return saveCommand(form, true);
-        }
+        if (e.number() == ErrNo::RecordDeleted && !retry)
+            return remake(form);
         return Outcome::StayOpen;
     }
     // Another station's booking in a slot this form opened empty; a booking the form opened is
     // guarded by its version in saveBooking, so its name can be corrected.
     if (stored.isEmpty() || !m_record.readName().isEmpty())
         return saveBooking(form, retry);
+    return slotTaken(form);
+}
+
+BookingFlow::Outcome BookingFlow::slotTaken(const BookingEntries &form)
+{
     m_state.dialogs()->info(QStringLiteral("A booking has just been been made for this timeslot! Your current data "
                                            "will be copied for pasting to another timeslot."),
                             TitleCommandSave);
     copy(form);
     m_state.booking().BookingClosed = true;
     return Outcome::Closed;
+}
+
+BookingFlow::Outcome BookingFlow::remake(const BookingEntries &form)
+{
+    // Deleted at another station: the booking is made again in its cell with this form, unless
+    // another booking has taken the cell since, which is never written over.
+    if (!reseek())
+        return Outcome::StayOpen;
+    copy(form);
+    if (m_record.isStored())
+        return slotTaken(form);
+    return saveCommand(form, true);
 }
 
 BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form) { return saveBooking(form, false); }
@@ -250,11 +264,7 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
             return Outcome::Closed;
         case ErrNo::RecordDeleted:
             m_state.dialogs()->error(e, TitleSaveBooking);
-            if (!retry && reseek()) {
-                copy(form);
-                return saveCommand(form, true);
-            }
-            return Outcome::StayOpen;
+            return retry ? Outcome::StayOpen : remake(form);
         case ErrNo::PageChanged:
             // Nothing was written; the form stays, so the booking can be saved again.
             m_state.dialogs()->info(DayPage::PageChangedText, TitleSaveBooking);

@@ -98,6 +98,8 @@ private:
     Outcome saveBooking(const BookingEntries &form, bool retry);
     bool reseek();
     Outcome changedElsewhere(const BookingEntries &form);
+    Outcome slotTaken(const BookingEntries &form);
+    Outcome remake(const BookingEntries &form);
     void resync();
     BookingRecord::PageLabels labels() const;
     void recordBusy(int number, const QString &title);

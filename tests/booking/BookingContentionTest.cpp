@@ -335,6 +335,41 @@ private slots:
         QCOMPARE(b.storedText(Used, 4), QStringLiteral("3"));
     }
 
+    // Deleted at another station and the slot booked again since: a form still open on the old
+    // booking never writes over the new one.
+    void aSlotBookedAgainAfterADeleteIsNotWrittenOver()
+    {
+        BookingStation a(*m_folder);
+        auto booked = a.openSlot(11, 4);
+        booked->timeEdited();
+        booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("2")));
+        booked->closing(QString());
+
+        BookingStation b(*m_folder);
+        auto stale = holdRecord(b, 11, 4);
+        auto deleting = a.openSlot(11, 4);
+        a.dialogs.answer(Dialogs::AnsYes);
+        QCOMPARE(deleting->deleteCommand(deleting->loadedForm()), BookingFlow::Outcome::Closed);
+        auto rebooked = a.openSlot(11, 4);
+        QVERIFY(rebooked);
+        rebooked->timeEdited();
+        QCOMPARE(rebooked->saveCommand(form(QStringLiteral("Cy Moss"), QStringLiteral("3"))),
+                 BookingFlow::Outcome::Closed);
+        rebooked->closing(QString());
+
+        BookingEntries mine = stale->loadedForm();
+        mine[Comments] = QStringLiteral("Call when ready");
+        stale->recordEdited();
+        QCOMPARE(stale->saveCommand(mine), BookingFlow::Outcome::Closed);
+        QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
+                                                       "current data will be copied for pasting to another timeslot."));
+        QCOMPARE(b.state.booking().BookingClip, toList(mine));
+        QCOMPARE(jobs(4, 11).value(0, "bName").toString(), QStringLiteral("Cy Moss"));
+        QCOMPARE(jobs(4, 11).value(0, "bTTime").toString(), QStringLiteral("3"));
+        QCOMPARE(b.storedText(11, 4), QStringLiteral("Cy Moss"));
+        QCOMPARE(b.storedText(Used, 4), QStringLiteral("3"));
+    }
+
     void staleDeleteKeepsTheOtherStationsBooking()
     {
         BookingStation a(*m_folder);
