@@ -70,6 +70,7 @@ void BookingRecord::read()
     Read r;
     if (!m_new) {
         toRecord();
+        r.id = m_bookmark;
         r.version = m_jobs->version();
     }
     for (int i = 0; i < BookingEntry::Count; ++i) {
@@ -92,7 +93,8 @@ void BookingRecord::read()
 
 void BookingRecord::checkUnchanged() const
 {
-    if (m_jobs->version() != m_read.version)
+    // Row versions count per record: another record in the cell may stand at the same number.
+    if (m_bookmark != m_read.id || m_jobs->version() != m_read.version)
         throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
 }
 

@@ -76,7 +76,8 @@ private:
     struct Read {
         BookingValues values;
         QString name;
-        qint64 version = -1; // -1: nothing stored when read
+        Recordset::Bookmark id = -1; // the record read; -1: nothing stored when read
+        qint64 version = -1;
     } m_read;
     QHash<QString, QVariant> m_newValues; // a new record's values
 };
