@@ -1,6 +1,7 @@
 #include "downsize/Downsizer.h"
 
 #include "core/DateText.h"
+#include "core/DiagnosticLog.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -126,7 +127,9 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
     } catch (...) {
         try {
             db.execute(QStringLiteral("ROLLBACK"));
-        } catch (...) {
+        } catch (const AppError &e) {
+            // The failure that got here is the one to report; the connection closes after it.
+            DiagnosticLog::passedOver(QStringLiteral("Downsize rollback"), e);
         }
         throw;
     }
