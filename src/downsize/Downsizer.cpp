@@ -80,10 +80,14 @@ Downsizer::Contents Downsizer::contents(const QDate &from, const QDate &to, cons
 
 // The deletion stands whatever happens here: a station that started reading meanwhile, or a role
 // that may not compact the server's tables, leaves the compaction to a later run.
-void Downsizer::compactAfterDeletion(Database &db, Result &r)
+void Downsizer::compactAfterDeletion(Database &db, Result &r, const Progress &progress)
 {
     try {
-        db.compact();
+        // The deletion was the first step.
+        db.compact([&progress](int done, int total) {
+            if (progress)
+                progress(done + 1, total + 1);
+        });
         r.compacted = true;
     } catch (const AppError &e) {
         if (e.number() == ErrNo::NotUpdatable)
@@ -93,7 +97,7 @@ void Downsizer::compactAfterDeletion(Database &db, Result &r)
     }
 }
 
-Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
+Downsizer::Result Downsizer::run(const QDate &from, const QDate &to, const Progress &progress)
 {
     Database db(m_path);
     try {
@@ -136,6 +140,8 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to)
     // The engine rewrites the file (or the server its tables) in place under its own lock: a crash
     // leaves the old or the new one, never a missing one, and stations that keep the database open
     // read the new one.
-    compactAfterDeletion(db, r);
+    if (progress)
+        progress(1, 2); // the deletion; how many tables compaction takes is known when it starts
+    compactAfterDeletion(db, r, progress);
     return r;
 }

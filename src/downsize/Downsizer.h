@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QLocale>
 #include <QString>
+#include <functional>
 
 class Database;
 
@@ -58,13 +59,15 @@ public:
     // Deletes the day pages and booking records from `from` to `to`, both included, in one
     // transaction, then compacts the file in place. Before deleting, the whole file is locked
     // for this program alone; when another station holds it or is running (even idle, it
-    // holds page and record ids), throws AppError InUse and nothing is deleted.
-    Result run(const QDate &from, const QDate &to);
+    // holds page and record ids), throws AppError InUse and nothing is deleted. progress hears
+    // the steps done of all: the deletion, then each table compacted.
+    using Progress = std::function<void(int done, int total)>;
+    Result run(const QDate &from, const QDate &to, const Progress &progress = {});
 
     static constexpr int InUse = ErrNo::InUse;
 
 private:
-    static void compactAfterDeletion(Database &db, Result &r);
+    static void compactAfterDeletion(Database &db, Result &r, const Progress &progress);
 
     QString m_path;
     qint64 m_station;

@@ -3,6 +3,7 @@
 #include "core/DateText.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
+#include "core/WorkWithProgress.h"
 #include "downsize/Downsizer.h"
 #include "store/Database.h"
 
@@ -184,9 +185,12 @@ void frmDownsize::deleteRange()
     // Our own hold on the file goes before the engine locks and compacts it.
     release();
     try {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const Downsizer::Result r = Downsizer(m_dbPath, m_callerStation).run(check.from, check.to);
-        QApplication::restoreOverrideCursor();
+        // On a thread of its own under a bar: the window keeps drawing through a long compaction.
+        Downsizer::Result r;
+        WorkWithProgress::run(this, QStringLiteral("Downsize File"), QStringLiteral("Deleting and compacting:"),
+                              QStringLiteral("steps"), [&](const WorkWithProgress::Progress &progress) {
+                                  r = Downsizer(m_dbPath, m_callerStation).run(check.from, check.to, progress);
+                              });
         Connect();
         const bool deleted = r.pages > 0 || r.bookings > 0;
         const QString what =
@@ -211,7 +215,6 @@ void frmDownsize::deleteRange()
                        .arg(range, notCompacted);
         m_dialogs.message(text, QStringLiteral("Downsize File"), Dialogs::Ok);
     } catch (const AppError &e) {
-        QApplication::restoreOverrideCursor();
         Connect();
         refused(e);
     }

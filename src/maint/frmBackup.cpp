@@ -5,6 +5,7 @@
 #include "core/Resizer.h"
 #include "core/Station.h"
 #include "core/WindowSwitcher.h"
+#include "core/WorkWithProgress.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
 
@@ -52,45 +53,6 @@ QPushButton *button(const char *name, const QString &text, QWidget *parent)
     b->setAutoDefault(true); // Enter presses the button that has the focus
     b->setMinimumWidth(96);
     return b;
-}
-
-// Runs work on a thread of its own while the windows go on drawing and the station keeps beating,
-// with a bar of the tables done of all; returns once it is done, throwing what it threw.
-void runWithProgress(QWidget *parent, const QString &what,
-                     const std::function<void(const SharedBackup::Progress &)> &work)
-{
-    QProgressDialog bar(what, QString(), 0, 0, parent);
-    bar.setObjectName(QStringLiteral("prgTables"));
-    bar.setWindowTitle(QStringLiteral("File Backup/Restore"));
-    bar.setWindowModality(Qt::ApplicationModal);
-    bar.setCancelButton(nullptr); // a copy half done is thrown away anyway; nothing to gain
-    bar.setMinimumDuration(0);
-    std::exception_ptr failed;
-    QEventLoop loop;
-    std::unique_ptr<QThread> thread(QThread::create([&] {
-        try {
-            work([&bar, what](int done, int total) {
-                // Drawn on the windows' thread; dropped if the bar is gone by then.
-                QMetaObject::invokeMethod(
-                    &bar,
-                    [&bar, what, done, total] {
-                        bar.setMaximum(total);
-                        bar.setValue(done);
-                        bar.setLabelText(QStringLiteral("%1 %2 of %3 tables").arg(what).arg(done).arg(total));
-                    },
-                    Qt::QueuedConnection);
-            });
-        } catch (...) {
-            failed = std::current_exception();
-        }
-    }));
-    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    thread->start();
-    bar.show();
-    loop.exec();
-    thread->wait();
-    if (failed)
-        std::rethrow_exception(failed);
 }
 
 // Drive letters exist only where a typed drive name is case-blind anyway.
@@ -289,9 +251,9 @@ void frmBackup::backup()
             m_lblBackup->show();
             repaint();
             const QString live = m_state.paths().sharedDbPath();
-            runWithProgress(this, QStringLiteral("Backing up:"), [&](const SharedBackup::Progress &progress) {
-                SharedBackup::backupTo(live, destination, progress);
-            });
+            WorkWithProgress::run(
+                this, QStringLiteral("File Backup/Restore"), QStringLiteral("Backing up:"), QStringLiteral("tables"),
+                [&](const SharedBackup::Progress &progress) { SharedBackup::backupTo(live, destination, progress); });
         },
         [&] {
             m_lblBacking->hide();
@@ -329,9 +291,10 @@ void frmBackup::restore()
             const QString live = m_state.paths().sharedDbPath();
             const qint64 self = m_state.registration().id;
             const int timeoutMs = m_state.registration().timeoutMs;
-            runWithProgress(this, QStringLiteral("Restoring:"), [&](const SharedBackup::Progress &progress) {
-                SharedBackup::restoreFrom(source, live, self, timeoutMs, progress);
-            });
+            WorkWithProgress::run(this, QStringLiteral("File Backup/Restore"), QStringLiteral("Restoring:"),
+                                  QStringLiteral("tables"), [&](const SharedBackup::Progress &progress) {
+                                      SharedBackup::restoreFrom(source, live, self, timeoutMs, progress);
+                                  });
             m_lblRestoreComplete->show();
             m_lblRestoring->hide();
         },

@@ -415,7 +415,7 @@ void Database::abandon()
     }
 }
 
-void Database::compact() { m_engine->compact(*this); }
+void Database::compact(const std::function<void(int done, int total)> &progress) { m_engine->compact(*this, progress); }
 
 void Database::snapshotTo(const QString &file, const std::function<void(int, int)> &progress)
 {

@@ -83,7 +83,8 @@ public:
     bool inTransaction() const { return m_inTransaction; }
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
-    void compact();
+    // progress hears the tables done of all.
+    void compact(const std::function<void(int done, int total)> &progress = {});
     // A consistent copy of the whole database into a new file; progress hears the tables done of all.
     void snapshotTo(const QString &file, const std::function<void(int done, int total)> &progress = {});
 

@@ -48,10 +48,10 @@ public:
 
     // Shrinks the database; fails with 3186 while another connection is in a transaction, and
     // with 3027 when the connection's role may not (on a server, only a table's owner may).
-    virtual void compact(Database &db) const = 0;
-    // A consistent copy of the whole shared database into a new SQLite file; progress, when given,
-    // hears the tables done of all as it goes.
+    // progress, when given, hears the tables (on a file: the file) done of all as it goes.
     using Progress = std::function<void(int done, int total)>;
+    virtual void compact(Database &db, const Progress &progress) const = 0;
+    // A consistent copy of the whole shared database into a new SQLite file; progress as above.
     virtual void snapshotTo(Database &db, const QString &file, const Progress &progress) const = 0;
 
     // A number that changes whenever a station commits a change to pages, bookings, claims or

@@ -354,7 +354,7 @@ void PgEngine::createShared(Database &db, const QString &sqliteScript) const
 // cannot go on while another connection is inside a transaction (3186 after the lock wait). Only
 // this program's tables, each in a statement of its own: the rest of the database is not ours, and
 // a role that may not compact a table only gets a warning from the server, so that is asked first.
-void PgEngine::compact(Database &db) const
+void PgEngine::compact(Database &db, const Progress &progress) const
 {
     const QString ours = QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = current_schema() "
                                         "AND (tablename LIKE 'tbl%' OR tablename LIKE 'torvane\\_%') ");
@@ -373,8 +373,12 @@ void PgEngine::compact(Database &db) const
             QStringLiteral("The role %1 may not compact the tables %2: only their owner may.")
                 .arg(db.scalar(QStringLiteral("SELECT current_user")).toString(), names.join(QLatin1String(", "))));
     }
-    for (const auto &row : db.select(ours + QStringLiteral("ORDER BY 1")).rows)
-        db.execute(QStringLiteral("VACUUM FULL %1").arg(quoted(row.at(0).toString())));
+    const ResultRows tables = db.select(ours + QStringLiteral("ORDER BY 1"));
+    for (int i = 0; i < tables.rows.size(); ++i) {
+        db.execute(QStringLiteral("VACUUM FULL %1").arg(quoted(tables.rows.at(i).at(0).toString())));
+        if (progress)
+            progress(i + 1, int(tables.rows.size()));
+    }
 }
 
 void PgEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const

@@ -111,7 +111,12 @@ void SqliteEngine::setSchemaVersion(Database &db, int version) const
 
 void SqliteEngine::createShared(Database &db, const QString &sqliteScript) const { db.executeScript(sqliteScript); }
 
-void SqliteEngine::compact(Database &db) const { db.execute(QStringLiteral("VACUUM")); }
+void SqliteEngine::compact(Database &db, const Progress &progress) const
+{
+    db.execute(QStringLiteral("VACUUM"));
+    if (progress)
+        progress(1, 1);
+}
 
 void SqliteEngine::snapshotTo(Database &db, const QString &file, const Progress &progress) const
 {

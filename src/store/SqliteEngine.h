@@ -22,7 +22,7 @@ public:
     int schemaVersion(Database &db) const override;
     void setSchemaVersion(Database &db, int version) const override;
     void createShared(Database &db, const QString &sqliteScript) const override;
-    void compact(Database &db) const override;
+    void compact(Database &db, const Progress &progress) const override;
     void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
     QString likeNoCase() const override;

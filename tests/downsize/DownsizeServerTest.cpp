@@ -3,6 +3,7 @@
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
+#include "downsize/Downsizer.h"
 #include "downsize/frmDownsize.h"
 #include "store/Database.h"
 #include "store/Schema.h"
@@ -104,6 +105,23 @@ private slots:
                      .arg(to));
         d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('2031-01-01')"));
         QVERIFY(d.lastInsertId() > newest);
+    }
+
+    // The window's bar hears each step: the deletion, then every table compacted, to the last.
+    void progressCountsTheDeletionAndEachTable()
+    {
+        ServerFolder server;
+        QVector<QPair<int, int>> heard;
+        const Downsizer::Result r =
+            Downsizer(server.conn).run(QDate(1999, 1, 1), QDate(1999, 12, 31), [&](int done, int total) {
+                heard << qMakePair(done, total);
+            });
+        QVERIFY(r.compacted);
+        QVERIFY2(heard.size() > 3, qPrintable(QString::number(heard.size())));
+        QCOMPARE(heard.first().first, 1);
+        QCOMPARE(heard.last().first, heard.last().second);
+        for (int i = 1; i < heard.size(); ++i)
+            QCOMPARE(heard.at(i).first, heard.at(i - 1).first + 1);
     }
 
     void anotherRunningStationKeepsEverything()
