@@ -155,11 +155,7 @@ private slots:
     {
         BookingStation a(*m_folder);
         BookingStation b(*m_folder);
-        auto booking = a.openSlot(9, 1);
-        booking->timeEdited();
-        QCOMPARE(booking->saveCommand(form(QStringLiteral("John Smyth"), QStringLiteral("1"))),
-                 BookingFlow::Outcome::Closed);
-        booking->closing(QString());
+        QVERIFY(a.book(9, 1, form(QStringLiteral("John Smyth"), QStringLiteral("1"))));
 
         auto atB = b.openSlot(9, 1);
         auto atA = a.openSlot(9, 1);
@@ -210,10 +206,7 @@ private slots:
     void deleteKeyOnABookedSlotDeletesTheWholeBookingOrNothing()
     {
         BookingStation a(*m_folder);
-        auto booking = a.openSlot(10, 4);
-        booking->timeEdited();
-        booking->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1")));
-        booking->closing(QString());
+        QVERIFY(a.book(10, 4, form(QStringLiteral("Ann Lee"), QStringLiteral("1"))));
 
         BookingStation b(*m_folder);
         b.grid().setCurrentCell(10, 4);
@@ -267,10 +260,7 @@ private slots:
         if (m_onServer)
             QSKIP("Readers never wait for a writer on the server.");
         BookingStation a(*m_folder);
-        auto booking = a.openSlot(9, 2);
-        booking->timeEdited();
-        booking->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("1")));
-        booking->closing(QString());
+        QVERIFY(a.book(9, 2, form(QStringLiteral("Ann Lee"), QStringLiteral("1"))));
 
         auto opened = holdRecord(a, 9, 2);
         QVERIFY(opened);
@@ -307,10 +297,7 @@ private slots:
     void recordDeletedMeanwhileIsMadeAgainForTheSameCell()
     {
         BookingStation a(*m_folder);
-        auto booked = a.openSlot(11, 4);
-        booked->timeEdited();
-        booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("2")));
-        booked->closing(QStringLiteral("Ann Lee"));
+        QVERIFY(a.book(11, 4, form(QStringLiteral("Ann Lee"), QStringLiteral("2"))));
 
         BookingStation b(*m_folder);
         auto changing = a.openSlot(11, 4);
@@ -340,10 +327,7 @@ private slots:
     void aSlotBookedAgainAfterADeleteIsNotWrittenOver()
     {
         BookingStation a(*m_folder);
-        auto booked = a.openSlot(11, 4);
-        booked->timeEdited();
-        booked->saveCommand(form(QStringLiteral("Ann Lee"), QStringLiteral("2")));
-        booked->closing(QString());
+        QVERIFY(a.book(11, 4, form(QStringLiteral("Ann Lee"), QStringLiteral("2"))));
 
         BookingStation b(*m_folder);
         auto stale = holdRecord(b, 11, 4);

@@ -31,11 +31,6 @@ QString storedColors(const TestFolder &folder, int col, int first, int last)
     return out.join(QLatin1Char(' '));
 }
 
-QString storedText(const TestFolder &folder, int row, int col)
-{
-    BookingStation other(folder);
-    return other.grid().text(row, col);
-}
 } // namespace
 
 // A booking from Enter on a slot to save and delete, with no window: the record, the cell, the

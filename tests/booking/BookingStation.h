@@ -48,6 +48,18 @@ struct BookingStation {
         return flow;
     }
 
+    // Enter on the slot and Save: a booking stored whole. False when it was not.
+    bool book(int row, int col, const BookingEntries &form)
+    {
+        auto flow = openSlot(row, col);
+        if (!flow)
+            return false;
+        flow->timeEdited();
+        const bool saved = flow->saveCommand(form) == BookingFlow::Outcome::Closed && flow->isStoredBooking();
+        flow->closing(QString());
+        return saved;
+    }
+
     // The page as another station sees it after a reload.
     QString storedText(int row, int col)
     {
@@ -60,6 +72,13 @@ struct BookingStation {
         return grid().cellBackColor(row, col);
     }
 };
+
+// A cell's text as a station opening the page now sees it.
+inline QString storedText(const TestFolder &folder, int row, int col)
+{
+    BookingStation other(folder);
+    return other.grid().text(row, col);
+}
 
 // A seed copy with this station's dbn.mdb pointing at it as the server folder.
 inline void pointStationAt(const TestFolder &folder, bool onServer = false)

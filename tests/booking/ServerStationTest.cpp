@@ -21,11 +21,6 @@ BookingEntries booking(const QString &name, const QString &hours)
     return e;
 }
 
-QString storedText(const TestFolder &folder, int row, int col)
-{
-    BookingStation other(folder);
-    return other.grid().text(row, col);
-}
 } // namespace
 
 class ServerStationTest : public QObject {

@@ -1,4 +1,5 @@
 #include "ScriptedDialogs.h"
+#include "TestDb.h"
 #include "TestRegistry.h"
 #include "core/AppState.h"
 #include "print/DrawSurface.h"
@@ -10,16 +11,6 @@
 #include <functional>
 
 namespace {
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const AppError &e) {
-        return e.number();
-    }
-    return 0;
-}
-
 FontRef arial(int points)
 {
     auto f = std::make_shared<QFont>(QStringLiteral("Arial"));

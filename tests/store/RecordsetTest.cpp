@@ -30,15 +30,6 @@ void addPage(Recordset &rs, const QDate &d, const QString &data)
     rs.update();
 }
 
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const AppError &e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 class SqliteFileTest : public QObject {

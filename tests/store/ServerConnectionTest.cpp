@@ -11,18 +11,6 @@
 #include <functional>
 
 namespace {
-int errorOf(const std::function<void()> &f, QString *text = nullptr)
-{
-    try {
-        f();
-    } catch (const AppError &e) {
-        if (text)
-            *text = e.description();
-        return e.number();
-    }
-    return 0;
-}
-
 void writeAddress(const QString &file, const QString &address)
 {
     QFile f(file);

@@ -15,18 +15,6 @@ const QStringList SharedTables{QStringLiteral("tbl_Setup"), QStringLiteral("tbl_
                                QStringLiteral("tbl_Job"),   QStringLiteral("tbl_Help"),   QStringLiteral("tbl_Station"),
                                QStringLiteral("tbl_Claim")};
 
-int errorOf(const std::function<void()> &f, QString *text = nullptr)
-{
-    try {
-        f();
-    } catch (const AppError &e) {
-        if (text)
-            *text = e.description();
-        return e.number();
-    }
-    return 0;
-}
-
 QString newShared(const TestFolder &dir, bool onServer)
 {
     const QString path = onServer ? PgServer::instance()->newDatabase(dir.path()) : dir.file(QStringLiteral("db.mdb"));

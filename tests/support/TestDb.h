@@ -1,6 +1,22 @@
 #pragma once
+#include "store/AppError.h"
+
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
+
+// The engine's number of the failure f throws, 0 when it runs through; its description in text.
+inline int errorOf(const std::function<void()> &f, QString *text = nullptr)
+{
+    try {
+        f();
+    } catch (const AppError &e) {
+        if (text)
+            *text = e.description();
+        return e.number();
+    }
+    return 0;
+}
 
 // A throw-away program folder holding copies of the built seed databases.
 class TestFolder {
