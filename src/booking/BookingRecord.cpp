@@ -87,7 +87,6 @@ void BookingRecord::read()
         for (int i = 0; i < BookingEntry::JobTimes; ++i)
             r.values[BookingEntry::time(i)] = times[i];
     }
-    r.name = r.values[BookingEntry::Name].value_or(QString());
     m_read = r;
 }
 

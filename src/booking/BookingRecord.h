@@ -48,7 +48,7 @@ public:
     // FillBooking: the record's values as last read.
     const BookingValues &values() const { return m_read.values; }
     // The customer name as last read: empty when the form opened a slot without a booking.
-    const QString &readName() const { return m_read.name; }
+    QString readName() const { return m_read.values[BookingEntry::Name].value_or(QString()); }
     // The customer name as stored now; a new record another station stored meanwhile is taken up.
     QString storedName();
     // SaveBooking's write, a new record's first; refused with 3197 when another station stored
@@ -75,7 +75,6 @@ private:
     bool m_new = false; // not stored yet
     struct Read {
         BookingValues values;
-        QString name;
         Recordset::Bookmark id = -1; // the record read; -1: nothing stored when read
         qint64 version = -1;
     } m_read;
