@@ -51,9 +51,10 @@ void AnswerWatch::run()
             m_wake.wait_until(lock, deadline);
             continue;
         }
-        // Under the lock, so the call cannot end and its connection close in between: the
-        // socket shut is still the connection's own.
-        ::shutdown(m_socket, SHUT_RDWR);
+        // Marked before the shut: the call that wakes from it must find it marked, or its
+        // failure reads as an ordinary error. Under the lock, so the call cannot end and its
+        // connection close in between: the socket shut is still the connection's own.
         m_fired.store(true);
+        ::shutdown(m_socket, SHUT_RDWR);
     }
 }
