@@ -29,14 +29,14 @@ BookingFlow::BookingFlow(AppState &state, BookingPage &page) : m_state(state), m
 {
 }
 
-QString BookingFlow::TotalTime(const BookingEntries &form) { return BookingTimes::totalText(form); }
+QString BookingFlow::totalTime(const BookingEntries &form) { return BookingTimes::totalText(form); }
 
 BookingRecord::Cell BookingFlow::cell() const
 {
-    return {m_state.booking().BookingDate, m_state.booking().BookingCol, m_state.booking().BookingRow};
+    return {m_state.booking().bookingDate, m_state.booking().bookingCol, m_state.booking().bookingRow};
 }
 
-bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.booking().BookingDate; }
+bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.booking().bookingDate; }
 
 bool BookingFlow::claim(int row, int col)
 {
@@ -50,10 +50,10 @@ bool BookingFlow::open()
     m_deleted = false;
     m_saved = false;
     if (!reseek()) {
-        m_state.booking().BookingClosed = true;
+        m_state.booking().bookingClosed = true;
         return false;
     }
-    m_state.booking().OldTotalTime = 0.0f;
+    m_state.booking().oldTotalTime = 0.0f;
     clearEdits();
     return true;
 }
@@ -61,10 +61,10 @@ bool BookingFlow::open()
 BookingRecord::PageLabels BookingFlow::labels() const
 {
     BookingRecord::PageLabels labels;
-    const int col = m_state.booking().BookingCol;
-    if (col >= 0 && col < m_state.layout().TechNames.size())
-        labels.tech = m_state.layout().TechNames.at(col);
-    labels.time = m_page.text(m_state.booking().BookingRow, 0);
+    const int col = m_state.booking().bookingCol;
+    if (col >= 0 && col < m_state.layout().techNames.size())
+        labels.tech = m_state.layout().techNames.at(col);
+    labels.time = m_page.text(m_state.booking().bookingRow, 0);
     return labels;
 }
 
@@ -81,7 +81,7 @@ bool BookingFlow::reseek()
         });
         if (created) {
             m_newRecord = true;
-            m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
+            m_page.setCurrentCell(m_state.booking().bookingRow, m_state.booking().bookingCol);
         }
         return true;
     } catch (const AppError &e) {
@@ -140,19 +140,19 @@ BookingEntries BookingFlow::loadedForm()
 
 void BookingFlow::fillColor()
 {
-    if (m_state.booking().BookingColor == BookingTimes::PaleYellow)
-        m_state.booking().BookingColor = BookingTimes::LightBookingColor;
+    if (m_state.booking().bookingColor == BookingTimes::PaleYellow)
+        m_state.booking().bookingColor = BookingTimes::LightBookingColor;
 }
 
 void BookingFlow::activate()
 {
-    if (m_state.booking().BookingColor == FreeSlotColor)
-        m_state.booking().BookingColor = BookingTimes::LightBookingColor;
+    if (m_state.booking().bookingColor == FreeSlotColor)
+        m_state.booking().bookingColor = BookingTimes::LightBookingColor;
 }
 
-void BookingFlow::copy(const BookingEntries &form) { m_state.booking().BookingClip = toList(form); }
+void BookingFlow::copy(const BookingEntries &form) { m_state.booking().bookingClip = toList(form); }
 
-BookingEntries BookingFlow::paste() const { return fromList(m_state.booking().BookingClip); }
+BookingEntries BookingFlow::paste() const { return fromList(m_state.booking().bookingClip); }
 
 void BookingFlow::recordBusy(int number, const QString &title)
 {
@@ -202,7 +202,7 @@ BookingFlow::Outcome BookingFlow::slotTaken(const BookingEntries &form)
                                            "will be copied for pasting to another timeslot."),
                             TitleCommandSave);
     copy(form);
-    m_state.booking().BookingClosed = true;
+    m_state.booking().bookingClosed = true;
     return Outcome::Closed;
 }
 
@@ -222,26 +222,26 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form) { retu
 
 BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool retry)
 {
-    m_state.booking().OldTotalTime = 0.0f;
+    m_state.booking().oldTotalTime = 0.0f;
     copy(form);
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
-    const float total = LeadingNumber(form[TTime]);
+    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
+    const float total = leadingNumber(form[TTime]);
     try {
         if (!onBookingPage())
             throw AppError(ErrNo::PageChanged, QStringLiteral("The page of the booking is not shown."));
         // The record, the name in its cell, hours used and the span: one write, all or nothing.
         m_page.writeTogether([&] {
             const float oldTotal = m_record.save(form);
-            m_state.booking().OldTotalTime = oldTotal;
+            m_state.booking().oldTotalTime = oldTotal;
             if (m_timeChanged || m_newRecord) {
                 updateHours(oldTotal, form[TTime]);
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
-                shadeSpan(total, m_state.booking().BookingColor);
+                shadeSpan(total, m_state.booking().bookingColor);
             } else if (m_colorChanged) {
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
-                shadeSpan(total, m_state.booking().BookingColor);
+                shadeSpan(total, m_state.booking().bookingColor);
             }
             m_page.setCurrentCell(row, col);
             m_page.setText(row, col, form[Name]);
@@ -260,7 +260,7 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
                                      "timeslot."),
                 TitleSaveBooking);
             copy(form);
-            m_state.booking().BookingClosed = true;
+            m_state.booking().bookingClosed = true;
             return Outcome::Closed;
         case ErrNo::RecordDeleted:
             m_state.dialogs()->error(e, TitleSaveBooking);
@@ -271,38 +271,38 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
             return Outcome::StayOpen;
         default:
             m_state.dialogs()->error(e, TitleSaveBooking);
-            m_state.booking().BookingClosed = true;
+            m_state.booking().bookingClosed = true;
             return Outcome::Closed;
         }
     }
     m_newRecord = false;
     m_saved = true;
     m_page.setCurrentCell(row, col);
-    m_state.booking().BookingClosed = true;
+    m_state.booking().bookingClosed = true;
     return Outcome::Closed;
 }
 
 void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 {
     // On the page as the booking's write has just read it, under the write lock.
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
     m_page.setCurrentCell(HoursUsedRow, col);
     const QString used = m_page.text(HoursUsedRow, col);
-    m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, LeadingNumber(totalText), oldTotal));
-    m_page.SumTotal();
-    m_page.TxtTotal();
+    m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, leadingNumber(totalText), oldTotal));
+    m_page.sumTotal();
+    m_page.txtTotal();
     m_page.setCurrentCell(row, col);
 }
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
-    m_page.setCurrentCell(m_state.booking().BookingRow, m_state.booking().BookingCol);
-    m_page.PaintSpan(BookingTimes::spanSlots(hours, m_state.layout().SlotMinutes), color);
+    m_page.setCurrentCell(m_state.booking().bookingRow, m_state.booking().bookingCol);
+    m_page.paintSpan(BookingTimes::spanSlots(hours, m_state.layout().slotMinutes), color);
 }
 
 BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
 {
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
     float oldTotal = 0.0f;
     try {
         if (!m_record.isStored()) {
@@ -320,10 +320,10 @@ BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
                 m_page.setText(row, col, QString());
                 m_page.setText(HoursUsedRow, col,
                                BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
-                m_page.SumTotal();
-                m_page.TxtTotal();
-                m_state.booking().BookingColor = FreeSlotColor;
-                shadeSpan(oldTotal, m_state.booking().BookingColor);
+                m_page.sumTotal();
+                m_page.txtTotal();
+                m_state.booking().bookingColor = FreeSlotColor;
+                shadeSpan(oldTotal, m_state.booking().bookingColor);
             });
         }
     } catch (const AppError &e) {
@@ -336,13 +336,13 @@ BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
             m_state.dialogs()->info(DayPage::PageChangedText, TitleDeleteRecord);
         else
             m_state.dialogs()->error(e, TitleDeleteRecord);
-        m_state.booking().BookingClosed = true;
+        m_state.booking().bookingClosed = true;
         return Outcome::StayOpen;
     }
-    m_state.booking().OldTotalTime = oldTotal;
+    m_state.booking().oldTotalTime = oldTotal;
     m_deleted = true;
     m_page.setCurrentCell(row, col);
-    m_state.booking().BookingClosed = true;
+    m_state.booking().bookingClosed = true;
     return Outcome::Closed;
 }
 
@@ -354,7 +354,7 @@ BookingFlow::Outcome BookingFlow::changedElsewhere(const BookingEntries &form)
     copy(form);
     // The stored record becomes the form's base: a save from here on starts from what is shown.
     if (!reseek()) {
-        m_state.booking().BookingClosed = true;
+        m_state.booking().bookingClosed = true;
         return Outcome::Closed;
     }
     clearEdits();
@@ -367,7 +367,7 @@ BookingFlow::Outcome BookingFlow::deleteCommand(const BookingEntries &form)
     if (m_state.dialogs()->message(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
                                    Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
         != Dialogs::AnsYes) {
-        m_state.booking().BookingClosed = true;
+        m_state.booking().bookingClosed = true;
         return Outcome::Closed;
     }
     return deleteRecord(form) == Outcome::Reloaded ? Outcome::Reloaded : Outcome::Closed;
@@ -380,17 +380,17 @@ void BookingFlow::deleteKey(AppState &state, BookingPage &page, int row, int col
         != Dialogs::AnsYes)
         return;
     BookingEdit &b = state.booking();
-    b.BookingDate = page.pageDate();
-    b.BookingRow = row;
-    b.BookingCol = col;
-    b.BookingColor = page.color(row, col);
+    b.bookingDate = page.pageDate();
+    b.bookingRow = row;
+    b.bookingCol = col;
+    b.bookingColor = page.color(row, col);
     BookingFlow flow(state, page);
     if (!flow.open())
         return;
     // Deleted as the form would, and only the booking the question named.
     const BookingEntries stored = flow.loadedForm();
     if (!flow.isStoredBooking() || stored[Name] != name) {
-        page.RefreshGrid();
+        page.refreshGrid();
         state.dialogs()->info(DayPage::PageChangedText, TitleDeleteRecord);
         return;
     }
@@ -415,7 +415,7 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
         return saveCommand(form);
     if (form[Name].isEmpty() && m_newRecord)
         deleteRecord(form);
-    m_state.booking().BookingClosed = true;
+    m_state.booking().bookingClosed = true;
     return Outcome::Closed;
 }
 
@@ -429,7 +429,7 @@ bool BookingFlow::shadecells()
 {
     if (!m_pickedColor)
         return false;
-    m_state.booking().BookingColor = *m_pickedColor;
+    m_state.booking().bookingColor = *m_pickedColor;
     m_colorChanged = true;
     return true;
 }
@@ -438,7 +438,7 @@ void BookingFlow::closing(const QString &)
 {
     if (!onBookingPage())
         return;
-    const int row = m_state.booking().BookingRow, col = m_state.booking().BookingCol;
+    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
     m_page.setCurrentCell(row, col);
     // The cell shows what is stored: a saved booking's name and colour came in with its write,
     // and a name or colour never saved is not put into the page, where the next page save would

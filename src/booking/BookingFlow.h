@@ -11,8 +11,8 @@ class AppState;
 // record, save it with its hours and span, delete it, close. The booking form wires its
 // controls to this; contention tests and the benchmark drive it directly.
 //
-// The cell is AppState's BookingDate, BookingCol and BookingRow. Messages go through
-// AppState::dialogs(); BookingClip lives in AppState::booking() and outlives every opening.
+// The cell is AppState's bookingDate, bookingCol and bookingRow. Messages go through
+// AppState::dialogs(); bookingClip lives in AppState::booking() and outlives every opening.
 class BookingFlow {
 public:
     // The record is read and written on the page's connection, so a booking's save commits
@@ -23,7 +23,7 @@ public:
     enum class Outcome {
         StayOpen,    // the form stays as it is
         NameMissing, // refused: focus to the name
-        Closed,      // the form closes (BookingClosed is set where the closing path sets it)
+        Closed,      // the form closes (bookingClosed is set where the closing path sets it)
         Reloaded     // another station wrote the record first: the form shows it as stored now
     };
 
@@ -66,14 +66,14 @@ public:
     // Commands of the form.
     Outcome saveCommand(const BookingEntries &form);
     // Save, Delete and Cut write only over the record as the form read it: when another station
-    // saved it meanwhile, nothing is written, the form's data go to BookingClip and the form
+    // saved it meanwhile, nothing is written, the form's data go to bookingClip and the form
     // shows the stored record (Reloaded).
     Outcome deleteCommand(const BookingEntries &form);
     Outcome cut(const BookingEntries &form);
     Outcome exitForm(const BookingEntries &form);
     void copy(const BookingEntries &form);
     BookingEntries paste() const;
-    // Colour button: the colour picked, then Shadecells. True when the form repaints.
+    // Colour button: the colour picked, then shadeCells. True when the form repaints.
     bool colorButton(int color);
     bool shadecells();
     // Closing: an unused claim is released; otherwise the cell shows what is stored, whatever
@@ -89,7 +89,7 @@ public:
     void shadeSpan(float hours, int color);
 
     // The sum of the ten job times as the total's text.
-    static QString TotalTime(const BookingEntries &form);
+    static QString totalTime(const BookingEntries &form);
 
     static const QString Engaged;
 

@@ -24,7 +24,7 @@ public:
     virtual bool pageLocked() const = 0;
 
     // Enter on a time slot: reloads the page and claims an empty slot with "Engaged", stored at
-    // once; sets BookingDate, BookingCol, BookingRow and BookingColor when the slot may be opened.
+    // once; sets bookingDate, bookingCol, bookingRow and bookingColor when the slot may be opened.
     enum class Claim { NotSlot, Lunch, Engaged, Claimed, Booked };
     virtual Claim claimSlot(int row, int col) = 0;
 
@@ -40,10 +40,10 @@ public:
     virtual void releaseClaim(int row, int col) = 0;
 
     // The day page's own routines; each reports its failures itself.
-    virtual void RefreshGrid() = 0;
-    virtual void SumTotal() = 0;
-    virtual void TxtTotal() = 0;
-    // That many slots from the current cell in color, the cell itself in BookingColor, on the grid
+    virtual void refreshGrid() = 0;
+    virtual void sumTotal() = 0;
+    virtual void txtTotal() = 0;
+    // That many slots from the current cell in color, the cell itself in bookingColor, on the grid
     // only: the write stores them.
-    virtual void PaintSpan(int cells, int color) = 0;
+    virtual void paintSpan(int cells, int color) = 0;
 };

@@ -161,7 +161,7 @@ float BookingRecord::save(const BookingEntries &form)
         // The hours this record already holds on the page, even when the form ends on the same
         // total: a total changed and changed back must not count its hours twice.
         if (!storedTotal.isNull())
-            oldTotal = LeadingNumber(storedTotal.toString());
+            oldTotal = leadingNumber(storedTotal.toString());
         for (Id id : {TTime, Drop, Prom, Pay, Comments})
             m_jobs->setField(fieldName(id), stored(form[id]));
         m_jobs->update();
@@ -181,7 +181,7 @@ float BookingRecord::remove()
     }
     toRecord();
     checkUnchanged();
-    const float total = LeadingNumber(m_jobs->text(QStringLiteral("bTTime")));
+    const float total = leadingNumber(m_jobs->text(QStringLiteral("bTTime")));
     m_jobs->deleteRecord();
     m_open = false;
     return total;

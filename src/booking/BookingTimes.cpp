@@ -29,21 +29,21 @@ float total(const BookingEntries &form)
 {
     float sum = 0.0f;
     for (int i = 0; i < BookingEntry::JobTimes; ++i)
-        sum += LeadingNumber(form[BookingEntry::time(i)]);
+        sum += leadingNumber(form[BookingEntry::time(i)]);
     return sum;
 }
 
-QString totalText(const BookingEntries &form) { return NumberText(total(form)); }
+QString totalText(const BookingEntries &form) { return numberText(total(form)); }
 
 QString hoursUsedAfterSave(const QString &usedText, float newTotal, float oldTotal)
 {
-    const float used = LeadingNumber(usedText);
-    return NumberText(newTotal + used - oldTotal);
+    const float used = leadingNumber(usedText);
+    return numberText(newTotal + used - oldTotal);
 }
 
 QString hoursUsedAfterDelete(const QString &usedText, float oldTotal)
 {
-    return NumberText(LeadingNumber(usedText) - oldTotal);
+    return numberText(leadingNumber(usedText) - oldTotal);
 }
 
 float spanHours(float hours)

@@ -21,16 +21,16 @@ void DayPageBooking::setCurrentCell(int row, int col) { m_page.grid().setCurrent
 bool DayPageBooking::pageLocked() const { return m_page.pageLock(); }
 Database &DayPageBooking::database() { return m_page.database(); }
 void DayPageBooking::writeTogether(const std::function<void()> &change) { m_page.writeTogether(change); }
-void DayPageBooking::releaseClaim(int row, int col) { m_page.ReleaseClaim(row, col); }
-void DayPageBooking::RefreshGrid() { m_page.RefreshGrid(); }
-void DayPageBooking::PaintSpan(int cells, int color) { m_page.PaintSpan(cells, color); }
-void DayPageBooking::SumTotal() { m_page.SumTotal(); }
-void DayPageBooking::TxtTotal() { m_page.TxtTotal(); }
+void DayPageBooking::releaseClaim(int row, int col) { m_page.releaseClaim(row, col); }
+void DayPageBooking::refreshGrid() { m_page.refreshGrid(); }
+void DayPageBooking::paintSpan(int cells, int color) { m_page.paintSpan(cells, color); }
+void DayPageBooking::sumTotal() { m_page.sumTotal(); }
+void DayPageBooking::txtTotal() { m_page.txtTotal(); }
 
 BookingPage::Claim DayPageBooking::claimSlot(int row, int col)
 {
     // Enter on a time slot is the day page's own routine.
-    switch (m_page.EnterSlot(row, col)) {
+    switch (m_page.enterSlot(row, col)) {
     case DayPage::SlotEnter::NotSlot: return Claim::NotSlot;
     case DayPage::SlotEnter::Lunch: return Claim::Lunch;
     case DayPage::SlotEnter::Engaged: return Claim::Engaged;

@@ -22,10 +22,10 @@ public:
     Database &database() override;
     void writeTogether(const std::function<void()> &change) override;
     void releaseClaim(int row, int col) override;
-    void RefreshGrid() override;
-    void SumTotal() override;
-    void TxtTotal() override;
-    void PaintSpan(int cells, int color) override;
+    void refreshGrid() override;
+    void sumTotal() override;
+    void txtTotal() override;
+    void paintSpan(int cells, int color) override;
 
 private:
     DayPage &m_page;

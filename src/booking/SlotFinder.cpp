@@ -193,7 +193,7 @@ private:
             // Hours that draw no rows offer no place; the other days are still searched.
             DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), e);
         }
-        m_shapes.push_back({open, close, slotMinutes, rows, ParseTimeText(open)});
+        m_shapes.push_back({open, close, slotMinutes, rows, parseTimeText(open)});
         return m_shapes.back();
     }
 
@@ -275,7 +275,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
                 if (!end)
                     continue;
                 if (names.isEmpty())
-                    names = SplitList(day.names);
+                    names = splitList(day.names);
                 out.append({d, PageModel::FirstTimeRow + r, c, names.value(c), start, rowStart(day, *end + 1)});
                 if (out.size() == query.limit)
                     break;

@@ -33,7 +33,7 @@ void StationPaths::setProgramFolder(const QString &folder)
 
 QString StationPaths::shippedFile(const QString &name) const
 {
-    return QDir(name == DownsizeFileName() ? m_helperFolder : m_dataFolder).filePath(name);
+    return QDir(name == downsizeFileName() ? m_helperFolder : m_dataFolder).filePath(name);
 }
 
 QString StationPaths::stationDbPath() const { return QDir(m_programFolder).filePath(QStringLiteral("dbn.mdb")); }

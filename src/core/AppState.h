@@ -9,7 +9,7 @@
 #include <memory>
 
 class Dialogs;
-class PicklistWindows;
+class PicklistEditors;
 class WindowSwitcher;
 
 // Where this station's files live. Run from its build folder, everything lies beside the program:
@@ -28,14 +28,14 @@ public:
     const QString &programFolder() const { return m_programFolder; }
     // Everything in one folder, as the build leaves it.
     void setProgramFolder(const QString &folder);
-    const QString &ServerFolder() const { return m_serverFolder; }
+    const QString &serverFolder() const { return m_serverFolder; }
     void setServerFolder(const QString &folder) { m_serverFolder = folder; }
 
     // A file the program ships (db.mdb, dbn.mdb, Info.doc, downsize), where it was installed.
     QString shippedFile(const QString &name) const;
     QString stationDbPath() const; // dbn.mdb in the station's own folder
     QString installDbPath() const; // the shipped db.mdb
-    QString sharedDbPath() const;  // db.pgconn in ServerFolder when there is one, else db.mdb
+    QString sharedDbPath() const;  // db.pgconn in serverFolder when there is one, else db.mdb
 
     // Gives an installed station its own dbn.mdb, a copy of the shipped one, on its first start;
     // an existing one is kept. Throws AppError when the folder or the copy cannot be made.
@@ -61,33 +61,33 @@ struct StationRegistration {
 
 // The page shown and its layout, as the day page last drew it.
 struct PageLayout {
-    QDate PageDate;
-    QString OpenTime;
-    QString CloseTime;
-    int SlotMinutes = 30;
-    int TechCount = 0;
-    QStringList TechSites; // index 0 empty, items from 1
-    QStringList TechNames; // index 0 empty, items from 1
-    int SavedRow = 0;
-    int SavedCol = 0;
+    QDate pageDate;
+    QString openTime;
+    QString closeTime;
+    int slotMinutes = 30;
+    int techCount = 0;
+    QStringList techSites; // index 0 empty, items from 1
+    QStringList techNames; // index 0 empty, items from 1
+    int savedRow = 0;
+    int savedCol = 0;
 };
 
 // The booking being edited, and what outlives every booking form.
 struct BookingEdit {
-    QDate BookingDate;
-    int BookingCol = 0;
-    int BookingRow = 0;
-    int BookingColor = 0;
-    int BookingFormTop = 0;
-    int BookingFormLeft = 0;
-    bool BookingClosed = false;
-    float OldTotalTime = 0.0f;
+    QDate bookingDate;
+    int bookingCol = 0;
+    int bookingRow = 0;
+    int bookingColor = 0;
+    int bookingFormTop = 0;
+    int bookingFormLeft = 0;
+    bool bookingClosed = false;
+    float oldTotalTime = 0.0f;
     // The booking form's paste buffer of 33 texts.
-    QStringList BookingClip = QStringList(QList<QString>(33));
+    QStringList bookingClip = QStringList(QList<QString>(33));
     // A picklist editor opened from the booking form writes its picks into it.
-    bool PickFromBooking = false;
+    bool pickFromBooking = false;
     // Picklist editors stay loaded between bookings once shown.
-    std::shared_ptr<PicklistWindows> picklists;
+    std::shared_ptr<PicklistEditors> picklists;
 };
 
 // Program-wide values of one station, grouped by who uses them. Owned by the application and
@@ -106,7 +106,7 @@ public:
     StationRegistration &registration() { return m_registration; }
     const StationRegistration &registration() const { return m_registration; }
 
-    bool ExitAfterBackup() const { return m_exitAfterBackup; }
+    bool exitAfterBackup() const { return m_exitAfterBackup; }
     void setExitAfterBackup(bool on) { m_exitAfterBackup = on; }
 
     PageLayout &layout() { return m_layout; }

@@ -34,12 +34,12 @@ static const QRgb SystemColors[] = {
 
 static qint64 as32(qint64 n) { return n & 0xFFFFFFFFLL; }
 
-bool IsSystemColor(qint64 n) { return (as32(n) & 0x80000000LL) != 0; }
+bool isSystemColor(qint64 n) { return (as32(n) & 0x80000000LL) != 0; }
 
-QColor ColorFromNumber(qint64 n)
+QColor colorFromNumber(qint64 n)
 {
     const qint64 v = as32(n);
-    if (IsSystemColor(v)) {
+    if (isSystemColor(v)) {
         const qint64 index = v & 0xFF;
         if (index < qint64(std::size(SystemColors)))
             return QColor::fromRgb(SystemColors[index]);
@@ -48,7 +48,7 @@ QColor ColorFromNumber(qint64 n)
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-qint64 NumberFromColor(const QColor &c)
+qint64 numberFromColor(const QColor &c)
 {
     const QColor rgb = c.toRgb();
     return qint64(rgb.red()) + 256 * qint64(rgb.green()) + 65536 * qint64(rgb.blue());

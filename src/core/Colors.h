@@ -14,9 +14,9 @@ constexpr qint64 BlockSelectColor = 0xC00000;
 constexpr qint64 WhiteColor = 0xFFFFFF;
 constexpr qint64 BlackColor = 0x000000;
 
-bool IsSystemColor(qint64 n);
-QColor ColorFromNumber(qint64 n);
-qint64 NumberFromColor(const QColor &c);
+bool isSystemColor(qint64 n);
+QColor colorFromNumber(qint64 n);
+qint64 numberFromColor(const QColor &c);
 
 // The classic 16-colour palette, index 0 to 15, as a colour number.
 qint64 QBColor(int index);

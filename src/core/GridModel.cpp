@@ -31,9 +31,9 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole: return cl.text;
-    case Qt::BackgroundRole: return QBrush(ColorFromNumber(shownBackColor(r, c)));
+    case Qt::BackgroundRole: return QBrush(colorFromNumber(shownBackColor(r, c)));
     case Qt::ForegroundRole:
-        return QBrush(ColorFromNumber(cellForeColor(r, c) != 0 ? cl.fore
+        return QBrush(colorFromNumber(cellForeColor(r, c) != 0 ? cl.fore
                                       : isFixedCell(r, c)      ? m_foreColorFixed
                                                                : m_foreColor));
     case Qt::TextAlignmentRole: return int(qtAlignment(r, c));

@@ -36,20 +36,20 @@ public:
         const QRect rect = option.rect;
         p->save();
         p->setClipRect(rect);
-        p->fillRect(rect, selected ? ColorFromNumber(m->backColorSel())
+        p->fillRect(rect, selected ? colorFromNumber(m->backColorSel())
                                    : index.data(Qt::BackgroundRole).value<QBrush>().color());
 
         const int line = m->gridLineWidth();
         const QString text = m->text(r, c);
         if (!text.isEmpty()) {
             p->setFont(m->cellFont(r, c));
-            p->setPen(selected ? ColorFromNumber(m->foreColorSel())
+            p->setPen(selected ? colorFromNumber(m->foreColorSel())
                                : index.data(Qt::ForegroundRole).value<QBrush>().color());
             const QRect textRect = rect.adjusted(3, 1, -3 - line, -1 - line);
             p->drawText(textRect, int(m->qtAlignment(r, c)) | Qt::TextSingleLine, text);
         }
         if (line > 0) {
-            const QColor lineColour = ColorFromNumber(fixed ? m->gridColorFixed() : m->gridColor());
+            const QColor lineColour = colorFromNumber(fixed ? m->gridColorFixed() : m->gridColor());
             p->fillRect(QRect(rect.right() - line + 1, rect.top(), line, rect.height()), lineColour);
             p->fillRect(QRect(rect.left(), rect.bottom() - line + 1, rect.width(), line), lineColour);
         }
@@ -66,7 +66,7 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &, const QModelIndex &index) const override
     {
         const GridModel *m = m_view->grid();
-        return QSize(TwipsToPixels(m->colWidth(index.column())), TwipsToPixels(m->rowHeight(index.row())));
+        return QSize(twipsToPixels(m->colWidth(index.column())), twipsToPixels(m->rowHeight(index.row())));
     }
 
 private:
@@ -188,7 +188,7 @@ int GridView::fixedWidthPx() const
 {
     int w = 0;
     for (int c = 0; c < m_grid->fixedCols(); ++c)
-        w += TwipsToPixels(m_grid->colWidth(c));
+        w += twipsToPixels(m_grid->colWidth(c));
     return w;
 }
 
@@ -196,7 +196,7 @@ int GridView::fixedHeightPx() const
 {
     int h = 0;
     for (int r = 0; r < m_grid->fixedRows(); ++r)
-        h += TwipsToPixels(m_grid->rowHeight(r));
+        h += twipsToPixels(m_grid->rowHeight(r));
     return h;
 }
 
@@ -216,7 +216,7 @@ void GridView::applyStructure()
         QHeaderView *vh = part.view->verticalHeader();
         QHeaderView *hh = part.view->horizontalHeader();
         for (int r = 0; r < m->rows(); ++r) {
-            vh->resizeSection(r, TwipsToPixels(m->rowHeight(r)));
+            vh->resizeSection(r, twipsToPixels(m->rowHeight(r)));
             vh->setSectionHidden(r, (r < fr) != part.fixedRowsShown);
         }
         for (int c = 0; c < m->cols(); ++c) {
@@ -238,7 +238,7 @@ void GridView::applyStructure()
 
 void GridView::applyRowHeight(int r)
 {
-    const int px = TwipsToPixels(m_grid->rowHeight(r));
+    const int px = twipsToPixels(m_grid->rowHeight(r));
     for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner})
         v->verticalHeader()->resizeSection(r, px);
     if (r < m_grid->fixedRows())
@@ -258,7 +258,7 @@ void GridView::applyColWidth(int c)
 
 int GridView::colWidthPx(int c) const
 {
-    const int px = TwipsToPixels(m_grid->colWidth(c));
+    const int px = twipsToPixels(m_grid->colWidth(c));
     return c < m_grid->fixedCols() ? px : int(px * m_widthScale);
 }
 
@@ -282,7 +282,7 @@ void GridView::fitColumns()
     if (m_fillWidth) {
         int stored = 0;
         for (int c = m_grid->fixedCols(); c < m_grid->cols(); ++c)
-            stored += TwipsToPixels(m_grid->colWidth(c));
+            stored += twipsToPixels(m_grid->colWidth(c));
         // The room beside the fixed columns; a vertical scroll bar takes its share.
         int room = width() - 2 * frameWidth() - fixedWidthPx();
         if (verticalScrollBar()->isVisible())
@@ -307,7 +307,7 @@ void GridView::applyLook()
 {
     // The area outside the cells.
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, ColorFromNumber(m_grid->backColorBkg()));
+    pal.setColor(QPalette::Base, colorFromNumber(m_grid->backColorBkg()));
     for (QTableView *v : std::initializer_list<QTableView *>{this, m_top, m_left, m_corner}) {
         v->setPalette(pal);
         v->viewport()->setPalette(pal);

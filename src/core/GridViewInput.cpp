@@ -62,7 +62,7 @@ int GridView::pageRows() const
     int used = 0;
     int n = 0;
     for (int r = first; r < m_grid->rows(); ++r) {
-        used += TwipsToPixels(m_grid->rowHeight(r));
+        used += twipsToPixels(m_grid->rowHeight(r));
         if (used > viewport()->height())
             break;
         ++n;
@@ -243,9 +243,9 @@ bool GridView::overlayMouse(QTableView *overlay, QEvent *e)
                                                                   : me->globalPosition().toPoint().y();
             const int px = qMax(0, m_resizeStartSize + now - m_resizeStart);
             if (m_resizeOrientation == Qt::Horizontal)
-                m_grid->setColWidth(m_resizeIndex, int(PixelsToTwips(px)));
+                m_grid->setColWidth(m_resizeIndex, int(pixelsToTwips(px)));
             else
-                m_grid->setRowHeight(m_resizeIndex, int(PixelsToTwips(px)));
+                m_grid->setRowHeight(m_resizeIndex, int(pixelsToTwips(px)));
             return true;
         }
         Qt::Orientation o;
@@ -267,7 +267,7 @@ bool GridView::overlayMouse(QTableView *overlay, QEvent *e)
             m_resizeStart =
                 o == Qt::Horizontal ? me->globalPosition().toPoint().x() : me->globalPosition().toPoint().y();
             m_resizeStartSize =
-                o == Qt::Horizontal ? TwipsToPixels(m_grid->colWidth(edge)) : TwipsToPixels(m_grid->rowHeight(edge));
+                o == Qt::Horizontal ? twipsToPixels(m_grid->colWidth(edge)) : twipsToPixels(m_grid->rowHeight(edge));
             return true;
         }
         press(overlay, pos, me);

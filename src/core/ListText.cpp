@@ -1,6 +1,6 @@
 #include "core/ListText.h"
 
-QStringList SplitList(const QString &text)
+QStringList splitList(const QString &text)
 {
     QStringList items{QString()};
     if (!text.isEmpty())
@@ -8,7 +8,7 @@ QStringList SplitList(const QString &text)
     return items;
 }
 
-QString JoinList(const QStringList &items, bool trailingSeparator)
+QString joinList(const QStringList &items, bool trailingSeparator)
 {
     if (!trailingSeparator)
         return items.join(QLatin1Char('%'));
@@ -20,7 +20,7 @@ QString JoinList(const QStringList &items, bool trailingSeparator)
     return out;
 }
 
-QStringList SplitPlain(const QString &text, QChar sep)
+QStringList splitPlain(const QString &text, QChar sep)
 {
     if (text.isEmpty())
         return {};

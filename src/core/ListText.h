@@ -7,10 +7,10 @@
 
 // Items from index 1; index 0 always exists and is empty. An empty text gives index 0 only; a
 // trailing "%" gives a last, empty item.
-QStringList SplitList(const QString &text);
+QStringList splitList(const QString &text);
 
 // Items given from index 0. With trailingSeparator every item is followed by "%".
-QString JoinList(const QStringList &items, bool trailingSeparator);
+QString joinList(const QStringList &items, bool trailingSeparator);
 
 // Plain split, items from index 0 (column widths). An empty text gives no items.
-QStringList SplitPlain(const QString &text, QChar sep);
+QStringList splitPlain(const QString &text, QChar sep);

@@ -3,7 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
-float LeadingNumber(const QString &text)
+float leadingNumber(const QString &text)
 {
     int i = 0;
     const int n = int(text.size());
@@ -45,7 +45,7 @@ static void decimalDigits(float v, int precision, QString &digits, int &exponent
         digits.chop(1);
 }
 
-QString NumberText(float v)
+QString numberText(float v)
 {
     if (v == 0.0f)
         return QStringLiteral("0"); // also for -0

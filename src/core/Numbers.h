@@ -6,7 +6,7 @@
 
 // The leading numeric part of a text: optional blanks, sign, digits, point, digits. An empty or
 // non-numeric text, or a number beyond the single-precision range, counts as 0.
-float LeadingNumber(const QString &text);
+float leadingNumber(const QString &text);
 
 // The shortest decimal text (at most 7 significant digits) that reads back as the same value.
-QString NumberText(float v);
+QString numberText(float v);

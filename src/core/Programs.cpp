@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 
-QString DownsizeFileName()
+QString downsizeFileName()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("downsize.exe");
@@ -15,7 +15,7 @@ QString DownsizeFileName()
 #endif
 }
 
-void StartProgram(const QString &path, const QStringList &args)
+void startProgram(const QString &path, const QStringList &args)
 {
     const QFileInfo fi(path);
     if (!fi.isFile())

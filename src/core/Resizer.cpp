@@ -29,9 +29,9 @@ bool Resizer::eventFilter(QObject *watched, QEvent *event)
         if (!m_loaded)
             load();
         if (m_refWidth == 0.0f)
-            Rebuild();
+            rebuild();
         else
-            Refresh();
+            refresh();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -68,7 +68,7 @@ void Resizer::collect(QWidget *container, QVector<QWidget *> &out)
     }
 }
 
-void Resizer::Rebuild()
+void Resizer::rebuild()
 {
     m_refWidth = float(m_parent->width());
     m_refHeight = float(m_parent->height());
@@ -93,11 +93,11 @@ void Resizer::Rebuild()
     }
 }
 
-void Resizer::Refresh()
+void Resizer::refresh()
 {
     if (m_guard || m_refWidth == 0.0f)
         return;
-    if (KeepAspect && m_aspect > 0) {
+    if (keepAspect && m_aspect > 0) {
         const int wanted = qRound(float(m_parent->width()) * m_aspect);
         if (wanted != m_parent->height()) {
             m_guard = true;
@@ -113,7 +113,7 @@ void Resizer::Refresh()
         QWidget *w = rec.control;
         if (!w) // deleted since the records were taken
             continue;
-        if (ResizeFonts && fr > 0) {
+        if (resizeFonts && fr > 0) {
             QFont f = w->font();
             if (rec.fontSize > 0) {
                 f.setPointSizeF(qMax(1.0, double(fr * rec.fontSize)));

@@ -20,13 +20,13 @@ class Resizer : public QObject {
 public:
     explicit Resizer(QWidget *parent);
 
-    bool ResizeFonts = false; // scale font sizes too, by the smaller of the two ratios
-    bool KeepAspect = false;  // keep the window's height-to-width ratio of the time it was loaded
+    bool resizeFonts = false; // scale font sizes too, by the smaller of the two ratios
+    bool keepAspect = false;  // keep the window's height-to-width ratio of the time it was loaded
 
     // Take the current layout as the reference.
-    void Rebuild();
+    void rebuild();
     // Place the recorded controls for the window's current size.
-    void Refresh();
+    void refresh();
 
     bool hasRecords() const { return m_refWidth != 0.0f; }
     float aspectRatio() const { return m_aspect; }

@@ -10,7 +10,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-QString ShellErrorText(int code)
+QString shellErrorText(int code)
 {
     switch (code) {
     case 2: return QStringLiteral("File not found");
@@ -51,7 +51,7 @@ bool hasDefaultProgram(const QFileInfo &file)
 #endif
 } // namespace
 
-int StartDoc(const QString &path, const QString &workDir)
+int startDoc(const QString &path, const QString &workDir)
 {
     if (path.isEmpty())
         return Shell::FileNotFound;
@@ -77,11 +77,11 @@ int StartDoc(const QString &path, const QString &workDir)
                                                                                    : Shell::NoAssociation;
 }
 
-bool OpenDocument(Dialogs &dialogs, const QString &path, const QString &workDir)
+bool openDocument(Dialogs &dialogs, const QString &path, const QString &workDir)
 {
-    const int code = StartDoc(path, workDir);
+    const int code = startDoc(path, workDir);
     if (code > 32)
         return true;
-    dialogs.info(ShellErrorText(code));
+    dialogs.info(shellErrorText(code));
     return false;
 }

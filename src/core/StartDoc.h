@@ -15,10 +15,10 @@ constexpr int NoAssociation = 31;
 
 // Opens a document with the program the desktop associates with it ("Open", no parameters,
 // workDir as the working directory), without waiting for it. Returns a shell result code.
-int StartDoc(const QString &path, const QString &workDir = QString());
+int startDoc(const QString &path, const QString &workDir = QString());
 
 // The text shown for a failure code of 32 or less; "Unknown error" for a code the table lacks.
-QString ShellErrorText(int code);
+QString shellErrorText(int code);
 
-// StartDoc, and a failure reported with the program's title. True when the document opened.
-bool OpenDocument(Dialogs &dialogs, const QString &path, const QString &workDir = QString());
+// startDoc, and a failure reported with the program's title. True when the document opened.
+bool openDocument(Dialogs &dialogs, const QString &path, const QString &workDir = QString());

@@ -46,10 +46,10 @@ void Station::setNet(const QString &stationDbPath, bool net)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
-QString SharedDbPath(StationPaths &paths)
+QString sharedDbPath(StationPaths &paths)
 {
     paths.setServerFolder(Station::read(paths.stationDbPath()).server);
     return paths.sharedDbPath();
 }
 
-bool IsFileServerStation(const StationPaths &paths) { return Station::read(paths.stationDbPath()).main; }
+bool isFileServerStation(const StationPaths &paths) { return Station::read(paths.stationDbPath()).main; }

@@ -18,8 +18,8 @@ void setNet(const QString &stationDbPath, bool net);
 } // namespace Station
 
 // The shared-database rule every window follows when it loads: read the server folder from this
-// station's dbn.mdb, keep it in ServerFolder, and return the path of db.mdb inside it.
-QString SharedDbPath(StationPaths &paths);
+// station's dbn.mdb, keep it in serverFolder, and return the path of db.mdb inside it.
+QString sharedDbPath(StationPaths &paths);
 
 // True on the file-server station. Read afresh on every call; nothing caches the role.
-bool IsFileServerStation(const StationPaths &paths);
+bool isFileServerStation(const StationPaths &paths);

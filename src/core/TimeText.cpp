@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-QTime ParseTimeText(const QString &text)
+QTime parseTimeText(const QString &text)
 {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?\\s*$"));
     const QRegularExpressionMatch m = re.match(text);
@@ -23,7 +23,7 @@ QTime ParseTimeText(const QString &text)
     return QTime(hour, minute, second); // invalid when out of range
 }
 
-QString SettingsTimeText(const QTime &t)
+QString settingsTimeText(const QTime &t)
 {
     if (!t.isValid())
         return QString();
@@ -36,9 +36,9 @@ QString SettingsTimeText(const QTime &t)
         .arg(t.hour() < 12 ? QLatin1String("AM") : QLatin1String("PM"));
 }
 
-QString RowLabel(const QTime &t) { return SettingsTimeText(t) + QLatin1Char(' '); }
+QString rowLabel(const QTime &t) { return settingsTimeText(t) + QLatin1Char(' '); }
 
-QString ShortTimeText(const QTime &t)
+QString shortTimeText(const QTime &t)
 {
     if (!t.isValid())
         return QString();

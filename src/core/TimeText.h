@@ -7,13 +7,13 @@
 
 // Accepts "08:00 AM", "8:00 AM", "08:30 AM " (row label), "17:00", "08:00" (and seconds).
 // Anything else gives an invalid QTime.
-QTime ParseTimeText(const QString &text);
+QTime parseTimeText(const QString &text);
 
 // Settings form: "08:00 AM", "12:00 PM", "12:30 AM".
-QString SettingsTimeText(const QTime &t);
+QString settingsTimeText(const QTime &t);
 
 // Row label: the settings form followed by one blank, "08:30 AM ".
-QString RowLabel(const QTime &t);
+QString rowLabel(const QTime &t);
 
 // Drop-off and promised times: "08:00" (24-hour).
-QString ShortTimeText(const QTime &t);
+QString shortTimeText(const QTime &t);

@@ -2,10 +2,10 @@
 
 #include <QtGlobal>
 
-int TwipsToPixels(double twips) { return qRound(twips / TwipsPerPixel); }
+int twipsToPixels(double twips) { return qRound(twips / TwipsPerPixel); }
 
-double PixelsToTwips(int px) { return double(px) * TwipsPerPixel; }
+double pixelsToTwips(int px) { return double(px) * TwipsPerPixel; }
 
-double TwipsToHimetric(double twips) { return twips * HimetricPerInch / TwipsPerInch; }
+double twipsToHimetric(double twips) { return twips * HimetricPerInch / TwipsPerInch; }
 
-double HimetricToTwips(double himetric) { return himetric * TwipsPerInch / HimetricPerInch; }
+double himetricToTwips(double himetric) { return himetric * TwipsPerInch / HimetricPerInch; }

@@ -6,7 +6,7 @@ constexpr int TwipsPerPixel = 15;
 constexpr int TwipsPerInch = 1440;
 constexpr int HimetricPerInch = 2540;
 
-int TwipsToPixels(double twips);
-double PixelsToTwips(int px);
-double TwipsToHimetric(double twips);
-double HimetricToTwips(double himetric);
+int twipsToPixels(double twips);
+double pixelsToTwips(int px);
+double twipsToHimetric(double twips);
+double himetricToTwips(double himetric);

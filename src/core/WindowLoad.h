@@ -10,7 +10,7 @@
 // or the shared database cannot be opened), the engine's description is shown and the program
 // ends. Returns null then.
 template <class Window, class... Args>
-Window *LoadWindow(AppState &state, Args &&...args)
+Window *loadWindow(AppState &state, Args &&...args)
 {
     try {
         return new Window(state, std::forward<Args>(args)...);

@@ -8,15 +8,15 @@ int CalendarModel::firstCellIndex(const QDate &firstOfMonth)
 void CalendarModel::rebuild(const QDate &d)
 {
     m_first = QDate(d.year(), d.month(), 1);
-    m_cell0 = m_first.addDays(-firstCellIndex(m_first));
-    m_selected = int(m_cell0.daysTo(d));
+    m_firstCellDate = m_first.addDays(-firstCellIndex(m_first));
+    m_selected = int(m_firstCellDate.daysTo(d));
 }
 
-QDate CalendarModel::dateAt(int index) const { return m_cell0.addDays(index); }
+QDate CalendarModel::dateAt(int index) const { return m_firstCellDate.addDays(index); }
 
 int CalendarModel::indexOf(const QDate &d) const
 {
-    const qint64 i = m_cell0.daysTo(d);
+    const qint64 i = m_firstCellDate.daysTo(d);
     return i >= 0 && i < CellCount ? int(i) : -1;
 }
 

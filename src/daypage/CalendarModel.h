@@ -37,7 +37,7 @@ public:
     static bool inRange(const QDate &d);
 
 private:
-    QDate m_first; // day 1 of the month shown
-    QDate m_cell0; // date of cell 0
+    QDate m_first;         // day 1 of the month shown
+    QDate m_firstCellDate; // date of cell 0
     int m_selected = 0;
 };

@@ -58,17 +58,17 @@ void DayPage::readLocation()
 
 bool DayPage::openDate(const QDate &date)
 {
-    const QDate before = m_state.layout().PageDate;
-    m_state.layout().PageDate = date;
-    if (!OpenPage(date)) {
-        m_state.layout().PageDate = before;
+    const QDate before = m_state.layout().pageDate;
+    m_state.layout().pageDate = date;
+    if (!openPage(date)) {
+        m_state.layout().pageDate = before;
         return false;
     }
-    PopulateGrid();
+    populateGrid();
     return true;
 }
 
-bool DayPage::OpenPage(const QDate &date)
+bool DayPage::openPage(const QDate &date)
 {
     if (!m_store)
         return false;
@@ -80,7 +80,7 @@ bool DayPage::OpenPage(const QDate &date)
                 const PageStore::Created made = pageWrite([&] { return m_store->create(date); });
                 m_page = made.page;
                 if (made.created)
-                    GetEmptyString(made);
+                    getEmptyString(made);
             }
             m_closed = m_page.clinic;
             m_baseClosed = m_page.clinic;
@@ -100,14 +100,14 @@ bool DayPage::OpenPage(const QDate &date)
     }
 }
 
-void DayPage::GetEmptyString(const PageStore::Created &made)
+void DayPage::getEmptyString(const PageStore::Created &made)
 {
     // The record was made with the weekday's template in the same transaction.
     if (made.templateMissing)
         dialogs().error(AppError(94, QStringLiteral("Invalid use of Null")), QStringLiteral("Get Empty String"));
 }
 
-void DayPage::PopulateGrid()
+void DayPage::populateGrid()
 {
     try {
         layOut();
@@ -124,20 +124,20 @@ void DayPage::layOut()
     // A layout read half way would leave a grid of another shape that could be booked.
     m_layout = pageRead([&] { return m_store->layoutSettings(); });
     m_pageLock = m_page.date < QDate::currentDate();
-    m_state.layout().OpenTime = m_page.open;
-    m_state.layout().CloseTime = m_page.close;
-    m_state.layout().SlotMinutes = m_page.timeslot;
+    m_state.layout().openTime = m_page.open;
+    m_state.layout().closeTime = m_page.close;
+    m_state.layout().slotMinutes = m_page.timeslot;
     GridBatch batch(m_grid);
-    DrawRows(m_state.layout().OpenTime, m_state.layout().CloseTime, m_state.layout().SlotMinutes);
-    m_state.layout().TechCount = m_page.listno;
-    m_state.layout().TechSites = SplitList(m_page.sites);
-    m_state.layout().TechNames = SplitList(m_page.names);
-    DrawColumns(m_state.layout().TechCount, m_state.layout().TechSites, m_state.layout().TechNames);
+    drawRows(m_state.layout().openTime, m_state.layout().closeTime, m_state.layout().slotMinutes);
+    m_state.layout().techCount = m_page.listno;
+    m_state.layout().techSites = splitList(m_page.sites);
+    m_state.layout().techNames = splitList(m_page.names);
+    drawColumns(m_state.layout().techCount, m_state.layout().techSites, m_state.layout().techNames);
     m_laidOut = true;
-    Fillgrid();
+    fillGrid();
 }
 
-bool DayPage::DrawRows(const QString &open, const QString &close, int slotMinutes)
+bool DayPage::drawRows(const QString &open, const QString &close, int slotMinutes)
 {
     try {
         m_model.drawRows(open, close, slotMinutes, m_layout.rHeight);
@@ -149,7 +149,7 @@ bool DayPage::DrawRows(const QString &open, const QString &close, int slotMinute
     }
 }
 
-void DayPage::DrawColumns(int techCount, const QStringList &sites, const QStringList &names)
+void DayPage::drawColumns(int techCount, const QStringList &sites, const QStringList &names)
 {
     m_model.drawColumns(techCount, sites, names, m_layout.cwidth);
 }
@@ -160,7 +160,7 @@ void DayPage::loadText(const QString &data)
     m_baseCells = m_model.pageCells();
 }
 
-void DayPage::Fillgrid()
+void DayPage::fillGrid()
 {
     if (!hasPage())
         return;
@@ -176,8 +176,8 @@ void DayPage::Fillgrid()
             m_model.fillCellColors(0);
             m_baseColors = m_model.cellColors();
         }
-        SumTotal();
-        TxtTotal();
+        sumTotal();
+        txtTotal();
     } catch (const AppError &e) {
         if (e.number() == ErrNo::PageChanged) {
             reopen();
@@ -190,7 +190,7 @@ void DayPage::Fillgrid()
     emit filled();
 }
 
-void DayPage::GetCellColor()
+void DayPage::getCellColor()
 {
     if (!hasPage())
         return;
@@ -224,7 +224,7 @@ void DayPage::applyColors(const QString &list)
         return;
     // First showing: the colour list, the text without LUNCH, and that text as the blank page.
     m_saveBlankPage = true;
-    SaveGridData();
+    saveGridData();
 }
 
 void DayPage::reloadStored()
@@ -234,8 +234,8 @@ void DayPage::reloadStored()
     loadText(m_page.data);
     if (!m_closed && !showColors(m_page.color))
         m_saveBlankPage = true; // a write of the page now is its first showing
-    SumTotal();
-    TxtTotal();
+    sumTotal();
+    txtTotal();
 }
 
 void DayPage::reopen()
@@ -246,7 +246,7 @@ void DayPage::reopen()
         m_grid.setCurrentCell(row, col);
 }
 
-void DayPage::RefreshGrid()
+void DayPage::refreshGrid()
 {
     if (!hasPage())
         return;
@@ -258,7 +258,7 @@ void DayPage::RefreshGrid()
         });
         emit memosRead(fixedMemo, m_page.memo);
         if (firstShowing && !m_recovering)
-            SaveGridData();
+            saveGridData();
     } catch (const AppError &e) {
         if (e.number() == ErrNo::PageChanged)
             reopen();
@@ -276,8 +276,8 @@ void DayPage::mergeStoredCells(const PageText::Cells &stored, const PageText::Ce
     GridBatch batch(m_grid);
     m_model.setPageCells(stored);
     m_baseCells = m_model.pageCells();
-    SumTotal();
-    TxtTotal();
+    sumTotal();
+    txtTotal();
 }
 
 void DayPage::storeChanges()
@@ -311,13 +311,13 @@ void DayPage::storeChanges()
 void DayPage::pageChanged(const QString &title)
 {
     const int row = m_grid.row(), col = m_grid.col();
-    RefreshGrid();
+    refreshGrid();
     if (m_grid.isValidCell(row, col))
         m_grid.setCurrentCell(row, col);
     dialogs().info(PageChangedText, title);
 }
 
-void DayPage::SaveGridData()
+void DayPage::saveGridData()
 {
     if (!hasPage())
         return;
@@ -334,7 +334,7 @@ void DayPage::SaveGridData()
                                   .arg(e.number()),
                               QStringLiteral("Save Cell Color"));
             m_recovering = true;
-            RefreshGrid();
+            refreshGrid();
             m_recovering = false;
             emit focusGrid();
         } else {
@@ -346,7 +346,7 @@ void DayPage::SaveGridData()
         m_grid.setCurrentCell(row, col);
 }
 
-void DayPage::SaveCellColor()
+void DayPage::saveCellColor()
 {
     if (!hasPage())
         return;
@@ -381,7 +381,7 @@ void DayPage::SaveCellColor()
             dialogs().error(e, QStringLiteral("Save Cell Color"));
         }
         m_recovering = true;
-        RefreshGrid();
+        refreshGrid();
         m_recovering = false;
         emit focusGrid();
     }
@@ -403,7 +403,7 @@ void DayPage::writeTogether(const std::function<void()> &change)
     } catch (const AppError &) {
         // Whatever change put into the grid was not stored.
         m_recovering = true;
-        RefreshGrid();
+        refreshGrid();
         m_recovering = false;
         if (m_grid.isValidCell(row, col))
             m_grid.setCurrentCell(row, col);
@@ -458,8 +458,8 @@ bool DayPage::pollChanges()
                         shown[i] = mineColors.at(i);
                 m_model.setCellColors(shown);
             }
-            SumTotal();
-            TxtTotal();
+            sumTotal();
+            txtTotal();
             emit memosRead(m_store->fixedMemo(), page.memo);
         }
         m_dataVersion = now;
@@ -475,15 +475,15 @@ bool DayPage::pollChanges()
     }
 }
 
-void DayPage::SumTotal() { m_model.sumTotal(); }
+void DayPage::sumTotal() { m_model.sumTotal(); }
 
-void DayPage::TxtTotal()
+void DayPage::txtTotal()
 {
     m_totals = m_model.totals();
     emit totalsChanged();
 }
 
-bool DayPage::ClaimSlot(int row, int col, const QString &mark)
+bool DayPage::claimSlot(int row, int col, const QString &mark)
 {
     if (!hasPage() || !m_model.isTimeSlot(row) || col < 1 || col > m_model.lastCol())
         return false;
@@ -505,7 +505,7 @@ bool DayPage::ClaimSlot(int row, int col, const QString &mark)
     return claim.claimed;
 }
 
-void DayPage::ReleaseClaim(int row, int col, const QString &mark)
+void DayPage::releaseClaim(int row, int col, const QString &mark)
 {
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return;
@@ -544,12 +544,12 @@ int DayPage::releaseLeftClaims()
     return int(m_leftClaims.size());
 }
 
-DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
+DayPage::SlotEnter DayPage::enterSlot(int row, int col)
 {
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return SlotEnter::NotSlot;
     m_grid.setCurrentCell(row, col);
-    RefreshGrid();
+    refreshGrid();
     if (!hasPage())
         return SlotEnter::NotSlot;
     if (m_grid.shownBackColor(row, col) == LunchColor)
@@ -561,7 +561,7 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
         bool claimed = false;
         try {
             // A claim of a station that has stopped is taken over; a booking found under it is shown.
-            claimed = ClaimSlot(row, col, engaged);
+            claimed = claimSlot(row, col, engaged);
         } catch (const AppError &e) {
             if (e.number() != ErrNo::PageChanged)
                 throw;
@@ -577,16 +577,16 @@ DayPage::SlotEnter DayPage::EnterSlot(int row, int col)
                 return SlotEnter::Engaged;
         }
     }
-    m_state.booking().BookingCol = col;
-    m_state.booking().BookingRow = row;
+    m_state.booking().bookingCol = col;
+    m_state.booking().bookingRow = row;
     // A cell without a colour of its own (a closed page shows none) is a free slot.
     const qint64 colour = m_grid.cellBackColor(row, col);
-    m_state.booking().BookingColor = int(colour ? colour : FreeSlotColor);
-    m_state.booking().BookingDate = m_page.date;
+    m_state.booking().bookingColor = int(colour ? colour : FreeSlotColor);
+    m_state.booking().bookingDate = m_page.date;
     return result;
 }
 
-DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &editText)
+DayPage::CellSave DayPage::saveCellContent(int row, int col, const QString &editText)
 {
     if (!hasPage() || !m_grid.isValidCell(row, col) || m_grid.isFixedCell(row, col))
         return CellSave::Failed;
@@ -595,7 +595,7 @@ DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &edit
     // changed between the reload and the write is asked about again, as it is stored now.
     for (int round = 0; round < QuestionRounds; ++round) {
         m_grid.setCurrentCell(row, col);
-        RefreshGrid();
+        refreshGrid();
         if (!hasPage() || !m_grid.isValidCell(row, col))
             return CellSave::Failed;
         const QString reloaded = m_grid.text(row, col);
@@ -608,7 +608,7 @@ DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &edit
                                                                      "timeslot. Do you wish to replace this entry?"),
                                                       QStringLiteral("Booking"), Dialogs::YesNoDefaultNo);
                 if (answer != Dialogs::AnsYes) {
-                    RefreshGrid();
+                    refreshGrid();
                     m_grid.setCurrentCell(row, col);
                     return CellSave::Declined;
                 }
@@ -630,7 +630,7 @@ DayPage::CellSave DayPage::SaveCellContent(int row, int col, const QString &edit
     return CellSave::Failed;
 }
 
-void DayPage::DeleteCell()
+void DayPage::deleteCell()
 {
     const int r = m_grid.row();
     const int c = m_grid.col();
@@ -662,21 +662,21 @@ void DayPage::DeleteCell()
         if (r >= PageModel::FirstTimeRow && !m_closed)
             m_grid.setCellBackColor(r, c, m_grid.backColor());
     }
-    SaveGridData();
+    saveGridData();
 }
 
-void DayPage::SetCellColor()
+void DayPage::setCellColor()
 {
     const int row = m_grid.row();
     const int col = m_grid.col();
     if (!hasPage() || !m_model.isTimeSlot(row) || !m_model.isTechColumn(col))
         return;
-    GetCellColor();
-    PaintSpan(m_span.cells, m_span.color);
-    SaveCellColor();
+    getCellColor();
+    paintSpan(m_span.cells, m_span.color);
+    saveCellColor();
 }
 
-void DayPage::PaintSpan(int cells, int color)
+void DayPage::paintSpan(int cells, int color)
 {
     const int row = m_grid.row();
     const int col = m_grid.col();
@@ -686,7 +686,7 @@ void DayPage::PaintSpan(int cells, int color)
         GridBatch batch(m_grid);
         // A lunch cell is never painted, not even as the first cell of a span.
         if (m_grid.shownBackColor(row, col) != LunchColor)
-            m_grid.setCellBackColor(row, col, m_state.booking().BookingColor);
+            m_grid.setCellBackColor(row, col, m_state.booking().bookingColor);
         for (int r = row, painted = 0; painted != cells && m_model.isTimeSlot(r); ++r) {
             if (m_grid.shownBackColor(r, col) == LunchColor)
                 continue;
@@ -697,18 +697,18 @@ void DayPage::PaintSpan(int cells, int color)
     m_grid.setCurrentCell(row, col);
 }
 
-void DayPage::PaintCell(qint64 colour)
+void DayPage::paintCell(qint64 colour)
 {
     if (!hasPage())
         return;
     m_span.color = int(colour);
     const int row = m_grid.row();
     const int col = m_grid.col();
-    RefreshGrid();
+    refreshGrid();
     if (m_model.isTimeSlot(row) && m_model.isTechColumn(col))
         m_grid.setCellBackColor(row, col, colour);
     m_grid.setCurrentCell(row, col);
-    SaveCellColor();
+    saveCellColor();
 }
 
 void DayPage::setClosed(bool closed)
@@ -716,7 +716,7 @@ void DayPage::setClosed(bool closed)
     if (!hasPage())
         return;
     m_closed = closed;
-    Fillgrid();
+    fillGrid();
     homeCell();
     try {
         m_store->setClosed(m_page.key(), closed);
@@ -776,13 +776,13 @@ std::optional<QString> DayPage::storeText(SharedText which, const PageKey &page,
 
 void DayPage::activate()
 {
-    Fillgrid();
+    fillGrid();
     BookingEdit &booking = m_state.booking();
-    if (booking.BookingClosed) {
+    if (booking.bookingClosed) {
         // Once: a later activation (back from help or another window) must not send the user,
         // and their next Enter, to an old booking's cell.
-        booking.BookingClosed = false;
-        m_grid.setCurrentCell(booking.BookingRow, booking.BookingCol);
+        booking.bookingClosed = false;
+        m_grid.setCurrentCell(booking.bookingRow, booking.bookingCol);
     } else if (!m_activated) {
         homeCell();
     }

@@ -13,9 +13,9 @@ class AppState;
 class Dialogs;
 
 // The day page without its window: finds or makes the page of a date, lays it out, fills it,
-// counts its hours and stores it back. The window frmAppt shows grid() and wires its controls
-// to these routines; the booking record window calls RefreshGrid, SaveGridData, SumTotal and
-// TxtTotal through it.
+// counts its hours and stores it back. The window DayPageWindow shows grid() and wires its controls
+// to these routines; the booking record window calls refreshGrid, saveGridData, sumTotal and
+// txtTotal through it.
 //
 // A save never writes the page as a whole: the text and colours as last loaded are kept, and a
 // save applies only the cells this station changed since then to the page as stored at that
@@ -40,21 +40,21 @@ public:
     const PageRecord &record() const { return m_page; }
     AppState &state() { return m_state; }
 
-    // Opening a date: PageDate, OpenPage, PopulateGrid. False when the page could not be had.
+    // Opening a date: pageDate, openPage, populateGrid. False when the page could not be had.
     bool openDate(const QDate &date);
 
-    bool OpenPage(const QDate &date);
-    void GetEmptyString(const PageStore::Created &made);
-    void PopulateGrid();
-    bool DrawRows(const QString &open, const QString &close, int slotMinutes);
-    void DrawColumns(int techCount, const QStringList &sites, const QStringList &names);
-    void Fillgrid();
-    void GetCellColor();
-    void RefreshGrid();
-    void SaveGridData();
-    void SaveCellColor();
-    void SumTotal();
-    void TxtTotal();
+    bool openPage(const QDate &date);
+    void getEmptyString(const PageStore::Created &made);
+    void populateGrid();
+    bool drawRows(const QString &open, const QString &close, int slotMinutes);
+    void drawColumns(int techCount, const QStringList &sites, const QStringList &names);
+    void fillGrid();
+    void getCellColor();
+    void refreshGrid();
+    void saveGridData();
+    void saveCellColor();
+    void sumTotal();
+    void txtTotal();
 
     // One write transaction for a change made on the page as stored: the page is reloaded under
     // the write lock, change edits the grid (and writes whatever belongs with it through
@@ -75,22 +75,22 @@ public:
     // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another running
     // station is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged",
     // stored at once, and so is the claim of a station that has stopped (Booked when a saved
-    // booking was found under it). When the slot may be opened (Claimed, Booked) BookingCol,
-    // BookingRow, BookingColor
-    // and BookingDate are set. Throws AppError when the claim cannot be stored.
+    // booking was found under it). When the slot may be opened (Claimed, Booked) bookingCol,
+    // bookingRow, bookingColor
+    // and bookingDate are set. Throws AppError when the claim cannot be stored.
     enum class SlotEnter { NotSlot, Lunch, Engaged, Claimed, Booked };
-    SlotEnter EnterSlot(int row, int col);
+    SlotEnter enterSlot(int row, int col);
 
     // Text typed into a cell: the page is reloaded; an empty cell takes the text, a cell holding
     // other text only after the replace question is answered Yes. Only the page text is written.
     // Failures show their message here.
     enum class CellSave { Stored, Unchanged, Declined, Failed };
-    CellSave SaveCellContent(int row, int col, const QString &editText);
+    CellSave saveCellContent(int row, int col, const QString &editText);
 
     // The Delete key: the current cell emptied, a time row cell back in the grid's background
     // colour, the page stored. A slot holding a stored booking is handed to the booking eraser
     // instead, which deletes the booking whole or leaves it; without one it is left as it is.
-    void DeleteCell();
+    void deleteCell();
     using BookingEraser = std::function<void(int row, int col, const QString &name)>;
     void setBookingEraser(BookingEraser erase) { m_eraseBooking = std::move(erase); }
 
@@ -102,21 +102,21 @@ public:
     };
     SpanChoice &spanChoice() { return m_span; }
     // Paints the chosen span's time rows down from the current cell, the current cell first
-    // taking BookingColor; lunch cells are passed over without being counted and the last slot
+    // taking bookingColor; lunch cells are passed over without being counted and the last slot
     // ends the walk. The colours are stored.
-    void SetCellColor();
+    void setCellColor();
     // The painting alone of cells slots in color, on the grid as it is; nothing is read or stored.
-    void PaintSpan(int cells, int color);
+    void paintSpan(int cells, int color);
     // The current slot alone in colour, on the page as stored; the colours are stored.
-    void PaintCell(qint64 colour);
+    void paintCell(qint64 colour);
 
     // Stores an empty time slot's claim mark at once if nobody else holds the slot, or takes over
     // the claim of a stopped station; the grid shows the page as stored either way. True when
     // this station got the slot.
-    bool ClaimSlot(int row, int col, const QString &mark = QStringLiteral("Engaged"));
+    bool claimSlot(int row, int col, const QString &mark = QStringLiteral("Engaged"));
     // A claim this station made and did not use: the slot is emptied, in the free colour, where
     // the stored cell still holds the mark. Throws AppError.
-    void ReleaseClaim(int row, int col, const QString &mark = QStringLiteral("Engaged"));
+    void releaseClaim(int row, int col, const QString &mark = QStringLiteral("Engaged"));
     // A claim the page stayed too busy to release is not left "Engaged" behind this running
     // station, where no other station may take it over: it is released again at each live
     // refresh until the write goes through. Returns the claims still waiting.
@@ -159,10 +159,10 @@ public:
     QString totalAvailText() const { return m_totals.availText(); }
 
 signals:
-    // After Fillgrid: the look, the status entry and the date headings follow the page.
+    // After fillGrid: the look, the status entry and the date headings follow the page.
     void filled();
     void totalsChanged();
-    // RefreshGrid read the memos; the memo boxes show them.
+    // refreshGrid read the memos; the memo boxes show them.
     void memosRead(const QString &fixedMemo, const QString &dailyMemo);
     // A failed colour save reloaded the page; the grid should take the focus.
     void focusGrid();
@@ -171,7 +171,7 @@ signals:
 
 private:
     void loadText(const QString &data);
-    // GetCellColor on a colour list just read; the first showing stores the page.
+    // getCellColor on a colour list just read; the first showing stores the page.
     void applyColors(const QString &list);
     // The colours shown from a list just read; false when the page has none stored yet.
     bool showColors(const QString &list);
@@ -182,7 +182,7 @@ private:
     void storeChanges();
     // The page of the date shown opened again: it was deleted or made again meanwhile.
     void reopen();
-    // PopulateGrid without its message. Throws AppError.
+    // populateGrid without its message. Throws AppError.
     void layOut();
     void mergeStoredCells(const PageText::Cells &stored, const PageText::Cells &mine);
     Dialogs &dialogs();
@@ -211,7 +211,7 @@ private:
     bool m_baseClosed = false;
     bool m_activated = false;
     bool m_recovering = false;    // a failed colour save is reloading the page
-    bool m_saveBlankPage = false; // the next page write is the page's first showing: BlankPage too
+    bool m_saveBlankPage = false; // the next page write is the page's first showing: blankPage too
     bool m_laidOut = false;       // rows, columns and text all read
     PageStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits

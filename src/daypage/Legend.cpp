@@ -21,7 +21,7 @@ QStringList Legend::captions(const QStringList &current, const QString &lblColor
     QStringList out = current;
     while (out.size() < Count)
         out.append(QString());
-    const QStringList items = SplitPlain(lblColors, QLatin1Char('%'));
+    const QStringList items = splitPlain(lblColors, QLatin1Char('%'));
     for (int i = 0; i < Count && i < items.size(); ++i)
         out[i] = items.at(i);
     return out.mid(0, Count);

@@ -27,13 +27,13 @@ PageModel::PageModel(GridModel &grid) : m_grid(grid)
 
 QStringList PageModel::timeLabels(const QString &open, const QString &close, int slotMinutes)
 {
-    const QTime start = ParseTimeText(open);
-    const QTime end = ParseTimeText(close);
+    const QTime start = parseTimeText(open);
+    const QTime end = parseTimeText(close);
     if (!start.isValid() || !end.isValid())
         throw AppError(13, QStringLiteral("Type mismatch"));
     if (slotMinutes <= 0)
         throw AppError(ErrNo::InvalidProperty, QStringLiteral("Invalid property value"));
-    auto label = [](int minutes) { return RowLabel(QTime(0, 0).addSecs((minutes % 1440) * 60)); };
+    auto label = [](int minutes) { return rowLabel(QTime(0, 0).addSecs((minutes % 1440) * 60)); };
     const int endMin = end.msecsSinceStartOfDay() / 60000;
     int t = start.msecsSinceStartOfDay() / 60000;
     QStringList labels{label(t)};
@@ -87,7 +87,7 @@ void PageModel::drawColumns(int techCount, const QStringList &sites, const QStri
 {
     GridBatch batch(m_grid);
     m_grid.setCols(qMax(techCount, 0) + 1);
-    const QStringList widths = SplitPlain(cwidth, QLatin1Char('%'));
+    const QStringList widths = splitPlain(cwidth, QLatin1Char('%'));
     for (int c = 0; c < m_grid.cols() && c < widths.size(); ++c) {
         bool ok = false;
         const double w = widths.at(c).trimmed().toDouble(&ok);
@@ -205,8 +205,8 @@ void PageModel::sumTotal()
 {
     GridBatch batch(m_grid);
     for (int c = 1; c < m_grid.cols(); ++c) {
-        const float avail = LeadingNumber(m_grid.text(HoursStartRow, c)) - LeadingNumber(m_grid.text(HoursUsedRow, c));
-        m_grid.setText(HoursAvailRow, c, NumberText(avail));
+        const float avail = leadingNumber(m_grid.text(HoursStartRow, c)) - leadingNumber(m_grid.text(HoursUsedRow, c));
+        m_grid.setText(HoursAvailRow, c, numberText(avail));
     }
 }
 
@@ -214,13 +214,13 @@ PageModel::Totals PageModel::totals() const
 {
     Totals t;
     for (int c = 1; c < m_grid.cols(); ++c) {
-        t.start += LeadingNumber(m_grid.text(HoursStartRow, c));
-        t.used += LeadingNumber(m_grid.text(HoursUsedRow, c));
+        t.start += leadingNumber(m_grid.text(HoursStartRow, c));
+        t.used += leadingNumber(m_grid.text(HoursUsedRow, c));
     }
     t.avail = t.start - t.used;
     return t;
 }
 
-QString PageModel::Totals::startText() const { return QStringLiteral("Start   ") + NumberText(start); }
-QString PageModel::Totals::usedText() const { return QStringLiteral("Used   ") + NumberText(used); }
-QString PageModel::Totals::availText() const { return QStringLiteral("Avail   ") + NumberText(avail); }
+QString PageModel::Totals::startText() const { return QStringLiteral("Start   ") + numberText(start); }
+QString PageModel::Totals::usedText() const { return QStringLiteral("Used   ") + numberText(used); }
+QString PageModel::Totals::availText() const { return QStringLiteral("Avail   ") + numberText(avail); }

@@ -98,7 +98,7 @@ public:
     Created insertPage(const QDate &date);
 
     // Writes the page text: the stored text with the cells where mine differs from base, the
-    // closed flag when it differs from closedBase, and BlankPage (the text written) when asked.
+    // closed flag when it differs from closedBase, and blankPage (the text written) when asked.
     // Returns the text as now stored, shaped like mine. counterRow: as PageText::applied.
     PageText::Cells saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
                              bool closedBase, bool closed, bool alsoBlankPage, int counterRow = -1);

@@ -108,7 +108,7 @@ Cells overlay(const Cells &stored, const Cells &base, const Cells &mine, int cou
             const bool addUp =
                 r == counterRow && now != was && isNumber(m) && isNumber(now) && (was.isEmpty() || isNumber(was));
             if (addUp)
-                out[r][c] = NumberText(LeadingNumber(now) + LeadingNumber(m) - LeadingNumber(was));
+                out[r][c] = numberText(leadingNumber(now) + leadingNumber(m) - leadingNumber(was));
             else if (now == was)
                 out[r][c] = m;
             else {

@@ -1,7 +1,7 @@
 #include "core/CommandLine.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
-#include "downsize/frmDownsize.h"
+#include "downsize/DownsizeWindow.h"
 
 #include <QApplication>
 #include <QSysInfo>
@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     bool gaveUp = false;
     dialogs.askWhenServerSilent(gaveUp);
     // The database lies beside the program: the copy in the server folder is the one started.
-    frmDownsize window(QCoreApplication::applicationDirPath(), dialogs);
+    DownsizeWindow window(QCoreApplication::applicationDirPath(), dialogs);
     window.setCallerStation(cl.value(station).toLongLong());
     if (gaveUp)
         return 1;

@@ -142,7 +142,7 @@ Installation::FolderState Installation::prepareFolder(const QString &path)
 
 QStringList Installation::serverFiles()
 {
-    return {QStringLiteral("db.mdb"), DownsizeFileName(), QStringLiteral("Info.doc")};
+    return {QStringLiteral("db.mdb"), downsizeFileName(), QStringLiteral("Info.doc")};
 }
 
 void Installation::replaceFile(const QString &source, const QString &destination)

@@ -7,12 +7,12 @@
 #include "core/Station.h"
 #include "daypage/PageStore.h"
 #include "print/DrawSurface.h"
+#include "print/FlexGridImport.h"
 #include "print/PrintSettings.h"
 #include "print/PrintedPages.h"
 #include "print/RecordsGrid.h"
 #include "print/SchedulePrint.h"
 #include "print/TableQueryModel.h"
-#include "print/mdlTPHelper.h"
 #include "store/AppError.h"
 #include "store/Database.h"
 
@@ -55,7 +55,7 @@ public:
     PageSurface &next(const SchedulePrint &print)
     {
         if (m_surface) {
-            m_surface->NewPage();
+            m_surface->newPage();
         } else if (!m_pdf.isEmpty()) {
             try {
                 m_surface = PageSurface::pdfFile(m_pdf, print.paperLayout());
@@ -73,7 +73,7 @@ public:
     void end()
     {
         if (m_surface)
-            m_surface->EndDoc();
+            m_surface->endDoc();
     }
     // A file begun and not finished is no schedule: it goes.
     void abandon()
@@ -96,7 +96,7 @@ int usage(QString &error, const QString &text)
 }
 } // namespace
 
-int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &error)
+int printFromCommandLine(const PrintOrder &order, StationPaths paths, QString &error)
 {
     const QString view = order.view.trimmed().toLower();
     if (view != QLatin1String("week") && view != QLatin1String("day") && view != QLatin1String("details"))
@@ -127,7 +127,7 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
                                     .arg(QDir::toNativeSeparators(paths.programFolder())));
         if (order.pdf.isEmpty() && QPrinterInfo::defaultPrinter().isNull())
             throw AppError(482, SchedulePrint::NoPrinterText);
-        Database db(SharedDbPath(state.paths()));
+        Database db(sharedDbPath(state.paths()));
         PageStore store(db);
         PrintSettings settings(db);
 
@@ -138,7 +138,7 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
         QVector<std::shared_ptr<GridModel>> weekGrids;
         std::vector<Job> jobs;
         auto dayHeading = [&](GridModel &grid, const QString &widths) {
-            const PrintedDay day = LoadPrintedDay(store, date, grid, widths);
+            const PrintedDay day = loadPrintedDay(store, date, grid, widths);
             return ScheduleHeading{
                 day.heading,           day.date, QString(), day.totals.availText(), day.totals.usedText(),
                 day.totals.startText()};
@@ -147,7 +147,7 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
             Job job;
             job.heading = dayHeading(dayGrid, settings.widthList("PWidth"));
             job.print = std::make_unique<SchedulePrint>(
-                state, Schedule::Daily, [&](clsTablePrint &t, float fit) { ImportFlexGrid(t, dayGrid, fit); });
+                state, Schedule::Daily, [&](TablePrint &t, float fit) { importFlexGrid(t, dayGrid, fit); });
             const PrintSettings::Preview p = settings.preview("Printmode", "FillPage");
             job.print->setOrientation(p.orientation);
             job.print->setFill(p.fill);
@@ -155,14 +155,14 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
         } else if (view == QLatin1String("details")) {
             Job job;
             job.heading = dayHeading(dayGrid, QString());
-            records = DayRecords(db, date);
-            layout = RecordsLayout();
+            records = dayRecords(db, date);
+            layout = recordsLayout();
             const QVector<int> widths = PrintSettings::parseWidths(settings.widthList("DWidth"));
             for (int c = 0; c < widths.size() && c < layout.columns.size(); ++c)
                 if (widths.at(c) > 0)
                     layout.columns[c].width = float(widths.at(c));
-            job.print = std::make_unique<SchedulePrint>(state, Schedule::Details, [&](clsTablePrint &t, float fit) {
-                ImportDBGrid(t, layout, *records, fit, dialogs, false);
+            job.print = std::make_unique<SchedulePrint>(state, Schedule::Details, [&](TablePrint &t, float fit) {
+                importDBGrid(t, layout, *records, fit, dialogs, false);
             });
             const PrintSettings::Preview p = settings.preview("dMode", "dFillPage");
             job.print->setOrientation(p.orientation);
@@ -170,13 +170,13 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
             jobs.push_back(std::move(job));
         } else {
             const QDate monday = date.addDays(1 - date.dayOfWeek());
-            LoadPrintedDay(store, monday, dayGrid, QString());
+            loadPrintedDay(store, monday, dayGrid, QString());
             const PageStore::Layout pageLayout = store.layoutSettings();
             for (int col = 1; col < dayGrid.cols(); ++col) {
-                const WeekData week = ReadWeek(store, monday, col);
+                const WeekData week = readWeek(store, monday, col);
                 auto grid = std::make_shared<GridModel>();
-                BuildWeekGrid(*grid, week, pageLayout.rHeight, pageLayout.cwidth);
-                const WeekTotals totals = SumWeek(*grid);
+                buildWeekGrid(*grid, week, pageLayout.rHeight, pageLayout.cwidth);
+                const WeekTotals totals = sumWeek(*grid);
                 Job job;
                 job.heading = ScheduleHeading{
                     QStringLiteral("Week of ") + DateText::longHeading(monday),
@@ -186,7 +186,7 @@ int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
                     totals.usedText(),
                     totals.startText()};
                 job.print = std::make_unique<SchedulePrint>(
-                    state, Schedule::Weekly, [grid](clsTablePrint &t, float fit) { ImportFlexGrid(t, *grid, fit); });
+                    state, Schedule::Weekly, [grid](TablePrint &t, float fit) { importFlexGrid(t, *grid, fit); });
                 weekGrids << grid;
                 jobs.push_back(std::move(job));
             }

@@ -16,4 +16,4 @@ struct PrintOrder {
 // Prints the order: a week prints every technician's week, each from a new sheet. Returns the
 // exit code, 0 when printed, 2 for a bad view, date or folder, 1 when reading or printing
 // failed; error then says why. A PDF file that could not be finished is removed.
-int PrintFromCommandLine(const PrintOrder &order, StationPaths paths, QString &error);
+int printFromCommandLine(const PrintOrder &order, StationPaths paths, QString &error);

@@ -1,5 +1,5 @@
 #pragma once
-#include "daypage/frmAppt.h"
+#include "daypage/DayPageWindow.h"
 
 class QWidget;
 
@@ -7,4 +7,4 @@ class QWidget;
 // schedule (Monday pages only) with the week data of the technician whose column holds the
 // current cell, the daily summary or the daily details. Opens the printable view over the day
 // page and returns it; null when refused or when the view could not be opened (shown).
-QWidget *OpenPrintChoice(frmAppt &dayPage, frmAppt::PrintChoice choice);
+QWidget *openPrintChoice(DayPageWindow &dayPage, DayPageWindow::PrintChoice choice);

@@ -50,9 +50,9 @@ void DrawSurface::applyState()
     m_painter.setFont(m_font);
 }
 
-double DrawSurface::ScaleWidth() const { return m_device ? ScaleX(m_device->width(), Pixels, m_scaleMode) : 0.0; }
+double DrawSurface::scaleWidth() const { return m_device ? scaleX(m_device->width(), Pixels, m_scaleMode) : 0.0; }
 
-double DrawSurface::ScaleHeight() const { return m_device ? ScaleY(m_device->height(), Pixels, m_scaleMode) : 0.0; }
+double DrawSurface::scaleHeight() const { return m_device ? scaleY(m_device->height(), Pixels, m_scaleMode) : 0.0; }
 
 void DrawSurface::setFont(const QFont &font)
 {
@@ -61,27 +61,27 @@ void DrawSurface::setFont(const QFont &font)
         m_painter.setFont(m_font);
 }
 
-double DrawSurface::ScaleX(double value, Units from, Units to) const
+double DrawSurface::scaleX(double value, Units from, Units to) const
 {
     return value / perInch(from, m_dpiX) * perInch(to, m_dpiX);
 }
 
-double DrawSurface::ScaleY(double value, Units from, Units to) const
+double DrawSurface::scaleY(double value, Units from, Units to) const
 {
     return value / perInch(from, m_dpiY) * perInch(to, m_dpiY);
 }
 
-double DrawSurface::TextHeight(const QString &text) const
+double DrawSurface::textHeight(const QString &text) const
 {
     const QFontMetrics fm(m_font, m_device);
     QString t = text;
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     const int lines = int(t.count(QLatin1Char('\n'))) + 1;
-    return ScaleY(double(fm.height()) * lines, Pixels, m_scaleMode);
+    return scaleY(double(fm.height()) * lines, Pixels, m_scaleMode);
 }
 
-double DrawSurface::TextWidth(const QString &text) const
+double DrawSurface::textWidth(const QString &text) const
 {
     const QFontMetrics fm(m_font, m_device);
     int widest = 0;
@@ -89,7 +89,7 @@ double DrawSurface::TextWidth(const QString &text) const
     t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     for (const QString &line : t.split(QLatin1Char('\n')))
         widest = std::max(widest, fm.horizontalAdvance(line));
-    return ScaleX(widest, Pixels, m_scaleMode);
+    return scaleX(widest, Pixels, m_scaleMode);
 }
 
 void DrawSurface::Line(double x1, double y1, double x2, double y2, const QColor &color, bool box)
@@ -108,7 +108,7 @@ void DrawSurface::Line(double x1, double y1, double x2, double y2, const QColor 
     m_currentY = y2;
 }
 
-void DrawSurface::PaintPicture(const QImage &picture, double x, double y, double width, double height)
+void DrawSurface::paintPicture(const QImage &picture, double x, double y, double width, double height)
 {
     if (picture.isNull())
         return;
@@ -116,16 +116,16 @@ void DrawSurface::PaintPicture(const QImage &picture, double x, double y, double
     m_painter.drawImage(target, picture);
 }
 
-void DrawSurface::Print(const QString &text, bool newLine)
+void DrawSurface::printText(const QString &text, bool newLine)
 {
     const QFontMetrics fm(m_font, m_device);
     m_painter.setPen(m_foreColor);
     m_painter.drawText(QPointF(toPixelsX(m_currentX), toPixelsY(m_currentY) + fm.ascent()), text);
     if (newLine) {
-        m_currentY += TextHeight(text);
+        m_currentY += textHeight(text);
         m_currentX = 0;
     } else {
-        m_currentX += TextWidth(text);
+        m_currentX += textWidth(text);
     }
 }
 
@@ -193,14 +193,14 @@ int DrawSurface::wrappedHeightPixels(const QString &text, int widthPx, unsigned 
     return layOut(text, widthPx, flags).height;
 }
 
-double DrawSurface::PrintWrapped(const QString &text, double x, double y, double width)
+double DrawSurface::printWrapped(const QString &text, double x, double y, double width)
 {
     const Lines lines = layOut(text, int(std::floor(toPixelsX(width))), DT::Left);
     m_painter.setPen(m_foreColor);
     const QPointF at(toPixelsX(x), toPixelsY(y));
     for (int i = 0; i < lines.layout->lineCount(); ++i)
         lines.layout->lineAt(i).draw(&m_painter, at);
-    return ScaleY(lines.height, Pixels, m_scaleMode);
+    return scaleY(lines.height, Pixels, m_scaleMode);
 }
 
 void DrawSurface::textPixels(const QString &text, int left, int top, int right, int bottom, unsigned flags)
@@ -281,13 +281,13 @@ ImageSurface::ImageSurface(double widthTwips, double heightTwips, int dpi)
 
 ImageSurface::~ImageSurface() { detach(); }
 
-double ImageSurface::widthTwips() const { return ScaleX(m_image.width(), Pixels, Twips); }
-double ImageSurface::heightTwips() const { return ScaleY(m_image.height(), Pixels, Twips); }
+double ImageSurface::widthTwips() const { return scaleX(m_image.width(), Pixels, Twips); }
+double ImageSurface::heightTwips() const { return scaleY(m_image.height(), Pixels, Twips); }
 
 void ImageSurface::setSizeTwips(double widthTwips, double heightTwips)
 {
-    const int w = std::max(1, int(std::lround(ScaleX(widthTwips, Twips, Pixels))));
-    const int h = std::max(1, int(std::lround(ScaleY(heightTwips, Twips, Pixels))));
+    const int w = std::max(1, int(std::lround(scaleX(widthTwips, Twips, Pixels))));
+    const int h = std::max(1, int(std::lround(scaleY(heightTwips, Twips, Pixels))));
     if (w == m_image.width() && h == m_image.height())
         return;
     QImage grown(w, h, QImage::Format_RGB32);
@@ -305,7 +305,7 @@ void ImageSurface::setSizeTwips(double widthTwips, double heightTwips)
     attach(&m_image);
 }
 
-void ImageSurface::Cls()
+void ImageSurface::cls()
 {
     m_image.fill(m_backColor);
     setCurrentX(0);
@@ -348,7 +348,7 @@ std::unique_ptr<PageSurface> PageSurface::pdfFile(const QString &path, const QPa
     return surface;
 }
 
-void PageSurface::NewPage()
+void PageSurface::newPage()
 {
     if (!m_painter.isActive() || !m_pagedDevice->newPage())
         throw printerError();
@@ -358,7 +358,7 @@ void PageSurface::NewPage()
     setCurrentY(0);
 }
 
-void PageSurface::EndDoc()
+void PageSurface::endDoc()
 {
     if (m_painter.isActive() && !m_painter.end())
         throw printerError();

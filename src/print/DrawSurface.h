@@ -36,45 +36,45 @@ public:
     // The printer (and a PDF file) starts new pages; a picture box grows instead.
     virtual bool isPrinter() const = 0;
 
-    Units ScaleMode() const { return m_scaleMode; }
+    Units scaleMode() const { return m_scaleMode; }
     void setScaleMode(Units mode) { m_scaleMode = mode; }
-    double ScaleWidth() const;
-    double ScaleHeight() const;
-    double CurrentX() const { return m_currentX; }
+    double scaleWidth() const;
+    double scaleHeight() const;
+    double currentX() const { return m_currentX; }
     void setCurrentX(double x) { m_currentX = x; }
-    double CurrentY() const { return m_currentY; }
+    double currentY() const { return m_currentY; }
     void setCurrentY(double y) { m_currentY = y; }
 
-    const QFont &Font() const { return m_font; }
+    const QFont &currentFont() const { return m_font; }
     void setFont(const QFont &font);
-    QColor ForeColor() const { return m_foreColor; }
+    QColor foreColor() const { return m_foreColor; }
     void setForeColor(const QColor &c) { m_foreColor = c; }
-    int DrawWidth() const { return m_drawWidth; }
+    int drawWidth() const { return m_drawWidth; }
     void setDrawWidth(int pixels) { m_drawWidth = pixels < 1 ? 1 : pixels; }
 
     // Height of the text in the current font and scale: one line height per line, so an empty
     // text measures one line.
-    double TextHeight(const QString &text) const;
-    double TextWidth(const QString &text) const;
+    double textHeight(const QString &text) const;
+    double textWidth(const QString &text) const;
     // Height in pixels of the text wrapped into widthPx the way textPixels lays it out: at word
     // boundaries, inside a word only where the word alone is wider. With DT::SingleLine the
     // text's own line breaks count as blanks. An empty text measures one line.
     int wrappedHeightPixels(const QString &text, int widthPx, unsigned flags) const;
 
-    double ScaleX(double value, Units from, Units to) const;
-    double ScaleY(double value, Units from, Units to) const;
+    double scaleX(double value, Units from, Units to) const;
+    double scaleY(double value, Units from, Units to) const;
     int dpiX() const { return m_dpiX; }
     int dpiY() const { return m_dpiY; }
 
     // Scale units. A box is the outline only.
     void Line(double x1, double y1, double x2, double y2, const QColor &color, bool box = false);
     // The whole picture stretched into the rectangle.
-    void PaintPicture(const QImage &picture, double x, double y, double width, double height);
+    void paintPicture(const QImage &picture, double x, double y, double width, double height);
     // Text at the current position; with newLine the position moves to the start of the next
     // line, otherwise behind the text.
-    void Print(const QString &text, bool newLine = true);
+    void printText(const QString &text, bool newLine = true);
     // Text wrapped into the width at (x, y), left aligned; returns the height it took.
-    double PrintWrapped(const QString &text, double x, double y, double width);
+    double printWrapped(const QString &text, double x, double y, double width);
 
     // Device calls in pixels with the platform's geometry. The border runs through both corners.
     void boxPixels(int left, int top, int right, int bottom, int penWidth, const QColor &color);
@@ -103,8 +103,8 @@ protected:
 private:
     struct Lines;
     Lines layOut(const QString &text, int widthPx, unsigned flags) const;
-    double toPixelsX(double v) const { return ScaleX(v, m_scaleMode, Pixels); }
-    double toPixelsY(double v) const { return ScaleY(v, m_scaleMode, Pixels); }
+    double toPixelsX(double v) const { return scaleX(v, m_scaleMode, Pixels); }
+    double toPixelsY(double v) const { return scaleY(v, m_scaleMode, Pixels); }
 
     QPaintDevice *m_device = nullptr;
     int m_dpiX = 96;
@@ -129,10 +129,10 @@ public:
     double heightTwips() const;
     // New parts are painted in the back colour.
     void setSizeTwips(double widthTwips, double heightTwips);
-    QColor BackColor() const { return m_backColor; }
+    QColor backColor() const { return m_backColor; }
     void setBackColor(const QColor &c) { m_backColor = c; }
     // Clears to the back colour and puts the position at the top left.
-    void Cls();
+    void cls();
     // A copy of what has been drawn so far.
     QImage image() const;
 
@@ -155,9 +155,9 @@ public:
 
     bool isPrinter() const override { return true; }
     // Starts the next sheet; the position goes back to the top left.
-    void NewPage();
+    void newPage();
     // Ends the print document; nothing can be drawn afterwards.
-    void EndDoc();
+    void endDoc();
     int pageCount() const { return m_pages; }
 
 private:

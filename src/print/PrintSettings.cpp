@@ -66,13 +66,13 @@ QString PrintSettings::formatWidths(const QVector<int> &widths)
     QStringList items;
     for (int w : widths)
         items << QString::number(w);
-    return JoinList(items, true);
+    return joinList(items, true);
 }
 
 QVector<int> PrintSettings::parseWidths(const QString &list)
 {
     QVector<int> out;
-    QStringList items = SplitPlain(list, QLatin1Char('%'));
+    QStringList items = splitPlain(list, QLatin1Char('%'));
     // The list ends with "%": its last, empty item is no entry.
     if (!items.isEmpty() && items.last().trimmed().isEmpty())
         items.removeLast();

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "daypage/PageStore.h"
-#include "print/frmPrintPreview.h"
+#include "print/PrintPreviewWindow.h"
 #include "store/Database.h"
 
 #include <QAction>
@@ -88,7 +88,7 @@ PrintView::PrintView(AppState &state, const QString &name, const QString &title,
 
 PrintView::~PrintView() = default;
 
-frmPrintPreview *PrintView::preview() const { return m_preview; }
+PrintPreviewWindow *PrintView::preview() const { return m_preview; }
 
 void PrintView::setGrid(QWidget *grid)
 {
@@ -125,7 +125,7 @@ void PrintView::openPreview(Schedule kind, SchedulePrint::Fill fill, const QDate
         m_preview->activateWindow();
         return;
     }
-    m_preview = new frmPrintPreview(
+    m_preview = new PrintPreviewWindow(
         m_state, kind, std::move(fill), [this] { return heading(); }, date, this);
     m_preview->show();
     m_preview->raise();

@@ -12,7 +12,7 @@ class PageStore;
 class QLabel;
 class QLineEdit;
 class QToolBar;
-class frmPrintPreview;
+class PrintPreviewWindow;
 
 // What the three printable views share: the toolbar whose button prints, F11, Print
 // (cmdPrint) and Close (cmdClosePrint), the date heading and the totals above the grid. Each
@@ -24,7 +24,7 @@ public:
 
     // Print: the button, the toolbar and F11. Opens the view's preview.
     virtual void printSchedule() = 0;
-    frmPrintPreview *preview() const;
+    PrintPreviewWindow *preview() const;
     virtual ScheduleHeading heading() const;
 
 protected:
@@ -50,5 +50,5 @@ protected:
 
 private:
     QToolBar *m_toolBar = nullptr;
-    QPointer<frmPrintPreview> m_preview;
+    QPointer<PrintPreviewWindow> m_preview;
 };

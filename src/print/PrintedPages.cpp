@@ -26,11 +26,11 @@ bool layOut(PageStore &store, const std::optional<PageRecord> &page, PageModel &
     GridBatch batch(grid);
     if (page) {
         model.drawRows(page->open, page->close, page->timeslot, qMax(1, layout.rHeight));
-        model.drawColumns(page->listno, SplitList(page->sites), SplitList(page->names), layout.cwidth);
+        model.drawColumns(page->listno, splitList(page->sites), splitList(page->names), layout.cwidth);
     } else {
         const OfficeSettings s = store.settings();
         model.drawRows(s.open, s.close, s.timeslot, qMax(1, layout.rHeight));
-        model.drawColumns(s.listno, SplitList(s.sites), SplitList(s.names), layout.cwidth);
+        model.drawColumns(s.listno, splitList(s.sites), splitList(s.names), layout.cwidth);
     }
     const QVector<int> own = PrintSettings::parseWidths(widths);
     for (int c = 0; c < own.size() && c < grid.cols(); ++c)
@@ -55,7 +55,7 @@ bool layOut(PageStore &store, const std::optional<PageRecord> &page, PageModel &
 }
 } // namespace
 
-PrintedDay LoadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, const QString &widths)
+PrintedDay loadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, const QString &widths)
 {
     PrintedDay day;
     day.heading = DateText::longHeading(date);
@@ -71,7 +71,7 @@ PrintedDay LoadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, 
     return day;
 }
 
-WeekData ReadWeek(PageStore &store, const QDate &monday, int col)
+WeekData readWeek(PageStore &store, const QDate &monday, int col)
 {
     WeekData week;
     week.monday = monday;
@@ -121,7 +121,7 @@ WeekData ReadWeek(PageStore &store, const QDate &monday, int col)
     return week;
 }
 
-void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth)
+void buildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth)
 {
     GridBatch batch(grid);
     grid.clearCells();
@@ -176,17 +176,17 @@ void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QSt
     grid.setCurrentCell(qMin(PageModel::FirstTimeRow, last), 1);
 }
 
-WeekTotals SumWeek(const GridModel &grid)
+WeekTotals sumWeek(const GridModel &grid)
 {
     WeekTotals t;
     for (int d = 1; d < grid.cols(); ++d) {
-        t.avail += LeadingNumber(grid.text(PageModel::HoursAvailRow, d));
-        t.used += LeadingNumber(grid.text(PageModel::HoursUsedRow, d));
-        t.start += LeadingNumber(grid.text(PageModel::HoursStartRow, d));
+        t.avail += leadingNumber(grid.text(PageModel::HoursAvailRow, d));
+        t.used += leadingNumber(grid.text(PageModel::HoursUsedRow, d));
+        t.start += leadingNumber(grid.text(PageModel::HoursStartRow, d));
     }
     return t;
 }
 
-QString WeekTotals::availText() const { return QStringLiteral("A  ") + NumberText(avail); }
-QString WeekTotals::usedText() const { return QStringLiteral("U  ") + NumberText(used); }
-QString WeekTotals::startText() const { return QStringLiteral("S  ") + NumberText(start); }
+QString WeekTotals::availText() const { return QStringLiteral("A  ") + numberText(avail); }
+QString WeekTotals::usedText() const { return QStringLiteral("U  ") + numberText(used); }
+QString WeekTotals::startText() const { return QStringLiteral("S  ") + numberText(start); }

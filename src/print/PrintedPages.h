@@ -22,7 +22,7 @@ struct PrintedDay {
 };
 // The columns take the day page's widths, then those of widths (a "%" list) where it has one.
 // A date without a page is laid out from the office settings and left without text.
-PrintedDay LoadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, const QString &widths);
+PrintedDay loadPrintedDay(PageStore &store, const QDate &date, GridModel &grid, const QString &widths);
 
 // One technician's week, read from the stored pages without touching the day page on screen.
 // Rows follow the Monday page's layout: times holds its rows 2 to last of column 0; each day's
@@ -37,12 +37,12 @@ struct WeekData {
 };
 
 // col is the technician's column on the day page. Throws AppError when a page cannot be read.
-WeekData ReadWeek(PageStore &store, const QDate &monday, int col);
+WeekData readWeek(PageStore &store, const QDate &monday, int col);
 
 // The week view's grid: column 0 the row labels, columns 1 to 7 the days, row 0 each day's date,
 // row 1 its weekday name, the cells from row 2 down; time rows rHeight x 290 twips high. The
 // labels take cwidth's first width; the days share the rest of a landscape page equally.
-void BuildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth);
+void buildWeekGrid(GridModel &grid, const WeekData &week, int rHeight, const QString &cwidth);
 
 // The seven days' hours summed from the week grid: "A  ", "U  " and "S  " with the sum.
 struct WeekTotals {
@@ -51,4 +51,4 @@ struct WeekTotals {
     QString usedText() const;
     QString startText() const;
 };
-WeekTotals SumWeek(const GridModel &grid);
+WeekTotals sumWeek(const GridModel &grid);

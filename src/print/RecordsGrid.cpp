@@ -2,14 +2,14 @@
 
 #include "print/TableQueryModel.h"
 
-std::unique_ptr<TableQueryModel> DayRecords(Database &db, const QDate &date)
+std::unique_ptr<TableQueryModel> dayRecords(Database &db, const QDate &date)
 {
     return std::make_unique<TableQueryModel>(db, QStringLiteral("tbl_Job"),
                                              QStringLiteral("\"bDate\" = ? AND TRIM(COALESCE(\"bName\", '')) <> ''"),
                                              QVariantList{date}, QStringLiteral("\"bCol\", \"bRow\""));
 }
 
-DataGridLayout RecordsLayout()
+DataGridLayout recordsLayout()
 {
     DataGridLayout l;
     struct Col {

@@ -1,5 +1,5 @@
 #pragma once
-#include "print/mdlReadDBGrid.h"
+#include "print/DBGridImport.h"
 
 #include <QAbstractTableModel>
 #include <QDate>
@@ -11,10 +11,10 @@ class TableQueryModel;
 // The booking records of one date as the records view lists them: by technician column, then
 // by time-slot row. Records of abandoned bookings (no customer name) are left out: they hold
 // no booking. The date is bound as a value.
-std::unique_ptr<TableQueryModel> DayRecords(Database &db, const QDate &date);
+std::unique_ptr<TableQueryModel> dayRecords(Database &db, const QDate &date);
 
 // The records view's columns: the fields shown, their captions and their default widths.
-DataGridLayout RecordsLayout();
+DataGridLayout recordsLayout();
 
 // The data grid on screen: one column per layout column, the bound field's value as text.
 class RecordsGridModel : public QAbstractTableModel {

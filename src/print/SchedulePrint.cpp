@@ -3,7 +3,7 @@
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "print/DrawSurface.h"
-#include "print/clsTablePrint.h"
+#include "print/TablePrint.h"
 #include "store/AppError.h"
 
 #include <QDir>
@@ -21,9 +21,9 @@ const QColor PageLineColor(0x80, 0x80, 0x80);
 
 SchedulePrint::SchedulePrint(AppState &state, Schedule kind, Fill fill, QObject *parent)
     : QObject(parent), m_state(state), m_kind(kind), m_source(std::move(fill)),
-      m_table(std::make_unique<clsTablePrint>(state.dialogs()))
+      m_table(std::make_unique<TablePrint>(state.dialogs()))
 {
-    connect(m_table.get(), &clsTablePrint::NewPage, this, &SchedulePrint::onNewPage);
+    connect(m_table.get(), &TablePrint::newPage, this, &SchedulePrint::onNewPage);
 }
 
 SchedulePrint::~SchedulePrint() = default;
@@ -60,28 +60,28 @@ void SchedulePrint::fillTable(double fitWidth, double marginLeft, double right, 
     // Centred on the page; the source grid keeps its own alignment.
     m_table->setColAlignment(-1, 1);
     double total = 0;
-    for (int c = 0; c < m_table->Cols(); ++c)
-        total += m_table->ColWidth(c);
+    for (int c = 0; c < m_table->colCount(); ++c)
+        total += m_table->colWidth(c);
     // A pixel to spare for the rounding of each column's edges.
     const double room = right - marginLeft - 15;
     if (total > room && room > 0)
-        for (int c = 0; c < m_table->Cols(); ++c)
-            m_table->setColWidth(c, float(m_table->ColWidth(c) * room / total));
+        for (int c = 0; c < m_table->colCount(); ++c)
+            m_table->setColWidth(c, float(m_table->colWidth(c) * room / total));
 }
 
 void SchedulePrint::drawTable(DrawSurface &target)
 {
-    target.setCurrentY(m_table->MarginTop());
+    target.setCurrentY(m_table->marginTop());
     // The details print has no cell colours.
     m_table->setNoFill(m_kind == Schedule::Details);
-    m_table->DrawTable(target, 0, 1);
+    m_table->drawTable(target, 0, 1);
     m_table->setNoFill(false);
 }
 
 void SchedulePrint::drawPreview(ImageSurface &picture)
 {
     picture.setSizeTwips(pageWidth(), pageHeight());
-    picture.Cls();
+    picture.cls();
     m_previewPages = 1;
     fillTable(picture.widthTwips() - FillAllowance, PreviewMargin, picture.widthTwips() - PreviewMargin, PreviewMargin,
               PreviewMargin);
@@ -93,9 +93,9 @@ void SchedulePrint::onNewPage(DrawSurface *target, bool &positionSet, bool &, in
     if (target->isPrinter()) {
         auto *paper = static_cast<PageSurface *>(target);
         // The table goes on in the font it was drawing with.
-        const QFont tableFont = paper->Font();
+        const QFont tableFont = paper->currentFont();
         drawSheetNumber(*paper);
-        paper->NewPage();
+        paper->newPage();
         ++m_sheet;
         drawHeading(*paper);
         paper->setFont(tableFont);
@@ -111,7 +111,7 @@ void SchedulePrint::onNewPage(DrawSurface *target, bool &positionSet, bool &, in
     picture->setCurrentY(bottom);
     picture->Line(0, bottom, picture->widthTwips(), bottom, PageLineColor);
     picture->setCurrentX(0);
-    picture->setCurrentY(bottom + m_table->MarginTop());
+    picture->setCurrentY(bottom + m_table->marginTop());
     positionSet = true;
     ++m_previewPages;
 }
@@ -122,7 +122,7 @@ double SchedulePrint::drawHeading(PageSurface &paper)
     f.setBold(true);
     paper.setFont(f);
     // One empty line above the title.
-    const double top = paper.TextHeight(QString());
+    const double top = paper.textHeight(QString());
     const bool landscape = orientation() == 2;
     double at[3] = {650, landscape ? 6000.0 : 4000.0, landscape ? 12000.0 : 9000.0};
     QString sep = QStringLiteral("  ");
@@ -135,16 +135,16 @@ double SchedulePrint::drawHeading(PageSurface &paper)
     }
     const QString items[3] = {title(), second, m_heading.avail + sep + m_heading.used + sep + m_heading.start};
     constexpr double Gap = 120;
-    const double right = paper.ScaleWidth();
+    const double right = paper.scaleWidth();
     // Totals that would pass the edge move left as far as the date allows; what still does not
     // fit its place wraps below.
-    const double dateWidth = std::min(paper.TextWidth(items[1]), at[2] - Gap - at[1]);
+    const double dateWidth = std::min(paper.textWidth(items[1]), at[2] - Gap - at[1]);
     // (A few twips to spare for the rounding of the measured width to whole pixels.)
-    at[2] = std::max(std::min(at[2], right - paper.TextWidth(items[2]) - 30), at[1] + dateWidth + Gap);
+    at[2] = std::max(std::min(at[2], right - paper.textWidth(items[2]) - 30), at[1] + dateWidth + Gap);
     double bottom = top;
     for (int i = 0; i < 3; ++i) {
         const double limit = i < 2 ? at[i + 1] - Gap : right;
-        bottom = std::max(bottom, top + paper.PrintWrapped(items[i], at[i], top, limit - at[i]));
+        bottom = std::max(bottom, top + paper.printWrapped(items[i], at[i], top, limit - at[i]));
     }
     paper.setCurrentX(0);
     paper.setCurrentY(bottom);
@@ -155,9 +155,9 @@ void SchedulePrint::drawSheetNumber(PageSurface &paper)
 {
     paper.setFont(QFont(QStringLiteral("arial"), 8));
     const QString text = QStringLiteral("Page %1 of %2").arg(m_sheet).arg(std::max(m_sheet, m_sheets));
-    paper.setCurrentX((paper.ScaleWidth() - paper.TextWidth(text)) / 2);
-    paper.setCurrentY(paper.ScaleHeight() - paper.TextHeight(text));
-    paper.Print(text, false);
+    paper.setCurrentX((paper.scaleWidth() - paper.textWidth(text)) / 2);
+    paper.setCurrentY(paper.scaleHeight() - paper.textHeight(text));
+    paper.printText(text, false);
 }
 
 void SchedulePrint::drawPaper(PageSurface &paper, const ScheduleHeading &heading)
@@ -167,11 +167,11 @@ void SchedulePrint::drawPaper(PageSurface &paper, const ScheduleHeading &heading
     m_sheet = 1;
     m_tableTop = std::max(700.0, drawHeading(paper) + 120);
     paper.setFont(QFont(QStringLiteral("arial"), 8));
-    const double numberHeight = paper.TextHeight(QStringLiteral("Page"));
+    const double numberHeight = paper.textHeight(QStringLiteral("Page"));
     const double marginLeft = m_kind == Schedule::Daily ? 150 : 0;
-    fillTable(paper.ScaleWidth() - FillAllowance, marginLeft, paper.ScaleWidth(), m_tableTop,
+    fillTable(paper.scaleWidth() - FillAllowance, marginLeft, paper.scaleWidth(), m_tableTop,
               PreviewMargin + numberHeight);
-    m_sheets = m_table->CountPages(paper, m_tableTop, m_tableTop);
+    m_sheets = m_table->countPages(paper, m_tableTop, m_tableTop);
     drawTable(paper);
     drawSheetNumber(paper);
 }
@@ -198,7 +198,7 @@ void SchedulePrint::print(const ScheduleHeading &heading, const QDate &date)
     try {
         auto paper = PageSurface::defaultPrinter(orientation() == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
         drawPaper(*paper, heading);
-        paper->EndDoc();
+        paper->endDoc();
     } catch (const AppError &e) {
         dialogs.error(e, QStringLiteral("Print"));
     }
@@ -237,5 +237,5 @@ void SchedulePrint::writePdf(const QString &path, const ScheduleHeading &heading
 {
     auto pdf = PageSurface::pdfFile(path, paperLayout());
     drawPaper(*pdf, heading);
-    pdf->EndDoc();
+    pdf->endDoc();
 }

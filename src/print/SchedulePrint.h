@@ -11,7 +11,7 @@ class Dialogs;
 class DrawSurface;
 class ImageSurface;
 class PageSurface;
-class clsTablePrint;
+class TablePrint;
 
 // The three printed schedules.
 enum class Schedule { Daily, Details, Weekly };
@@ -32,7 +32,7 @@ class SchedulePrint : public QObject {
     Q_OBJECT
 public:
     // Fills the table from the source window's grid; fitWidth <= 0 keeps the grid's widths.
-    using Fill = std::function<void(clsTablePrint &table, float fitWidth)>;
+    using Fill = std::function<void(TablePrint &table, float fitWidth)>;
 
     SchedulePrint(AppState &state, Schedule kind, Fill fill, QObject *parent = nullptr);
     ~SchedulePrint() override;
@@ -45,7 +45,7 @@ public:
     void setOrientation(int o) { m_orientation = o == 2 ? 2 : 1; }
     bool fill() const { return m_fill; }
     void setFill(bool f) { m_fill = f; }
-    clsTablePrint &table() { return *m_table; }
+    TablePrint &table() { return *m_table; }
 
     // The preview picture, in twips: A4 in portrait, 16000 x 11907 in landscape.
     double pageWidth() const;
@@ -90,7 +90,7 @@ private:
     AppState &m_state;
     Schedule m_kind;
     Fill m_source;
-    std::unique_ptr<clsTablePrint> m_table;
+    std::unique_ptr<TablePrint> m_table;
     int m_orientation = 1;
     bool m_fill = false;
     int m_previewPages = 0;

@@ -2,7 +2,7 @@
 #include "core/Colors.h"
 #include "core/Dialogs.h"
 #include "print/DrawSurface.h"
-#include "print/clsTablePrint.h"
+#include "print/TablePrint.h"
 #include "store/AppError.h"
 
 #include <cmath>
@@ -13,19 +13,19 @@ namespace {
 constexpr unsigned FirstColumnText = DT::Center | DT::VCenter | DT::SingleLine | DT::WordBreak | DT::NoPrefix;
 constexpr unsigned OtherColumnText = DT::WordBreak | DT::NoPrefix;
 
-QColor colorOf(double number) { return ColorFromNumber(std::llround(number)); }
+QColor colorOf(double number) { return colorFromNumber(std::llround(number)); }
 
 unsigned alignFlag(int alignment) { return alignment == 1 ? DT::Center : alignment == 2 ? DT::Right : DT::Left; }
 } // namespace
 
-unsigned clsTablePrint::dataTextFlags(int col) { return col == 0 ? FirstColumnText : OtherColumnText; }
+unsigned TablePrint::dataTextFlags(int col) { return col == 0 ? FirstColumnText : OtherColumnText; }
 
-// One DrawTable call: the layout worked out once, then page after page. Each row is as tall as its
+// One drawTable call: the layout worked out once, then page after page. Each row is as tall as its
 // own tallest cell; a page takes the whole rows that fit. With dryRun nothing is drawn and no
-// NewPage is raised: a break puts CurrentY at continueTop and the sheets are counted.
+// NewPage is raised: a break puts currentY at continueTop and the sheets are counted.
 class TablePainter {
 public:
-    TablePainter(clsTablePrint &table, DrawSurface &target) : m_t(table), m_s(target), m_units(target.ScaleMode()) {}
+    TablePainter(TablePrint &table, DrawSurface &target) : m_t(table), m_s(target), m_units(target.scaleMode()) {}
 
     void dryRun(double continueTop)
     {
@@ -49,7 +49,7 @@ public:
         m_rowRun = QVector<int>(m_t.m_rows, -1);
         const double headerTotal = m_h.headerTotal();
         // The room of a page of its own: a row taller than that is split over pages.
-        const double pageRoom = m_s.ScaleHeight() - (m_dryRun ? m_continueTop : m_t.m_marginTop) - m_t.m_marginBottom
+        const double pageRoom = m_s.scaleHeight() - (m_dryRun ? m_continueTop : m_t.m_marginTop) - m_t.m_marginBottom
                                 - (m_t.m_repeatHeader ? headerTotal : 0);
 
         int lastRow = startRow - 1;
@@ -59,7 +59,7 @@ public:
         // The first page's header waits for the first page that has room for a row.
         bool headerPending = pageNo == 1;
         for (;;) {
-            double available = m_s.ScaleHeight() - m_s.CurrentY() - m_t.m_marginBottom;
+            double available = m_s.scaleHeight() - m_s.currentY() - m_t.m_marginBottom;
             bool placedRows = false;
             const int next = lastRow + 1;
             const bool split = next < m_t.m_rows && (m_split == next || m_h.rows[next] > pageRoom);
@@ -70,7 +70,7 @@ public:
                 headerPending = false;
                 if (header)
                     available -= headerTotal;
-                const double top = m_s.CurrentY();
+                const double top = m_s.currentY();
                 y = top;
                 if (header) {
                     if (!m_dryRun)
@@ -131,7 +131,7 @@ public:
                 m_s.setCurrentY(m_continueTop);
                 positionSet = true;
             } else {
-                emit m_t.NewPage(&m_s, positionSet, cancel, lastRow);
+                emit m_t.newPage(&m_s, positionSet, cancel, lastRow);
             }
             if (cancel)
                 break;
@@ -145,8 +145,8 @@ public:
     }
 
 private:
-    int pxX(double v) const { return int(std::lround(m_s.ScaleX(v, m_units, DrawSurface::Pixels))); }
-    int pxY(double v) const { return int(std::lround(m_s.ScaleY(v, m_units, DrawSurface::Pixels))); }
+    int pxX(double v) const { return int(std::lround(m_s.scaleX(v, m_units, DrawSurface::Pixels))); }
+    int pxY(double v) const { return int(std::lround(m_s.scaleY(v, m_units, DrawSurface::Pixels))); }
 
     // A row taller than a page goes on over the pages, line by line in each cell: where each
     // cell's text goes on (pixels into it, -1 when shown whole) and how tall it is.
@@ -160,7 +160,7 @@ private:
             m_t.switchFont(m_s, m_t.m_font[i]);
             const int textPx = m_colPx[c] - 2 * m_offPx;
             m_splitPx[c] =
-                textPx > 0 ? m_s.wrappedHeightPixels(m_t.m_text[i], textPx, clsTablePrint::dataTextFlags(c)) : 0;
+                textPx > 0 ? m_s.wrappedHeightPixels(m_t.m_text[i], textPx, TablePrint::dataTextFlags(c)) : 0;
         }
     }
 
@@ -170,9 +170,9 @@ private:
         double line = 0;
         for (int c = 0; c < m_t.m_cols; ++c) {
             m_t.switchFont(m_s, m_t.m_font[row * m_t.m_cols + c]);
-            line = std::max(line, m_s.TextHeight(QString()));
+            line = std::max(line, m_s.textHeight(QString()));
         }
-        return line + m_s.ScaleY(2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
+        return line + m_s.scaleY(2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
     }
 
     // The height the split row still needs.
@@ -183,7 +183,7 @@ private:
             if (m_splitFrom[c] >= 0)
                 px = std::max(px, m_splitPx[c] - int(std::floor(m_splitFrom[c])));
         // A pixel for the line below the border, one for rounding.
-        return m_s.ScaleY(px + 2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
+        return m_s.scaleY(px + 2, DrawSurface::Pixels, m_units) + 2.0 * m_t.m_cellYOffset;
     }
 
     // The split row's part on this page; false when not a line of it fitted.
@@ -206,7 +206,7 @@ private:
             if (m_splitFrom[c] >= 0 && right > left) {
                 const double from = m_splitFrom[c];
                 m_splitFrom[c] = m_s.textSlice(m_t.m_text[i], left, topPx + 1, right, bottomPx,
-                                               clsTablePrint::dataTextFlags(c) & ~DT::VCenter, from, !m_dryRun);
+                                               TablePrint::dataTextFlags(c) & ~DT::VCenter, from, !m_dryRun);
                 moved |= m_splitFrom[c] != from;
             } else {
                 m_splitFrom[c] = -1;
@@ -247,9 +247,9 @@ private:
             int cellTop = 0;
             int cellBottom = 0;
             for (int c = 0; c < cols; ++c) {
-                const QString text = m_t.HeaderText(h, c);
+                const QString text = m_t.headerText(h, c);
                 bool drawn = true;
-                if (m_t.m_mergeHeaderCol[c] && h < rows - 1 && m_t.HeaderText(h + 1, c) == text) {
+                if (m_t.m_mergeHeaderCol[c] && h < rows - 1 && m_t.headerText(h + 1, c) == text) {
                     drawn = false;
                     if (m_headerRun[c] == -1)
                         m_headerRun[c] = h;
@@ -262,15 +262,15 @@ private:
                     cellTop = pxY(top + headerTops[from]);
                     cellBottom = pxY(top + headerTops[h + 1]);
                     m_headerRun[c] = -1;
-                    m_t.switchFont(m_s, m_t.HeaderFont(h, c));
+                    m_t.switchFont(m_s, m_t.headerFont(h, c));
                 }
-                const bool carried = m_t.m_mergeHeaderRow[h] && c < cols - 1 && m_t.HeaderText(h, c + 1) == text;
+                const bool carried = m_t.m_mergeHeaderRow[h] && c < cols - 1 && m_t.headerText(h, c + 1) == text;
                 if (drawn && !carried) {
                     const bool spans = c > spanFirst;
                     const unsigned align =
                         spans && m_t.m_centerMergedHeader ? DT::Center : alignFlag(m_t.m_colAlignment[c]);
                     drawCell(left, cellTop, right, cellBottom, m_t.m_headerLineThickness,
-                             ColorFromNumber(FixedCellColor), text, DT::NoPrefix | align);
+                             colorFromNumber(FixedCellColor), text, DT::NoPrefix | align);
                 }
                 if (!carried) {
                     left = right + 2 * m_offPx;
@@ -314,7 +314,7 @@ private:
                     if (picture)
                         picturePainter = [&] { paintPicture(*picture, c, colLeft, cellLeft, runTop, bottom - top); };
                     drawCell(cellLeft, top, right, bottom, m_t.m_lineThickness, colorOf(m_t.m_color[i]), text,
-                             clsTablePrint::dataTextFlags(c), picturePainter);
+                             TablePrint::dataTextFlags(c), picturePainter);
                     m_rowRun[r] = -1;
                 }
                 top = bottom;
@@ -329,24 +329,24 @@ private:
     void paintPicture(const QImage &picture, int c, double colLeft, int cellLeftPx, double cellTop, int cellHeightPx)
     {
         const QSizeF himetric = pictureHimetric(picture);
-        double width = m_s.ScaleX(himetric.width(), DrawSurface::Himetric, m_units);
-        double height = m_s.ScaleY(himetric.height(), DrawSurface::Himetric, m_units);
+        double width = m_s.scaleX(himetric.width(), DrawSurface::Himetric, m_units);
+        double height = m_s.scaleY(himetric.height(), DrawSurface::Himetric, m_units);
         const double colWidth = m_t.m_colWidth[c];
         const double xOffset = m_t.m_cellXOffset;
         if (width > colWidth - 2 * xOffset)
             width = colWidth - 2 * xOffset;
-        const double cellHeight = m_s.ScaleY(cellHeightPx, DrawSurface::Pixels, m_units);
+        const double cellHeight = m_s.scaleY(cellHeightPx, DrawSurface::Pixels, m_units);
         double yOffset = (cellHeight - height) / 2;
         if (yOffset < 0) {
             height = cellHeight;
             yOffset = 0;
         }
-        double x = m_s.ScaleX(cellLeftPx, DrawSurface::Pixels, m_units);
+        double x = m_s.scaleX(cellLeftPx, DrawSurface::Pixels, m_units);
         if (m_t.m_colAlignment[c] == 1)
             x = colLeft + (colWidth - width) / 2;
         else if (m_t.m_colAlignment[c] == 2)
             x = colLeft + colWidth - xOffset - width;
-        m_s.PaintPicture(picture, x, cellTop + yOffset, width, height);
+        m_s.paintPicture(picture, x, cellTop + yOffset, width, height);
     }
 
     // A box with column lines and no fill.
@@ -361,8 +361,8 @@ private:
         m_s.boxPixels(m_leftPx, top, right, bottom, pen, Qt::black);
         int colLeft = m_leftPx;
         for (int c = 0; c < m_t.m_cols; ++c) {
-            m_t.switchFont(m_s, m_t.FooterFont(c));
-            m_s.textPixels(m_t.FooterText(c), colLeft + m_offPx, top + 1, colLeft + m_colPx[c] - m_offPx, bottom,
+            m_t.switchFont(m_s, m_t.footerFont(c));
+            m_s.textPixels(m_t.footerText(c), colLeft + m_offPx, top + 1, colLeft + m_colPx[c] - m_offPx, bottom,
                            DT::NoPrefix | alignFlag(m_t.m_colAlignment[c]));
             if (c > 0)
                 m_s.linePixels(colLeft, top, colLeft, bottom, pen, Qt::black);
@@ -370,10 +370,10 @@ private:
         }
     }
 
-    clsTablePrint &m_t;
+    TablePrint &m_t;
     DrawSurface &m_s;
     const DrawSurface::Units m_units;
-    clsTablePrint::Heights m_h;
+    TablePrint::Heights m_h;
     QVector<int> m_colPx;
     int m_leftPx = 0;
     int m_offPx = 0;
@@ -388,10 +388,10 @@ private:
     QVector<int> m_rowRun;    // pixel left where a data row's horizontal run starts, -1 none
 };
 
-int clsTablePrint::CountPages(DrawSurface &Target, double firstTop, double continueTop)
+int TablePrint::countPages(DrawSurface &Target, double firstTop, double continueTop)
 {
-    const QFont savedFont = Target.Font();
-    const double savedY = Target.CurrentY();
+    const QFont savedFont = Target.currentFont();
+    const double savedY = Target.currentY();
     int pages = 0;
     try {
         Target.setCurrentY(firstTop);
@@ -400,7 +400,7 @@ int clsTablePrint::CountPages(DrawSurface &Target, double firstTop, double conti
         painter.run(0, 1);
         pages = painter.pages();
     } catch (const AppError &) {
-        // Rows that fit on no sheet: DrawTable says so when it gets there.
+        // Rows that fit on no sheet: drawTable says so when it gets there.
         pages = 0;
     }
     Target.setCurrentY(savedY);
@@ -409,9 +409,9 @@ int clsTablePrint::CountPages(DrawSurface &Target, double firstTop, double conti
     return pages;
 }
 
-void clsTablePrint::DrawTable(DrawSurface &Target, int StartRow, int PageNo)
+void TablePrint::drawTable(DrawSurface &Target, int StartRow, int PageNo)
 {
-    const QFont savedFont = Target.Font();
+    const QFont savedFont = Target.currentFont();
     try {
         TablePainter(*this, Target).run(StartRow, PageNo);
     } catch (const AppError &e) {

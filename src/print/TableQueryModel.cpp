@@ -124,6 +124,6 @@ QString TableQueryModel::valueText(const QVariant &value)
     if (value.isNull())
         return QString();
     if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float)
-        return NumberText(value.toFloat());
+        return numberText(value.toFloat());
     return value.toString();
 }

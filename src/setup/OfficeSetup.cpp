@@ -40,7 +40,7 @@ std::optional<int> number(const QString &s)
 
 QTime timeOf(const QString &h, const QString &m, const QString &ampm)
 {
-    return ParseTimeText(QStringLiteral("%1:%2 %3").arg(h, m, ampm));
+    return parseTimeText(QStringLiteral("%1:%2 %3").arg(h, m, ampm));
 }
 } // namespace
 
@@ -60,9 +60,9 @@ OfficeSetup::OfficeSetup(Database &db) : m_db(db)
     m_text[Count] = QString::number(s.listno);
     m_storedCount = s.listno;
     m_storedSkills = skillEntries(s.skills);
-    m_sites = SplitPlain(s.sites, QLatin1Char('%'));
-    m_names = SplitPlain(s.names, QLatin1Char('%'));
-    for (const QString &w : SplitPlain(s.cwidth, QLatin1Char('%'))) {
+    m_sites = splitPlain(s.sites, QLatin1Char('%'));
+    m_names = splitPlain(s.names, QLatin1Char('%'));
+    for (const QString &w : splitPlain(s.cwidth, QLatin1Char('%'))) {
         bool ok = false;
         const double v = w.toDouble(&ok);
         m_widths.append(ok && v > 0 ? int(std::lround(v)) : 0);

@@ -37,7 +37,7 @@ TemplateEditor::TemplateEditor(Database &db) : m_db(db), m_model(m_grid)
     m_location = s.location;
     const PageStore::Layout layout = PageStore(m_db).layoutSettings();
     GridBatch batch(m_grid);
-    m_model.drawColumns(s.listno, SplitList(s.sites), SplitList(s.names), layout.cwidth);
+    m_model.drawColumns(s.listno, splitList(s.sites), splitList(s.names), layout.cwidth);
     m_model.drawRows(s.open, s.close, s.timeslot, layout.rHeight);
     singleCellLook();
 }
@@ -82,7 +82,7 @@ QString TemplateEditor::columnWidths() const
     QStringList widths;
     for (int c = 0; c < m_grid.cols(); ++c)
         widths << QString::number(m_grid.colWidth(c));
-    return JoinList(widths, true);
+    return joinList(widths, true);
 }
 
 void TemplateEditor::storeDay()

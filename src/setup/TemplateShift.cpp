@@ -8,7 +8,7 @@ namespace {
 // Template rows before the first time row: hours available, used, starting, the band.
 constexpr int TimeOffset = PageModel::FirstTimeRow - PageModel::TextTopRow;
 
-int minutesOf(const QString &time) { return ParseTimeText(time).msecsSinceStartOfDay() / 60000; }
+int minutesOf(const QString &time) { return parseTimeText(time).msecsSinceStartOfDay() / 60000; }
 
 QStringList widened(QStringList row, int cols)
 {
@@ -22,7 +22,7 @@ TemplateShift::Result TemplateShift::moved(const QString &templateText, const Ho
 {
     const PageText::Cells old = PageText::parse(templateText);
     const int newTimes = int(PageModel::timeLabels(to.open, to.close, to.slotMinutes).size());
-    if (old.size() <= TimeOffset || !ParseTimeText(from.open).isValid() || from.slotMinutes <= 0)
+    if (old.size() <= TimeOffset || !parseTimeText(from.open).isValid() || from.slotMinutes <= 0)
         return {templateText, {}};
     int cols = 0;
     for (const QStringList &row : old)
@@ -54,7 +54,7 @@ TemplateShift::Result TemplateShift::moved(const QString &templateText, const Ho
                 }
             }
             if (!taken)
-                result.dropped.append({RowLabel(QTime(0, 0).addSecs((begins % 1440) * 60)).trimmed(), c + 1, text});
+                result.dropped.append({rowLabel(QTime(0, 0).addSecs((begins % 1440) * 60)).trimmed(), c + 1, text});
         }
     }
     result.text = PageText::join(out);

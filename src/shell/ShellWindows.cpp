@@ -1,35 +1,35 @@
 #include "shell/ShellWindows.h"
 
+#include "booking/BookingWindow.h"
 #include "booking/DayPageBooking.h"
-#include "booking/frmBooking.h"
-#include "booking/frmFindSlot.h"
+#include "booking/FindSlotWindow.h"
 #include "core/AppState.h"
 #include "core/Dialogs.h"
 #include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
-#include "daypage/frmAppt.h"
-#include "maint/frmNet.h"
+#include "daypage/DayPageWindow.h"
+#include "maint/NetworkWindow.h"
 #include "print/DayPagePrint.h"
-#include "setup/frmSetupMenu.h"
-#include "setup/frmSkillView.h"
-#include "setup/frmTemplates.h"
-#include "shell/frmMain.h"
-#include "shell/frmSplash.h"
+#include "setup/SetupMenuWindow.h"
+#include "setup/SkillViewWindow.h"
+#include "setup/TemplatesWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/SplashWindow.h"
 
 #include <memory>
 
 void ShellWindows::install(AppState &state)
 {
-    state.windows().setMainMenu([](AppState &s) -> QWidget * { return frmMain::load(s); });
-    state.windows().setSplash([](AppState &s) -> QWidget * { return LoadWindow<frmSplash>(s); });
+    state.windows().setMainMenu([](AppState &s) -> QWidget * { return MainMenuWindow::load(s); });
+    state.windows().setSplash([](AppState &s) -> QWidget * { return loadWindow<SplashWindow>(s); });
     state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
     state.windows().setTemplateEditor(&ShellWindows::templates);
-    state.windows().setSetupMenu([](AppState &s) -> QWidget * { return LoadWindow<frmSetupMenu>(s); });
+    state.windows().setSetupMenu([](AppState &s) -> QWidget * { return loadWindow<SetupMenuWindow>(s); });
 }
 
 QWidget *ShellWindows::startUp(AppState &state)
 {
-    frmNet *net = LoadWindow<frmNet>(state);
+    NetworkWindow *net = loadWindow<NetworkWindow>(state);
     if (!net)
         return nullptr;
     if (!net->installed()) {
@@ -57,9 +57,9 @@ QWidget *ShellWindows::startUp(AppState &state)
     return splash;
 }
 
-frmAppt *ShellWindows::dayPage(AppState &state)
+DayPageWindow *ShellWindows::dayPage(AppState &state)
 {
-    frmAppt *w = LoadWindow<frmAppt>(state);
+    DayPageWindow *w = loadWindow<DayPageWindow>(state);
     if (w) {
         openBookingsFrom(*w, state);
         openPrintFrom(*w);
@@ -69,47 +69,47 @@ frmAppt *ShellWindows::dayPage(AppState &state)
     return w;
 }
 
-void ShellWindows::openBookingsFrom(frmAppt &w, AppState &state)
+void ShellWindows::openBookingsFrom(DayPageWindow &w, AppState &state)
 {
     // The page as the booking window sees it; it lives as long as the opener, so as long as the
     // day page, which closes its booking window first.
     auto view = std::make_shared<DayPageBooking>(w.page());
     DayPageBooking::eraseBookingsOn(w.page());
     w.setBookingOpener(
-        [&state, view](frmAppt &page) -> QWidget * {
-            auto *form = new frmBooking(state, *view, &page);
+        [&state, view](DayPageWindow &page) -> QWidget * {
+            auto *form = new BookingWindow(state, *view, &page);
             if (!form->load())
                 return nullptr; // it has closed itself
             form->show();
             return form;
         },
         [](QWidget *window) {
-            if (auto *form = qobject_cast<frmBooking *>(window))
+            if (auto *form = qobject_cast<BookingWindow *>(window))
                 form->closeByPage();
             else
                 window->close();
         });
 }
 
-void ShellWindows::openPrintFrom(frmAppt &w)
+void ShellWindows::openPrintFrom(DayPageWindow &w)
 {
-    w.setPrintHandler([](frmAppt &page, frmAppt::PrintChoice choice) { OpenPrintChoice(page, choice); });
+    w.setPrintHandler([](DayPageWindow &page, DayPageWindow::PrintChoice choice) { openPrintChoice(page, choice); });
 }
 
-void ShellWindows::openSkillViewerFrom(frmAppt &w, AppState &state)
+void ShellWindows::openSkillViewerFrom(DayPageWindow &w, AppState &state)
 {
-    w.setSkillViewerOpener([&state](frmAppt &page, int column) -> QWidget * {
-        auto *viewer = new frmSkillView(state, column, &page);
+    w.setSkillViewerOpener([&state](DayPageWindow &page, int column) -> QWidget * {
+        auto *viewer = new SkillViewWindow(state, column, &page);
         viewer->show();
         return viewer;
     });
 }
 
-void ShellWindows::openSlotFinderFrom(frmAppt &w, AppState &state)
+void ShellWindows::openSlotFinderFrom(DayPageWindow &w, AppState &state)
 {
-    w.setSlotFinderOpener([&state](frmAppt &page) -> QWidget * {
+    w.setSlotFinderOpener([&state](DayPageWindow &page) -> QWidget * {
         try {
-            auto *finder = new frmFindSlot(state, page);
+            auto *finder = new FindSlotWindow(state, page);
             finder->show();
             return finder;
         } catch (const AppError &e) {
@@ -119,4 +119,4 @@ void ShellWindows::openSlotFinderFrom(frmAppt &w, AppState &state)
     });
 }
 
-QWidget *ShellWindows::templates(AppState &state) { return LoadWindow<frmTemplates>(state); }
+QWidget *ShellWindows::templates(AppState &state) { return loadWindow<TemplatesWindow>(state); }

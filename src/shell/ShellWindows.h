@@ -2,7 +2,7 @@
 
 class AppState;
 class QWidget;
-class frmAppt;
+class DayPageWindow;
 
 // The windows that let one subsystem's window open another's: only the shell knows them all.
 namespace ShellWindows {
@@ -14,14 +14,14 @@ void install(AppState &state);
 QWidget *startUp(AppState &state);
 
 // The day page with its booking window opener and print command; null when loading failed (the program has ended).
-frmAppt *dayPage(AppState &state);
+DayPageWindow *dayPage(AppState &state);
 // Enter on a time slot of w opens the booking record window over it.
-void openBookingsFrom(frmAppt &w, AppState &state);
+void openBookingsFrom(DayPageWindow &w, AppState &state);
 // The print panel's Print opens the printable view of the choice over w.
-void openPrintFrom(frmAppt &w);
+void openPrintFrom(DayPageWindow &w);
 // A right click on a technician column of w shows that technician's skills beside it.
-void openSkillViewerFrom(frmAppt &w, AppState &state);
-void openSlotFinderFrom(frmAppt &w, AppState &state);
+void openSkillViewerFrom(DayPageWindow &w, AppState &state);
+void openSlotFinderFrom(DayPageWindow &w, AppState &state);
 // The template editor, opened by the main menu and by the office setup; null when loading failed
 // (the program has ended).
 QWidget *templates(AppState &state);

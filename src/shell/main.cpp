@@ -62,7 +62,7 @@ int main(int argc, char **argv)
         if (!cl.isSet(print) || !cl.isSet(date))
             error = QStringLiteral("--print and --date go together; --pdf and --folder go with them.");
         else
-            code = PrintFromCommandLine(
+            code = printFromCommandLine(
                 {cl.value(print), cl.value(date), cl.value(pdf), cl.value(folder)},
                 StationPaths::forProgram(QCoreApplication::applicationDirPath(),
                                          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)),

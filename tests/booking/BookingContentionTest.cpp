@@ -21,16 +21,16 @@ BookingEntries form(const QString &name, const QString &hours)
     e[Name] = name;
     e[Phone] = QStringLiteral("555-0101");
     e[time(0)] = hours;
-    e[TTime] = BookingFlow::TotalTime(e);
+    e[TTime] = BookingFlow::totalTime(e);
     return e;
 }
 
 // Station s has the record of the cell open, as a form opened before another station acted.
 std::unique_ptr<BookingFlow> holdRecord(BookingStation &s, int row, int col)
 {
-    s.state.booking().BookingDate = bookingDay();
-    s.state.booking().BookingCol = col;
-    s.state.booking().BookingRow = row;
+    s.state.booking().bookingDate = bookingDay();
+    s.state.booking().bookingCol = col;
+    s.state.booking().bookingRow = row;
     auto flow = std::make_unique<BookingFlow>(s.state, s.booking);
     return flow->open() ? std::move(flow) : nullptr;
 }
@@ -94,7 +94,7 @@ private slots:
         auto second = a.openSlot(9, 2);
         QVERIFY(second);
         b.dialogs.answer(Dialogs::AnsYes); // replace the entry
-        QCOMPARE(b.page.SaveCellContent(9, 2, QStringLiteral("Walk In")), DayPage::CellSave::Stored);
+        QCOMPARE(b.page.saveCellContent(9, 2, QStringLiteral("Walk In")), DayPage::CellSave::Stored);
         QCOMPARE(second->exitForm(BookingFlow::initialForm()), BookingFlow::Outcome::Closed);
         second->closing(QString());
         QCOMPARE(b.storedText(9, 2), QStringLiteral("Walk In"));
@@ -118,8 +118,8 @@ private slots:
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.booking().BookingClip, toList(mine));
-        QVERIFY(b.state.booking().BookingClosed);
+        QCOMPARE(b.state.booking().bookingClip, toList(mine));
+        QVERIFY(b.state.booking().bookingClosed);
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(jobs(1, 9).value(0, "bTTime").toString(), QStringLiteral("1"));
         QCOMPARE(b.storedText(9, 1), QStringLiteral("Ann Lee"));
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(b.dialogs.last().text, QStringLiteral("3197 Another user has just booked an appointment for this "
                                                        "timeslot! Your current data will be copied for pasting to "
                                                        "another timeslot."));
-        QCOMPARE(b.state.booking().BookingClip, toList(mine));
+        QCOMPARE(b.state.booking().bookingClip, toList(mine));
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(b.storedText(Used, 1), QStringLiteral("1"));
     }
@@ -174,7 +174,7 @@ private slots:
                                                    "kept for pasting; the form now shows what is stored.");
         QCOMPARE(b.dialogs.texts(), QStringList{changedText});
         QCOMPARE(b.dialogs.last().buttons, Dialogs::Ok);
-        QCOMPARE(b.state.booking().BookingClip, toList(commented));
+        QCOMPARE(b.state.booking().bookingClip, toList(commented));
         const BookingEntries shown = atB->loadedForm();
         QCOMPARE(shown[Name], QStringLiteral("John Smythe"));
         QCOMPARE(shown[Phone], QStringLiteral("905-555-0199"));
@@ -211,14 +211,14 @@ private slots:
         BookingStation b(*m_folder);
         b.grid().setCurrentCell(10, 4);
         b.dialogs.answer(Dialogs::AnsNo);
-        b.page.DeleteCell();
+        b.page.deleteCell();
         QCOMPARE(b.dialogs.texts(), QStringList{QStringLiteral("Delete the booking of Ann Lee?")});
         QCOMPARE(b.dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QCOMPARE(a.storedText(10, 4), QStringLiteral("Ann Lee"));
         QCOMPARE(record(4, 10).rows.size(), 1);
 
         b.dialogs.answer(Dialogs::AnsYes);
-        b.page.DeleteCell();
+        b.page.deleteCell();
         QVERIFY(record(4, 10).isEmpty());
         QCOMPARE(a.storedText(10, 4), QString());
         QCOMPARE(a.storedText(Used, 4), QStringLiteral("0"));
@@ -229,10 +229,10 @@ private slots:
         QVERIFY(fresh && fresh->newRecord());
         QCOMPARE(fresh->loadedForm()[Name], QString());
 
-        a.page.RefreshGrid();
+        a.page.refreshGrid();
         QCOMPARE(a.grid().text(10, 4), QStringLiteral("Engaged"));
         a.grid().setCurrentCell(10, 4);
-        a.page.DeleteCell();
+        a.page.deleteCell();
         QCOMPARE(a.dialogs.count(), 0);
         QCOMPARE(b.storedText(10, 4), QString());
     }
@@ -286,8 +286,8 @@ private slots:
         QCOMPARE(a.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(a.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "record. Please wait a while and try again..."));
-        QVERIFY(!a.state.booking().BookingClosed);
-        QCOMPARE(a.state.booking().BookingClip, toList(mine));
+        QVERIFY(!a.state.booking().bookingClosed);
+        QCOMPARE(a.state.booking().bookingClip, toList(mine));
         QCOMPARE(jobs(3, 10).value(0, "bName").toString(), QString(""));
         QCOMPARE(flow->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.storedText(10, 3), QStringLiteral("Ann Lee"));
@@ -347,7 +347,7 @@ private slots:
         QCOMPARE(stale->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.booking().BookingClip, toList(mine));
+        QCOMPARE(b.state.booking().bookingClip, toList(mine));
         QCOMPARE(jobs(4, 11).value(0, "bName").toString(), QStringLiteral("Cy Moss"));
         QCOMPARE(jobs(4, 11).value(0, "bTTime").toString(), QStringLiteral("3"));
         QCOMPARE(b.storedText(11, 4), QStringLiteral("Cy Moss"));
@@ -360,7 +360,7 @@ private slots:
         BookingStation b(*m_folder);
         auto flow = b.openSlot(8, 2);
         QVERIFY(flow);
-        a.page.RefreshGrid();
+        a.page.refreshGrid();
         QCOMPARE(a.grid().text(8, 2), QStringLiteral("Engaged"));
         flow->timeEdited();
         QCOMPARE(flow->saveCommand(form(QStringLiteral("Bob Two"), QStringLiteral("1"))), BookingFlow::Outcome::Closed);
@@ -368,7 +368,7 @@ private slots:
         // a still shows the claim and presses Delete on it, then paints the slot below.
         QCOMPARE(a.grid().text(8, 2), QStringLiteral("Engaged"));
         a.grid().setCurrentCell(8, 2);
-        a.page.DeleteCell();
+        a.page.deleteCell();
         QCOMPARE(a.dialogs.texts(), QStringList{QStringLiteral("Another station has changed this timeslot. The page "
                                                                "now shows what is stored.")});
         QCOMPARE(a.dialogs.last().title, QStringLiteral("Save Grid Data"));
@@ -390,8 +390,8 @@ private slots:
         // Both reloaded before either stored its hours.
         a.grid().setText(Used, 1, QStringLiteral("2"));
         b.grid().setText(Used, 1, QStringLiteral("1.5"));
-        a.page.SaveGridData();
-        b.page.SaveGridData();
+        a.page.saveGridData();
+        b.page.saveGridData();
         QCOMPARE(b.grid().text(Used, 1), QStringLiteral("3.5"));
         BookingStation c(*m_folder);
         QCOMPARE(c.grid().text(Used, 1), QStringLiteral("3.5"));
@@ -485,7 +485,7 @@ private slots:
         QCOMPARE(a.dialogs.texts(), QStringList());
         QCOMPARE(b.storedText(10, 3), QStringLiteral("Engaged"));
         b.dialogs.answer(Dialogs::AnsYes); // replace the entry
-        QCOMPARE(b.page.SaveCellContent(11, 3, QStringLiteral("Drop In")), DayPage::CellSave::Stored);
+        QCOMPARE(b.page.saveCellContent(11, 3, QStringLiteral("Drop In")), DayPage::CellSave::Stored);
         a.page.pollChanges();
         QCOMPARE(b.storedText(10, 3), QString());
         QCOMPARE(a.grid().text(10, 3), QString());

@@ -1,7 +1,7 @@
 #include "BookingStation.h"
 #include "TestRegistry.h"
 #include "booking/BookingTimes.h"
-#include "booking/frmBooking.h"
+#include "booking/BookingWindow.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -24,22 +24,22 @@ class BookingFormTest : public QObject {
     std::unique_ptr<BookingStation> m_station;
 
     // Enter on the slot, then the form opened over it.
-    QPointer<frmBooking> openForm(int row, int col)
+    QPointer<BookingWindow> openForm(int row, int col)
     {
         if (m_station->booking.claimSlot(row, col) == BookingPage::Claim::Engaged)
             return nullptr;
-        auto *form = new frmBooking(m_station->state, m_station->booking);
+        auto *form = new BookingWindow(m_station->state, m_station->booking);
         if (!form->load())
             return nullptr;
         form->show();
         return form;
     }
     template <class T = QLineEdit>
-    T *control(frmBooking *form, const char *name)
+    T *control(BookingWindow *form, const char *name)
     {
         return form->findChild<T *>(QLatin1String(name));
     }
-    void click(frmBooking *form, const char *button)
+    void click(BookingWindow *form, const char *button)
     {
         QPushButton *b = control<QPushButton>(form, button);
         QVERIFY(b);
@@ -55,10 +55,10 @@ class BookingFormTest : public QObject {
     // A saved booking of one hour at the cell.
     void book(int row, int col, const QString &name)
     {
-        QPointer<frmBooking> form = openForm(row, col);
+        QPointer<BookingWindow> form = openForm(row, col);
         QTest::keyClicks(control(form, "txtName"), name);
         control(form, "tTime0")->setText(QStringLiteral("1"));
-        form->TotalTime();
+        form->totalTime();
         click(form, "cmdSave");
         QTRY_VERIFY(!form);
     }
@@ -72,9 +72,9 @@ private slots:
     }
     void cleanup()
     {
-        QList<QPointer<frmBooking>> forms;
+        QList<QPointer<BookingWindow>> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<frmBooking *>(w))
+            if (auto *f = qobject_cast<BookingWindow *>(w))
                 forms << f;
         qDeleteAll(forms);
         m_station.reset();
@@ -82,7 +82,7 @@ private slots:
 
     void newFormShowsTheDefaultsAndLabels()
     {
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QVERIFY(form);
         QCOMPARE(form->windowTitle(), QStringLiteral("Booking Record"));
         QCOMPARE(control<QComboBox>(form, "cboDTime")->currentText(), QStringLiteral("08:00"));
@@ -107,9 +107,9 @@ private slots:
 
     void formFitsASmallScreenAndSaysWhatItBooks()
     {
-        m_station->state.layout().TechNames =
+        m_station->state.layout().techNames =
             QStringList{QString(), QStringLiteral("Mike Dunn"), QStringLiteral("Sue Park")};
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QVERIFY(QTest::qWaitForWindowExposed(form));
         const QString heading = control<QLabel>(form, "lblHeading")->text();
         QVERIFY2(heading.contains(QLatin1String("Monday 3 March 2031")) && heading.contains(QLatin1String("Sue Park"))
@@ -133,7 +133,7 @@ private slots:
 
     void saveWithoutANameIsRefusedAndKeepsTheForm()
     {
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         control(form, "txtPhone")->setText(QStringLiteral("555-0100"));
         click(form, "cmdSave");
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Command Save"));
@@ -148,15 +148,15 @@ private slots:
     void deleteAnsweredNoClosesWithoutDeleting()
     {
         book(8, 2, QStringLiteral("Ann Lee"));
-        QPointer<frmBooking> form = openForm(8, 2);
-        m_station->state.booking().BookingClosed = false;
+        QPointer<BookingWindow> form = openForm(8, 2);
+        m_station->state.booking().bookingClosed = false;
         m_station->dialogs.answer(Dialogs::AnsNo);
         click(form, "cmdDelete");
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Are you sure you want to delete this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Delete Record"));
         QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo); // Enter alone deletes nothing
         QTRY_VERIFY(!form);
-        QVERIFY(m_station->state.booking().BookingClosed);
+        QVERIFY(m_station->state.booking().bookingClosed);
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Ann Lee"));
     }
@@ -171,7 +171,7 @@ private slots:
         for (const char *field : {"bInternal1", "bInternal2", "bOther1", "bOther2"})
             QCOMPARE(saved.value(0, QLatin1String(field)).toString(), QString());
 
-        QPointer<frmBooking> form = openForm(9, 1);
+        QPointer<BookingWindow> form = openForm(9, 1);
         QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Ann Lee"));
         {
             BookingStation other(*m_folder);
@@ -188,14 +188,14 @@ private slots:
                                                                 "shows what is stored."));
         QCOMPARE(control(form, "txtPhone")->text(), QStringLiteral("905-555-0199"));
         QCOMPARE(control(form, "txtAddress")->text(), QString());
-        QCOMPARE(m_station->state.booking().BookingClip.at(1), QStringLiteral("12 King St"));
+        QCOMPARE(m_station->state.booking().bookingClip.at(1), QStringLiteral("12 King St"));
         QVERIFY(!form->flow().recordChanged());
         QCOMPARE(job(1, 9).value(0, "bAddress").toString(), QString());
     }
 
     void copyThenPasteCarriesAll33EntriesToAnotherCell()
     {
-        QPointer<frmBooking> first = openForm(8, 2);
+        QPointer<BookingWindow> first = openForm(8, 2);
         BookingEntries typed;
         for (int i = 0; i < Count; ++i)
             typed[i] = QStringLiteral("entry %1").arg(i);
@@ -209,7 +209,7 @@ private slots:
         QTest::keyClick(control(first, "txtName"), Qt::Key_Escape);
         QTRY_VERIFY(!first);
 
-        QPointer<frmBooking> second = openForm(16, 3);
+        QPointer<BookingWindow> second = openForm(16, 3);
         QVERIFY(!second->flow().recordChanged() && !second->flow().timeChanged());
         click(second, "cmdPaste");
         QCOMPARE(second->entries(), typed);
@@ -220,7 +220,7 @@ private slots:
     void anythingTypedAsksBeforeClosingNewOrExisting()
     {
         // A new booking with a name: Esc asks, Yes writes it.
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QTest::keyClicks(control(form, "txtName"), QStringLiteral("Ann Lee"));
         m_station->dialogs.answer(Dialogs::AnsYes);
         QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
@@ -252,7 +252,7 @@ private slots:
 
     void pastedTabsAndLineBreaksNeverReachTheRecord()
     {
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QApplication::clipboard()->setText(QStringLiteral("Ann\tLee\r\n"));
         QLineEdit *name = control(form, "txtName");
         name->setFocus();
@@ -269,7 +269,7 @@ private slots:
     void typedChangeAsksBeforeClosing()
     {
         book(8, 2, QStringLiteral("Ann Lee"));
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QTest::keyClicks(control<QComboBox>(form, "cboPay")->lineEdit(), QStringLiteral("x"));
         m_station->dialogs.answer(Dialogs::AnsYes);
         QTest::keyClick(control(form, "txtName"), Qt::Key_Escape);
@@ -283,14 +283,14 @@ private slots:
 
     void colourButtonPaintsTheFormAndThePageOnlyOnSave()
     {
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QTest::keyClicks(control(form, "txtName"), QStringLiteral("Ann Lee"));
         control(form, "tTime0")->setText(QStringLiteral("1"));
-        form->TotalTime();
+        form->totalTime();
         QAction *green = form->findChild<QAction *>(QStringLiteral("Green"));
         QVERIFY(green);
         green->trigger();
-        const QColor greenColor = ColorFromNumber(0x80FF80);
+        const QColor greenColor = colorFromNumber(0x80FF80);
         QCOMPARE(base(control(form, "txtName")), greenColor);
         QCOMPARE(base(control(form, "tTime4")), greenColor);
         QCOMPARE(base(control<QPlainTextEdit>(form, "txtComments")), greenColor);
@@ -313,7 +313,7 @@ private slots:
         BookingStation past(*m_folder, QDate(2001, 3, 5));
         QVERIFY(past.page.pageLock());
         QVERIFY(past.booking.claimSlot(8, 1) == BookingPage::Claim::Claimed);
-        QPointer<frmBooking> form = new frmBooking(past.state, past.booking);
+        QPointer<BookingWindow> form = new BookingWindow(past.state, past.booking);
         QVERIFY(form->load());
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -321,7 +321,7 @@ private slots:
         QVERIFY(control<QPlainTextEdit>(form, "txtComments")->isReadOnly());
         QVERIFY(control<QComboBox>(form, "cboPay")->isEditable());
         QVERIFY(!control<QComboBox>(form, "cboPay")->lineEdit()->isReadOnly());
-        past.state.booking().BookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
+        past.state.booking().bookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
         click(form, "cmdPaste");
         QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Late Entry"));
         click(form, "cmdSave");
@@ -333,7 +333,7 @@ private slots:
 
     void keysMoveOnPressAndClose()
     {
-        QPointer<frmBooking> form = openForm(8, 2);
+        QPointer<BookingWindow> form = openForm(8, 2);
         QVERIFY(QTest::qWaitForWindowActive(form));
         QLineEdit *name = control(form, "txtName");
         name->setFocus();

@@ -63,12 +63,12 @@ struct BookingStation {
     // The page as another station sees it after a reload.
     QString storedText(int row, int col)
     {
-        page.RefreshGrid();
+        page.refreshGrid();
         return grid().text(row, col);
     }
     qint64 storedColor(int row, int col)
     {
-        page.RefreshGrid();
+        page.refreshGrid();
         return grid().cellBackColor(row, col);
     }
 };

@@ -1,7 +1,7 @@
 #include "booking/Picklist.h"
 #include "BookingStation.h"
-#include "booking/frmBooking.h"
-#include "booking/frmPicklist.h"
+#include "booking/BookingWindow.h"
+#include "booking/PicklistWindow.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -32,29 +32,29 @@ class PicklistTest : public QObject {
         Database db(shared());
         db.execute(QStringLiteral("UPDATE \"tbl_Setup2\" SET \"%1\" = ?").arg(QLatin1String(field)), {value});
     }
-    QPointer<frmBooking> openForm()
+    QPointer<BookingWindow> openForm()
     {
         m_station->booking.claimSlot(8, 2);
-        auto *form = new frmBooking(m_station->state, m_station->booking);
+        auto *form = new BookingWindow(m_station->state, m_station->booking);
         if (!form->load())
             return nullptr;
         form->show();
         return form;
     }
     // A press on a booking field opens its editor in pick mode.
-    frmPicklist *pickFrom(frmBooking *form, const char *field, PicklistKind kind)
+    PicklistWindow *pickFrom(BookingWindow *form, const char *field, PicklistKind kind)
     {
         QTest::mouseClick(form->findChild<QLineEdit *>(QLatin1String(field)), Qt::LeftButton);
-        frmPicklist *editor = PicklistWindows::find(m_station->state, kind);
+        PicklistWindow *editor = PicklistEditors::find(m_station->state, kind);
         return editor && editor->isVisible() && editor->pickMode() ? editor : nullptr;
     }
-    static void press(frmPicklist *editor, const QString &box)
+    static void press(PicklistWindow *editor, const QString &box)
     {
         QLineEdit *e = editor->findChild<QLineEdit *>(box);
         QVERIFY2(e, qPrintable(box));
         QTest::mouseClick(e, Qt::LeftButton);
     }
-    static QString text(frmBooking *form, const char *name)
+    static QString text(BookingWindow *form, const char *name)
     {
         return form->findChild<QLineEdit *>(QLatin1String(name))->text();
     }
@@ -83,9 +83,9 @@ private slots:
     void cleanup()
     {
         m_station->state.booking().picklists.reset();
-        QList<QPointer<frmBooking>> forms;
+        QList<QPointer<BookingWindow>> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *f = qobject_cast<frmBooking *>(w))
+            if (auto *f = qobject_cast<BookingWindow *>(w))
                 forms << f;
         qDeleteAll(forms);
         m_station.reset();
@@ -109,8 +109,8 @@ private slots:
         Picklist list(PicklistKind::Address);
         QVERIFY(!list.setText(1, 0, QStringLiteral("Stoney%Creek")));
         QVERIFY(list.setText(0, 0, QStringLiteral("100% Hamilton"))); // the default city is no list
-        PicklistWindows::show(m_station->state, PicklistKind::Make);
-        frmPicklist *editor = PicklistWindows::find(m_station->state, PicklistKind::Make);
+        PicklistEditors::show(m_station->state, PicklistKind::Make);
+        PicklistWindow *editor = PicklistEditors::find(m_station->state, PicklistKind::Make);
         QVERIFY(editor && !editor->pickMode());
         QLineEdit *box = editor->findChild<QLineEdit *>(QStringLiteral("txtM3"));
         box->clear();
@@ -123,11 +123,11 @@ private slots:
 
     void editModeSavesEveryListOfTheEditor()
     {
-        m_station->state.booking().PickFromBooking = false;
-        frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Address);
+        m_station->state.booking().pickFromBooking = false;
+        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Address);
         QVERIFY(editor->findChild<QPushButton *>(QStringLiteral("cmdSave"))->isVisible());
         QVERIFY(!editor->findChild<QLineEdit *>(QStringLiteral("txtM0"))->isReadOnly());
-        QSignalSpy closed(editor, &frmPicklist::editClosed);
+        QSignalSpy closed(editor, &PicklistWindow::editClosed);
         QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtDCity")), QStringLiteral("ville"));
         QTest::keyClicks(editor->findChild<QLineEdit *>(QStringLiteral("txtOProv1")), QStringLiteral("2"));
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdSave")), Qt::LeftButton);
@@ -145,8 +145,8 @@ private slots:
         const QString db = shared();
         const QString away = m_folder->file(QStringLiteral("away"));
         QVERIFY(QFile::rename(db, away)); // the server folder is out of reach while the editor loads
-        m_station->state.booking().PickFromBooking = false;
-        frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Make);
+        m_station->state.booking().pickFromBooking = false;
+        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Make);
         QVERIFY(QFile::rename(away, db));
         QCOMPARE(m_station->dialogs.count(), 1);
         QVERIFY(m_station->dialogs.last().text.contains(m_folder->path()));
@@ -160,16 +160,16 @@ private slots:
     void menuItemsGoToTheFormInListOrder()
     {
         numberedMenu();
-        QPointer<frmBooking> form = openForm();
-        frmPicklist *editor = pickFrom(form, "txtMenu2", PicklistKind::MenuItems);
+        QPointer<BookingWindow> form = openForm();
+        PicklistWindow *editor = pickFrom(form, "txtMenu2", PicklistKind::MenuItems);
         QVERIFY(editor);
         QVERIFY(editor->findChild<QLineEdit *>(QStringLiteral("txtM7"))->isReadOnly());
         QVERIFY(!editor->findChild<QPushButton *>(QStringLiteral("cmdSave"))->isVisible());
         for (const char *box : {"txtM7", "txtM2", "txtM15"})
             press(editor, QLatin1String(box));
         QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtM2"))->palette().color(QPalette::Base),
-                 ColorFromNumber(0xFFFFC0));
-        QPointer<frmPicklist> closing = editor;
+                 colorFromNumber(0xFFFFC0));
+        QPointer<PicklistWindow> closing = editor;
         editor->close();
         QTRY_VERIFY(!closing);
         QCOMPARE(text(form, "txtMenu1"), QStringLiteral("Menu 2"));
@@ -187,8 +187,8 @@ private slots:
     void onlyTheFirstFiveMenuItemsAreTaken()
     {
         numberedMenu();
-        QPointer<frmBooking> form = openForm();
-        frmPicklist *editor = pickFrom(form, "txtMenu1", PicklistKind::MenuItems);
+        QPointer<BookingWindow> form = openForm();
+        PicklistWindow *editor = pickFrom(form, "txtMenu1", PicklistKind::MenuItems);
         for (int i : {20, 3, 9, 1, 12, 6, 0})
             press(editor, QStringLiteral("txtM%1").arg(i));
         press(editor, QStringLiteral("txtM3")); // a second press takes the mark off
@@ -202,10 +202,10 @@ private slots:
     void closingWithNothingSelectedEmptiesTheMenuItems()
     {
         numberedMenu();
-        QPointer<frmBooking> form = openForm();
+        QPointer<BookingWindow> form = openForm();
         form->findChild<QLineEdit *>(QStringLiteral("txtMenu4"))->setText(QStringLiteral("Old item"));
         form->findChild<QLineEdit *>(QStringLiteral("tTime4"))->setText(QStringLiteral("2"));
-        frmPicklist *editor = pickFrom(form, "txtMenu4", PicklistKind::MenuItems);
+        PicklistWindow *editor = pickFrom(form, "txtMenu4", PicklistKind::MenuItems);
         editor->close();
         for (const char *name : {"txtMenu1", "txtMenu4", "txtMenu5", "tTime1", "tTime4", "tTime5"})
             QCOMPARE(text(form, name), QString());
@@ -214,8 +214,8 @@ private slots:
 
     void internalJobsTakeTwo()
     {
-        QPointer<frmBooking> form = openForm();
-        frmPicklist *editor = pickFrom(form, "txtInternal1", PicklistKind::Internal);
+        QPointer<BookingWindow> form = openForm();
+        PicklistWindow *editor = pickFrom(form, "txtInternal1", PicklistKind::Internal);
         for (const char *box : {"txtM4", "txtM1", "txtM6"})
             press(editor, QLatin1String(box));
         editor->close();
@@ -226,9 +226,9 @@ private slots:
 
     void maintenancePickUpdatesTheTotalAtOnce()
     {
-        QPointer<frmBooking> form = openForm();
+        QPointer<BookingWindow> form = openForm();
         form->findChild<QLineEdit *>(QStringLiteral("tTime8"))->setText(QStringLiteral("0.25"));
-        frmPicklist *editor = pickFrom(form, "txtMainten", PicklistKind::Mainten);
+        PicklistWindow *editor = pickFrom(form, "txtMainten", PicklistKind::Mainten);
         QVERIFY(editor);
         QCOMPARE(editor->findChild<QLineEdit *>(QStringLiteral("txtTime4"))->text(), QStringLiteral("1.5"));
         press(editor, QStringLiteral("txtM4"));
@@ -237,36 +237,36 @@ private slots:
         QCOMPARE(text(form, "txtTTime"), QStringLiteral("1.75"));
         // A single pick hides the editor and keeps it for the next pick.
         QVERIFY(!editor->isVisible());
-        QCOMPARE(PicklistWindows::find(m_station->state, PicklistKind::Mainten), editor);
+        QCOMPARE(PicklistEditors::find(m_station->state, PicklistKind::Mainten), editor);
     }
 
     void cityAndProvincePicksAndTheEditorOutlivesTheForm()
     {
-        QPointer<frmBooking> form = openForm();
-        frmPicklist *editor = pickFrom(form, "txtProv", PicklistKind::Address);
+        QPointer<BookingWindow> form = openForm();
+        PicklistWindow *editor = pickFrom(form, "txtProv", PicklistKind::Address);
         press(editor, QStringLiteral("txtOProv1"));
         QCOMPARE(text(form, "txtProv"), QStringLiteral("MB"));
         pickFrom(form, "txtCity", PicklistKind::Address);
         press(editor, QStringLiteral("txtM1"));
         QCOMPARE(text(form, "txtCity"), QStringLiteral("Stoney Creek"));
         pickFrom(form, "txtMake", PicklistKind::Make);
-        QPointer<frmPicklist> make = PicklistWindows::find(m_station->state, PicklistKind::Make);
+        QPointer<PicklistWindow> make = PicklistEditors::find(m_station->state, PicklistKind::Make);
         m_station->dialogs.answer(Dialogs::AnsNo); // the picked city and province are not kept
         QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtName")), Qt::Key_Escape);
         QTRY_VERIFY(!form);
         QTRY_VERIFY(!make);
-        QCOMPARE(PicklistWindows::find(m_station->state, PicklistKind::Address), editor);
+        QCOMPARE(PicklistEditors::find(m_station->state, PicklistKind::Address), editor);
         // Asked for from the setup menu, the hidden pick-mode editor comes back in edit mode.
-        m_station->state.booking().PickFromBooking = false;
-        frmPicklist *edit = PicklistWindows::show(m_station->state, PicklistKind::Address);
+        m_station->state.booking().pickFromBooking = false;
+        PicklistWindow *edit = PicklistEditors::show(m_station->state, PicklistKind::Address);
         QVERIFY(!edit->pickMode());
         QVERIFY(!edit->findChild<QLineEdit *>(QStringLiteral("txtM1"))->isReadOnly());
     }
 
     void infoReportsAMissingDocument()
     {
-        m_station->state.booking().PickFromBooking = false;
-        frmPicklist *editor = PicklistWindows::show(m_station->state, PicklistKind::Internal);
+        m_station->state.booking().pickFromBooking = false;
+        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Internal);
         QFile::remove(m_folder->file(QStringLiteral("Info.doc")));
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdInfo")), Qt::LeftButton);
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("File not found"));

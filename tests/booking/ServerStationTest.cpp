@@ -17,7 +17,7 @@ BookingEntries booking(const QString &name, const QString &hours)
     BookingEntries e = emptyBookingEntries();
     e[Name] = name;
     e[time(0)] = hours;
-    e[TTime] = BookingFlow::TotalTime(e);
+    e[TTime] = BookingFlow::totalTime(e);
     return e;
 }
 

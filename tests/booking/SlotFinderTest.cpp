@@ -2,9 +2,9 @@
 #include "BookingStation.h"
 #include "TestRegistry.h"
 #include "booking/BookingTimes.h"
-#include "booking/frmFindSlot.h"
+#include "booking/FindSlotWindow.h"
 #include "core/TimeText.h"
-#include "daypage/frmAppt.h"
+#include "daypage/DayPageWindow.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,7 +27,7 @@ QString listed(const QVector<SlotFinder::Place> &places, const QDate &only = QDa
     for (const SlotFinder::Place &p : places)
         if (!only.isValid() || p.date == only)
             out << QStringLiteral("%1 %2-%3 %4")
-                       .arg(p.date.toString(QStringLiteral("ddd")), SettingsTimeText(p.start), SettingsTimeText(p.end),
+                       .arg(p.date.toString(QStringLiteral("ddd")), settingsTimeText(p.start), settingsTimeText(p.end),
                             p.tech);
     return out.join(QStringLiteral(", "));
 }
@@ -41,7 +41,7 @@ void bookMonday(const TestFolder &folder)
     s.grid().setText(6, 2, QStringLiteral("Smith"));
     for (int r = 6; r <= 10; ++r)
         s.grid().setCellBackColor(r, 2, BookingTimes::LightBookingColor);
-    s.page.SaveGridData();
+    s.page.saveGridData();
 }
 } // namespace
 
@@ -123,16 +123,16 @@ private slots:
         state.paths().setProgramFolder(m_folder->path());
         state.paths().setServerFolder(m_folder->path());
         state.setDialogs(&dialogs);
-        frmAppt page(state);
-        page.setSlotFinderOpener([&state](frmAppt &p) -> QWidget * {
-            auto *w = new frmFindSlot(state, p);
+        DayPageWindow page(state);
+        page.setSlotFinderOpener([&state](DayPageWindow &p) -> QWidget * {
+            auto *w = new FindSlotWindow(state, p);
             w->show();
             return w;
         });
         page.show();
         page.openCell(bookingDay(), 6, 1);
         page.findChild<QAction *>(QStringLiteral("mnuFindSlot"))->trigger();
-        auto *w = qobject_cast<frmFindSlot *>(page.slotFinder());
+        auto *w = qobject_cast<FindSlotWindow *>(page.slotFinder());
         QVERIFY(w);
         QCOMPARE(w->findChild<QDateEdit *>(QStringLiteral("txtFirst"))->date(), bookingDay());
         w->findChild<QDoubleSpinBox *>(QStringLiteral("txtHours"))->setValue(3);
@@ -150,10 +150,10 @@ private slots:
         {
             BookingStation other(*m_folder);
             other.grid().setText(6, 4, QStringLiteral("Jones"));
-            other.page.SaveGridData();
+            other.page.saveGridData();
         }
         QTest::keyClick(list, Qt::Key_Return);
-        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), frmFindSlot::TakenText);
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblStatus"))->text(), FindSlotWindow::TakenText);
         QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("08:30 AM"));
 
         QPointer<QWidget> alive(w);

@@ -24,7 +24,7 @@ int claimAndWait(const QStringList &args)
     page.openDatabase(args.at(0));
     page.readLocation();
     page.openDate(bookingDay());
-    if (page.EnterSlot(args.at(1).toInt(), args.at(2).toInt()) != DayPage::SlotEnter::Claimed)
+    if (page.enterSlot(args.at(1).toInt(), args.at(2).toInt()) != DayPage::SlotEnter::Claimed)
         return 1;
     std::printf("claimed %lld\n", state.registration().id);
     std::fflush(stdout);
@@ -80,7 +80,7 @@ private slots:
         BookingEntries form = flow->loadedForm();
         form[Name] = QStringLiteral("Kim Took");
         form[time(0)] = QStringLiteral("1");
-        form[TTime] = BookingFlow::TotalTime(form);
+        form[TTime] = BookingFlow::totalTime(form);
         flow->recordEdited();
         flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);

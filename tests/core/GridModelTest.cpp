@@ -83,11 +83,11 @@ private slots:
         m.setBackColor(FreeSlotColor);
         m.setBackColorFixed(FixedCellColor);
         QCOMPARE(m.cellBackColor(2, 2), qint64(0));
-        QCOMPARE(m.data(m.index(2, 2), Qt::BackgroundRole).value<QBrush>().color(), ColorFromNumber(FreeSlotColor));
-        QCOMPARE(m.data(m.index(0, 2), Qt::BackgroundRole).value<QBrush>().color(), ColorFromNumber(FixedCellColor));
+        QCOMPARE(m.data(m.index(2, 2), Qt::BackgroundRole).value<QBrush>().color(), colorFromNumber(FreeSlotColor));
+        QCOMPARE(m.data(m.index(0, 2), Qt::BackgroundRole).value<QBrush>().color(), colorFromNumber(FixedCellColor));
         m.setCellBackColor(2, 2, LunchColor);
         QCOMPARE(m.cellBackColor(2, 2), LunchColor);
-        QCOMPARE(m.data(m.index(2, 2), Qt::BackgroundRole).value<QBrush>().color(), ColorFromNumber(LunchColor));
+        QCOMPARE(m.data(m.index(2, 2), Qt::BackgroundRole).value<QBrush>().color(), colorFromNumber(LunchColor));
         m.setBackColor(SystemDesktopColor); // a closed page: cells without colour follow
         QCOMPARE(m.shownBackColor(3, 3), SystemDesktopColor);
         QCOMPARE(m.shownBackColor(2, 2), LunchColor);

@@ -57,10 +57,10 @@ private slots:
     void cellsHaveTheModelsSizes()
     {
         const QRect heading = view->cellRect(0, 1);
-        QCOMPARE(heading.width(), TwipsToPixels(1500));
-        QCOMPARE(heading.height(), TwipsToPixels(275));
+        QCOMPARE(heading.width(), twipsToPixels(1500));
+        QCOMPARE(heading.height(), twipsToPixels(275));
         const QRect slot = view->cellRect(3, 1);
-        QCOMPARE(slot.height(), TwipsToPixels(550));
+        QCOMPARE(slot.height(), twipsToPixels(550));
         // The first scrolling row starts right under the fixed rows.
         QCOMPARE(slot.top(), view->cellRect(2, 1).bottom() + 1);
         QCOMPARE(slot.left(), view->cellRect(3, 0).right() + 1);
@@ -69,7 +69,7 @@ private slots:
     // under the fixed rows: no part of the row above it peeks out.
     void scrolledToTheEndTheTopRowStartsWhole()
     {
-        view->resize(600, 400 + TwipsToPixels(550) / 2);
+        view->resize(600, 400 + twipsToPixels(550) / 2);
         m->setTopRow(m->rows() - 1);
         QTest::qWait(20);
         QCOMPARE(view->verticalScrollBar()->value(), view->verticalScrollBar()->maximum());
@@ -167,13 +167,13 @@ private slots:
         layOut(*outside);
         view->setGridModel(outside);
         QCOMPARE(view->grid(), outside);
-        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+        QCOMPARE(view->cellRect(0, 1).width(), twipsToPixels(1500));
         delete outside;
         QCOMPARE(view->grid(), m); // the view's own model again
         view->grab();              // still paints
         QCoreApplication::processEvents();
         QCOMPARE(view->model(), m);
-        QCOMPARE(view->cellRect(0, 1).width(), TwipsToPixels(1500));
+        QCOMPARE(view->cellRect(0, 1).width(), twipsToPixels(1500));
     }
     void arrowsStayInTheScrollingCells()
     {
@@ -199,20 +199,20 @@ private slots:
         m->setCurrentCell(20, 5);
         const QImage shot = view->grab().toImage();
         auto colourAt = [&](int r, int c) { return shot.pixelColor(view->cellRect(r, c).center()); };
-        QCOMPARE(colourAt(7, 2), ColorFromNumber(LunchColor));
-        QCOMPARE(colourAt(8, 2), ColorFromNumber(FreeSlotColor));
-        QCOMPARE(colourAt(1, 2), ColorFromNumber(FixedCellColor));
+        QCOMPARE(colourAt(7, 2), colorFromNumber(LunchColor));
+        QCOMPARE(colourAt(8, 2), colorFromNumber(FreeSlotColor));
+        QCOMPARE(colourAt(1, 2), colorFromNumber(FixedCellColor));
         // A selected block shows the selection colour, except on the current cell.
         m->setBackColorSel(BlockSelectColor);
         m->selectRange(4, 1, 5, 2);
         const QImage sel = view->grab().toImage();
-        QCOMPARE(sel.pixelColor(view->cellRect(5, 2).center()), ColorFromNumber(BlockSelectColor));
-        QCOMPARE(sel.pixelColor(view->cellRect(4, 1).center()), ColorFromNumber(FreeSlotColor));
+        QCOMPARE(sel.pixelColor(view->cellRect(5, 2).center()), colorFromNumber(BlockSelectColor));
+        QCOMPARE(sel.pixelColor(view->cellRect(4, 1).center()), colorFromNumber(FreeSlotColor));
         // Grid lines on the cells' right edges.
         m->setGridColor(GridLineColor);
         const QImage lines = view->grab().toImage();
         const QRect cell = view->cellRect(9, 3);
-        QCOMPARE(lines.pixelColor(cell.right(), cell.center().y()), ColorFromNumber(GridLineColor));
+        QCOMPARE(lines.pixelColor(cell.right(), cell.center().y()), colorFromNumber(GridLineColor));
     }
     void currentCellShowsOnEveryBackground()
     {
@@ -221,7 +221,7 @@ private slots:
             m->setCellBackColor(8, 2, colour);
             const QImage shot = view->grab().toImage();
             const QRect cell = view->cellRect(8, 2);
-            const int back = ColorFromNumber(colour).lightness();
+            const int back = colorFromNumber(colour).lightness();
             // Along each edge, within a few pixels, something stands out from the cell's colour.
             for (const QPoint &step : {QPoint(1, 0), QPoint(0, 1), QPoint(-1, 0), QPoint(0, -1)}) {
                 QPoint at = step.x() > 0   ? QPoint(cell.left(), cell.center().y())
@@ -255,8 +255,8 @@ private slots:
         QCOMPARE(m->colWidth(2), 3000);
         // Narrower than the stored widths: they are kept and the page scrolls.
         view->resize(300, 400);
-        QTRY_COMPARE(view->cellRect(3, 1).width(), TwipsToPixels(1500));
-        QCOMPARE(view->cellRect(3, 2).width(), TwipsToPixels(3000));
+        QTRY_COMPARE(view->cellRect(3, 1).width(), twipsToPixels(1500));
+        QCOMPARE(view->cellRect(3, 2).width(), twipsToPixels(3000));
         QVERIFY(view->horizontalScrollBar()->isVisible());
     }
 
@@ -269,9 +269,9 @@ private slots:
         QTest::mousePress(rows, Qt::LeftButton, {}, edge);
         QTest::mouseMove(rows, edge + QPoint(20, 0));
         QTest::mouseRelease(rows, Qt::LeftButton, {}, edge + QPoint(20, 0));
-        QCOMPARE(m->colWidth(2), int(PixelsToTwips(TwipsToPixels(1500) + 20)));
-        QCOMPARE(view->cellRect(0, 2).width(), TwipsToPixels(1500) + 20);
-        QCOMPARE(view->cellRect(10, 2).width(), TwipsToPixels(1500) + 20);
+        QCOMPARE(m->colWidth(2), int(pixelsToTwips(twipsToPixels(1500) + 20)));
+        QCOMPARE(view->cellRect(0, 2).width(), twipsToPixels(1500) + 20);
+        QCOMPARE(view->cellRect(10, 2).width(), twipsToPixels(1500) + 20);
     }
     void rebuildingKeepsTheViewInStep()
     {
@@ -287,7 +287,7 @@ private slots:
         QCOMPARE(view->verticalScrollBar()->value(), 2);
         QCOMPARE(view->cellRect(5, 1).top(), view->cellRect(2, 1).bottom() + 1);
         QCOMPARE(view->currentIndex(), m->index(6, 1));
-        QCOMPARE(view->cellRect(7, 1).height(), TwipsToPixels(550));
+        QCOMPARE(view->cellRect(7, 1).height(), twipsToPixels(550));
     }
 };
 TORVANE_TEST(GridViewTest)

@@ -11,7 +11,7 @@
 class ListTextTest : public QObject {
     Q_OBJECT
 private slots:
-    void splitList_data()
+    void splitsListText_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("items");
@@ -21,33 +21,33 @@ private slots:
         QTest::newRow("lone %") << "%" << QStringList{"", "", ""};
         QTest::newRow("empty inner items kept") << "a%%b" << QStringList{"", "a", "", "b"};
     }
-    void splitList()
+    void splitsListText()
     {
         QFETCH(QString, text);
         QFETCH(QStringList, items);
-        QCOMPARE(SplitList(text), items);
+        QCOMPARE(splitList(text), items);
     }
     void joinedListsReadBackThroughSplitList()
     {
         const QStringList names{"Al", "", "Bo"};
-        QCOMPARE(JoinList(names, true), QStringLiteral("Al%%Bo%"));
-        QCOMPARE(JoinList(names, false), QStringLiteral("Al%%Bo"));
-        QCOMPARE(SplitList(JoinList(names, false)).mid(1), names);
-        QCOMPARE(SplitList(JoinList(names, true)).mid(1, 3), names);
-        QCOMPARE(JoinList({}, true), QString());
+        QCOMPARE(joinList(names, true), QStringLiteral("Al%%Bo%"));
+        QCOMPARE(joinList(names, false), QStringLiteral("Al%%Bo"));
+        QCOMPARE(splitList(joinList(names, false)).mid(1), names);
+        QCOMPARE(splitList(joinList(names, true)).mid(1, 3), names);
+        QCOMPARE(joinList({}, true), QString());
     }
     void plainSplitStartsAtZero()
     {
-        QCOMPARE(SplitPlain(QStringLiteral("1000%1200%"), QLatin1Char('%')), (QStringList{"1000", "1200", ""}));
-        QVERIFY(SplitPlain(QString(), QLatin1Char('%')).isEmpty());
-        QCOMPARE(SplitPlain(QStringLiteral("0 255 "), QLatin1Char(' ')), (QStringList{"0", "255", ""}));
+        QCOMPARE(splitPlain(QStringLiteral("1000%1200%"), QLatin1Char('%')), (QStringList{"1000", "1200", ""}));
+        QVERIFY(splitPlain(QString(), QLatin1Char('%')).isEmpty());
+        QCOMPARE(splitPlain(QStringLiteral("0 255 "), QLatin1Char(' ')), (QStringList{"0", "255", ""}));
     }
 };
 
 class NumbersTest : public QObject {
     Q_OBJECT
 private slots:
-    void leadingNumber_data()
+    void readsLeadingNumber_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<float>("value");
@@ -63,13 +63,13 @@ private slots:
         QTest::newRow("second point ends it") << "1.2.3" << 1.2f;
         QTest::newRow("beyond single precision") << QString(60, QLatin1Char('9')) << 0.0f;
     }
-    void leadingNumber()
+    void readsLeadingNumber()
     {
         QFETCH(QString, text);
         QFETCH(float, value);
-        QCOMPARE(LeadingNumber(text), value);
+        QCOMPARE(leadingNumber(text), value);
     }
-    void numberText_data()
+    void writesNumberText_data()
     {
         QTest::addColumn<float>("value");
         QTest::addColumn<QString>("text");
@@ -87,20 +87,20 @@ private slots:
         QTest::newRow("a third") << (1.0f / 3.0f) << "0.3333333";
         QTest::newRow("tiny") << 0.0005f << "0.0005";
     }
-    void numberText()
+    void writesNumberText()
     {
         QFETCH(float, value);
         QFETCH(QString, text);
-        QCOMPARE(NumberText(value), text);
+        QCOMPARE(numberText(value), text);
     }
     void numberTextIgnoresSystemLocale()
     {
         const QLocale saved;
         QLocale::setDefault(QLocale(QLocale::German));
-        const QString text = NumberText(7.5f);
+        const QString text = numberText(7.5f);
         QLocale::setDefault(saved);
         QCOMPARE(text, QStringLiteral("7.5"));
-        QCOMPARE(LeadingNumber(text), 7.5f);
+        QCOMPARE(leadingNumber(text), 7.5f);
     }
 };
 
@@ -134,16 +134,16 @@ private slots:
         QFETCH(QTime, time);
         QFETCH(QString, settings);
         QFETCH(QString, label);
-        QCOMPARE(SettingsTimeText(time), settings);
-        QCOMPARE(RowLabel(time), label);
-        QCOMPARE(ParseTimeText(settings), time);
-        QCOMPARE(ParseTimeText(label), time);
+        QCOMPARE(settingsTimeText(time), settings);
+        QCOMPARE(rowLabel(time), label);
+        QCOMPARE(parseTimeText(settings), time);
+        QCOMPARE(parseTimeText(label), time);
     }
     void englishWhateverTheLocale()
     {
         const QLocale saved;
         QLocale::setDefault(QLocale(QLocale::German));
-        const QString label = RowLabel(QTime(17, 0));
+        const QString label = rowLabel(QTime(17, 0));
         QLocale::setDefault(saved);
         QCOMPARE(label, QStringLiteral("05:00 PM "));
     }
@@ -166,14 +166,14 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QTime, time);
-        QCOMPARE(ParseTimeText(text), time);
-        QCOMPARE(ParseTimeText(text).isValid(), time.isValid());
+        QCOMPARE(parseTimeText(text), time);
+        QCOMPARE(parseTimeText(text).isValid(), time.isValid());
     }
     void shortTime()
     {
-        QCOMPARE(ShortTimeText(QTime(8, 0)), QStringLiteral("08:00"));
-        QCOMPARE(ShortTimeText(QTime(17, 5)), QStringLiteral("17:05"));
-        QCOMPARE(ShortTimeText(QTime()), QString());
+        QCOMPARE(shortTimeText(QTime(8, 0)), QStringLiteral("08:00"));
+        QCOMPARE(shortTimeText(QTime(17, 5)), QStringLiteral("17:05"));
+        QCOMPARE(shortTimeText(QTime()), QString());
     }
 };
 
@@ -182,32 +182,32 @@ class ColorsTest : public QObject {
 private slots:
     void redIsTheLowByte()
     {
-        QCOMPARE(ColorFromNumber(0x0000FF), QColor(255, 0, 0));
-        QCOMPARE(ColorFromNumber(FreeSlotColor), QColor(0xFF, 0xFF, 0xEE));
-        QCOMPARE(ColorFromNumber(SeparatorColor), QColor(0xFF, 0xE0, 0xC0));
-        QCOMPARE(NumberFromColor(QColor(0xFF, 0xFF, 0xEE)), FreeSlotColor);
+        QCOMPARE(colorFromNumber(0x0000FF), QColor(255, 0, 0));
+        QCOMPARE(colorFromNumber(FreeSlotColor), QColor(0xFF, 0xFF, 0xEE));
+        QCOMPARE(colorFromNumber(SeparatorColor), QColor(0xFF, 0xE0, 0xC0));
+        QCOMPARE(numberFromColor(QColor(0xFF, 0xFF, 0xEE)), FreeSlotColor);
     }
     void roundTrips()
     {
         for (qint64 n : {qint64(0), FreeSlotColor, LunchColor, GridLineColor, qint64(0x123456), WhiteColor})
-            QCOMPARE(NumberFromColor(ColorFromNumber(n)), n);
+            QCOMPARE(numberFromColor(colorFromNumber(n)), n);
     }
     void systemColours()
     {
-        QCOMPARE(ColorFromNumber(SystemDesktopColor), QColor(0x3A, 0x6E, 0xA5));
+        QCOMPARE(colorFromNumber(SystemDesktopColor), QColor(0x3A, 0x6E, 0xA5));
         // The same colour as a stored negative 32-bit value.
-        QCOMPARE(ColorFromNumber(-2147483647), QColor(0x3A, 0x6E, 0xA5));
-        QCOMPARE(ColorFromNumber(0x8000000F), QColor(0xF0, 0xF0, 0xF0));
-        QVERIFY(IsSystemColor(SystemDesktopColor));
-        QVERIFY(!IsSystemColor(WhiteColor));
+        QCOMPARE(colorFromNumber(-2147483647), QColor(0x3A, 0x6E, 0xA5));
+        QCOMPARE(colorFromNumber(0x8000000F), QColor(0xF0, 0xF0, 0xF0));
+        QVERIFY(isSystemColor(SystemDesktopColor));
+        QVERIFY(!isSystemColor(WhiteColor));
     }
     void classicPalette()
     {
         QCOMPARE(QBColor(0), qint64(0));
         QCOMPARE(QBColor(1), qint64(0x800000));
         QCOMPARE(QBColor(4), qint64(0x000080));
-        QCOMPARE(ColorFromNumber(QBColor(12)), QColor(255, 0, 0)); // light red
-        QCOMPARE(ColorFromNumber(QBColor(9)), QColor(0, 0, 255));  // light blue
+        QCOMPARE(colorFromNumber(QBColor(12)), QColor(255, 0, 0)); // light red
+        QCOMPARE(colorFromNumber(QBColor(9)), QColor(0, 0, 255));  // light blue
         QCOMPARE(QBColor(15), WhiteColor);
     }
 };
@@ -217,11 +217,11 @@ class TwipsTest : public QObject {
 private slots:
     void conversions()
     {
-        QCOMPARE(TwipsToPixels(1440), 96);
-        QCOMPARE(TwipsToPixels(275), 18);
-        QCOMPARE(PixelsToTwips(96), 1440.0);
-        QCOMPARE(TwipsToHimetric(1440), 2540.0);
-        QCOMPARE(HimetricToTwips(2540), 1440.0);
+        QCOMPARE(twipsToPixels(1440), 96);
+        QCOMPARE(twipsToPixels(275), 18);
+        QCOMPARE(pixelsToTwips(96), 1440.0);
+        QCOMPARE(twipsToHimetric(1440), 2540.0);
+        QCOMPARE(himetricToTwips(2540), 1440.0);
     }
 };
 

@@ -20,7 +20,7 @@ struct Window {
 
     Window()
     {
-        w->resize(TwipsToPixels(6000), TwipsToPixels(4000));
+        w->resize(twipsToPixels(6000), twipsToPixels(4000));
         label = new QLabel(QStringLiteral("Name"), w.get());
         label->setGeometry(100, 50, 200, 30);
         QFont f = label->font();
@@ -38,7 +38,7 @@ struct Window {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
-    void resizeTwips(int width, int height) { w->resize(TwipsToPixels(width), TwipsToPixels(height)); }
+    void resizeTwips(int width, int height) { w->resize(twipsToPixels(width), twipsToPixels(height)); }
     QList<QRect> layout() const
     {
         return {label->geometry(), button->geometry(), frame->geometry(), inFrame->geometry()};
@@ -72,7 +72,7 @@ private slots:
     {
         Window win;
         Resizer resizer(win.w.get());
-        resizer.ResizeFonts = true;
+        resizer.resizeFonts = true;
         win.show();
         win.resizeTwips(9000, 4000);
         QCOMPARE(win.label->font().pointSizeF(), 10.0);
@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(late->geometry(), QRect(40, 40, 80, 20));
         QCOMPARE(win.label->geometry(), QRect(150, 50, 300, 30));
 
-        resizer.Rebuild();           // the current layout becomes the reference
+        resizer.rebuild();           // the current layout becomes the reference
         win.resizeTwips(4500, 4000); // half as wide as the new reference
         QCOMPARE(late->geometry(), QRect(20, 40, 40, 20));
         QCOMPARE(win.label->geometry(), QRect(75, 50, 150, 30));
@@ -117,8 +117,8 @@ private slots:
     {
         Window win;
         Resizer resizer(win.w.get());
-        resizer.KeepAspect = true;
-        const float aspect = float(TwipsToPixels(4000)) / float(TwipsToPixels(6000));
+        resizer.keepAspect = true;
+        const float aspect = float(twipsToPixels(4000)) / float(twipsToPixels(6000));
         QCOMPARE(resizer.aspectRatio(), aspect);
         win.show();
         const int refHeight = win.w->height();

@@ -1,4 +1,4 @@
-#include "DayPageWindow.h"
+#include "DayPageFixture.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
 
@@ -13,7 +13,7 @@
 // booking number that keep their texts in the database.
 class ClipboardMemoTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<DayPageWindow> s;
+    std::unique_ptr<DayPageFixture> s;
 
     QPlainTextEdit *memo() { return s->child<QPlainTextEdit>("TxtMemo"); }
     QPlainTextEdit *fixedMemo() { return s->child<QPlainTextEdit>("TxtFixedMemo"); }
@@ -36,9 +36,9 @@ private slots:
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
     void init()
     {
-        s = std::make_unique<DayPageWindow>();
+        s = std::make_unique<DayPageFixture>();
         QVERIFY(s->ready());
-        s->open(DayPageWindow::day());
+        s->open(DayPageFixture::day());
         s->dialogs.clear();
     }
     void cleanup() { s.reset(); }
@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(memo()->toPlainText(), QStringLiteral("Call back"));
         // Delete from the Edit menu with the grid focused changes nothing either.
         s->store(8, 1, QStringLiteral("Kept"));
-        s->w->RefreshGrid();
+        s->w->refreshGrid();
         s->grid().setCurrentCell(8, 1);
         s->view()->setFocus();
         s->w->findChild<QAction *>(QStringLiteral("mnuDelete"))->trigger();
@@ -67,7 +67,7 @@ private slots:
     void cutInTheDailyMemoMovesTheTextAndLeavingStoresIt()
     {
         memo()->setFocus();
-        QCOMPARE(memo()->palette().color(QPalette::Base), ColorFromNumber(FreeSlotColor));
+        QCOMPARE(memo()->palette().color(QPalette::Base), colorFromNumber(FreeSlotColor));
         QTest::keyClicks(memo(), QStringLiteral("Call Mr Lee back"));
         select(memo(), 5, 12); // "Mr Lee "
         QTest::keyClick(memo(), Qt::Key_X, Qt::ControlModifier);
@@ -78,7 +78,7 @@ private slots:
         QTest::keyClick(memo(), Qt::Key_Tab);
         QVERIFY(s->view()->hasFocus());
         QCOMPARE(s->storedField("Memo"), QStringLiteral("Call back"));
-        QCOMPARE(memo()->palette().color(QPalette::Base), ColorFromNumber(QBColor(7)));
+        QCOMPARE(memo()->palette().color(QPalette::Base), colorFromNumber(QBColor(7)));
 
         // Paste puts it back where the caret is.
         memo()->setFocus();
@@ -91,7 +91,7 @@ private slots:
     {
         // Another station's memo is read when the box gets the focus.
         Station other(s->dbPath());
-        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        QVERIFY(other.page.openDate(DayPageFixture::day()));
         other.page.store().saveMemo(other.page.record().key(), std::nullopt, QStringLiteral("From the front desk"));
         memo()->setFocus();
         QCOMPARE(memo()->toPlainText(), QStringLiteral("From the front desk"));
@@ -104,9 +104,9 @@ private slots:
         memo()->setFocus();
         memo()->moveCursor(QTextCursor::End);
         QTest::keyClicks(memo(), QStringLiteral(" - ring"));
-        s->open(DayPageWindow::day().addDays(1));
+        s->open(DayPageFixture::day().addDays(1));
         QCOMPARE(s->storedField("Memo"), QStringLiteral("Changed again - ring"));
-        QCOMPARE(s->storedField("Memo", DayPageWindow::day().addDays(1)), QString());
+        QCOMPARE(s->storedField("Memo", DayPageFixture::day().addDays(1)), QString());
         QCOMPARE(memo()->toPlainText(), QString());
     }
 
@@ -116,7 +116,7 @@ private slots:
         QTest::keyClicks(memo(), QStringLiteral("Tyres at 3"));
         // Meanwhile another station stores its own memo for the page.
         Station other(s->dbPath());
-        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        QVERIFY(other.page.openDate(DayPageFixture::day()));
         QCOMPARE(other.page.storeText(DayPage::SharedText::DailyMemo, other.page.record().key(), QString(),
                                       QStringLiteral("Fleet van 9am")),
                  QStringLiteral("Fleet van 9am"));
@@ -169,7 +169,7 @@ private slots:
 
     void cutAndCopyInTheEditBox()
     {
-        s->grid().setCurrentCell(DayPageWindow::LastRow, 1);
+        s->grid().setCurrentCell(DayPageFixture::LastRow, 1);
         auto *edit = s->child<QLineEdit>("txtEdit");
         QTest::keyClicks(s->view(), QStringLiteral("T"));
         QTest::keyClicks(edit, QStringLiteral("ow truck"));

@@ -26,8 +26,8 @@ private slots:
         QVERIFY(s.page.openDate(QDate(1999, 3, 8)));
         // A damaged shared database: the page's colour list cannot be read any more.
         Database(dbPath).execute(QStringLiteral("ALTER TABLE tbl_Appt RENAME COLUMN Color TO Colour"));
-        s.page.GetCellColor(); // passes its own failure over: the colours as last read
-        s.page.RefreshGrid();
+        s.page.getCellColor(); // passes its own failure over: the colours as last read
+        s.page.refreshGrid();
         QVERIFY(s.dialogs.titles().contains(QStringLiteral("Refresh Grid")));
 
         QFile log(DiagnosticLog::filePath());

@@ -1,4 +1,4 @@
-#include "DayPageWindow.h"
+#include "DayPageFixture.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/Twips.h"
@@ -17,7 +17,7 @@
 // the last row, the page lock, Delete, and what may reach a cell.
 class GridEditingTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<DayPageWindow> s;
+    std::unique_ptr<DayPageFixture> s;
 
     QLineEdit *edit() { return s->child<QLineEdit>("txtEdit"); }
     void typeInto(int row, int col, const QString &text)
@@ -33,10 +33,10 @@ private slots:
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
     void init()
     {
-        s = std::make_unique<DayPageWindow>();
+        s = std::make_unique<DayPageFixture>();
         QVERIFY(s->ready());
-        s->open(DayPageWindow::day());
-        QCOMPARE(s->w->page().record().date, DayPageWindow::day());
+        s->open(DayPageFixture::day());
+        QCOMPARE(s->w->page().record().date, DayPageFixture::day());
         s->dialogs.clear();
     }
     void cleanup() { s.reset(); }
@@ -45,7 +45,7 @@ private slots:
     {
         int opened = 0;
         QString storedAtOpening;
-        s->w->setBookingOpener([&](frmAppt &w) -> QWidget * {
+        s->w->setBookingOpener([&](DayPageWindow &w) -> QWidget * {
             ++opened;
             storedAtOpening = s->stored(8, 2);
             return new QWidget(&w, Qt::Window);
@@ -55,19 +55,19 @@ private slots:
         QCOMPARE(opened, 1);
         QCOMPARE(storedAtOpening, QStringLiteral("Engaged"));
         QCOMPARE(s->grid().text(8, 2), QStringLiteral("Engaged"));
-        QCOMPARE(s->state.booking().BookingDate, DayPageWindow::day());
-        QCOMPARE(s->state.booking().BookingRow, 8);
-        QCOMPARE(s->state.booking().BookingCol, 2);
-        QCOMPARE(s->state.booking().BookingColor, int(FreeSlotColor));
+        QCOMPARE(s->state.booking().bookingDate, DayPageFixture::day());
+        QCOMPARE(s->state.booking().bookingRow, 8);
+        QCOMPARE(s->state.booking().bookingCol, 2);
+        QCOMPARE(s->state.booking().bookingColor, int(FreeSlotColor));
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
-        QCOMPARE(s->state.booking().BookingFormTop, int(PixelsToTwips(gridAt.y())) + 600);
-        QCOMPARE(s->state.booking().BookingFormLeft, int(PixelsToTwips(gridAt.x())) + 2000);
+        QCOMPARE(s->state.booking().bookingFormTop, int(pixelsToTwips(gridAt.y())) + 600);
+        QCOMPARE(s->state.booking().bookingFormLeft, int(pixelsToTwips(gridAt.x())) + 2000);
         QVERIFY(s->w->bookingWindow());
 
         // Another station reloading the page finds the slot taken; so does this one.
         Station other(s->dbPath());
-        QVERIFY(other.page.openDate(DayPageWindow::day()));
-        QCOMPARE(other.page.EnterSlot(8, 2), DayPage::SlotEnter::Engaged);
+        QVERIFY(other.page.openDate(DayPageFixture::day()));
+        QCOMPARE(other.page.enterSlot(8, 2), DayPage::SlotEnter::Engaged);
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 1);
         QCOMPARE(s->dialogs.count(), 0);
@@ -78,7 +78,7 @@ private slots:
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 2);
         QCOMPARE(s->stored(10, 3), QStringLiteral("Ann Ortiz"));
-        QCOMPARE(s->state.booking().BookingRow, 10);
+        QCOMPARE(s->state.booking().bookingRow, 10);
     }
 
     void theBookingWindowOpensOverThePageAndAClickInTheGridClosesIt()
@@ -135,25 +135,25 @@ private slots:
     void enterOnLunchDoesNothingAndOnTheLastRowOpensTheEditBox()
     {
         int opened = 0;
-        s->w->setBookingOpener([&](frmAppt &) -> QWidget * {
+        s->w->setBookingOpener([&](DayPageWindow &) -> QWidget * {
             ++opened;
             return nullptr;
         });
         const QString before = s->storedField("Data");
-        s->grid().setCurrentCell(DayPageWindow::LunchRow, 1);
+        s->grid().setCurrentCell(DayPageFixture::LunchRow, 1);
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 0);
         QCOMPARE(s->storedField("Data"), before);
-        QCOMPARE(s->grid().cellBackColor(DayPageWindow::LunchRow, 1), LunchColor);
+        QCOMPARE(s->grid().cellBackColor(DayPageFixture::LunchRow, 1), LunchColor);
         QVERIFY(!edit()->isVisible());
 
-        s->grid().setCurrentCell(DayPageWindow::LastRow, 4);
+        s->grid().setCurrentCell(DayPageFixture::LastRow, 4);
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 0);
         QVERIFY(edit()->isVisible());
         QVERIFY(edit()->hasFocus());
         // Exactly over the cell.
-        const QRect cell = s->view()->cellRect(DayPageWindow::LastRow, 4);
+        const QRect cell = s->view()->cellRect(DayPageFixture::LastRow, 4);
         QCOMPARE(edit()->geometry(), QRect(s->view()->mapTo(edit()->parentWidget(), cell.topLeft()), cell.size()));
         QCOMPARE(edit()->font().family(), s->grid().font().family());
         QVERIFY(edit()->font().bold());
@@ -164,11 +164,11 @@ private slots:
 
     void anotherStationsBookingShowsWithoutMovingTheCellOrTheTyping()
     {
-        s->grid().setCurrentCell(DayPageWindow::LastRow, 4);
+        s->grid().setCurrentCell(DayPageFixture::LastRow, 4);
         QTest::keyClicks(s->view(), QStringLiteral("T"));
         QTest::keyClicks(edit(), QStringLiteral("yres"));
         Station other(s->dbPath());
-        QVERIFY(other.page.openDate(DayPageWindow::day()));
+        QVERIFY(other.page.openDate(DayPageFixture::day()));
         other.page.writeTogether([&] {
             other.grid().setText(8, 2, QStringLiteral("Bob Two"));
             other.grid().setText(PageModel::HoursUsedRow, 2, QStringLiteral("1"));
@@ -181,10 +181,10 @@ private slots:
         QVERIFY(edit()->isVisible());
         QVERIFY(edit()->hasFocus());
         QCOMPARE(edit()->text(), QStringLiteral("Tyres"));
-        QCOMPARE(s->grid().row(), DayPageWindow::LastRow);
+        QCOMPARE(s->grid().row(), DayPageFixture::LastRow);
         QCOMPARE(s->grid().col(), 4);
         QTest::keyClick(edit(), Qt::Key_Return);
-        QCOMPARE(s->stored(DayPageWindow::LastRow, 4), QStringLiteral("Tyres"));
+        QCOMPARE(s->stored(DayPageFixture::LastRow, 4), QStringLiteral("Tyres"));
         QCOMPARE(s->stored(8, 2), QStringLiteral("Bob Two"));
         QCOMPARE(s->dialogs.count(), 0);
     }
@@ -198,7 +198,7 @@ private slots:
         QCOMPARE(s->dialogs.count(), 0);
         QVERIFY(!edit()->isVisible());
         QVERIFY(s->view()->hasFocus());
-        s->w->RefreshGrid();
+        s->w->refreshGrid();
         QCOMPARE(s->grid().text(2, 3), QStringLiteral("7.5")); // hours available follow on reload
 
         // Column 2 holds hours another station changed to 6: the box shows them with the question.
@@ -226,8 +226,8 @@ private slots:
         QCOMPARE(s->dialogs.count(), 2);
         // Only the typed cell was written: a cell another station changed meanwhile stays.
         s->store(20, 1, QStringLiteral("Walk-in"));
-        typeInto(DayPageWindow::LastRow, 1, QStringLiteral("Loaner car out"));
-        QCOMPARE(s->stored(DayPageWindow::LastRow, 1), QStringLiteral("Loaner car out"));
+        typeInto(DayPageFixture::LastRow, 1, QStringLiteral("Loaner car out"));
+        QCOMPARE(s->stored(DayPageFixture::LastRow, 1), QStringLiteral("Loaner car out"));
         QCOMPARE(s->stored(20, 1), QStringLiteral("Walk-in"));
     }
 
@@ -237,20 +237,20 @@ private slots:
         QCOMPARE(s->stored(5, 1), QStringLiteral("Road test"));
 
         QGuiApplication::clipboard()->setText(QStringLiteral("Fleet\tService\r\n"));
-        s->grid().setCurrentCell(DayPageWindow::LastRow, 2);
+        s->grid().setCurrentCell(DayPageFixture::LastRow, 2);
         QTest::keyClick(s->view(), Qt::Key_Return);
         edit()->clear();
         QTest::keyClick(edit(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(edit()->text(), QStringLiteral("Fleet Service"));
         QTest::keyClick(edit(), Qt::Key_Return);
-        QCOMPARE(s->stored(DayPageWindow::LastRow, 2), QStringLiteral("Fleet Service"));
+        QCOMPARE(s->stored(DayPageFixture::LastRow, 2), QStringLiteral("Fleet Service"));
         const PageText::Cells cells = PageText::parse(s->storedField("Data"));
-        QCOMPARE(cells.size(), DayPageWindow::LastRow - 1); // rows 2 to 25
+        QCOMPARE(cells.size(), DayPageFixture::LastRow - 1); // rows 2 to 25
         for (const QStringList &row : cells)
             QCOMPARE(row.size(), 4);
 
         // Text reaching the box any other way (a drop, the box's own menu) is cleaned too.
-        s->grid().setCurrentCell(DayPageWindow::LastRow, 3);
+        s->grid().setCurrentCell(DayPageFixture::LastRow, 3);
         QTest::keyClick(s->view(), Qt::Key_Return);
         edit()->insert(QStringLiteral("A\tB\n{C}"));
         QCOMPARE(edit()->text(), QStringLiteral("A B C"));
@@ -263,7 +263,7 @@ private slots:
         s->w->toolbarAction(QStringLiteral("Key"))->trigger();
         QVERIFY(lock->isChecked());
         QVERIFY(s->w->page().pageLock());
-        QCOMPARE(lock->palette().color(QPalette::Window), ColorFromNumber(QBColor(12)));
+        QCOMPARE(lock->palette().color(QPalette::Window), colorFromNumber(QBColor(12)));
 
         s->grid().setCurrentCell(4, 1);
         QTest::keyClicks(s->view(), QStringLiteral("5"));
@@ -285,11 +285,11 @@ private slots:
 
     void deleteOnABookedCellTakesTheWholeBookingOrNothing()
     {
-        const QDate d = DayPageWindow::day();
+        const QDate d = DayPageFixture::day();
         s->store(9, 2, QStringLiteral("Susan Grant"));
         s->db->execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName) VALUES (?, 2, 9, 'Susan Grant')"),
                        {d});
-        s->w->RefreshGrid();
+        s->w->refreshGrid();
         s->grid().setCurrentCell(9, 2);
         s->w->page().spanChoice().cells = 1;
         s->w->toolbarAction(QStringLiteral("Green"))->trigger();
@@ -314,7 +314,7 @@ private slots:
 
         // Delete typed in a memo edits the memo only.
         s->store(10, 1, QStringLiteral("Bob Diaz"));
-        s->w->RefreshGrid();
+        s->w->refreshGrid();
         s->grid().setCurrentCell(10, 1);
         auto *memo = s->child<QPlainTextEdit>("TxtMemo");
         memo->setFocus();
@@ -337,28 +337,28 @@ private slots:
         QVERIFY(s->view()->hasFocus());
 
         int column = 0;
-        s->w->setSkillViewerOpener([&](frmAppt &w, int col) -> QWidget * {
+        s->w->setSkillViewerOpener([&](DayPageWindow &w, int col) -> QWidget * {
             column = col;
             return new QWidget(&w, Qt::Window);
         });
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 2));
         QCOMPARE(column, 2);
-        QCOMPARE(s->state.booking().BookingCol, 2);
-        QCOMPARE(s->state.booking().BookingRow, 8);
-        QCOMPARE(s->state.booking().BookingFormTop, int(PixelsToTwips(gridAt.y())) + 650);
+        QCOMPARE(s->state.booking().bookingCol, 2);
+        QCOMPARE(s->state.booking().bookingRow, 8);
+        QCOMPARE(s->state.booking().bookingFormTop, int(pixelsToTwips(gridAt.y())) + 650);
         const QRect near = s->view()->cellRect(8, 2);
-        QVERIFY(PixelsToTwips(near.left()) <= 6000);
-        QCOMPARE(s->state.booking().BookingFormLeft,
-                 int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(near.right() + 1)));
+        QVERIFY(pixelsToTwips(near.left()) <= 6000);
+        QCOMPARE(s->state.booking().bookingFormLeft,
+                 int(pixelsToTwips(gridAt.x())) + int(pixelsToTwips(near.right() + 1)));
         QVERIFY(s->w->skillViewer());
 
         // A column starting far to the right has the viewer on its left.
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 4));
         const QRect far = s->view()->cellRect(8, 4);
-        QVERIFY(PixelsToTwips(far.left()) > 6000);
-        QCOMPARE(s->state.booking().BookingFormLeft,
-                 int(PixelsToTwips(gridAt.x())) + int(PixelsToTwips(far.left())) - frmAppt::SkillViewerWidth);
+        QVERIFY(pixelsToTwips(far.left()) > 6000);
+        QCOMPARE(s->state.booking().bookingFormLeft,
+                 int(pixelsToTwips(gridAt.x())) + int(pixelsToTwips(far.left())) - DayPageWindow::SkillViewerWidth);
 
         // The next left click closes the viewer.
         QPointer<QWidget> viewer = s->w->skillViewer();

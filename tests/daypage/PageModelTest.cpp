@@ -92,7 +92,7 @@ private slots:
         page.drawRows(QStringLiteral("08:00 AM"), QStringLiteral("10:00 AM"), 30, 1);
         g.setText(0, 3, QStringLiteral("before"));
         g.setColWidth(3, 777);
-        page.drawColumns(3, SplitList(QStringLiteral("Bay 1%Bay 2")), SplitList(QStringLiteral("Ann%Bob%Cy%")),
+        page.drawColumns(3, splitList(QStringLiteral("Bay 1%Bay 2")), splitList(QStringLiteral("Ann%Bob%Cy%")),
                          QStringLiteral("1100%1900%x%"));
         QCOMPARE(g.cols(), 4);
         QCOMPARE(g.text(0, 1), QStringLiteral("Bay 1"));
@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(g.cellBackColor(5, 2), SeparatorColor);
         QCOMPARE(g.cellAlignment(1, 2), int(GridModel::AlignCenterCenter));
 
-        page.drawColumns(1, SplitList(QStringLiteral("Bay 1%")), SplitList(QStringLiteral("Ann%Bob%")), QString());
+        page.drawColumns(1, splitList(QStringLiteral("Bay 1%")), splitList(QStringLiteral("Ann%Bob%")), QString());
         QCOMPARE(g.cols(), 2);
         QCOMPARE(g.text(1, 1), QStringLiteral("Ann"));
     }
@@ -115,7 +115,7 @@ private slots:
         GridModel g;
         PageModel page(g);
         page.drawRows(QStringLiteral("08:00 AM"), QStringLiteral("10:00 AM"), 30, 1);
-        page.drawColumns(2, SplitList(QStringLiteral("A%B%")), SplitList(QStringLiteral("a%b%")), QString());
+        page.drawColumns(2, splitList(QStringLiteral("A%B%")), splitList(QStringLiteral("a%b%")), QString());
         g.setText(4, 1, QStringLiteral("8"));
         g.setText(6, 2, QStringLiteral("Smith"));
         g.setCellBackColor(6, 2, 0xFFFF);
@@ -156,7 +156,7 @@ private slots:
         page = new PageModel(*g);
         // 3 technicians, 20 time rows (6 to 25) and the extra row 26.
         page->drawRows(QStringLiteral("08:00 AM"), QStringLiteral("05:30 PM"), 30, 1);
-        page->drawColumns(3, SplitList(QStringLiteral("1%2%3%")), SplitList(QStringLiteral("A%B%C%")), QString());
+        page->drawColumns(3, splitList(QStringLiteral("1%2%3%")), splitList(QStringLiteral("A%B%C%")), QString());
     }
     void cleanup()
     {
@@ -234,7 +234,7 @@ private slots:
     }
     void singleTechnicianTotals()
     {
-        page->drawColumns(1, SplitList(QStringLiteral("1%")), SplitList(QStringLiteral("A%")), QString());
+        page->drawColumns(1, splitList(QStringLiteral("1%")), splitList(QStringLiteral("A%")), QString());
         g->setText(4, 1, QStringLiteral("8"));
         g->setText(3, 1, QStringLiteral("2.5"));
         page->sumTotal();

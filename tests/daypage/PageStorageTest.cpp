@@ -46,8 +46,8 @@ private slots:
         Station s(dbPath);
         Database db(dbPath);
         const OfficeSettings settings = s.page.store().settings();
-        QVERIFY(s.page.OpenPage(Monday));
-        QVERIFY(s.page.OpenPage(Monday));
+        QVERIFY(s.page.openPage(Monday));
+        QVERIFY(s.page.openPage(Monday));
         QCOMPARE(pageCount(db, Monday), 1);
         const QString tmpl = settings.templates[2].toString();
         QVERIFY(tmpl.contains(QLatin1String("LUNCH")));
@@ -60,7 +60,7 @@ private slots:
         QCOMPARE(stored(db, Monday, "Names"), settings.names);
         QVERIFY(!s.page.closed());
 
-        QVERIFY(s.page.OpenPage(Sunday));
+        QVERIFY(s.page.openPage(Sunday));
         QCOMPARE(stored(db, Sunday, "Clinic"), QStringLiteral("1"));
         QVERIFY(s.page.closed());
         QCOMPARE(s.dialogs.count(), 0);
@@ -86,8 +86,8 @@ private slots:
         QCOMPARE(s.grid().text(NoonRow, 2), QString());
         QCOMPARE(s.grid().text(2, 1), QStringLiteral("8")); // hours available from the template
         QCOMPARE(s.page.totalStartText(), QStringLiteral("Start   32"));
-        QCOMPARE(s.state.layout().TechCount, 4);
-        QCOMPARE(s.state.layout().OpenTime, QStringLiteral("08:00 AM"));
+        QCOMPARE(s.state.layout().techCount, 4);
+        QCOMPARE(s.state.layout().openTime, QStringLiteral("08:00 AM"));
 
         // Showing it again changes nothing stored.
         const QString colorList = stored(db, Monday, "Color");
@@ -109,7 +109,7 @@ private slots:
         QVERIFY(s.page.openDate(Monday));
         QVERIFY(s.page.openDate(Sunday));
         QCOMPARE(s.grid().cellBackColor(NoonRow, 1), qint64(0));
-        s.page.RefreshGrid();
+        s.page.refreshGrid();
         QCOMPARE(s.grid().cellBackColor(NoonRow, 1), qint64(0));
         Database db(dbPath);
         QCOMPARE(stored(db, Sunday, "Color"), QStringLiteral("0"));
@@ -132,7 +132,7 @@ private slots:
             if (a.page.store().database().inTransaction())
                 a.page.store().database().commit();
         };
-        QVERIFY(b.page.OpenPage(Monday));
+        QVERIFY(b.page.openPage(Monday));
         QCOMPARE(b.dialogs.count(), 1);
         QCOMPARE(b.dialogs.last().text,
                  QStringLiteral("Another user is currently creating this page. Please wait a while to open it..."));
@@ -150,7 +150,7 @@ private slots:
             db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Mon\" = NULL"));
         }
         Station s(dbPath);
-        QVERIFY(s.page.OpenPage(Monday));
+        QVERIFY(s.page.openPage(Monday));
         QCOMPARE(s.dialogs.texts(), QStringList{QStringLiteral("94: Error Description Invalid use of Null")});
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Get Empty String"));
         Database db(dbPath);
@@ -166,12 +166,12 @@ private slots:
         QVERIFY(b.page.openDate(Monday));
         a.grid().setText(8, 1, QStringLiteral("Smith"));
         a.grid().setCellBackColor(8, 1, 0xFFFF);
-        a.page.SaveGridData();
+        a.page.saveGridData();
         // B still shows the page without Smith and books another slot.
         QCOMPARE(b.grid().text(8, 1), QString());
         b.grid().setText(10, 3, QStringLiteral("Jones"));
         b.grid().setCellBackColor(10, 3, 0x80FF80);
-        b.page.SaveGridData();
+        b.page.saveGridData();
         Database db(dbPath);
         const PageText::Cells cells = PageText::parse(stored(db, Monday, "Data"));
         QCOMPARE(cells.at(8 - 2).at(0), QStringLiteral("Smith"));
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(b.grid().cellBackColor(8, 1), qint64(0xFFFF));
         // A clears its own cell without having seen Jones: Jones stays.
         a.grid().setText(8, 1, QString());
-        a.page.SaveGridData();
+        a.page.saveGridData();
         const PageText::Cells after = PageText::parse(stored(db, Monday, "Data"));
         QCOMPARE(after.at(8 - 2).at(0), QString());
         QCOMPARE(after.at(10 - 2).at(2), QStringLiteral("Jones"));
@@ -200,7 +200,7 @@ private slots:
         other.begin(); // another station writing
         s.grid().setText(8, 1, QStringLiteral("Smith"));
         s.grid().setCellBackColor(8, 1, 0xFFFF);
-        s.page.SaveGridData();
+        s.page.saveGridData();
         other.rollback();
         QCOMPARE(s.dialogs.count(), 1);
         QCOMPARE(s.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
@@ -217,17 +217,17 @@ private slots:
         Station b(dbPath);
         QVERIFY(a.page.openDate(Monday));
         QVERIFY(b.page.openDate(Monday));
-        QVERIFY(a.page.ClaimSlot(9, 2));
-        QVERIFY(!b.page.ClaimSlot(9, 2));
+        QVERIFY(a.page.claimSlot(9, 2));
+        QVERIFY(!b.page.claimSlot(9, 2));
         QCOMPARE(b.grid().text(9, 2), QStringLiteral("Engaged"));
-        QVERIFY(!a.page.ClaimSlot(4, 2)); // an hours row, not a time slot
+        QVERIFY(!a.page.claimSlot(4, 2)); // an hours row, not a time slot
     }
 
     void nameSearchGoesBackFromTheLatestPage()
     {
         Station s(dbPath);
-        QVERIFY(s.page.OpenPage(Monday));
-        QVERIFY(s.page.OpenPage(Sunday));
+        QVERIFY(s.page.openPage(Monday));
+        QVERIFY(s.page.openPage(Sunday));
         Database db(dbPath);
         db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ? WHERE caldate = ?"),
                    {QStringLiteral("\tKOWALSKI"), Monday});
@@ -259,7 +259,7 @@ private slots:
         connect(&s.page, &DayPage::memosRead, this, [&](const QString &fixed, const QString &daily) {
             memos = {fixed, daily};
         });
-        s.page.RefreshGrid();
+        s.page.refreshGrid();
         QCOMPARE(memos, QStringList({QStringLiteral("Shuttle at 8:15"), QStringLiteral("Parts at 10")}));
     }
 
@@ -267,7 +267,7 @@ private slots:
     void nameSearchTakesEveryCharacterLiterally()
     {
         Station s(dbPath);
-        QVERIFY(s.page.OpenPage(Monday));
+        QVERIFY(s.page.openPage(Monday));
         Database db(dbPath);
         db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ? WHERE caldate = ?"),
                    {QStringLiteral("Fleet 50% off\tO_Neil\\Co"), Monday});

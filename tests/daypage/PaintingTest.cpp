@@ -14,7 +14,7 @@ constexpr qint64 Yellow = 0xFFFF;
 constexpr qint64 Booked = 0x80D0FF;
 } // namespace
 
-// SetCellColor on a page of one station, read back from the stored colour list.
+// setCellColor on a page of one station, read back from the stored colour list.
 class PaintingTest : public QObject {
     Q_OBJECT
     std::unique_ptr<TestFolder> folder;
@@ -45,9 +45,9 @@ class PaintingTest : public QObject {
     void paint(int row, int col, int span)
     {
         s->page.spanChoice() = {span, int(Yellow)};
-        s->state.booking().BookingColor = int(Booked);
+        s->state.booking().bookingColor = int(Booked);
         s->grid().setCurrentCell(row, col);
-        s->page.SetCellColor();
+        s->page.setCellColor();
     }
 
 private slots:
@@ -107,14 +107,14 @@ private slots:
         Station other(folder->file(QStringLiteral("db.mdb")));
         QVERIFY(other.page.openDate(Day));
         other.page.spanChoice() = {2, int(Booked)};
-        other.state.booking().BookingColor = int(Booked);
+        other.state.booking().bookingColor = int(Booked);
         other.grid().setCurrentCell(6, 2);
-        other.page.SetCellColor();
+        other.page.setCellColor();
         paint(16, 2, 2);
         QCOMPARE(pattern(2), QStringLiteral("BB......LLYY........"));
         // The single-cell colour goes on the stored page too.
         s->grid().setCurrentCell(7, 1);
-        s->page.PaintCell(0xFFB0FF);
+        s->page.paintCell(0xFFB0FF);
         QCOMPARE(storedColumn(1).at(1), qint64(0xFFB0FF));
         QCOMPARE(s->page.spanChoice().color, 0xFFB0FF);
     }

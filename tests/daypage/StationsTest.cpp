@@ -45,7 +45,7 @@ private slots:
         Station b(dbPath);
         QVERIFY(a.page.openDate(Monday));
         QVERIFY(b.page.openDate(Monday));
-        QCOMPARE(b.page.SaveCellContent(LastRow, 2, QStringLiteral("Call Bob")), DayPage::CellSave::Stored);
+        QCOMPARE(b.page.saveCellContent(LastRow, 2, QStringLiteral("Call Bob")), DayPage::CellSave::Stored);
 
         QStringList shownInBox;
         connect(&a.page, &DayPage::cellTextShown, this, [&](const QString &t) { shownInBox << t; });
@@ -53,11 +53,11 @@ private slots:
         a.dialogs.onMessage = [&](const QString &) {
             a.dialogs.onMessage = nullptr;
             b.dialogs.answer(Dialogs::AnsYes);
-            QCOMPARE(b.page.SaveCellContent(LastRow, 2, QStringLiteral("Call Bob back")), DayPage::CellSave::Stored);
+            QCOMPARE(b.page.saveCellContent(LastRow, 2, QStringLiteral("Call Bob back")), DayPage::CellSave::Stored);
         };
         a.dialogs.answer(Dialogs::AnsYes);
         a.dialogs.answer(Dialogs::AnsNo);
-        QCOMPARE(a.page.SaveCellContent(LastRow, 2, QStringLiteral("Tyres in")), DayPage::CellSave::Declined);
+        QCOMPARE(a.page.saveCellContent(LastRow, 2, QStringLiteral("Tyres in")), DayPage::CellSave::Declined);
         QCOMPARE(shownInBox, QStringList({QStringLiteral("Call Bob"), QStringLiteral("Call Bob back")}));
         QCOMPARE(a.dialogs.count(), 2);
         QCOMPARE(a.dialogs.last().title, QStringLiteral("Booking"));
@@ -66,7 +66,7 @@ private slots:
         QCOMPARE(a.grid().text(LastRow, 2), QStringLiteral("Call Bob back"));
 
         a.dialogs.answer(Dialogs::AnsYes);
-        QCOMPARE(a.page.SaveCellContent(LastRow, 2, QStringLiteral("Tyres in")), DayPage::CellSave::Stored);
+        QCOMPARE(a.page.saveCellContent(LastRow, 2, QStringLiteral("Tyres in")), DayPage::CellSave::Stored);
         QCOMPARE(storedCell(Monday, LastRow, 2), QStringLiteral("Tyres in"));
     }
 
@@ -89,12 +89,12 @@ private slots:
 
         // a, still showing Monday, paints a slot and clears a typed cell.
         a.grid().setCurrentCell(10, 1);
-        a.state.booking().BookingColor = 0x80FF80;
+        a.state.booking().bookingColor = 0x80FF80;
         a.page.spanChoice() = {1, 0x80FF80};
-        a.page.SetCellColor();
+        a.page.setCellColor();
         QCOMPARE(a.dialogs.texts(), QStringList{Changed});
         a.grid().setCurrentCell(PageModel::HoursStartRow, 1);
-        a.page.DeleteCell();
+        a.page.deleteCell();
 
         QCOMPARE(other
                      .scalar(QStringLiteral("SELECT \"Data\" || \"Color\" FROM \"tbl_Appt\" WHERE caldate = ?"),
@@ -117,7 +117,7 @@ private slots:
         b.page.setClosed(true);
         a.grid().setCurrentCell(LastRow, 1);
         a.grid().setText(LastRow, 1, QStringLiteral("Van wash"));
-        a.page.SaveGridData();
+        a.page.saveGridData();
         Database db(dbPath);
         QCOMPARE(db.scalar(QStringLiteral("SELECT \"Clinic\" FROM \"tbl_Appt\" WHERE caldate = ?"), {Monday}).toInt(),
                  1);
@@ -142,9 +142,9 @@ private slots:
 
         QVERIFY(b.page.openDate(Monday));
         b.grid().setCurrentCell(9, 2);
-        QVERIFY(b.page.ClaimSlot(9, 2));
+        QVERIFY(b.page.claimSlot(9, 2));
         b.grid().setCellBackColor(11, 4, 0x80FF80);
-        b.page.SaveCellColor();
+        b.page.saveCellColor();
         QVERIFY(a.page.pollChanges());
         QCOMPARE(a.grid().text(9, 2), QStringLiteral("Engaged"));
         QCOMPARE(a.grid().cellBackColor(11, 4), qint64(0x80FF80));
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(!a.page.pollChanges());
         // What a shows is its base for the next write: clearing the claim is its own change.
         a.grid().setCurrentCell(9, 2);
-        a.page.DeleteCell();
+        a.page.deleteCell();
         QCOMPARE(a.dialogs.count(), 0);
         QCOMPARE(storedCell(Monday, 9, 2), QString());
     }
@@ -162,24 +162,24 @@ private slots:
     void pageReadMeetingALockIsNotShownAsABookableGrid()
     {
         Station a(dbPath);
-        QVERIFY(a.page.OpenPage(Monday));
+        QVERIFY(a.page.openPage(Monday));
         // Another station commits for longer than reads wait.
         Database other(dbPath);
         holdEverything(other);
-        a.page.PopulateGrid();
+        a.page.populateGrid();
         other.abandon();
         QCOMPARE(a.dialogs.count(), 1);
         QCOMPARE(a.dialogs.last().title, QStringLiteral("PopulateGrid"));
         QVERIFY(a.dialogs.last().text.startsWith(QStringLiteral("3186: ")));
         QVERIFY(!a.page.hasPage());
-        QCOMPARE(a.page.EnterSlot(8, 6), DayPage::SlotEnter::NotSlot);
-        QCOMPARE(a.page.EnterSlot(8, 1), DayPage::SlotEnter::NotSlot);
+        QCOMPARE(a.page.enterSlot(8, 6), DayPage::SlotEnter::NotSlot);
+        QCOMPARE(a.page.enterSlot(8, 1), DayPage::SlotEnter::NotSlot);
         QVERIFY(!storedCell(Monday, 8, 1).startsWith(QStringLiteral("Engaged")));
         // Once the file is free the page is laid out again by itself.
         QVERIFY(a.page.pollChanges());
         QVERIFY(a.page.hasPage());
         QCOMPARE(a.grid().cols(), 5);
-        QCOMPARE(a.page.EnterSlot(8, 1), DayPage::SlotEnter::Claimed);
+        QCOMPARE(a.page.enterSlot(8, 1), DayPage::SlotEnter::Claimed);
     }
 };
 class StationsTestFile : public StationsTest {

@@ -1,4 +1,4 @@
-#include "DayPageWindow.h"
+#include "DayPageFixture.h"
 #include "TestRegistry.h"
 #include "core/Colors.h"
 #include "core/StartDoc.h"
@@ -43,19 +43,19 @@ private:
 };
 } // namespace
 
-// The toolbar's keys, StartDoc's failure texts, the colour legend and the print options panel.
+// The toolbar's keys, startDoc's failure texts, the colour legend and the print options panel.
 class ToolbarTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<DayPageWindow> s;
+    std::unique_ptr<DayPageFixture> s;
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
     void init()
     {
-        s = std::make_unique<DayPageWindow>();
+        s = std::make_unique<DayPageFixture>();
         QVERIFY(s->ready());
-        s->open(DayPageWindow::day());
+        s->open(DayPageFixture::day());
         s->dialogs.clear();
     }
     void cleanup() { s.reset(); }
@@ -63,8 +63,8 @@ private slots:
     void startDocNamesTheShellsFailures()
     {
         QTemporaryDir dir;
-        QCOMPARE(StartDoc(QDir(dir.path()).filePath(QStringLiteral("Info.doc")), dir.path()), Shell::FileNotFound);
-        QCOMPARE(StartDoc(QDir(dir.path()).filePath(QStringLiteral("gone/Info.doc")), dir.path()), Shell::PathNotFound);
+        QCOMPARE(startDoc(QDir(dir.path()).filePath(QStringLiteral("Info.doc")), dir.path()), Shell::FileNotFound);
+        QCOMPARE(startDoc(QDir(dir.path()).filePath(QStringLiteral("gone/Info.doc")), dir.path()), Shell::PathNotFound);
         {
             NoAssociations none;
             const QString doc = QDir(dir.path()).filePath(QStringLiteral("notes.zzqx"));
@@ -72,18 +72,18 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("notes");
             f.close();
-            QCOMPARE(StartDoc(doc, dir.path()), Shell::NoAssociation);
+            QCOMPARE(startDoc(doc, dir.path()), Shell::NoAssociation);
         }
-        QCOMPARE(ShellErrorText(2), QStringLiteral("File not found"));
-        QCOMPARE(ShellErrorText(31), QStringLiteral("No association for file extension"));
-        QCOMPARE(ShellErrorText(26), QStringLiteral("A sharing violation occurred"));
-        QCOMPARE(ShellErrorText(0), QStringLiteral("Unknown error"));
-        QCOMPARE(ShellErrorText(33), QStringLiteral("Unknown error"));
+        QCOMPARE(shellErrorText(2), QStringLiteral("File not found"));
+        QCOMPARE(shellErrorText(31), QStringLiteral("No association for file extension"));
+        QCOMPARE(shellErrorText(26), QStringLiteral("A sharing violation occurred"));
+        QCOMPARE(shellErrorText(0), QStringLiteral("Unknown error"));
+        QCOMPARE(shellErrorText(33), QStringLiteral("Unknown error"));
     }
 
     void infoButtonReportsAMissingDocumentWithTheProgramTitle()
     {
-        QVERIFY(!QFile::exists(QDir(s->state.paths().ServerFolder()).filePath(QStringLiteral("Info.doc"))));
+        QVERIFY(!QFile::exists(QDir(s->state.paths().serverFolder()).filePath(QStringLiteral("Info.doc"))));
         s->w->toolbarAction(QStringLiteral("xls"))->trigger();
         QCOMPARE(s->dialogs.count(), 1);
         QCOMPARE(s->dialogs.last().text, QStringLiteral("File not found"));
@@ -150,9 +150,9 @@ private slots:
         QCOMPARE(s->child<QLabel>("Label1_1")->text(), QStringLiteral("Towed in"));
         QCOMPARE(s->child<QLabel>("Label1_2")->text(), QStringLiteral("Parts Ordered"));
         auto *caption0 = s->child<QLabel>("Label1_0");
-        QCOMPARE(s->child<QLabel>("Image1_0")->x(), TwipsToPixels(60));
-        QCOMPARE(caption0->x(), TwipsToPixels(360));
-        QCOMPARE(s->child<QLabel>("Image1_1")->x(), TwipsToPixels(360 + int(PixelsToTwips(caption0->width())) + 165));
+        QCOMPARE(s->child<QLabel>("Image1_0")->x(), twipsToPixels(60));
+        QCOMPARE(caption0->x(), twipsToPixels(360));
+        QCOMPARE(s->child<QLabel>("Image1_1")->x(), twipsToPixels(360 + int(pixelsToTwips(caption0->width())) + 165));
     }
 
     void printOptionsPanel()
@@ -168,12 +168,12 @@ private slots:
         QCOMPARE(s->child<QRadioButton>("optPrint_1")->text(), QStringLiteral("Print Daily Summary"));
         QVERIFY(!print->isEnabled());
 
-        QList<frmAppt::PrintChoice> asked;
-        s->w->setPrintHandler([&](frmAppt &, frmAppt::PrintChoice c) { asked.append(c); });
+        QList<DayPageWindow::PrintChoice> asked;
+        s->w->setPrintHandler([&](DayPageWindow &, DayPageWindow::PrintChoice c) { asked.append(c); });
         QVERIFY(print->isEnabled());
         s->child<QRadioButton>("optPrint_0")->setChecked(true);
         QTest::mouseClick(print, Qt::LeftButton);
-        QCOMPARE(asked, QList<frmAppt::PrintChoice>{frmAppt::PrintChoice::WeeklySchedule});
+        QCOMPARE(asked, QList<DayPageWindow::PrintChoice>{DayPageWindow::PrintChoice::WeeklySchedule});
 
         QTest::mouseClick(s->child<QPushButton>("cmdClose"), Qt::LeftButton);
         QVERIFY(!panel->isVisible());

@@ -48,7 +48,7 @@ private slots:
         Database db(dbPath);
         const int before = db.scalar(QStringLiteral("SELECT count(*) FROM tbl_Appt")).toInt();
         for (const Case &c : cases) {
-            QVERIFY2(c.shown ? s.page.openDate(c.date) : s.page.OpenPage(c.date), c.what);
+            QVERIFY2(c.shown ? s.page.openDate(c.date) : s.page.openPage(c.date), c.what);
             if (c.touch)
                 db.execute(QString::fromLatin1(c.touch), {c.date});
         }

@@ -3,8 +3,8 @@
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
+#include "downsize/DownsizeWindow.h"
 #include "downsize/Downsizer.h"
-#include "downsize/frmDownsize.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 #include "store/StationRegistry.h"
@@ -20,10 +20,10 @@ const QLocale MonthFirst(QLocale::English, QLocale::UnitedStates);
 
 // The server folder: the shipped records on the server, and a page with a booking on each of
 // the edges of 1999.
-struct ServerFolder {
+struct serverFolder {
     TestFolder folder;
     QString conn;
-    ServerFolder()
+    serverFolder()
     {
         conn = PgServer::instance()->newDatabase(folder.path());
         Database seed(TestFolder::buildFile(QStringLiteral("db.mdb")));
@@ -61,7 +61,7 @@ QStringList run(const QString &folder, qint64 caller = 0, const QString &to = QS
     ScriptedDialogs dialogs;
     if (answer)
         dialogs.answer(*answer);
-    frmDownsize w(folder, dialogs, MonthFirst);
+    DownsizeWindow w(folder, dialogs, MonthFirst);
     w.setCallerStation(caller);
     w.show();
     w.findChild<QLineEdit *>(QStringLiteral("Text1_0"))->setText(QStringLiteral("01/01/1999"));
@@ -78,7 +78,7 @@ private slots:
     // A range that reaches today asks first, counting what it holds.
     void rangeIsDeletedAndCompactedOnTheServer()
     {
-        ServerFolder server;
+        serverFolder server;
         const int before = server.all();
         Database d(server.conn);
         d.execute(QStringLiteral("INSERT INTO \"tbl_Appt\" (caldate) VALUES ('1999-07-01')"));
@@ -110,7 +110,7 @@ private slots:
     // The window's bar hears each step: the deletion, then every table compacted, to the last.
     void progressCountsTheDeletionAndEachTable()
     {
-        ServerFolder server;
+        serverFolder server;
         QVector<QPair<int, int>> heard;
         const Downsizer::Result r =
             Downsizer(server.conn).run(QDate(1999, 1, 1), QDate(1999, 12, 31), [&](int done, int total) {
@@ -126,7 +126,7 @@ private slots:
 
     void anotherRunningStationKeepsEverything()
     {
-        ServerFolder server;
+        serverFolder server;
         Database d(server.conn);
         StationRegistry::add(d);
         const int before = server.all();
@@ -141,7 +141,7 @@ private slots:
     // tables stayed as large as they were, not that all went well.
     void stationRoleDeletesButCannotCompact()
     {
-        ServerFolder server;
+        serverFolder server;
         PgServer::instance()->useStationRole(server.conn);
         const QStringList shown = run(server.folder.path());
         QCOMPARE(shown.size(), 1);
@@ -155,7 +155,7 @@ private slots:
     // stands and the user is told to compact later.
     void openTransactionElsewhereLeavesTheDeletionUncompacted()
     {
-        ServerFolder server;
+        serverFolder server;
         Database reader(server.conn);
         reader.execute(QStringLiteral("BEGIN"));
         reader.select(QStringLiteral("SELECT count(*) FROM \"tbl_Appt\""));

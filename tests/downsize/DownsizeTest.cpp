@@ -2,8 +2,8 @@
 #include "SharedDb.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
+#include "downsize/DownsizeWindow.h"
 #include "downsize/Downsizer.h"
-#include "downsize/frmDownsize.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
@@ -17,10 +17,10 @@ const QLocale MonthFirst(QLocale::English, QLocale::UnitedStates);
 
 // The server folder as downsize sees it: db.mdb beside the program, with pages and bookings on
 // the edges of 1999.
-struct ServerFolder {
+struct serverFolder {
     TestFolder folder;
     QString db;
-    ServerFolder()
+    serverFolder()
     {
         db = folder.copySeed(QStringLiteral("db.mdb"));
         Database d(db);
@@ -50,7 +50,7 @@ struct ServerFolder {
 
 struct Window {
     ScriptedDialogs dialogs;
-    frmDownsize w;
+    DownsizeWindow w;
     explicit Window(const QString &folder) : w(folder, dialogs, MonthFirst) { w.show(); }
     QLineEdit *from() { return w.findChild<QLineEdit *>(QStringLiteral("Text1_0")); }
     QLineEdit *to() { return w.findChild<QLineEdit *>(QStringLiteral("Text1_1")); }
@@ -128,7 +128,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, title);
         QFETCH(QString, focus);
-        ServerFolder server;
+        serverFolder server;
         const QByteArray before = [&] {
             QFile f(server.db);
             f.open(QIODevice::ReadOnly);
@@ -152,7 +152,7 @@ private slots:
 
     void wholeYearIsDeletedWithBothEnds()
     {
-        ServerFolder server;
+        serverFolder server;
         Window win(server.folder.path());
         win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
         QCOMPARE(win.dialogs.texts(),
@@ -170,7 +170,7 @@ private slots:
     // Work in hand is deleted only when the user says so, having been told how much of it there is.
     void rangeReachingTodayAsksFirst()
     {
-        ServerFolder server;
+        serverFolder server;
         const QDate today = QDate::currentDate();
         {
             Database d(server.db);
@@ -208,7 +208,7 @@ private slots:
 
     void emptyRangeStillCompactsAndSaysNothingWasDeleted()
     {
-        ServerFolder server;
+        serverFolder server;
         fillYears(server.db, 2001, 2001);
         {
             Database d(server.db); // free pages that only a compaction gives back
@@ -237,7 +237,7 @@ private slots:
     void heldDatabaseIsRefusedAndNothingDeleted()
     {
         QFETCH(bool, writing);
-        ServerFolder server;
+        serverFolder server;
         const int records = server.all();
         Database other(server.db);
         if (writing) {
@@ -271,7 +271,7 @@ private slots:
         QFETCH(int, others);
         QFETCH(bool, silent);
         QFETCH(QString, refusal);
-        ServerFolder server;
+        serverFolder server;
         Database d(server.db);
         const qint64 caller = StationRegistry::add(d);
         for (int i = 0; i < others; ++i) {

@@ -1,8 +1,8 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "maint/BackupWindow.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
-#include "maint/frmBackup.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
 #include "store/Schema.h"
@@ -105,7 +105,7 @@ private slots:
         StationFixture f;
         f.install(true);
         const QString drive = f.drive(QStringLiteral("usb"));
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         QCOMPARE(w.windowTitle(), QStringLiteral("Back-up /Restore Files"));
         edit(&w, "txtBackup")->setText(drive);
@@ -174,7 +174,7 @@ private slots:
         }
         const QByteArray before = fileHash(f.sharedDb());
 
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         QCoreApplication::processEvents(); // the activation reminder
         f.dialogs.clear();
@@ -212,7 +212,7 @@ private slots:
         other.recordset().edit();
         other.recordset().setField(QStringLiteral("location"), QStringLiteral("Garage"));
 
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         QCoreApplication::processEvents(); // the activation reminder
         f.dialogs.clear();
@@ -220,7 +220,7 @@ private slots:
         f.dialogs.answer(Dialogs::AnsYes);
         QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(), 1);
-        QCOMPARE(f.dialogs.last().text, frmBackup::RestoreQuestion);
+        QCOMPARE(f.dialogs.last().text, BackupWindow::RestoreQuestion);
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Restore files"));
         QCOMPARE(f.dialogs.last().buttons, Dialogs::YesNoDefaultNo);
         QCOMPARE(f.dialogs.last().icon, Dialogs::Critical);
@@ -275,7 +275,7 @@ private slots:
                              {StationRegistry::DefaultTimeoutMs + 1000, other});
         }
 
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         QCoreApplication::processEvents(); // the activation reminder
         f.dialogs.clear();
@@ -314,7 +314,7 @@ private slots:
             addJob(live, QDate(2001, 3, 2), 6, QStringLiteral("Keep me"));
         }
         const QByteArray before = fileHash(f.sharedDb());
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         edit(&w, "txtRestore")->setText(drive);
         f.dialogs.answer(Dialogs::AnsNo);
@@ -333,7 +333,7 @@ private slots:
             live.execute(QStringLiteral("UPDATE tbl_Setup SET Spare = ?"), {QStringLiteral("/media/stick")});
         }
         f.state.setExitAfterBackup(true);
-        auto *w = new frmBackup(f.state);
+        auto *w = new BackupWindow(f.state);
         f.switcher.show(w);
         QCOMPARE(edit(w, "txtBackup")->text(), QStringLiteral("/media/stick"));
         QCOMPARE(edit(w, "txtRestore")->text(), QStringLiteral("/media/stick"));
@@ -355,7 +355,7 @@ private slots:
         const QString link = f.disk.file(QStringLiteral("share"));
         QVERIFY(QFile::link(f.serverFolder(), link));
         const QByteArray before = fileHash(f.sharedDb());
-        auto *w = new frmBackup(f.state);
+        auto *w = new BackupWindow(f.state);
         f.switcher.show(w);
         for (const QString &typed : {link, f.serverFolder() + QStringLiteral("/./")}) {
             f.dialogs.clear();
@@ -376,7 +376,7 @@ private slots:
     {
         StationFixture f;
         f.install(true); // the shipped settings remember "A:"
-        auto *w = new frmBackup(f.state);
+        auto *w = new BackupWindow(f.state);
         f.switcher.show(w);
         for (const char *box : {"txtBackup", "txtRestore"}) {
             const QString shown = edit(w, box)->text();
@@ -391,7 +391,7 @@ private slots:
         StationFixture f;
         f.install(true);
         f.state.setExitAfterBackup(false);
-        auto *w = new frmBackup(f.state);
+        auto *w = new BackupWindow(f.state);
         f.switcher.show(w);
         w->close(); // the close box runs Exit
         QVERIFY(!f.switcher.programEnded());
@@ -402,12 +402,12 @@ private slots:
     {
         StationFixture f;
         f.install(true);
-        auto *w = new frmBackup(f.state);
+        auto *w = new BackupWindow(f.state);
         f.switcher.show(w);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w));
-        QTRY_VERIFY(f.dialogs.texts().contains(frmBackup::ReminderText));
-        QCOMPARE(f.dialogs.titles().at(f.dialogs.texts().indexOf(frmBackup::ReminderText)),
+        QTRY_VERIFY(f.dialogs.texts().contains(BackupWindow::ReminderText));
+        QCOMPARE(f.dialogs.titles().at(f.dialogs.texts().indexOf(BackupWindow::ReminderText)),
                  QStringLiteral("File Backup/Restore"));
     }
 };

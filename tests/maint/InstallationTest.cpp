@@ -2,7 +2,7 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
-#include "maint/frmNet.h"
+#include "maint/NetworkWindow.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
@@ -16,7 +16,7 @@ const QString StationQuestion = QStringLiteral("Is this workstation also the fil
 // The program folder as the build leaves it: both databases, the housekeeping program, Info.doc.
 void completeProgramFolder(StationFixture &f)
 {
-    QFile exe(f.program.file(DownsizeFileName()));
+    QFile exe(f.program.file(downsizeFileName()));
     QVERIFY(exe.open(QIODevice::WriteOnly));
     exe.write("#!/bin/sh\n");
     exe.close();
@@ -31,9 +31,9 @@ QByteArray fileHash(const QString &path)
                                        : QByteArray();
 }
 
-frmNet *showInstallation(StationFixture &f)
+NetworkWindow *showInstallation(StationFixture &f)
 {
-    auto *net = qobject_cast<frmNet *>(ShellWindows::startUp(f.state));
+    auto *net = qobject_cast<NetworkWindow *>(ShellWindows::startUp(f.state));
     return net;
 }
 } // namespace
@@ -53,7 +53,7 @@ private slots:
         old.write("old");
         old.close();
 
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         QVERIFY(net);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(folder + QLatin1Char('/'));
@@ -71,7 +71,7 @@ private slots:
             QVERIFY2(copy.isFile(), qPrintable(name));
             QCOMPARE(copy.size(), QFileInfo(f.program.file(name)).size());
         }
-        QVERIFY(QFileInfo(QDir(folder).filePath(DownsizeFileName())).isExecutable());
+        QVERIFY(QFileInfo(QDir(folder).filePath(downsizeFileName())).isExecutable());
         QVERIFY(QDir(folder).entryList(QDir::Files).size() == 3); // no temporary files left
         QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
         QVERIFY(!net->isVisible());
@@ -84,7 +84,7 @@ private slots:
         // The mapped drive already leads to a file server's folder.
         QDir().mkpath(f.serverFolder());
         QFile::copy(f.program.file(QStringLiteral("db.mdb")), f.sharedDb());
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsNo);
         f.dialogs.answerInput(f.serverFolder() + QLatin1Char('/'));
         net->next();
@@ -100,7 +100,7 @@ private slots:
     {
         StationFixture f;
         completeProgramFolder(f);
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(f.serverFolder());
         net->next();
@@ -118,7 +118,7 @@ private slots:
         QFile blocker(path);
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(path);
         net->next();
@@ -137,7 +137,7 @@ private slots:
         {
             StationFixture f;
             completeProgramFolder(f);
-            frmNet *net = showInstallation(f);
+            NetworkWindow *net = showInstallation(f);
             f.dialogs.answer(Dialogs::AnsYes); // file server
             f.dialogs.cancelInput();
             f.dialogs.answer(Dialogs::AnsYes); // continue
@@ -154,7 +154,7 @@ private slots:
         }
         {
             StationFixture f;
-            frmNet *net = showInstallation(f);
+            NetworkWindow *net = showInstallation(f);
             f.dialogs.answer(Dialogs::AnsYes);
             f.dialogs.answerInput(QString());
             f.dialogs.answer(Dialogs::AnsNo);
@@ -168,11 +168,11 @@ private slots:
     void failedCopyReportsInvalidPathAndLeavesStationUninstalled()
     {
         StationFixture f; // no downsize or Info.doc in the program folder
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(f.serverFolder());
         net->next();
-        QCOMPARE(f.dialogs.last().text, frmNet::InvalidPathText);
+        QCOMPARE(f.dialogs.last().text, NetworkWindow::InvalidPathText);
         const StationRecord s = Station::read(f.state.paths().stationDbPath());
         QVERIFY(!s.net);
         QVERIFY(f.switcher.programEnded());
@@ -198,7 +198,7 @@ private slots:
         Station::setNet(f.state.paths().stationDbPath(), false);
 
         // Enter on the question keeps it.
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(f.serverFolder());
         f.dialogs.answer(Dialogs::AnsNo);
@@ -255,7 +255,7 @@ private slots:
     {
         StationFixture f;
         completeProgramFolder(f);
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsYes);
         f.dialogs.answerInput(QStringLiteral("  shared/server/ "));
         net->next();
@@ -269,7 +269,7 @@ private slots:
         StationFixture f;
         completeProgramFolder(f);
         const QString empty = f.drive(QStringLiteral("empty"));
-        frmNet *net = showInstallation(f);
+        NetworkWindow *net = showInstallation(f);
         f.dialogs.answer(Dialogs::AnsNo);
         f.dialogs.answerInput(empty);
         f.dialogs.answer(Dialogs::AnsOk);

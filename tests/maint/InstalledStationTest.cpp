@@ -2,7 +2,7 @@
 #include "TestRegistry.h"
 #include "core/Programs.h"
 #include "maint/Installation.h"
-#include "maint/frmNet.h"
+#include "maint/NetworkWindow.h"
 #include "store/AppError.h"
 
 #include <QCryptographicHash>
@@ -26,7 +26,7 @@ struct InstalledTree {
             QDir().mkpath(d);
         for (const char *name : {"db.mdb", "dbn.mdb", "Info.doc"})
             QFile::copy(TestFolder::buildFile(QLatin1String(name)), QDir(share()).filePath(QLatin1String(name)));
-        QFile exe(QDir(lib()).filePath(DownsizeFileName()));
+        QFile exe(QDir(lib()).filePath(downsizeFileName()));
         if (exe.open(QIODevice::WriteOnly))
             exe.write("#!/bin/sh\n");
         exe.close();
@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(installed.installDbPath(), QDir(t.share()).filePath(QStringLiteral("db.mdb")));
         QCOMPARE(installed.shippedFile(QStringLiteral("Info.doc")),
                  QDir(t.share()).filePath(QStringLiteral("Info.doc")));
-        QCOMPARE(installed.shippedFile(DownsizeFileName()), QDir(t.lib()).filePath(DownsizeFileName()));
+        QCOMPARE(installed.shippedFile(downsizeFileName()), QDir(t.lib()).filePath(downsizeFileName()));
 
         // A build folder, a bin/ without the shipped data beside it, and the shipped data beside a
         // folder that is not bin/: each keeps everything in the program's own folder.
@@ -77,7 +77,7 @@ private slots:
             QVERIFY2(!p.installed(), qPrintable(dir));
             QCOMPARE(p.stationDbPath(), QDir(dir).filePath(QStringLiteral("dbn.mdb")));
             QCOMPARE(p.installDbPath(), QDir(dir).filePath(QStringLiteral("db.mdb")));
-            QCOMPARE(p.shippedFile(DownsizeFileName()), QDir(dir).filePath(DownsizeFileName()));
+            QCOMPARE(p.shippedFile(downsizeFileName()), QDir(dir).filePath(downsizeFileName()));
         }
     }
 
@@ -90,7 +90,7 @@ private slots:
         f.state.paths().makeStationDb();
         QVERIFY(!Station::read(f.state.paths().stationDbPath()).net);
 
-        auto *net = qobject_cast<frmNet *>(ShellWindows::startUp(f.state));
+        auto *net = qobject_cast<NetworkWindow *>(ShellWindows::startUp(f.state));
         QVERIFY(net);
         const QString server = QDir(t.home()).filePath(QStringLiteral("Torvane Server"));
         f.dialogs.answer(Dialogs::AnsYes);
@@ -100,7 +100,7 @@ private slots:
         for (const QString &name : Installation::serverFiles())
             QCOMPARE(QFileInfo(QDir(server).filePath(name)).size(),
                      QFileInfo(f.state.paths().shippedFile(name)).size());
-        QVERIFY(QFileInfo(QDir(server).filePath(DownsizeFileName())).isExecutable());
+        QVERIFY(QFileInfo(QDir(server).filePath(downsizeFileName())).isExecutable());
         const StationRecord s = Station::read(QDir(t.userData()).filePath(QStringLiteral("dbn.mdb")));
         QCOMPARE(s.server, server);
         QVERIFY(s.net && s.main);

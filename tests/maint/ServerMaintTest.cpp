@@ -4,10 +4,10 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
+#include "maint/BackupWindow.h"
 #include "maint/Installation.h"
+#include "maint/NetworkWindow.h"
 #include "maint/SharedBackup.h"
-#include "maint/frmBackup.h"
-#include "maint/frmNet.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
 #include "store/Schema.h"
@@ -141,7 +141,7 @@ private slots:
         BookingEntries form = flow->loadedForm();
         form[BookingEntry::Name] = QStringLiteral("Mid Backup");
         form[BookingEntry::time(0)] = QStringLiteral("1");
-        form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
+        form[BookingEntry::TTime] = BookingFlow::totalTime(form);
         flow->recordEdited();
         flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
@@ -165,7 +165,7 @@ private slots:
         StationFixture f;
         f.installOnServer(true);
         const QString drive = f.drive(QStringLiteral("usb"));
-        frmBackup w(f.state);
+        BackupWindow w(f.state);
         w.show();
         w.findChild<QLineEdit *>(QStringLiteral("txtBackup"))->setText(drive);
         bool barShown = false;
@@ -180,7 +180,7 @@ private slots:
         }
         QVERIFY(barShown);
         QVERIFY(w.findChild<QLabel *>(QStringLiteral("lblBackupComplete"))->isVisible());
-        QCOMPARE(f.dialogs.texts(), QStringList{frmBackup::ReminderText});
+        QCOMPARE(f.dialogs.texts(), QStringList{BackupWindow::ReminderText});
         Database copy(QDir(drive).filePath(QStringLiteral("db.mdb")));
         QCOMPARE(TableCopy::count(copy, QStringLiteral("tbl_Setup")), 1);
     }
@@ -193,7 +193,7 @@ private slots:
         const QString folder = f.serverFolder();
         QDir().mkpath(folder);
         PgServer::instance()->newDatabase(folder);
-        auto *net = qobject_cast<frmNet *>(ShellWindows::startUp(f.state));
+        auto *net = qobject_cast<NetworkWindow *>(ShellWindows::startUp(f.state));
         QVERIFY(net);
         f.dialogs.answer(Dialogs::AnsYes); // file server
         f.dialogs.answerInput(folder);
@@ -230,7 +230,7 @@ private slots:
         QCOMPARE(existing->stationsOpen, 0);
 
         const QString keptAs = Installation::keepAsideName(folder, QDateTime::currentDateTime());
-        QFile exe(f.program.file(DownsizeFileName()));
+        QFile exe(f.program.file(downsizeFileName()));
         QVERIFY(exe.open(QIODevice::WriteOnly));
         exe.close();
         f.program.copySeed(QStringLiteral("Info.doc"));

@@ -1,7 +1,7 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
-#include "maint/frmHelp.h"
-#include "maint/frmReadme.h"
+#include "maint/HelpWindow.h"
+#include "maint/ReadmeWindow.h"
 #include "store/Database.h"
 
 #include <QPlainTextEdit>
@@ -22,7 +22,7 @@ private slots:
             own.execute(QStringLiteral("UPDATE tbl_Setup SET Readme = ?, Licence = ?"),
                         {QStringLiteral("Read me first"), QStringLiteral("Licence terms")});
         }
-        auto *w = new frmReadme(f.state);
+        auto *w = new ReadmeWindow(f.state);
         f.switcher.show(w);
         auto *text = w->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
         auto *button = w->findChild<QPushButton *>(QStringLiteral("Command1"));
@@ -42,7 +42,7 @@ private slots:
     {
         StationFixture f;
         f.install(true);
-        auto *w = new frmReadme(f.state);
+        auto *w = new ReadmeWindow(f.state);
         f.switcher.show(w);
         w->close();
         QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmMain"));
@@ -55,7 +55,7 @@ private slots:
             Database own(f.state.paths().installDbPath());
             own.execute(QStringLiteral("UPDATE tbl_Help SET Help = ?"), {QStringLiteral("How to book a slot")});
         }
-        frmHelp w(f.state);
+        HelpWindow w(f.state);
         QCOMPARE(w.windowTitle(), QStringLiteral("Help File"));
         auto *text = w.findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
         QCOMPARE(text->toPlainText(), QStringLiteral("How to book a slot"));

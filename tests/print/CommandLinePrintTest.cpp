@@ -141,7 +141,7 @@ private slots:
                 const int n = (col - 1) * BookingsPerTech + i;
                 const QString name = Firsts[n % Firsts.size()] + QLatin1Char(' ') + Lasts[(n / 6 + n) % Lasts.size()]
                                      + QString::number(n);
-                QCOMPARE(st.page.SaveCellContent(row, col, name), DayPage::CellSave::Stored);
+                QCOMPARE(st.page.saveCellContent(row, col, name), DayPage::CellSave::Stored);
                 m_names << name;
                 // Each comment ends with a word of its own, the first to go when rows are cut short.
                 QString comment = Comment + QStringLiteral(" Ticket%1end").arg(n);

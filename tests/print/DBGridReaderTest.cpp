@@ -2,9 +2,9 @@
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "core/AppState.h"
+#include "print/DBGridImport.h"
+#include "print/TablePrint.h"
 #include "print/TableQueryModel.h"
-#include "print/clsTablePrint.h"
-#include "print/mdlReadDBGrid.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -58,34 +58,34 @@ private slots:
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bCol, bRow"));
 
-        ImportDBGrid(t, jobGrid(), records, -1, dialogs);
+        importDBGrid(t, jobGrid(), records, -1, dialogs);
 
         QCOMPARE(dialogs.count(), 0);
-        QCOMPARE(t.Rows(), 2);
-        QCOMPARE(t.Cols(), 4);
-        QCOMPARE(t.HeaderRows(), 1);
-        QVERIFY(!t.HasFooter());
-        QCOMPARE(t.HeaderLineThickness(), short(2));
-        QCOMPARE(t.MinRowHeight(), 285.0f);
-        QCOMPARE(t.HeaderText(0, 1), QStringLiteral("Name"));
+        QCOMPARE(t.rowCount(), 2);
+        QCOMPARE(t.colCount(), 4);
+        QCOMPARE(t.headerRowCount(), 1);
+        QVERIFY(!t.hasFooter());
+        QCOMPARE(t.headerLineThickness(), short(2));
+        QCOMPARE(t.minRowHeight(), 285.0f);
+        QCOMPARE(t.headerText(0, 1), QStringLiteral("Name"));
         // By column, then row: Adams (column 1) before Brown.
-        QCOMPARE(t.TextMatrix(0, 1), QStringLiteral("Adams"));
-        QCOMPARE(t.TextMatrix(0, 2), QString());
-        QCOMPARE(t.TextMatrix(1, 2), QStringLiteral("555-0101"));
-        QCOMPARE(t.TextMatrix(1, 0), QStringLiteral("2"));
+        QCOMPARE(t.textMatrix(0, 1), QStringLiteral("Adams"));
+        QCOMPARE(t.textMatrix(0, 2), QString());
+        QCOMPARE(t.textMatrix(1, 2), QStringLiteral("555-0101"));
+        QCOMPARE(t.textMatrix(1, 0), QStringLiteral("2"));
         // General follows the field: numbers right, texts left.
-        QCOMPARE(t.ColAlignment(0), 2);
-        QCOMPARE(t.ColAlignment(1), 0);
-        QCOMPARE(t.ColAlignment(2), 1);
-        QCOMPARE(t.ColAlignment(3), 2);
-        QCOMPARE(t.ColWidth(1), 2000.0f);
+        QCOMPARE(t.colAlignment(0), 2);
+        QCOMPARE(t.colAlignment(1), 0);
+        QCOMPARE(t.colAlignment(2), 1);
+        QCOMPARE(t.colAlignment(3), 2);
+        QCOMPARE(t.colWidth(1), 2000.0f);
         // One shared font for all cells, another for the header.
-        QCOMPARE(t.FontMatrix(0, 0).get(), t.FontMatrix(1, 3).get());
-        QCOMPARE(t.HeaderFont(0, 0)->bold(), true);
+        QCOMPARE(t.fontMatrix(0, 0).get(), t.fontMatrix(1, 3).get());
+        QCOMPARE(t.headerFont(0, 0)->bold(), true);
 
         // The null is gone from the database itself, as seen by another connection.
         Database other(m_path);
@@ -96,65 +96,65 @@ private slots:
                  QStringLiteral("555-0101"));
 
         // FitWidth stretches the visible columns in proportion: 5000 twips of grid into 10000.
-        ImportDBGrid(t, jobGrid(), records, 10000, dialogs);
-        QCOMPARE(t.ColWidth(0), 2000.0f);
-        QCOMPARE(t.ColWidth(1), 4000.0f);
-        QCOMPARE(t.ColWidth(3), 1000.0f);
+        importDBGrid(t, jobGrid(), records, 10000, dialogs);
+        QCOMPARE(t.colWidth(0), 2000.0f);
+        QCOMPARE(t.colWidth(1), 4000.0f);
+        QCOMPARE(t.colWidth(3), 1000.0f);
     }
 
     void hiddenColumnLeavesAnEmptyNarrowColumn()
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bCol, bRow"));
         DataGridLayout grid = jobGrid();
         grid.columns[2].visible = false;
 
-        ImportDBGrid(t, grid, records, 7000, dialogs);
+        importDBGrid(t, grid, records, 7000, dialogs);
 
-        QCOMPARE(t.HeaderText(0, 2), QString());
-        QCOMPARE(t.TextMatrix(1, 2), QString());
-        QCOMPARE(t.ColWidth(2), 15.0f);
-        QCOMPARE(t.ColWidth(1), 4000.0f); // 2000 of the 3500 visible twips
+        QCOMPARE(t.headerText(0, 2), QString());
+        QCOMPARE(t.textMatrix(1, 2), QString());
+        QCOMPARE(t.colWidth(2), 15.0f);
+        QCOMPARE(t.colWidth(1), 4000.0f); // 2000 of the 3500 visible twips
     }
 
     void queryValuesAreBoundAndAnEmptyDayKeepsItsHeader()
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"),
                                 {"2026-03-02' OR '1'='1"}, QStringLiteral("bCol, bRow"));
         QCOMPARE(records.rowCount(), 0);
 
-        ImportDBGrid(t, jobGrid(), records, -1, dialogs);
+        importDBGrid(t, jobGrid(), records, -1, dialogs);
 
         QCOMPARE(dialogs.count(), 0);
-        QCOMPARE(t.Rows(), 0);
-        QCOMPARE(t.HeaderText(0, 1), QStringLiteral("Name"));
-        QCOMPARE(t.ColWidth(1), 2000.0f);
+        QCOMPARE(t.rowCount(), 0);
+        QCOMPARE(t.headerText(0, 1), QStringLiteral("Name"));
+        QCOMPARE(t.colWidth(1), 2000.0f);
     }
 
     void unknownFieldStopsWithTheImportMessage()
     {
         AppState state;
         ScriptedDialogs dialogs;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         TableQueryModel records(*m_db, QStringLiteral("tbl_Job"), QStringLiteral("bDate = ?"), {"2026-03-02"},
                                 QStringLiteral("bRow"));
         DataGridLayout grid = jobGrid();
         grid.columns[3].dataField = QStringLiteral("bNoSuchField");
 
-        ImportDBGrid(t, grid, records, -1, dialogs);
+        importDBGrid(t, grid, records, -1, dialogs);
 
         QCOMPARE(dialogs.count(), 1);
         QCOMPARE(dialogs.last().title, QStringLiteral("ImportDBGrid"));
         QVERIFY(dialogs.last().text.startsWith(QStringLiteral("3265: Error Description ")));
         // Reading stopped at the first record.
-        QCOMPARE(t.TextMatrix(0, 1), QStringLiteral("Brown"));
-        QCOMPARE(t.TextMatrix(1, 1), QString());
+        QCOMPARE(t.textMatrix(0, 1), QStringLiteral("Brown"));
+        QCOMPARE(t.textMatrix(1, 1), QString());
     }
 };
 TORVANE_TEST(DBGridReaderTest)

@@ -2,8 +2,8 @@
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/GridModel.h"
-#include "print/clsTablePrint.h"
-#include "print/mdlTPHelper.h"
+#include "print/FlexGridImport.h"
+#include "print/TablePrint.h"
 
 #include <QTest>
 
@@ -36,61 +36,61 @@ private slots:
     void columnWidthsAreKeptOrStretchedToTheFitWidth()
     {
         AppState state;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
 
-        ImportFlexGrid(t, g, 8000);
+        importFlexGrid(t, g, 8000);
 
-        QCOMPARE(t.Rows(), 9);
-        QCOMPARE(t.Cols(), 3);
-        QCOMPARE(t.HeaderRows(), 1);
-        QVERIFY(!t.HasFooter());
-        QVERIFY(t.RepeatHeader());
-        QCOMPARE(t.LineThickness(), short(2));
-        QCOMPARE(t.HeaderLineThickness(), short(2));
-        QCOMPARE(t.MinRowHeight(), 275.0f);
-        QCOMPARE(t.ColWidth(0), 2000.0f);
-        QCOMPARE(t.ColWidth(1), 4000.0f);
-        QCOMPARE(t.ColWidth(2), 2000.0f);
-        QCOMPARE(t.ColAlignment(0), 2);
-        QCOMPARE(t.ColAlignment(1), 1);
-        QCOMPARE(t.ColAlignment(2), 0);
-        QVERIFY(t.MergeCol(1));
-        QVERIFY(t.MergeHeaderCol(1));
-        QVERIFY(!t.MergeCol(0));
-        QCOMPARE(t.HeaderText(0, 1), QStringLiteral("Anna"));
-        QCOMPARE(t.TextMatrix(0, 0), QStringLiteral("8:00"));
-        QCOMPARE(t.TextMatrix(8, 0), QStringLiteral("16:00"));
+        QCOMPARE(t.rowCount(), 9);
+        QCOMPARE(t.colCount(), 3);
+        QCOMPARE(t.headerRowCount(), 1);
+        QVERIFY(!t.hasFooter());
+        QVERIFY(t.repeatHeader());
+        QCOMPARE(t.lineThickness(), short(2));
+        QCOMPARE(t.headerLineThickness(), short(2));
+        QCOMPARE(t.minRowHeight(), 275.0f);
+        QCOMPARE(t.colWidth(0), 2000.0f);
+        QCOMPARE(t.colWidth(1), 4000.0f);
+        QCOMPARE(t.colWidth(2), 2000.0f);
+        QCOMPARE(t.colAlignment(0), 2);
+        QCOMPARE(t.colAlignment(1), 1);
+        QCOMPARE(t.colAlignment(2), 0);
+        QVERIFY(t.mergeCol(1));
+        QVERIFY(t.mergeHeaderCol(1));
+        QVERIFY(!t.mergeCol(0));
+        QCOMPARE(t.headerText(0, 1), QStringLiteral("Anna"));
+        QCOMPARE(t.textMatrix(0, 0), QStringLiteral("8:00"));
+        QCOMPARE(t.textMatrix(8, 0), QStringLiteral("16:00"));
 
-        ImportFlexGrid(t, g, -1);
-        QCOMPARE(t.ColWidth(0), 1000.0f);
-        QCOMPARE(t.ColWidth(1), 2000.0f);
-        QCOMPARE(t.ColWidth(2), 1000.0f);
+        importFlexGrid(t, g, -1);
+        QCOMPARE(t.colWidth(0), 1000.0f);
+        QCOMPARE(t.colWidth(1), 2000.0f);
+        QCOMPARE(t.colWidth(2), 1000.0f);
 
         // A hidden column prints as nothing.
         g.setColWidth(2, 0);
-        ImportFlexGrid(t, g, 9000);
-        QCOMPARE(t.ColWidth(0), 3000.0f);
-        QCOMPARE(t.ColWidth(2), 0.0f);
+        importFlexGrid(t, g, 9000);
+        QCOMPARE(t.colWidth(0), 3000.0f);
+        QCOMPARE(t.colWidth(2), 0.0f);
     }
 
     void noColourPrintsAsFreeAndTheFirstDataRowAlwaysDoes()
     {
         AppState state;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
         g.setCellBackColor(1, 1, LunchColor);
         g.setCellBackColor(2, 1, LunchColor);
         g.setCellBackColor(3, 2, 0x80000005); // window background, a system colour
 
-        ImportFlexGrid(t, g, -1);
+        importFlexGrid(t, g, -1);
 
         QCOMPARE(qint64(t.cellcolor(0, 1)), FreeSlotColor);
         QCOMPARE(qint64(t.cellcolor(1, 1)), LunchColor);
         QCOMPARE(qint64(t.cellcolor(1, 2)), FreeSlotColor);
-        QCOMPARE(qint64(t.cellcolor(2, 2)), NumberFromColor(ColorFromNumber(0x80000005)));
+        QCOMPARE(qint64(t.cellcolor(2, 2)), numberFromColor(colorFromNumber(0x80000005)));
         // The grid on screen keeps its colours.
         QCOMPARE(g.cellBackColor(1, 1), LunchColor);
     }
@@ -98,7 +98,7 @@ private slots:
     void equalCellFontsShareOneFontObject()
     {
         AppState state;
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         GridModel g;
         scheduleGrid(g);
         QFont plain(QStringLiteral("Arial"), 9);
@@ -113,22 +113,22 @@ private slots:
         struck.setStrikeOut(true);
         g.setCellFont(2, 2, struck);
 
-        ImportFlexGrid(t, g, -1);
+        importFlexGrid(t, g, -1);
 
-        const FontRef first = t.FontMatrix(0, 1);
-        QCOMPARE(t.FontMatrix(1, 1).get(), first.get());
-        QCOMPARE(t.FontMatrix(2, 1).get(), first.get());
-        QVERIFY(t.FontMatrix(3, 1).get() != first.get());
-        QVERIFY(t.FontMatrix(3, 1)->bold());
-        QVERIFY(t.FontMatrix(4, 1).get() != first.get());
-        QCOMPARE(t.FontMatrix(4, 1).get(), t.FontMatrix(8, 1).get());
-        QCOMPARE(t.FontMatrix(0, 2).get(), t.FontMatrix(8, 1).get());
-        QVERIFY(t.FontMatrix(1, 2)->strikeOut());
-        QCOMPARE(t.FontMatrix(1, 2)->family(), QStringLiteral("Arial"));
-        QCOMPARE(t.FontMatrix(1, 2)->pointSizeF(), 9.0);
+        const FontRef first = t.fontMatrix(0, 1);
+        QCOMPARE(t.fontMatrix(1, 1).get(), first.get());
+        QCOMPARE(t.fontMatrix(2, 1).get(), first.get());
+        QVERIFY(t.fontMatrix(3, 1).get() != first.get());
+        QVERIFY(t.fontMatrix(3, 1)->bold());
+        QVERIFY(t.fontMatrix(4, 1).get() != first.get());
+        QCOMPARE(t.fontMatrix(4, 1).get(), t.fontMatrix(8, 1).get());
+        QCOMPARE(t.fontMatrix(0, 2).get(), t.fontMatrix(8, 1).get());
+        QVERIFY(t.fontMatrix(1, 2)->strikeOut());
+        QCOMPARE(t.fontMatrix(1, 2)->family(), QStringLiteral("Arial"));
+        QCOMPARE(t.fontMatrix(1, 2)->pointSizeF(), 9.0);
         // The heading cells all have the grid's font: one object.
-        QCOMPARE(t.HeaderFont(0, 0).get(), t.HeaderFont(0, 2).get());
-        QVERIFY(t.HeaderFont(0, 0)->bold());
+        QCOMPARE(t.headerFont(0, 0).get(), t.headerFont(0, 2).get());
+        QVERIFY(t.headerFont(0, 0)->bold());
     }
 };
 TORVANE_TEST(FlexGridReaderTest)

@@ -2,7 +2,7 @@
 #include "TestRegistry.h"
 #include "core/AppState.h"
 #include "print/DrawSurface.h"
-#include "print/clsTablePrint.h"
+#include "print/TablePrint.h"
 #include "store/AppError.h"
 
 #include <QFile>
@@ -30,7 +30,7 @@ private slots:
         AppState state;
         ScriptedDialogs dialogs;
         state.setDialogs(&dialogs);
-        clsTablePrint t(state.dialogs());
+        TablePrint t(state.dialogs());
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("schedule.pdf"));
         auto pdf = PageSurface::pdfFile(path, QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -75,20 +75,20 @@ private slots:
             t.setFooterText(0, QStringLiteral("Hours"));
         };
         fill(1);
-        const int perPage = int(t.CalcNumRowsPerPage(*pdf, true, false));
+        const int perPage = int(t.calcNumRowsPerPage(*pdf, true, false));
         QVERIFY(perPage > 10);
         fill(2 * perPage + perPage / 2);
-        QCOMPARE(int(t.CalcNumRowsPerPage(*pdf, true, false)), perPage);
+        QCOMPARE(int(t.calcNumRowsPerPage(*pdf, true, false)), perPage);
 
         QList<int> breaks;
-        connect(&t, &clsTablePrint::NewPage, &t, [&](DrawSurface *s, bool &, bool &, int lastRow) {
+        connect(&t, &TablePrint::newPage, &t, [&](DrawSurface *s, bool &, bool &, int lastRow) {
             breaks << lastRow;
-            static_cast<PageSurface *>(s)->NewPage();
+            static_cast<PageSurface *>(s)->newPage();
         });
-        pdf->setCurrentY(t.MarginTop());
+        pdf->setCurrentY(t.marginTop());
 
-        t.DrawTable(*pdf, 0, 1);
-        pdf->EndDoc();
+        t.drawTable(*pdf, 0, 1);
+        pdf->endDoc();
 
         QCOMPARE(dialogs.count(), 0);
         QCOMPARE(breaks, (QList<int>{perPage - 1, 2 * perPage - 1}));

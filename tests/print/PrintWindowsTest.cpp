@@ -1,12 +1,12 @@
-#include "../daypage/DayPageWindow.h"
+#include "../daypage/DayPageFixture.h"
 #include "core/DateText.h"
+#include "print/DailyPrintWindow.h"
+#include "print/PrintPreviewWindow.h"
 #include "print/PrintSettings.h"
+#include "print/PrintWindow.h"
+#include "print/RecordsWindow.h"
+#include "print/TablePrint.h"
 #include "print/TableQueryModel.h"
-#include "print/clsTablePrint.h"
-#include "print/frmDaily.h"
-#include "print/frmPrint.h"
-#include "print/frmPrintPreview.h"
-#include "print/frmRecords.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,8 +21,8 @@
 
 namespace {
 // The day page as the program shell sets it up for printing.
-struct PrintingDayPage : DayPageWindow {
-    explicit PrintingDayPage(bool onServer) : DayPageWindow(onServer) { ShellWindows::openPrintFrom(*w); }
+struct PrintingDayPage : DayPageFixture {
+    explicit PrintingDayPage(bool onServer) : DayPageFixture(onServer) { ShellWindows::openPrintFrom(*w); }
     void choose(int choice)
     {
         w->showPrintOptions();
@@ -83,13 +83,13 @@ private slots:
         f.choose(0);
         QCOMPARE(f.dialogs.last().text, QStringLiteral("Please go to the Monday Page to print the weekly schedule"));
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Print Weekly Schedule"));
-        QVERIFY(!f.window<frmPrint>());
+        QVERIFY(!f.window<PrintWindow>());
 
         f.open(f.day());
         f.store(8, 3, QStringLiteral("Monday Customer"));
         f.grid().setCurrentCell(12, 3);
         f.choose(0);
-        frmPrint *week = f.window<frmPrint>();
+        PrintWindow *week = f.window<PrintWindow>();
         QVERIFY(week && week->isVisible());
         QCOMPARE(week->findChild<QLabel *>(QStringLiteral("lblCalDay"))->text(), QStringLiteral("Tony Russo"));
         QCOMPARE(week->grid().text(8, 1), QStringLiteral("Monday Customer"));
@@ -99,17 +99,17 @@ private slots:
         // Monday, Tuesday, Wednesday and Sunday have pages, 8 starting hours each for this technician.
         QCOMPARE(week->findChild<QLineEdit *>(QStringLiteral("txtS"))->text(), QStringLiteral("S  32"));
         // The day page still shows its own page, untouched.
-        QCOMPARE(f.state.layout().PageDate, f.day());
+        QCOMPARE(f.state.layout().pageDate, f.day());
         QCOMPARE(f.grid().text(10, 3), QString());
         QCOMPARE(f.grid().col(), 3);
 
         QApplication::setActiveWindow(week);
         QTest::keyClick(week->gridView(), Qt::Key_F11);
-        frmPrintPreview *preview = week->findChild<frmPrintPreview *>();
+        PrintPreviewWindow *preview = week->findChild<PrintPreviewWindow *>();
         QVERIFY(preview && preview->isVisible());
         QCOMPARE(preview->objectName(), QStringLiteral("frmPrintWeekly"));
         QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview - Weekly Schedule"));
-        QCOMPARE(preview->schedule().table().TextMatrix(12 - 2, 7), QStringLiteral("Sunday Customer")); // no day rows
+        QCOMPARE(preview->schedule().table().textMatrix(12 - 2, 7), QStringLiteral("Sunday Customer")); // no day rows
         QVERIFY(preview->picture().width() > preview->picture().height());                              // landscape
         QVERIFY(!preview->findChild<QPushButton *>(QStringLiteral("cmdOrientation"))->isVisible());
     }
@@ -121,12 +121,12 @@ private slots:
         const QDate wednesday = f.day().addDays(2);
         f.open(wednesday);
         f.choose(1);
-        frmDaily *daily = f.window<frmDaily>();
+        DailyPrintWindow *daily = f.window<DailyPrintWindow>();
         QVERIFY(daily);
         QCOMPARE(daily->findChild<QLabel *>(QStringLiteral("lblCalDay"))->text(), DateText::longHeading(wednesday));
         daily->grid().setColWidth(2, 3000);
         click<QPushButton>(daily, "cmdPrint");
-        frmPrintPreview *preview = daily->findChild<frmPrintPreview *>();
+        PrintPreviewWindow *preview = daily->findChild<PrintPreviewWindow *>();
         QVERIFY(preview);
         QCOMPARE(preview->windowTitle(), QStringLiteral("Print Preview - Daily Schedule Summary"));
         QCOMPARE(f.setup("PWidth"), QStringLiteral("1100%2200%3000%2200%2200%"));
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(f.setup("FillPage"), QStringLiteral("1"));
         daily->close();
         f.choose(1);
-        QCOMPARE(f.window<frmDaily>()->grid().colWidth(2), 3000);
+        QCOMPARE(f.window<DailyPrintWindow>()->grid().colWidth(2), 3000);
     }
 
     void recordsViewListsTheNamedBookingsOfThePageDate()
@@ -189,7 +189,7 @@ private slots:
         f.db->execute(insert, {f.day().addDays(1), 1, 6, QStringLiteral("Next Day"), QStringLiteral("08:00 AM ")});
         f.open(f.day());
         f.choose(2);
-        frmRecords *records = f.window<frmRecords>();
+        RecordsWindow *records = f.window<RecordsWindow>();
         QVERIFY(records);
         auto *view = records->findChild<QTableView *>(QStringLiteral("Grid1"));
         QCOMPARE(view->model()->rowCount(), 2);
@@ -199,10 +199,10 @@ private slots:
         view->setColumnWidth(2, 200);
         QApplication::setActiveWindow(records);
         QTest::keyClick(records->gridView(), Qt::Key_F11);
-        frmPrintPreview *preview = records->findChild<frmPrintPreview *>();
+        PrintPreviewWindow *preview = records->findChild<PrintPreviewWindow *>();
         QVERIFY(preview);
-        QCOMPARE(preview->schedule().table().Rows(), 2);
-        QCOMPARE(preview->schedule().table().TextMatrix(1, 2), QStringLiteral("Zoe Second"));
+        QCOMPARE(preview->schedule().table().rowCount(), 2);
+        QCOMPARE(preview->schedule().table().textMatrix(1, 2), QStringLiteral("Zoe Second"));
         // The details print no cell colours: the records' cells stay light.
         const QImage top = preview->picture().copy(0, 0, preview->picture().width(), 80);
         QVERIFY2(darkShare(top) < 0.15, qPrintable(QString::number(darkShare(top))));

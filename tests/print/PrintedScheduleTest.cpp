@@ -4,10 +4,10 @@
 #include "core/Colors.h"
 #include "core/DateText.h"
 #include "print/DrawSurface.h"
+#include "print/FlexGridImport.h"
 #include "print/PrintedPages.h"
 #include "print/SchedulePrint.h"
-#include "print/clsTablePrint.h"
-#include "print/mdlTPHelper.h"
+#include "print/TablePrint.h"
 #include "store/Database.h"
 
 #include <QFile>
@@ -49,13 +49,12 @@ private slots:
         QVERIFY(st.page.openDate(day));
         const int row = rowOf(st.grid(), QStringLiteral("10:40 AM "));
         QVERIFY(row > 0);
-        QCOMPARE(st.page.SaveCellContent(row, 2, QStringLiteral("Walter Kowalski")), DayPage::CellSave::Stored);
+        QCOMPARE(st.page.saveCellContent(row, 2, QStringLiteral("Walter Kowalski")), DayPage::CellSave::Stored);
 
         GridModel grid;
-        const PrintedDay printed = LoadPrintedDay(st.page.store(), day, grid, QString());
+        const PrintedDay printed = loadPrintedDay(st.page.store(), day, grid, QString());
         QCOMPARE(grid.text(row, 2), QStringLiteral("Walter Kowalski"));
-        SchedulePrint print(st.state, Schedule::Daily,
-                            [&](clsTablePrint &t, float fit) { ImportFlexGrid(t, grid, fit); });
+        SchedulePrint print(st.state, Schedule::Daily, [&](TablePrint &t, float fit) { importFlexGrid(t, grid, fit); });
         ImageSurface picture(print.pageWidth(), print.pageHeight());
         print.drawPreview(picture);
         QCOMPARE(print.previewPages(), 2);
@@ -106,22 +105,21 @@ private slots:
         Station st(folder.copySeed(QStringLiteral("db.mdb")));
         GridModel grid;
         // A width list shorter than the columns: the others keep the day page's widths.
-        LoadPrintedDay(st.page.store(), QDate(2031, 3, 5), grid, QStringLiteral("1500%"));
+        loadPrintedDay(st.page.store(), QDate(2031, 3, 5), grid, QStringLiteral("1500%"));
         QCOMPARE(grid.colWidth(0), 1500);
         QCOMPARE(grid.colWidth(1), 1900);
-        SchedulePrint print(st.state, Schedule::Daily,
-                            [&](clsTablePrint &t, float fit) { ImportFlexGrid(t, grid, fit); });
+        SchedulePrint print(st.state, Schedule::Daily, [&](TablePrint &t, float fit) { importFlexGrid(t, grid, fit); });
         print.setOrientation(2);
         print.setFill(true);
         // Letter in landscape is narrower than the preview picture.
         auto paper = PageSurface::pdfFile(folder.file(QStringLiteral("letter.pdf")),
                                           QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Landscape,
                                                       QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter));
-        const double width = paper->ScaleWidth();
+        const double width = paper->scaleWidth();
         print.drawPaper(*paper, {});
-        double right = print.table().MarginLeft();
-        for (int c = 0; c < print.table().Cols(); ++c)
-            right += print.table().ColWidth(c);
+        double right = print.table().marginLeft();
+        for (int c = 0; c < print.table().colCount(); ++c)
+            right += print.table().colWidth(c);
         QVERIFY2(right <= width && right > width - 600, qPrintable(QStringLiteral("%1 of %2").arg(right).arg(width)));
     }
 
@@ -133,25 +131,25 @@ private slots:
         Station st(db);
         QVERIFY(st.page.openDate(monday));
         QCOMPARE(
-            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:00 AM ")), 2, QStringLiteral("Ann Monday")),
+            st.page.saveCellContent(rowOf(st.grid(), QStringLiteral("10:00 AM ")), 2, QStringLiteral("Ann Monday")),
             DayPage::CellSave::Stored);
         // Wednesday opens at 09:00 in 15-minute slots.
         Database(db).execute(QStringLiteral("UPDATE tbl_Setup SET open = '09:00 AM', timeslot = 15"));
         QVERIFY(st.page.openDate(monday.addDays(2)));
         QCOMPARE(
-            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("11:00 AM ")), 2, QStringLiteral("Bo Wednesday")),
+            st.page.saveCellContent(rowOf(st.grid(), QStringLiteral("11:00 AM ")), 2, QStringLiteral("Bo Wednesday")),
             DayPage::CellSave::Stored);
         QCOMPARE(
-            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("10:15 AM ")), 2, QStringLiteral("Cy Quarter")),
+            st.page.saveCellContent(rowOf(st.grid(), QStringLiteral("10:15 AM ")), 2, QStringLiteral("Cy Quarter")),
             DayPage::CellSave::Stored);
         QCOMPARE(
-            st.page.SaveCellContent(rowOf(st.grid(), QStringLiteral("09:00 AM ")), 3, QStringLiteral("Other Tech")),
+            st.page.saveCellContent(rowOf(st.grid(), QStringLiteral("09:00 AM ")), 3, QStringLiteral("Other Tech")),
             DayPage::CellSave::Stored);
 
-        const WeekData week = ReadWeek(st.page.store(), monday, 2);
+        const WeekData week = readWeek(st.page.store(), monday, 2);
         GridModel g;
         // The technicians' uneven widths do not reach the days: they share the page equally.
-        BuildWeekGrid(g, week, 1, QStringLiteral("1200%1900%3500%900%"));
+        buildWeekGrid(g, week, 1, QStringLiteral("1200%1900%3500%900%"));
         QCOMPARE(g.colWidth(0), 1200);
         for (int d = 2; d <= 7; ++d)
             QCOMPARE(g.colWidth(d), g.colWidth(1));
@@ -165,7 +163,7 @@ private slots:
         QCOMPARE(g.cellBackColor(rowOf(g, QStringLiteral("12:00 PM ")), 4), qint64(0)); // no page that day
         for (int r = 0; r < g.rows(); ++r)                                              // 10:15 has no row in the week
             QVERIFY(g.text(r, 3) != QLatin1String("Cy Quarter"));
-        const WeekTotals totals = SumWeek(g);
+        const WeekTotals totals = sumWeek(g);
         QCOMPARE(totals.startText(), QStringLiteral("S  16"));
         QCOMPARE(totals.availText(), QStringLiteral("A  16"));
     }

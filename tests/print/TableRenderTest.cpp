@@ -2,7 +2,7 @@
 #include "TestRegistry.h"
 #include "core/AppState.h"
 #include "print/DrawSurface.h"
-#include "print/clsTablePrint.h"
+#include "print/TablePrint.h"
 
 #include <QTest>
 
@@ -44,7 +44,7 @@ QColor fromNumber(int n) { return QColor(n & 0xFF, (n >> 8) & 0xFF, (n >> 16) & 
 struct Fixture {
     AppState state;
     ScriptedDialogs dialogs;
-    clsTablePrint table{&dialogs};
+    TablePrint table{&dialogs};
     Fixture() { state.setDialogs(&dialogs); }
 };
 
@@ -60,8 +60,8 @@ struct PreviewPages {
     void operator()(DrawSurface *s, bool &positionSet, bool &cancelOut, int lastRow)
     {
         lastRows << lastRow;
-        yAtBreak << s->CurrentY();
-        fontAtBreak = s->Font();
+        yAtBreak << s->currentY();
+        fontAtBreak = s->currentFont();
         if (cancel) {
             cancelOut = true;
             return;
@@ -69,21 +69,21 @@ struct PreviewPages {
         auto *img = static_cast<ImageSurface *>(s);
         s->setCurrentY(img->heightTwips());
         img->setSizeTwips(img->widthTwips(), img->heightTwips() + pageHeight);
-        s->setCurrentY(s->CurrentY() + marginTop);
+        s->setCurrentY(s->currentY() + marginTop);
         positionSet = true;
     }
 };
 
-void connectPages(clsTablePrint &t, PreviewPages &pages)
+void connectPages(TablePrint &t, PreviewPages &pages)
 {
-    QObject::connect(&t, &clsTablePrint::NewPage, &t,
+    QObject::connect(&t, &TablePrint::newPage, &t,
                      [&pages](DrawSurface *s, bool &positionSet, bool &cancel, int lastRow) {
                          pages(s, positionSet, cancel, lastRow);
                      });
 }
 
 // Two columns of 100 px at a 10 px margin, 2 px inset, rows of 20 px, header rows of 19 px.
-void twoColumnTable(clsTablePrint &t, int rows, bool footer = true)
+void twoColumnTable(TablePrint &t, int rows, bool footer = true)
 {
     t.setHasFooter(footer);
     t.setRows(rows);
@@ -114,7 +114,7 @@ private slots:
     void hundredRowsBreakAfterRows39And79WithFooterAfterRow99()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 100);
         t.setRepeatHeader(true);
         for (int r = 0; r < 100; ++r) {
@@ -125,11 +125,11 @@ private slots:
         // Page: 10 px margins, a 19 px header and room for 40 rows of 20 px and a bit.
         const double page = 845 * Px;
         ImageSurface s(220 * Px, page);
-        PreviewPages pages(page, t.MarginTop());
+        PreviewPages pages(page, t.marginTop());
         connectPages(t, pages);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         QCOMPARE(f.dialogs.count(), 0);
         QCOMPARE(pages.lastRows, (QList<int>{39, 79}));
@@ -154,48 +154,48 @@ private slots:
         QVERIFY(darkCount(img, QRect(112, footerTop + 1, 96, 29)) > 20);
         QCOMPARE(QColor(img.pixel(190, footerTop + 25)), QColor(Qt::white));
         QCOMPARE(darkCount(img, QRect(0, footerTop + 32, 220, 845 * 3 - footerTop - 32)), 0);
-        QCOMPARE(s.CurrentY(), 2 * page + (10 + 19 + 400 + 30) * Px);
+        QCOMPARE(s.currentY(), 2 * page + (10 + 19 + 400 + 30) * Px);
     }
 
     void withoutRepeatHeaderLaterPagesStartWithRows()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 100);
         t.setRepeatHeader(false);
         t.setCellcolor(-1, -1, float(0xEEFFFF));
         const double page = 845 * Px;
         ImageSurface s(220 * Px, page);
-        PreviewPages pages(page, t.MarginTop());
+        PreviewPages pages(page, t.marginTop());
         connectPages(t, pages);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         // Page 2 has no header, so it holds 41 rows.
         QCOMPARE(pages.lastRows, (QList<int>{39, 80}));
         const QImage img = s.image();
         QCOMPARE(QColor(img.pixel(160, 10 + 9)), fromNumber(0xE0E0E0));
         QCOMPARE(QColor(img.pixel(160, 845 + 10 + 9)), fromNumber(0xEEFFFF));
-        QVERIFY(dark(img.pixel(160, 845 + 10))); // the first row's top border at CurrentY
+        QVERIFY(dark(img.pixel(160, 845 + 10))); // the first row's top border at currentY
         QCOMPARE(QColor(img.pixel(160, 2 * 845 + 10 + 9)), fromNumber(0xEEFFFF));
     }
 
     void lessThanOneRowOfRoomBreaksAtOnce()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 3);
         t.setRepeatHeader(false);
         t.setCellcolor(-1, -1, float(0xEEFFFF));
         const double page = 200 * Px;
         ImageSurface s(220 * Px, page);
-        PreviewPages pages(page, t.MarginTop());
+        PreviewPages pages(page, t.marginTop());
         connectPages(t, pages);
         // 15 px left above the bottom margin: less than one 20 px row.
         s.setCurrentY(175 * Px);
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         QCOMPARE(pages.lastRows, (QList<int>{-1}));
         const QImage img = s.image();
@@ -208,18 +208,18 @@ private slots:
     void rowsWhoseLineFitsOnNoPageEndWithAMessage()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 3);
         // A row taller than a page goes on over the pages, but not a line taller than a page.
         t.setFontMatrix(-1, -1, arial(150));
         t.setTextMatrix(-1, -1, QStringLiteral("x"));
         const double page = 200 * Px;
         ImageSurface s(220 * Px, page);
-        PreviewPages pages(page, t.MarginTop());
+        PreviewPages pages(page, t.marginTop());
         connectPages(t, pages);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         QCOMPARE(pages.lastRows.size(), 1);
         QCOMPARE(f.dialogs.count(), 1);
@@ -231,7 +231,7 @@ private slots:
     {
         for (bool split : {false, true}) {
             Fixture f;
-            clsTablePrint &t = f.table;
+            TablePrint &t = f.table;
             twoColumnTable(t, 4, false);
             t.setRepeatHeader(true);
             t.setMergeCol(1, true);
@@ -244,11 +244,11 @@ private slots:
             // Room for two rows on a page when split, for all four otherwise.
             const double page = (split ? 10 + 19 + 40 + 10 + 5 : 200) * Px;
             ImageSurface s(220 * Px, page);
-            PreviewPages pages(page, t.MarginTop());
+            PreviewPages pages(page, t.marginTop());
             connectPages(t, pages);
-            s.setCurrentY(t.MarginTop());
+            s.setCurrentY(t.marginTop());
 
-            t.DrawTable(s, 0, 1);
+            t.drawTable(s, 0, 1);
             const QImage img = s.image();
             const int pageH = int(page / Px);
             auto rowTop = [&](int r) {
@@ -285,15 +285,15 @@ private slots:
     void printNoFillDrawsBordersAndTextOnly()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 2, false);
         t.setCellcolor(-1, -1, float(0x0000FF));
         t.setTextMatrix(-1, 1, QStringLiteral("Smith"));
         t.setNoFill(true);
         ImageSurface s(220 * Px, 200 * Px);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         const QImage img = s.image();
         int reds = 0;
@@ -309,7 +309,7 @@ private slots:
     void cancellingStopsAfterPageOneAndRestoresTheFont()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 100);
         t.setCellcolor(-1, -1, float(0xEEFFFF));
         const double page = 845 * Px;
@@ -317,25 +317,25 @@ private slots:
         QFont own(QStringLiteral("Courier New"));
         own.setPointSize(13);
         s.setFont(own);
-        PreviewPages pages(page, t.MarginTop());
+        PreviewPages pages(page, t.marginTop());
         pages.cancel = true;
         connectPages(t, pages);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         QCOMPARE(pages.lastRows, (QList<int>{39}));
         QCOMPARE(pages.fontAtBreak.pointSize(), 8); // the cells' font was in use
-        QCOMPARE(s.Font(), own);
+        QCOMPARE(s.currentFont(), own);
         QCOMPARE(s.image().height(), 845);
-        QCOMPARE(s.CurrentY(), (10 + 19 + 800) * double(Px));
+        QCOMPARE(s.currentY(), (10 + 19 + 800) * double(Px));
         QCOMPARE(f.dialogs.count(), 0);
     }
 
     void failureShowsDrawTableMessageAndRestoresTheFont()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         t.setHasFooter(false);
         t.setRows(2);
         t.setFontMatrix(-1, -1, arial(8));
@@ -344,17 +344,17 @@ private slots:
         QFont own(QStringLiteral("Courier New"));
         s.setFont(own);
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         QCOMPARE(f.dialogs.texts(), QStringList{QStringLiteral("9 Subscript out of range")});
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Draw Table"));
-        QCOMPARE(s.Font(), own);
+        QCOMPARE(s.currentFont(), own);
     }
 
     void overWidePictureIsSqueezedIntoTheColumn()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 1, false);
         t.setCellXOffset(4 * Px);
         t.setSizeRowsToPictures(true);
@@ -364,9 +364,9 @@ private slots:
         red.fill(Qt::red);
         t.setPictureMatrix(0, 1, std::make_shared<QImage>(red));
         ImageSurface s(220 * Px, 200 * Px);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         const QImage img = s.image();
         QRect reds;
@@ -382,7 +382,7 @@ private slots:
     void firstColumnDataIsCentredOnOneLineWhileItsHeaderIsAligned()
     {
         Fixture f;
-        clsTablePrint &t = f.table;
+        TablePrint &t = f.table;
         twoColumnTable(t, 1, false);
         t.setColWidth(0, 200 * Px);
         t.setColWidth(1, 100 * Px);
@@ -395,9 +395,9 @@ private slots:
         t.setTextMatrix(0, 1, QStringLiteral("first\r\nsecond"));
         t.setCellcolor(-1, -1, float(0xEEFFFF));
         ImageSurface s(320 * Px, 200 * Px);
-        s.setCurrentY(t.MarginTop());
+        s.setCurrentY(t.marginTop());
 
-        t.DrawTable(s, 0, 1);
+        t.drawTable(s, 0, 1);
 
         const QImage img = s.image();
         // Header of column 0: right-aligned in its text area 12..208.

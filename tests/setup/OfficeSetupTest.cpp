@@ -5,9 +5,9 @@
 #include "core/Colors.h"
 #include "core/GridView.h"
 #include "daypage/DayPage.h"
-#include "daypage/frmAppt.h"
-#include "setup/frmSetup.h"
-#include "shell/frmMain.h"
+#include "daypage/DayPageWindow.h"
+#include "setup/OfficeSetupWindow.h"
+#include "shell/MainMenuWindow.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
@@ -53,16 +53,16 @@ struct SetupStation : StationFixture {
     QString current() const { return switcher.current() ? switcher.current()->objectName() : QString(); }
 
     // Main menu entry 2, then setup menu entry 1, by their digit keys.
-    frmSetup *openSetup()
+    OfficeSetupWindow *openSetup()
     {
-        frmMain *menu = frmMain::load(state);
+        MainMenuWindow *menu = MainMenuWindow::load(state);
         switcher.show(menu);
         QTest::keyClick(menu->entryButton(1), Qt::Key_2);
         QWidget *setupMenu = switcher.current();
         if (!setupMenu || setupMenu->windowTitle() != QLatin1String("Setup Menu"))
             return nullptr;
         QTest::keyClick(setupMenu, Qt::Key_1);
-        auto *w = qobject_cast<frmSetup *>(switcher.current());
+        auto *w = qobject_cast<OfficeSetupWindow *>(switcher.current());
         if (w) {
             w->activateWindow();
             if (!QTest::qWaitForWindowActive(w))
@@ -90,7 +90,7 @@ struct SetupStation : StationFixture {
         BookingEntries e = emptyBookingEntries();
         e[BookingEntry::Name] = name;
         e[BookingEntry::time(0)] = QStringLiteral("1");
-        e[BookingEntry::TTime] = BookingFlow::TotalTime(e);
+        e[BookingEntry::TTime] = BookingFlow::totalTime(e);
         flow.timeEdited();
         flow.saveCommand(e);
         QCOMPARE(page.store().find(date)->data.contains(name), true);
@@ -193,7 +193,7 @@ private slots:
         const QString seedSkills = s.setting("Skills");
         const QString seedCwidth = s.setting("cwidth");
 
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("  General Setup"));
         QCOMPARE(box(w, "txtOpenHour")->text(), QStringLiteral("08"));
@@ -256,7 +256,7 @@ private slots:
         QCOMPARE(s.page(holiday, "Clinic"), QStringLiteral("1"));
         QCOMPARE(s.page(untouched, "caldate"), QString());
 
-        auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        auto *day = qobject_cast<DayPageWindow *>(s.switcher.current());
         QVERIFY(day->page().openDate(today));
         QCOMPARE(day->page().grid().cols(), 4);
         QCOMPARE(day->page().grid().text(1, 3), QStringLiteral("Cy"));
@@ -280,7 +280,7 @@ private slots:
     {
         SetupStation s(m_onServer);
         const QString seedSkills = s.setting("Skills");
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtCloseHour", QStringLiteral("7"));
         type(w, "txtCloseMin", QStringLiteral("30"));
@@ -319,7 +319,7 @@ private slots:
     void anotherStationRefusesOrDelaysTheSaveAndNothingIsHalfWritten()
     {
         SetupStation s(m_onServer);
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtLocation", QStringLiteral("Garage"));
         box(w, "txtListno")->setText(QStringLiteral("2"));
@@ -371,7 +371,7 @@ private slots:
     {
         SetupStation s(m_onServer);
         const QString seedCwidth = s.setting("cwidth");
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtLocation", QStringLiteral("Garage"));
         w->setup().grid().setColWidth(2, 2500); // as dragged
@@ -398,7 +398,7 @@ private slots:
         } english;
         SetupStation s(m_onServer);
         const QDate monday(2031, 3, 3), tuesday(2031, 3, 4);
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         type(w, "txtOpenHour", QStringLiteral("7"));
         type(w, "txtOpenMin", QStringLiteral("30"));
@@ -409,7 +409,7 @@ private slots:
         okay(w);
         QCOMPARE(s.dialogs.titles(),
                  (QStringList{QStringLiteral("Changed time settings"), QStringLiteral("Configure Page Templates")}));
-        auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        auto *day = qobject_cast<DayPageWindow *>(s.switcher.current());
         QVERIFY(day && day->page().openDate(monday));
         QCOMPARE(lunchRows(day->page().grid()), (QStringList{"12:00 PM", "12:15 PM", "12:30 PM", "12:45 PM"}));
         QCOMPARE(day->page().grid().text(4, 1), QStringLiteral("8")); // starting hours stay
@@ -432,7 +432,7 @@ private slots:
             QVERIFY2(dropped.contains(QLatin1String(line)), qPrintable(dropped));
         QVERIFY2(!dropped.contains(QLatin1String("12:00 PM")) && !dropped.contains(QLatin1String("Sunday")),
                  qPrintable(dropped));
-        day = qobject_cast<frmAppt *>(s.switcher.current());
+        day = qobject_cast<DayPageWindow *>(s.switcher.current());
         QVERIFY(day && day->page().openDate(tuesday));
         QCOMPARE(lunchRows(day->page().grid()), QStringList{"12:00 PM"});
     }
@@ -442,7 +442,7 @@ private slots:
     void refusedBoxKeepsTheFocusAndPercentNeverReachesAName()
     {
         SetupStation s(m_onServer);
-        frmSetup *w = s.openSetup();
+        OfficeSetupWindow *w = s.openSetup();
         QVERIFY(w);
         const struct {
             const char *box, *typed, *kept; // kept empty: refused

@@ -1,14 +1,14 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "booking/BookingWindow.h"
 #include "booking/DayPageBooking.h"
-#include "booking/frmBooking.h"
-#include "booking/frmPicklist.h"
+#include "booking/PicklistWindow.h"
 #include "daypage/DayPage.h"
-#include "daypage/frmAppt.h"
-#include "setup/frmLabelColors.h"
-#include "setup/frmSetup.h"
-#include "setup/frmSetupMenu.h"
-#include "shell/frmMain.h"
+#include "daypage/DayPageWindow.h"
+#include "setup/LabelColorsWindow.h"
+#include "setup/OfficeSetupWindow.h"
+#include "setup/SetupMenuWindow.h"
+#include "shell/MainMenuWindow.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
@@ -29,12 +29,12 @@ struct MenuStation : StationFixture {
         db = std::make_unique<Database>(sharedDb());
     }
     QString current() const { return switcher.current() ? switcher.current()->objectName() : QString(); }
-    frmSetupMenu *openMenu()
+    SetupMenuWindow *openMenu()
     {
-        frmMain *menu = frmMain::load(state);
+        MainMenuWindow *menu = MainMenuWindow::load(state);
         switcher.show(menu);
-        menu->choose(frmMain::SetupPage);
-        return qobject_cast<frmSetupMenu *>(switcher.current());
+        menu->choose(MainMenuWindow::SetupPage);
+        return qobject_cast<SetupMenuWindow *>(switcher.current());
     }
     QString setting(const char *field)
     {
@@ -49,7 +49,7 @@ private slots:
     void entriesOpenTheirWindowsAndComeBack()
     {
         MenuStation s;
-        frmSetupMenu *menu = s.openMenu();
+        SetupMenuWindow *menu = s.openMenu();
         QVERIFY(menu);
         QCOMPARE(menu->windowTitle(), QStringLiteral("Setup Menu"));
         QCOMPARE(menu->entryButton(1)->text(), QStringLiteral("     1.   General Setup"));
@@ -57,7 +57,7 @@ private slots:
 
         // A picklist editor: the menu hides, and shows again when the editor closes.
         QTest::keyClick(menu->entryButton(1), Qt::Key_4);
-        frmPicklist *editor = PicklistWindows::find(s.state, PicklistKind::Mainten);
+        PicklistWindow *editor = PicklistEditors::find(s.state, PicklistKind::Mainten);
         QVERIFY(editor && editor->isVisible() && !editor->pickMode());
         QVERIFY(!menu->isVisible());
         editor->close();
@@ -90,23 +90,23 @@ private slots:
     void pickModeEditorLeftOpenComesBackInEditMode()
     {
         MenuStation s;
-        frmSetupMenu *menu = s.openMenu();
+        SetupMenuWindow *menu = s.openMenu();
         {
             DayPage page(s.state);
             page.openDatabase(s.sharedDb());
             QVERIFY(page.openDate(QDate(2031, 3, 3)));
             DayPageBooking view(page);
             view.claimSlot(8, 2);
-            auto form = std::make_unique<frmBooking>(s.state, view);
+            auto form = std::make_unique<BookingWindow>(s.state, view);
             QVERIFY(form->load());
             form->show();
             QTest::mouseClick(form->findChild<QLineEdit *>(QStringLiteral("txtMenu1")), Qt::LeftButton);
         }
-        QPointer<frmPicklist> pick = PicklistWindows::find(s.state, PicklistKind::MenuItems);
+        QPointer<PicklistWindow> pick = PicklistEditors::find(s.state, PicklistKind::MenuItems);
         QVERIFY(pick && pick->isVisible() && pick->pickMode());
 
         QTest::keyClick(menu->entryButton(1), Qt::Key_5);
-        frmPicklist *edit = PicklistWindows::find(s.state, PicklistKind::MenuItems);
+        PicklistWindow *edit = PicklistEditors::find(s.state, PicklistKind::MenuItems);
         QTRY_VERIFY(!pick);
         QVERIFY(edit && edit->isVisible() && !edit->pickMode());
         QVERIFY(!edit->findChild<QLineEdit *>(QStringLiteral("txtM0"))->isReadOnly());
@@ -118,9 +118,9 @@ private slots:
     void captionsAreStoredTrimmedInTheirPlacesAndReachTheDayPage()
     {
         MenuStation s;
-        frmSetupMenu *menu = s.openMenu();
+        SetupMenuWindow *menu = s.openMenu();
         QTest::keyClick(menu->entryButton(1), Qt::Key_2);
-        auto *w = qobject_cast<frmLabelColors *>(s.switcher.current());
+        auto *w = qobject_cast<LabelColorsWindow *>(s.switcher.current());
         QVERIFY(w);
         QCOMPARE(w->windowTitle(), QStringLiteral("Label Colors"));
         w->activateWindow();
@@ -145,9 +145,9 @@ private slots:
         w->close();
         QCOMPARE(s.current(), QStringLiteral("frmSetupMenu"));
         s.switcher.current()->close();
-        auto *main = qobject_cast<frmMain *>(s.switcher.current());
-        main->choose(frmMain::Scheduler);
-        auto *day = qobject_cast<frmAppt *>(s.switcher.current());
+        auto *main = qobject_cast<MainMenuWindow *>(s.switcher.current());
+        main->choose(MainMenuWindow::Scheduler);
+        auto *day = qobject_cast<DayPageWindow *>(s.switcher.current());
         QVERIFY(day);
         day->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(day));

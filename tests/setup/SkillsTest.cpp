@@ -1,8 +1,8 @@
 #include "TemplateStation.h"
 #include "core/Twips.h"
-#include "daypage/frmAppt.h"
-#include "setup/frmSkillView.h"
-#include "setup/frmSkills.h"
+#include "daypage/DayPageWindow.h"
+#include "setup/SkillViewWindow.h"
+#include "setup/SkillsWindow.h"
 #include "shell/ShellWindows.h"
 
 #include <QCheckBox>
@@ -25,7 +25,7 @@ public:
     static QStringList shown(QWidget *viewer)
     {
         QStringList out;
-        for (int i = 1; i <= frmSkillView::Lines; ++i)
+        for (int i = 1; i <= SkillViewWindow::Lines; ++i)
             out << viewer->findChild<QLabel *>(QStringLiteral("lblSkills_%1").arg(i))->text();
         return out;
     }
@@ -35,7 +35,7 @@ private slots:
     {
         TemplateStation s(m_onServer);
         const QStringList before = entries(s);
-        frmTemplates *w = s.openEditor();
+        TemplatesWindow *w = s.openEditor();
         QVERIFY(w);
         QTest::keyClick(w->grid(), Qt::Key_F7);
         TemplateStation::type(w, 8, 1, QStringLiteral("Dentist"));
@@ -47,11 +47,11 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPoint gridAt = w->grid()->mapTo(w, QPoint(0, 0));
         const QRect cell = w->grid()->cellRect(10, 3);
-        const int left = int(PixelsToTwips(cell.left()));
-        const int x = int(PixelsToTwips(gridAt.x()))
-                      + (left > 6000 ? left - frmSkills::Width + 50 : left + int(PixelsToTwips(cell.width())) + 60);
+        const int left = int(pixelsToTwips(cell.left()));
+        const int x = int(pixelsToTwips(gridAt.x()))
+                      + (left > 6000 ? left - SkillsWindow::Width + 50 : left + int(pixelsToTwips(cell.width())) + 60);
         QCOMPARE(editor->pos(),
-                 w->mapToGlobal(QPoint(TwipsToPixels(x), TwipsToPixels(int(PixelsToTwips(gridAt.y())) + 650))));
+                 w->mapToGlobal(QPoint(twipsToPixels(x), twipsToPixels(int(pixelsToTwips(gridAt.y())) + 650))));
         QCOMPARE(box(editor, 2)->text(), QStringLiteral("Oil && Filters && Maintenance"));
         for (int i = 1; i <= 11; ++i) // the seed's third technician holds 1 to 4, 9 and 10
             QCOMPARE(box(editor, i)->isChecked(), (i <= 4 || i == 9 || i == 10));
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(w->editor().grid().text(8, 1), QStringLiteral("Dentist"));
         QVERIFY(w->editor().changed());
 
-        frmAppt *page = ShellWindows::dayPage(s.state);
+        DayPageWindow *page = ShellWindows::dayPage(s.state);
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page));
         const QPoint at = page->grid()->viewport()->mapFrom(page->grid(), page->grid()->cellRect(8, 3).center());
@@ -92,7 +92,7 @@ private slots:
         // Written before two technicians were added; the first holds seven skills.
         s.db->execute(
             QStringLiteral("UPDATE \"tbl_Setup\" SET \"Skills\" = '1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0'"));
-        frmTemplates *w = s.openEditor();
+        TemplatesWindow *w = s.openEditor();
         QVERIFY(w);
         TemplateStation::click(w->grid(), 10, 4, Qt::AltModifier);
         QPointer<QWidget> editor = w->skillEditor();
@@ -106,10 +106,10 @@ private slots:
             s.setup(QStringLiteral("Skills")),
             QStringLiteral("1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0%0 0 0 0 0 0 0 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0"));
 
-        frmSkillView first(s.state, 1, nullptr);
+        SkillViewWindow first(s.state, 1, nullptr);
         QCOMPARE(shown(&first), QStringList({"General Repair", "Oil & Filters & Maintenance", "Wheel Alignment",
                                              "Front End Suspension", "Electrical"}));
-        frmSkillView fourth(s.state, 4, nullptr);
+        SkillViewWindow fourth(s.state, 4, nullptr);
         QCOMPARE(shown(&fourth), QStringList({"Body", "", "", "", ""}));
     }
 };

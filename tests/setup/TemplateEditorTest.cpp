@@ -2,7 +2,7 @@
 #include "core/Colors.h"
 #include "core/Twips.h"
 #include "daypage/DayPage.h"
-#include "daypage/frmAppt.h"
+#include "daypage/DayPageWindow.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -22,14 +22,17 @@ class TemplateEditorTest : public QObject {
 public:
     explicit TemplateEditorTest(bool onServer) : m_onServer(onServer) {}
 
-    static void menu(frmTemplates *w, const char *entry) { w->findChild<QAction *>(QLatin1String(entry))->trigger(); }
+    static void menu(TemplatesWindow *w, const char *entry)
+    {
+        w->findChild<QAction *>(QLatin1String(entry))->trigger();
+    }
 
 private slots:
     void aStoredWeekMakesTheNewPages()
     {
         TemplateStation s(m_onServer);
         const QString monday = s.setup(QStringLiteral("Mon"));
-        frmTemplates *w = s.openEditor();
+        TemplatesWindow *w = s.openEditor();
         QVERIFY(w);
         auto *title = w->findChild<QLabel *>(QStringLiteral("lblCalDay"));
         auto *next = w->findChild<QPushButton *>(QStringLiteral("CmdFinish"));
@@ -66,13 +69,13 @@ private slots:
         QCOMPARE(w->editor().closed(), true); // Sunday, as stored
 
         // The window is wider than the stored widths: the view stretches, the stored widths stay.
-        QVERIFY(w->grid()->columnWidth(1) > TwipsToPixels(1900));
+        QVERIFY(w->grid()->columnWidth(1) > twipsToPixels(1900));
         s.dialogs.answer(Dialogs::AnsNo);
         QTest::keyClick(w->grid(), Qt::Key_F7);
         QCOMPARE(s.dialogs.last().text, QStringLiteral("Do you wish to review your templates?"));
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Templates Review?"));
         QCOMPARE(s.dialogs.last().buttons, Dialogs::YesNo);
-        auto *dayPage = qobject_cast<frmAppt *>(s.switcher.current());
+        auto *dayPage = qobject_cast<DayPageWindow *>(s.switcher.current());
         QVERIFY(dayPage);
 
         QCOMPARE(s.setup(QStringLiteral("Mon")), monday);
@@ -86,7 +89,7 @@ private slots:
         QCOMPARE(page.grid().text(12, 2), QString());
         QCOMPARE(page.grid().cellBackColor(12, 2), LunchColor);
         QCOMPARE(page.grid().text(23, 4), QStringLiteral("****"));
-        QCOMPARE(page.EnterSlot(12, 2), DayPage::SlotEnter::Lunch);
+        QCOMPARE(page.enterSlot(12, 2), DayPage::SlotEnter::Lunch);
         QCOMPARE(page.grid().text(12, 1), QString());
         QCOMPARE(page.grid().cellBackColor(12, 1), FreeSlotColor);
         QVERIFY(page.openDate(QDate(2031, 3, 5)));
@@ -99,7 +102,7 @@ private slots:
     void clipboardKeepsEveryCellItsOwn()
     {
         TemplateStation s(m_onServer);
-        frmTemplates *w = s.openEditor();
+        TemplatesWindow *w = s.openEditor();
         QVERIFY(w);
         GridModel &g = w->editor().grid();
         GridView *view = w->grid();
@@ -194,7 +197,7 @@ private slots:
     void theCloseBoxAsksBeforeDroppingEdits()
     {
         TemplateStation s(m_onServer);
-        frmTemplates *w = s.openEditor();
+        TemplatesWindow *w = s.openEditor();
         QVERIFY(w);
         auto *help = w->findChild<QLabel *>(QStringLiteral("lblHelp"));
         QTest::keyClick(w->grid(), Qt::Key_F1);

@@ -2,8 +2,8 @@
 #include "StationFixture.h"
 #include "core/GridView.h"
 #include "daypage/PageText.h"
-#include "setup/frmTemplates.h"
-#include "shell/frmMain.h"
+#include "setup/TemplatesWindow.h"
+#include "shell/MainMenuWindow.h"
 #include "store/Database.h"
 
 #include <QLineEdit>
@@ -29,12 +29,12 @@ struct TemplateStation : StationFixture {
     ~TemplateStation() { QLocale::setDefault(QLocale::system()); }
 
     // Main menu entry 3.
-    frmTemplates *openEditor()
+    TemplatesWindow *openEditor()
     {
-        frmMain *menu = frmMain::load(state);
+        MainMenuWindow *menu = MainMenuWindow::load(state);
         switcher.show(menu);
-        menu->choose(frmMain::Templates);
-        auto *w = qobject_cast<frmTemplates *>(switcher.current());
+        menu->choose(MainMenuWindow::Templates);
+        auto *w = qobject_cast<TemplatesWindow *>(switcher.current());
         if (w) {
             w->resize(1200, 700);
             if (!QTest::qWaitForWindowExposed(w))
@@ -63,7 +63,7 @@ struct TemplateStation : StationFixture {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, mods, cellPoint(view, row, col));
     }
     // Typed on the grid: the first key opens the edit box, Enter closes it.
-    static void type(frmTemplates *w, int row, int col, const QString &text)
+    static void type(TemplatesWindow *w, int row, int col, const QString &text)
     {
         click(w->grid(), row, col);
         QTest::keyClicks(w->grid(), text.left(1));

@@ -1,8 +1,8 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "core/Programs.h"
-#include "maint/frmBackup.h"
-#include "shell/frmMain.h"
+#include "maint/BackupWindow.h"
+#include "shell/MainMenuWindow.h"
 #include "store/Database.h"
 
 #include <QPushButton>
@@ -13,7 +13,7 @@ namespace {
 // A stand-in for the housekeeping program: leaves a note of where it ran from and its arguments.
 void writeProgram(const QString &folder)
 {
-    const QString path = QDir(folder).filePath(DownsizeFileName());
+    const QString path = QDir(folder).filePath(downsizeFileName());
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("#!/bin/sh\necho \"$0 $*\" > \"$(dirname \"$0\")/started.txt\"\n");
@@ -21,7 +21,7 @@ void writeProgram(const QString &folder)
     f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-frmMain *showMenu(StationFixture &f, bool fileServer)
+MainMenuWindow *showMenu(StationFixture &f, bool fileServer)
 {
     f.install(fileServer);
     f.state.windows().setSetupMenu([](AppState &) {
@@ -29,7 +29,7 @@ frmMain *showMenu(StationFixture &f, bool fileServer)
         w->setObjectName(QStringLiteral("frmSetupMenu"));
         return w;
     });
-    frmMain *menu = frmMain::load(f.state);
+    MainMenuWindow *menu = MainMenuWindow::load(f.state);
     if (menu)
         f.switcher.show(menu);
     return menu;
@@ -44,7 +44,7 @@ private slots:
     void captionsCarryNumberAndLabel()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         QCOMPARE(menu->windowTitle(), QStringLiteral("Main Menu"));
         QCOMPARE(menu->entryButton(1)->text(), QStringLiteral("     1.   Scheduler"));
         QCOMPARE(menu->entryButton(4)->text(), QStringLiteral("     4.   Back-up / Restore Files"));
@@ -69,7 +69,7 @@ private slots:
         QFETCH(Qt::Key, key);
         QFETCH(QString, opens);
         StationFixture f;
-        QPointer<frmMain> menu = showMenu(f, true);
+        QPointer<MainMenuWindow> menu = showMenu(f, true);
         QWidget *target = focus ? static_cast<QWidget *>(menu->entryButton(focus))
                                 : menu->findChild<QPushButton *>(QStringLiteral("cmdReadme"));
         QTest::keyClick(target, key);
@@ -80,10 +80,10 @@ private slots:
     void digitsThreeFiveAndSevenRunTheirEntries()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         QTest::keyClick(menu->entryButton(1), Qt::Key_3);
         QCOMPARE(currentName(f), QStringLiteral("frmTemplates"));
-        menu = frmMain::load(f.state);
+        menu = MainMenuWindow::load(f.state);
         f.switcher.show(menu);
         f.dialogs.answer(Dialogs::AnsNo);
         QTest::keyClick(menu->entryButton(1), Qt::Key_5);
@@ -97,7 +97,7 @@ private slots:
     void sixAndKeypadDigitsDoNothing()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, false);
+        MainMenuWindow *menu = showMenu(f, false);
         QTest::keyClick(menu->entryButton(4), Qt::Key_6);
         QTest::keyClick(menu->entryButton(4), Qt::Key_1, Qt::KeypadModifier);
         QTest::keyClick(menu->entryButton(4), Qt::Key_7, Qt::KeypadModifier);
@@ -118,7 +118,7 @@ private slots:
     {
         QFETCH(QString, how);
         StationFixture f;
-        frmMain *menu = showMenu(f, false);
+        MainMenuWindow *menu = showMenu(f, false);
         QRadioButton *entry = menu->entryButton(1);
         if (how == QLatin1String("enter"))
             QTest::keyClick(entry, Qt::Key_Return);
@@ -149,7 +149,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, title);
         StationFixture f;
-        frmMain *menu = showMenu(f, false);
+        MainMenuWindow *menu = showMenu(f, false);
         writeProgram(f.serverFolder());
         menu->choose(entry);
         QCOMPARE(f.dialogs.count(), 1);
@@ -165,7 +165,7 @@ private slots:
     void roleIsReadAfreshEachTime()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, false);
+        MainMenuWindow *menu = showMenu(f, false);
         menu->choose(4);
         QCOMPARE(f.dialogs.count(), 1);
         Station::write(f.state.paths().stationDbPath(), {f.serverFolder(), true, true});
@@ -176,7 +176,7 @@ private slots:
     void notBackedUpChangesNothing()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         writeProgram(f.serverFolder());
         f.dialogs.answer(Dialogs::AnsNo);
         menu->choose(5);
@@ -191,7 +191,7 @@ private slots:
     void backedUpStartsDownsizeFromServerFolder()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         writeProgram(f.serverFolder());
         writeProgram(f.program.path());
         f.dialogs.answer(Dialogs::AnsYes);
@@ -217,7 +217,7 @@ private slots:
     void readmeWithoutItsDatabaseSaysSoAndStays()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, false);
+        MainMenuWindow *menu = showMenu(f, false);
         QVERIFY(QFile::remove(f.state.paths().installDbPath()));
         QTest::mouseClick(menu->findChild<QPushButton *>(QStringLiteral("cmdReadme")), Qt::LeftButton);
         QCOMPARE(f.dialogs.count(), 1);
@@ -230,10 +230,10 @@ private slots:
     void missingDownsizeEndsProgram()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         f.dialogs.answer(Dialogs::AnsYes);
         menu->choose(5);
-        QVERIFY(f.dialogs.last().text.contains(DownsizeFileName()));
+        QVERIFY(f.dialogs.last().text.contains(downsizeFileName()));
         QVERIFY(f.switcher.programEnded());
     }
 
@@ -241,7 +241,7 @@ private slots:
     {
         {
             StationFixture f;
-            frmMain *menu = showMenu(f, false);
+            MainMenuWindow *menu = showMenu(f, false);
             QTest::keyClick(menu, Qt::Key_7);
             QCOMPARE(f.dialogs.count(), 0);
             QVERIFY(f.switcher.programEnded());
@@ -249,7 +249,7 @@ private slots:
         }
         {
             StationFixture f;
-            frmMain *menu = showMenu(f, true);
+            MainMenuWindow *menu = showMenu(f, true);
             f.dialogs.answer(Dialogs::AnsNo);
             menu->choose(7);
             QCOMPARE(f.dialogs.count(), 1);
@@ -265,14 +265,14 @@ private slots:
     void exitWithBackupLeavesOnlyTheBackupWindow()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         auto *dayPage = new QWidget;
         dayPage->setObjectName(QStringLiteral("frmAppt"));
         dayPage->show();
         f.dialogs.answer(Dialogs::AnsYes);
         menu->choose(7);
         QVERIFY(!f.switcher.programEnded());
-        QVERIFY(f.state.ExitAfterBackup());
+        QVERIFY(f.state.exitAfterBackup());
         QCOMPARE(currentName(f), QStringLiteral("frmBackup"));
         QVERIFY(!menu->isVisible());
         QVERIFY(!dayPage->isVisible());
@@ -282,7 +282,7 @@ private slots:
     void closeBoxRunsExit()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         f.dialogs.answer(Dialogs::AnsNo);
         menu->close();
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Back-up Files"));
@@ -292,7 +292,7 @@ private slots:
     void closingByProgramAsksNothing()
     {
         StationFixture f;
-        frmMain *menu = showMenu(f, true);
+        MainMenuWindow *menu = showMenu(f, true);
         WindowSwitcher::closeByProgram(menu);
         QCOMPARE(f.dialogs.count(), 0);
         QVERIFY(!f.switcher.programEnded());

@@ -1,8 +1,8 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
-#include "maint/frmNet.h"
-#include "shell/frmMain.h"
-#include "shell/frmSplash.h"
+#include "maint/NetworkWindow.h"
+#include "shell/MainMenuWindow.h"
+#include "shell/SplashWindow.h"
 
 #include <QLabel>
 #include <QSysInfo>
@@ -28,14 +28,14 @@ private slots:
         StationFixture f;
         f.install(false);
         QWidget *first = ShellWindows::startUp(f.state);
-        auto *splash = qobject_cast<frmSplash *>(first);
+        auto *splash = qobject_cast<SplashWindow *>(first);
         QVERIFY(splash);
         QVERIFY(splash->isVisible());
         QVERIFY(!StationFixture::window(QStringLiteral("frmNet")));
         // The menu is loaded behind the splash, not shown, and has found the server folder.
         QVERIFY(splash->menu());
         QVERIFY(!splash->menu()->isVisible());
-        QCOMPARE(f.state.paths().ServerFolder(), f.serverFolder());
+        QCOMPARE(f.state.paths().serverFolder(), f.serverFolder());
         QVERIFY(splash->timer()->isActive());
         QCOMPARE(splash->timer()->interval(), 20000);
         const auto *platform = splash->findChild<QLabel *>(QStringLiteral("lblPlatform"));
@@ -58,9 +58,9 @@ private slots:
         QFETCH(QString, how);
         StationFixture f;
         f.install(true);
-        auto *splash = qobject_cast<frmSplash *>(ShellWindows::startUp(f.state));
+        auto *splash = qobject_cast<SplashWindow *>(ShellWindows::startUp(f.state));
         QVERIFY(splash);
-        QPointer<frmMain> menu = splash->menu();
+        QPointer<MainMenuWindow> menu = splash->menu();
         if (how == QLatin1String("key"))
             QTest::keyClick(splash, Qt::Key_A);
         else if (how == QLatin1String("window"))

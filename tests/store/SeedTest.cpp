@@ -324,7 +324,7 @@ private slots:
             for (const char *f : {"location", "open", "Close", "timeslot", "lunchstart", "lunchclose", "Listno",
                                   "Sites", "Names", "Skills", "Spare"})
                 QCOMPARE(p.value(QString::fromLatin1(f)), setup.value(QString::fromLatin1(f)));
-            // BlankPage is the weekday template as first shown: the lunch cells cleared.
+            // blankPage is the weekday template as first shown: the lunch cells cleared.
             const QString weekday = setup.value(WeekdayFields[d.dayOfWeek() - 1]).toString();
             Page blank = parsePage(weekday);
             for (QStringList &row : blank)

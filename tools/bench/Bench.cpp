@@ -348,7 +348,7 @@ Figure Bench::openStoredPage()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         CalendarModel calendar;
         Floors floors(m_dbPath);
@@ -387,7 +387,7 @@ Figure Bench::openNewDate()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         CalendarModel calendar;
         QDate d = latestPage();
@@ -421,7 +421,7 @@ Figure Bench::savePage()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         GridModel &grid = page.grid();
         Floors floors(m_dbPath);
@@ -444,7 +444,7 @@ Figure Bench::savePage()
             grid.setCellBackColor(row, col, color);
             const int committed = commits.count;
             Lap lap;
-            page.SaveGridData();
+            page.saveGridData();
             lap.stop();
             const auto stored = page.store().find(d);
             const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
@@ -462,7 +462,7 @@ Figure Bench::savePage()
 }
 
 namespace {
-// One booking as frmBooking drives it, from Enter on a free slot to the form closed. Half-hour
+// One booking as BookingWindow drives it, from Enter on a free slot to the form closed. Half-hour
 // bookings of one hour each, two cells.
 BookingFlow::Outcome bookSlot(AppState &state, DayPageBooking &view, int row, int col, const QString &name)
 {
@@ -480,7 +480,7 @@ BookingFlow::Outcome bookSlot(AppState &state, DayPageBooking &view, int row, in
     form[BookingEntry::time(0)] = QStringLiteral("0.5");
     form[BookingEntry::Menu1] = QStringLiteral("Cabin Filter");
     form[BookingEntry::time(1)] = QStringLiteral("0.5");
-    form[BookingEntry::TTime] = BookingFlow::TotalTime(form);
+    form[BookingEntry::TTime] = BookingFlow::totalTime(form);
     flow.recordEdited();
     flow.timeEdited();
     const BookingFlow::Outcome outcome = flow.saveCommand(form);
@@ -509,7 +509,7 @@ Figure Bench::wholeBooking()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         DayPageBooking view(page);
         Floors floors(m_dbPath);
@@ -537,7 +537,7 @@ Figure Bench::wholeBooking()
             const PageText::Cells cells = PageText::parse(stored ? stored->data : QString());
             const int booked = k / Workshop::Techs + 1; // bookings of this column on the page so far
             if (outcome != BookingFlow::Outcome::Closed || cells.value(row - 2).value(col - 1) != name
-                || LeadingNumber(cells.value(PageModel::HoursUsedRow - 2).value(col - 1)) != float(booked)
+                || leadingNumber(cells.value(PageModel::HoursUsedRow - 2).value(col - 1)) != float(booked)
                 || reader.scalar(QStringLiteral("SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bCol\" = "
                                                 "? AND \"bRow\" = ?"),
                                  {d, col, row})
@@ -567,7 +567,7 @@ Figure Bench::contendedBooking()
     return measured(f, [this](Figure &f) {
         const int perStation = reps(100), warm = 5;
         const QDate first = nextWorkingDay(latestPage());
-        const QString dbPath = SharedDbPath(m_state.paths());
+        const QString dbPath = sharedDbPath(m_state.paths());
         {
             // The pages are made beforehand: four stations making the same page at once is the
             // page creation's own contention, with its own message.
@@ -662,7 +662,7 @@ Figure Bench::searchMissing()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         NameSearch search(page.store());
         Floors floors(m_dbPath);
@@ -696,7 +696,7 @@ Figure Bench::findSlot()
     attachFloor(f, QStringLiteral("page_range"), QStringLiteral("read the same 28 pages"));
     return measured(f, [this](Figure &f) {
         Commits commits;
-        Database db(SharedDbPath(m_state.paths()));
+        Database db(sharedDbPath(m_state.paths()));
         commits.watch(db);
         PageStore store(db);
         SlotFinder finder(store);
@@ -749,7 +749,7 @@ Figure Bench::searchOldest()
     return measured(f, [this](Figure &f) {
         Commits commits;
         DayPage page(m_state);
-        page.openDatabase(SharedDbPath(m_state.paths()));
+        page.openDatabase(sharedDbPath(m_state.paths()));
         commits.watch(page.store().database());
         NameSearch search(page.store());
         CalendarModel calendar;

@@ -128,10 +128,10 @@ QString padded(const T (&items)[N], int n, QString (*item)(const T &))
     QStringList l;
     for (int i = 0; i < n; ++i)
         l << (i < int(N) ? item(items[i]) : QString());
-    return JoinList(l, true);
+    return joinList(l, true);
 }
 QString jobName(const Job &j) { return QString::fromUtf8(j.name); }
-QString jobTime(const Job &j) { return NumberText(j.hours); }
+QString jobTime(const Job &j) { return numberText(j.hours); }
 QString jobPrice(const Job &j) { return QString::fromUtf8(j.price); }
 QString text(const char *const &s) { return QString::fromUtf8(s); }
 
@@ -226,10 +226,10 @@ private:
         for (int i = 0; i < Techs; ++i)
             skills << (i % 2 ? QStringLiteral("1 1 0 0 1 1 0 0 1 0 1") : QStringLiteral("1 1 1 1 0 0 1 1 1 0 1"));
         m_skills = skills.join(QLatin1Char('%'));
-        m_sites = JoinList({QStringLiteral("Bay 1"), QStringLiteral("Bay 2"), QStringLiteral("Bay 3"),
+        m_sites = joinList({QStringLiteral("Bay 1"), QStringLiteral("Bay 2"), QStringLiteral("Bay 3"),
                             QStringLiteral("Bay 4"), QStringLiteral("Bay 5"), QStringLiteral("Bay 6")},
                            true);
-        m_names = JoinList(techList(TechNames), true);
+        m_names = joinList(techList(TechNames), true);
         m_db.execute(
             QStringLiteral("INSERT INTO \"tbl_Setup\" (\"location\", \"open\", \"Close\", \"Mon\", \"Tue\", \"Wed\", "
                            "\"Thu\", \"Fri\", \"Sat\", \"Sun\", "
@@ -256,7 +256,7 @@ private:
                       padded(Menu, 21, jobName), padded(Menu, 21, jobTime), padded(Menu, 21, jobPrice),
                       padded(Internal, 21, jobName), padded(Internal, 21, jobTime), padded(Internal, 21, jobPrice),
                       padded(Years, 21, text), padded(Makes, 21, text), padded(Cities, 12, text),
-                      JoinList({QStringLiteral("QC"), QStringLiteral("MB")}, true)});
+                      joinList({QStringLiteral("QC"), QStringLiteral("MB")}, true)});
     }
 
     void insertPage(const QDate &d, const QString &data, const QString &blank, const QString &color,
@@ -335,12 +335,12 @@ private:
                 ++row;
             }
             next[c] = row + (chance(0.25) ? 1 : 0);
-            used[c] = LeadingNumber(NumberText(used[c] + total));
+            used[c] = leadingNumber(numberText(used[c] + total));
             ++made;
         }
         for (int c = 0; c < Techs; ++c) {
-            cells[PageModel::HoursUsedRow - 2][c] = NumberText(used[c]);
-            cells[PageModel::HoursAvailRow - 2][c] = NumberText(8.0f - used[c]);
+            cells[PageModel::HoursUsedRow - 2][c] = numberText(used[c]);
+            cells[PageModel::HoursAvailRow - 2][c] = numberText(8.0f - used[c]);
         }
 
         QVector<qint64> list;
@@ -361,7 +361,7 @@ private:
         float total = 0;
         auto take = [&](const Job &j, QString &field, int index) {
             field = QString::fromUtf8(j.name);
-            times[index] = NumberText(j.hours);
+            times[index] = numberText(j.hours);
             total += j.hours;
         };
         if (chance(0.7))
@@ -415,7 +415,7 @@ private:
                     other[0],
                     other[1],
                     itime,
-                    NumberText(total),
+                    numberText(total),
                     QString::fromUtf8(DropTimes[drop]),
                     QString::fromUtf8(DropTimes[prom]),
                     QString::fromUtf8(pays[pick(count(pays))]),

@@ -218,7 +218,7 @@ private:
         return m_page.openDate(date);
     }
 
-    QString jobTime() { return NumberText(0.5f * float(1 + m_random.bounded(6))); }
+    QString jobTime() { return numberText(0.5f * float(1 + m_random.bounded(6))); }
 
     // Enter on the slot; the flow of the opened booking, or none.
     std::unique_ptr<BookingFlow> enter(int row, int col, BookingPage::Claim want)
@@ -268,7 +268,7 @@ private:
         b.date = Days[m_random.bounded(2)];
         if (!show(b.date))
             return std::nullopt;
-        m_page.RefreshGrid();
+        m_page.refreshGrid();
         const PageModel &model = m_page.model();
         const QString prefix = QStringLiteral("L%1-").arg(m_run);
         QVector<QPoint> booked;
@@ -325,7 +325,7 @@ private:
             return;
         out(QStringLiteral("I\t%1").arg(b->name));
         m_page.grid().setCurrentCell(b->row, b->col);
-        m_page.DeleteCell();
+        m_page.deleteCell();
         const ResultRows r = record(*b);
         if (r.isEmpty() || r.value(0, QStringLiteral("bName")).toString() != b->name)
             out(QStringLiteral("X\t%1").arg(b->name));
@@ -364,7 +364,7 @@ private:
         form[time(0)] = jobTime();
         if (m_random.bounded(2))
             form[time(3)] = jobTime();
-        form[TTime] = BookingFlow::TotalTime(form);
+        form[TTime] = BookingFlow::totalTime(form);
         flow->recordEdited();
         flow->timeEdited();
         out(QStringLiteral("I\t%1").arg(b.name));
@@ -395,7 +395,7 @@ private:
             return;
         }
         form[time(0)] = jobTime();
-        form[TTime] = BookingFlow::TotalTime(form);
+        form[TTime] = BookingFlow::totalTime(form);
         flow->recordEdited();
         flow->timeEdited();
         out(QStringLiteral("I\t%1").arg(b.name));
@@ -560,7 +560,7 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
             const int col = j.at(0).toInt(), row = j.at(1).toInt();
             names.insert({row, col}, j.at(2).toString());
             if (col >= 1 && col <= techs)
-                totals[col] += LeadingNumber(j.at(3).toString());
+                totals[col] += leadingNumber(j.at(3).toString());
             const QString name = j.at(2).toString();
             if (!name.isEmpty() && cell(row, col) != name) {
                 ++rep.orphans;
@@ -588,7 +588,7 @@ Report check(const QString &dbPath, const QString &run, const QMap<QString, Expe
                               .arg(text));
                 }
             }
-            const double used = LeadingNumber(cell(HoursUsedRow, col));
+            const double used = leadingNumber(cell(HoursUsedRow, col));
             if (std::abs(used - totals.at(col)) > 0.001) {
                 rep.hoursOk = false;
                 fault(QStringLiteral("%1 column %2: hours used %3, bookings %4")

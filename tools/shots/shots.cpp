@@ -7,10 +7,10 @@
 #include "core/GridModel.h"
 #include "core/WindowSwitcher.h"
 #include "daypage/DayPage.h"
-#include "daypage/frmAppt.h"
+#include "daypage/DayPageWindow.h"
 #include "print/DayPagePrint.h"
+#include "print/PrintPreviewWindow.h"
 #include "print/PrintView.h"
-#include "print/frmPrintPreview.h"
 #include "shell/ShellWindows.h"
 #include "store/AppError.h"
 
@@ -106,7 +106,7 @@ int main(int argc, char **argv)
 
     // Entry 1: today's page. A working day is wanted; Sundays are closed.
     QTest::keyClick(menu, Qt::Key_1);
-    auto *page = topLevel<frmAppt>();
+    auto *page = topLevel<DayPageWindow>();
     if (!page)
         fail(QStringLiteral("the day page did not open"));
     page->resize(1180, 720);
@@ -131,25 +131,25 @@ int main(int argc, char **argv)
     save(booking, outDir.filePath(QStringLiteral("booking.png")));
     booking->close();
 
-    auto *daily = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailySummary));
+    auto *daily = qobject_cast<PrintView *>(openPrintChoice(*page, DayPageWindow::PrintChoice::DailySummary));
     if (!daily)
         fail(QStringLiteral("the daily print view did not open"));
     if (!QTest::qWaitForWindowExposed(daily))
         fail(QStringLiteral("the daily print view was never shown"));
     daily->printSchedule();
-    auto *preview = daily->findChild<frmPrintPreview *>();
+    auto *preview = daily->findChild<PrintPreviewWindow *>();
     if (preview)
         preview->resize(1000, 800);
     save(preview, outDir.filePath(QStringLiteral("print-preview.png")));
 
     // The day's booking records as the details print lays them out.
-    auto *records = qobject_cast<PrintView *>(OpenPrintChoice(*page, frmAppt::PrintChoice::DailyDetails));
+    auto *records = qobject_cast<PrintView *>(openPrintChoice(*page, DayPageWindow::PrintChoice::DailyDetails));
     if (!records)
         fail(QStringLiteral("the records view did not open"));
     if (!QTest::qWaitForWindowExposed(records))
         fail(QStringLiteral("the records view was never shown"));
     records->printSchedule();
-    auto *details = records->findChild<frmPrintPreview *>();
+    auto *details = records->findChild<PrintPreviewWindow *>();
     if (details)
         details->resize(1000, 800);
     save(details, outDir.filePath(QStringLiteral("details-page.png")));

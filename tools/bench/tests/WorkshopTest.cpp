@@ -105,9 +105,9 @@ private slots:
                     QCOMPARE(job.rows[0][1].toString(), techs.at(c));
                     QCOMPARE(job.rows[0][2].toString(), labels.at(row - PageModel::FirstTimeRow));
                     QCOMPARE(job.rows[0][4].toString().count(QLatin1Char('%')), 10);
-                    const float total = LeadingNumber(job.rows[0][3].toString());
+                    const float total = leadingNumber(job.rows[0][3].toString());
                     QVERIFY(total > 0);
-                    used = LeadingNumber(NumberText(used + total));
+                    used = leadingNumber(numberText(used + total));
                     covered = BookingTimes::spanSlots(total, 30) - 1;
                     const qint64 booking = colorAt(row);
                     QVERIFY(booking != FreeSlotColor && booking != LunchColor);
@@ -117,8 +117,8 @@ private slots:
                             --left;
                         }
                 }
-                QCOMPARE(cells.at(PageModel::HoursUsedRow - 2).at(c), NumberText(used));
-                QCOMPARE(cells.at(PageModel::HoursAvailRow - 2).at(c), NumberText(8.0f - used));
+                QCOMPARE(cells.at(PageModel::HoursUsedRow - 2).at(c), numberText(used));
+                QCOMPARE(cells.at(PageModel::HoursAvailRow - 2).at(c), numberText(8.0f - used));
                 QCOMPARE(cells.at(PageModel::HoursStartRow - 2).at(c), QStringLiteral("8"));
             }
         }
@@ -145,7 +145,7 @@ private slots:
         for (const auto &job : jobs.rows)
             QCOMPARE(page.grid().text(job.at(1).toInt(), job.at(0).toInt()), job.at(2).toString());
         QCOMPARE(page.grid().cellBackColor(Workshop::LunchRow, 1), LunchColor);
-        QCOMPARE(state.layout().TechNames.mid(1, Workshop::Techs), Workshop::techNames());
+        QCOMPARE(state.layout().techNames.mid(1, Workshop::Techs), Workshop::techNames());
     }
 
     void theSearchNamesAreWhereTheBenchmarkExpectsThem()
@@ -179,7 +179,7 @@ private slots:
         QVERIFY(s.main);
         AppState state;
         state.paths().setProgramFolder(program);
-        QCOMPARE(QFileInfo(SharedDbPath(state.paths())).canonicalFilePath(), QFileInfo(dbPath).canonicalFilePath());
+        QCOMPARE(QFileInfo(sharedDbPath(state.paths())).canonicalFilePath(), QFileInfo(dbPath).canonicalFilePath());
     }
 };
 
