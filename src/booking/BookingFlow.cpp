@@ -1,5 +1,6 @@
 #include "booking/BookingFlow.h"
 
+#include "booking/BookingDesk.h"
 #include "booking/BookingTimes.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
@@ -25,23 +26,26 @@ const QString TitleSeekRecord = QStringLiteral("Seek Record");
 const QString TitleBookingRecord = QStringLiteral("Booking Record");
 } // namespace
 
-BookingFlow::BookingFlow(AppState &state, BookingPage &page) : m_state(state), m_page(page), m_record(page.database())
+BookingFlow::BookingFlow(AppState &state, BookingPage &page, BookingDesk &desk, const BookingCell &cell)
+    : m_state(state), m_page(page), m_desk(desk), m_cell(cell), m_record(page.database())
 {
 }
 
 QString BookingFlow::totalTime(const BookingEntries &form) { return BookingTimes::totalText(form); }
 
-BookingRecord::Cell BookingFlow::cell() const
-{
-    return {m_state.booking().bookingDate, m_state.booking().bookingCol, m_state.booking().bookingRow};
-}
+BookingRecord::Cell BookingFlow::recordCell() const { return {m_cell.date, m_cell.col, m_cell.row}; }
 
-bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_state.booking().bookingDate; }
+bool BookingFlow::onBookingPage() const { return m_page.pageDate() == m_cell.date; }
 
 bool BookingFlow::claim(int row, int col)
 {
     const auto c = m_page.claimSlot(row, col);
-    return c == BookingPage::Claim::Claimed || c == BookingPage::Claim::Booked;
+    if (c != BookingPage::Claim::Claimed && c != BookingPage::Claim::Booked)
+        return false;
+    // A cell without a colour of its own (a closed page shows none) is a free slot.
+    const int color = m_page.color(row, col);
+    m_cell = {m_page.pageDate(), row, col, color ? color : int(FreeSlotColor), m_cell.at};
+    return true;
 }
 
 bool BookingFlow::open()
@@ -50,10 +54,10 @@ bool BookingFlow::open()
     m_deleted = false;
     m_saved = false;
     if (!reseek()) {
-        m_state.booking().bookingClosed = true;
+        m_page.bookingClosed(m_cell.row, m_cell.col);
         return false;
     }
-    m_state.booking().oldTotalTime = 0.0f;
+    m_oldTotalTime = 0.0f;
     clearEdits();
     return true;
 }
@@ -61,10 +65,10 @@ bool BookingFlow::open()
 BookingRecord::PageLabels BookingFlow::labels() const
 {
     BookingRecord::PageLabels labels;
-    const int col = m_state.booking().bookingCol;
+    const int col = m_cell.col;
     if (col >= 0 && col < m_state.layout().techNames.size())
         labels.tech = m_state.layout().techNames.at(col);
-    labels.time = m_page.text(m_state.booking().bookingRow, 0);
+    labels.time = m_page.text(m_cell.row, 0);
     return labels;
 }
 
@@ -75,13 +79,13 @@ bool BookingFlow::reseek()
         // The record is read whole or the form does not open: a form shown blank and saved
         // would write its empty fields over the stored ones.
         const bool created = retryOnLock([&] {
-            const bool isNew = m_record.seek(cell(), labels());
+            const bool isNew = m_record.seek(recordCell(), labels());
             m_record.read();
             return isNew;
         });
         if (created) {
             m_newRecord = true;
-            m_page.setCurrentCell(m_state.booking().bookingRow, m_state.booking().bookingCol);
+            m_page.setCurrentCell(m_cell.row, m_cell.col);
         }
         return true;
     } catch (const AppError &e) {
@@ -103,7 +107,7 @@ void BookingFlow::resync()
     // After a write that rolled back: the record as stored again. A failure here shows at the
     // next command that needs the record.
     try {
-        m_record.seek(cell(), labels());
+        m_record.seek(recordCell(), labels());
     } catch (const AppError &e) {
         DiagnosticLog::passedOver(QStringLiteral("Seek Record"), e);
     }
@@ -140,19 +144,19 @@ BookingEntries BookingFlow::loadedForm()
 
 void BookingFlow::fillColor()
 {
-    if (m_state.booking().bookingColor == BookingTimes::PaleYellow)
-        m_state.booking().bookingColor = BookingTimes::LightBookingColor;
+    if (m_cell.color == BookingTimes::PaleYellow)
+        m_cell.color = BookingTimes::LightBookingColor;
 }
 
 void BookingFlow::activate()
 {
-    if (m_state.booking().bookingColor == FreeSlotColor)
-        m_state.booking().bookingColor = BookingTimes::LightBookingColor;
+    if (m_cell.color == FreeSlotColor)
+        m_cell.color = BookingTimes::LightBookingColor;
 }
 
-void BookingFlow::copy(const BookingEntries &form) { m_state.booking().bookingClip = toList(form); }
+void BookingFlow::copy(const BookingEntries &form) { m_desk.setClip(form); }
 
-BookingEntries BookingFlow::paste() const { return fromList(m_state.booking().bookingClip); }
+BookingEntries BookingFlow::paste() const { return m_desk.clip(); }
 
 void BookingFlow::recordBusy(int number, const QString &title)
 {
@@ -202,7 +206,7 @@ BookingFlow::Outcome BookingFlow::slotTaken(const BookingEntries &form)
                                            "will be copied for pasting to another timeslot."),
                             TitleCommandSave);
     copy(form);
-    m_state.booking().bookingClosed = true;
+    m_page.bookingClosed(m_cell.row, m_cell.col);
     return Outcome::Closed;
 }
 
@@ -222,9 +226,9 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form) { retu
 
 BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool retry)
 {
-    m_state.booking().oldTotalTime = 0.0f;
+    m_oldTotalTime = 0.0f;
     copy(form);
-    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
+    const int row = m_cell.row, col = m_cell.col;
     const float total = leadingNumber(form[TTime]);
     try {
         if (!onBookingPage())
@@ -232,16 +236,16 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
         // The record, the name in its cell, hours used and the span: one write, all or nothing.
         m_page.writeTogether([&] {
             const float oldTotal = m_record.save(form);
-            m_state.booking().oldTotalTime = oldTotal;
+            m_oldTotalTime = oldTotal;
             if (m_timeChanged || m_newRecord) {
                 updateHours(oldTotal, form[TTime]);
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
-                shadeSpan(total, m_state.booking().bookingColor);
+                shadeSpan(total, m_cell.color);
             } else if (m_colorChanged) {
                 if (oldTotal != 0.0f)
                     shadeSpan(oldTotal, 0);
-                shadeSpan(total, m_state.booking().bookingColor);
+                shadeSpan(total, m_cell.color);
             }
             m_page.setCurrentCell(row, col);
             m_page.setText(row, col, form[Name]);
@@ -260,7 +264,7 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
                                      "timeslot."),
                 TitleSaveBooking);
             copy(form);
-            m_state.booking().bookingClosed = true;
+            m_page.bookingClosed(m_cell.row, m_cell.col);
             return Outcome::Closed;
         case ErrNo::RecordDeleted:
             m_state.dialogs()->error(e, TitleSaveBooking);
@@ -271,21 +275,21 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
             return Outcome::StayOpen;
         default:
             m_state.dialogs()->error(e, TitleSaveBooking);
-            m_state.booking().bookingClosed = true;
+            m_page.bookingClosed(m_cell.row, m_cell.col);
             return Outcome::Closed;
         }
     }
     m_newRecord = false;
     m_saved = true;
     m_page.setCurrentCell(row, col);
-    m_state.booking().bookingClosed = true;
+    m_page.bookingClosed(m_cell.row, m_cell.col);
     return Outcome::Closed;
 }
 
 void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 {
     // On the page as the booking's write has just read it, under the write lock.
-    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
+    const int row = m_cell.row, col = m_cell.col;
     m_page.setCurrentCell(HoursUsedRow, col);
     const QString used = m_page.text(HoursUsedRow, col);
     m_page.setText(HoursUsedRow, col, BookingTimes::hoursUsedAfterSave(used, leadingNumber(totalText), oldTotal));
@@ -296,13 +300,13 @@ void BookingFlow::updateHours(float oldTotal, const QString &totalText)
 
 void BookingFlow::shadeSpan(float hours, int color)
 {
-    m_page.setCurrentCell(m_state.booking().bookingRow, m_state.booking().bookingCol);
-    m_page.paintSpan(BookingTimes::spanSlots(hours, m_state.layout().slotMinutes), color);
+    m_page.setCurrentCell(m_cell.row, m_cell.col);
+    m_page.paintSpan(BookingTimes::spanSlots(hours, m_state.layout().slotMinutes), color, m_cell.color);
 }
 
 BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
 {
-    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
+    const int row = m_cell.row, col = m_cell.col;
     float oldTotal = 0.0f;
     try {
         if (!m_record.isStored()) {
@@ -322,8 +326,8 @@ BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
                                BookingTimes::hoursUsedAfterDelete(m_page.text(HoursUsedRow, col), oldTotal));
                 m_page.sumTotal();
                 m_page.txtTotal();
-                m_state.booking().bookingColor = FreeSlotColor;
-                shadeSpan(oldTotal, m_state.booking().bookingColor);
+                m_cell.color = FreeSlotColor;
+                shadeSpan(oldTotal, m_cell.color);
             });
         }
     } catch (const AppError &e) {
@@ -336,13 +340,13 @@ BookingFlow::Outcome BookingFlow::deleteRecord(const BookingEntries &form)
             m_state.dialogs()->info(DayPage::PageChangedText, TitleDeleteRecord);
         else
             m_state.dialogs()->error(e, TitleDeleteRecord);
-        m_state.booking().bookingClosed = true;
+        m_page.bookingClosed(m_cell.row, m_cell.col);
         return Outcome::StayOpen;
     }
-    m_state.booking().oldTotalTime = oldTotal;
+    m_oldTotalTime = oldTotal;
     m_deleted = true;
     m_page.setCurrentCell(row, col);
-    m_state.booking().bookingClosed = true;
+    m_page.bookingClosed(m_cell.row, m_cell.col);
     return Outcome::Closed;
 }
 
@@ -354,7 +358,7 @@ BookingFlow::Outcome BookingFlow::changedElsewhere(const BookingEntries &form)
     copy(form);
     // The stored record becomes the form's base: a save from here on starts from what is shown.
     if (!reseek()) {
-        m_state.booking().bookingClosed = true;
+        m_page.bookingClosed(m_cell.row, m_cell.col);
         return Outcome::Closed;
     }
     clearEdits();
@@ -367,24 +371,20 @@ BookingFlow::Outcome BookingFlow::deleteCommand(const BookingEntries &form)
     if (m_state.dialogs()->message(QStringLiteral("Are you sure you want to delete this record?"), TitleDeleteRecord,
                                    Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
         != Dialogs::AnsYes) {
-        m_state.booking().bookingClosed = true;
+        m_page.bookingClosed(m_cell.row, m_cell.col);
         return Outcome::Closed;
     }
     return deleteRecord(form) == Outcome::Reloaded ? Outcome::Reloaded : Outcome::Closed;
 }
 
-void BookingFlow::deleteKey(AppState &state, BookingPage &page, int row, int col, const QString &name)
+void BookingFlow::deleteKey(AppState &state, BookingPage &page, BookingDesk &desk, int row, int col,
+                            const QString &name)
 {
     if (state.dialogs()->message(QStringLiteral("Delete the booking of %1?").arg(name), TitleDeleteRecord,
                                  Dialogs::YesNoDefaultNo, Dialogs::NoIcon)
         != Dialogs::AnsYes)
         return;
-    BookingEdit &b = state.booking();
-    b.bookingDate = page.pageDate();
-    b.bookingRow = row;
-    b.bookingCol = col;
-    b.bookingColor = page.color(row, col);
-    BookingFlow flow(state, page);
+    BookingFlow flow(state, page, desk, {page.pageDate(), row, col, page.color(row, col), {}});
     if (!flow.open())
         return;
     // Deleted as the form would, and only the booking the question named.
@@ -415,7 +415,7 @@ BookingFlow::Outcome BookingFlow::exitForm(const BookingEntries &form)
         return saveCommand(form);
     if (form[Name].isEmpty() && m_newRecord)
         deleteRecord(form);
-    m_state.booking().bookingClosed = true;
+    m_page.bookingClosed(m_cell.row, m_cell.col);
     return Outcome::Closed;
 }
 
@@ -429,7 +429,7 @@ bool BookingFlow::shadecells()
 {
     if (!m_pickedColor)
         return false;
-    m_state.booking().bookingColor = *m_pickedColor;
+    m_cell.color = *m_pickedColor;
     m_colorChanged = true;
     return true;
 }
@@ -438,7 +438,7 @@ void BookingFlow::closing(const QString &)
 {
     if (!onBookingPage())
         return;
-    const int row = m_state.booking().bookingRow, col = m_state.booking().bookingCol;
+    const int row = m_cell.row, col = m_cell.col;
     m_page.setCurrentCell(row, col);
     // The cell shows what is stored: a saved booking's name and colour came in with its write,
     // and a name or colour never saved is not put into the page, where the next page save would

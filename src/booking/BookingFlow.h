@@ -2,33 +2,39 @@
 #include "booking/BookingEntries.h"
 #include "booking/BookingPage.h"
 #include "booking/BookingRecord.h"
+#include "core/BookingCell.h"
 
 #include <optional>
 
 class AppState;
+class BookingDesk;
 
 // One opening of a booking record, without any window: claim the slot, find or create the
 // record, save it with its hours and span, delete it, close. The booking form wires its
 // controls to this; contention tests and the benchmark drive it directly.
 //
-// The cell is AppState's bookingDate, bookingCol and bookingRow. Messages go through
-// AppState::dialogs(); bookingClip lives in AppState::booking() and outlives every opening.
+// The cell is the one the flow was opened on, or claimed by claim(). Messages go through
+// AppState::dialogs(); the paste buffer is the station's BookingDesk, which outlives every opening.
 class BookingFlow {
 public:
     // The record is read and written on the page's connection, so a booking's save commits
     // the record and the page together.
-    BookingFlow(AppState &state, BookingPage &page);
+    BookingFlow(AppState &state, BookingPage &page, BookingDesk &desk, const BookingCell &cell = {});
 
     // What the form does after a command.
     enum class Outcome {
         StayOpen,    // the form stays as it is
         NameMissing, // refused: focus to the name
-        Closed,      // the form closes (bookingClosed is set where the closing path sets it)
+        Closed,      // the form closes (the page is told where the closing path tells it)
         Reloaded     // another station wrote the record first: the form shows it as stored now
     };
 
-    // Enter on a slot of the page: the day page's claim. True when a booking may be opened.
+    // Enter on a slot of the page: the day page's claim. True when a booking may be opened; the
+    // flow's cell is then that slot.
     bool claim(int row, int col);
+    const BookingCell &cell() const { return m_cell; }
+    // The hours the record held before this opening's last save or delete.
+    float oldTotalTime() const { return m_oldTotalTime; }
 
     // Load: SeekRecord for the booking cell, then the flags cleared. False when the record
     // could not be found or made (slot-occupied message shown): the form closes.
@@ -59,14 +65,13 @@ public:
     bool colorChanged() const { return m_colorChanged; }
 
     // The day page's Delete key on a slot holding a stored booking: asks "Delete the booking of
-    // NAME?" (No the default) and on Yes deletes it as the form's Delete does. The booking cell
-    // values are set for it; no form may be open.
-    static void deleteKey(AppState &state, BookingPage &page, int row, int col, const QString &name);
+    // NAME?" (No the default) and on Yes deletes it as the form's Delete does; no form may be open.
+    static void deleteKey(AppState &state, BookingPage &page, BookingDesk &desk, int row, int col, const QString &name);
 
     // Commands of the form.
     Outcome saveCommand(const BookingEntries &form);
     // Save, Delete and Cut write only over the record as the form read it: when another station
-    // saved it meanwhile, nothing is written, the form's data go to bookingClip and the form
+    // saved it meanwhile, nothing is written, the form's data go to the paste buffer and the form
     // shows the stored record (Reloaded).
     Outcome deleteCommand(const BookingEntries &form);
     Outcome cut(const BookingEntries &form);
@@ -103,12 +108,15 @@ private:
     void resync();
     BookingRecord::PageLabels labels() const;
     void recordBusy(int number, const QString &title);
-    BookingRecord::Cell cell() const;
+    BookingRecord::Cell recordCell() const;
     bool onBookingPage() const;
 
     AppState &m_state;
     BookingPage &m_page;
+    BookingDesk &m_desk;
+    BookingCell m_cell;
     BookingRecord m_record;
+    float m_oldTotalTime = 0.0f;
     bool m_newRecord = false;
     bool m_deleted = false;
     bool m_saved = false; // this opening's save went through

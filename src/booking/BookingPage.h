@@ -38,12 +38,14 @@ public:
     virtual void writeTogether(const std::function<void()> &change) = 0;
     // Empties a claim this station did not use, where the stored cell still holds it.
     virtual void releaseClaim(int row, int col) = 0;
+    // The booking of the cell has closed: the page's next activation returns to that cell.
+    virtual void bookingClosed(int row, int col) = 0;
 
     // The day page's own routines; each reports its failures itself.
     virtual void refreshGrid() = 0;
     virtual void sumTotal() = 0;
     virtual void txtTotal() = 0;
-    // That many slots from the current cell in color, the cell itself in bookingColor, on the grid
+    // That many slots from the current cell in color, the cell itself in cellColor, on the grid
     // only: the write stores them.
-    virtual void paintSpan(int cells, int color) = 0;
+    virtual void paintSpan(int cells, int color, int cellColor) = 0;
 };

@@ -1,5 +1,6 @@
 #include "booking/BookingWindow.h"
 
+#include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
 #include "booking/PicklistWindow.h"
@@ -54,8 +55,9 @@ QIcon swatch(int color)
 }
 } // namespace
 
-BookingWindow::BookingWindow(AppState &state, BookingPage &page, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_state(state), m_page(page)
+BookingWindow::BookingWindow(AppState &state, BookingPage &page, BookingDesk &desk, const BookingCell &cell,
+                             QWidget *parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_page(page), m_desk(desk), m_cell(cell)
 {
     setObjectName(QStringLiteral("frmBooking"));
     setWindowTitle(QStringLiteral("Booking Record"));
@@ -318,8 +320,8 @@ void BookingWindow::buildControls()
 bool BookingWindow::load()
 {
     // The record goes through the page's connection, so a save commits it with the page.
-    m_flow = std::make_unique<BookingFlow>(m_state, m_page);
-    QPoint at(twipsToPixels(m_state.booking().bookingFormLeft), twipsToPixels(m_state.booking().bookingFormTop));
+    m_flow = std::make_unique<BookingFlow>(m_state, m_page, m_desk, m_cell);
+    QPoint at(twipsToPixels(m_cell.at.x()), twipsToPixels(m_cell.at.y()));
     if (parentWidget())
         at = parentWidget()->mapToGlobal(at);
     placeOnScreen(at);
@@ -334,7 +336,6 @@ bool BookingWindow::load()
         finish();
         return false;
     }
-    m_state.booking().oldTotalTime = 0.0f;
     m_flow->clearEdits();
     return true;
 }
@@ -370,12 +371,11 @@ void BookingWindow::placeOnScreen(QPoint at)
 
 void BookingWindow::showHeading()
 {
-    const BookingEdit &b = m_state.booking();
-    QStringList parts{b.bookingDate.toString(QStringLiteral("dddd d MMMM yyyy"))};
-    const QString tech = m_state.layout().techNames.value(b.bookingCol).trimmed();
+    QStringList parts{m_cell.date.toString(QStringLiteral("dddd d MMMM yyyy"))};
+    const QString tech = m_state.layout().techNames.value(m_cell.col).trimmed();
     if (!tech.isEmpty())
         parts << tech;
-    const QString time = m_page.text(b.bookingRow, 0).trimmed();
+    const QString time = m_page.text(m_cell.row, 0).trimmed();
     if (!time.isEmpty())
         parts << time;
     m_heading->setText(parts.join(QStringLiteral("   \u2022   ")));
@@ -426,7 +426,7 @@ void BookingWindow::setEntries(const BookingEntries &e)
 
 void BookingWindow::paint()
 {
-    const QColor c = colorFromNumber(m_state.booking().bookingColor);
+    const QColor c = colorFromNumber(m_flow->cell().color);
     auto tint = [&c](QWidget *w) {
         QPalette p = w->palette();
         p.setColor(QPalette::Base, c);
@@ -533,18 +533,14 @@ void BookingWindow::finish()
     if (m_flow)
         m_flow->closing(m_edits[Name]->text());
     for (PicklistKind k : {PicklistKind::Mainten, PicklistKind::Vehicle, PicklistKind::Make})
-        PicklistEditors::unload(m_state, k);
+        m_desk.picklists().unload(k);
     m_programClose = true;
     if (!m_inCloseEvent)
         close();
     emit finished();
 }
 
-void BookingWindow::showPicklist(PicklistKind kind)
-{
-    m_state.booking().pickFromBooking = true;
-    PicklistEditors::show(m_state, kind, this);
-}
+void BookingWindow::showPicklist(PicklistKind kind) { m_desk.picklists().show(m_state, kind, this); }
 
 void BookingWindow::printImage()
 {

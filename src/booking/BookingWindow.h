@@ -1,6 +1,7 @@
 #pragma once
 #include "booking/BookingEntries.h"
 #include "booking/Picklist.h"
+#include "core/BookingCell.h"
 
 #include <QWidget>
 #include <array>
@@ -12,6 +13,7 @@ class BookingPage;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class BookingDesk;
 class QPlainTextEdit;
 class QToolBar;
 
@@ -20,8 +22,10 @@ class QToolBar;
 class BookingWindow : public QWidget {
     Q_OBJECT
 public:
-    // The cell is state's bookingDate, bookingCol and bookingRow; page is the day page of it.
-    BookingWindow(AppState &state, BookingPage &page, QWidget *parent = nullptr);
+    // The record of cell on page, the day page of it; desk is the station's paste buffer and
+    // picklist editors.
+    BookingWindow(AppState &state, BookingPage &page, BookingDesk &desk, const BookingCell &cell,
+                  QWidget *parent = nullptr);
     ~BookingWindow() override;
 
     // The load steps. False when the record could not be opened: the form has closed itself.
@@ -72,6 +76,8 @@ private:
 
     AppState &m_state;
     BookingPage &m_page;
+    BookingDesk &m_desk;
+    const BookingCell m_cell;
     std::unique_ptr<BookingFlow> m_flow;
 
     std::array<QLineEdit *, BookingEntry::Count> m_edits{};

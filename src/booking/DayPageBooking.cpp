@@ -3,11 +3,11 @@
 #include "booking/BookingFlow.h"
 #include "daypage/DayPage.h"
 
-void DayPageBooking::eraseBookingsOn(DayPage &page)
+void DayPageBooking::eraseBookingsOn(DayPage &page, BookingDesk &desk)
 {
-    page.setBookingEraser([&page](int row, int col, const QString &name) {
+    page.setBookingEraser([&page, &desk](int row, int col, const QString &name) {
         DayPageBooking view(page);
-        BookingFlow::deleteKey(page.state(), view, row, col, name);
+        BookingFlow::deleteKey(page.state(), view, desk, row, col, name);
     });
 }
 
@@ -23,7 +23,12 @@ Database &DayPageBooking::database() { return m_page.database(); }
 void DayPageBooking::writeTogether(const std::function<void()> &change) { m_page.writeTogether(change); }
 void DayPageBooking::releaseClaim(int row, int col) { m_page.releaseClaim(row, col); }
 void DayPageBooking::refreshGrid() { m_page.refreshGrid(); }
-void DayPageBooking::paintSpan(int cells, int color) { m_page.paintSpan(cells, color); }
+void DayPageBooking::bookingClosed(int row, int col) { m_page.returnAfterBooking(row, col); }
+void DayPageBooking::paintSpan(int cells, int color, int cellColor)
+{
+    m_page.setBookingColor(cellColor);
+    m_page.paintSpan(cells, color);
+}
 void DayPageBooking::sumTotal() { m_page.sumTotal(); }
 void DayPageBooking::txtTotal() { m_page.txtTotal(); }
 

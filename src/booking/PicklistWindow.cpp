@@ -278,23 +278,18 @@ PicklistEditors::~PicklistEditors()
             delete w.data();
 }
 
-PicklistWindow *PicklistEditors::find(AppState &state, PicklistKind kind)
-{
-    return state.booking().picklists ? state.booking().picklists->m_windows[slot(kind)].data() : nullptr;
-}
+PicklistWindow *PicklistEditors::find(PicklistKind kind) const { return m_windows[slot(kind)].data(); }
 
-void PicklistEditors::unload(AppState &state, PicklistKind kind)
+void PicklistEditors::unload(PicklistKind kind)
 {
-    if (PicklistWindow *w = find(state, kind))
+    if (PicklistWindow *w = find(kind))
         w->unload();
 }
 
 PicklistWindow *PicklistEditors::show(AppState &state, PicklistKind kind, BookingWindow *booking)
 {
-    if (!state.booking().picklists)
-        state.booking().picklists = std::make_shared<PicklistEditors>();
-    QPointer<PicklistWindow> &w = state.booking().picklists->m_windows[slot(kind)];
-    const bool pick = state.booking().pickFromBooking && booking;
+    QPointer<PicklistWindow> &w = m_windows[slot(kind)];
+    const bool pick = booking != nullptr;
     // A pick-mode editor comes back in edit mode when the setup menu asks for it, also one left
     // open after its booking form closed; its picks have nowhere to go.
     if (w && !pick && w->pickMode()) {

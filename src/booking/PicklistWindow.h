@@ -67,11 +67,11 @@ private:
 class PicklistEditors {
 public:
     ~PicklistEditors();
-    // Shows the editor of kind: in pick mode for booking when pickFromBooking is set, else in
-    // edit mode. A pick-mode editor, hidden or not, asked for in edit mode is loaded again in edit mode.
-    static PicklistWindow *show(AppState &state, PicklistKind kind, BookingWindow *booking = nullptr);
-    static PicklistWindow *find(AppState &state, PicklistKind kind);
-    static void unload(AppState &state, PicklistKind kind);
+    // Shows the editor of kind: in pick mode for booking when one is given, else in edit mode. A
+    // pick-mode editor, hidden or not, asked for in edit mode is loaded again in edit mode.
+    PicklistWindow *show(AppState &state, PicklistKind kind, BookingWindow *booking = nullptr);
+    PicklistWindow *find(PicklistKind kind) const;
+    void unload(PicklistKind kind);
 
 private:
     QPointer<PicklistWindow> m_windows[6];

@@ -9,7 +9,6 @@
 #include <memory>
 
 class Dialogs;
-class PicklistEditors;
 class WindowSwitcher;
 
 // Where this station's files live. Run from its build folder, everything lies beside the program:
@@ -72,24 +71,6 @@ struct PageLayout {
     int savedCol = 0;
 };
 
-// The booking being edited, and what outlives every booking form.
-struct BookingEdit {
-    QDate bookingDate;
-    int bookingCol = 0;
-    int bookingRow = 0;
-    int bookingColor = 0;
-    int bookingFormTop = 0;
-    int bookingFormLeft = 0;
-    bool bookingClosed = false;
-    float oldTotalTime = 0.0f;
-    // The booking form's paste buffer of 33 texts.
-    QStringList bookingClip = QStringList(QList<QString>(33));
-    // A picklist editor opened from the booking form writes its picks into it.
-    bool pickFromBooking = false;
-    // Picklist editors stay loaded between bookings once shown.
-    std::shared_ptr<PicklistEditors> picklists;
-};
-
 // Program-wide values of one station, grouped by who uses them. Owned by the application and
 // handed to every window, so a test can run two independent stations in one process; a class
 // that needs one group is handed that group only.
@@ -111,7 +92,6 @@ public:
 
     PageLayout &layout() { return m_layout; }
     const PageLayout &layout() const { return m_layout; }
-    BookingEdit &booking() { return m_booking; }
 
 private:
     StationPaths m_paths;
@@ -121,5 +101,4 @@ private:
     StationRegistration m_registration;
     bool m_exitAfterBackup = false;
     PageLayout m_layout;
-    BookingEdit m_booking;
 };

@@ -10,6 +10,7 @@
 #include "store/Engine.h"
 
 #include <QPoint>
+#include <utility>
 
 namespace {
 // A page write that met another station's write lock is tried again before the failure is
@@ -577,12 +578,9 @@ DayPage::SlotEnter DayPage::enterSlot(int row, int col)
                 return SlotEnter::Engaged;
         }
     }
-    m_state.booking().bookingCol = col;
-    m_state.booking().bookingRow = row;
     // A cell without a colour of its own (a closed page shows none) is a free slot.
     const qint64 colour = m_grid.cellBackColor(row, col);
-    m_state.booking().bookingColor = int(colour ? colour : FreeSlotColor);
-    m_state.booking().bookingDate = m_page.date;
+    m_bookingColor = int(colour ? colour : FreeSlotColor);
     return result;
 }
 
@@ -686,7 +684,7 @@ void DayPage::paintSpan(int cells, int color)
         GridBatch batch(m_grid);
         // A lunch cell is never painted, not even as the first cell of a span.
         if (m_grid.shownBackColor(row, col) != LunchColor)
-            m_grid.setCellBackColor(row, col, m_state.booking().bookingColor);
+            m_grid.setCellBackColor(row, col, m_bookingColor);
         for (int r = row, painted = 0; painted != cells && m_model.isTimeSlot(r); ++r) {
             if (m_grid.shownBackColor(r, col) == LunchColor)
                 continue;
@@ -777,12 +775,11 @@ std::optional<QString> DayPage::storeText(SharedText which, const PageKey &page,
 void DayPage::activate()
 {
     fillGrid();
-    BookingEdit &booking = m_state.booking();
-    if (booking.bookingClosed) {
+    if (m_returnCell) {
         // Once: a later activation (back from help or another window) must not send the user,
         // and their next Enter, to an old booking's cell.
-        booking.bookingClosed = false;
-        m_grid.setCurrentCell(booking.bookingRow, booking.bookingCol);
+        const QPoint cell = *std::exchange(m_returnCell, std::nullopt);
+        m_grid.setCurrentCell(cell.y(), cell.x());
     } else if (!m_activated) {
         homeCell();
     }

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 
 #include <QObject>
+#include <QPoint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -75,9 +76,8 @@ public:
     // Enter on a time slot: the page is reloaded first. A lunch cell, and a slot another running
     // station is booking ("Engaged"), are left alone; an empty slot is claimed with "Engaged",
     // stored at once, and so is the claim of a station that has stopped (Booked when a saved
-    // booking was found under it). When the slot may be opened (Claimed, Booked) bookingCol,
-    // bookingRow, bookingColor
-    // and bookingDate are set. Throws AppError when the claim cannot be stored.
+    // booking was found under it). When the slot may be opened (Claimed, Booked) its colour
+    // becomes bookingColor. Throws AppError when the claim cannot be stored.
     enum class SlotEnter { NotSlot, Lunch, Engaged, Claimed, Booked };
     SlotEnter enterSlot(int row, int col);
 
@@ -101,6 +101,15 @@ public:
         int color = 0;
     };
     SpanChoice &spanChoice() { return m_span; }
+    // The colour the first cell of a painted span takes: the colour of the slot last entered, or
+    // the booking's colour as its window last painted it.
+    int bookingColor() const { return m_bookingColor; }
+    void setBookingColor(int color) { m_bookingColor = color; }
+    // A booking of the cell has closed: the next activation returns to it, once. A cell chosen
+    // meanwhile (a click, another date) forgets it.
+    void returnAfterBooking(int row, int col) { m_returnCell = QPoint(col, row); }
+    void forgetBookingCell() { m_returnCell.reset(); }
+    std::optional<QPoint> bookingCellToReturnTo() const { return m_returnCell; }
     // Paints the chosen span's time rows down from the current cell, the current cell first
     // taking bookingColor; lunch cells are passed over without being counted and the last slot
     // ends the walk. The colours are stored.
@@ -217,4 +226,6 @@ private:
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;
     SpanChoice m_span;
+    int m_bookingColor = 0;
+    std::optional<QPoint> m_returnCell; // x: column, y: row
 };

@@ -411,6 +411,7 @@ void DayPageWindow::onTotals()
 
 void DayPageWindow::activatePage()
 {
+    enableOpeners();
     fillLegend();
     m_page->activate();
     focusGrid();

@@ -46,24 +46,10 @@ public:
     void sumTotal() { m_page->sumTotal(); }
     void txtTotal() { m_page->txtTotal(); }
 
-    // Windows opened over the day page: the booking record window (Enter on a time slot, after
-    // bookingDate, bookingCol, bookingRow, bookingColor, bookingFormTop and bookingFormLeft are
-    // set) and the skill viewer of a column (right button, bookingFormTop and bookingFormLeft
-    // set). Both live in folders above the day page, so the shell gives the openers; none opens
-    // until one is given. A left click in the grid and the closing of the day page close them,
-    // the booking window through close when given (which may keep it open to save what was typed).
-    using BookingOpener = std::function<QWidget *(DayPageWindow &)>;
-    using BookingCloser = std::function<void(QWidget *)>;
-    using SkillViewerOpener = std::function<QWidget *(DayPageWindow &, int column)>;
-    void setBookingOpener(BookingOpener open, BookingCloser close = {})
-    {
-        m_openBooking = std::move(open);
-        m_closeBooking = std::move(close);
-    }
-    void setSkillViewerOpener(SkillViewerOpener open) { m_openSkillViewer = std::move(open); }
-    // The Find a Slot window, which opens pages and cells through openCell.
-    using SlotFinderOpener = std::function<QWidget *(DayPageWindow &)>;
-    void setSlotFinderOpener(SlotFinderOpener open);
+    // Windows opened over the day page, through the makers the shell set on the station: the
+    // booking record window (Enter on a time slot), the skill viewer of a column (right button)
+    // and Find a Slot. A left click in the grid and the closing of the day page close the first
+    // two, the booking window through its closer (which may keep it open to save what was typed).
     void openSlotFinder();
     QWidget *slotFinder() const { return m_slotFinder; }
     QWidget *bookingWindow() const { return m_bookingWindow; }
@@ -75,8 +61,6 @@ public:
 
     // The print options panel's "Print", given the ticked choice; without one it is disabled.
     enum class PrintChoice { WeeklySchedule = 0, DailySummary = 1, DailyDetails = 2 };
-    using PrintHandler = std::function<void(DayPageWindow &, PrintChoice)>;
-    void setPrintHandler(PrintHandler print);
 
     // Grid keys and mouse.
     void gridEnter();
@@ -123,6 +107,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The print command and Find a Slot are enabled once the shell has given their windows.
+    void enableOpeners();
     enum class Mark { Focused, Unfocused, Opened };
 
     void buildControls();
@@ -231,11 +217,6 @@ private:
     QToolBar *m_toolBar = nullptr;
     QMenu *m_mnuEdit = nullptr;
     QMenu *m_mnuHelp = nullptr;
-    BookingOpener m_openBooking;
-    BookingCloser m_closeBooking;
-    SkillViewerOpener m_openSkillViewer;
-    SlotFinderOpener m_openSlotFinder;
-    PrintHandler m_print;
     QPointer<QWidget> m_bookingWindow;
     QPointer<QWidget> m_skillViewer;
     QPointer<QWidget> m_slotFinder;

@@ -3,6 +3,7 @@
 #include "daypage/DayPageWindow.h"
 
 #include "core/AppState.h"
+#include "core/BookingCell.h"
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
@@ -210,8 +211,8 @@ void DayPageWindow::buildEditControls(QWidget *central, QLayout *outer, QBoxLayo
     m_cmdPrint->setEnabled(false); // until the print views are there to open
     connect(m_cmdPrint, &QPushButton::clicked, this, [this] {
         for (int i = 0; i < 3; ++i)
-            if (m_printChoice[i]->isChecked() && m_print)
-                m_print(*this, PrintChoice(i));
+            if (m_printChoice[i]->isChecked())
+                m_state.windows().printView(this, i);
     });
     connect(cmdClose, &QPushButton::clicked, this, [this] {
         m_printPanel->hide();
@@ -265,10 +266,9 @@ void DayPageWindow::gridEnter()
         case DayPage::SlotEnter::Booked: break;
         }
         const QPoint at = m_grid->mapTo(this, QPoint(0, 0));
-        m_state.booking().bookingFormTop = int(pixelsToTwips(at.y())) + 600;
-        m_state.booking().bookingFormLeft = int(pixelsToTwips(at.x())) + 2000;
-        if (m_openBooking)
-            m_bookingWindow = m_openBooking(*this);
+        const BookingCell cell{m_page->record().date, r, c, m_page->bookingColor(),
+                               QPoint(int(pixelsToTwips(at.x())) + 2000, int(pixelsToTwips(at.y())) + 600)};
+        m_bookingWindow = m_state.windows().bookingWindow(m_state, this, cell);
     } catch (const AppError &e) {
         // Key handling in the grid ends quietly; Enter can simply be pressed again.
         DiagnosticLog::passedOver(QStringLiteral("Grid1 Enter"), e);
@@ -349,7 +349,7 @@ void DayPageWindow::gridLeftPressed()
     closeOpenedWindows();
     // The user has chosen a cell: an activation must not send them back to the booking's.
     if (!bookingWindowOpen())
-        m_state.booking().bookingClosed = false;
+        m_page->forgetBookingCell();
     // The day selected in the calendar is opened, which reads the page again; the page stays
     // scrolled where it was clicked.
     openSelectedDay();
@@ -367,21 +367,15 @@ void DayPageWindow::gridRightReleased(const QPoint &pos)
     int c = -1;
     if (!m_grid->cellAt(pos, &r, &c) || !m_page->model().isTechColumn(c))
         return;
-    // An open booking window stores into the cell of the Booking values: they stay its own.
-    if (!m_bookingWindow) {
-        m_state.booking().bookingCol = c;
-        m_state.booking().bookingRow = r;
-    }
     const QPoint gridAt = m_grid->mapTo(this, QPoint(0, 0));
     const QRect cell = m_grid->cellRect(r, c);
     const int left = int(pixelsToTwips(cell.left()));
-    m_state.booking().bookingFormTop = int(pixelsToTwips(gridAt.y())) + 650;
-    m_state.booking().bookingFormLeft =
-        int(pixelsToTwips(gridAt.x())) + (left > 6000 ? left - SkillViewerWidth : int(pixelsToTwips(cell.right() + 1)));
+    const QPoint at(int(pixelsToTwips(gridAt.x()))
+                        + (left > 6000 ? left - SkillViewerWidth : int(pixelsToTwips(cell.right() + 1))),
+                    int(pixelsToTwips(gridAt.y())) + 650);
     if (m_skillViewer)
         m_skillViewer->close();
-    if (m_openSkillViewer)
-        m_skillViewer = m_openSkillViewer(*this, c);
+    m_skillViewer = m_state.windows().skillViewer(m_state, this, c, at);
 }
 
 bool DayPageWindow::bookingWindowOpen() const { return m_bookingWindow && m_bookingWindow->isVisible(); }
@@ -390,8 +384,8 @@ void DayPageWindow::closeOpenedWindows()
 {
     if (m_skillViewer)
         m_skillViewer->close();
-    if (m_bookingWindow && m_closeBooking)
-        m_closeBooking(m_bookingWindow);
+    if (m_bookingWindow)
+        m_state.windows().closeBookingWindow(m_bookingWindow);
     else if (m_bookingWindow)
         m_bookingWindow->close();
 }

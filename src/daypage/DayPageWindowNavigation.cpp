@@ -124,7 +124,7 @@ bool DayPageWindow::openCell(const QDate &d, int row, int col)
             return false;
         // The cell chosen here, not an earlier booking's, is the one the next activation keeps.
         if (!bookingWindowOpen())
-            m_state.booking().bookingClosed = false;
+            m_page->forgetBookingCell();
         m_page->grid().setCurrentCell(row, col);
         m_grid->showCell(row, col);
         activateWindow();

@@ -312,18 +312,13 @@ void DayPageWindow::showHelp()
     }
 }
 
-void DayPageWindow::setPrintHandler(PrintHandler print)
+void DayPageWindow::enableOpeners()
 {
-    m_print = std::move(print);
-    m_cmdPrint->setEnabled(bool(m_print));
-}
-
-void DayPageWindow::setSlotFinderOpener(SlotFinderOpener open)
-{
-    m_openSlotFinder = std::move(open);
+    // The shell sets the makers when the station starts; a test may set them later.
+    m_cmdPrint->setEnabled(m_state.windows().hasPrintView());
     for (QAction *a : {toolbarAction(QStringLiteral("FindSlot")), findChild<QAction *>(QStringLiteral("mnuFindSlot"))})
         if (a)
-            a->setEnabled(bool(m_openSlotFinder));
+            a->setEnabled(m_state.windows().hasSlotFinder());
 }
 
 void DayPageWindow::openSlotFinder()
@@ -333,12 +328,12 @@ void DayPageWindow::openSlotFinder()
         m_slotFinder->activateWindow();
         return;
     }
-    if (m_openSlotFinder)
-        m_slotFinder = m_openSlotFinder(*this);
+    m_slotFinder = m_state.windows().slotFinder(m_state, this);
 }
 
 void DayPageWindow::showPrintOptions()
 {
+    enableOpeners();
     m_state.layout().savedRow = m_page->grid().row();
     m_state.layout().savedCol = m_page->grid().col();
     const QRect g = m_grid->geometry();

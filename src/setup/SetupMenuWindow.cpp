@@ -1,5 +1,6 @@
 #include "setup/SetupMenuWindow.h"
 
+#include "booking/BookingDesk.h"
 #include "booking/PicklistWindow.h"
 #include "core/AppState.h"
 #include "core/Dialogs.h"
@@ -42,7 +43,8 @@ PicklistKind kindOf(int entry)
 }
 } // namespace
 
-SetupMenuWindow::SetupMenuWindow(AppState &state, QWidget *parent) : QWidget(parent), m_state(state)
+SetupMenuWindow::SetupMenuWindow(AppState &state, BookingDesk &desk, QWidget *parent)
+    : QWidget(parent), m_state(state), m_desk(desk)
 {
     setObjectName(QStringLiteral("frmSetupMenu"));
     setWindowTitle(QStringLiteral("Setup Menu"));
@@ -88,7 +90,7 @@ SetupMenuWindow::SetupMenuWindow(AppState &state, QWidget *parent) : QWidget(par
 
 void SetupMenuWindow::showAgain(AppState &state)
 {
-    if (auto *menu = loadWindow<SetupMenuWindow>(state))
+    if (QWidget *menu = state.windows().setupMenu(state))
         state.switcher()->show(menu);
 }
 
@@ -153,8 +155,7 @@ void SetupMenuWindow::choose(int entry)
 
 void SetupMenuWindow::openPicklist(int entry)
 {
-    m_state.booking().pickFromBooking = false;
-    PicklistWindow *editor = PicklistEditors::show(m_state, kindOf(entry));
+    PicklistWindow *editor = m_desk.picklists().show(m_state, kindOf(entry));
     if (!editor)
         return;
     // The menu stays loaded and comes back when the editor closes.

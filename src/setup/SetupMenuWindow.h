@@ -3,6 +3,7 @@
 #include <array>
 
 class AppState;
+class BookingDesk;
 class QRadioButton;
 
 // The setup menu: the office setup, the colour captions, the six picklist editors (always in
@@ -25,7 +26,9 @@ public:
     };
 
     // Reads serverFolder by the shared-database rule. Throws AppError.
-    explicit SetupMenuWindow(AppState &state, QWidget *parent = nullptr);
+    // The picklist entries open the station's editors, kept loaded between uses in its desk.
+    SetupMenuWindow(AppState &state, BookingDesk &desk, QWidget *parent = nullptr);
+    BookingDesk &desk() const { return m_desk; }
 
     // The windows the menu opened come back to it by their close box.
     static void showAgain(AppState &state);
@@ -44,5 +47,6 @@ private:
     void backToMainMenu();
 
     AppState &m_state;
+    BookingDesk &m_desk;
     std::array<QRadioButton *, Exit + 1> m_entries{};
 };

@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-SkillViewWindow::SkillViewWindow(AppState &state, int column, QWidget *opener) : QWidget(opener, Qt::Window)
+SkillViewWindow::SkillViewWindow(AppState &state, int column, QPoint at, QWidget *opener) : QWidget(opener, Qt::Window)
 {
     setObjectName(QStringLiteral("frmSkillView"));
     setWindowTitle(QStringLiteral("Tech Skill Levels"));
@@ -39,8 +39,8 @@ SkillViewWindow::SkillViewWindow(AppState &state, int column, QWidget *opener) :
     // The room the day page leaves for it, so it ends just short of a column to its right.
     setFixedWidth(twipsToPixels(DayPageWindow::SkillViewerWidth) - 4);
     adjustSize();
-    QPoint at(twipsToPixels(state.booking().bookingFormLeft), twipsToPixels(state.booking().bookingFormTop));
+    QPoint place(twipsToPixels(at.x()), twipsToPixels(at.y()));
     if (opener)
-        at = opener->mapToGlobal(at);
-    move(at);
+        place = opener->mapToGlobal(place);
+    move(place);
 }

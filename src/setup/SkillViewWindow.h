@@ -11,5 +11,6 @@ class SkillViewWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int Lines = 5;
-    SkillViewWindow(AppState &state, int column, QWidget *opener);
+    // at: where it opens, in twips from the opener's top left.
+    SkillViewWindow(AppState &state, int column, QPoint at, QWidget *opener);
 };

@@ -180,7 +180,7 @@ void MainMenuWindow::choose(int entry)
     // No error trap of its own: a station database that cannot be read ends the program.
     try {
         switch (entry) {
-        case Scheduler: openWindow(ShellWindows::dayPage(m_state)); break;
+        case Scheduler: openWindow(m_state.windows().dayPage(m_state)); break;
         case SetupPage:
         case Templates:
             if (!isFileServerStation(m_state.paths()))

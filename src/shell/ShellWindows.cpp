@@ -1,9 +1,11 @@
 #include "shell/ShellWindows.h"
 
+#include "booking/BookingDesk.h"
 #include "booking/BookingWindow.h"
 #include "booking/DayPageBooking.h"
 #include "booking/FindSlotWindow.h"
 #include "core/AppState.h"
+#include "core/BookingCell.h"
 #include "core/Dialogs.h"
 #include "core/WindowLoad.h"
 #include "core/WindowSwitcher.h"
@@ -20,11 +22,61 @@
 
 void ShellWindows::install(AppState &state)
 {
-    state.windows().setMainMenu([](AppState &s) -> QWidget * { return MainMenuWindow::load(s); });
-    state.windows().setSplash([](AppState &s) -> QWidget * { return loadWindow<SplashWindow>(s); });
-    state.windows().setDayPage([](AppState &s) -> QWidget * { return dayPage(s); });
-    state.windows().setTemplateEditor(&ShellWindows::templates);
-    state.windows().setSetupMenu([](AppState &s) -> QWidget * { return loadWindow<SetupMenuWindow>(s); });
+    // What the station's booking windows share lives as long as the makers, so as the station.
+    auto desk = std::make_shared<BookingDesk>();
+    WindowMakers &windows = state.windows();
+    windows.setMainMenu([](AppState &s) -> QWidget * { return MainMenuWindow::load(s); });
+    windows.setSplash([](AppState &s) -> QWidget * { return loadWindow<SplashWindow>(s); });
+    windows.setDayPage([desk](AppState &s) -> QWidget * {
+        DayPageWindow *w = loadWindow<DayPageWindow>(s);
+        if (w)
+            DayPageBooking::eraseBookingsOn(w->page(), *desk);
+        return w;
+    });
+    windows.setTemplateEditor(&ShellWindows::templates);
+    windows.setSetupMenu([desk](AppState &s) -> QWidget * { return loadWindow<SetupMenuWindow>(s, *desk); });
+    windows.setBookingWindow(
+        [desk](AppState &s, QWidget *over, const BookingCell &cell) -> QWidget * {
+            auto *page = qobject_cast<DayPageWindow *>(over);
+            if (!page)
+                return nullptr;
+            // The page as the booking window sees it, kept as long as the window.
+            auto view = std::make_shared<DayPageBooking>(page->page());
+            auto *form = new BookingWindow(s, *view, *desk, cell, page);
+            QObject::connect(form, &QObject::destroyed, [view] {});
+            if (!form->load())
+                return nullptr; // it has closed itself
+            form->show();
+            return form;
+        },
+        [](QWidget *window) {
+            if (auto *form = qobject_cast<BookingWindow *>(window))
+                form->closeByPage();
+            else
+                window->close();
+        });
+    windows.setSkillViewer([](AppState &s, QWidget *over, int column, QPoint at) -> QWidget * {
+        auto *viewer = new SkillViewWindow(s, column, at, over);
+        viewer->show();
+        return viewer;
+    });
+    windows.setSlotFinder([](AppState &s, QWidget *over) -> QWidget * {
+        auto *page = qobject_cast<DayPageWindow *>(over);
+        if (!page)
+            return nullptr;
+        try {
+            auto *finder = new FindSlotWindow(s, *page);
+            finder->show();
+            return finder;
+        } catch (const AppError &e) {
+            s.dialogs()->error(e, QStringLiteral("Find a Slot"));
+            return nullptr;
+        }
+    });
+    windows.setPrintView([](QWidget *over, int choice) {
+        if (auto *page = qobject_cast<DayPageWindow *>(over))
+            openPrintChoice(*page, DayPageWindow::PrintChoice(choice));
+    });
 }
 
 QWidget *ShellWindows::startUp(AppState &state)
@@ -55,68 +107,6 @@ QWidget *ShellWindows::startUp(AppState &state)
     if (splash)
         state.switcher()->show(splash);
     return splash;
-}
-
-DayPageWindow *ShellWindows::dayPage(AppState &state)
-{
-    DayPageWindow *w = loadWindow<DayPageWindow>(state);
-    if (w) {
-        openBookingsFrom(*w, state);
-        openPrintFrom(*w);
-        openSkillViewerFrom(*w, state);
-        openSlotFinderFrom(*w, state);
-    }
-    return w;
-}
-
-void ShellWindows::openBookingsFrom(DayPageWindow &w, AppState &state)
-{
-    // The page as the booking window sees it; it lives as long as the opener, so as long as the
-    // day page, which closes its booking window first.
-    auto view = std::make_shared<DayPageBooking>(w.page());
-    DayPageBooking::eraseBookingsOn(w.page());
-    w.setBookingOpener(
-        [&state, view](DayPageWindow &page) -> QWidget * {
-            auto *form = new BookingWindow(state, *view, &page);
-            if (!form->load())
-                return nullptr; // it has closed itself
-            form->show();
-            return form;
-        },
-        [](QWidget *window) {
-            if (auto *form = qobject_cast<BookingWindow *>(window))
-                form->closeByPage();
-            else
-                window->close();
-        });
-}
-
-void ShellWindows::openPrintFrom(DayPageWindow &w)
-{
-    w.setPrintHandler([](DayPageWindow &page, DayPageWindow::PrintChoice choice) { openPrintChoice(page, choice); });
-}
-
-void ShellWindows::openSkillViewerFrom(DayPageWindow &w, AppState &state)
-{
-    w.setSkillViewerOpener([&state](DayPageWindow &page, int column) -> QWidget * {
-        auto *viewer = new SkillViewWindow(state, column, &page);
-        viewer->show();
-        return viewer;
-    });
-}
-
-void ShellWindows::openSlotFinderFrom(DayPageWindow &w, AppState &state)
-{
-    w.setSlotFinderOpener([&state](DayPageWindow &page) -> QWidget * {
-        try {
-            auto *finder = new FindSlotWindow(state, page);
-            finder->show();
-            return finder;
-        } catch (const AppError &e) {
-            state.dialogs()->error(e, QStringLiteral("Find a Slot"));
-            return nullptr;
-        }
-    });
 }
 
 QWidget *ShellWindows::templates(AppState &state) { return loadWindow<TemplatesWindow>(state); }

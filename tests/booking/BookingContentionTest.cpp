@@ -28,10 +28,7 @@ BookingEntries form(const QString &name, const QString &hours)
 // Station s has the record of the cell open, as a form opened before another station acted.
 std::unique_ptr<BookingFlow> holdRecord(BookingStation &s, int row, int col)
 {
-    s.state.booking().bookingDate = bookingDay();
-    s.state.booking().bookingCol = col;
-    s.state.booking().bookingRow = row;
-    auto flow = std::make_unique<BookingFlow>(s.state, s.booking);
+    auto flow = std::make_unique<BookingFlow>(s.state, s.booking, s.desk, BookingCell{bookingDay(), row, col, 0, {}});
     return flow->open() ? std::move(flow) : nullptr;
 }
 } // namespace
@@ -118,8 +115,8 @@ private slots:
         QCOMPARE(b.dialogs.last().title, QStringLiteral("Command Save"));
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.booking().bookingClip, toList(mine));
-        QVERIFY(b.state.booking().bookingClosed);
+        QCOMPARE(toList(b.desk.clip()), toList(mine));
+        QVERIFY(b.page.bookingCellToReturnTo());
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(jobs(1, 9).value(0, "bTTime").toString(), QStringLiteral("1"));
         QCOMPARE(b.storedText(9, 1), QStringLiteral("Ann Lee"));
@@ -142,7 +139,7 @@ private slots:
         QCOMPARE(b.dialogs.last().text, QStringLiteral("3197 Another user has just booked an appointment for this "
                                                        "timeslot! Your current data will be copied for pasting to "
                                                        "another timeslot."));
-        QCOMPARE(b.state.booking().bookingClip, toList(mine));
+        QCOMPARE(toList(b.desk.clip()), toList(mine));
         QCOMPARE(jobs(1, 9).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(b.storedText(Used, 1), QStringLiteral("1"));
     }
@@ -174,7 +171,7 @@ private slots:
                                                    "kept for pasting; the form now shows what is stored.");
         QCOMPARE(b.dialogs.texts(), QStringList{changedText});
         QCOMPARE(b.dialogs.last().buttons, Dialogs::Ok);
-        QCOMPARE(b.state.booking().bookingClip, toList(commented));
+        QCOMPARE(toList(b.desk.clip()), toList(commented));
         const BookingEntries shown = atB->loadedForm();
         QCOMPARE(shown[Name], QStringLiteral("John Smythe"));
         QCOMPARE(shown[Phone], QStringLiteral("905-555-0199"));
@@ -286,8 +283,8 @@ private slots:
         QCOMPARE(a.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(a.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "record. Please wait a while and try again..."));
-        QVERIFY(!a.state.booking().bookingClosed);
-        QCOMPARE(a.state.booking().bookingClip, toList(mine));
+        QVERIFY(!a.page.bookingCellToReturnTo());
+        QCOMPARE(toList(a.desk.clip()), toList(mine));
         QCOMPARE(jobs(3, 10).value(0, "bName").toString(), QString(""));
         QCOMPARE(flow->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.storedText(10, 3), QStringLiteral("Ann Lee"));
@@ -347,7 +344,7 @@ private slots:
         QCOMPARE(stale->saveCommand(mine), BookingFlow::Outcome::Closed);
         QCOMPARE(b.dialogs.last().text, QStringLiteral("A booking has just been been made for this timeslot! Your "
                                                        "current data will be copied for pasting to another timeslot."));
-        QCOMPARE(b.state.booking().bookingClip, toList(mine));
+        QCOMPARE(toList(b.desk.clip()), toList(mine));
         QCOMPARE(jobs(4, 11).value(0, "bName").toString(), QStringLiteral("Cy Moss"));
         QCOMPARE(jobs(4, 11).value(0, "bTTime").toString(), QStringLiteral("3"));
         QCOMPARE(b.storedText(11, 4), QStringLiteral("Cy Moss"));

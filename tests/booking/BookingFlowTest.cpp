@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(*shown[City] + *shown[Prov], QStringLiteral("HamiltonON"));
         QCOMPARE(*shown[Time9], QString());
         // A free slot's booking is shown in the light booking colour.
-        QCOMPARE(s.state.booking().bookingColor, Light);
+        QCOMPARE(flow->cell().color, Light);
 
         BookingEntries form = flow->loadedForm();
         form[Name] = QStringLiteral("Ann Lee");
@@ -78,7 +78,7 @@ private slots:
         form[TTime] = BookingFlow::totalTime(form);
         flow->timeEdited();
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
-        QVERIFY(s.state.booking().bookingClosed);
+        QVERIFY(s.page.bookingCellToReturnTo());
 
         const ResultRows saved = job(2, 8);
         QCOMPARE(saved.rows.size(), 1);
@@ -115,7 +115,7 @@ private slots:
         again->timeEdited();
         again->saveCommand(form);
 
-        QCOMPARE(s.state.booking().oldTotalTime, 2.0f);
+        QCOMPARE(again->oldTotalTime(), 2.0f);
         QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("1.5"));
         QCOMPARE(storedColors(*m_folder, 2, 8, 12), QStringLiteral("ffffc0 ffffc0 ffffc0 0 eeffff"));
     }
@@ -194,7 +194,7 @@ private slots:
         auto again = s.openSlot(10, 4);
         QCOMPARE(again->deleteRecord(again->loadedForm()), BookingFlow::Outcome::Closed);
         QVERIFY(job(4, 10).isEmpty());
-        QCOMPARE(s.state.booking().oldTotalTime, 0.1f);
+        QCOMPARE(again->oldTotalTime(), 0.1f);
         // Written like a save writes it, not as 1.99999999850988.
         QCOMPARE(storedText(*m_folder, Used, 4), QStringLiteral("2"));
         QCOMPARE(storedText(*m_folder, 10, 4), QString());
@@ -238,7 +238,7 @@ private slots:
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
         QCOMPARE(s.dialogs.last().text, QStringLiteral("Error Number: 3186 - Another user is currently updating this "
                                                        "record. Please wait a while and try again..."));
-        QCOMPARE(s.state.booking().bookingClip, toList(form));
+        QCOMPARE(toList(s.desk.clip()), toList(form));
         QCOMPARE(job(1, 9).value(0, "bName").toString(), QString(""));
         // Saved again once the other station is done.
         QCOMPARE(flow->saveCommand(form), BookingFlow::Outcome::Closed);
@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(s.dialogs.last().title, QStringLiteral("Save Booking"));
         QVERIFY2(s.dialogs.last().text.contains(QStringLiteral("database or disk is full")),
                  qPrintable(s.dialogs.last().text));
-        QCOMPARE(s.state.booking().bookingClip, toList(form));
+        QCOMPARE(toList(s.desk.clip()), toList(form));
         QVERIFY(job(2, 8).isEmpty());
         QCOMPARE(storedText(*m_folder, 8, 2), QStringLiteral("Engaged"));
         QCOMPARE(storedText(*m_folder, Used, 2), QStringLiteral("0"));

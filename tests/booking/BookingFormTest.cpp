@@ -28,7 +28,8 @@ class BookingFormTest : public QObject {
     {
         if (m_station->booking.claimSlot(row, col) == BookingPage::Claim::Engaged)
             return nullptr;
-        auto *form = new BookingWindow(m_station->state, m_station->booking);
+        auto *form =
+            new BookingWindow(m_station->state, m_station->booking, m_station->desk, m_station->entered(row, col));
         if (!form->load())
             return nullptr;
         form->show();
@@ -149,14 +150,14 @@ private slots:
     {
         book(8, 2, QStringLiteral("Ann Lee"));
         QPointer<BookingWindow> form = openForm(8, 2);
-        m_station->state.booking().bookingClosed = false;
+        m_station->page.forgetBookingCell();
         m_station->dialogs.answer(Dialogs::AnsNo);
         click(form, "cmdDelete");
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("Are you sure you want to delete this record?"));
         QCOMPARE(m_station->dialogs.last().title, QStringLiteral("Delete Record"));
         QCOMPARE(m_station->dialogs.last().buttons, Dialogs::YesNoDefaultNo); // Enter alone deletes nothing
         QTRY_VERIFY(!form);
-        QVERIFY(m_station->state.booking().bookingClosed);
+        QVERIFY(m_station->page.bookingCellToReturnTo());
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(m_station->grid().text(8, 2), QStringLiteral("Ann Lee"));
     }
@@ -188,7 +189,7 @@ private slots:
                                                                 "shows what is stored."));
         QCOMPARE(control(form, "txtPhone")->text(), QStringLiteral("905-555-0199"));
         QCOMPARE(control(form, "txtAddress")->text(), QString());
-        QCOMPARE(m_station->state.booking().bookingClip.at(1), QStringLiteral("12 King St"));
+        QCOMPARE(m_station->desk.clip().at(1), QStringLiteral("12 King St"));
         QVERIFY(!form->flow().recordChanged());
         QCOMPARE(job(1, 9).value(0, "bAddress").toString(), QString());
     }
@@ -313,7 +314,7 @@ private slots:
         BookingStation past(*m_folder, QDate(2001, 3, 5));
         QVERIFY(past.page.pageLock());
         QVERIFY(past.booking.claimSlot(8, 1) == BookingPage::Claim::Claimed);
-        QPointer<BookingWindow> form = new BookingWindow(past.state, past.booking);
+        QPointer<BookingWindow> form = new BookingWindow(past.state, past.booking, past.desk, past.entered(8, 1));
         QVERIFY(form->load());
         form->show();
         QVERIFY(QTest::qWaitForWindowActive(form));
@@ -321,7 +322,7 @@ private slots:
         QVERIFY(control<QPlainTextEdit>(form, "txtComments")->isReadOnly());
         QVERIFY(control<QComboBox>(form, "cboPay")->isEditable());
         QVERIFY(!control<QComboBox>(form, "cboPay")->lineEdit()->isReadOnly());
-        past.state.booking().bookingClip = toList(BookingEntries{{QStringLiteral("Late Entry")}});
+        past.desk.setClip(fromList({QStringLiteral("Late Entry")}));
         click(form, "cmdPaste");
         QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Late Entry"));
         click(form, "cmdSave");

@@ -1,6 +1,7 @@
 #pragma once
 #include "ScriptedDialogs.h"
 #include "SharedDb.h"
+#include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "core/AppState.h"
@@ -22,6 +23,7 @@ struct BookingStation {
     AppState state;
     DayPage page;
     DayPageBooking booking;
+    BookingDesk desk;
     Database db;
 
     BookingStation(const TestFolder &folder, const QDate &date = bookingDay())
@@ -31,17 +33,20 @@ struct BookingStation {
         state.paths().setServerFolder(folder.path());
         state.setDialogs(&dialogs);
         page.openDatabase(state.paths().sharedDbPath());
-        DayPageBooking::eraseBookingsOn(page);
+        DayPageBooking::eraseBookingsOn(page, desk);
         page.readLocation();
         page.openDate(date);
     }
 
     GridModel &grid() { return page.grid(); }
 
+    // The slot as the day page hands it to a booking window after Enter on it.
+    BookingCell entered(int row, int col) { return {page.record().date, row, col, page.bookingColor(), {}}; }
+
     // Enter on the slot, then the booking record found or made.
     std::unique_ptr<BookingFlow> openSlot(int row, int col)
     {
-        auto flow = std::make_unique<BookingFlow>(state, booking);
+        auto flow = std::make_unique<BookingFlow>(state, booking, desk);
         if (!flow->claim(row, col) || !flow->open())
             return nullptr;
         flow->activate();

@@ -35,7 +35,7 @@ class PicklistTest : public QObject {
     QPointer<BookingWindow> openForm()
     {
         m_station->booking.claimSlot(8, 2);
-        auto *form = new BookingWindow(m_station->state, m_station->booking);
+        auto *form = new BookingWindow(m_station->state, m_station->booking, m_station->desk, m_station->entered(8, 2));
         if (!form->load())
             return nullptr;
         form->show();
@@ -45,7 +45,7 @@ class PicklistTest : public QObject {
     PicklistWindow *pickFrom(BookingWindow *form, const char *field, PicklistKind kind)
     {
         QTest::mouseClick(form->findChild<QLineEdit *>(QLatin1String(field)), Qt::LeftButton);
-        PicklistWindow *editor = PicklistEditors::find(m_station->state, kind);
+        PicklistWindow *editor = m_station->desk.picklists().find(kind);
         return editor && editor->isVisible() && editor->pickMode() ? editor : nullptr;
     }
     static void press(PicklistWindow *editor, const QString &box)
@@ -82,7 +82,6 @@ private slots:
     }
     void cleanup()
     {
-        m_station->state.booking().picklists.reset();
         QList<QPointer<BookingWindow>> forms;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *f = qobject_cast<BookingWindow *>(w))
@@ -109,8 +108,8 @@ private slots:
         Picklist list(PicklistKind::Address);
         QVERIFY(!list.setText(1, 0, QStringLiteral("Stoney%Creek")));
         QVERIFY(list.setText(0, 0, QStringLiteral("100% Hamilton"))); // the default city is no list
-        PicklistEditors::show(m_station->state, PicklistKind::Make);
-        PicklistWindow *editor = PicklistEditors::find(m_station->state, PicklistKind::Make);
+        m_station->desk.picklists().show(m_station->state, PicklistKind::Make);
+        PicklistWindow *editor = m_station->desk.picklists().find(PicklistKind::Make);
         QVERIFY(editor && !editor->pickMode());
         QLineEdit *box = editor->findChild<QLineEdit *>(QStringLiteral("txtM3"));
         box->clear();
@@ -123,8 +122,7 @@ private slots:
 
     void editModeSavesEveryListOfTheEditor()
     {
-        m_station->state.booking().pickFromBooking = false;
-        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Address);
+        PicklistWindow *editor = m_station->desk.picklists().show(m_station->state, PicklistKind::Address);
         QVERIFY(editor->findChild<QPushButton *>(QStringLiteral("cmdSave"))->isVisible());
         QVERIFY(!editor->findChild<QLineEdit *>(QStringLiteral("txtM0"))->isReadOnly());
         QSignalSpy closed(editor, &PicklistWindow::editClosed);
@@ -145,8 +143,7 @@ private slots:
         const QString db = shared();
         const QString away = m_folder->file(QStringLiteral("away"));
         QVERIFY(QFile::rename(db, away)); // the server folder is out of reach while the editor loads
-        m_station->state.booking().pickFromBooking = false;
-        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Make);
+        PicklistWindow *editor = m_station->desk.picklists().show(m_station->state, PicklistKind::Make);
         QVERIFY(QFile::rename(away, db));
         QCOMPARE(m_station->dialogs.count(), 1);
         QVERIFY(m_station->dialogs.last().text.contains(m_folder->path()));
@@ -237,7 +234,7 @@ private slots:
         QCOMPARE(text(form, "txtTTime"), QStringLiteral("1.75"));
         // A single pick hides the editor and keeps it for the next pick.
         QVERIFY(!editor->isVisible());
-        QCOMPARE(PicklistEditors::find(m_station->state, PicklistKind::Mainten), editor);
+        QCOMPARE(m_station->desk.picklists().find(PicklistKind::Mainten), editor);
     }
 
     void cityAndProvincePicksAndTheEditorOutlivesTheForm()
@@ -250,23 +247,21 @@ private slots:
         press(editor, QStringLiteral("txtM1"));
         QCOMPARE(text(form, "txtCity"), QStringLiteral("Stoney Creek"));
         pickFrom(form, "txtMake", PicklistKind::Make);
-        QPointer<PicklistWindow> make = PicklistEditors::find(m_station->state, PicklistKind::Make);
+        QPointer<PicklistWindow> make = m_station->desk.picklists().find(PicklistKind::Make);
         m_station->dialogs.answer(Dialogs::AnsNo); // the picked city and province are not kept
         QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtName")), Qt::Key_Escape);
         QTRY_VERIFY(!form);
         QTRY_VERIFY(!make);
-        QCOMPARE(PicklistEditors::find(m_station->state, PicklistKind::Address), editor);
+        QCOMPARE(m_station->desk.picklists().find(PicklistKind::Address), editor);
         // Asked for from the setup menu, the hidden pick-mode editor comes back in edit mode.
-        m_station->state.booking().pickFromBooking = false;
-        PicklistWindow *edit = PicklistEditors::show(m_station->state, PicklistKind::Address);
+        PicklistWindow *edit = m_station->desk.picklists().show(m_station->state, PicklistKind::Address);
         QVERIFY(!edit->pickMode());
         QVERIFY(!edit->findChild<QLineEdit *>(QStringLiteral("txtM1"))->isReadOnly());
     }
 
     void infoReportsAMissingDocument()
     {
-        m_station->state.booking().pickFromBooking = false;
-        PicklistWindow *editor = PicklistEditors::show(m_station->state, PicklistKind::Internal);
+        PicklistWindow *editor = m_station->desk.picklists().show(m_station->state, PicklistKind::Internal);
         QFile::remove(m_folder->file(QStringLiteral("Info.doc")));
         QTest::mouseClick(editor->findChild<QPushButton *>(QStringLiteral("cmdInfo")), Qt::LeftButton);
         QCOMPARE(m_station->dialogs.last().text, QStringLiteral("File not found"));

@@ -123,12 +123,12 @@ private slots:
         state.paths().setProgramFolder(m_folder->path());
         state.paths().setServerFolder(m_folder->path());
         state.setDialogs(&dialogs);
-        DayPageWindow page(state);
-        page.setSlotFinderOpener([&state](DayPageWindow &p) -> QWidget * {
-            auto *w = new FindSlotWindow(state, p);
+        state.windows().setSlotFinder([](AppState &s, QWidget *over) -> QWidget * {
+            auto *w = new FindSlotWindow(s, *qobject_cast<DayPageWindow *>(over));
             w->show();
             return w;
         });
+        DayPageWindow page(state);
         page.show();
         page.openCell(bookingDay(), 6, 1);
         page.findChild<QAction *>(QStringLiteral("mnuFindSlot"))->trigger();

@@ -33,8 +33,8 @@ struct DayPageFixture {
         state.paths().setProgramFolder(folder.path());
         state.paths().setServerFolder(folder.path());
         state.setDialogs(&dialogs);
-        w = std::make_unique<DayPageWindow>(state);
-        ShellWindows::openBookingsFrom(*w, state);
+        ShellWindows::install(state);
+        w.reset(qobject_cast<DayPageWindow *>(state.windows().dayPage(state)));
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->resize(1100, 640);
         w->show();

@@ -314,9 +314,7 @@ private slots:
         QVERIFY(!w->calendarShown());
         QCOMPARE(shown(), QDate::currentDate());
 
-        state->booking().bookingClosed = true;
-        state->booking().bookingRow = 12;
-        state->booking().bookingCol = 3;
+        w->page().returnAfterBooking(12, 3);
         w->activatePage();
         QCOMPARE(grid().row(), 12);
         QCOMPARE(grid().col(), 3);

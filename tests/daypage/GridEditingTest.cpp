@@ -1,5 +1,6 @@
 #include "DayPageFixture.h"
 #include "TestRegistry.h"
+#include "core/BookingCell.h"
 #include "core/Colors.h"
 #include "core/Twips.h"
 
@@ -45,23 +46,25 @@ private slots:
     {
         int opened = 0;
         QString storedAtOpening;
-        s->w->setBookingOpener([&](DayPageWindow &w) -> QWidget * {
+        BookingCell handed;
+        s->state.windows().setBookingWindow([&](AppState &, QWidget *over, const BookingCell &cell) -> QWidget * {
             ++opened;
             storedAtOpening = s->stored(8, 2);
-            return new QWidget(&w, Qt::Window);
+            handed = cell;
+            return new QWidget(over, Qt::Window);
         });
         s->grid().setCurrentCell(8, 2);
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 1);
         QCOMPARE(storedAtOpening, QStringLiteral("Engaged"));
         QCOMPARE(s->grid().text(8, 2), QStringLiteral("Engaged"));
-        QCOMPARE(s->state.booking().bookingDate, DayPageFixture::day());
-        QCOMPARE(s->state.booking().bookingRow, 8);
-        QCOMPARE(s->state.booking().bookingCol, 2);
-        QCOMPARE(s->state.booking().bookingColor, int(FreeSlotColor));
+        QCOMPARE(handed.date, DayPageFixture::day());
+        QCOMPARE(handed.row, 8);
+        QCOMPARE(handed.col, 2);
+        QCOMPARE(handed.color, int(FreeSlotColor));
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
-        QCOMPARE(s->state.booking().bookingFormTop, int(pixelsToTwips(gridAt.y())) + 600);
-        QCOMPARE(s->state.booking().bookingFormLeft, int(pixelsToTwips(gridAt.x())) + 2000);
+        QCOMPARE(handed.at.y(), int(pixelsToTwips(gridAt.y())) + 600);
+        QCOMPARE(handed.at.x(), int(pixelsToTwips(gridAt.x())) + 2000);
         QVERIFY(s->w->bookingWindow());
 
         // Another station reloading the page finds the slot taken; so does this one.
@@ -78,7 +81,7 @@ private slots:
         QTest::keyClick(s->view(), Qt::Key_Return);
         QCOMPARE(opened, 2);
         QCOMPARE(s->stored(10, 3), QStringLiteral("Ann Ortiz"));
-        QCOMPARE(s->state.booking().bookingRow, 10);
+        QCOMPARE(handed.row, 10);
     }
 
     void theBookingWindowOpensOverThePageAndAClickInTheGridClosesIt()
@@ -135,7 +138,7 @@ private slots:
     void enterOnLunchDoesNothingAndOnTheLastRowOpensTheEditBox()
     {
         int opened = 0;
-        s->w->setBookingOpener([&](DayPageWindow &) -> QWidget * {
+        s->state.windows().setBookingWindow([&](AppState &, QWidget *, const BookingCell &) -> QWidget * {
             ++opened;
             return nullptr;
         });
@@ -337,27 +340,26 @@ private slots:
         QVERIFY(s->view()->hasFocus());
 
         int column = 0;
-        s->w->setSkillViewerOpener([&](DayPageWindow &w, int col) -> QWidget * {
+        QPoint place;
+        s->state.windows().setSkillViewer([&](AppState &, QWidget *over, int col, QPoint at) -> QWidget * {
             column = col;
-            return new QWidget(&w, Qt::Window);
+            place = at;
+            return new QWidget(over, Qt::Window);
         });
         const QPoint gridAt = s->view()->mapTo(s->w.get(), QPoint(0, 0));
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 2));
         QCOMPARE(column, 2);
-        QCOMPARE(s->state.booking().bookingCol, 2);
-        QCOMPARE(s->state.booking().bookingRow, 8);
-        QCOMPARE(s->state.booking().bookingFormTop, int(pixelsToTwips(gridAt.y())) + 650);
+        QCOMPARE(place.y(), int(pixelsToTwips(gridAt.y())) + 650);
         const QRect near = s->view()->cellRect(8, 2);
         QVERIFY(pixelsToTwips(near.left()) <= 6000);
-        QCOMPARE(s->state.booking().bookingFormLeft,
-                 int(pixelsToTwips(gridAt.x())) + int(pixelsToTwips(near.right() + 1)));
+        QCOMPARE(place.x(), int(pixelsToTwips(gridAt.x())) + int(pixelsToTwips(near.right() + 1)));
         QVERIFY(s->w->skillViewer());
 
         // A column starting far to the right has the viewer on its left.
         QTest::mouseClick(s->view()->viewport(), Qt::RightButton, {}, s->cellPoint(8, 4));
         const QRect far = s->view()->cellRect(8, 4);
         QVERIFY(pixelsToTwips(far.left()) > 6000);
-        QCOMPARE(s->state.booking().bookingFormLeft,
+        QCOMPARE(place.x(),
                  int(pixelsToTwips(gridAt.x())) + int(pixelsToTwips(far.left())) - DayPageWindow::SkillViewerWidth);
 
         // The next left click closes the viewer.

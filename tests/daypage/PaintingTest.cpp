@@ -45,7 +45,7 @@ class PaintingTest : public QObject {
     void paint(int row, int col, int span)
     {
         s->page.spanChoice() = {span, int(Yellow)};
-        s->state.booking().bookingColor = int(Booked);
+        s->page.setBookingColor(int(Booked));
         s->grid().setCurrentCell(row, col);
         s->page.setCellColor();
     }
@@ -107,7 +107,7 @@ private slots:
         Station other(folder->file(QStringLiteral("db.mdb")));
         QVERIFY(other.page.openDate(Day));
         other.page.spanChoice() = {2, int(Booked)};
-        other.state.booking().bookingColor = int(Booked);
+        other.page.setBookingColor(int(Booked));
         other.grid().setCurrentCell(6, 2);
         other.page.setCellColor();
         paint(16, 2, 2);

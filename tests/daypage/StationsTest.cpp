@@ -89,7 +89,7 @@ private slots:
 
         // a, still showing Monday, paints a slot and clears a typed cell.
         a.grid().setCurrentCell(10, 1);
-        a.state.booking().bookingColor = 0x80FF80;
+        a.page.setBookingColor(0x80FF80);
         a.page.spanChoice() = {1, 0x80FF80};
         a.page.setCellColor();
         QCOMPARE(a.dialogs.texts(), QStringList{Changed});

@@ -160,6 +160,7 @@ private slots:
         auto *panel = s->child<QFrame>("fraPrint");
         auto *print = s->child<QPushButton>("cmdPrint");
         s->grid().setCurrentCell(11, 3);
+        s->state.windows().setPrintView({}); // no print views to open
         s->w->toolbarAction(QStringLiteral("Print"))->trigger();
         QVERIFY(panel->isVisible());
         QVERIFY(s->child<QRadioButton>("optPrint_2")->isChecked());
@@ -169,7 +170,8 @@ private slots:
         QVERIFY(!print->isEnabled());
 
         QList<DayPageWindow::PrintChoice> asked;
-        s->w->setPrintHandler([&](DayPageWindow &, DayPageWindow::PrintChoice c) { asked.append(c); });
+        s->state.windows().setPrintView([&](QWidget *, int c) { asked.append(DayPageWindow::PrintChoice(c)); });
+        s->w->toolbarAction(QStringLiteral("Print"))->trigger();
         QVERIFY(print->isEnabled());
         s->child<QRadioButton>("optPrint_0")->setChecked(true);
         QTest::mouseClick(print, Qt::LeftButton);

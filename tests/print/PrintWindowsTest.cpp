@@ -20,9 +20,9 @@
 #include <QWheelEvent>
 
 namespace {
-// The day page as the program shell sets it up for printing.
+// The day page as the program shell sets it up, with its print panel driven.
 struct PrintingDayPage : DayPageFixture {
-    explicit PrintingDayPage(bool onServer) : DayPageFixture(onServer) { ShellWindows::openPrintFrom(*w); }
+    explicit PrintingDayPage(bool onServer) : DayPageFixture(onServer) {}
     void choose(int choice)
     {
         w->showPrintOptions();

@@ -1,4 +1,5 @@
 #include "StationFixture.h"
+#include "booking/BookingDesk.h"
 #include "booking/BookingEntries.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
@@ -84,7 +85,8 @@ struct SetupStation : StationFixture {
         page.readLocation();
         QVERIFY(page.openDate(date));
         DayPageBooking view(page);
-        BookingFlow flow(other, view);
+        BookingDesk desk;
+        BookingFlow flow(other, view, desk);
         QVERIFY(flow.claim(row, col) && flow.open());
         flow.activate();
         BookingEntries e = emptyBookingEntries();

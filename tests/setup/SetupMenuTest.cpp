@@ -1,5 +1,6 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "booking/BookingDesk.h"
 #include "booking/BookingWindow.h"
 #include "booking/DayPageBooking.h"
 #include "booking/PicklistWindow.h"
@@ -57,7 +58,7 @@ private slots:
 
         // A picklist editor: the menu hides, and shows again when the editor closes.
         QTest::keyClick(menu->entryButton(1), Qt::Key_4);
-        PicklistWindow *editor = PicklistEditors::find(s.state, PicklistKind::Mainten);
+        PicklistWindow *editor = menu->desk().picklists().find(PicklistKind::Mainten);
         QVERIFY(editor && editor->isVisible() && !editor->pickMode());
         QVERIFY(!menu->isVisible());
         editor->close();
@@ -97,16 +98,17 @@ private slots:
             QVERIFY(page.openDate(QDate(2031, 3, 3)));
             DayPageBooking view(page);
             view.claimSlot(8, 2);
-            auto form = std::make_unique<BookingWindow>(s.state, view);
+            auto form = std::make_unique<BookingWindow>(s.state, view, menu->desk(),
+                                                        BookingCell{page.record().date, 8, 2, page.bookingColor(), {}});
             QVERIFY(form->load());
             form->show();
             QTest::mouseClick(form->findChild<QLineEdit *>(QStringLiteral("txtMenu1")), Qt::LeftButton);
         }
-        QPointer<PicklistWindow> pick = PicklistEditors::find(s.state, PicklistKind::MenuItems);
+        QPointer<PicklistWindow> pick = menu->desk().picklists().find(PicklistKind::MenuItems);
         QVERIFY(pick && pick->isVisible() && pick->pickMode());
 
         QTest::keyClick(menu->entryButton(1), Qt::Key_5);
-        PicklistWindow *edit = PicklistEditors::find(s.state, PicklistKind::MenuItems);
+        PicklistWindow *edit = menu->desk().picklists().find(PicklistKind::MenuItems);
         QTRY_VERIFY(!pick);
         QVERIFY(edit && edit->isVisible() && !edit->pickMode());
         QVERIFY(!edit->findChild<QLineEdit *>(QStringLiteral("txtM0"))->isReadOnly());

@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(w->editor().grid().text(8, 1), QStringLiteral("Dentist"));
         QVERIFY(w->editor().changed());
 
-        DayPageWindow *page = ShellWindows::dayPage(s.state);
+        auto *page = qobject_cast<DayPageWindow *>(s.state.windows().dayPage(s.state));
         page->show();
         QVERIFY(QTest::qWaitForWindowExposed(page));
         const QPoint at = page->grid()->viewport()->mapFrom(page->grid(), page->grid()->cellRect(8, 3).center());
@@ -106,10 +106,10 @@ private slots:
             s.setup(QStringLiteral("Skills")),
             QStringLiteral("1 1 1 1 1 1 1 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0%0 0 0 0 0 0 0 0 0 0 0%0 0 0 0 0 0 0 0 0 1 0"));
 
-        SkillViewWindow first(s.state, 1, nullptr);
+        SkillViewWindow first(s.state, 1, QPoint(), nullptr);
         QCOMPARE(shown(&first), QStringList({"General Repair", "Oil & Filters & Maintenance", "Wheel Alignment",
                                              "Front End Suspension", "Electrical"}));
-        SkillViewWindow fourth(s.state, 4, nullptr);
+        SkillViewWindow fourth(s.state, 4, QPoint(), nullptr);
         QCOMPARE(shown(&fourth), QStringList({"Body", "", "", "", ""}));
     }
 };

@@ -5,6 +5,7 @@
 #include "Machine.h"
 #include "Workshop.h"
 
+#include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "booking/SlotFinder.h"
@@ -466,7 +467,8 @@ namespace {
 // bookings of one hour each, two cells.
 BookingFlow::Outcome bookSlot(AppState &state, DayPageBooking &view, int row, int col, const QString &name)
 {
-    BookingFlow flow(state, view);
+    BookingDesk desk;
+    BookingFlow flow(state, view, desk);
     if (!flow.claim(row, col) || !flow.open())
         return BookingFlow::Outcome::StayOpen;
     BookingEntries form = flow.loadedForm();

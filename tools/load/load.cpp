@@ -18,6 +18,7 @@
 //
 // The run prints one line with the counts and ends with 0 only when the file is consistent.
 
+#include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
 #include "core/AppState.h"
@@ -189,7 +190,7 @@ public:
                     if (c != BookingPage::Claim::Claimed && c != BookingPage::Claim::Booked)
                         continue;
                     ++taken;
-                    closeAtOnce();
+                    closeAtOnce(row, col);
                 }
             }
         }
@@ -198,11 +199,17 @@ public:
 
 private:
     // The booking window of the slot entered, closed without a change.
-    void closeAtOnce()
+    void closeAtOnce(int row, int col)
     {
-        BookingFlow flow(m_state, m_booking);
+        BookingFlow flow(m_state, m_booking, m_desk, enteredCell(row, col));
         const QString name = flow.open() ? flow.loadedForm()[Name] : QString();
         flow.closing(name);
+    }
+
+    // The slot just entered, as the day page hands it to the booking window.
+    BookingCell enteredCell(int row, int col) const
+    {
+        return {m_page.record().date, row, col, m_page.bookingColor(), {}};
     }
 
     void out(const QString &line)
@@ -229,14 +236,14 @@ private:
                 // Not the slot expected (freed, or booked, meanwhile): the window that opened is
                 // closed again, as a user would, so no claim is left behind.
                 if (got == BookingPage::Claim::Claimed || got == BookingPage::Claim::Booked)
-                    closeAtOnce();
+                    closeAtOnce(row, col);
                 return nullptr;
             }
         } catch (const AppError &) {
             // The grid's key handler ends quietly when the claim cannot be stored; Enter again.
             return nullptr;
         }
-        auto flow = std::make_unique<BookingFlow>(m_state, m_booking);
+        auto flow = std::make_unique<BookingFlow>(m_state, m_booking, m_desk, enteredCell(row, col));
         if (!flow->open()) {
             flow->closing(QString());
             return nullptr;
@@ -440,6 +447,7 @@ private:
     AppState m_state;
     DayPage m_page;
     DayPageBooking m_booking;
+    BookingDesk m_desk;
     Database m_db;
     int m_index;
     QString m_run;
