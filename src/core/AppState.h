@@ -5,8 +5,6 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
-#include <QVector>
-#include <memory>
 
 class Dialogs;
 class WindowSwitcher;
