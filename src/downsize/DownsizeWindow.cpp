@@ -6,9 +6,11 @@
 #include "core/WorkWithProgress.h"
 #include "downsize/Downsizer.h"
 #include "store/Database.h"
+#include "store/FileProblem.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,17 +112,20 @@ DownsizeWindow::DownsizeWindow(const QString &programFolder, Dialogs &dialogs, c
 bool DownsizeWindow::connectToDatabase()
 {
     try {
-        m_pageSource.setDatabaseName(m_dbPath);
-        m_pageSource.setRecordSource(QStringLiteral("tbl_Appt"));
-        m_pageSource.refresh();
-        m_bookingSource.setDatabaseName(m_dbPath);
-        m_bookingSource.setRecordSource(QStringLiteral("tbl_Job"));
-        m_bookingSource.refresh();
+        // A station saving just now holds the file for a moment: tried again before anyone is told.
+        FileProblem::retryWhileBusy([this] {
+            m_pageSource.setDatabaseName(m_dbPath);
+            m_pageSource.setRecordSource(QStringLiteral("tbl_Appt"));
+            m_pageSource.refresh();
+            m_bookingSource.setDatabaseName(m_dbPath);
+            m_bookingSource.setRecordSource(QStringLiteral("tbl_Job"));
+            m_bookingSource.refresh();
+        });
         return true;
     } catch (const AppError &e) {
         // The caller tells the user where it matters; the log keeps the engine's reason.
         DiagnosticLog::passedOver(QStringLiteral("Connect"), e);
-        m_connectProblem = e.description();
+        m_connectProblem = e;
         return false;
     }
 }
@@ -142,14 +147,26 @@ void DownsizeWindow::end()
 void DownsizeWindow::deleteRange()
 {
     if (!connectToDatabase()) {
-        if (Database::isConnectionFile(m_dbPath))
+        const AppError &e = *m_connectProblem;
+        const FileProblem::Cause cause = FileProblem::causeOf(e);
+        if (Database::isConnectionFile(m_dbPath)) {
             m_dialogs.message(QStringLiteral("Can't reach the database named in %1: %2")
-                                  .arg(QDir::toNativeSeparators(m_dbPath), m_connectProblem),
+                                  .arg(QDir::toNativeSeparators(m_dbPath), e.description()),
                               QStringLiteral("Error!"), Dialogs::Ok);
-        else
-            m_dialogs.message(QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is placed in "
-                                             "the same folder as Torvane's db.mdb file."),
-                              QStringLiteral("Error!"), Dialogs::Ok);
+        } else if (!QFileInfo::exists(m_dbPath)) {
+            m_dialogs.message(
+                QStringLiteral("Can't find datafile db.mdb in %1! Please check that downsize is placed in "
+                               "the same folder as Torvane's db.mdb file.")
+                    .arg(QDir::toNativeSeparators(QFileInfo(m_dbPath).absolutePath())),
+                QStringLiteral("Error!"), Dialogs::Ok);
+        } else {
+            m_dialogs.message(FileProblem::explained(e, m_dbPath).description(), QStringLiteral("Error!"), Dialogs::Ok);
+            // A busy file is free again soon: Delete may be pressed once more.
+            if (cause == FileProblem::Cause::Busy) {
+                release();
+                return;
+            }
+        }
         end();
         return;
     }
@@ -231,6 +248,6 @@ void DownsizeWindow::refused(const AppError &e)
     }
     // No trap of its own: the description, then the program ends. The transaction was rolled
     // back, so nothing is half deleted.
-    m_dialogs.message(e.description(), QString(), Dialogs::Ok);
+    m_dialogs.message(FileProblem::explained(e, m_dbPath).description(), QString(), Dialogs::Ok);
     end();
 }

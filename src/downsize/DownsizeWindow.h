@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QWidget>
+#include <optional>
 
 class Dialogs;
 class QLineEdit;
@@ -44,5 +45,5 @@ private:
     QPushButton *m_delete;
     bool m_running = true;
     qint64 m_callerStation = 0;
-    QString m_connectProblem; // why the last Connect failed
+    std::optional<AppError> m_connectProblem; // why the last Connect failed
 };

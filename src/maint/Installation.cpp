@@ -6,6 +6,7 @@
 #include "store/AppError.h"
 #include "store/Database.h"
 #include "store/Engine.h"
+#include "store/FileProblem.h"
 #include "store/TableCopy.h"
 
 #include <QDate>
@@ -18,8 +19,15 @@
 #include <system_error>
 
 namespace {
+// The folder itself tells why a file could not be made or written there, when it can.
 AppError fileError(int number, const QString &what, const QString &path)
 {
+    const QFileInfo info(path);
+    const QString folder = info.isDir() ? path : info.absolutePath();
+    const FileProblem::Cause cause = number == 53 ? FileProblem::Cause::Missing : FileProblem::folderCause(folder);
+    if (cause != FileProblem::Cause::Other)
+        return AppError(number,
+                        FileProblem::text(cause, cause == FileProblem::Cause::Missing && number != 53 ? folder : path));
     return AppError(number, what + QStringLiteral(": ") + QDir::toNativeSeparators(path));
 }
 } // namespace
@@ -57,6 +65,11 @@ QString Installation::settledPath(const QString &typed, const QString &stationFo
     Q_UNUSED(stationFolder);
     return path; // drive names such as "Z:" are not relative folders there
 #else
+    // The shell's shorthand for the home folder, which a typed path means as in a terminal.
+    if (path == QLatin1String("~"))
+        return QDir::homePath();
+    if (path.startsWith(QLatin1String("~/")))
+        return QDir::cleanPath(QDir::homePath() + path.mid(1));
     if (path.isEmpty() || !QFileInfo(path).isRelative())
         return path;
     return QDir::cleanPath(QDir(stationFolder).absoluteFilePath(path));

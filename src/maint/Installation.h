@@ -21,7 +21,8 @@ QString defaultClientDrive();
 QString stripTrailingSeparator(const QString &path);
 
 // A typed folder as the station keeps it: blanks around it dropped, one trailing separator
-// dropped, and a relative path taken from the station's own folder (where its dbn.mdb lives),
+// dropped, a leading "~" taken as the home folder, and a relative path taken from the station's
+// own folder (where its dbn.mdb lives),
 // never from wherever the program happened to be started.
 QString settledPath(const QString &typed, const QString &stationFolder);
 

@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Engine.h"
+#include "store/FileProblem.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -44,7 +45,8 @@ void giveLastingIds(Database &db, const QString &table)
         db.scalar(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"), {table})
             .toString();
     if (sql.isEmpty())
-        throw AppError(ErrNo::ItemNotFound, QStringLiteral("The table %1 is missing.").arg(table));
+        throw AppError(ErrNo::UnrecognizedDatabase, FileProblem::text(FileProblem::Cause::Foreign, db.path())
+                                                        + QStringLiteral(" (The table %1 is missing.)").arg(table));
     if (sql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
         return;
     QStringList columns;

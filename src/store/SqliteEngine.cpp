@@ -1,9 +1,11 @@
 #include "store/SqliteEngine.h"
 
 #include "store/Database.h"
+#include "store/FileProblem.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -84,7 +86,25 @@ AppError SqliteEngine::error(const QSqlError &e, const QString &target, const QS
                                        "Restore it from a back-up copy.")
                             .arg(QDir::toNativeSeparators(target), text));
     }
-    return errorFrom(e, context);
+    // Read-only, full or unreachable file, or one without our tables: the engine's words name
+    // neither the file nor what to do.
+    const AppError plain = errorFrom(e, context);
+    const QString text = e.databaseText().isEmpty() ? e.text() : e.databaseText();
+    if (code == 8)
+        return AppError(plain.number(), FileProblem::text(FileProblem::Cause::ReadOnly, target));
+    if (code == 13)
+        return AppError(plain.number(), FileProblem::text(FileProblem::Cause::DiskFull, target));
+    if (code == 14) {
+        const QString folder = QFileInfo(target).absolutePath();
+        FileProblem::Cause cause = FileProblem::folderCause(folder);
+        if (cause == FileProblem::Cause::Other && !QFileInfo::exists(target))
+            cause = FileProblem::Cause::Missing;
+        if (cause != FileProblem::Cause::Other)
+            return AppError(plain.number(), FileProblem::text(cause, target));
+    }
+    if (text.startsWith(QLatin1String("no such table"), Qt::CaseInsensitive) && !target.isEmpty())
+        return AppError(ErrNo::UnrecognizedDatabase, FileProblem::text(FileProblem::Cause::Foreign, target));
+    return plain;
 }
 
 QString SqliteEngine::rowId() const { return QStringLiteral("rowid"); }

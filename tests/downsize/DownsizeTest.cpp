@@ -1,5 +1,6 @@
 #include "ScriptedDialogs.h"
 #include "SharedDb.h"
+#include "SmallDisk.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "downsize/DownsizeWindow.h"
@@ -7,6 +8,7 @@
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
@@ -304,17 +306,62 @@ private slots:
         QVERIFY(d.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong() > newest);
     }
 
-    void missingDatabaseEndsProgram()
+    void unusableDatabaseSaysWhichFileAndWhy_data()
     {
-        TestFolder empty;
-        Window win(empty.path());
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<bool>("staysOpen");
+        QTest::newRow("missing") << "missing"
+                                 << "Can't find datafile db.mdb in " << false;
+        QTest::newRow("foreign") << "foreign"
+                                 << " is not a Torvane database" << false;
+        QTest::newRow("damaged") << "damaged"
+                                 << " is not a Torvane database, or it is damaged" << false;
+        QTest::newRow("busy") << "busy"
+                              << " is busy: another station is saving to it" << true;
+        QTest::newRow("read-only") << "read-only"
+                                   << " is read-only" << false;
+    }
+    void unusableDatabaseSaysWhichFileAndWhy()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QString, cause);
+        QFETCH(bool, staysOpen);
+        TestFolder folder;
+        SmallDisk disk;
+        QString where = folder.path();
+        const QString db = folder.file(QStringLiteral("db.mdb"));
+        Database other;
+        if (problem == QLatin1String("foreign")) {
+            other.create(db);
+            other.execute(QStringLiteral("CREATE TABLE notes (line TEXT)"));
+            other.close();
+        } else if (problem == QLatin1String("damaged")) {
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(4096, 'z'));
+        } else if (problem == QLatin1String("busy")) {
+            folder.copySeed(QStringLiteral("db.mdb"));
+            other.open(db);
+            other.execute(QStringLiteral("BEGIN EXCLUSIVE")); // held through its commit: nobody reads
+        } else if (problem == QLatin1String("read-only")) {
+            if (!disk.ready())
+                QSKIP("mounting a small disk needs root");
+            QFile::copy(TestFolder::buildFile(QStringLiteral("db.mdb")), disk.file(QStringLiteral("db.mdb")));
+            QVERIFY(disk.makeReadOnly());
+            where = disk.path();
+        }
+        Window win(where);
         win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
-        QCOMPARE(win.dialogs.last().text,
-                 QStringLiteral("Can't find datafile db.mdb! Please check that downsize.exe is "
-                                "placed in the same folder as Torvane's db.mdb file."));
-        QCOMPARE(win.dialogs.last().title, QStringLiteral("Error!"));
-        QVERIFY(!win.w.running());
-        QVERIFY(!win.w.isVisible());
+        if (other.isOpen())
+            other.execute(QStringLiteral("ROLLBACK"));
+        QCOMPARE(win.dialogs.count(), 1);
+        const QString text = win.dialogs.last().text;
+        QVERIFY2(text.contains(cause), qPrintable(text));
+        QVERIFY2(text.contains(QDir::toNativeSeparators(where)), qPrintable(text));
+        QVERIFY2(!text.contains(QLatin1String("..")), qPrintable(text));
+        QCOMPARE(win.w.running(), staysOpen);
+        QCOMPARE(win.w.isVisible(), staysOpen);
     }
 };
 TORVANE_TEST(DownsizeTest)

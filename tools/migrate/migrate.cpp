@@ -13,6 +13,7 @@
 #include "store/AppError.h"
 #include "store/Database.h"
 #include "store/Engine.h"
+#include "store/FileProblem.h"
 #include "store/Schema.h"
 #include "store/StationRegistry.h"
 #include "store/TableCopy.h"
@@ -57,6 +58,16 @@ int migrate(const QString &source, const QString &target, int timeoutMs)
 {
     Database from(source);
     const int shape = from.engine().schemaVersion(from);
+    // A file of some other program has none of the office's tables: no opening makes it one.
+    if (shape == 0 && !TableCopy::tables(from).contains(QStringLiteral("tbl_Appt")))
+        throw AppError(ErrNo::UnrecognizedDatabase, FileProblem::text(FileProblem::Cause::Foreign, source));
+    if (shape > Schema::SharedVersion)
+        throw AppError(ErrNo::UnrecognizedDatabase,
+                       QStringLiteral("%1 was made by a newer version of the program (shape %2, this one knows %3): "
+                                      "copy it with the torvane-migrate of that version.")
+                           .arg(native(source))
+                           .arg(shape)
+                           .arg(Schema::SharedVersion));
     if (shape != Schema::SharedVersion)
         throw AppError(ErrNo::UnrecognizedDatabase,
                        QStringLiteral("%1 has the shape %2 of the shared database, not %3: open it with the program "
@@ -140,7 +151,10 @@ int main(int argc, char **argv)
             throw AppError(ErrNo::InUse, QStringLiteral("The source and the target are the same."));
         return migrate(source, target, timeout * 1000);
     } catch (const AppError &e) {
-        std::fprintf(stderr, "torvane-migrate: %d %s\n", e.number(), qPrintable(e.description()));
+        // The engine's lock message names no file: the source is the one other stations use.
+        const AppError told =
+            FileProblem::causeOf(e) == FileProblem::Cause::Busy ? FileProblem::explained(e, source) : e;
+        std::fprintf(stderr, "torvane-migrate: %d %s\n", told.number(), qPrintable(told.description()));
         return 2;
     }
 }
