@@ -112,3 +112,12 @@ std::optional<QString> MessageBoxDialogs::saveFileName(const QString &title, con
         return std::nullopt;
     return path;
 }
+
+std::optional<QString> MessageBoxDialogs::folderName(const QString &title, const QString &startFolder)
+{
+    const QString path = QFileDialog::getExistingDirectory(QApplication::activeWindow(),
+                                                           title.isEmpty() ? ProgramTitle : title, startFolder);
+    if (path.isEmpty())
+        return std::nullopt;
+    return path;
+}

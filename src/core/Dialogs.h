@@ -30,6 +30,12 @@ public:
         return std::nullopt;
     }
 
+    // The folder chooser: the folder chosen, nullopt when cancelled.
+    virtual std::optional<QString> folderName(const QString & /*title*/, const QString & /*startFolder*/)
+    {
+        return std::nullopt;
+    }
+
     void info(const QString &text, const QString &title = QString()) { message(text, title, Ok, NoIcon); }
     bool ask(const QString &text, const QString &title = QString(), Icon icon = Question)
     {
@@ -56,6 +62,7 @@ class MessageBoxDialogs : public Dialogs {
 public:
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
+    std::optional<QString> folderName(const QString &title, const QString &startFolder) override;
 
 protected:
     Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;

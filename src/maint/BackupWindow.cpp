@@ -1,6 +1,7 @@
 #include "maint/BackupWindow.h"
 
 #include "core/AppState.h"
+#include "core/DiagnosticLog.h"
 #include "core/Dialogs.h"
 #include "core/Resizer.h"
 #include "core/Station.h"
@@ -8,16 +9,21 @@
 #include "core/WorkWithProgress.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
+#include "store/FileProblem.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
 #include <QDialog>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
@@ -71,13 +77,25 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     setWindowTitle(QStringLiteral("Back-up /Restore Files"));
 
     const QFont textFont(QStringLiteral("Arial"), 10);
-    auto *lblBackupHelp = new QLabel(QStringLiteral("To back-up files, please specify destination disk drive ( e.g. A: "
-                                                    "),  and click Backup Button."),
-                                     this);
-    auto *lblRestoreHelp = new QLabel(QStringLiteral("To restore files after hard disk crash or program "
-                                                     "reinstallation, please specify source disk drive ( e.g. A: ),  "
-                                                     "and click Restore Button."),
-                                      this);
+#ifdef Q_OS_WIN
+    const QString backupHelp =
+        QStringLiteral("To back-up files, please specify destination disk drive ( e.g. A: ),  and "
+                       "click Backup Button.");
+    const QString restoreHelp =
+        QStringLiteral("To restore files after hard disk crash or program reinstallation, please "
+                       "specify source disk drive ( e.g. A: ),  and click Restore Button.");
+#else
+    const QString backupHelp =
+        QStringLiteral("To back-up files, please specify the destination folder (a USB disk appears under "
+                       "/media/%1), type it or choose it with Browse, and click Backup Button. Earlier back-ups "
+                       "there are kept by date.")
+            .arg(qEnvironmentVariable("USER", QStringLiteral("you")));
+    const QString restoreHelp =
+        QStringLiteral("To restore files after hard disk crash or program reinstallation, please specify the source "
+                       "folder, choose the back-up to restore (the newest is offered), and click Restore Button.");
+#endif
+    auto *lblBackupHelp = new QLabel(backupHelp, this);
+    auto *lblRestoreHelp = new QLabel(restoreHelp, this);
     lblBackupHelp->setObjectName(QStringLiteral("lblBackupHelp"));
     lblRestoreHelp->setObjectName(QStringLiteral("lblRestoreHelp"));
     for (QLabel *l : {lblBackupHelp, lblRestoreHelp}) {
@@ -90,6 +108,14 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     m_txtRestore->setObjectName(QStringLiteral("txtRestore"));
     lblBackupHelp->setBuddy(m_txtBackup);
     lblRestoreHelp->setBuddy(m_txtRestore);
+    auto *browseBackup = button("cmdBrowseBackup", QStringLiteral("Bro&wse..."), this);
+    auto *browseRestore = button("cmdBrowseRestore", QStringLiteral("Brow&se..."), this);
+    m_backups = new QComboBox(this);
+    m_backups->setObjectName(QStringLiteral("cboBackups"));
+    m_backups->setAccessibleName(QStringLiteral("Back-up to restore"));
+    auto *lblBackups = new QLabel(QStringLiteral("Back-up to &restore from:"), this);
+    lblBackups->setFont(textFont);
+    lblBackups->setBuddy(m_backups);
     m_cmdBackup = button("cmdBackup", QStringLiteral("&BackUp"), this);
     m_cmdRestore = button("cmdRestore", QStringLiteral("&Restore"), this);
     m_cmdExit = button("cmdExit", QStringLiteral("&Exit"), this);
@@ -105,13 +131,19 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(14);
     grid->setVerticalSpacing(8);
-    grid->addWidget(lblBackupHelp, 0, 0, 1, 2);
+    grid->addWidget(lblBackupHelp, 0, 0, 1, 3);
     grid->addWidget(m_txtBackup, 1, 0);
-    grid->addWidget(m_cmdBackup, 1, 1);
+    grid->addWidget(browseBackup, 1, 1);
+    grid->addWidget(m_cmdBackup, 1, 2);
     grid->setRowMinimumHeight(2, 18);
-    grid->addWidget(lblRestoreHelp, 3, 0, 1, 2);
+    grid->addWidget(lblRestoreHelp, 3, 0, 1, 3);
     grid->addWidget(m_txtRestore, 4, 0);
-    grid->addWidget(m_cmdRestore, 4, 1);
+    grid->addWidget(browseRestore, 4, 1);
+    grid->addWidget(m_cmdRestore, 4, 2);
+    auto *chooser = new QHBoxLayout;
+    chooser->addWidget(lblBackups);
+    chooser->addWidget(m_backups, 1);
+    grid->addLayout(chooser, 5, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 
     auto *backing = new QHBoxLayout;
@@ -130,11 +162,14 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     layout->addWidget(m_lblRestoreComplete);
     layout->addStretch(1);
     layout->addWidget(m_cmdExit, 0, Qt::AlignRight);
-    setMinimumSize(560, 330);
+    setMinimumSize(620, 380);
 
     connect(m_cmdBackup, &QPushButton::clicked, this, &BackupWindow::backup);
     connect(m_cmdRestore, &QPushButton::clicked, this, &BackupWindow::restore);
     connect(m_cmdExit, &QPushButton::clicked, this, &BackupWindow::exitWindow);
+    connect(browseBackup, &QPushButton::clicked, this, [this] { browse(m_txtBackup); });
+    connect(browseRestore, &QPushButton::clicked, this, [this] { browse(m_txtRestore); });
+    connect(m_txtRestore, &QLineEdit::textChanged, this, &BackupWindow::listBackups);
     for (QWidget *w :
          {static_cast<QWidget *>(m_txtBackup), static_cast<QWidget *>(m_txtRestore),
           static_cast<QWidget *>(m_cmdBackup), static_cast<QWidget *>(m_cmdRestore), static_cast<QWidget *>(m_cmdExit)})
@@ -160,6 +195,30 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     const QString spare = SharedBackup::offeredDestination(m_setup.recordset().text(QStringLiteral("Spare")));
     m_txtBackup->setText(spare);
     m_txtRestore->setText(spare);
+}
+
+void BackupWindow::browse(QLineEdit *box)
+{
+    const QString start = Installation::settledPath(box->text(), m_state.paths().programFolder());
+    if (const auto folder = m_state.dialogs()->folderName(QStringLiteral("File Backup/Restore"), start)) {
+        box->setText(QDir::toNativeSeparators(*folder));
+        box->setFocus();
+    }
+}
+
+void BackupWindow::listBackups()
+{
+    m_backups->clear();
+    const QDir folder(Installation::settledPath(m_txtRestore->text(), m_state.paths().programFolder()));
+    const QStringList names = SharedBackup::backupsIn(folder.path());
+    for (const QString &name : names) {
+        const QDateTime written = QFileInfo(folder.filePath(name)).lastModified();
+        const QString when = QLocale().toString(written, QLocale::ShortFormat);
+        m_backups->addItem(name == names.first() ? QStringLiteral("%1 (newest, %2)").arg(name, when)
+                                                 : QStringLiteral("%1 (%2)").arg(name, when),
+                           name);
+    }
+    m_backups->setEnabled(!names.isEmpty());
 }
 
 void BackupWindow::openSetup()
@@ -201,8 +260,8 @@ bool BackupWindow::runSteps(const std::vector<std::function<void()>> &steps)
                     giveUp();
                     return false;
                 }
-                if (m_state.dialogs()->message(e.description() + QStringLiteral(". Retry?"), QString(), Dialogs::YesNo,
-                                               Dialogs::Question)
+                if (m_state.dialogs()->message(FileProblem::withQuestion(e.description(), QStringLiteral("Retry?")),
+                                               QString(), Dialogs::YesNo, Dialogs::Question)
                     != Dialogs::AnsYes) {
                     giveUp();
                     return false;
@@ -221,7 +280,8 @@ void BackupWindow::giveUp()
     try {
         openSetup();
     } catch (const AppError &e) {
-        m_state.dialogs()->info(e.description());
+        // The user has just been told why; Exit opens the settings again before it writes them.
+        DiagnosticLog::passedOver(QStringLiteral("File Backup/Restore"), e);
     }
 }
 
@@ -259,7 +319,8 @@ void BackupWindow::backup()
             m_lblBacking->hide();
             m_lblBackup->hide();
             m_lblBackupComplete->show();
-            openSetup();
+            listBackups();
+            FileProblem::retryWhileBusy([this] { openSetup(); });
         },
     });
 }
@@ -273,6 +334,7 @@ void BackupWindow::restore()
         != Dialogs::AnsYes)
         return;
     const QString source = Installation::settledPath(m_txtRestore->text(), m_state.paths().programFolder());
+    const QString chosen = m_backups->currentData().toString();
     runSteps({
         [&] {
             SharedBackup::requireFolder(source);
@@ -293,12 +355,12 @@ void BackupWindow::restore()
             const int timeoutMs = m_state.registration().timeoutMs;
             WorkWithProgress::run(this, QStringLiteral("File Backup/Restore"), QStringLiteral("Restoring:"),
                                   QStringLiteral("tables"), [&](const SharedBackup::Progress &progress) {
-                                      SharedBackup::restoreFrom(source, live, self, timeoutMs, progress);
+                                      SharedBackup::restoreFrom(source, live, self, timeoutMs, progress, chosen);
                                   });
             m_lblRestoreComplete->show();
             m_lblRestoring->hide();
         },
-        [&] { openSetup(); },
+        [&] { FileProblem::retryWhileBusy([this] { openSetup(); }); },
     });
 }
 

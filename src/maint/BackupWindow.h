@@ -5,11 +5,13 @@
 #include <functional>
 
 class AppState;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// Backs the shared database up to a drive the user names and restores it from there.
+// Backs the shared database up to a folder the user names and restores it, or an earlier back-up
+// kept there, from it.
 class BackupWindow : public QWidget {
     Q_OBJECT
 public:
@@ -36,11 +38,16 @@ private:
     bool runSteps(const std::vector<std::function<void()>> &steps);
     void giveUp();
     void setBusy(bool busy);
+    // The platform's folder chooser fills box.
+    void browse(QLineEdit *box);
+    // The back-ups the restore folder holds, newest first.
+    void listBackups();
 
     AppState &m_state;
     DataSource m_setup;
     QLineEdit *m_txtBackup;
     QLineEdit *m_txtRestore;
+    QComboBox *m_backups;
     QPushButton *m_cmdBackup;
     QPushButton *m_cmdRestore;
     QPushButton *m_cmdExit;

@@ -1,14 +1,17 @@
 #include "maint/SharedBackup.h"
 
 #include "store/Database.h"
+#include "store/FileProblem.h"
 #include "store/Schema.h"
 #include "store/TableCopy.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -71,6 +74,46 @@ bool hasColumn(Database &db, const QString &table, const QString &column)
     return TableCopy::allColumns(db, table).contains(column, Qt::CaseInsensitive);
 }
 
+// Earlier backups by the time they were written; the name sorts as the time does.
+const QRegularExpression DatedName(QStringLiteral("^db-\\d{8}-\\d{6}(-\\d+)?\\.mdb$"));
+// What QTemporaryFile makes of "db.mdb.XXXXXX".
+const QRegularExpression TempName(QStringLiteral("^db\\.mdb\\.[A-Za-z0-9]{6}$"));
+
+QStringList datedBackups(const QDir &dir)
+{
+    QStringList names;
+    for (const QString &name : dir.entryList({QStringLiteral("db-*.mdb")}, QDir::Files))
+        if (DatedName.match(name).hasMatch())
+            names << name;
+    // Newest first; "-2" of the same second after the one without.
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const QString ta = a.mid(3, 15), tb = b.mid(3, 15);
+        return ta != tb ? ta > tb : a.size() != b.size() ? a.size() > b.size() : a > b;
+    });
+    return names;
+}
+
+// A name for the previous backup: the time it was written, and a number when that name is taken.
+QString datedName(const QDir &dir, const QDateTime &when)
+{
+    const QString stem = QStringLiteral("db-") + when.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString name = stem + QStringLiteral(".mdb");
+    for (int n = 2; dir.exists(name); ++n)
+        name = stem + QStringLiteral("-%1.mdb").arg(n);
+    return name;
+}
+
+// The reason a file could not be written into folder, told by the folder when it can.
+AppError writeFailure(const AppError &e, const QString &folder, const QString &file)
+{
+    FileProblem::Cause cause = FileProblem::causeOf(e);
+    if (cause != FileProblem::Cause::ReadOnly && cause != FileProblem::Cause::DiskFull)
+        cause = FileProblem::folderCause(folder);
+    if (cause == FileProblem::Cause::Other)
+        return e;
+    return AppError(e.number(), FileProblem::text(cause, file));
+}
+
 QString quoted(const QString &name)
 {
     QString q = name;
@@ -81,8 +124,10 @@ QString quoted(const QString &name)
 
 void SharedBackup::requireFolder(const QString &folder)
 {
-    if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir())
+    if (folder.trimmed().isEmpty())
         throw AppError(76, QStringLiteral("Path not found: ") + native(folder));
+    if (!QFileInfo(folder).isDir())
+        throw AppError(76, FileProblem::text(FileProblem::Cause::Missing, folder));
 }
 
 bool SharedBackup::isLiveFolder(const QString &folder, const QString &liveDb)
@@ -121,55 +166,99 @@ QString SharedBackup::offeredDestination(const QString &remembered)
 #endif
 }
 
-void SharedBackup::backupTo(const QString &liveDb, const QString &folder, const Progress &progress)
+void SharedBackup::backupTo(const QString &liveDb, const QString &folder, const Progress &progress, int keep)
 {
     requireFolder(folder);
     if (isLiveFolder(folder, liveDb))
         throw AppError(75, QStringLiteral("The back-up destination is the server folder itself: ") + native(folder));
-    const QString destination = QDir(folder).filePath(DbName);
+    const QDir dir(folder);
+    // A backup cut short (the program killed) left its temporary file; nothing else uses them.
+    for (const QString &name : dir.entryList({QStringLiteral("db.mdb.*")}, QDir::Files | QDir::Hidden))
+        if (TempName.match(name).hasMatch())
+            QFile::remove(dir.filePath(name));
+    const QString destination = dir.filePath(DbName);
     QString temp;
     {
-        QTemporaryFile t(QDir(folder).filePath(QStringLiteral("db.mdb.XXXXXX")));
+        QTemporaryFile t(dir.filePath(QStringLiteral("db.mdb.XXXXXX")));
         if (!t.open())
-            throw AppError(75, QStringLiteral("Path/File access error: ") + native(folder));
+            throw writeFailure(AppError(75, QStringLiteral("Path/File access error: ") + native(destination)), folder,
+                               destination);
         temp = t.fileName();
         t.setAutoRemove(false);
     }
     try {
-        {
+        FileProblem::retryWhileBusy([&] {
             Database live(liveDb);
             live.snapshotTo(temp, progress);
-        }
+        });
         flushToDisk(temp);
         {
             Database copy(temp);
             checkIntegrity(copy, temp);
         }
+    } catch (const AppError &e) {
+        QFile::remove(temp);
+        const FileProblem::Cause cause = FileProblem::causeOf(e);
+        if (cause == FileProblem::Cause::Busy || cause == FileProblem::Cause::Missing)
+            throw FileProblem::explained(e, liveDb);
+        throw writeFailure(e, folder, destination);
     } catch (...) {
         QFile::remove(temp);
         throw;
+    }
+    // The previous backup keeps its place under the time it was written; a hard link leaves
+    // db.mdb whole until the rename below replaces it.
+    QString kept;
+    const QFileInfo previous(destination);
+    if (previous.isFile()) {
+        kept = dir.filePath(datedName(dir, previous.lastModified()));
+        std::error_code linkError;
+        std::filesystem::create_hard_link(destination.toStdU16String(), kept.toStdU16String(), linkError);
+        if (linkError && !QFile::copy(destination, kept)) {
+            QFile::remove(kept);
+            QFile::remove(temp);
+            throw writeFailure(AppError(75, QStringLiteral("Path/File access error: ") + native(kept)), folder, kept);
+        }
     }
     std::error_code ec;
     std::filesystem::rename(temp.toStdU16String(), destination.toStdU16String(), ec);
     if (ec) {
         QFile::remove(temp);
-        throw AppError(75, QStringLiteral("Path/File access error: ") + native(destination));
+        if (!kept.isEmpty())
+            QFile::remove(kept);
+        throw FileProblem::fromErrno(ec.value(), destination);
     }
+    const QStringList dated = datedBackups(dir);
+    for (int i = qMax(0, keep); i < dated.size(); ++i)
+        QFile::remove(dir.filePath(dated.at(i)));
     flushFolder(folder);
 }
 
+QStringList SharedBackup::backupsIn(const QString &folder)
+{
+    const QDir dir(folder);
+    QStringList names;
+    if (QFileInfo(dir.filePath(DbName)).isFile())
+        names << DbName;
+    return names + datedBackups(dir);
+}
+
 void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qint64 station, int timeoutMs,
-                               const Progress &progress)
+                               const Progress &progress, const QString &backupName)
 {
     requireFolder(folder);
-    const QString source = QDir(folder).filePath(DbName);
+    const QString source = QDir(folder).filePath(backupName.isEmpty() ? DbName : backupName);
     if (!QFileInfo(source).isFile())
-        throw AppError(53, QStringLiteral("File not found: ") + native(source));
+        throw AppError(53, FileProblem::text(FileProblem::Cause::Missing, source));
     if (QFileInfo(source).canonicalFilePath() == QFileInfo(liveDb).canonicalFilePath())
         throw AppError(75, QStringLiteral("The backup is the live database itself: ") + native(source));
 
     Database live(liveDb);
-    Schema::upgradeShared(live);
+    try {
+        FileProblem::retryWhileBusy([&] { Schema::upgradeShared(live); });
+    } catch (const AppError &e) {
+        throw FileProblem::causeOf(e) == FileProblem::Cause::Busy ? FileProblem::explained(e, liveDb) : e;
+    }
     const QStringList tables = officeTables(live);
     // The backup is read through a connection of its own, so the live database may be on a server.
     Database backup;
@@ -192,7 +281,21 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
             throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
     }
 
-    WriteTransaction tx(live);
+    // Another station saving just now is waited for a moment before the user hears of it.
+    try {
+        FileProblem::retryWhileBusy([&] { live.begin(); });
+    } catch (const AppError &e) {
+        throw FileProblem::causeOf(e) == FileProblem::Cause::Busy ? FileProblem::explained(e, liveDb) : e;
+    }
+    // Rolled back unless committed below.
+    struct Abandon {
+        Database &db;
+        ~Abandon()
+        {
+            if (db.inTransaction())
+                db.abandon();
+        }
+    } guard{live};
     // Under the write lock, so no station registers between the look and the copy.
     const int open = StationRegistry::othersRunning(live, station, timeoutMs);
     if (open > 0)
@@ -218,5 +321,5 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
         if (progress)
             progress(++done, int(tables.size()));
     }
-    tx.commit();
+    live.commit();
 }

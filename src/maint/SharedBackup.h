@@ -19,12 +19,21 @@ bool isLiveFolder(const QString &folder, const QString &liveDb);
 // is one, else the user's home folder.
 QString offeredDestination(const QString &remembered);
 
+// How many earlier backups are kept beside db.mdb, by date.
+constexpr int KeptBackups = 14;
+
 // Writes a consistent snapshot of the live database to a temporary file in folder, flushes it
 // to the medium, checks it, and only then renames it over folder/db.mdb: the previous backup
-// stays whole until the new one is. Refuses the server folder itself.
+// stays whole until the new one is, and is then kept as db-YYYYMMDD-HHMMSS.mdb (the time it was
+// written); of those the newest `keep` stay. Temporary files a backup cut short left behind go.
+// Refuses the server folder itself. A live file another station is saving to is tried again for
+// a moment. Failures name the file or folder and the cause.
 // progress, when given, hears the tables done of all as the copy goes (from the thread it runs on).
 using Progress = std::function<void(int done, int total)>;
-void backupTo(const QString &liveDb, const QString &folder, const Progress &progress = {});
+void backupTo(const QString &liveDb, const QString &folder, const Progress &progress = {}, int keep = KeptBackups);
+
+// The backups folder holds, newest first: db.mdb, then the dated earlier ones.
+QStringList backupsIn(const QString &folder);
 
 // Checks that folder/db.mdb is a sound database with every office table and field of the live
 // one, then replaces the records of those tables with the backup's in one transaction. A backup
@@ -32,8 +41,9 @@ void backupTo(const QString &liveDb, const QString &folder, const Progress &prog
 // stations and the ids already used stay the live database's; claims are dropped, so their
 // slots are free to be taken over. Refused with ErrNo::InUse while a station other than station
 // (0: none) is running. Throws AppError before touching the live database when the backup is not
-// usable.
+// usable. backupName picks one of backupsIn(folder); db.mdb when empty.
 void restoreFrom(const QString &folder, const QString &liveDb, qint64 station = 0,
-                 int timeoutMs = StationRegistry::DefaultTimeoutMs, const Progress &progress = {});
+                 int timeoutMs = StationRegistry::DefaultTimeoutMs, const Progress &progress = {},
+                 const QString &backupName = QString());
 
 } // namespace SharedBackup

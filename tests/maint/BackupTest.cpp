@@ -1,3 +1,4 @@
+#include "SmallDisk.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
 #include "maint/BackupWindow.h"
@@ -8,11 +9,19 @@
 #include "store/Schema.h"
 #include "store/StationRegistry.h"
 
+#include <QComboBox>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 QByteArray fileHash(const QString &path)
@@ -84,7 +93,10 @@ private slots:
         QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'Uncommitted'")), 0);
         QCOMPARE(count(copy, QStringLiteral("SELECT count(*) FROM tbl_Appt")),
                  count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Appt")));
-        QCOMPARE(QDir(drive).entryList(QDir::Files), QStringList{QStringLiteral("db.mdb")});
+        // The previous backup is kept beside it, by date.
+        const QStringList files = QDir(drive).entryList(QDir::Files);
+        QCOMPARE(files.size(), 2);
+        QCOMPARE(SharedBackup::backupsIn(drive).first(), QStringLiteral("db.mdb"));
     }
 
     void failedBackupKeepsThePreviousOne()
@@ -139,9 +151,9 @@ private slots:
         QTest::addColumn<QString>("content");
         QTest::addColumn<QString>("reason");
         QTest::newRow("no drive") << "no-drive"
-                                  << "Path not found";
+                                  << "nothing cannot be found";
         QTest::newRow("no database") << "empty"
-                                     << "File not found";
+                                     << "db.mdb cannot be found";
         QTest::newRow("not a database") << "text"
                                         << "is not a readable database";
         QTest::newRow("another program's database") << "foreign"
@@ -385,6 +397,132 @@ private slots:
         QCOMPARE(SharedBackup::offeredDestination(QStringLiteral(" /media/stick ")), QStringLiteral("/media/stick"));
     }
 #endif
+
+    void backupsAreKeptByDateAndAnOlderOneIsRestored()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        const QDir dir(drive);
+        // Four back-ups a day apart, each made when the office held one more booking.
+        for (int day = 1; day <= 4; ++day) {
+            {
+                Database live(f.sharedDb());
+                addJob(live, QDate(2001, 4, day), 6, QStringLiteral("Day %1").arg(day));
+            }
+            SharedBackup::backupTo(f.sharedDb(), drive, {}, 2);
+            QFile written(dir.filePath(QStringLiteral("db.mdb")));
+            QVERIFY(written.open(QIODevice::ReadWrite));
+            QVERIFY(written.setFileTime(QDateTime(QDate(2026, 3, day), QTime(18, 30, 5)),
+                                        QFileDevice::FileModificationTime));
+        }
+        // Kept: db.mdb (day 4), and the newest two of the earlier ones; day 1 has gone.
+        QCOMPARE(SharedBackup::backupsIn(drive),
+                 (QStringList{QStringLiteral("db.mdb"), QStringLiteral("db-20260303-183005.mdb"),
+                              QStringLiteral("db-20260302-183005.mdb")}));
+        QCOMPARE(dir.entryList(QDir::Files).size(), 3);
+        QCOMPARE(count(dir.filePath(QStringLiteral("db-20260302-183005.mdb")),
+                       QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName LIKE 'Day %'")),
+                 2);
+
+        // The window offers the newest; the user picks the one of day 2.
+        BackupWindow w(f.state);
+        w.show();
+        edit(&w, "txtRestore")->setText(drive);
+        auto *backups = w.findChild<QComboBox *>(QStringLiteral("cboBackups"));
+        QCOMPARE(backups->count(), 3);
+        QVERIFY(backups->currentText().startsWith(QLatin1String("db.mdb (newest")));
+        backups->setCurrentIndex(2);
+        f.dialogs.answer(Dialogs::AnsYes);
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        QVERIFY2(label(&w, "lblRestoreComplete")->isVisible(), qPrintable(f.dialogs.texts().join('|')));
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName LIKE 'Day %'")), 2);
+    }
+
+#ifdef Q_OS_LINUX
+    void killedBackupLeavesNoTemporaryFileAfterTheNext()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // Killed once the copy is written, before it takes the name db.mdb.
+            SharedBackup::backupTo(f.sharedDb(), drive, [&](int done, int total) {
+                if (done == total) {
+                    (void)!::write(ready[1], "x", 1);
+                    ::pause();
+                }
+            });
+            ::_exit(0);
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
+        const QStringList left = QDir(drive).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left.size(), 1);
+        QVERIFY(left.first().startsWith(QLatin1String("db.mdb.")));
+
+        SharedBackup::backupTo(f.sharedDb(), drive);
+        QCOMPARE(QDir(drive).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("db.mdb")});
+    }
+#endif
+
+    void failedBackupSaysWhichFolderAndWhyOnce_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only") << "read-only"
+                                   << " is read-only";
+        QTest::newRow("full") << "full"
+                              << " is full";
+        QTest::newRow("busy") << "busy"
+                              << " is busy: another station is saving to it";
+    }
+    void failedBackupSaysWhichFolderAndWhyOnce()
+    {
+        QFETCH(QString, problem);
+        QFETCH(QString, cause);
+        StationFixture f;
+        f.install(true);
+        SmallDisk disk(256);
+        QString named = f.sharedDb();
+        BackupWindow w(f.state);
+        w.show();
+        QCoreApplication::processEvents(); // the activation reminder
+        Database other;
+        if (problem == QLatin1String("busy")) {
+            other.open(f.sharedDb());
+            other.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        } else {
+            if (!disk.ready())
+                QSKIP("mounting a small disk needs root");
+            named = disk.path();
+            if (problem == QLatin1String("read-only"))
+                QVERIFY(disk.makeReadOnly());
+            else
+                disk.fill();
+        }
+        const QString destination = problem == QLatin1String("busy") ? f.drive(QStringLiteral("usb")) : disk.path();
+        edit(&w, "txtBackup")->setText(destination);
+        f.dialogs.clear();
+        f.dialogs.answer(Dialogs::AnsNo);
+        QTest::mouseClick(button(&w, "cmdBackup"), Qt::LeftButton);
+        if (other.isOpen())
+            other.execute(QStringLiteral("ROLLBACK"));
+        QCOMPARE(f.dialogs.count(), 1);
+        const QString text = f.dialogs.last().text;
+        QVERIFY2(text.contains(cause), qPrintable(text));
+        QVERIFY2(text.contains(QDir::toNativeSeparators(named)), qPrintable(text));
+        QVERIFY2(text.endsWith(QLatin1String(". Retry?")) && !text.contains(QLatin1String("..")), qPrintable(text));
+        QVERIFY(!label(&w, "lblBackupComplete")->isVisible());
+        QVERIFY(!QFileInfo::exists(QDir(destination).filePath(QStringLiteral("db.mdb"))));
+    }
 
     void exitFromMenuReturnsToMenu()
     {

@@ -35,6 +35,11 @@ std::optional<QString> ScriptedDialogs::saveFileName(const QString &title, const
     return m_files.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::folderName(const QString &title, const QString &startFolder)
+{
+    return saveFileName(title, startFolder, QString());
+}
+
 QStringList ScriptedDialogs::texts() const
 {
     QStringList out;

@@ -20,6 +20,8 @@ public:
     // Recorded as an input whose text is the suggested path.
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
+    // Answered from the same queue as the file dialog; recorded as an input of the start folder.
+    std::optional<QString> folderName(const QString &title, const QString &startFolder) override;
 
     void answer(Answer a) { m_answers.enqueue(a); }
     void answerInput(const QString &text) { m_inputs.enqueue(text); }
