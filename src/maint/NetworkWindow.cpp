@@ -21,9 +21,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QString NetworkWindow::InvalidPathText = QStringLiteral(
-    "File server path name is invalid or not declared as a shared file. Please check Instructions.txt for "
-    "detailed network installation procedures.");
+const QString NetworkWindow::InvalidPathText =
+#ifdef Q_OS_WIN
+    QStringLiteral("File server path name is invalid or not declared as a shared file. Please check Instructions.txt "
+                   "for detailed network installation procedures.");
+#else
+    QStringLiteral("File server path name is invalid, or the folder is not shared or not mounted. Please check the "
+                   "network installation steps in the installation window and in man torvane.");
+#endif
 
 const QString NetworkWindow::MissingSharedDatabaseText = QStringLiteral(
     "The shared database %1 cannot be found: the server folder may be unreachable or its drive not connected.\n\n"
@@ -31,6 +36,20 @@ const QString NetworkWindow::MissingSharedDatabaseText = QStringLiteral(
 
 namespace {
 const QString PathTitle = QStringLiteral("Server Path Name");
+
+#ifdef Q_OS_WIN
+const QString ServerFolderPrompt =
+    QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server ");
+const QString ClientFolderPrompt = QStringLiteral(
+    "Please enter the virtual drive name that points to the file server -  e.g. Z: {No backslash please}");
+#else
+const QString ServerFolderPrompt =
+    QStringLiteral("Please enter the full path name of the file server folder (the folder you share with Samba or "
+                   "NFS) - e.g. ~/Torvane Server ");
+const QString ClientFolderPrompt =
+    QStringLiteral("Please enter the folder where the file server's shared folder is mounted on this workstation - "
+                   "e.g. /mnt/server ");
+#endif
 
 const QString NoSharedDatabaseText = QStringLiteral(
     "No shared database (db.mdb, or db.pgconn naming a database server) was found in %1. Install the file-server "
@@ -48,6 +67,7 @@ NetworkWindow::NetworkWindow(AppState &state, QWidget *parent) : QWidget(parent)
     new Resizer(this);
     setWindowTitle(QStringLiteral("Network Installation"));
 
+#ifdef Q_OS_WIN
     const QString texts[] = {
         QStringLiteral("Before you install this program on a network, you must first do the following:"),
         QStringLiteral("Create a new directory/folder on the main workstation to act as the file server where the "
@@ -59,6 +79,25 @@ NetworkWindow::NetworkWindow(AppState &state, QWidget *parent) : QWidget(parent)
                        "to the file server that contains the shared database:   e.g.  Z:   ( no backslash , please)"),
         QStringLiteral("More details available in the Manual.doc file. "),
     };
+#else
+    const QString texts[] = {
+        QStringLiteral("Before you install this program on a network, you must first do the following:"),
+        QStringLiteral("Create a new folder on the main workstation to act as the file server where the shared "
+                       "database will be located:  e.g. %1")
+            .arg(Installation::defaultServerFolder(true)),
+        QStringLiteral("Share that folder with the other workstations, with read and write access for their users: "
+                       "with Samba, a share such as [torvane] path = <the folder>, read only = no in "
+                       "/etc/samba/smb.conf; or with NFS, a line such as <the folder> 192.168.1.0/24(rw,sync) in "
+                       "/etc/exports."),
+        QStringLiteral("You can protect the share with a password if you wish (Samba: smbpasswd -a <user>)."),
+        QStringLiteral("On every other workstation, mount the shared folder, e.g. at %1 (Samba: mount -t cifs "
+                       "//<server>/torvane %1 -o username=<user>,uid=<user>; NFS: mount -t nfs "
+                       "<server>:<the folder> %1; an entry in /etc/fstab mounts it at every start), and type that "
+                       "folder when the installation asks for it.")
+            .arg(Installation::defaultClientDrive()),
+        QStringLiteral("More details: man torvane. "),
+    };
+#endif
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(28, 22, 28, 18);
     layout->setSpacing(12);
@@ -164,8 +203,7 @@ void NetworkWindow::next()
 NetworkWindow::Outcome NetworkWindow::installServer()
 {
     const std::optional<QString> answer = m_state.dialogs()->input(
-        QStringLiteral("Please enter the full path name of the file server directory/folder - e.g. C:\\server "),
-        PathTitle, Installation::defaultServerFolder(m_state.paths().installed()));
+        ServerFolderPrompt, PathTitle, Installation::defaultServerFolder(m_state.paths().installed()));
     if (!answer || answer->isEmpty()) {
         if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
                                                   "database. Do you wish to continue?"),
@@ -205,10 +243,8 @@ NetworkWindow::Outcome NetworkWindow::installServer()
 
 NetworkWindow::Outcome NetworkWindow::installClient()
 {
-    const std::optional<QString> answer = m_state.dialogs()->input(
-        QStringLiteral("Please enter the virtual drive name that points to the file server -  e.g. Z: {No "
-                       "backslash please}"),
-        PathTitle, Installation::defaultClientDrive());
+    const std::optional<QString> answer =
+        m_state.dialogs()->input(ClientFolderPrompt, PathTitle, Installation::defaultClientDrive());
     if (!answer || answer->isEmpty())
         return Outcome::Again;
     const QString drive = Installation::settledPath(*answer, m_state.paths().programFolder());
