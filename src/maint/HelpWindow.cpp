@@ -5,6 +5,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 HelpWindow::HelpWindow(AppState &state, QWidget *parent) : QWidget(parent, Qt::Window)
@@ -24,6 +25,9 @@ HelpWindow::HelpWindow(AppState &state, QWidget *parent) : QWidget(parent, Qt::W
     m_exit->setObjectName(QStringLiteral("cmdExit"));
     m_exit->setAutoDefault(true);
     connect(m_exit, &QPushButton::clicked, this, &QWidget::close);
+    // Esc leaves a viewer, as anywhere on the desktop.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_text, 1);

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -33,6 +34,9 @@ ReadmeWindow::ReadmeWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     m_button->setAutoDefault(true);
     m_button->setMinimumWidth(160);
     connect(m_button, &QPushButton::clicked, this, &ReadmeWindow::next);
+    // Esc leaves the viewer as its close box does: back to the menu.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_text, 1);

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -95,6 +96,11 @@ MainMenuWindow::MainMenuWindow(AppState &state) : QWidget(nullptr), m_state(stat
     layout->addStretch(1);
     setMinimumSize(440, 460);
     m_entries[Scheduler]->setFocus();
+
+    // Ctrl+Q quits the way Exit does: the back-up question first on the file server station.
+    // Spelled out: not every platform theme binds the standard Quit key.
+    auto *quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, [this] { choose(Exit); });
 
     // The window previews keys: digits work wherever the focus is.
     installEventFilter(this);

@@ -5,6 +5,7 @@
 #include "store/Database.h"
 
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -46,6 +47,24 @@ private slots:
         f.switcher.show(w);
         w->close();
         QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmMain"));
+    }
+
+    void escapeClosesBothViewers()
+    {
+        StationFixture f;
+        f.install(true);
+        auto *readme = new ReadmeWindow(f.state);
+        f.switcher.show(readme);
+        QVERIFY(QTest::qWaitForWindowActive(readme));
+        QTest::keyClick(readme->findChild<QPlainTextEdit *>(QStringLiteral("Text1")), Qt::Key_Escape);
+        QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmMain"));
+        QVERIFY(!readme->isVisible());
+
+        QPointer<HelpWindow> help = new HelpWindow(f.state);
+        help->show();
+        QVERIFY(QTest::qWaitForWindowActive(help));
+        QTest::keyClick(help->findChild<QPlainTextEdit *>(QStringLiteral("Text1")), Qt::Key_Escape);
+        QTRY_VERIFY(!help); // closed, and gone with it
     }
 
     void helpShowsProgramFolderHelpText()
