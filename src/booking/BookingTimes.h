@@ -1,5 +1,6 @@
 #pragma once
 #include "booking/BookingEntries.h"
+#include "core/Colors.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,21 +30,9 @@ float spanHours(float hours);
 // The cells those hours cover on a page of slots slotMinutes long, halves to even.
 int spanSlots(float hours, int slotMinutes);
 
-// The colour buttons of the booking form, in toolbar order.
-struct ColorButton {
-    const char *caption;
-    int color; // &HBBGGRR
-};
-constexpr std::array<ColorButton, 8> ColorButtons{{
-    {"Blue", 0xFFFFD0},
-    {"Red", 0x8899FF},
-    {"Orange", 0x80D0FF},
-    {"Green", 0x80FF80},
-    {"Yellow", 0x00FFFF},
-    {"Pink", 0xFFB0FF},
-    {"Dark Blue", 0xFFC0A0},
-    {"White", 0xFFFFFF},
-}};
+// The colour buttons of the booking form, in toolbar order: the colours a user paints with.
+using ColorButton = PaintColor;
+constexpr std::array<ColorButton, 8> ColorButtons = PaintColors;
 
 // A booking in a free slot, and one opened from a pale yellow cell, shows the light colour.
 constexpr int LightBookingColor = 0xFFFFC0;

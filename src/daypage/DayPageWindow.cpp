@@ -191,14 +191,15 @@ void DayPageWindow::buildControls()
         m_calendarCombos[index] = cb;
         row->addWidget(cb, 1);
     };
-    // Two to a row, so the panel fits beside the page on a small screen.
+    // Month, year and Today on one row, so the panel fits beside the page on a small screen; the
+    // page status on a row of its own, so the location before Open or Closed shows whole.
     auto *monthYear = new QHBoxLayout;
-    auto *statusToday = new QHBoxLayout;
+    auto *statusRow = new QHBoxLayout;
     addCombo(MonthCombo, QStringLiteral("Month"), monthYear);
     addCombo(YearCombo, QStringLiteral("Year"), monthYear);
-    addCombo(StatusCombo, QStringLiteral("Page status"), statusToday);
+    addCombo(StatusCombo, QStringLiteral("Page status"), statusRow);
     panel->addLayout(monthYear);
-    panel->addLayout(statusToday);
+    panel->addLayout(statusRow);
     for (int i = 1; i <= 2; ++i)
         connect(m_calendarCombos[i], &QComboBox::currentIndexChanged, this, [this] {
             if (!m_syncingLists)
@@ -213,7 +214,7 @@ void DayPageWindow::buildControls()
     m_cmdToday->setObjectName(QStringLiteral("cmdToday"));
     m_cmdToday->setAutoDefault(true);
     connect(m_cmdToday, &QPushButton::clicked, this, &DayPageWindow::openToday);
-    statusToday->addWidget(m_cmdToday);
+    monthYear->addWidget(m_cmdToday);
 
     m_closedCheck = new QCheckBox(m_calendarPanel);
     m_closedCheck->setObjectName(QStringLiteral("Check1"));

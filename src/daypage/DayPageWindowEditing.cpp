@@ -465,11 +465,13 @@ void DayPageWindow::switchMemo()
         m_lblFixedMemo->raise();
         m_txtFixedMemo->raise();
         m_txtFixedMemo->setFocus();
+        m_txtFixedMemo->moveCursor(QTextCursor::End);
         m_cmdMemo->setText(QStringLiteral("Daily Memo"));
     } else {
         m_lblFixedMemo->hide();
         m_txtFixedMemo->hide();
         m_txtMemo->setFocus();
+        m_txtMemo->moveCursor(QTextCursor::End);
         m_cmdMemo->setText(QStringLiteral("Fixed Memo"));
     }
 }

@@ -285,7 +285,30 @@ void DayPageWindow::showAnswer(NameSearch::Answer a)
     m_answerState = a == NameSearch::Answer::Found ? 1 : 2;
     m_lblMessage->setText(NameSearch::text(a));
     const QRect g = m_grid->geometry();
-    m_answerBox->move(g.x() + (g.width() - m_answerBox->width()) / 2, g.y() + (g.height() - m_answerBox->height()) / 3);
+    const int w = m_answerBox->width();
+    const int h = m_answerBox->height();
+    QPoint place(g.x() + (g.width() - w) / 2, g.y() + (g.height() - h) / 3);
+    // The booking found stays in sight: the box goes where it does not cover that cell.
+    if (a == NameSearch::Answer::Found) {
+        const GridModel &grid = m_page->grid();
+        QRect cell = m_grid->cellRect(grid.row(), grid.col());
+        cell.moveTopLeft(m_grid->mapTo(m_answerBox->parentWidget(), cell.topLeft()));
+        const int margin = 8;
+        const QPoint candidates[] = {place,
+                                     {place.x(), cell.bottom() + margin},
+                                     {place.x(), cell.top() - h - margin},
+                                     {cell.right() + margin, place.y()},
+                                     {cell.left() - w - margin, place.y()}};
+        const QRect room = m_answerBox->parentWidget()->rect();
+        for (const QPoint &p : candidates) {
+            const QRect r(p, QSize(w, h));
+            if (room.contains(r) && !r.intersects(cell)) {
+                place = p;
+                break;
+            }
+        }
+    }
+    m_answerBox->move(place);
     m_answerBox->show();
     m_answerBox->raise();
     m_cmdYes->setFocus();

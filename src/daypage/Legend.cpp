@@ -1,5 +1,6 @@
 #include "daypage/Legend.h"
 
+#include "core/Colors.h"
 #include "core/ListText.h"
 
 #include <QPainter>
@@ -52,38 +53,13 @@ QVector<Legend::Place> Legend::layout(const QVector<int> &captionWidths, int wid
 
 QPixmap Legend::swatch(int index)
 {
-    const QColor grey(0xC0, 0xC0, 0xC0);
-    const QColor red(0xFF, 0, 0);
-    const QColor yellow(0xFF, 0xFF, 0);
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    const QRect box(0, 0, 15, 15);
-    auto solid = [&](const QColor &c) { p.fillRect(box, c); };
-    // A shape in the colour on a light grey ground.
-    auto onGrey = [&](const QColor &c) {
-        p.fillRect(box, grey);
-        p.setPen(Qt::NoPen);
-        p.setBrush(c);
-        p.drawEllipse(QRect(3, 3, 10, 10));
-    };
-    switch (index) {
-    case 0: solid(QColor(0, 0xFF, 0xFF)); break;
-    case 1: onGrey(red); break;
-    case 2:
-        solid(yellow);
-        p.setPen(QPen(red, 2));
-        p.drawLine(3, 3, 12, 12);
-        p.drawLine(12, 3, 3, 12);
-        break;
-    case 3: solid(QColor(0, 0xFF, 0)); break;
-    case 4: solid(yellow); break;
-    case 5: solid(QColor(0xFF, 0, 0xFF)); break;
-    case 6: onGrey(QColor(0, 0, 0xFF)); break;
-    default: solid(Qt::white); break;
-    }
-    p.setPen(QColor(0x40, 0x40, 0x40));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(box);
+    const qint64 color = index >= 0 && index < int(PaintColors.size()) ? PaintColors[index].color : WhiteColor;
+    p.fillRect(QRect(0, 0, 15, 15), colorFromNumber(color));
+    // An outline, so the pale colours and white stand out from the window.
+    p.setPen(QColor(0x60, 0x60, 0x60));
+    p.drawRect(QRect(0, 0, 14, 14));
     return pm;
 }

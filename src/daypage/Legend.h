@@ -24,6 +24,6 @@ struct Place {
 };
 QVector<Place> layout(const QVector<int> &captionWidths, int width = 0);
 
-// The 16 by 16 sample picture of entry i in its dominant colours.
+// The 16 by 16 sample of entry i: the i-th colour a booking can be painted with.
 QPixmap swatch(int index);
 } // namespace Legend

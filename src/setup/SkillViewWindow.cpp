@@ -14,7 +14,9 @@
 SkillViewWindow::SkillViewWindow(AppState &state, int column, QPoint at, QWidget *opener) : QWidget(opener, Qt::Window)
 {
     setObjectName(QStringLiteral("frmSkillView"));
-    setWindowTitle(QStringLiteral("Tech Skill Levels"));
+    const QString name = state.layout().techNames.value(column).trimmed();
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Tech Skill Levels")
+                                  : QStringLiteral("Tech Skill Levels - ") + name);
     setAttribute(Qt::WA_DeleteOnClose);
     QStringList held;
     try {

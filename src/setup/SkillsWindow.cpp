@@ -9,11 +9,13 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
-SkillsWindow::SkillsWindow(AppState &state, int column, const QPoint &atTwips, QWidget *opener)
+SkillsWindow::SkillsWindow(AppState &state, int column, const QString &techName, const QPoint &atTwips, QWidget *opener)
     : QWidget(opener, Qt::Window), m_state(state), m_db(sharedDbPath(state.paths())), m_column(column)
 {
     setObjectName(QStringLiteral("frmSkills"));
-    setWindowTitle(QStringLiteral("Skill Levels"));
+    // Whose skills these are: the window lies beside the column, but not always beside its name.
+    const QString name = techName.trimmed();
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Skill Levels") : QStringLiteral("Skill Levels - ") + name);
     setAttribute(Qt::WA_DeleteOnClose);
     const TechSkills::Levels levels = TechSkills::read(m_db).levels(column);
 

@@ -16,7 +16,7 @@ class SkillsWindow : public QWidget {
     Q_OBJECT
 public:
     // Reads the technician's skills as stored now. Throws AppError.
-    SkillsWindow(AppState &state, int column, const QPoint &atTwips, QWidget *opener);
+    SkillsWindow(AppState &state, int column, const QString &techName, const QPoint &atTwips, QWidget *opener);
     int column() const { return m_column; }
     // Its width in twips: it opens to the left of a column far to the right.
     static constexpr int Width = 3060;

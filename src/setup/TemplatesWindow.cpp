@@ -332,7 +332,8 @@ void TemplatesWindow::gridReleased(Qt::MouseButton button, Qt::KeyboardModifiers
 void TemplatesWindow::openSkillEditor(int row, int col)
 {
     closeSkillEditor();
-    if (m_skills)
+    // A closed editor is only deleted later: what matters is whether it is still up.
+    if (m_skills && m_skills->isVisible())
         return; // it could not store its ticks and stays open
     const QPoint gridAt = m_grid->mapTo(this, QPoint(0, 0));
     const QRect cell = m_grid->cellRect(row, col);
@@ -341,7 +342,7 @@ void TemplatesWindow::openSkillEditor(int row, int col)
                   + (left > 6000 ? left - SkillsWindow::Width + 50 : left + int(pixelsToTwips(cell.width())) + 60);
     const int y = int(pixelsToTwips(gridAt.y())) + 650;
     try {
-        m_skills = new SkillsWindow(m_state, col, QPoint(x, y), this);
+        m_skills = new SkillsWindow(m_state, col, m_editor->grid().text(1, col), QPoint(x, y), this);
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("Skill Levels"));
         return;

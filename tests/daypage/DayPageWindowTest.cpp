@@ -266,6 +266,13 @@ private slots:
         QVERIFY(box->isVisible());
         QCOMPARE(message->text(), QStringLiteral("Search successful. Continue search?"));
         QCOMPARE(w->focusWidget(), child<QPushButton>("cmdYes"));
+        // The box leaves the booking found in sight.
+        auto foundCovered = [&] {
+            const QRect cell = w->grid()->cellRect(grid().row(), grid().col());
+            return QRect(box->mapToGlobal(QPoint(0, 0)), box->size())
+                .intersects(QRect(w->grid()->mapToGlobal(cell.topLeft()), cell.size()));
+        };
+        QVERIFY(!foundCovered());
 
         QTest::mouseClick(child<QPushButton>("cmdYes"), Qt::LeftButton);
         QCOMPARE(shown(), DemoMonday);
@@ -273,6 +280,7 @@ private slots:
         QCOMPARE(grid().col(), 2);
         QCOMPARE(selectedDay(), DemoMonday);
         QCOMPARE(message->text(), QStringLiteral("Search successful. Continue search?"));
+        QVERIFY(!foundCovered());
 
         QTest::mouseClick(child<QPushButton>("cmdYes"), Qt::LeftButton);
         QCOMPARE(message->text(), QStringLiteral("Search complete. Do another search?"));
@@ -324,6 +332,9 @@ private slots:
     // the page, each caption of the legend among them, lies whole inside the window.
     void fitsASmallScreenWithNothingClipped()
     {
+        // A location as long as a real garage's: the page status still shows Open or Closed.
+        Database(state->paths().sharedDbPath())
+            .execute(QStringLiteral("UPDATE tbl_Setup SET location = 'Northside Garage'"));
         // Sized before its first showing, as on a small screen.
         w = std::make_unique<DayPageWindow>(*state);
         w->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -349,6 +360,10 @@ private slots:
                 || QLatin1String(name).startsWith(QLatin1String("Image1_")))
                 QVERIFY2(c->parentWidget()->rect().contains(c->geometry()), name);
         }
+        auto *status = child<QComboBox>("Combo_0");
+        QVERIFY(status->currentText().endsWith(QLatin1String("Northside Garage Open")));
+        QVERIFY2(status->width() >= status->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1 < %2").arg(status->width()).arg(status->sizeHint().width())));
     }
 };
 TORVANE_TEST(DayPageWindowTest)

@@ -371,15 +371,29 @@ private slots:
     void windowKeys()
     {
         auto *memoButton = s->child<QPushButton>("cmdMemo");
+        auto *fixed = s->child<QPlainTextEdit>("TxtFixedMemo");
+        auto *daily = s->child<QPlainTextEdit>("TxtMemo");
+        const QString fixedBefore = fixed->toPlainText();
+        fixed->setPlainText(QStringLiteral("Closed on Sundays"));
+        fixed->document()->setModified(false);
         QTest::keyClick(s->view(), Qt::Key_F3);
         QCOMPARE(memoButton->text(), QStringLiteral("Daily Memo"));
-        QVERIFY(s->child<QPlainTextEdit>("TxtFixedMemo")->isVisible());
+        QVERIFY(fixed->isVisible());
         QVERIFY(s->child<QLabel>("lblFixedMemo")->isVisible());
-        QVERIFY(s->child<QPlainTextEdit>("TxtFixedMemo")->hasFocus());
-        QTest::keyClick(s->child<QPlainTextEdit>("TxtFixedMemo"), Qt::Key_F3);
+        QVERIFY(fixed->hasFocus());
+        // The caret waits at the end, so what is typed follows the memo instead of running into it.
+        QVERIFY(fixed->textCursor().atEnd());
+        daily->setPlainText(QStringLiteral("Call Mr Hale\nabout the tyres"));
+        daily->document()->setModified(false);
+        QTest::keyClick(fixed, Qt::Key_F3);
         QCOMPARE(memoButton->text(), QStringLiteral("Fixed Memo"));
-        QVERIFY(!s->child<QPlainTextEdit>("TxtFixedMemo")->isVisible());
-        QVERIFY(s->child<QPlainTextEdit>("TxtMemo")->hasFocus());
+        QVERIFY(!fixed->isVisible());
+        QVERIFY(daily->hasFocus());
+        QVERIFY(daily->textCursor().atEnd());
+        daily->clear();
+        daily->document()->setModified(false);
+        fixed->setPlainText(fixedBefore);
+        fixed->document()->setModified(false);
         // Tab in a memo goes back to the grid without typing a tab.
         QTest::keyClick(s->child<QPlainTextEdit>("TxtMemo"), Qt::Key_Tab);
         QVERIFY(s->view()->hasFocus());

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -153,6 +154,13 @@ private slots:
         QCOMPARE(s->child<QLabel>("Image1_0")->x(), twipsToPixels(60));
         QCOMPARE(caption0->x(), twipsToPixels(360));
         QCOMPARE(s->child<QLabel>("Image1_1")->x(), twipsToPixels(360 + int(pixelsToTwips(caption0->width())) + 165));
+
+        // Each sample shows a colour a booking can be painted with, in the order of the paints.
+        for (int i = 0; i < Legend::Count; ++i) {
+            const QByteArray name = "Image1_" + QByteArray::number(i);
+            const QImage sample = s->child<QLabel>(name.constData())->pixmap().toImage();
+            QCOMPARE(sample.pixelColor(8, 8), colorFromNumber(PaintColors[i].color));
+        }
     }
 
     void printOptionsPanel()

@@ -43,7 +43,9 @@ private slots:
         TemplateStation::click(w->grid(), 10, 3, Qt::AltModifier);
         QPointer<QWidget> editor = w->skillEditor();
         QVERIFY(editor && editor->isVisible());
-        QCOMPARE(editor->windowTitle(), QStringLiteral("Skill Levels"));
+        const QString third = w->editor().grid().text(1, 3);
+        QVERIFY(!third.isEmpty());
+        QCOMPARE(editor->windowTitle(), QStringLiteral("Skill Levels - ") + third);
         QVERIFY(QTest::qWaitForWindowActive(editor));
         const QPoint gridAt = w->grid()->mapTo(w, QPoint(0, 0));
         const QRect cell = w->grid()->cellRect(10, 3);
@@ -56,6 +58,14 @@ private slots:
         for (int i = 1; i <= 11; ++i) // the seed's third technician holds 1 to 4, 9 and 10
             QCOMPARE(box(editor, i)->isChecked(), (i <= 4 || i == 9 || i == 10));
         box(editor, 5)->click(); // Electrical
+
+        // Alt+click on another technician with the editor open: that one's editor, at once.
+        TemplateStation::click(w->grid(), 10, 2, Qt::AltModifier);
+        QPointer<QWidget> second = w->skillEditor();
+        QVERIFY(second && second != editor && second->isVisible());
+        QVERIFY(!editor || !editor->isVisible());
+        QCOMPARE(second->windowTitle(), QStringLiteral("Skill Levels - ") + w->editor().grid().text(1, 2));
+        editor = second;
 
         // A plain click in the grid closes and stores it; the editor is active again and keeps the
         // weekday and its edits.
@@ -78,7 +88,7 @@ private slots:
         QTest::mouseClick(page->grid()->viewport(), Qt::RightButton, {}, at);
         QPointer<QWidget> viewer = page->skillViewer();
         QVERIFY(viewer && viewer->isVisible());
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("Tech Skill Levels"));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Tech Skill Levels - ") + third);
         QCOMPARE(shown(viewer), QStringList({"General Repair", "Oil & Filters & Maintenance", "Wheel Alignment",
                                              "Front End Suspension", "Electrical"}));
         QTest::mouseClick(page->grid()->viewport(), Qt::LeftButton, {}, at);
