@@ -3,6 +3,7 @@
 #include "core/Version.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 void CommandLine::prepare(QCommandLineParser &parser, const QString &description)
 {
@@ -38,6 +39,53 @@ int CommandLine::answer(QCommandLineParser &parser, int &argc, char **argv, cons
     nameApplication(name);
     parser.process(app); // prints the help or the version and ends the process
     return 0;
+}
+
+bool CommandLine::refuseUnknown(QCommandLineParser &parser, int argc, char **argv)
+{
+    // Qt's own options, which QGuiApplication takes out of the command line itself.
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("visual"),
+                                       QStringLiteral("qmljsdebugger")};
+    static const QStringList alone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"),  QStringLiteral("dograb"),
+                                   QStringLiteral("sync"),    QStringLiteral("testability")};
+    QStringList args{argc > 0 ? QString::fromLocal8Bit(argv[0]) : QString()};
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        QString bare = a;
+        while (bare.startsWith(QLatin1Char('-')))
+            bare.remove(0, 1);
+        if (a.startsWith(QLatin1Char('-')) && !bare.contains(QLatin1Char('='))) {
+            if (withValue.contains(bare)) {
+                ++i;
+                continue;
+            }
+            if (alone.contains(bare))
+                continue;
+        }
+        args << a;
+    }
+    if (parser.parse(args))
+        return false;
+    // The usage names the program as started, which only an application knows.
+    int count = argc;
+    QCoreApplication app(count, argv);
+    std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
+    return true;
 }
 
 void CommandLine::nameApplication(const QString &name)

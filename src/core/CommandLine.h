@@ -20,6 +20,11 @@ bool hasOption(int argc, char **argv, const char *option);
 // the exit code.
 int answer(QCommandLineParser &parser, int &argc, char **argv, const QString &name);
 
+// True when the command line holds an option the program does not know (the window system's own
+// options, such as -platform, left aside): the error and the usage have then been printed on
+// standard error, before any window system is opened, and main ends with 1.
+bool refuseUnknown(QCommandLineParser &parser, int argc, char **argv);
+
 // Names the running application and its version, as --version and the logs show them.
 void nameApplication(const QString &name);
 

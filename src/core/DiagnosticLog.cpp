@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QSysInfo>
 #include <cstdio>
@@ -16,9 +17,16 @@ namespace {
 QMutex logLock;
 QString station;
 bool verbose = false;
+QtMessageHandler earlierHandler = nullptr;
+// A warning raised while a line is written must not write again (nor wait for the lock it holds).
+thread_local bool writing = false;
 
 void writeLine(const QString &kind, const QString &where, const QString &text)
 {
+    if (writing)
+        return;
+    writing = true;
+    const auto done = qScopeGuard([] { writing = false; });
     QMutexLocker lock(&logLock);
     const QString who = station.isEmpty() ? QSysInfo::machineHostName() : station;
     QString line = QStringLiteral("%1 [%2] %3 %4: %5")
@@ -65,4 +73,19 @@ void DiagnosticLog::passedOver(const QString &where, const AppError &e)
 {
     writeLine(QStringLiteral("passed over"), where,
               QString::number(e.number()) + QStringLiteral(" ") + e.description());
+}
+
+QtMessageHandler DiagnosticLog::captureQtMessages()
+{
+    earlierHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (type != QtDebugMsg && type != QtInfoMsg) {
+            const char *kind = type == QtWarningMsg ? "qt warning" : type == QtCriticalMsg ? "qt critical" : "qt fatal";
+            writeLine(QLatin1String(kind), QLatin1String(context.category ? context.category : "default"), text);
+        }
+        if (earlierHandler)
+            earlierHandler(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+    });
+    return earlierHandler;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 
 class AppError;
 
@@ -17,6 +18,10 @@ public:
 
     static void shown(const QString &title, const QString &text);
     static void passedOver(const QString &where, const AppError &e);
+
+    // From here on Qt's and the database drivers' warnings and errors are written to the log too,
+    // and still reach standard error as before. Returns the handler it replaced.
+    static QtMessageHandler captureQtMessages();
 
     static QString filePath();
 };

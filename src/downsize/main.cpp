@@ -19,6 +19,8 @@ int main(int argc, char **argv)
     cl.addOptions({station, verbose});
     if (CommandLine::textOnly(argc, argv))
         return CommandLine::answer(cl, argc, argv, name);
+    if (CommandLine::refuseUnknown(cl, argc, argv))
+        return 1;
 
     QApplication app(argc, argv);
     CommandLine::nameApplication(name);

@@ -37,6 +37,8 @@ int main(int argc, char **argv)
     cl.addOptions({print, date, pdf, folder});
     if (CommandLine::textOnly(argc, argv))
         return CommandLine::answer(cl, argc, argv, name);
+    if (CommandLine::refuseUnknown(cl, argc, argv))
+        return 1;
     // An unattended print needs no display.
     const bool printing = CommandLine::hasOption(argc, argv, "--print") || CommandLine::hasOption(argc, argv, "--date")
                           || CommandLine::hasOption(argc, argv, "--pdf")

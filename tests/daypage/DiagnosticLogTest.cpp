@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSqlDatabase>
 #include <QTest>
 
 // What support reads after a call: errors the program passes over without a message, and the
@@ -49,6 +51,25 @@ private slots:
         for (const ScriptedDialogs::Shown &m : s.dialogs.shown())
             expected << m.title + QStringLiteral(": ") + m.text;
         QCOMPARE(shown, expected);
+    }
+
+    void qtAndDriverWarningsReachTheLog()
+    {
+        QFile::remove(DiagnosticLog::filePath());
+        const QtMessageHandler earlier = DiagnosticLog::captureQtMessages();
+        const auto restore = qScopeGuard([earlier] { qInstallMessageHandler(earlier); });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("QNOSUCH driver not loaded")));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("available drivers")));
+        {
+            const QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QNOSUCH"), QStringLiteral("nosuch"));
+            QVERIFY(!db.isValid());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("nosuch"));
+        QFile log(DiagnosticLog::filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY2(text.contains(QLatin1String("] qt warning default: QSqlDatabase: QNOSUCH driver not loaded")),
+                 qPrintable(text));
     }
 };
 TORVANE_TEST(DiagnosticLogTest)
