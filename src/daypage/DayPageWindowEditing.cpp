@@ -12,6 +12,7 @@
 #include "core/Twips.h"
 #include "daypage/Legend.h"
 #include "maint/HelpWindow.h"
+#include "store/FileProblem.h"
 
 #include <QAction>
 #include <QApplication>
@@ -270,7 +271,15 @@ void DayPageWindow::gridEnter()
                                QPoint(int(pixelsToTwips(at.x())) + 2000, int(pixelsToTwips(at.y())) + 600)};
         m_bookingWindow = m_state.windows().bookingWindow(m_state, this, cell);
     } catch (const AppError &e) {
-        // Key handling in the grid ends quietly; Enter can simply be pressed again.
+        // A full or read-only disk does not go away by pressing Enter again: the user hears why.
+        const FileProblem::Cause cause = FileProblem::causeOf(e);
+        if (cause == FileProblem::Cause::DiskFull || cause == FileProblem::Cause::ReadOnly
+            || cause == FileProblem::Cause::Missing) {
+            m_state.dialogs()->message(FileProblem::explained(e, m_state.paths().sharedDbPath()).description(),
+                                       QStringLiteral("Booking"), Dialogs::Ok, Dialogs::Warning);
+            return;
+        }
+        // Otherwise key handling in the grid ends quietly; Enter can simply be pressed again.
         DiagnosticLog::passedOver(QStringLiteral("Grid1 Enter"), e);
     }
 }

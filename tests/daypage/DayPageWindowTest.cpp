@@ -1,5 +1,6 @@
 #include "daypage/DayPageWindow.h"
 #include "ScriptedDialogs.h"
+#include "SmallDisk.h"
 #include "TestDb.h"
 #include "TestRegistry.h"
 #include "core/AppState.h"
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -330,6 +332,30 @@ private slots:
 
     // A 640 x 480 screen, less a title bar: the window goes down to it, and every control of
     // the page, each caption of the legend among them, lies whole inside the window.
+    void enterOnAFreeSlotOfAFullDiskSaysWhy()
+    {
+        SmallDisk disk(1024);
+        if (!disk.ready())
+            QSKIP("mounting a small disk needs root");
+        QVERIFY(QFile::copy(TestFolder::buildFile(QStringLiteral("db.mdb")), disk.file(QStringLiteral("db.mdb"))));
+        w.reset();
+        state->paths().setServerFolder(disk.path());
+        w = std::make_unique<DayPageWindow>(*state);
+        w->setAttribute(Qt::WA_DeleteOnClose, false);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        typeDate(QStringLiteral("3/3/2031")); // the page is made while there is room
+        QCOMPARE(shown(), QDate(2031, 3, 3));
+        disk.fill();
+        dialogs->clear();
+        w->page().grid().setCurrentCell(8, 2);
+        QTest::keyClick(w->grid(), Qt::Key_Return);
+        QCOMPARE(dialogs->count(), 1);
+        const QString text = dialogs->last().text;
+        QVERIFY2(text.contains(QLatin1String(" is full")) && text.contains(disk.path()), qPrintable(text));
+        w.reset(); // lets go of the file before the disk goes
+    }
+
     void fitsASmallScreenWithNothingClipped()
     {
         // A location as long as a real garage's: the page status still shows Open or Closed.
