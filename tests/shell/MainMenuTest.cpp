@@ -2,9 +2,12 @@
 #include "TestRegistry.h"
 #include "core/Programs.h"
 #include "maint/BackupWindow.h"
+#include "maint/NetworkWindow.h"
+#include "setup/OfficeSetupWindow.h"
 #include "shell/MainMenuWindow.h"
 #include "store/Database.h"
 
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -289,6 +292,30 @@ private slots:
         menu->close();
         QCOMPARE(f.dialogs.last().title, QStringLiteral("Back-up Files"));
         QVERIFY(f.switcher.programEnded());
+    }
+
+    void fixedWindowsKeepRoomForTheirControls()
+    {
+        StationFixture f;
+        MainMenuWindow *menu = showMenu(f, true);
+        std::vector<QWidget *> windows{menu, new OfficeSetupWindow(f.state), new BackupWindow(f.state),
+                                       new NetworkWindow(f.state)};
+        for (QWidget *w : windows) {
+            w->show();
+            w->resize(300, 300); // as small as a user may drag it
+            QCoreApplication::processEvents();
+            const QSize needed = w->layout()->totalMinimumSize();
+            QVERIFY2(w->width() >= needed.width() && w->height() >= needed.height(),
+                     qPrintable(QStringLiteral("%1 is %2 x %3, its controls need %4 x %5")
+                                    .arg(w->objectName())
+                                    .arg(w->width())
+                                    .arg(w->height())
+                                    .arg(needed.width())
+                                    .arg(needed.height())));
+        }
+        for (QWidget *w : windows)
+            if (w != menu)
+                delete w;
     }
 
     void closingByProgramAsksNothing()
