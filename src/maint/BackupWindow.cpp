@@ -89,7 +89,7 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
         QStringLiteral("To back-up files, please specify the destination folder (a USB disk appears under "
                        "/media/%1), type it or choose it with Browse, and click Backup Button. Earlier back-ups "
                        "there are kept by date.")
-            .arg(qEnvironmentVariable("USER", QStringLiteral("you")));
+            .arg(qEnvironmentVariable("USER", QDir::home().dirName()));
     const QString restoreHelp =
         QStringLiteral("To restore files after hard disk crash or program reinstallation, please specify the source "
                        "folder, choose the back-up to restore (the newest is offered), and click Restore Button.");
