@@ -8,6 +8,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 const QString Dialogs::ProgramTitle = QStringLiteral("Torvane Network Version");
@@ -120,4 +122,12 @@ std::optional<QString> MessageBoxDialogs::folderName(const QString &title, const
     if (path.isEmpty())
         return std::nullopt;
     return path;
+}
+
+bool MessageBoxDialogs::choosePrinter(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -3,6 +3,7 @@
 #include <optional>
 
 class AppError;
+class QPrinter;
 class QWidget;
 
 // Every message box, question and input box of the program goes through this interface, so
@@ -29,6 +30,10 @@ public:
     {
         return std::nullopt;
     }
+
+    // The print dialog on printer (which printer, copies); false when cancelled. Programs
+    // without windows print to the printer as it is.
+    virtual bool choosePrinter(QPrinter & /*printer*/) { return true; }
 
     // The folder chooser: the folder chosen, nullopt when cancelled.
     virtual std::optional<QString> folderName(const QString & /*title*/, const QString & /*startFolder*/)
@@ -63,6 +68,7 @@ public:
     std::optional<QString> saveFileName(const QString &title, const QString &suggestedPath,
                                         const QString &filter) override;
     std::optional<QString> folderName(const QString &title, const QString &startFolder) override;
+    bool choosePrinter(QPrinter &printer) override;
 
 protected:
     Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;

@@ -314,8 +314,9 @@ void DayPageWindow::buildMenus()
     QAction *open = m_mnuPage->addAction(QStringLiteral("&Open"), this, &DayPageWindow::openTypedDate);
     open->setObjectName(QStringLiteral("mnuOpen"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_mnuPage->addAction(QStringLiteral("&Print"), this, &DayPageWindow::showPrintOptions)
-        ->setObjectName(QStringLiteral("mnuPrint"));
+    QAction *print = m_mnuPage->addAction(QStringLiteral("&Print"), this, &DayPageWindow::showPrintOptions);
+    print->setObjectName(QStringLiteral("mnuPrint"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     m_mnuPage->addSeparator();
     QAction *exit = m_mnuPage->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuExit"));

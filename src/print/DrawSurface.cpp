@@ -331,6 +331,15 @@ std::unique_ptr<PageSurface> PageSurface::defaultPrinter(QPageLayout::Orientatio
     return surface;
 }
 
+std::unique_ptr<PageSurface> PageSurface::chosenPrinter(std::unique_ptr<QPrinter> printer)
+{
+    if (!printer->isValid())
+        throw printerError();
+    auto surface = std::make_unique<PageSurface>(printer.get());
+    surface->m_owned = std::move(printer);
+    return surface;
+}
+
 std::unique_ptr<PageSurface> PageSurface::pdfFile(const QString &path, const QPageLayout &layout, int dpi)
 {
     auto writer = std::make_unique<QPdfWriter>(path);

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QPagedPaintDevice;
+class QPrinter;
 
 // Flags of the platform's DrawText call, as the table renderer combines them.
 namespace DT {
@@ -150,6 +151,8 @@ public:
 
     // The system's default printer with the given orientation.
     static std::unique_ptr<PageSurface> defaultPrinter(QPageLayout::Orientation orientation);
+    // A printer the user has set up (printer, copies) in the print dialog.
+    static std::unique_ptr<PageSurface> chosenPrinter(std::unique_ptr<QPrinter> printer);
     // A PDF file with the given page layout (its margins stand for the printer's unprintable edge).
     static std::unique_ptr<PageSurface> pdfFile(const QString &path, const QPageLayout &layout, int dpi = 600);
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
@@ -196,7 +197,13 @@ void SchedulePrint::print(const ScheduleHeading &heading, const QDate &date)
         return;
     }
     try {
-        auto paper = PageSurface::defaultPrinter(orientation() == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+        // The system's print dialog: which printer, how many copies, or a file.
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPageOrientation(orientation() == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+        printer->setDocName(title());
+        if (!dialogs.choosePrinter(*printer))
+            return;
+        auto paper = PageSurface::chosenPrinter(std::move(printer));
         drawPaper(*paper, heading);
         paper->endDoc();
     } catch (const AppError &e) {

@@ -40,6 +40,12 @@ std::optional<QString> ScriptedDialogs::folderName(const QString &title, const Q
     return saveFileName(title, startFolder, QString());
 }
 
+bool ScriptedDialogs::choosePrinter(QPrinter &)
+{
+    m_shown.append({false, QStringLiteral("Print"), QStringLiteral("Print"), OkCancel, NoIcon});
+    return m_answers.isEmpty() || m_answers.dequeue() == AnsOk;
+}
+
 QStringList ScriptedDialogs::texts() const
 {
     QStringList out;

@@ -22,6 +22,8 @@ public:
                                         const QString &filter) override;
     // Answered from the same queue as the file dialog; recorded as an input of the start folder.
     std::optional<QString> folderName(const QString &title, const QString &startFolder) override;
+    // Recorded as a question "Print"; an answer queued says OK or Cancel, none is OK.
+    bool choosePrinter(QPrinter &printer) override;
 
     void answer(Answer a) { m_answers.enqueue(a); }
     void answerInput(const QString &text) { m_inputs.enqueue(text); }
