@@ -114,7 +114,7 @@ WeekGlanceWindow::~WeekGlanceWindow() = default;
 
 QString WeekGlanceWindow::cellText(const WeekGlance::Hours &h)
 {
-    return QStringLiteral("%1 of %2 h  %3%").arg(numberText(h.used), numberText(h.start)).arg(h.percent());
+    return QStringLiteral("%1 of %2 h\n%3%").arg(numberText(h.used), numberText(h.start)).arg(h.percent());
 }
 
 QDate WeekGlanceWindow::dayOfColumn(int col) const { return col >= 0 && col < 7 ? m_week.days[col].date : QDate(); }
