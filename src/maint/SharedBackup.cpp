@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/SettingsStore.h"
 #include "store/TableCopy.h"
 
 #include <QDir>
@@ -187,7 +188,7 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
                     QStringLiteral("%1 is not a Torvane database: %2.%3 is missing").arg(native(source), table, field));
         }
     }
-    for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
+    for (const QString &table : {SettingsStore::SetupTable, SettingsStore::ListsTable}) {
         if (tables.contains(table) && TableCopy::count(backup, table) == 0)
             throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
     }
