@@ -10,6 +10,7 @@
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
 #include "store/FileProblem.h"
+#include "store/SettingsStore.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -224,7 +225,7 @@ void BackupWindow::listBackups()
 void BackupWindow::openSetup()
 {
     m_setup.setDatabaseName(m_state.paths().sharedDbPath());
-    m_setup.setRecordSource(QStringLiteral("tbl_Setup"));
+    m_setup.setRecordSource(SettingsStore::SetupTable);
     m_setup.refresh();
 }
 
