@@ -69,7 +69,7 @@ private slots:
         BookingStation s(folder);
         CustomerStore store(s.db);
         QCOMPARE(names(store.lookup(QStringLiteral("jo"))),
-                 QStringList({"JOSE ortiz/613-777-0142", "Jose Ortiz/613 777 0199", "Joanne Smith/416 555 7000",
+                 QStringList({"Jose Ortiz/613 777 0199", "JOSE ortiz/613-777-0142", "Joanne Smith/416 555 7000",
                               "John Miller/(905) 555-0142"}));
         QCOMPARE(names(store.lookup(QStringLiteral("Ortíz j"))).size(), 2);
         QCOMPARE(names(store.lookup(QStringLiteral("777-01"))).size(), 2);
@@ -87,6 +87,7 @@ private slots:
         QAbstractItemView *list = form->customers()->completer(name)->popup();
         QTRY_VERIFY(list->isVisible());
         QCOMPARE(list->model()->rowCount(), 2);
+        QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Down);
         QTest::keyClick(list, Qt::Key_Return);
         auto text = [&form](const char *box) { return form->findChild<QLineEdit *>(QLatin1String(box))->text(); };

@@ -17,6 +17,7 @@
 #include "daypage/NameSearch.h"
 #include "daypage/PageStore.h"
 #include "store/AppError.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -169,8 +170,8 @@ QStringList Bench::measureNames()
 {
     return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),     QStringLiteral("save_page"),
             QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),
-            QStringLiteral("search_oldest"),    QStringLiteral("find_slot"),         QStringLiteral("start_splash"),
-            QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
+            QStringLiteral("search_oldest"),    QStringLiteral("find_slot"),         QStringLiteral("customer_lookup"),
+            QStringLiteral("start_splash"),     QStringLiteral("start_menu"),        QStringLiteral("peak_memory")};
 }
 
 bool Bench::wanted(const QString &name) const { return m_options.only.isEmpty() || m_options.only.contains(name); }
@@ -739,6 +740,56 @@ Figure Bench::findSlot()
     });
 }
 
+Figure Bench::customerLookup()
+{
+    Figure f =
+        figure(QStringLiteral("customer_lookup"),
+               QStringLiteral("5d. Known customers for two to four typed letters or digits"), QStringLiteral("ms"));
+    f.target = 50;
+    f.maxRatio = 2;
+    f.note = QStringLiteral("CustomerStore::lookup as the booking form runs it per keystroke: the first two to four "
+                            "letters of a booked customer's name or digits of the phone, ten newest shown");
+    attachFloor(f, QStringLiteral("customer_lookup"), QStringLiteral("the same query in plain SQL"));
+    return measured(f, [this](Figure &f) {
+        Database db(sharedDbPath(m_state.paths()));
+        CustomerStore store(db);
+        Floors floors(m_dbPath);
+        QStringList typed;
+        for (const QVariantList &r :
+             db.select(QStringLiteral("SELECT \"cName\", \"cPhone\" FROM \"tbl_Customer\" ORDER BY \"rid\"")).rows) {
+            typed << r.at(0).toString() << r.at(1).toString();
+        }
+        if (typed.isEmpty())
+            wrong(QStringLiteral("no customers remembered"));
+        std::mt19937 rng(31);
+        std::uniform_int_distribution<int> anyText(0, int(typed.size()) - 1), length(2, 4);
+        const int n = reps(500), warm = 20;
+        Samples samples(warm), floorSamples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            QString text = typed.at(anyText(rng));
+            const bool phone = !CustomerStore::phoneDigits(text).isEmpty();
+            text = phone ? CustomerStore::phoneDigits(text).left(length(rng) + 1) : text.left(length(rng));
+            const QString key = CustomerStore::lookupKey(text);
+            if (key.isEmpty())
+                continue;
+            if (floors.available()) {
+                Lap lap;
+                floors.customerLookup(key);
+                lap.stop();
+                floorSamples.add(lap);
+            }
+            Lap lap;
+            const auto found = store.lookup(text);
+            lap.stop();
+            if (found.isEmpty())
+                wrong(QStringLiteral("no customer for \"%1\"").arg(text));
+            samples.add(lap, 0);
+        }
+        samples.into(f);
+        f.floor = floorSamples.wall();
+    });
+}
+
 Figure Bench::searchOldest()
 {
     Figure f = figure(QStringLiteral("search_oldest"), QStringLiteral("5b. Name search, hit on the oldest page"),
@@ -881,6 +932,8 @@ Report Bench::run()
         report.figures << searchOldest();
     if (wanted(QStringLiteral("find_slot")))
         report.figures << findSlot();
+    if (wanted(QStringLiteral("customer_lookup")))
+        report.figures << customerLookup();
     report.figures << startUp();
     if (wanted(QStringLiteral("peak_memory")))
         report.figures << peakMemory();

@@ -60,6 +60,7 @@ private:
     Figure searchMissing();
     Figure searchOldest();
     Figure findSlot();
+    Figure customerLookup();
     QVector<Figure> startUp();
     Figure peakMemory();
 
