@@ -7,6 +7,7 @@
 #include "daypage/CalendarModel.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -459,6 +460,7 @@ Summary generate(const QString &dbPath, const Plan &plan)
         Schema::createShared(db);
         Generator g(db, plan);
         s = g.run();
+        CustomerStore(db).rememberAllBookings();
         tx.commit();
     }
     return s;
