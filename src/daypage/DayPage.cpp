@@ -69,7 +69,10 @@ bool DayPage::openDate(const QDate &date)
         m_state.layout().pageDate = before;
         return false;
     }
+    // The record just read is the one shown: the page row is read once per opening.
+    m_pageJustRead = true;
     populateGrid();
+    m_pageJustRead = false;
     return true;
 }
 
@@ -170,7 +173,8 @@ void DayPage::fillGrid()
     if (!hasPage())
         return;
     try {
-        m_page = pageRead([&] { return m_store->load(m_page.key()); });
+        if (!std::exchange(m_pageJustRead, false))
+            m_page = pageRead([&] { return m_store->load(m_page.key()); });
         GridBatch batch(m_grid);
         loadText(m_page.data);
         m_model.setLook(m_closed);

@@ -229,6 +229,7 @@ private:
     bool m_recovering = false;    // a failed colour save is reloading the page
     bool m_saveBlankPage = false; // the next page write is the page's first showing: blankPage too
     bool m_laidOut = false;       // rows, columns and text all read
+    bool m_pageJustRead = false;  // m_page was read by this opening: filling the grid needs no second read
     SettingsStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;

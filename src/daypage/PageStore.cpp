@@ -177,56 +177,89 @@ void PageStore::update(const PageKey &key, const QString &sets, QVariantList bin
         throw pageGone();
 }
 
+bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds)
+{
+    binds << key.id << key.date << version;
+    if (m_db.executeLocked(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
+                               + QStringLiteral(" AND rowver = ?"),
+                           binds)
+        == 1)
+        return true;
+    if (!this->version(key))
+        throw pageGone();
+    return false;
+}
+
+namespace {
+// A page merge that keeps meeting other stations' writes between its read and its write gives
+// way; the caller tries the whole again like any write that met the lock.
+constexpr int MergeRounds = 20;
+
+AppError mergeOutrun()
+{
+    return AppError(ErrNo::RecordLocked, QStringLiteral("Could not update; currently locked by another user."));
+}
+} // namespace
+
 PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
                                     bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
 {
-    WriteTransaction tx(m_db);
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\" FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
-    if (r.isEmpty())
-        throw pageGone();
-    const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
-    if (!written)
-        throw cellChanged();
-    // The closed flag is this station's only where it changed it: a page another station closed
-    // meanwhile stays closed.
-    const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
-    const QString text = PageText::join(*written);
-    if (alsoBlankPage)
-        update(key, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?, \"BlankPage\" = ?"), {text, closedNow, text});
-    else
-        update(key, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?"), {text, closedNow});
-    tx.commit();
-    return *written;
+    // Read without the lock, merged here, written only if nobody wrote the page in between.
+    for (int round = 0; round < MergeRounds; ++round) {
+        const ResultRows r = m_db.select(
+            QStringLiteral("SELECT \"Data\", \"Clinic\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
+        if (r.isEmpty())
+            throw pageGone();
+        const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
+        if (!written)
+            throw cellChanged();
+        // The closed flag is this station's only where it changed it: a page another station closed
+        // meanwhile stays closed.
+        const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
+        const QString text = PageText::join(*written);
+        const qint64 read = r.rows[0][2].toLongLong();
+        const bool stored =
+            alsoBlankPage
+                ? updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?, \"BlankPage\" = ?"),
+                           {text, closedNow, text})
+                : updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?"), {text, closedNow});
+        if (stored)
+            return *written;
+    }
+    throw mergeOutrun();
 }
 
 QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
                                       const QVector<qint64> &mine)
 {
-    WriteTransaction tx(m_db);
-    const QString stored = storedText(key, "Color");
-    QVector<qint64> out;
-    if (!base) {
-        if (!ColorList::isUnset(stored)) {
-            // Another station showed the page first: its list stands.
-            const auto now = ColorList::parse(stored);
+    for (int round = 0; round < MergeRounds; ++round) {
+        const ResultRows r = m_db.select(QStringLiteral("SELECT \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
+                                         {key.id, key.date});
+        if (r.isEmpty())
+            throw pageGone();
+        const QString stored = r.rows[0][0].toString();
+        QVector<qint64> out;
+        if (!base) {
+            if (!ColorList::isUnset(stored)) {
+                // Another station showed the page first: its list stands.
+                const auto now = ColorList::parse(stored);
+                out = mine;
+                for (int i = 0; i < out.size() && i < now.size(); ++i)
+                    if (now.at(i))
+                        out[i] = *now.at(i);
+                return out;
+            }
             out = mine;
-            for (int i = 0; i < out.size() && i < now.size(); ++i)
-                if (now.at(i))
-                    out[i] = *now.at(i);
-            tx.commit();
-            return out;
+        } else {
+            const auto written = ColorList::applied(stored, *base, mine);
+            if (!written)
+                throw cellChanged();
+            out = *written;
         }
-        out = mine;
-    } else {
-        const auto written = ColorList::applied(stored, *base, mine);
-        if (!written)
-            throw cellChanged();
-        out = *written;
+        if (updateAt(key, r.rows[0][1].toLongLong(), QStringLiteral("\"Color\" = ?"), {ColorList::format(out)}))
+            return out;
     }
-    update(key, QStringLiteral("\"Color\" = ?"), {ColorList::format(out)});
-    tx.commit();
-    return out;
+    throw mergeOutrun();
 }
 
 void PageStore::setClosed(const PageKey &key, bool closed)

@@ -44,8 +44,8 @@ struct PageGrid {
 };
 
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
-// (or part of the caller's) that reads the record as stored at that moment and applies only this
-// station's own changes, compare-and-set: where a cell no longer holds what this station last
+// (or part of the caller's), or one statement guarded by the row version read, that applies only
+// this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station last
 // saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
 class PageStore {
 public:
@@ -133,5 +133,8 @@ private:
     QString storedText(const PageKey &key, const char *field);
     // Bumps the row version of the page of the key; throws PageChanged when it is gone.
     void update(const PageKey &key, const QString &sets, QVariantList binds);
+    // The same in one statement, only while the page's row version is still version: false when
+    // another station wrote the page since. Throws PageChanged when it is gone.
+    bool updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds);
     Database &m_db;
 };

@@ -7,6 +7,7 @@
 #include "print/CommandLinePrint.h"
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
+#include "shell/WaitNote.h"
 #include "store/AppError.h"
 
 #include <QApplication>
@@ -92,6 +93,7 @@ int main(int argc, char **argv)
         }
     }
     WindowSwitcher switcher;
+    WaitNote waitNote;
     state.setDialogs(&dialogs);
     state.setSwitcher(&switcher);
     ShellWindows::install(state);

@@ -88,12 +88,12 @@ void CustomerStore::remember(const QDate &date, const Customer &booked)
         QStringList rows;
         QVariantList binds;
         for (const QString &key : keys) {
-            rows << QStringLiteral("(?, ?, ?)");
-            binds << key << nameKey << phoneKey;
+            rows << QStringLiteral("(?, ?, ?, ?)");
+            binds << key << nameKey << phoneKey << date;
         }
         if (!rows.isEmpty())
-            m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\") "
-                                        "VALUES %1 ON CONFLICT DO NOTHING")
+            m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\", "
+                                        "\"lastVisit\") VALUES %1 ON CONFLICT DO NOTHING")
                              .arg(rows.join(QLatin1String(", "))),
                          binds);
         return;
@@ -105,6 +105,9 @@ void CustomerStore::remember(const QDate &date, const Customer &booked)
                                 "\"cCity\" = ?, \"cProv\" = ?, \"cPostCode\" = ?, \"cVehicle\" = ?, \"cMake\" = ?, "
                                 "\"lastVisit\" = ? WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
                  details + QVariantList{nameKey, phoneKey});
+    m_db.execute(QStringLiteral("UPDATE \"tbl_CustomerKey\" SET \"lastVisit\" = ? WHERE \"nameKey\" = ? AND "
+                                "\"phoneKey\" = ?"),
+                 {date, nameKey, phoneKey});
 }
 
 QVector<CustomerStore::Customer> CustomerStore::lookup(const QString &typed)
@@ -116,11 +119,15 @@ QVector<CustomerStore::Customer> CustomerStore::lookup(const QString &typed)
     const bool byPhone = key.startsWith(PhoneMark);
     const QString wantDigits = phoneDigits(typed);
     const QStringList wantWords = foldedName(typed).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // One word or number no longer than a key matches by its key alone: the engine stops at ten.
+    const bool byKeyAlone =
+        byPhone ? wantDigits.size() <= KeyLength : wantWords.size() == 1 && wantWords.first().size() <= KeyLength;
     m_db.scan(QStringLiteral("SELECT c.\"cName\", c.\"cPhone\", c.\"cAddress\", c.\"cCity\", c.\"cProv\", "
                              "c.\"cPostCode\", c.\"cVehicle\", c.\"cMake\", c.\"lastVisit\", c.\"nameKey\", "
                              "c.\"phoneKey\" FROM \"tbl_CustomerKey\" k JOIN \"tbl_Customer\" c ON c.\"nameKey\" = "
                              "k.\"nameKey\" AND c.\"phoneKey\" = k.\"phoneKey\" WHERE k.\"prefix\" = ? "
-                             "ORDER BY c.\"lastVisit\" DESC, c.\"nameKey\", c.\"phoneKey\""),
+                             "ORDER BY k.\"lastVisit\" DESC, k.\"nameKey\" DESC, k.\"phoneKey\" DESC")
+                  + (byKeyAlone ? QStringLiteral(" LIMIT %1").arg(MaxListed) : QString()),
               {key}, [&](const RowView &r) {
                   if (out.size() >= MaxListed)
                       return;

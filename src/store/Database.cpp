@@ -11,12 +11,15 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 const QString Database::RowVersionColumn = QStringLiteral("rowver");
 
@@ -25,6 +28,30 @@ QAtomicInt s_connectionSerial;
 std::function<bool()> s_askOnNoAnswer;
 std::atomic<const Database *> s_asking{nullptr};
 std::atomic<bool> s_givenUp{false};
+std::atomic<int> s_lockPatienceMs{Database::DefaultLockPatienceMs};
+std::function<void(Database::LockWait)> s_lockWaitNotice;
+
+// This thread's wait for the lock: the outermost LockWaiter's clock and what the user was told.
+struct ThreadLockWait {
+    int depth = 0;
+    QElapsedTimer since;
+    bool begun = false;
+    bool long_ = false;
+};
+thread_local ThreadLockWait t_lockWait;
+
+// Bounded, so a program that builds many statement texts does not keep them all.
+constexpr int KeptStatements = 64;
+
+// A change of the schema: kept statements and column lists may no longer fit it.
+bool changesSchema(const QString &sql)
+{
+    const QString t = sql.trimmed();
+    for (const char *word : {"CREATE", "DROP", "ALTER", "VACUUM", "ATTACH", "DETACH"})
+        if (t.startsWith(QLatin1String(word), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
 
 // rid makes the rowid explicit, so compaction never renumbers records another station holds.
 bool isBookkeeping(const QString &column)
@@ -106,8 +133,59 @@ void Database::setNoAnswerHandler(std::function<bool()> ask)
     s_givenUp = false;
 }
 
+void Database::setLockPatience(int ms) { s_lockPatienceMs = ms; }
+int Database::lockPatience() { return s_lockPatienceMs; }
+void Database::setLockWaitNotice(std::function<void(LockWait)> notice) { s_lockWaitNotice = std::move(notice); }
+
+void Database::noticeLockWait(LockWait what)
+{
+    if (s_lockWaitNotice)
+        s_lockWaitNotice(what);
+}
+
+LockWaiter::LockWaiter() : m_outer(t_lockWait.depth++ == 0)
+{
+    if (m_outer)
+        t_lockWait.since.start();
+}
+
+LockWaiter::~LockWaiter()
+{
+    --t_lockWait.depth;
+    if (!m_outer)
+        return;
+    const bool begun = t_lockWait.begun;
+    t_lockWait = ThreadLockWait();
+    if (begun) {
+        try {
+            Database::noticeLockWait(Database::LockWait::Ends);
+        } catch (...) {
+        }
+    }
+}
+
+bool LockWaiter::again()
+{
+    ThreadLockWait &w = t_lockWait;
+    const qint64 waited = w.since.elapsed();
+    if (waited >= Database::lockPatience())
+        return false;
+    if (!w.begun) {
+        w.begun = true;
+        Database::noticeLockWait(Database::LockWait::Begins);
+    }
+    if (!w.long_ && waited >= Database::LockNoticeMs) {
+        w.long_ = true;
+        Database::noticeLockWait(Database::LockWait::LastsLong);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(1000, 10001)));
+    return true;
+}
+
 AppError Database::failure(const QSqlError &e, const QString &context)
 {
+    // The columns known may be what failed: another station can change the tables.
+    m_fields.clear();
     if (m_answerLimitMs > 0 && ((m_watch && m_watch->fired()) || m_engine->connectionLost(m_db))) {
         m_lost = true;
         return noAnswer();
@@ -179,6 +257,7 @@ void Database::close()
         m_db.exec(QStringLiteral("ROLLBACK"));
     m_inTransaction = false;
     m_lost = false;
+    forgetStatements();
     m_engine->closing();
     m_watch.reset(); // before the socket it watches goes
     m_db.close();
@@ -197,6 +276,7 @@ void Database::callStarts()
         // go on in a new one.
         if (m_inTransaction)
             throw noAnswer();
+        forgetStatements(); // they belonged to the session that went
         m_engine->closing();
         m_watch.reset();
         m_db.close();
@@ -274,32 +354,114 @@ auto Database::answered(bool reads, F &&f)
     }
 }
 
-void Database::prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds)
+QSqlQuery &Database::kept(const QString &sql)
 {
-    // PostgreSQL prepares only queries and data changes; a statement without values is run as it is.
-    if (binds.isEmpty()) {
-        if (!q.exec(sql))
-            throw failure(q.lastError());
-        return;
+    auto it = m_kept.find(sql);
+    if (it == m_kept.end()) {
+        if (m_kept.size() >= KeptStatements) {
+            auto oldest = m_kept.begin();
+            for (auto k = m_kept.begin(); k != m_kept.end(); ++k)
+                if (k->used < oldest->used)
+                    oldest = k;
+            m_kept.erase(oldest);
+        }
+        auto q = std::make_shared<QSqlQuery>(m_db);
+        q->setForwardOnly(true);
+        if (!q->prepare(sql))
+            throw failure(q->lastError());
+        it = m_kept.insert(sql, Kept{std::move(q), 0});
     }
-    if (!q.prepare(sql))
-        throw failure(q.lastError());
-    for (const QVariant &b : binds)
-        q.addBindValue(toStored(b));
-    if (!q.exec())
-        throw failure(q.lastError());
+    it->used = ++m_uses;
+    return *it->query;
+}
+
+void Database::forgetStatements()
+{
+    m_kept.clear();
+    m_fields.clear();
+}
+
+QSqlQuery &Database::run(std::unique_ptr<QSqlQuery> &once, const QString &sql, const QVariantList &binds)
+{
+    const bool schema = changesSchema(sql);
+    if (schema)
+        forgetStatements();
+    if (schema || !m_engine->keepsPrepared(!binds.isEmpty())) {
+        // Run as it is: PostgreSQL prepares only queries and data changes.
+        once = std::make_unique<QSqlQuery>(m_db);
+        once->setForwardOnly(true);
+        if (binds.isEmpty()) {
+            if (!once->exec(sql))
+                throw failure(once->lastError());
+            return *once;
+        }
+        if (!once->prepare(sql))
+            throw failure(once->lastError());
+        for (const QVariant &b : binds)
+            once->addBindValue(toStored(b));
+        if (!once->exec())
+            throw failure(once->lastError());
+        return *once;
+    }
+    QSqlQuery &q = kept(sql);
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, toStored(binds.at(i)));
+    if (!q.exec()) {
+        const QSqlError e = q.lastError();
+        q.finish();
+        throw failure(e);
+    }
+    return q;
+}
+
+namespace {
+// A kept statement is reset however the call ends, so no read lock outlives it.
+struct Finished {
+    QSqlQuery *q = nullptr;
+    ~Finished()
+    {
+        if (q)
+            q->finish();
+    }
+};
+} // namespace
+
+template <class F>
+auto Database::waitingForLock(F &&f)
+{
+    // Inside a transaction the caller runs the whole of it again; inside a wait, the wait does.
+    if (m_inTransaction || m_waitingForLock)
+        return f();
+    m_waitingForLock = true;
+    struct Reset {
+        bool &flag;
+        ~Reset() { flag = false; }
+    } reset{m_waitingForLock};
+    return retryOnLock(f);
 }
 
 int Database::execute(const QString &sql, const QVariantList &binds)
 {
-    return answered(false, [&] {
-        AnswerWait wait(*this);
-        QSqlQuery q(m_db);
-        prepareAndRun(q, sql, binds);
-        const int n = q.numRowsAffected();
-        q.finish();
-        return n;
+    return waitingForLock([&] {
+        return answered(false, [&] {
+            AnswerWait wait(*this);
+            std::unique_ptr<QSqlQuery> once;
+            Finished done;
+            QSqlQuery &q = run(once, sql, binds);
+            done.q = &q;
+            return q.numRowsAffected();
+        });
     });
+}
+
+int Database::executeLocked(const QString &sql, const QVariantList &binds)
+{
+    if (m_inTransaction || m_engine->statementTakesWriteLock())
+        return execute(sql, binds);
+    WriteTransaction tx(*this);
+    const int n = execute(sql, binds);
+    tx.commit();
+    return n;
 }
 
 void Database::scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row)
@@ -314,45 +476,49 @@ void Database::scan(const QString &sql, const QVariantList &binds, const std::fu
 
 ResultRows Database::select(const QString &sql, const QVariantList &binds)
 {
-    return answered(true, [&] {
-        AnswerWait wait(*this);
-        QSqlQuery q(m_db);
-        q.setForwardOnly(true);
-        prepareAndRun(q, sql, binds);
-        ResultRows out;
-        const QSqlRecord rec = q.record();
-        const int n = rec.count();
-        for (int i = 0; i < n; ++i)
-            out.columns << rec.fieldName(i);
-        while (q.next()) {
-            wait.row();
-            QVariantList row;
-            row.reserve(n);
+    return waitingForLock([&] {
+        return answered(true, [&] {
+            AnswerWait wait(*this);
+            std::unique_ptr<QSqlQuery> once;
+            Finished done;
+            QSqlQuery &q = run(once, sql, binds);
+            done.q = &q;
+            ResultRows out;
+            const QSqlRecord rec = q.record();
+            const int n = rec.count();
             for (int i = 0; i < n; ++i)
-                row << q.value(i);
-            out.rows << row;
-        }
-        if (q.lastError().isValid())
-            throw failure(q.lastError());
-        q.finish();
-        return out;
+                out.columns << rec.fieldName(i);
+            while (q.next()) {
+                wait.row();
+                QVariantList row;
+                row.reserve(n);
+                for (int i = 0; i < n; ++i)
+                    row << q.value(i);
+                out.rows << row;
+            }
+            if (q.lastError().isValid())
+                throw failure(q.lastError());
+            return out;
+        });
     });
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &binds)
 {
-    return answered(true, [&] {
-        AnswerWait wait(*this);
-        QSqlQuery q(m_db);
-        q.setForwardOnly(true);
-        prepareAndRun(q, sql, binds);
-        QVariant v;
-        if (q.next())
-            v = q.value(0);
-        else if (q.lastError().isValid())
-            throw failure(q.lastError());
-        q.finish();
-        return v;
+    return waitingForLock([&] {
+        return answered(true, [&] {
+            AnswerWait wait(*this);
+            std::unique_ptr<QSqlQuery> once;
+            Finished done;
+            QSqlQuery &q = run(once, sql, binds);
+            done.q = &q;
+            QVariant v;
+            if (q.next())
+                v = q.value(0);
+            else if (q.lastError().isValid())
+                throw failure(q.lastError());
+            return v;
+        });
     });
 }
 
@@ -378,18 +544,25 @@ qint64 Database::lastInsertId() { return scalar(m_engine->lastInsertIdQuery()).t
 
 void Database::begin()
 {
-    m_engine->beginWrite(*this);
+    waitingForLock([&] { m_engine->beginWrite(*this); });
     m_inTransaction = true;
 }
 
 void Database::commit()
 {
-    try {
-        execute(QStringLiteral("COMMIT"));
-    } catch (const AppError &) {
-        // A failed commit leaves the transaction open; give it up so the file is not held.
-        rollback();
-        throw;
+    LockWaiter waiter;
+    for (;;) {
+        try {
+            execute(QStringLiteral("COMMIT"));
+            break;
+        } catch (const AppError &e) {
+            // On the file a commit waits for readers to finish, and stays open meanwhile.
+            if (e.number() == ErrNo::RecordLocked && m_engine->stillInTransaction(m_db) && waiter.again())
+                continue;
+            // Otherwise give it up so the file is not held.
+            rollback();
+            throw;
+        }
     }
     m_inTransaction = false;
 }
@@ -424,6 +597,9 @@ void Database::snapshotTo(const QString &file, const std::function<void(int, int
 
 QStringList Database::fieldNames(const QString &table)
 {
+    const auto known = m_fields.constFind(table);
+    if (known != m_fields.cend())
+        return *known;
     QStringList out;
     const ResultRows r = select(m_engine->columnsQuery(), {table});
     for (const auto &row : r.rows) {
@@ -431,6 +607,9 @@ QStringList Database::fieldNames(const QString &table)
         if (!isBookkeeping(n))
             out << n;
     }
+    // Only a table that exists: another station may make it yet.
+    if (!out.isEmpty())
+        m_fields.insert(table, out);
     return out;
 }
 

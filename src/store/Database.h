@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QHash>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -62,6 +63,9 @@ public:
 
     // Statement with bound values; returns the number of rows changed.
     int execute(const QString &sql, const QVariantList &binds = {});
+    // One data change that needs the write lock only while it runs (guarded by a row version):
+    // in the caller's transaction when there is one, else holding the lock for that one statement.
+    int executeLocked(const QString &sql, const QVariantList &binds);
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
     // Hands each row to row() without copying its values, for reads of many rows that look at a few
@@ -126,11 +130,33 @@ public:
     // Values as stored: dates as "YYYY-MM-DD", yes/no as 0/1.
     static QVariant toStored(const QVariant &v);
 
+    // Other stations' write locks are waited for, a try of LockWaitMs at a time, until the
+    // patience is spent; only then does a call fail with 3186. A statement outside a transaction,
+    // the start of a write transaction and its commit wait by themselves; a transaction that met
+    // the lock halfway is run again whole by retryOnLock.
     static constexpr int LockWaitMs = 200;
+    static constexpr int DefaultLockPatienceMs = 30000;
+    static void setLockPatience(int ms);
+    static int lockPatience();
+    // What a wait for the lock tells the user: it began, it has lasted LockNoticeMs, it ended.
+    // One for the process, called on the thread that waits.
+    enum class LockWait { Begins, LastsLong, Ends };
+    static constexpr int LockNoticeMs = 2000;
+    static void setLockWaitNotice(std::function<void(LockWait)> notice);
+    static void noticeLockWait(LockWait what);
+
     static const QString RowVersionColumn; // "rowver"
 
+    // The statement of sql, prepared once on this connection and kept (a bounded number of them).
+    // The caller runs it and finishes it before the next call that may use it.
+    QSqlQuery &kept(const QString &sql);
+
 private:
-    void prepareAndRun(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+    // Runs q for sql: kept prepared where the engine allows, else run as it is.
+    QSqlQuery &run(std::unique_ptr<QSqlQuery> &once, const QString &sql, const QVariantList &binds);
+    void forgetStatements();
+    template <class F>
+    auto waitingForLock(F &&f);
     void connect();
     void callStarts();
     void callEnds();
@@ -151,19 +177,42 @@ private:
     QString m_path;
     QString m_connName;
     bool m_inTransaction = false;
+    bool m_waitingForLock = false;
+    struct Kept {
+        std::shared_ptr<QSqlQuery> query;
+        quint64 used = 0;
+    };
+    QHash<QString, Kept> m_kept;
+    quint64 m_uses = 0;
+    QHash<QString, QStringList> m_fields;
 };
 
-// Runs f again while it fails on another station's lock, tries times in all; each try has
-// already waited Database::LockWaitMs for the lock. Ten tries outlast a commit slowed down by a
-// busy disk (about two seconds).
+// One wait for other stations' write locks on this thread. Waits inside it share its clock, so
+// nesting never stretches the patience, and the user hears of it once.
+class LockWaiter {
+public:
+    LockWaiter();
+    ~LockWaiter();
+    LockWaiter(const LockWaiter &) = delete;
+    LockWaiter &operator=(const LockWaiter &) = delete;
+    // After a try met the lock: false once the patience is spent, else a short pause of random
+    // length (so stations that keep meeting each other do not keep colliding) and true.
+    bool again();
+
+private:
+    bool m_outer;
+};
+
+// Runs f again while it fails on another station's lock, until the lock patience is spent.
 template <class F>
-auto retryOnLock(F &&f, int tries = 10)
+auto retryOnLock(F &&f)
 {
-    for (int i = 1;; ++i) {
+    LockWaiter waiter;
+    for (;;) {
         try {
             return f();
         } catch (const AppError &e) {
-            if (e.number() != ErrNo::RecordLocked || i >= tries)
+            if (e.number() != ErrNo::RecordLocked || !waiter.again())
                 throw;
         }
     }

@@ -71,6 +71,15 @@ public:
                       const std::function<void(const RowView &)> &row) const = 0;
     // The connection is about to close: statements the engine keeps prepared are let go.
     virtual void closing() const {}
+    // Whether a statement (with bound values or without) may be prepared once and kept for the
+    // connection's life; changes of the schema are never kept.
+    virtual bool keepsPrepared(bool bound) const = 0;
+    // A data change outside a transaction takes the database's write lock by itself, so one
+    // statement needs no write transaction around it (SQLite's file lock); on a server every
+    // writer takes the lock beginWrite takes.
+    virtual bool statementTakesWriteLock() const { return false; }
+    // After a commit failed: the transaction is still open, so the commit may be tried again.
+    virtual bool stillInTransaction(const QSqlDatabase &) const { return false; }
 
     // The tables the database holds, by name: one statement without bound values.
     virtual QString tablesQuery() const = 0;

@@ -16,6 +16,7 @@
 #include <QUrlQuery>
 
 #include <dlfcn.h>
+#include <memory>
 
 namespace {
 // What a site's address may set: where the server is, who logs in, how the line is secured and
@@ -429,12 +430,10 @@ void PgEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
                     const std::function<void(const RowView &)> &row) const
 {
     Database::AnswerWait wait(db);
-    QSqlQuery q(db.connection());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw db.failure(q.lastError());
-    for (const QVariant &b : binds)
-        q.addBindValue(b);
+    QSqlQuery &q = db.kept(sql);
+    const std::unique_ptr<QSqlQuery, void (*)(QSqlQuery *)> finished(&q, [](QSqlQuery *k) { k->finish(); });
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds.at(i));
     if (!q.exec())
         throw db.failure(q.lastError());
     PgRow view;

@@ -29,6 +29,8 @@ public:
     void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
     QString likeNoCase() const override;
+    // The driver prepares only queries and data changes, which come with bound values.
+    bool keepsPrepared(bool bound) const override { return bound; }
 
     void scan(Database &db, const QString &sql, const QVariantList &binds,
               const std::function<void(const RowView &)> &row) const override;

@@ -182,8 +182,23 @@ struct Recordset::Impl {
             if (fields.isEmpty())
                 throw AppError(3078,
                                QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
-            const QVariant first =
-                db->scalar(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1").arg(rowId(), quoted(source)));
+            QVariant first;
+            try {
+                first = db->scalar(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1").arg(rowId(), quoted(source)));
+            } catch (const AppError &e) {
+                // The columns were known from before: the table may have gone since.
+                if (e.number() == ErrNo::RecordLocked || e.number() == ErrNo::NoAnswer || db->inTransaction())
+                    throw;
+                bool gone = false;
+                try {
+                    gone = db->fieldNames(source).isEmpty();
+                } catch (const AppError &) {
+                }
+                if (gone)
+                    throw AppError(
+                        3078, QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
+                throw;
+            }
             if (first.isValid()) {
                 placeOn(first.toLongLong());
                 pos = 0;

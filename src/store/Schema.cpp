@@ -123,10 +123,14 @@ void customerTables(Database &db)
     if (!hasTable(db, QStringLiteral("tbl_CustomerKey"))) {
         db.execute(
             QStringLiteral("CREATE TABLE \"tbl_CustomerKey\" (\"prefix\" TEXT NOT NULL, \"nameKey\" TEXT NOT NULL, "
-                           "\"phoneKey\" TEXT NOT NULL, %1)")
+                           "\"phoneKey\" TEXT NOT NULL, \"lastVisit\" TEXT, %1)")
                 .arg(id));
         db.execute(QStringLiteral("CREATE UNIQUE INDEX \"CustomerPrefix\" ON \"tbl_CustomerKey\" (\"prefix\", "
                                   "\"nameKey\", \"phoneKey\")"));
+        db.execute(QStringLiteral("CREATE INDEX \"CustomerRecent\" ON \"tbl_CustomerKey\" (\"prefix\", \"lastVisit\", "
+                                  "\"nameKey\", \"phoneKey\")"));
+        db.execute(
+            QStringLiteral("CREATE INDEX \"CustomerKeyOwner\" ON \"tbl_CustomerKey\" (\"nameKey\", \"phoneKey\")"));
     }
     CustomerStore(db).rememberAllBookings();
 }

@@ -3,15 +3,19 @@
 #include "store/Database.h"
 #include "store/FileProblem.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 
+#include <chrono>
 #include <memory>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 int primaryCode(const QSqlError &e)
@@ -35,6 +39,21 @@ sqlite3 *handleOf(const QSqlDatabase &db)
     if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
         return nullptr;
     return *static_cast<sqlite3 *const *>(v.constData());
+}
+
+// SQLite's own busy wait sleeps longer the longer it has waited, so a station that has waited
+// long keeps losing the lock to newcomers. Short sleeps of random length give every waiter the
+// same chance; after LockWaitMs the statement fails and Database waits on above it.
+int waitForLock(void *since, int count)
+{
+    auto &startMs = *static_cast<qint64 *>(since);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (count == 0)
+        startMs = now;
+    else if (now - startMs >= Database::LockWaitMs)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(1000, 3001)));
+    return 1;
 }
 } // namespace
 
@@ -166,6 +185,13 @@ void SqliteEngine::opened(QSqlDatabase &db) const
         return;
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
     sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_busy_handler(handle, waitForLock, &m_busySinceMs);
+}
+
+bool SqliteEngine::stillInTransaction(const QSqlDatabase &db) const
+{
+    sqlite3 *handle = handleOf(db);
+    return handle && !sqlite3_get_autocommit(handle);
 }
 
 namespace {

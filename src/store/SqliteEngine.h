@@ -31,6 +31,9 @@ public:
     void scan(Database &db, const QString &sql, const QVariantList &binds,
               const std::function<void(const RowView &)> &row) const override;
     void closing() const override;
+    bool keepsPrepared(bool) const override { return true; }
+    bool statementTakesWriteLock() const override { return true; }
+    bool stillInTransaction(const QSqlDatabase &db) const override;
 
     // The mapping of error(), for callers that run statements on the driver themselves.
     static AppError errorFrom(const QSqlError &e, const QString &context = QString());
@@ -43,4 +46,6 @@ public:
 private:
     // Scans prepared once per connection: a scan is run again and again on the same few texts.
     mutable QHash<QString, sqlite3_stmt *> m_kept;
+    // When the current statement first met the lock, for the busy handler.
+    mutable qint64 m_busySinceMs = 0;
 };

@@ -3,7 +3,6 @@
 #include "store/Schema.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTest>
@@ -90,7 +89,7 @@ private:
     bool m_onServer;
 
 private slots:
-    void heldWriteLockGives3186WithoutWaiting()
+    void heldWriteLockGives3186OnceThePatienceIsSpent()
     {
         TestFolder dir;
         const QString path = makeShared(dir);
@@ -103,10 +102,7 @@ private slots:
         a.begin(); // station A is in the middle of a write
         rb.edit(); // reading is not blocked
         rb.setField(QStringLiteral("Data"), QStringLiteral("from B"));
-        QElapsedTimer t;
-        t.start();
         QCOMPARE(errorOf([&] { rb.update(); }), ErrNo::RecordLocked);
-        QVERIFY2(t.elapsed() < 2000, "the update must give up, not wait for the other station");
         QVERIFY(!b.inTransaction());
         a.rollback();
 

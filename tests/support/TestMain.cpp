@@ -1,6 +1,7 @@
 #include "PgServer.h"
 #include "TestRegistry.h"
 #include "core/DiagnosticLog.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -41,6 +42,8 @@ int main(int argc, char **argv)
     // The diagnostic log and anything else written to the user's folders goes to a test folder.
     QStandardPaths::setTestModeEnabled(true);
     DiagnosticLog::start(QStringLiteral("test"), false);
+    // A station that meets a held lock reports it soon enough for the tests that expect that.
+    Database::setLockPatience(2000);
     QStringList args = app.arguments();
     if (args.size() > 2 && args.at(1) == QLatin1String("--child")) {
         for (const auto &[name, child] : testreg::children()) {

@@ -1,5 +1,6 @@
 #include "Bench.h"
 
+#include "../DiskStress.h"
 #include "Child.h"
 #include "Floors.h"
 #include "Machine.h"
@@ -17,6 +18,7 @@
 #include "daypage/NameSearch.h"
 #include "daypage/PageStore.h"
 #include "store/AppError.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 
 #include <QDir>
@@ -169,8 +171,8 @@ QStringList Bench::measureNames()
 {
     return {QStringLiteral("open_stored_page"), QStringLiteral("open_new_date"),     QStringLiteral("save_page"),
             QStringLiteral("booking"),          QStringLiteral("booking_contended"), QStringLiteral("search_missing"),
-            QStringLiteral("search_oldest"),    QStringLiteral("find_slot"),         QStringLiteral("start_splash"),
-            QStringLiteral("start_menu"),       QStringLiteral("peak_memory")};
+            QStringLiteral("search_oldest"),    QStringLiteral("find_slot"),         QStringLiteral("customer_lookup"),
+            QStringLiteral("start_splash"),     QStringLiteral("start_menu"),        QStringLiteral("peak_memory")};
 }
 
 bool Bench::wanted(const QString &name) const { return m_options.only.isEmpty() || m_options.only.contains(name); }
@@ -264,7 +266,12 @@ void Bench::prepare(Report &report)
         m_workingDates << QDate::fromString(row.at(0).toString(), Qt::ISODate);
     if (m_workingDates.isEmpty())
         wrong(QStringLiteral("the database has no open pages"));
-    m_oldestNameDate = m_workingDates.first();
+    // The generated name lies on the oldest working day the calendar shows.
+    for (const QDate &d : std::as_const(m_workingDates))
+        if (CalendarModel::inRange(d)) {
+            m_oldestNameDate = d;
+            break;
+        }
     const int pages = db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Appt\"")).toInt();
     const int jobs = db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\"")).toInt();
     const QString first = db.scalar(QStringLiteral("SELECT min(caldate) FROM \"tbl_Appt\"")).toString();
@@ -558,34 +565,49 @@ Figure Bench::wholeBooking()
     });
 }
 
-Figure Bench::contendedBooking()
+Figure Bench::contendedBooking(int stations, int order)
 {
-    constexpr int Stations = 4;
-    Figure f = figure(QStringLiteral("booking_contended"), QStringLiteral("4b. Whole booking, 4 stations at once"),
+    const QString letter = QString(QLatin1Char(char('b' + order)));
+    Figure f = figure(QStringLiteral("booking_contended_%1").arg(stations),
+                      QStringLiteral("4%1. Whole booking, %2 station%3 at once")
+                          .arg(letter)
+                          .arg(stations)
+                          .arg(stations == 1 ? QString() : QStringLiteral("s")),
                       QStringLiteral("ms"));
-    f.note = QStringLiteral("4 stations, each a thread with its own connection and day page, book the same pages at "
-                            "once, one column each; every booking timed as in 4, waits for the others' writes "
-                            "included");
-    return measured(f, [this](Figure &f) {
+    f.note = QStringLiteral("%1 station%2, each a thread with its own connection and day page, book the same pages "
+                            "at once, one column each (beyond %3 stations, the next pages); every booking timed as "
+                            "in 4, waits for the others' writes included; a booking that fails is counted, not timed")
+                 .arg(stations)
+                 .arg(stations == 1 ? QString() : QStringLiteral("s"))
+                 .arg(Workshop::Techs);
+    return measured(f, [this, stations](Figure &f) {
         const int perStation = reps(100), warm = 5;
-        const QDate first = nextWorkingDay(latestPage());
+        const int perPage = int(std::size(BookedRows));
+        const int pagesEach = (warm + perStation + perPage - 1) / perPage;
+        const int groups = (stations + Workshop::Techs - 1) / Workshop::Techs;
+        // Each measure books pages of its own, after those of the measures before it.
+        QDate first = nextWorkingDay(latestPage());
         const QString dbPath = sharedDbPath(m_state.paths());
+        QVector<QDate> groupStart;
         {
-            // The pages are made beforehand: four stations making the same page at once is the
-            // page creation's own contention, with its own message.
+            // The pages are made beforehand: stations making the same page at once is the page
+            // creation's own contention, with its own message.
             DayPage page(m_state);
             page.openDatabase(dbPath);
             QDate d = first;
-            for (int i = 0; i < warm + perStation; i += int(std::size(BookedRows)), d = nextWorkingDay(d))
-                if (!page.openDate(d))
-                    wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
+            for (int g = 0; g < groups; ++g) {
+                groupStart << d;
+                for (int p = 0; p < pagesEach; ++p, d = nextWorkingDay(d))
+                    if (!page.openDate(d))
+                        wrong(QStringLiteral("the page of %1 did not open").arg(d.toString(Qt::ISODate)));
+            }
         }
         std::mutex lock;
         QVector<double> wall, cpu, writes;
-        QStringList faults;
-        std::latch start(Stations);
+        QStringList faults, failures;
+        std::latch start(stations);
         std::vector<std::thread> threads;
-        for (int s = 0; s < Stations; ++s) {
+        for (int s = 0; s < stations; ++s) {
             threads.emplace_back([&, s] {
                 BenchDialogs dialogs;
                 // Each station its own state, as separate programs would have.
@@ -593,6 +615,7 @@ Figure Bench::contendedBooking()
                 state.paths().setProgramFolder(m_state.paths().programFolder());
                 state.setDialogs(&dialogs);
                 QVector<double> myWall, myCpu, myWrites;
+                QStringList myFailures;
                 QString fault;
                 try {
                     Commits commits;
@@ -600,11 +623,11 @@ Figure Bench::contendedBooking()
                     page.openDatabase(dbPath);
                     commits.watch(page.database());
                     DayPageBooking view(page);
-                    const int col = 1 + s;
-                    QDate d = first;
+                    const int col = 1 + s % Workshop::Techs;
+                    QDate d = groupStart.at(s / Workshop::Techs);
                     start.arrive_and_wait();
                     for (int i = 0; i < warm + perStation && fault.isEmpty(); ++i) {
-                        const int k = i % int(std::size(BookedRows));
+                        const int k = i % perPage;
                         if (k == 0) {
                             if (i)
                                 d = nextWorkingDay(d);
@@ -613,17 +636,21 @@ Figure Bench::contendedBooking()
                         }
                         const int committed = commits.count;
                         const QString name = QStringLiteral("Station %1 customer %2").arg(s + 1).arg(i);
+                        dialogs.shown.clear();
                         Lap lap;
                         const BookingFlow::Outcome outcome = bookSlot(state, view, BookedRows[k], col, name);
                         lap.stop();
-                        if (outcome != BookingFlow::Outcome::Closed || !dialogs.shown.isEmpty())
-                            fault = QStringLiteral("station %1: the booking at row %2 of %3 was not stored%4")
-                                        .arg(s + 1)
-                                        .arg(BookedRows[k])
-                                        .arg(d.toString(Qt::ISODate),
-                                             dialogs.shown.isEmpty() ? QString()
-                                                                     : QStringLiteral(": ") + dialogs.shown.first());
-                        else if (commits.count - committed > BookingWrites)
+                        if (outcome != BookingFlow::Outcome::Closed || !dialogs.shown.isEmpty()) {
+                            myFailures << QStringLiteral("station %1, row %2 of %3%4")
+                                              .arg(s + 1)
+                                              .arg(BookedRows[k])
+                                              .arg(d.toString(Qt::ISODate),
+                                                   dialogs.shown.isEmpty()
+                                                       ? QString()
+                                                       : QStringLiteral(": ") + dialogs.shown.first());
+                            continue;
+                        }
+                        if (commits.count - committed > BookingWrites)
                             fault = QStringLiteral("a booking committed %1 write transactions")
                                         .arg(commits.count - committed);
                         if (i >= warm) {
@@ -639,6 +666,7 @@ Figure Bench::contendedBooking()
                 wall << myWall;
                 cpu << myCpu;
                 writes << myWrites;
+                failures << myFailures;
                 if (!fault.isEmpty())
                     faults << fault;
             });
@@ -647,9 +675,14 @@ Figure Bench::contendedBooking()
             t.join();
         if (!faults.isEmpty())
             wrong(faults.first());
+        if (wall.isEmpty())
+            wrong(QStringLiteral("no booking was stored: ") + failures.value(0));
         f.value = summarize(wall);
         f.cpu = summarize(cpu);
         f.writes = summarize(writes).median;
+        f.failures = int(failures.size());
+        if (!failures.isEmpty())
+            f.note += QStringLiteral("; first failure: ") + failures.first();
     });
 }
 
@@ -733,6 +766,56 @@ Figure Bench::findSlot()
             if (places.isEmpty() || places.first().date < first || places.last().date >= first.addDays(Days))
                 wrong(QStringLiteral("no place found in 28 days from %1").arg(first.toString(Qt::ISODate)));
             samples.add(lap, commits.count - committed);
+        }
+        samples.into(f);
+        f.floor = floorSamples.wall();
+    });
+}
+
+Figure Bench::customerLookup()
+{
+    Figure f =
+        figure(QStringLiteral("customer_lookup"),
+               QStringLiteral("5d. Known customers for two to four typed letters or digits"), QStringLiteral("ms"));
+    f.target = 50;
+    f.maxRatio = 2;
+    f.note = QStringLiteral("CustomerStore::lookup as the booking form runs it per keystroke: the first two to four "
+                            "letters of a booked customer's name or digits of the phone, ten newest shown");
+    attachFloor(f, QStringLiteral("customer_lookup"), QStringLiteral("the same query in plain SQL"));
+    return measured(f, [this](Figure &f) {
+        Database db(sharedDbPath(m_state.paths()));
+        CustomerStore store(db);
+        Floors floors(m_dbPath);
+        QStringList typed;
+        for (const QVariantList &r :
+             db.select(QStringLiteral("SELECT \"cName\", \"cPhone\" FROM \"tbl_Customer\" ORDER BY \"rid\"")).rows) {
+            typed << r.at(0).toString() << r.at(1).toString();
+        }
+        if (typed.isEmpty())
+            wrong(QStringLiteral("no customers remembered"));
+        std::mt19937 rng(31);
+        std::uniform_int_distribution<int> anyText(0, int(typed.size()) - 1), length(2, 4);
+        const int n = reps(500), warm = 20;
+        Samples samples(warm), floorSamples(warm);
+        for (int i = 0; i < warm + n; ++i) {
+            QString text = typed.at(anyText(rng));
+            const bool phone = !CustomerStore::phoneDigits(text).isEmpty();
+            text = phone ? CustomerStore::phoneDigits(text).left(length(rng) + 1) : text.left(length(rng));
+            const QString key = CustomerStore::lookupKey(text);
+            if (key.isEmpty())
+                continue;
+            if (floors.available()) {
+                Lap lap;
+                floors.customerLookup(key);
+                lap.stop();
+                floorSamples.add(lap);
+            }
+            Lap lap;
+            const auto found = store.lookup(text);
+            lap.stop();
+            if (found.isEmpty())
+                wrong(QStringLiteral("no customer for \"%1\"").arg(text));
+            samples.add(lap, 0);
         }
         samples.into(f);
         f.floor = floorSamples.wall();
@@ -865,6 +948,14 @@ Report Bench::run()
     report.buildType = QStringLiteral(TORVANE_BENCH_BUILD_TYPE);
     prepare(report);
     report.machine = machineDescription(m_options.dir);
+    DiskStress stress(m_options.dir, m_options.stressMb);
+    if (m_options.diskStress) {
+        stress.start();
+        report.machine << qMakePair(QStringLiteral("Disk stress"),
+                                    QStringLiteral("files of %1 MB written and flushed in the work folder, over "
+                                                   "and over, while the measures run")
+                                        .arg(m_options.stressMb));
+    }
     if (wanted(QStringLiteral("open_stored_page")))
         report.figures << openStoredPage();
     if (wanted(QStringLiteral("open_new_date")))
@@ -874,13 +965,16 @@ Report Bench::run()
     if (wanted(QStringLiteral("booking")))
         report.figures << wholeBooking();
     if (wanted(QStringLiteral("booking_contended")))
-        report.figures << contendedBooking();
+        for (int i = 0; i < m_options.stations.size(); ++i)
+            report.figures << contendedBooking(m_options.stations.at(i), i);
     if (wanted(QStringLiteral("search_missing")))
         report.figures << searchMissing();
     if (wanted(QStringLiteral("search_oldest")))
         report.figures << searchOldest();
     if (wanted(QStringLiteral("find_slot")))
         report.figures << findSlot();
+    if (wanted(QStringLiteral("customer_lookup")))
+        report.figures << customerLookup();
     report.figures << startUp();
     if (wanted(QStringLiteral("peak_memory")))
         report.figures << peakMemory();

@@ -20,6 +20,9 @@ struct BenchOptions {
     bool reuse = false; // keep the database of an earlier run instead of generating one
     QString programDir; // where torvane lies beside the benchmark
     QString db;         // a server folder whose db.pgconn names an empty database; empty: a db.mdb file
+    QVector<int> stations{1, 4, 8}; // the contended booking, once for each count
+    bool diskStress = false;        // a writer keeps flushing large files in the work folder
+    int stressMb = 64;
 };
 
 // Any message a routine shows during a measure is a fault: the measure reports it instead of a
@@ -55,11 +58,12 @@ private:
     Figure openNewDate();
     Figure savePage();
     Figure wholeBooking();
-    // The same booking while three other stations book on the same pages.
-    Figure contendedBooking();
+    // The same booking while other stations book on the same pages; failed bookings are counted.
+    Figure contendedBooking(int stations, int order);
     Figure searchMissing();
     Figure searchOldest();
     Figure findSlot();
+    Figure customerLookup();
     QVector<Figure> startUp();
     Figure peakMemory();
 

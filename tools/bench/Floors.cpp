@@ -20,6 +20,7 @@ struct Floors::Statements {
     sqlite3_stmt *begin = nullptr;
     sqlite3_stmt *write = nullptr;
     sqlite3_stmt *commit = nullptr;
+    sqlite3_stmt *customers = nullptr;
 };
 
 Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
@@ -43,6 +44,10 @@ Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
     prepare("SELECT count(*) FROM tbl_Appt WHERE Data LIKE ?", &m_st->scan);
     prepare("SELECT rowid, * FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?", &m_st->range);
     prepare("BEGIN IMMEDIATE", &m_st->begin);
+    prepare("SELECT c.cName, c.cPhone, c.cAddress, c.cCity, c.cProv, c.cPostCode, c.cVehicle, c.cMake, c.lastVisit "
+            "FROM tbl_CustomerKey k JOIN tbl_Customer c ON c.nameKey = k.nameKey AND c.phoneKey = k.phoneKey "
+            "WHERE k.prefix = ? ORDER BY k.lastVisit DESC, k.nameKey DESC, k.phoneKey DESC LIMIT 10",
+            &m_st->customers);
     prepare("UPDATE tbl_Appt SET Data = ?, Color = ? WHERE caldate = ?", &m_st->write);
     prepare("COMMIT", &m_st->commit);
 }
@@ -51,7 +56,8 @@ Floors::~Floors()
 {
     if (!m_db)
         return;
-    for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit})
+    for (sqlite3_stmt *st :
+         {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit, m_st->customers})
         sqlite3_finalize(st);
     sqlite3_close(m_db);
 }
@@ -104,6 +110,24 @@ int Floors::scan(const QString &name)
         fail(m_db, "scan");
     const int n = sqlite3_column_int(st, 0);
     sqlite3_reset(st);
+    return n;
+}
+
+int Floors::customerLookup(const QString &key)
+{
+    sqlite3_stmt *st = m_st->customers;
+    const QByteArray k = key.toUtf8();
+    sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+    int n = 0;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        for (int i = 0; i < 9; ++i)
+            sqlite3_column_text(st, i);
+        ++n;
+    }
+    sqlite3_reset(st);
+    if (rc != SQLITE_DONE)
+        fail(m_db, "customers");
     return n;
 }
 

@@ -84,6 +84,7 @@ QString Report::table() const
                         {QStringLiteral("p95"), 11, true},
                         {QStringLiteral("cpu med."), 11, true},
                         {QStringLiteral("writes"), 6, true},
+                        {QStringLiteral("failed"), 6, true},
                         {QStringLiteral("target"), 24, false},
                         {QStringLiteral("floor"), 30, false},
                         {QStringLiteral("floor med."), 11, true},
@@ -114,7 +115,8 @@ QString Report::table() const
         const auto m = f.met();
         out << line({f.title, QString::number(f.value.count), withUnit(f.value.median, f.unit),
                      withUnit(f.value.p95, f.unit), f.cpu ? withUnit(f.cpu->median, f.unit) : QString(),
-                     f.writes ? QString::number(*f.writes) : QString(), targetText(f),
+                     f.writes ? QString::number(*f.writes) : QString(),
+                     f.failures ? QString::number(*f.failures) : QString(), targetText(f),
                      f.floor ? f.floorTitle : QString(), f.floor ? withUnit(f.floor->median, f.unit) : QString(),
                      r ? figureText(*r) + QLatin1Char('x') : QString(),
                      m ? (*m ? QStringLiteral("ok") : QStringLiteral("MISSED")) : QString()});
@@ -155,6 +157,8 @@ QJsonObject Report::json() const
                 o.insert(QStringLiteral("cpu"), summary(*f.cpu));
             if (f.writes)
                 o.insert(QStringLiteral("writes"), *f.writes);
+            if (f.failures)
+                o.insert(QStringLiteral("failures"), *f.failures);
         } else {
             o.insert(QStringLiteral("error"), f.error);
         }

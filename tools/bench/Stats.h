@@ -25,6 +25,7 @@ struct Figure {
     Summary value;
     std::optional<Summary> cpu;     // processor time of the same regions, where measured in-process
     std::optional<double> writes;   // committed write transactions per timed region (median)
+    std::optional<int> failures;    // timed regions whose work failed (left out of the figures)
     std::optional<double> target;   // the median should not exceed it
     std::optional<double> maxRatio; // nor the ratio to the floor's median
     QString floorName;

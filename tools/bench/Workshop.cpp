@@ -4,6 +4,7 @@
 #include "core/Colors.h"
 #include "core/ListText.h"
 #include "core/Numbers.h"
+#include "daypage/CalendarModel.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
 #include "store/CustomerStore.h"
@@ -283,7 +284,8 @@ private:
 
     int workingDay(const QDate &d, Summary &s)
     {
-        const bool oldest = !s.oldestNameDate.isValid();
+        // The name searched for lies on the oldest day the calendar can show.
+        const bool oldest = !s.oldestNameDate.isValid() && CalendarModel::inRange(d);
         if (oldest)
             s.oldestNameDate = d;
         PageText::Cells cells = m_blank;

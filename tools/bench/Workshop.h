@@ -31,7 +31,7 @@ struct Summary {
     int pages = 0;
     int workingDays = 0;
     int bookings = 0;
-    QDate oldestNameDate; // the first working day, the only page with OldestPageName
+    QDate oldestNameDate; // the first working day the calendar shows, the only page with OldestPageName
 };
 
 // Creates the shared database at dbPath (which must not exist yet, or be a connection file naming

@@ -47,7 +47,18 @@ int main(int argc, char **argv)
                                 QStringLiteral("Put the workshop on a database server instead: <folder> holds a "
                                                "db.pgconn naming an empty database."),
                                 QStringLiteral("folder"));
-    parser.addOptions({json, dir, years, reps, only, reuse, db});
+    const QCommandLineOption stations(
+        QStringLiteral("stations"),
+        QStringLiteral("Stations booking at once in the contended booking, one count or several separated by "
+                       "commas, each from 1 to 12 (default 1,4,8)."),
+        QStringLiteral("n"), QStringLiteral("1,4,8"));
+    const QCommandLineOption diskStress(QStringLiteral("disk-stress"),
+                                        QStringLiteral("Keep a writer flushing large files in the work folder while "
+                                                       "the measures run, so every commit waits behind the disk."));
+    const QCommandLineOption stressMb(QStringLiteral("stress-mb"),
+                                      QStringLiteral("Size of each of those files in MB (default 64)."),
+                                      QStringLiteral("mb"), QStringLiteral("64"));
+    parser.addOptions({json, dir, years, reps, only, reuse, db, stations, diskStress, stressMb});
     parser.process(app);
 
     BenchOptions options;
@@ -75,6 +86,25 @@ int main(int argc, char **argv)
                 return 2;
             }
         }
+    }
+    options.stations.clear();
+    for (const QString &n : parser.value(stations).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const int count = n.trimmed().toInt(&ok);
+        if (!ok || count < 1 || count > 12) {
+            std::fprintf(stderr, "--stations takes counts from 1 to 12, separated by commas\n");
+            return 2;
+        }
+        options.stations << count;
+    }
+    if (options.stations.isEmpty()) {
+        std::fprintf(stderr, "--stations takes counts from 1 to 12, separated by commas\n");
+        return 2;
+    }
+    options.diskStress = parser.isSet(diskStress);
+    options.stressMb = parser.value(stressMb).toInt(&ok);
+    if (!ok || options.stressMb < 1 || options.stressMb > 4096) {
+        std::fprintf(stderr, "--stress-mb takes a whole number from 1 to 4096\n");
+        return 2;
     }
     options.reuse = parser.isSet(reuse);
     if (parser.isSet(db)) {

@@ -18,6 +18,7 @@
 //
 // The run prints one line with the counts and ends with 0 only when the file is consistent.
 
+#include "../DiskStress.h"
 #include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/DayPageBooking.h"
@@ -647,53 +648,6 @@ int claimsOfLiveStations(const QString &dbPath, const QSet<qint64> &killed)
     }
     return n;
 }
-
-// Writes files of the given size into a folder and flushes each to the disk, over and over, so
-// the stations' own flushes queue behind it.
-class DiskStress {
-public:
-    DiskStress(const QString &folder, int megabytes) : m_folder(folder), m_megabytes(megabytes) {}
-    ~DiskStress() { stop(); }
-    void start()
-    {
-        m_thread = std::thread([this] { loop(); });
-    }
-    void stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-    qint64 files() const { return m_files; }
-
-private:
-    void loop()
-    {
-        const QByteArray chunk(1 << 20, 'x');
-        const QString path = QDir(m_folder).filePath(
-            QStringLiteral("torvane-load-stress-%1.tmp").arg(QCoreApplication::applicationPid()));
-        while (!m_stop) {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                return;
-            for (int i = 0; i < m_megabytes && !m_stop; ++i)
-                f.write(chunk);
-            f.flush();
-#ifdef Q_OS_UNIX
-            ::fsync(f.handle());
-#endif
-            f.close();
-            QFile::remove(path);
-            ++m_files;
-        }
-    }
-
-    QString m_folder;
-    int m_megabytes;
-    std::atomic<bool> m_stop{false};
-    std::atomic<qint64> m_files{0};
-    std::thread m_thread;
-};
 
 struct Options {
     int stations = 4;
