@@ -52,6 +52,8 @@ public:
     // two, the booking window through its closer (which may keep it open to save what was typed).
     void openSlotFinder();
     QWidget *slotFinder() const { return m_slotFinder; }
+    // Page, Export...: the export window over this page, raised when it is open already.
+    void openExport();
     QWidget *bookingWindow() const { return m_bookingWindow; }
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
@@ -220,6 +222,7 @@ private:
     QPointer<QWidget> m_bookingWindow;
     QPointer<QWidget> m_skillViewer;
     QPointer<QWidget> m_slotFinder;
+    QPointer<QWidget> m_exportWindow;
 
     QMenu *m_mnuPage = nullptr;
     QMenu *m_mnuNavigate = nullptr;
