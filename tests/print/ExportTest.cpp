@@ -52,7 +52,7 @@ QVector<Booking> weekOfBookings()
                             QStringLiteral("Plain Customer")};
     const QStringList comments{QStringLiteral("Waiting in the lounge.\nCall before 5, \"urgent\"; keep parts."),
                                longLine(), QStringLiteral("Two lines\nand a comma, then a semicolon; done"), QString(),
-                               QStringLiteral("Ends with a backslash \\")};
+                               QStringLiteral("A backslash \\\nthen a second line")};
     const QStringList hours{QStringLiteral("1.5"), QStringLiteral("0"), QStringLiteral("12"), QStringLiteral("0.2"),
                             QString()};
     QVector<Booking> out;
