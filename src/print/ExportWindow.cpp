@@ -21,6 +21,15 @@
 
 const QString ExportWindow::Title = QStringLiteral("Export");
 
+namespace {
+// Where a file named without a folder goes.
+QString exportFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+} // namespace
+
 ExportWindow::ExportWindow(AppState &state, QWidget *over, const QDate &shown)
     : QWidget(over, Qt::Window), m_state(state)
 {
@@ -62,10 +71,7 @@ ExportWindow::ExportWindow(AppState &state, QWidget *over, const QDate &shown)
 
     m_txtFile = new QLineEdit(this);
     named(m_txtFile, "txtFile", QStringLiteral("File"));
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    m_txtFile->setText(QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("bookings.csv"))));
+    m_txtFile->setText(QDir::toNativeSeparators(QDir(exportFolder()).filePath(QStringLiteral("bookings.csv"))));
     m_txtFile->setMinimumWidth(320);
     auto *cmdBrowse = new QPushButton(QStringLiteral("&Browse..."), this);
     cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
@@ -123,9 +129,7 @@ ExportOrder ExportWindow::order() const
     const QString typed = QDir::fromNativeSeparators(m_txtFile->text().trimmed());
     // A bare name goes where the suggested file was: never into whatever folder the program runs in.
     if (!typed.isEmpty())
-        o.file = QFileInfo(typed).isRelative()
-                     ? QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)).filePath(typed)
-                     : typed;
+        o.file = QFileInfo(typed).isRelative() ? QDir(exportFolder()).filePath(typed) : typed;
     return o;
 }
 
