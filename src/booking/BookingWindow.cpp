@@ -7,6 +7,7 @@
 #include "core/AppState.h"
 #include "core/Colors.h"
 #include "core/Dialogs.h"
+#include "core/Numbers.h"
 #include "core/Station.h"
 #include "core/Twips.h"
 #include "daypage/PageText.h"
@@ -251,28 +252,42 @@ void BookingWindow::buildControls()
                     {"cmdCut", "Cut", &BookingWindow::cmdCut},
                     {"cmdPaste", "Paste", &BookingWindow::cmdPaste},
                     {"cmdDelete", "Delete", &BookingWindow::cmdDelete}};
-    QWidget *previous = m_comments;
     for (const auto &c : commands) {
         auto *b = new QPushButton(QString::fromLatin1(c.caption), this);
         b->setObjectName(QString::fromLatin1(c.name));
         b->setAutoDefault(false);
         connect(b, &QPushButton::clicked, this, c.slot);
         buttons->addWidget(b);
-        setTabOrder(previous, b);
-        previous = b;
     }
     root->addLayout(buttons);
 
-    // Tab order as an adviser reads the form.
-    const Id order[] = {Name,      Phone, Address,   City,  Prov,   PostCode, Vehicle, Make,  Mainten, Time0,
-                        Menu1,     Time1, Menu2,     Time2, Menu3,  Time3,    Menu4,   Time4, Menu5,   Time5,
-                        Internal1, Time6, Internal2, Time7, Other1, Time8,    Other2,  Time9, TTime};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(m_edits[order[i - 1]], m_edits[order[i]]);
-    setTabOrder(m_edits[TTime], m_drop);
-    setTabOrder(m_drop, m_prom);
-    setTabOrder(m_prom, m_pay);
-    setTabOrder(m_pay, m_comments);
+    // Tab order of a quick booking first: who, which car, the job and its time, when, a word,
+    // Save; then the address, the further jobs and the rest.
+    QWidget *save = findChild<QPushButton *>(QStringLiteral("cmdSave"));
+    QList<QWidget *> order;
+    for (Id id : {Name, Phone, Vehicle, Make, Mainten, Time0})
+        order << m_edits[id];
+    order << m_drop << m_prom << m_comments << save;
+    for (Id id : {Address, City,  Prov,      PostCode, Menu1,     Time1, Menu2,  Time2, Menu3,  Time3, Menu4, Time4,
+                  Menu5,   Time5, Internal1, Time6,    Internal2, Time7, Other1, Time8, Other2, Time9, TTime})
+        order << m_edits[id];
+    order << m_pay;
+    for (const char *name : {"cmdCopy", "cmdCut", "cmdPaste", "cmdDelete"})
+        order << findChild<QPushButton *>(QLatin1String(name));
+    for (int i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    // Save from any field.
+    for (const QKeySequence &keys : {QKeySequence(Qt::ALT | Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_S)}) {
+        auto *a = new QAction(this);
+        a->setShortcut(keys);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [this] {
+            totalTime(); // a job time typed last counts, as leaving its box would
+            cmdSave();
+        });
+        addAction(a);
+    }
 
     // Pasted tabs and line breaks would be stored in the record while its cell shows blanks.
     for (QLineEdit *e : findChildren<QLineEdit *>())
@@ -337,6 +352,12 @@ bool BookingWindow::load()
         return false;
     }
     m_flow->clearEdits();
+    // A slot found for so many hours starts its new booking with that job time, counted and
+    // shaded on Save like one typed.
+    if (m_flow->newRecord() && m_cell.hours > 0) {
+        setEntry(time(0), numberText(m_cell.hours));
+        totalTime();
+    }
     return true;
 }
 
@@ -542,6 +563,21 @@ void BookingWindow::finish()
 
 void BookingWindow::showPicklist(PicklistKind kind) { m_desk.picklists().show(m_state, kind, this); }
 
+std::optional<PicklistKind> BookingWindow::picklistOf(const QObject *field)
+{
+    static const QHash<QString, PicklistKind> picks = {
+        {"txtMainten", PicklistKind::Mainten},    {"txtMenu1", PicklistKind::MenuItems},
+        {"txtMenu2", PicklistKind::MenuItems},    {"txtMenu3", PicklistKind::MenuItems},
+        {"txtMenu4", PicklistKind::MenuItems},    {"txtMenu5", PicklistKind::MenuItems},
+        {"txtInternal1", PicklistKind::Internal}, {"txtInternal2", PicklistKind::Internal},
+        {"txtVehicle", PicklistKind::Vehicle},    {"txtMake", PicklistKind::Make},
+        {"txtCity", PicklistKind::Address},       {"txtProv", PicklistKind::Address}};
+    const auto it = picks.constFind(field->objectName());
+    if (it == picks.constEnd())
+        return std::nullopt;
+    return it.value();
+}
+
 void BookingWindow::printImage()
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -586,17 +622,16 @@ bool BookingWindow::eventFilter(QObject *watched, QEvent *event)
             m_comments->setFocus();
             return true;
         }
+        // F4 or Alt+Down opens the field's picklist, as a click does.
+        if (key->key() == Qt::Key_F4 || (key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier)) {
+            if (auto kind = picklistOf(watched)) {
+                showPicklist(*kind);
+                return true;
+            }
+        }
     } else if (event->type() == QEvent::MouseButtonPress) {
-        const QString name = watched->objectName();
-        static const QHash<QString, PicklistKind> picks = {
-            {"txtMainten", PicklistKind::Mainten},    {"txtMenu1", PicklistKind::MenuItems},
-            {"txtMenu2", PicklistKind::MenuItems},    {"txtMenu3", PicklistKind::MenuItems},
-            {"txtMenu4", PicklistKind::MenuItems},    {"txtMenu5", PicklistKind::MenuItems},
-            {"txtInternal1", PicklistKind::Internal}, {"txtInternal2", PicklistKind::Internal},
-            {"txtVehicle", PicklistKind::Vehicle},    {"txtMake", PicklistKind::Make},
-            {"txtCity", PicklistKind::Address},       {"txtProv", PicklistKind::Address}};
-        if (auto it = picks.constFind(name); it != picks.constEnd())
-            showPicklist(it.value());
+        if (auto kind = picklistOf(watched))
+            showPicklist(*kind);
     } else if (event->type() == QEvent::FocusOut) {
         // Leaving a job time or the total puts the sum of the job times into the total.
         for (int i = 0; i < BookingEntry::JobTimes; ++i)

@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 class AppState;
 class BookingFlow;
@@ -63,6 +64,8 @@ private:
     void act(int outcome);
     void finish();
     void showPicklist(PicklistKind kind);
+    // The picklist a field opens, none for a field without one.
+    static std::optional<PicklistKind> picklistOf(const QObject *field);
     void setEntry(BookingEntry::Id id, const QString &text);
     QString entry(BookingEntry::Id id) const;
     void printImage();

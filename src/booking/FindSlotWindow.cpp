@@ -196,6 +196,6 @@ void FindSlotWindow::choose(int index)
         m_state.dialogs()->error(e, QStringLiteral("Find a Slot"));
         return;
     }
-    if (m_page.openCell(place.date, place.row, place.col))
+    if (m_page.openCell(place.date, place.row, place.col, m_query.hours))
         close();
 }

@@ -165,7 +165,19 @@ void PicklistWindow::place()
     if (m_pickMode && m_booking) {
         const QRect form = m_booking->frameGeometry();
         const int down = twipsToPixels(m_list.isJobList() ? 100 : 200);
-        move(form.left() + form.width(), form.top() + down);
+        QRect r = frameGeometry();
+        r.moveTopLeft(QPoint(form.left() + form.width(), form.top() + down));
+        // Wholly on the screen that holds the form: beside it where there is room, else over it.
+        if (const QScreen *s = m_booking->screen()) {
+            const QRect avail = s->availableGeometry();
+            if (r.right() > avail.right())
+                r.moveRight(avail.right());
+            if (r.bottom() > avail.bottom())
+                r.moveBottom(avail.bottom());
+            r.moveLeft(qMax(r.left(), avail.left()));
+            r.moveTop(qMax(r.top(), avail.top()));
+        }
+        move(r.topLeft());
     } else if (QScreen *s = screen()) {
         adjustSize();
         QRect r = frameGeometry();
@@ -233,6 +245,8 @@ bool PicklistWindow::eventFilter(QObject *watched, QEvent *event)
         }
     } else if (event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
+        if (m_pickMode && pickKey(watched, key->key()))
+            return true;
         // Enter moves on as Tab does, on the buttons too.
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             focusNextChild();
@@ -240,6 +254,38 @@ bool PicklistWindow::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+bool PicklistWindow::pickKey(QObject *watched, int key)
+{
+    if (key == Qt::Key_Escape) {
+        close();
+        return true;
+    }
+    for (int c = 0; c < m_boxes.size(); ++c) {
+        const int i = int(m_boxes.at(c).indexOf(qobject_cast<QLineEdit *>(watched)));
+        if (i < 0)
+            continue;
+        switch (key) {
+        case Qt::Key_Up:
+        case Qt::Key_Down: {
+            const int to = i + (key == Qt::Key_Up ? -1 : 1);
+            if (to >= 0 && to < m_boxes.at(c).size())
+                m_boxes[c][to]->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        case Qt::Key_Return:
+        case Qt::Key_Enter: pressed(c, i); return true;
+        default: return false;
+        }
+    }
+    return false;
+}
+
+void PicklistWindow::focusFirstBox()
+{
+    if (!m_boxes.isEmpty() && !m_boxes.first().isEmpty())
+        m_boxes.first().first()->setFocus(Qt::TabFocusReason);
 }
 
 void PicklistWindow::changeEvent(QEvent *event)
@@ -304,7 +350,10 @@ PicklistWindow *PicklistEditors::show(AppState &state, PicklistKind kind, Bookin
     }
     w->place();
     w->show();
+    w->place(); // again with the frame the window got on showing
     w->raise();
     w->activateWindow();
+    if (pick)
+        w->focusFirstBox();
     return w;
 }

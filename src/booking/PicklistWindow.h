@@ -30,6 +30,9 @@ public:
     void place();
     // Really closes it, also a single-pick editor in pick mode.
     void unload();
+    // In pick mode the keys work the list: Up and Down between a column's boxes, Enter picks as
+    // a click does, Esc closes.
+    void focusFirstBox();
 
     void cmdSave();
     void cmdInfo();
@@ -49,6 +52,7 @@ private:
     void build();
     void fill();
     void pressed(int column, int index);
+    bool pickKey(QObject *watched, int key);
     void paintMarks();
 
     AppState &m_state;

@@ -345,6 +345,10 @@ void DayPageWindow::buildMenus()
         ->setObjectName(QStringLiteral("mnuMonth"));
     m_mnuNavigate->addAction(QStringLiteral("&Year"), this, [=] { dropDown(2); })
         ->setObjectName(QStringLiteral("mnuYear"));
+    m_mnuNavigate->addSeparator();
+    QAction *week = m_mnuNavigate->addAction(QStringLiteral("&Week at a Glance"), this, &DayPageWindow::openWeekGlance);
+    week->setObjectName(QStringLiteral("mnuWeek"));
+    week->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
 
     m_mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
     m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
@@ -490,6 +494,8 @@ void DayPageWindow::closeEvent(QCloseEvent *event)
     closeOpenedWindows();
     if (m_slotFinder)
         m_slotFinder->close();
+    if (m_weekGlance)
+        m_weekGlance->close();
     if (!WindowSwitcher::closedByProgram(this) && m_state.switcher()) {
         if (QWidget *menu = m_state.windows().mainMenu(m_state))
             m_state.switcher()->show(menu);

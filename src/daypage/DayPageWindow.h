@@ -1,4 +1,5 @@
 #pragma once
+#include "core/BookingCell.h"
 #include "daypage/CalendarModel.h"
 #include "daypage/DayPage.h"
 #include "daypage/NameSearch.h"
@@ -54,6 +55,9 @@ public:
     QWidget *slotFinder() const { return m_slotFinder; }
     // Page, Export...: the export window over this page, raised when it is open already.
     void openExport();
+    // "Week at a Glance" from the page shown; its double click opens a day here.
+    void openWeekGlance();
+    QWidget *weekGlance() const { return m_weekGlance; }
     QWidget *bookingWindow() const { return m_bookingWindow; }
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
@@ -97,8 +101,9 @@ public:
     void openToday();
     void openTypedDate();
     // The page of a date with the current cell on (row, col), the grid focused, so Enter books
-    // it as usual. False when the date cannot be shown.
-    bool openCell(const QDate &d, int row, int col);
+    // it as usual; with hours, a new booking there starts with that job time. False when the date
+    // cannot be shown.
+    bool openCell(const QDate &d, int row, int col, float hours = 0);
     void searchName();
     void toggleCalendar();
     bool calendarShown() const;
@@ -223,6 +228,9 @@ private:
     QPointer<QWidget> m_skillViewer;
     QPointer<QWidget> m_slotFinder;
     QPointer<QWidget> m_exportWindow;
+    QPointer<QWidget> m_weekGlance;
+    // The slot Find a Slot opened and the hours it was asked for, until Enter there uses them.
+    std::optional<BookingCell> m_hoursAsked;
 
     QMenu *m_mnuPage = nullptr;
     QMenu *m_mnuNavigate = nullptr;

@@ -266,8 +266,11 @@ void DayPageWindow::gridEnter()
         case DayPage::SlotEnter::Booked: break;
         }
         const QPoint at = m_grid->mapTo(this, QPoint(0, 0));
-        const BookingCell cell{m_page->record().date, r, c, m_page->bookingColor(),
-                               QPoint(int(pixelsToTwips(at.x())) + 2000, int(pixelsToTwips(at.y())) + 600)};
+        BookingCell cell{m_page->record().date, r, c, m_page->bookingColor(),
+                         QPoint(int(pixelsToTwips(at.x())) + 2000, int(pixelsToTwips(at.y())) + 600)};
+        if (m_hoursAsked && m_hoursAsked->date == cell.date && m_hoursAsked->row == r && m_hoursAsked->col == c)
+            cell.hours = m_hoursAsked->hours;
+        m_hoursAsked.reset();
         m_bookingWindow = m_state.windows().bookingWindow(m_state, this, cell);
     } catch (const AppError &e) {
         // Key handling in the grid ends quietly; Enter can simply be pressed again.

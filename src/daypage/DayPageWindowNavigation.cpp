@@ -113,7 +113,7 @@ void DayPageWindow::openToday()
     }
 }
 
-bool DayPageWindow::openCell(const QDate &d, int row, int col)
+bool DayPageWindow::openCell(const QDate &d, int row, int col, float hours)
 {
     try {
         m_answerBox->hide();
@@ -127,6 +127,10 @@ bool DayPageWindow::openCell(const QDate &d, int row, int col)
             m_page->forgetBookingCell();
         m_page->grid().setCurrentCell(row, col);
         m_grid->showCell(row, col);
+        m_hoursAsked.reset();
+        if (hours > 0) {
+            m_hoursAsked = BookingCell{d, row, col, 0, {}, hours};
+        }
         activateWindow();
         raise();
         focusGrid();

@@ -10,6 +10,7 @@
 #include "core/StartDoc.h"
 #include "core/Twips.h"
 #include "daypage/Legend.h"
+#include "daypage/WeekGlanceWindow.h"
 #include "maint/HelpWindow.h"
 
 #include <QAction>
@@ -341,6 +342,27 @@ void DayPageWindow::openExport()
         return;
     }
     m_exportWindow = m_state.windows().exportWindow(m_state, this);
+}
+
+void DayPageWindow::openWeekGlance()
+{
+    if (m_weekGlance) {
+        m_weekGlance->raise();
+        m_weekGlance->activateWindow();
+        return;
+    }
+    try {
+        m_weekGlance = new WeekGlanceWindow(
+            m_state, m_page->record().date,
+            [this](const QDate &d) {
+                openDay(d);
+                raise();
+                activateWindow();
+            },
+            this);
+    } catch (const AppError &e) {
+        m_state.dialogs()->error(e, QStringLiteral("Week at a Glance"));
+    }
 }
 
 void DayPageWindow::showPrintOptions()

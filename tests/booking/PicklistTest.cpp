@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -235,6 +236,52 @@ private slots:
         // A single pick hides the editor and keeps it for the next pick.
         QVERIFY(!editor->isVisible());
         QCOMPARE(m_station->desk.picklists().find(PicklistKind::Mainten), editor);
+    }
+
+    // A one-job booking by keyboard alone: Tab runs name, phone, vehicle, make, job, its time,
+    // drop-off, promised, comments, Save; F4 opens a field's list wholly on the form's screen,
+    // Down and Enter pick, Esc closes; Alt+S saves from any field.
+    void aBookingByKeyboard()
+    {
+        QPointer<BookingWindow> form = openForm();
+        QWidget *w = form->findChild<QLineEdit *>(QStringLiteral("txtName"));
+        QStringList chain;
+        for (int i = 0; i < 10; ++i, w = w->nextInFocusChain()) {
+            while (w->focusPolicy() == Qt::NoFocus || w->focusProxy())
+                w = w->nextInFocusChain();
+            chain << w->objectName();
+        }
+        QCOMPARE(chain.join(QLatin1Char(' ')), QStringLiteral("txtName txtPhone txtVehicle txtMake txtMainten tTime0 "
+                                                              "cboDTime cboPTIme txtComments cmdSave"));
+
+        QTest::keyClicks(form->findChild<QLineEdit *>(QStringLiteral("txtName")), QStringLiteral("Kim Ode"));
+        QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtVehicle")), Qt::Key_F4);
+        PicklistWindow *vehicles = m_station->desk.picklists().find(PicklistKind::Vehicle);
+        QVERIFY(vehicles && vehicles->isVisible());
+        QTest::keyClick(vehicles->focusWidget(), Qt::Key_Escape);
+        QVERIFY(!vehicles->isVisible());
+        QCOMPARE(text(form, "txtVehicle"), QString());
+
+        QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtMainten")), Qt::Key_Down, Qt::AltModifier);
+        PicklistWindow *jobs = m_station->desk.picklists().find(PicklistKind::Mainten);
+        QVERIFY(jobs && jobs->isVisible());
+        QVERIFY(form->screen()->availableGeometry().contains(jobs->frameGeometry()));
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(jobs->focusWidget(), Qt::Key_Down);
+        QTest::keyClick(jobs->focusWidget(), Qt::Key_Return);
+        QCOMPARE(text(form, "txtMainten"), QStringLiteral("Front Brake Pads"));
+        QCOMPARE(text(form, "tTime0"), QStringLiteral("1.5"));
+
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QTest::keyClick(form->findChild<QLineEdit *>(QStringLiteral("txtPhone")), Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(!form);
+        QCOMPARE(m_station->storedText(8, 2), QStringLiteral("Kim Ode"));
+        Database db(shared());
+        QCOMPARE(db.scalar(QStringLiteral("SELECT \"bMainten\" FROM \"tbl_Job\" WHERE \"bName\" = ?"),
+                           {QStringLiteral("Kim Ode")})
+                     .toString(),
+                 QStringLiteral("Front Brake Pads"));
     }
 
     void cityAndProvincePicksAndTheEditorOutlivesTheForm()

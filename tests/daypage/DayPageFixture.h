@@ -6,6 +6,7 @@
 #include "shell/ShellWindows.h"
 #include "store/Database.h"
 
+#include <QLocale>
 #include <QTest>
 #include <memory>
 
@@ -52,7 +53,11 @@ struct DayPageFixture {
     // Opens a date as typed into Page, Open.
     void open(const QDate &d)
     {
-        dialogs.answerInput(d.toString(QStringLiteral("M/d/yyyy")));
+        // In the order of the locale's short dates, as a user types them; four-digit years.
+        QString format = QLocale().dateFormat(QLocale::ShortFormat);
+        if (!format.contains(QLatin1String("yyyy")))
+            format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        dialogs.answerInput(d.toString(format));
         w->openTypedDate();
     }
 

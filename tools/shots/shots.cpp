@@ -126,6 +126,14 @@ int main(int argc, char **argv)
     page->openCell(day, row, col);
     save(page, outDir.filePath(QStringLiteral("day-page.png")));
 
+    // How full the week of that day is.
+    page->openWeekGlance();
+    QWidget *week = page->weekGlance();
+    if (!week || !QTest::qWaitForWindowExposed(week))
+        fail(QStringLiteral("the week view did not open"));
+    save(week, outDir.filePath(QStringLiteral("week.png")));
+    week->close();
+
     page->gridEnter();
     QWidget *booking = page->bookingWindow();
     save(booking, outDir.filePath(QStringLiteral("booking.png")));
