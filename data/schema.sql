@@ -67,4 +67,17 @@ CREATE TABLE tbl_Claim (
   station INTEGER NOT NULL, claimed INTEGER NOT NULL,
   PRIMARY KEY (caldate, slotrow, slotcol)
 );
-PRAGMA user_version = 1;
+-- Customers of earlier bookings, told apart by name and phone (folded: lower case, no accents,
+-- digits only), with the details of their newest booking; and the prefixes of their name words
+-- and phone digits that find them (a phone prefix starts with '#').
+CREATE TABLE tbl_Customer (
+  nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
+  cName TEXT, cPhone TEXT, cAddress TEXT, cCity TEXT, cProv TEXT, cPostCode TEXT,
+  cVehicle TEXT, cMake TEXT, lastVisit TEXT,
+  PRIMARY KEY (nameKey, phoneKey)
+);
+CREATE TABLE tbl_CustomerKey (
+  prefix TEXT NOT NULL, nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
+  PRIMARY KEY (prefix, nameKey, phoneKey)
+);
+PRAGMA user_version = 2;

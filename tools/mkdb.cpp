@@ -19,6 +19,10 @@
 //   [years N Name]         a list of the N latest model years, newest first, the newest being
 //                          the year after the one the seed is built in; no lines follow
 // Each output is written to a ".part" file and renamed into place only when complete.
+#include "store/AppError.h"
+#include "store/CustomerStore.h"
+#include "store/Database.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -389,9 +393,19 @@ int main(int argc, char **argv)
                       scripts(data, QStringLiteral("schema_station.sql"), QStringLiteral("dbn_*.sql")), texts);
         buildDatabase(out.filePath(QStringLiteral("db.mdb")),
                       scripts(data, QStringLiteral("schema.sql"), QStringLiteral("db_*.sql")), texts);
+        {
+            // The demo bookings' customers, as saving them would have kept them.
+            Database db(out.filePath(QStringLiteral("db.mdb")));
+            WriteTransaction tx(db);
+            CustomerStore(db).rememberAllBookings();
+            tx.commit();
+        }
         copyFile(data.filePath(QStringLiteral("Info.doc")), out.filePath(QStringLiteral("Info.doc")));
     } catch (const SeedError &e) {
         std::fprintf(stderr, "torvane-mkdb: %s\n", qPrintable(e.message));
+        return 1;
+    } catch (const AppError &e) {
+        std::fprintf(stderr, "torvane-mkdb: %s\n", qPrintable(e.description()));
         return 1;
     }
     return 0;

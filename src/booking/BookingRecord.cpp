@@ -2,6 +2,7 @@
 
 #include "booking/BookingTimes.h"
 #include "core/Numbers.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 
 namespace {
@@ -143,6 +144,7 @@ float BookingRecord::save(const BookingEntries &form)
             // caller opens the record again after a failure.
             m_bookmark = m_jobs->lastModified();
             m_new = false;
+            rememberCustomer(form);
             return 0.0f;
         }
     }
@@ -166,11 +168,26 @@ float BookingRecord::save(const BookingEntries &form)
             m_jobs->setField(fieldName(id), stored(form[id]));
         m_jobs->update();
         m_jobs->setBookmark(m_jobs->lastModified());
+        rememberCustomer(form);
         return oldTotal;
     } catch (...) {
         m_jobs->cancelUpdate();
         throw;
     }
+}
+
+void BookingRecord::rememberCustomer(const BookingEntries &form)
+{
+    using namespace BookingEntry;
+    CustomerStore(m_db).remember(m_cell.date, {form[Name],
+                                               form[Phone],
+                                               form[Address],
+                                               form[City],
+                                               form[Prov],
+                                               form[PostCode],
+                                               form[Vehicle],
+                                               form[Make],
+                                               {}});
 }
 
 float BookingRecord::remove()

@@ -61,6 +61,8 @@ public:
 
 private:
     void toRecord();
+    // The booking's customer kept for the look-up, in the same transaction as the record.
+    void rememberCustomer(const BookingEntries &form);
     // A new record's cell looked up again: another station may have stored its record.
     void takeUpStored();
     QVariant field(const QString &name) const;

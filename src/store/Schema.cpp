@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 
@@ -102,6 +103,21 @@ void lastingIdsAndStationTables(Database &db)
         if (!hasTable(db, table))
             db.execute(createStatement(table));
 }
+// Written with quoted names, so the server keeps their case as the file does.
+void customerTables(Database &db)
+{
+    if (!hasTable(db, QStringLiteral("tbl_Customer")))
+        db.execute(QStringLiteral(
+            "CREATE TABLE \"tbl_Customer\" (\"nameKey\" TEXT NOT NULL, \"phoneKey\" TEXT NOT NULL, \"cName\" TEXT, "
+            "\"cPhone\" TEXT, \"cAddress\" TEXT, \"cCity\" TEXT, \"cProv\" TEXT, \"cPostCode\" TEXT, \"cVehicle\" "
+            "TEXT, "
+            "\"cMake\" TEXT, \"lastVisit\" TEXT, PRIMARY KEY (\"nameKey\", \"phoneKey\"))"));
+    if (!hasTable(db, QStringLiteral("tbl_CustomerKey")))
+        db.execute(
+            QStringLiteral("CREATE TABLE \"tbl_CustomerKey\" (\"prefix\" TEXT NOT NULL, \"nameKey\" TEXT NOT NULL, "
+                           "\"phoneKey\" TEXT NOT NULL, PRIMARY KEY (\"prefix\", \"nameKey\", \"phoneKey\"))"));
+    CustomerStore(db).rememberAllBookings();
+}
 } // namespace
 
 void Schema::createShared(Database &db) { db.engine().createShared(db, sharedScript()); }
@@ -113,7 +129,7 @@ void Schema::createStation(Database &db)
 
 const QVector<Schema::Step> &Schema::sharedSteps()
 {
-    static const QVector<Step> steps{{1, lastingIdsAndStationTables}};
+    static const QVector<Step> steps{{1, lastingIdsAndStationTables}, {2, customerTables}};
     return steps;
 }
 

@@ -6,6 +6,7 @@
 #include "core/Numbers.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageText.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -457,6 +458,7 @@ Summary generate(const QString &dbPath, const Plan &plan)
         Schema::createShared(db);
         Generator g(db, plan);
         s = g.run();
+        CustomerStore(db).rememberAllBookings();
         tx.commit();
     }
     return s;

@@ -1,0 +1,161 @@
+#include "store/CustomerStore.h"
+
+#include "store/Database.h"
+
+#include <QSet>
+
+namespace {
+const QString Engaged = QStringLiteral("Engaged");
+const QString PhoneMark = QStringLiteral("#");
+constexpr int LocalDigits = 7;
+
+void addPrefixes(QStringList &keys, const QString &text, int from, const QString &mark = QString())
+{
+    for (int n = from; n <= qMin(int(text.size()), CustomerStore::KeyLength); ++n)
+        keys << mark + text.left(n);
+}
+} // namespace
+
+QString CustomerStore::foldedName(const QString &name)
+{
+    const QString decomposed = name.normalized(QString::NormalizationForm_KD).toLower();
+    QString out;
+    bool blank = false;
+    for (const QChar ch : decomposed) {
+        if (ch.isLetterOrNumber()) {
+            if (blank && !out.isEmpty())
+                out += QLatin1Char(' ');
+            blank = false;
+            out += ch;
+        } else if (ch.category() != QChar::Mark_NonSpacing) {
+            blank = true;
+        }
+    }
+    return out;
+}
+
+QString CustomerStore::phoneDigits(const QString &phone)
+{
+    QString out;
+    for (const QChar ch : phone)
+        if (ch.isDigit())
+            out += QChar(QLatin1Char('0' + ch.digitValue()));
+    return out;
+}
+
+QStringList CustomerStore::keysOf(const QString &nameKey, const QString &phoneKey)
+{
+    QStringList keys;
+    for (const QString &word : nameKey.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        addPrefixes(keys, word, MinLetters);
+    addPrefixes(keys, phoneKey, MinDigits, PhoneMark);
+    if (phoneKey.size() > LocalDigits)
+        addPrefixes(keys, phoneKey.right(LocalDigits), MinDigits, PhoneMark);
+    keys.removeDuplicates();
+    return keys;
+}
+
+QString CustomerStore::lookupKey(const QString &typed)
+{
+    const QString digits = phoneDigits(typed);
+    const QString folded = foldedName(typed);
+    if (!digits.isEmpty() && digits.size() == QString(folded).remove(QLatin1Char(' ')).size())
+        return digits.size() >= MinDigits ? PhoneMark + digits.left(KeyLength) : QString();
+    const QString first = folded.section(QLatin1Char(' '), 0, 0);
+    return first.size() >= MinLetters ? first.left(KeyLength) : QString();
+}
+
+void CustomerStore::remember(const QDate &date, const Customer &booked)
+{
+    const QString name = booked.name.trimmed();
+    if (name.isEmpty() || name == Engaged || !date.isValid())
+        return;
+    const QString nameKey = foldedName(name), phoneKey = phoneDigits(booked.phone);
+    if (nameKey.isEmpty())
+        return;
+    const QVariantList details{name,           booked.phone, booked.address,
+                               booked.city,    booked.prov,  booked.postCode,
+                               booked.vehicle, booked.make,  date};
+    const QVariant last = m_db.scalar(
+        QStringLiteral("SELECT \"lastVisit\" FROM \"tbl_Customer\" WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
+        {nameKey, phoneKey});
+    if (!last.isValid()) {
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_Customer\" (\"cName\", \"cPhone\", \"cAddress\", \"cCity\", "
+                                    "\"cProv\", \"cPostCode\", \"cVehicle\", \"cMake\", \"lastVisit\", \"nameKey\", "
+                                    "\"phoneKey\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                     details + QVariantList{nameKey, phoneKey});
+        const QStringList keys = keysOf(nameKey, phoneKey);
+        QStringList rows;
+        QVariantList binds;
+        for (const QString &key : keys) {
+            rows << QStringLiteral("(?, ?, ?)");
+            binds << key << nameKey << phoneKey;
+        }
+        if (!rows.isEmpty())
+            m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\") "
+                                        "VALUES %1 ON CONFLICT DO NOTHING")
+                             .arg(rows.join(QLatin1String(", "))),
+                         binds);
+        return;
+    }
+    // ISO dates compare as text; an older booking saved again leaves the newer details.
+    if (last.toString() > date.toString(Qt::ISODate))
+        return;
+    m_db.execute(QStringLiteral("UPDATE \"tbl_Customer\" SET \"cName\" = ?, \"cPhone\" = ?, \"cAddress\" = ?, "
+                                "\"cCity\" = ?, \"cProv\" = ?, \"cPostCode\" = ?, \"cVehicle\" = ?, \"cMake\" = ?, "
+                                "\"lastVisit\" = ? WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
+                 details + QVariantList{nameKey, phoneKey});
+}
+
+QVector<CustomerStore::Customer> CustomerStore::lookup(const QString &typed)
+{
+    QVector<Customer> out;
+    const QString key = lookupKey(typed);
+    if (key.isEmpty())
+        return out;
+    const bool byPhone = key.startsWith(PhoneMark);
+    const QString wantDigits = phoneDigits(typed);
+    const QStringList wantWords = foldedName(typed).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    m_db.scan(QStringLiteral("SELECT c.\"cName\", c.\"cPhone\", c.\"cAddress\", c.\"cCity\", c.\"cProv\", "
+                             "c.\"cPostCode\", c.\"cVehicle\", c.\"cMake\", c.\"lastVisit\", c.\"nameKey\", "
+                             "c.\"phoneKey\" FROM \"tbl_CustomerKey\" k JOIN \"tbl_Customer\" c ON c.\"nameKey\" = "
+                             "k.\"nameKey\" AND c.\"phoneKey\" = k.\"phoneKey\" WHERE k.\"prefix\" = ? "
+                             "ORDER BY c.\"lastVisit\" DESC, c.\"nameKey\", c.\"phoneKey\""),
+              {key}, [&](const RowView &r) {
+                  if (out.size() >= MaxListed)
+                      return;
+                  auto text = [&r](int i) { return QString::fromUtf8(r.text(i)); };
+                  // Typing beyond the stored prefix, or more than one word, is checked whole.
+                  if (byPhone) {
+                      const QString digits = text(10);
+                      if (!digits.startsWith(wantDigits) && !digits.right(LocalDigits).startsWith(wantDigits))
+                          return;
+                  } else {
+                      const QStringList words = text(9).split(QLatin1Char(' '));
+                      for (const QString &want : wantWords)
+                          if (std::none_of(words.begin(), words.end(),
+                                           [&want](const QString &w) { return w.startsWith(want); }))
+                              return;
+                  }
+                  out.append({text(0), text(1), text(2), text(3), text(4), text(5), text(6), text(7),
+                              QDate::fromString(text(8), Qt::ISODate)});
+              });
+    return out;
+}
+
+void CustomerStore::rememberAllBookings()
+{
+    const ResultRows rows = m_db.select(QStringLiteral(
+        "SELECT \"bDate\", \"bName\", \"bPhone\", \"bAddress\", \"bCity\", \"bProv\", \"bPostCode\", \"bVehicle\", "
+        "\"bMake\" FROM \"tbl_Job\" ORDER BY \"bDate\""));
+    for (const QVariantList &r : rows.rows)
+        remember(QDate::fromString(r.at(0).toString(), Qt::ISODate), {r.at(1).toString(),
+                                                                      r.at(2).toString(),
+                                                                      r.at(3).toString(),
+                                                                      r.at(4).toString(),
+                                                                      r.at(5).toString(),
+                                                                      r.at(6).toString(),
+                                                                      r.at(7).toString(),
+                                                                      r.at(8).toString(),
+                                                                      {}});
+}
