@@ -74,10 +74,12 @@ CREATE TABLE tbl_Customer (
   nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
   cName TEXT, cPhone TEXT, cAddress TEXT, cCity TEXT, cProv TEXT, cPostCode TEXT,
   cVehicle TEXT, cMake TEXT, lastVisit TEXT,
-  PRIMARY KEY (nameKey, phoneKey)
+  rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
+CREATE UNIQUE INDEX CustomerName ON tbl_Customer (nameKey, phoneKey);
 CREATE TABLE tbl_CustomerKey (
   prefix TEXT NOT NULL, nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
-  PRIMARY KEY (prefix, nameKey, phoneKey)
+  rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
+CREATE UNIQUE INDEX CustomerPrefix ON tbl_CustomerKey (prefix, nameKey, phoneKey);
 PRAGMA user_version = 2;

@@ -2,11 +2,13 @@
 
 namespace BookingEntry {
 namespace {
-const char *const Fields[Count] = {"bName",      "bAddress",   "bCity",   "bProv",   "bPostCode", "bPhone", "bVehicle",
-                                   "bMake",      "bMainten",   "bMenu1",  "bMenu2",  "bMenu3",    "bMenu4", "bMenu5",
-                                   "bInternal1", "bInternal2", "bOther1", "bOther2", "bTTime",    "bDrop",  "bProm",
-                                   "bPay",       "bComments",  nullptr,   nullptr,   nullptr,     nullptr,  nullptr,
-                                   nullptr,      nullptr,      nullptr,   nullptr,   nullptr};
+using F = BookingField::Id;
+constexpr F NoField = BookingField::Count;
+const F Fields[Count] = {F::Name,      F::Address,   F::City,   F::Prov,   F::PostCode, F::Phone, F::Vehicle,
+                         F::Make,      F::Mainten,   F::Menu1,  F::Menu2,  F::Menu3,    F::Menu4, F::Menu5,
+                         F::Internal1, F::Internal2, F::Other1, F::Other2, F::TTime,    F::Drop,  F::Prom,
+                         F::Pay,       F::Comments,  NoField,   NoField,   NoField,     NoField,  NoField,
+                         NoField,      NoField,      NoField,   NoField,   NoField};
 const char *const Controls[Count] = {
     "txtName",      "txtAddress",   "txtCity",   "txtProv",   "txtPostCode", "txtPhone", "txtVehicle",
     "txtMake",      "txtMainten",   "txtMenu1",  "txtMenu2",  "txtMenu3",    "txtMenu4", "txtMenu5",
@@ -15,7 +17,18 @@ const char *const Controls[Count] = {
     "tTime5",       "tTime6",       "tTime7",    "tTime8",    "tTime9"};
 } // namespace
 
-QString fieldName(Id id) { return id >= 0 && id < Count && Fields[id] ? QString::fromLatin1(Fields[id]) : QString(); }
+std::optional<BookingField::Id> storedField(Id id)
+{
+    if (id < 0 || id >= Count || Fields[id] == NoField)
+        return std::nullopt;
+    return Fields[id];
+}
+
+QString fieldName(Id id)
+{
+    const auto f = storedField(id);
+    return f ? BookingField::column(*f) : QString();
+}
 QString controlName(Id id) { return id >= 0 && id < Count ? QString::fromLatin1(Controls[id]) : QString(); }
 } // namespace BookingEntry
 

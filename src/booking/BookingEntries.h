@@ -1,4 +1,6 @@
 #pragma once
+#include "store/BookingStore.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -46,7 +48,9 @@ enum Id {
 constexpr int JobTimes = 10;
 constexpr Id time(int i) { return Id(Time0 + i); }
 
-// The tbl_Job field of an entry; empty for the job times, which share bITime.
+// The stored field of an entry; none for the job times, which share ITime.
+std::optional<BookingField::Id> storedField(Id id);
+// The column of that field; empty for the job times.
 QString fieldName(Id id);
 // The form control that shows an entry (txtName, cboDTime, tTime3, ...).
 QString controlName(Id id);

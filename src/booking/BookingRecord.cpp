@@ -2,25 +2,36 @@
 
 #include "booking/BookingTimes.h"
 #include "core/Numbers.h"
-#include "store/CustomerStore.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 namespace {
-const QString JobTable = QStringLiteral("tbl_Job");
-
 // A control's empty text is stored as empty text, not as "no value".
 QString stored(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
+
+AppError changed()
+{
+    return AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
+}
+
+// The form's texts into a record's fields; the cell, technician and time label stay.
+void fill(StoredBooking &b, const BookingEntries &form)
+{
+    for (int i = 0; i < BookingEntry::Count; ++i)
+        if (const auto f = BookingEntry::storedField(BookingEntry::Id(i)))
+            b.fields[*f] = stored(form[i]);
+    b.fields[BookingField::ITime] = BookingTimes::join(form);
+}
 } // namespace
 
-BookingRecord::BookingRecord(Database &db) : m_db(db) {}
+BookingRecord::BookingRecord(Database &db) : m_db(db), m_store(db) {}
 
 BookingRecord::~BookingRecord() = default;
 
-void BookingRecord::toRecord()
+void BookingRecord::toRecord() const
 {
     if (!m_open || m_new)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    m_jobs->setBookmark(m_bookmark);
 }
 
 bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
@@ -28,61 +39,46 @@ bool BookingRecord::seek(const Cell &cell, const PageLabels &labels)
     m_open = false;
     m_new = false;
     m_cell = cell;
-    if (!m_jobs) {
-        // Opened here, where a failure is reported as the slot taken and the form closes
-        // through its usual path, which releases the claim.
-        // Kept only once its index is chosen: a lock meeting setIndex is tried again from here.
-        auto jobs = std::make_unique<Recordset>(m_db, JobTable);
-        jobs->setIndex(QStringLiteral("bRecord"));
-        m_jobs = std::move(jobs);
-    }
-    m_jobs->seek(QStringLiteral("="), {cell.date, cell.col, cell.row});
-    if (m_jobs->noMatch()) {
-        const ResultRows lists = m_db.select(QStringLiteral("SELECT \"dCity\", \"dProv\" FROM \"tbl_Setup2\" LIMIT 1"));
-        m_newValues = {
-            {QStringLiteral("bDate"), cell.date},
-            {QStringLiteral("bCol"), cell.col},
-            {QStringLiteral("bRow"), cell.row},
-            {QStringLiteral("bName"), QStringLiteral("")},
-            {QStringLiteral("bCity"), lists.value(0, QStringLiteral("dCity"))},
-            {QStringLiteral("bProv"), lists.value(0, QStringLiteral("dProv"))},
-            {QStringLiteral("bITime"), QStringLiteral("%%%%%%%%%%")},
-            {QStringLiteral("bDrop"), QStringLiteral("08:00")},
-            {QStringLiteral("bProm"), QStringLiteral("08:00")},
-            {QStringLiteral("bPay"), QStringLiteral("Credit Card")},
-            {QStringLiteral("bTech"), labels.tech},
-            {QStringLiteral("bTime"), labels.time},
-        };
+    const std::optional<qint64> id = m_store.find(cell.date, cell.col, cell.row);
+    if (!id) {
+        const SettingsStore::Place place = SettingsStore(m_db).defaultPlace();
+        StoredBooking b;
+        b.date = cell.date;
+        b.col = cell.col;
+        b.row = cell.row;
+        b.fields[BookingField::Name] = QStringLiteral("");
+        b.fields[BookingField::City] = place.city;
+        b.fields[BookingField::Prov] = place.prov;
+        b.fields[BookingField::ITime] = QStringLiteral("%%%%%%%%%%");
+        b.fields[BookingField::Drop] = QStringLiteral("08:00");
+        b.fields[BookingField::Prom] = QStringLiteral("08:00");
+        b.fields[BookingField::Pay] = QStringLiteral("Credit Card");
+        b.fields[BookingField::Tech] = labels.tech;
+        b.fields[BookingField::Time] = labels.time;
+        m_newRecord = b;
         m_new = true;
     } else {
-        m_bookmark = m_jobs->bookmark();
+        m_id = *id;
     }
     m_open = true;
     return m_new;
 }
 
-QVariant BookingRecord::field(const QString &name) const
-{
-    return m_new ? m_newValues.value(name) : m_jobs->field(name);
-}
-
 void BookingRecord::read()
 {
     Read r;
-    if (!m_new) {
+    if (m_new) {
+        r.record = m_newRecord;
+    } else {
         toRecord();
-        r.id = m_bookmark;
-        r.version = m_jobs->version();
+        r.record = m_store.read(m_id);
     }
     for (int i = 0; i < BookingEntry::Count; ++i) {
-        const QString name = BookingEntry::fieldName(BookingEntry::Id(i));
-        if (name.isEmpty())
-            continue;
-        const QVariant value = field(name);
-        if (!value.isNull())
-            r.values[i] = value.toString();
+        const auto f = BookingEntry::storedField(BookingEntry::Id(i));
+        if (f && !r.record.fields[*f].isNull())
+            r.values[i] = r.record.fields[*f].toString();
     }
-    const QVariant iTime = field(QStringLiteral("bITime"));
+    const QVariant iTime = r.record.fields[BookingField::ITime];
     if (!iTime.isNull()) {
         const auto times = BookingTimes::split(iTime.toString());
         for (int i = 0; i < BookingEntry::JobTimes; ++i)
@@ -91,19 +87,20 @@ void BookingRecord::read()
     m_read = r;
 }
 
-void BookingRecord::checkUnchanged() const
+void BookingRecord::checkSameRecord()
 {
-    // Row versions count per record: another record in the cell may stand at the same number.
-    if (m_bookmark != m_read.id || m_jobs->version() != m_read.version)
-        throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
+    if (m_id == m_read.record.id)
+        return;
+    m_store.read(m_id); // a record gone meanwhile is reported as gone
+    throw changed();
 }
 
 void BookingRecord::takeUpStored()
 {
-    m_jobs->seek(QStringLiteral("="), {m_cell.date, m_cell.col, m_cell.row});
-    if (m_jobs->noMatch())
+    const std::optional<qint64> id = m_store.find(m_cell.date, m_cell.col, m_cell.row);
+    if (!id)
         return;
-    m_bookmark = m_jobs->bookmark();
+    m_id = *id;
     m_new = false;
 }
 
@@ -115,79 +112,34 @@ QString BookingRecord::storedName()
             return QString();
     }
     toRecord();
-    return m_jobs->text(QStringLiteral("bName"));
+    return m_store.read(m_id).text(BookingField::Name);
 }
 
 float BookingRecord::save(const BookingEntries &form)
 {
-    using namespace BookingEntry;
     if (m_open && m_new) {
         takeUpStored();
         if (!m_new)
-            checkUnchanged(); // stored by another station since this form opened the slot
-        if (m_new) {
-            m_jobs->addNew();
-            for (auto it = m_newValues.cbegin(); it != m_newValues.cend(); ++it)
-                m_jobs->setField(it.key(), it.value());
-            for (Id id :
-                 {Name,  Address, City,      Prov,      PostCode, Phone,  Vehicle, Make, Mainten, Menu1, Menu2,   Menu3,
-                  Menu4, Menu5,   Internal1, Internal2, Other1,   Other2, TTime,   Drop, Prom,    Pay,   Comments})
-                m_jobs->setField(fieldName(id), stored(form[id]));
-            m_jobs->setField(QStringLiteral("bITime"), BookingTimes::join(form));
-            try {
-                m_jobs->update();
-            } catch (...) {
-                m_jobs->cancelUpdate();
-                throw;
-            }
-            // Stored from here on, though the caller's transaction may still roll it back: the
-            // caller opens the record again after a failure.
-            m_bookmark = m_jobs->lastModified();
-            m_new = false;
-            rememberCustomer(form);
-            return 0.0f;
-        }
+            throw changed(); // stored by another station since this form opened the slot
+        StoredBooking b = m_newRecord;
+        fill(b, form);
+        // Stored from here on, though the caller's transaction may still roll it back: the
+        // caller opens the record again after a failure.
+        m_id = m_store.insert(b);
+        m_new = false;
+        return 0.0f;
     }
     toRecord();
-    m_jobs->edit();
-    try {
-        // On the record as edit read it, under the write lock: whatever another station saved
-        // since this form read the record is never written over.
-        checkUnchanged();
-        for (Id id : {Name, Address, City, Prov, PostCode, Phone, Vehicle, Make, Mainten, Menu1, Menu2, Menu3, Menu4,
-                      Menu5, Internal1, Internal2, Other1, Other2})
-            m_jobs->setField(fieldName(id), stored(form[id]));
-        m_jobs->setField(QStringLiteral("bITime"), BookingTimes::join(form));
-        float oldTotal = 0.0f;
-        const QVariant storedTotal = m_jobs->field(QStringLiteral("bTTime"));
-        // The hours this record already holds on the page, even when the form ends on the same
-        // total: a total changed and changed back must not count its hours twice.
-        if (!storedTotal.isNull())
-            oldTotal = leadingNumber(storedTotal.toString());
-        for (Id id : {TTime, Drop, Prom, Pay, Comments})
-            m_jobs->setField(fieldName(id), stored(form[id]));
-        m_jobs->update();
-        m_jobs->setBookmark(m_jobs->lastModified());
-        rememberCustomer(form);
-        return oldTotal;
-    } catch (...) {
-        m_jobs->cancelUpdate();
-        throw;
-    }
-}
-
-void BookingRecord::rememberCustomer(const BookingEntries &form)
-{
-    using namespace BookingEntry;
-    CustomerStore(m_db).remember(m_cell.date, {form[Name],
-                                               form[Phone],
-                                               form[Address],
-                                               form[City],
-                                               form[Prov],
-                                               form[PostCode],
-                                               form[Vehicle],
-                                               form[Make],
-                                               {}});
+    // Under the write lock, against the version read: whatever another station saved since this
+    // form read the record is never written over.
+    checkSameRecord();
+    StoredBooking b = m_read.record;
+    fill(b, form);
+    const StoredBooking before = m_store.update(b);
+    // The hours this record already holds on the page, even when the form ends on the same
+    // total: a total changed and changed back must not count its hours twice.
+    const QVariant storedTotal = before.fields[BookingField::TTime];
+    return storedTotal.isNull() ? 0.0f : leadingNumber(storedTotal.toString());
 }
 
 float BookingRecord::remove()
@@ -197,9 +149,9 @@ float BookingRecord::remove()
         return 0.0f;
     }
     toRecord();
-    checkUnchanged();
-    const float total = leadingNumber(m_jobs->text(QStringLiteral("bTTime")));
-    m_jobs->deleteRecord();
+    if (m_id != m_read.record.id)
+        throw changed();
+    const StoredBooking before = m_store.remove(m_read.record);
     m_open = false;
-    return total;
+    return leadingNumber(before.text(BookingField::TTime));
 }

@@ -1,15 +1,13 @@
 #pragma once
 #include "booking/BookingEntries.h"
-#include "store/Recordset.h"
+#include "store/BookingStore.h"
 
 #include <QDate>
-#include <QHash>
 #include <QString>
-#include <memory>
 
 class Database;
 
-// The booking record of one cell in tbl_Job, found by the index bRecord on (bDate, bCol, bRow).
+// The booking record of one cell as the booking form sees it, kept in the BookingStore.
 // Widget-free: the booking form and the tests that run stations without windows use it alike.
 // Engine failures are AppError exceptions (3167, 3186, 3197, 3022 for a cell created twice).
 //
@@ -60,25 +58,21 @@ public:
     float remove();
 
 private:
-    void toRecord();
-    // The booking's customer kept for the look-up, in the same transaction as the record.
-    void rememberCustomer(const BookingEntries &form);
+    void toRecord() const;
     // A new record's cell looked up again: another station may have stored its record.
     void takeUpStored();
-    QVariant field(const QString &name) const;
-    // 3197 unless the stored record is still the one read.
-    void checkUnchanged() const;
+    // 3197 when the record is no longer the one read (3167 when it is gone).
+    void checkSameRecord();
 
     Database &m_db;
-    std::unique_ptr<Recordset> m_jobs;
-    Recordset::Bookmark m_bookmark = -1; // RecordBookmark
+    BookingStore m_store;
+    qint64 m_id = -1; // the stored record of the cell; RecordBookmark
     Cell m_cell;
     bool m_open = false;
     bool m_new = false; // not stored yet
     struct Read {
         BookingValues values;
-        Recordset::Bookmark id = -1; // the record read; -1: nothing stored when read
-        qint64 version = -1;
+        StoredBooking record; // id -1: nothing stored when read
     } m_read;
-    QHash<QString, QVariant> m_newValues; // a new record's values
+    StoredBooking m_newRecord; // a new record's values
 };

@@ -8,6 +8,7 @@
 #include "core/Station.h"
 #include "core/TimeText.h"
 #include "daypage/DayPageWindow.h"
+#include "store/SettingsStore.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -55,7 +56,7 @@ FindSlotWindow::FindSlotWindow(AppState &state, DayPageWindow &page)
     m_cboTech = new QComboBox(this);
     named(m_cboTech, "cboTech", QStringLiteral("Technician"));
     m_cboTech->addItem(QStringLiteral("(any)"), 0);
-    const OfficeSettings settings = m_store->settings();
+    const OfficeSettings settings = SettingsStore(*m_db).office();
     const QStringList names = splitList(settings.names);
     for (int c = 1; c <= settings.listno; ++c) {
         const QString name = names.value(c).trimmed();

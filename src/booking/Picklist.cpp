@@ -1,7 +1,7 @@
 #include "booking/Picklist.h"
 
 #include "store/Database.h"
-#include "store/Recordset.h"
+#include "store/SettingsStore.h"
 
 using namespace BookingEntry;
 
@@ -110,25 +110,22 @@ void Picklist::load(Database &db)
 {
     QStringList fields;
     for (const PicklistColumn &c : m_columns)
-        fields << QLatin1Char('"') + c.field + QLatin1Char('"');
-    const ResultRows r =
-        db.select(QStringLiteral("SELECT %1 FROM \"tbl_Setup2\" LIMIT 1").arg(fields.join(QLatin1Char(','))));
+        fields << c.field;
+    const QStringList stored = SettingsStore(db).lists(fields);
     for (int c = 0; c < m_columns.size(); ++c) {
-        const QString stored = r.value(0, m_columns.at(c).field).toString();
-        m_texts[c] = m_columns.at(c).list ? readList(stored, m_columns.at(c).count) : QStringList{stored};
+        m_texts[c] = m_columns.at(c).list ? readList(stored.at(c), m_columns.at(c).count) : QStringList{stored.at(c)};
     }
 }
 
 void Picklist::save(Database &db)
 {
-    Recordset lists(db, QStringLiteral("tbl_Setup2"));
-    lists.edit();
+    QStringList fields, values;
     for (int c = 0; c < m_columns.size(); ++c) {
         const PicklistColumn &col = m_columns.at(c);
-        const QString value = col.list ? buildList(m_texts.at(c)) : m_texts.at(c).first();
-        lists.setField(col.field, value.isNull() ? QStringLiteral("") : value);
+        fields << col.field;
+        values << (col.list ? buildList(m_texts.at(c)) : m_texts.at(c).first());
     }
-    lists.update();
+    SettingsStore(db).saveLists(fields, values);
 }
 
 Picklist::Pick Picklist::pick(int column, int index) const

@@ -7,11 +7,11 @@
 
 class Database;
 
-// The six picklists of tbl_Setup2 and what a pick writes into a booking form. Widget-free: the
+// The six picklists of the settings and what a pick writes into a booking form. Widget-free: the
 // editor windows show one Picklist each.
 enum class PicklistKind { Mainten, MenuItems, Internal, Vehicle, Make, Address };
 
-// One column of an editor's boxes, stored in one field of tbl_Setup2.
+// One column of an editor's boxes, stored in one field of the picklist record.
 struct PicklistColumn {
     QString control; // txtM, txtTime, txtPrice, txtDCity, txtDProv, txtOProv
     QString field;
@@ -37,7 +37,7 @@ public:
     bool setText(int column, int index, const QString &text);
     static bool acceptable(const PicklistColumn &column, const QString &text);
 
-    // Reads the fields of the one tbl_Setup2 record; entries a short list does not reach stay
+    // Reads the fields of the one picklist record; entries a short list does not reach stay
     // empty, surplus entries are ignored.
     void load(Database &db);
     // Writes every field of this editor in one update.

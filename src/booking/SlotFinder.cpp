@@ -8,6 +8,7 @@
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
+#include "store/SettingsStore.h"
 
 #include <QHash>
 #include <algorithm>
@@ -256,7 +257,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
             ++nextPage;
         const bool stored = nextPage < pages.size() && pages.at(nextPage).date == d;
         if (!stored && !settings)
-            settings = m_store.settings();
+            settings = SettingsStore(m_store.database()).office();
         const Day &day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
         if (!day.open)
             continue;
@@ -289,7 +290,8 @@ bool SlotFinder::stillFits(const Place &place, float hours)
 {
     DayReader reader;
     const auto page = m_store.find(place.date);
-    const Day &day = page ? reader.layOut(*page) : reader.layOut(m_store.settings(), place.date);
+    const Day &day =
+        page ? reader.layOut(*page) : reader.layOut(SettingsStore(m_store.database()).office(), place.date);
     if (!day.open || place.col < 1 || place.col > day.techs)
         return false;
     return spanEnd(day.column(place.col), day.rows, place.row - PageModel::FirstTimeRow,

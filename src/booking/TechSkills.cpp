@@ -1,6 +1,7 @@
 #include "booking/TechSkills.h"
 
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <optional>
 
@@ -15,12 +16,6 @@ const char *const Captions[TechSkills::Count] = {"General Repair",  "Oil & Filte
 
 AppError noSettings() { return AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record.")); }
 
-TechSkills fromRow(const ResultRows &r)
-{
-    if (r.isEmpty())
-        throw noSettings();
-    return TechSkills(r.rows[0][0].toString());
-}
 } // namespace
 
 QString TechSkills::editorCaption(int skill)
@@ -81,10 +76,7 @@ QStringList TechSkills::heldNames(const Levels &levels, int max)
 
 TechSkills TechSkills::read(Database &db)
 {
-    // Every search for a slot reads them: a scan keeps its statement prepared.
-    std::optional<QString> stored;
-    db.scan(QStringLiteral("SELECT \"Skills\" FROM \"tbl_Setup\" LIMIT 1"), {},
-            [&stored](const RowView &r) { stored = QString::fromUtf8(r.text(0)); });
+    const std::optional<QString> stored = SettingsStore(db).skills();
     if (!stored)
         throw noSettings();
     return TechSkills(*stored);
@@ -94,10 +86,13 @@ void TechSkills::store(Database &db, int column, const Levels &levels)
 {
     retryOnLock([&] {
         WriteTransaction tx(db);
-        const ResultRows r = db.select(QStringLiteral("SELECT \"Skills\", \"Listno\" FROM \"tbl_Setup\" LIMIT 1"));
-        TechSkills skills = fromRow(r);
-        skills.setLevels(column, levels, r.rows[0][1].toInt());
-        db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Skills\" = ?, rowver = rowver + 1"), {skills.text()});
+        SettingsStore settings(db);
+        const auto stored = settings.skillsRecord();
+        if (!stored)
+            throw noSettings();
+        TechSkills skills(stored->skills);
+        skills.setLevels(column, levels, stored->listno);
+        settings.saveSkills(skills.text());
         tx.commit();
     });
 }

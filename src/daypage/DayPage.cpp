@@ -47,14 +47,18 @@ Dialogs &DayPage::dialogs() { return *m_state.dialogs(); }
 void DayPage::openDatabase(const QString &path)
 {
     m_store.reset();
+    m_settings.reset();
+    m_bookings.reset();
     m_db = std::make_unique<Database>(path);
     m_store = std::make_unique<PageStore>(*m_db);
+    m_settings = std::make_unique<SettingsStore>(*m_db);
+    m_bookings = std::make_unique<BookingStore>(*m_db);
 }
 
 void DayPage::readLocation()
 {
     if (m_store)
-        m_location = m_store->settings().location;
+        m_location = m_settings->office().location;
 }
 
 bool DayPage::openDate(const QDate &date)
@@ -123,7 +127,7 @@ void DayPage::layOut()
         return;
     m_laidOut = false;
     // A layout read half way would leave a grid of another shape that could be booked.
-    m_layout = pageRead([&] { return m_store->layoutSettings(); });
+    m_layout = pageRead([&] { return m_settings->layout(); });
     m_pageLock = m_page.date < QDate::currentDate();
     m_state.layout().openTime = m_page.open;
     m_state.layout().closeTime = m_page.close;
@@ -252,7 +256,7 @@ void DayPage::refreshGrid()
     if (!hasPage())
         return;
     try {
-        const QString fixedMemo = pageRead([&] { return m_store->fixedMemo(); });
+        const QString fixedMemo = pageRead([&] { return m_settings->fixedMemo(); });
         const bool firstShowing = pageRead([&] {
             reloadStored();
             return m_saveBlankPage;
@@ -461,7 +465,7 @@ bool DayPage::pollChanges()
             }
             sumTotal();
             txtTotal();
-            emit memosRead(m_store->fixedMemo(), page.memo);
+            emit memosRead(m_settings->fixedMemo(), page.memo);
         }
         m_dataVersion = now;
         if (m_grid.isValidCell(row, col)) {
@@ -639,7 +643,7 @@ void DayPage::deleteCell()
         // after this look is guarded by the page write below, which stores only over what is shown.
         std::optional<QString> booked;
         try {
-            booked = retryOnLock([&] { return m_store->bookingName(m_page.date, r, c); });
+            booked = retryOnLock([&] { return m_bookings->nameAt(m_page.date, c, r); });
         } catch (const AppError &e) {
             dialogs().error(e, QStringLiteral("Delete"));
             return;
@@ -732,16 +736,16 @@ std::optional<QString> DayPage::storeText(SharedText which, const PageKey &page,
     auto stored = [&]() -> QString {
         switch (which) {
         case SharedText::DailyMemo: return m_store->memo(page);
-        case SharedText::FixedMemo: return m_store->fixedMemo();
-        case SharedText::BookNo: return m_store->bookNo();
+        case SharedText::FixedMemo: return m_settings->fixedMemo();
+        case SharedText::BookNo: return m_settings->bookNo();
         }
         return {};
     };
     auto write = [&](const std::optional<QString> &over) {
         switch (which) {
         case SharedText::DailyMemo: m_store->saveMemo(page, over, text); break;
-        case SharedText::FixedMemo: m_store->saveFixedMemo(over, text); break;
-        case SharedText::BookNo: m_store->saveBookNo(over, text); break;
+        case SharedText::FixedMemo: m_settings->saveFixedMemo(over, text); break;
+        case SharedText::BookNo: m_settings->saveBookNo(over, text); break;
         }
     };
     static const char *const titles[] = {"Text Memo", "Fixed Memo", "txtBook"};

@@ -2,7 +2,9 @@
 #include "core/GridModel.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageStore.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <QObject>
 #include <QPoint>
@@ -38,6 +40,9 @@ public:
     GridModel &grid() { return m_grid; }
     PageModel &model() { return m_model; }
     PageStore &store() { return *m_store; }
+    // The office settings and the booking records of the page's database.
+    SettingsStore &settings() { return *m_settings; }
+    BookingStore &bookings() { return *m_bookings; }
     const PageRecord &record() const { return m_page; }
     AppState &state() { return m_state; }
 
@@ -201,6 +206,8 @@ private:
     PageModel m_model;
     std::unique_ptr<Database> m_db;
     std::unique_ptr<PageStore> m_store;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<BookingStore> m_bookings;
 
     PageRecord m_page;     // the page shown, as last read
     bool m_closed = false; // Check1
@@ -222,7 +229,7 @@ private:
     bool m_recovering = false;    // a failed colour save is reloading the page
     bool m_saveBlankPage = false; // the next page write is the page's first showing: blankPage too
     bool m_laidOut = false;       // rows, columns and text all read
-    PageStore::Layout m_layout;
+    SettingsStore::Layout m_layout;
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;
     SpanChoice m_span;

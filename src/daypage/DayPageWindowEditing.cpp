@@ -513,8 +513,8 @@ void DayPageWindow::showPageMemo()
 void DayPageWindow::showOfficeTexts()
 {
     try {
-        showFixedMemo(m_page->store().fixedMemo());
-        showBookNo(m_page->store().bookNo());
+        showFixedMemo(m_page->settings().fixedMemo());
+        showBookNo(m_page->settings().bookNo());
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("txtBook"));
     }
@@ -585,11 +585,11 @@ void DayPageWindow::memoFocusIn(QWidget *box)
         } else if (box == m_txtFixedMemo) {
             setBoxColour(m_txtFixedMemo, FreeSlotColor);
             if (!m_txtFixedMemo->document()->isModified())
-                showFixedMemo(m_page->store().fixedMemo());
+                showFixedMemo(m_page->settings().fixedMemo());
         } else if (box == m_txtBook) {
             setBoxColour(m_txtBook, FreeSlotColor);
             if (!m_txtBook->isModified())
-                showBookNo(m_page->store().bookNo());
+                showBookNo(m_page->settings().bookNo());
         }
     } catch (const AppError &e) {
         QString title = QStringLiteral("txtBook");

@@ -268,7 +268,7 @@ void DayPageWindow::fillLegend()
         current.append(l->text());
     QString list;
     try {
-        list = m_page->store().labelColors();
+        list = m_page->settings().labelColors();
     } catch (const AppError &e) {
         // The captions stay; the page's own reading reports the database.
         DiagnosticLog::passedOver(QStringLiteral("fillLegend"), e);

@@ -3,6 +3,7 @@
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
 #include "daypage/PageModel.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/StationRegistry.h"
@@ -88,48 +89,6 @@ bool isAscii(const QString &s)
 }
 } // namespace
 
-OfficeSettings PageStore::settings()
-{
-    const ResultRows r = m_db.select(QStringLiteral(
-        "SELECT location, open, \"Close\", lunchstart, lunchclose, timeslot, \"RHeight\", \"Listno\", \"Sites\", "
-        "\"Names\", \"Skills\", \"Spare\", cwidth, \"FixedMemo\", \"Lblcolors\", \"Sun\", \"Mon\", \"Tue\", "
-        "\"Wed\", \"Thu\", \"Fri\", \"Sat\", chk1, chk2, chk3, chk4, chk5, chk6, chk7 FROM \"tbl_Setup\" LIMIT 1"));
-    if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    auto text = [&](const char *name) { return r.value(0, QLatin1String(name)).toString(); };
-    OfficeSettings s;
-    s.location = text("location");
-    s.open = text("open");
-    s.close = text("Close");
-    s.lunchStart = text("lunchstart");
-    s.lunchClose = text("lunchclose");
-    s.timeslot = r.value(0, QStringLiteral("timeslot")).toInt();
-    s.rHeight = r.value(0, QStringLiteral("RHeight")).toInt();
-    s.listno = r.value(0, QStringLiteral("Listno")).toInt();
-    s.sites = text("Sites");
-    s.names = text("Names");
-    s.skills = text("Skills");
-    s.spare = text("Spare");
-    s.cwidth = text("cwidth");
-    s.fixedMemo = text("FixedMemo");
-    s.lblColors = text("Lblcolors");
-    static const char *const days[] = {nullptr, "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    for (int d = 1; d <= 7; ++d) {
-        const QVariant v = r.value(0, QLatin1String(days[d]));
-        s.templates[d] = v.isNull() ? QVariant() : QVariant(v.toString());
-        s.closed[d] = r.value(0, QStringLiteral("chk%1").arg(d)).toInt() != 0;
-    }
-    return s;
-}
-
-PageStore::Layout PageStore::layoutSettings()
-{
-    const ResultRows r = m_db.select(QStringLiteral("SELECT \"RHeight\", cwidth FROM \"tbl_Setup\" LIMIT 1"));
-    if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    return {r.rows[0][0].toInt(), r.rows[0][1].toString()};
-}
-
 std::optional<PageRecord> PageStore::find(const QDate &date)
 {
     const ResultRows r =
@@ -185,7 +144,7 @@ PageStore::Created PageStore::insertPage(const QDate &date)
         c.page = *existing;
         return c;
     }
-    const OfficeSettings s = settings();
+    const OfficeSettings s = SettingsStore(m_db).office();
     const int day = OfficeSettings::weekdayNumber(date);
     const QVariant tmpl = s.templates[day];
     c.templateMissing = tmpl.isNull();
@@ -287,26 +246,6 @@ void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base,
     tx.commit();
 }
 
-QString PageStore::setupText(const char *field)
-{
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\" LIMIT 1").arg(QLatin1String(field)));
-    if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    return r.rows.first().first().toString();
-}
-
-void PageStore::saveSetupText(const char *field, const std::optional<QString> &base, const QString &text)
-{
-    WriteTransaction tx(m_db);
-    const QString stored = setupText(field);
-    if (base && stored != *base && stored != text)
-        throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this text."));
-    m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, rowver = rowver + 1").arg(QLatin1String(field)),
-                 {text});
-    tx.commit();
-}
-
 bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark, qint64 station)
 {
     WriteTransaction tx(m_db);
@@ -379,11 +318,7 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
         return out;
     }
     // A booking saved under the claim shows its name again; otherwise the claim is this station's.
-    const QString name =
-        m_db.scalar(QStringLiteral(
-                        "SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bRow\" = ? AND \"bCol\" = ?"),
-                    slot)
-            .toString();
+    const QString name = BookingStore(m_db).nameAt(key.date, c + 1, r + PageModel::TextTopRow).value_or(QString());
     if (name.isEmpty()) {
         recordOwner();
     } else {
@@ -400,18 +335,19 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
 int PageStore::deleteUntouchedPages()
 {
     WriteTransaction tx(m_db);
-    const OfficeSettings s = settings();
+    const OfficeSettings s = SettingsStore(m_db).office();
+    // A page whose date has a booking record is kept whatever it shows.
+    const QSet<QDate> booked = BookingStore(m_db).bookedDates();
     const ResultRows r =
         m_db.select(QStringLiteral("SELECT %1, caldate, open, \"Close\", timeslot, \"Listno\", \"Color\", \"Clinic\" "
                                    "FROM \"tbl_Appt\" a WHERE COALESCE(\"Data\", '') = COALESCE(\"BlankPage\", '') "
-                                   "AND COALESCE(\"Memo\", '') = '' "
-                                   "AND NOT EXISTS (SELECT 1 FROM \"tbl_Job\" j WHERE j.\"bDate\" = a.caldate)")
+                                   "AND COALESCE(\"Memo\", '') = ''")
                         .arg(m_db.engine().rowId()));
     QHash<QString, std::optional<QVector<qint64>>> fresh; // by weekday and layout
     QVariantList gone;
     for (const QVariantList &row : r.rows) {
         const QDate date = QDate::fromString(row.at(1).toString(), Qt::ISODate);
-        if (!date.isValid())
+        if (!date.isValid() || booked.contains(date))
             continue;
         const int day = OfficeSettings::weekdayNumber(date);
         // A weekday without a template makes open pages.
@@ -450,16 +386,11 @@ int PageStore::deleteUntouchedPages()
     return int(gone.size());
 }
 
-std::optional<QString> PageStore::bookingName(const QDate &date, int row, int col)
+void PageStore::setTechnicians(const QDate &from, int listno, const QString &sites, const QString &names)
 {
-    const QString name =
-        m_db.scalar(QStringLiteral(
-                        "SELECT \"bName\" FROM \"tbl_Job\" WHERE \"bDate\" = ? AND \"bRow\" = ? AND \"bCol\" = ?"),
-                    {date, row, col})
-            .toString();
-    if (name.isEmpty())
-        return std::nullopt;
-    return name;
+    m_db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, "
+                                "rowver = rowver + 1 WHERE caldate >= ?"),
+                 {listno, sites, names, from});
 }
 
 std::optional<QDate> PageStore::findName(const QString &name, const QDate &before)

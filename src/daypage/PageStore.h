@@ -1,6 +1,7 @@
 #pragma once
 #include "daypage/PageText.h"
 #include "store/AppError.h"
+#include "store/SettingsStore.h"
 
 #include <QDate>
 #include <QString>
@@ -9,22 +10,6 @@
 #include <optional>
 
 class Database;
-
-// The office settings a page is made and laid out from (the one tbl_Setup record).
-struct OfficeSettings {
-    QString location, open, close, lunchStart, lunchClose;
-    int timeslot = 30;
-    int rHeight = 1;
-    int listno = 0;
-    QString sites, names, skills, spare, cwidth;
-    QString fixedMemo, lblColors;
-    // Weekday templates and closed flags by weekday number, Sunday 1 to Saturday 7. A template
-    // without a value is a null QVariant.
-    std::array<QVariant, 8> templates;
-    std::array<bool, 8> closed{};
-
-    static int weekdayNumber(const QDate &d) { return d.dayOfWeek() % 7 + 1; } // Sunday 1
-};
 
 // A page as every write names it: by its record and its date, so a write meant for a page that
 // was deleted, or made again, never lands on another date's page.
@@ -67,13 +52,6 @@ public:
     explicit PageStore(Database &db) : m_db(db) {}
     Database &database() { return m_db; }
 
-    OfficeSettings settings();
-    // Only what laying out a page needs from the settings: RHeight and cwidth.
-    struct Layout {
-        int rHeight = 1;
-        QString cwidth;
-    };
-    Layout layoutSettings();
     // The page's colour list alone, as stored now. Throws PageChanged when the page is gone.
     QString colorList(const PageKey &key) { return storedText(key, "Color"); }
     // The row version as stored now; none when the page of the key is gone.
@@ -108,23 +86,14 @@ public:
     QVector<qint64> saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
                                const QVector<qint64> &mine);
     void setClosed(const PageKey &key, bool closed);
+    // Gives the pages from a date on the office's technicians, inside the caller's transaction;
+    // their time settings stay.
+    void setTechnicians(const QDate &from, int listno, const QString &sites, const QString &names);
 
-    // The daily memo of a page, and the office's fixed memo, next booking number and legend
-    // captions. Each is written whole, compare-and-set: only while the stored text is still base
-    // (or already the new text); without a base it replaces whatever is stored.
+    // The daily memo of a page, written whole, compare-and-set: only while the stored text is
+    // still base (or already the new text); without a base it replaces whatever is stored.
     QString memo(const PageKey &key) { return storedText(key, "Memo"); }
     void saveMemo(const PageKey &key, const std::optional<QString> &base, const QString &memo);
-    QString fixedMemo() { return setupText("FixedMemo"); }
-    void saveFixedMemo(const std::optional<QString> &base, const QString &memo)
-    {
-        saveSetupText("FixedMemo", base, memo);
-    }
-    QString bookNo() { return setupText("Bookno"); }
-    void saveBookNo(const std::optional<QString> &base, const QString &number)
-    {
-        saveSetupText("Bookno", base, number);
-    }
-    QString labelColors() { return setupText("Lblcolors"); }
 
     // Marks an empty cell of the page text (block row r, column c) with mark in one transaction
     // and records owner as the station holding the claim. A cell outside the page's stored
@@ -156,10 +125,6 @@ public:
     // of that moment, when next opened. Returns how many went.
     int deleteUntouchedPages();
 
-    // The customer name of the booking stored for a slot (grid row and column), nullopt when the
-    // slot has none with a name.
-    std::optional<QString> bookingName(const QDate &date, int row, int col);
-
     // Date of the latest page before `before` (all pages when null) whose text contains name,
     // ignoring case.
     std::optional<QDate> findName(const QString &name, const QDate &before = QDate());
@@ -168,7 +133,5 @@ private:
     QString storedText(const PageKey &key, const char *field);
     // Bumps the row version of the page of the key; throws PageChanged when it is gone.
     void update(const PageKey &key, const QString &sets, QVariantList binds);
-    QString setupText(const char *field);
-    void saveSetupText(const char *field, const std::optional<QString> &base, const QString &text);
     Database &m_db;
 };

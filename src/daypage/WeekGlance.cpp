@@ -4,6 +4,7 @@
 #include "core/Numbers.h"
 #include "daypage/PageModel.h"
 #include "daypage/PageStore.h"
+#include "store/SettingsStore.h"
 
 #include <cmath>
 
@@ -30,7 +31,7 @@ WeekGlance WeekGlance::read(PageStore &store, const QDate &anyDay)
 {
     WeekGlance w;
     w.monday = mondayOf(anyDay);
-    const OfficeSettings settings = store.settings();
+    const OfficeSettings settings = SettingsStore(store.database()).office();
     const QVector<PageGrid> pages = store.gridsBetween(w.monday, w.monday.addDays(6));
 
     // The headings of the latest page that has them, else the office's.

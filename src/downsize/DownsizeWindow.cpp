@@ -5,6 +5,7 @@
 #include "core/Dialogs.h"
 #include "core/WorkWithProgress.h"
 #include "downsize/Downsizer.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
 
 #include <QApplication>
@@ -114,7 +115,7 @@ bool DownsizeWindow::connectToDatabase()
         m_pageSource.setRecordSource(QStringLiteral("tbl_Appt"));
         m_pageSource.refresh();
         m_bookingSource.setDatabaseName(m_dbPath);
-        m_bookingSource.setRecordSource(QStringLiteral("tbl_Job"));
+        m_bookingSource.setRecordSource(BookingStore::Table);
         m_bookingSource.refresh();
         return true;
     } catch (const AppError &e) {

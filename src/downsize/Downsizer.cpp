@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/DiagnosticLog.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/Schema.h"
@@ -61,14 +62,13 @@ Downsizer::Contents Downsizer::contents(const QDate &from, const QDate &to, cons
         Contents c;
         const ResultRows r =
             db.select(QStringLiteral("SELECT (SELECT count(*) FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?), "
-                                     "(SELECT count(*) FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?), "
-                                     "(SELECT count(*) FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?), "
-                                     "(SELECT count(*) FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?)"),
-                      {from, to, from, to, later, to, later, to});
+                                     "(SELECT count(*) FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?)"),
+                      {from, to, later, to});
+        BookingStore bookings(db);
         if (!r.isEmpty()) {
             c.pages = r.rows[0][0].toInt();
-            c.bookings = r.rows[0][1].toInt();
-            c.fromToday = r.rows[0][2].toInt() + r.rows[0][3].toInt();
+            c.bookings = bookings.countBetween(from, to);
+            c.fromToday = r.rows[0][1].toInt() + bookings.countBetween(later, to);
         }
         return c;
     } catch (const AppError &e) {
@@ -124,8 +124,7 @@ Downsizer::Result Downsizer::run(const QDate &from, const QDate &to, const Progr
             throw AppError(InUse, StationRegistry::othersOpenText(open) + QStringLiteral(" on the database."));
         r.pages =
             db.execute(QStringLiteral("DELETE FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ?"), {from, to});
-        r.bookings =
-            db.execute(QStringLiteral("DELETE FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ?"), {from, to});
+        r.bookings = BookingStore(db).removeBetween(from, to);
         db.execute(QStringLiteral("DELETE FROM \"tbl_Claim\" WHERE caldate >= ? AND caldate <= ?"), {from, to});
         db.execute(QStringLiteral("COMMIT"));
     } catch (...) {

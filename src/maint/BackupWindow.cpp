@@ -8,6 +8,7 @@
 #include "core/WorkWithProgress.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
+#include "store/SettingsStore.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -165,7 +166,7 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
 void BackupWindow::openSetup()
 {
     m_setup.setDatabaseName(m_state.paths().sharedDbPath());
-    m_setup.setRecordSource(QStringLiteral("tbl_Setup"));
+    m_setup.setRecordSource(SettingsStore::SetupTable);
     m_setup.refresh();
 }
 

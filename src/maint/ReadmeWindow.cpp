@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "core/Resizer.h"
 #include "core/WindowSwitcher.h"
+#include "store/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -39,7 +40,7 @@ ReadmeWindow::ReadmeWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     layout->addWidget(m_button, 0, Qt::AlignHCenter);
 
     m_data.setDatabaseName(m_state.paths().installDbPath());
-    m_data.setRecordSource(QStringLiteral("tbl_Setup"));
+    m_data.setRecordSource(SettingsStore::SetupTable);
     m_data.refresh();
     setWindowTitle(QStringLiteral("Readme"));
     const QString readme = m_data.recordset().text(QStringLiteral("Readme"));

@@ -1,7 +1,9 @@
 #include "maint/SharedBackup.h"
 
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/SettingsStore.h"
 #include "store/TableCopy.h"
 
 #include <QDir>
@@ -179,7 +181,12 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
     } catch (const AppError &e) {
         throw AppError(3049, QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
     }
+    // A backup older than the customer look-up has the bookings it is made from.
+    const bool customersMissing = std::any_of(CustomerStore::tables().begin(), CustomerStore::tables().end(),
+                                              [&backup](const QString &t) { return backup.fieldNames(t).isEmpty(); });
     for (const QString &table : tables) {
+        if (customersMissing && CustomerStore::tables().contains(table))
+            continue;
         for (const QString &field : live.fieldNames(table)) {
             if (!hasColumn(backup, table, field))
                 throw AppError(
@@ -187,7 +194,7 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
                     QStringLiteral("%1 is not a Torvane database: %2.%3 is missing").arg(native(source), table, field));
         }
     }
-    for (const QString &table : {QStringLiteral("tbl_Setup"), QStringLiteral("tbl_Setup2")}) {
+    for (const QString &table : {SettingsStore::SetupTable, SettingsStore::ListsTable}) {
         if (tables.contains(table) && TableCopy::count(backup, table) == 0)
             throw AppError(3021, QStringLiteral("%1 has no settings record in %2").arg(native(source), table));
     }
@@ -203,6 +210,8 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
     if (progress)
         progress(done, int(tables.size()));
     for (const QString &table : tables) {
+        if (customersMissing && CustomerStore::tables().contains(table))
+            continue;
         const QString t = quoted(table);
         TableCopy::Columns columns{live.fieldNames(table), true, {}, {}};
         // Every restored record is newer than any version a station may still hold.
@@ -218,5 +227,7 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
         if (progress)
             progress(++done, int(tables.size()));
     }
+    if (customersMissing)
+        CustomerStore(live).rebuild();
     tx.commit();
 }

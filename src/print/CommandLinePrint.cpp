@@ -15,6 +15,7 @@
 #include "print/TableQueryModel.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -171,7 +172,7 @@ int printFromCommandLine(const PrintOrder &order, StationPaths paths, QString &e
         } else {
             const QDate monday = date.addDays(1 - date.dayOfWeek());
             loadPrintedDay(store, monday, dayGrid, QString());
-            const PageStore::Layout pageLayout = store.layoutSettings();
+            const SettingsStore::Layout pageLayout = SettingsStore(db).layout();
             for (int col = 1; col < dayGrid.cols(); ++col) {
                 const WeekData week = readWeek(store, monday, col);
                 auto grid = std::make_shared<GridModel>();

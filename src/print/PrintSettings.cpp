@@ -1,64 +1,54 @@
 #include "print/PrintSettings.h"
 
 #include "core/ListText.h"
-#include "store/Database.h"
+#include "store/AppError.h"
+#include "store/SettingsStore.h"
 
 #include <cmath>
 
 namespace {
-void checkField(const char *field)
+AppError unknownField() { return AppError(ErrNo::ItemNotFound, QStringLiteral("Item not found in this collection.")); }
+
+SettingsStore::Widths widthsOf(const char *field)
 {
-    static const char *const known[] = {"PWidth", "DWidth", "cwidth", "Printmode", "FillPage", "dMode", "dFillPage"};
-    for (const char *k : known)
-        if (qstrcmp(k, field) == 0)
-            return;
-    throw AppError(ErrNo::ItemNotFound, QStringLiteral("Item not found in this collection."));
+    if (qstrcmp(field, "PWidth") == 0)
+        return SettingsStore::Widths::DayView;
+    if (qstrcmp(field, "DWidth") == 0)
+        return SettingsStore::Widths::RecordsView;
+    if (qstrcmp(field, "cwidth") == 0)
+        return SettingsStore::Widths::DayPage;
+    throw unknownField();
 }
 
-QVariant setupValue(Database &db, const char *field)
+SettingsStore::Preview previewOf(const char *modeField, const char *fillField)
 {
-    checkField(field);
-    const ResultRows r =
-        db.select(QStringLiteral("SELECT \"%1\" FROM \"tbl_Setup\" LIMIT 1").arg(QLatin1String(field)));
-    if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    return r.rows.at(0).at(0);
+    if (qstrcmp(modeField, "Printmode") == 0 && qstrcmp(fillField, "FillPage") == 0)
+        return SettingsStore::Preview::DayView;
+    if (qstrcmp(modeField, "dMode") == 0 && qstrcmp(fillField, "dFillPage") == 0)
+        return SettingsStore::Preview::RecordsView;
+    throw unknownField();
 }
 } // namespace
 
-QString PrintSettings::widthList(const char *field) { return setupValue(m_db, field).toString(); }
+QString PrintSettings::widthList(const char *field) { return SettingsStore(m_db).widths(widthsOf(field)); }
 
 void PrintSettings::saveWidthList(const char *field, const QVector<int> &widths)
 {
-    checkField(field);
-    WriteTransaction tx(m_db);
-    if (m_db.execute(
-            QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, rowver = rowver + 1").arg(QLatin1String(field)),
-            {formatWidths(widths)})
-        == 0)
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    tx.commit();
+    SettingsStore(m_db).saveWidths(widthsOf(field), formatWidths(widths));
 }
 
 PrintSettings::Preview PrintSettings::preview(const char *modeField, const char *fillField)
 {
+    const SettingsStore::PreviewChoice c = SettingsStore(m_db).preview(previewOf(modeField, fillField));
     Preview p;
-    p.orientation = setupValue(m_db, modeField).toInt() == 2 ? 2 : 1;
-    p.fill = setupValue(m_db, fillField).toInt() != 0;
+    p.orientation = c.mode == 2 ? 2 : 1;
+    p.fill = c.fill;
     return p;
 }
 
 void PrintSettings::savePreview(const char *modeField, const char *fillField, const Preview &p)
 {
-    checkField(modeField);
-    checkField(fillField);
-    WriteTransaction tx(m_db);
-    if (m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, \"%2\" = ?, rowver = rowver + 1")
-                         .arg(QLatin1String(modeField), QLatin1String(fillField)),
-                     {p.orientation == 2 ? 2 : 1, p.fill ? 1 : 0})
-        == 0)
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-    tx.commit();
+    SettingsStore(m_db).savePreview(previewOf(modeField, fillField), {p.orientation == 2 ? 2 : 1, p.fill});
 }
 
 QString PrintSettings::formatWidths(const QVector<int> &widths)

@@ -6,11 +6,12 @@
 #include "daypage/PageStore.h"
 #include "print/FlexGridImport.h"
 #include "print/PrintSettings.h"
+#include "store/SettingsStore.h"
 
 PrintWindow::PrintWindow(AppState &state, const WeekData &week, QWidget *parent)
     : PrintView(state, QStringLiteral("frmPrint"), QStringLiteral("Weekly Schedule"), parent), m_week(week)
 {
-    const PageStore::Layout layout = m_store->layoutSettings();
+    const SettingsStore::Layout layout = SettingsStore(m_store->database()).layout();
     buildWeekGrid(m_grid, m_week, layout.rHeight, layout.cwidth);
     m_tech = m_week.tech;
     m_lblCalDay->setText(m_week.tech);

@@ -8,6 +8,7 @@
 #include "core/Numbers.h"
 #include "daypage/PageStore.h"
 #include "print/PrintSettings.h"
+#include "store/SettingsStore.h"
 
 #include <QHash>
 #include <QLocale>
@@ -21,14 +22,14 @@ constexpr int WeekMinDayTwips = 900;
 // Lays a page (or, without one, the office's empty page) out in grid as the day page does.
 bool layOut(PageStore &store, const std::optional<PageRecord> &page, PageModel &model, const QString &widths)
 {
-    const PageStore::Layout layout = store.layoutSettings();
+    const SettingsStore::Layout layout = SettingsStore(store.database()).layout();
     GridModel &grid = model.grid();
     GridBatch batch(grid);
     if (page) {
         model.drawRows(page->open, page->close, page->timeslot, qMax(1, layout.rHeight));
         model.drawColumns(page->listno, splitList(page->sites), splitList(page->names), layout.cwidth);
     } else {
-        const OfficeSettings s = store.settings();
+        const OfficeSettings s = SettingsStore(store.database()).office();
         model.drawRows(s.open, s.close, s.timeslot, qMax(1, layout.rHeight));
         model.drawColumns(s.listno, splitList(s.sites), splitList(s.names), layout.cwidth);
     }

@@ -1,12 +1,12 @@
 #include "print/RecordsGrid.h"
 
 #include "print/TableQueryModel.h"
+#include "store/BookingStore.h"
 
 std::unique_ptr<TableQueryModel> dayRecords(Database &db, const QDate &date)
 {
-    return std::make_unique<TableQueryModel>(db, QStringLiteral("tbl_Job"),
-                                             QStringLiteral("\"bDate\" = ? AND TRIM(COALESCE(\"bName\", '')) <> ''"),
-                                             QVariantList{date}, QStringLiteral("\"bCol\", \"bRow\""));
+    const BookingListing l = BookingStore::dayListing(date);
+    return std::make_unique<TableQueryModel>(db, l.table, l.condition, l.binds, l.order);
 }
 
 DataGridLayout recordsLayout()

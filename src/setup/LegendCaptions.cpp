@@ -1,10 +1,11 @@
 #include "setup/LegendCaptions.h"
 
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 QStringList LegendCaptions::read(Database &db)
 {
-    const QString stored = db.scalar(QStringLiteral("SELECT \"Lblcolors\" FROM \"tbl_Setup\" LIMIT 1")).toString();
+    const QString stored = SettingsStore(db).legendCaptions();
     QStringList out = stored.split(QLatin1Char('%')).mid(0, Count);
     while (out.size() < Count)
         out.append(QString());
@@ -22,10 +23,5 @@ QString LegendCaptions::joined(const QStringList &captions)
 void LegendCaptions::write(Database &db, const QStringList &captions)
 {
     const QString text = joined(captions);
-    retryOnLock([&] {
-        WriteTransaction tx(db);
-        if (db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"Lblcolors\" = ?, rowver = rowver + 1"), {text}) == 0)
-            throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-        tx.commit();
-    });
+    retryOnLock([&] { SettingsStore(db).saveLegendCaptions(text); });
 }

@@ -4,7 +4,9 @@
 #include "core/TimeText.h"
 #include "daypage/PageStore.h"
 #include "setup/TemplateShift.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 #include "store/StationRegistry.h"
 
 #include <QLocale>
@@ -46,8 +48,7 @@ QTime timeOf(const QString &h, const QString &m, const QString &ampm)
 
 OfficeSetup::OfficeSetup(Database &db) : m_db(db)
 {
-    PageStore store(m_db);
-    const OfficeSettings s = store.settings();
+    const OfficeSettings s = SettingsStore(m_db).office();
     m_text[Location] = s.location;
     m_text[OpenHour] = s.open.mid(0, 2);
     m_text[OpenMinute] = s.open.mid(3, 2);
@@ -248,20 +249,14 @@ bool OfficeSetup::closingBeforeOpening() const
 
 QVector<OfficeSetup::Hidden> OfficeSetup::hiddenBookings(const QDate &today)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT DISTINCT \"bDate\", \"bCol\" FROM \"tbl_Job\" "
-                                   "WHERE \"bDate\" >= ? AND \"bCol\" > ? ORDER BY \"bDate\", \"bCol\""),
-                    {today, count()});
     QVector<Hidden> out;
-    for (const QVariantList &row : r.rows)
-        out.append({QDate::fromString(row.at(0).toString(), Qt::ISODate), row.at(1).toInt()});
+    for (const BookedColumn &b : BookingStore(m_db).bookedBeyond(today, count()))
+        out.append({b.date, b.col});
     return out;
 }
 
 void OfficeSetup::moveTemplates(const OfficeSettings &stored)
 {
-    // By weekday number, Sunday 1.
-    static const char *const fields[] = {"", "Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     const TemplateShift::Hours from{stored.open, stored.close, stored.timeslot};
     const TemplateShift::Hours to{openText(), closeText(), m_text[Slot].toInt()};
     // Monday first, as the template editor steps through the week.
@@ -269,7 +264,7 @@ void OfficeSetup::moveTemplates(const OfficeSettings &stored)
         if (stored.templates[day].isNull())
             continue;
         const TemplateShift::Result r = TemplateShift::moved(stored.templates[day].toString(), from, to);
-        m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?").arg(QLatin1String(fields[day])), {r.text});
+        SettingsStore(m_db).moveDayTemplate(day, r.text);
         const QString dayName = QLocale().dayName(day == 1 ? 7 : day - 1);
         // One line per time and text, naming its columns.
         QVector<TemplateShift::Dropped> rest = r.dropped;
@@ -305,24 +300,17 @@ int OfficeSetup::save(const QDate &today, qint64 self, int timeoutMs)
             throw AppError(ErrNo::InUse, StationRegistry::othersOpenText(others));
         // Skills and templates as stored now: the skill and template editors may have written
         // since this window loaded.
-        const OfficeSettings stored = PageStore(m_db).settings();
+        const OfficeSettings stored = SettingsStore(m_db).office();
         m_storedSkills = skillEntries(stored.skills);
         m_droppedCells.clear();
-        m_db.execute(
-            QStringLiteral("UPDATE \"tbl_Setup\" SET location = ?, open = ?, \"Close\" = ?, timeslot = ?, "
-                           "\"RHeight\" = ?, \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, cwidth = ?, \"Skills\" = ?, "
-                           "rowver = rowver + 1"),
-            {m_text[Location], openText(), closeText(), m_text[Slot].toInt(), m_text[Lines].toInt(), n, sites, names,
-             cwidth, skillsText()});
+        SettingsStore(m_db).saveOffice({m_text[Location], openText(), closeText(), m_text[Slot].toInt(),
+                                        m_text[Lines].toInt(), n, sites, names, cwidth, skillsText()});
         const int gone = PageStore(m_db).deleteUntouchedPages();
         // After the untouched pages are told by the templates they were made from.
         if (stored.open != openText() || stored.timeslot != m_text[Slot].toInt())
             moveTemplates(stored);
         // Time settings of existing pages stay; their technicians follow the office.
-        m_db.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Listno\" = ?, \"Sites\" = ?, \"Names\" = ?, "
-                                    "rowver = rowver + 1 "
-                                    "WHERE caldate >= ?"),
-                     {n, sites, names, today});
+        PageStore(m_db).setTechnicians(today, n, sites, names);
         tx.commit();
         return gone;
     });

@@ -9,6 +9,7 @@
 #include "daypage/PageStore.h"
 #include "setup/SetupMenuWindow.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -139,7 +140,7 @@ void OfficeSetupWindow::buildControls()
     form->setColumnStretch(1, 1);
 
     // The lunch break belongs to the templates: shown here only.
-    const OfficeSettings s = PageStore(*m_db).settings();
+    const OfficeSettings s = SettingsStore(*m_db).office();
     auto *lunch = new QLabel(QStringLiteral("Lunch break:  %1  to  %2").arg(s.lunchStart, s.lunchClose), this);
     lunch->setObjectName(QStringLiteral("lblLunch"));
 

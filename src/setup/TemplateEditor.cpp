@@ -2,23 +2,13 @@
 
 #include "core/Colors.h"
 #include "core/ListText.h"
-#include "daypage/PageStore.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <QLocale>
 
 namespace {
-// The template field of a weekday (Qt's day of the week, Monday 1).
-QString templateField(const QDate &d)
-{
-    static const char *const names[] = {"", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return QLatin1String(names[d.dayOfWeek()]);
-}
-
-// Closed flags are numbered with Sunday as 1.
-QString closedField(const QDate &d) { return QStringLiteral("chk%1").arg(OfficeSettings::weekdayNumber(d)); }
-
 // Other programs end a copied block with a line break: it is no row of its own, and pasted as one
 // it would empty the cell below the block.
 QString withoutLastLineBreak(QString text)
@@ -33,9 +23,10 @@ QString withoutLastLineBreak(QString text)
 
 TemplateEditor::TemplateEditor(Database &db) : m_db(db), m_model(m_grid)
 {
-    const OfficeSettings s = PageStore(m_db).settings();
+    SettingsStore settings(m_db);
+    const OfficeSettings s = settings.office();
     m_location = s.location;
-    const PageStore::Layout layout = PageStore(m_db).layoutSettings();
+    const SettingsStore::Layout layout = settings.layout();
     GridBatch batch(m_grid);
     m_model.drawColumns(s.listno, splitList(s.sites), splitList(s.names), layout.cwidth);
     m_model.drawRows(s.open, s.close, s.timeslot, layout.rHeight);
@@ -51,15 +42,12 @@ QString TemplateEditor::nextCaption() const
 
 void TemplateEditor::showDay(const QDate &d)
 {
-    const ResultRows r = m_db.select(
-        QStringLiteral("SELECT \"%1\", %2 FROM \"tbl_Setup\" LIMIT 1").arg(templateField(d), closedField(d)));
-    if (r.isEmpty())
-        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+    const SettingsStore::DayTemplate t = SettingsStore(m_db).dayTemplate(OfficeSettings::weekdayNumber(d));
     m_day = d;
     GridBatch batch(m_grid);
     // Nothing of the weekday shown before stays: the whole block is emptied first.
-    m_model.loadPageText(r.rows[0][0].toString());
-    setClosed(r.rows[0][1].toInt() != 0);
+    m_model.loadPageText(t.text.toString());
+    setClosed(t.closed);
     m_shownText = m_model.pageText();
     m_shownClosed = m_closed;
     m_grid.setCurrentCell(m_row, m_col);
@@ -89,14 +77,7 @@ void TemplateEditor::storeDay()
 {
     const QString text = m_model.pageText();
     retryOnLock([&] {
-        WriteTransaction tx(m_db);
-        const int n =
-            m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET \"%1\" = ?, %2 = ?, cwidth = ?, rowver = rowver + 1")
-                             .arg(templateField(m_day), closedField(m_day)),
-                         {text, m_closed, columnWidths()});
-        if (n == 0)
-            throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
-        tx.commit();
+        SettingsStore(m_db).saveDayTemplate(OfficeSettings::weekdayNumber(m_day), text, m_closed, columnWidths());
     });
     m_shownText = text;
     m_shownClosed = m_closed;

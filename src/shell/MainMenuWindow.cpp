@@ -11,6 +11,7 @@
 #include "maint/BackupWindow.h"
 #include "maint/ReadmeWindow.h"
 #include "shell/ShellWindows.h"
+#include "store/SettingsStore.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -114,7 +115,7 @@ void MainMenuWindow::openSharedDatabase()
     m_appt.setRecordSource(QStringLiteral("tbl_Appt"));
     m_appt.refresh();
     m_setup.setDatabaseName(path);
-    m_setup.setRecordSource(QStringLiteral("tbl_Setup"));
+    m_setup.setRecordSource(SettingsStore::SetupTable);
     m_setup.refresh();
 }
 

@@ -36,7 +36,7 @@ QString CustomerStore::foldedName(const QString &name)
 
 QString CustomerStore::phoneDigits(const QString &phone)
 {
-    QString out;
+    QString out = QStringLiteral(""); // never null: a key column takes no NULL
     for (const QChar ch : phone)
         if (ch.isDigit())
             out += QChar(QLatin1Char('0' + ch.digitValue()));
@@ -141,6 +141,19 @@ QVector<CustomerStore::Customer> CustomerStore::lookup(const QString &typed)
                               QDate::fromString(text(8), Qt::ISODate)});
               });
     return out;
+}
+
+const QStringList &CustomerStore::tables()
+{
+    static const QStringList names{QStringLiteral("tbl_Customer"), QStringLiteral("tbl_CustomerKey")};
+    return names;
+}
+
+void CustomerStore::rebuild()
+{
+    for (const QString &table : tables())
+        m_db.execute(QStringLiteral("DELETE FROM \"%1\"").arg(table));
+    rememberAllBookings();
 }
 
 void CustomerStore::rememberAllBookings()

@@ -44,6 +44,11 @@ public:
     QVector<Customer> lookup(const QString &typed);
     // Every booking of tbl_Job remembered, oldest first (a database made before the look-up).
     void rememberAllBookings();
+    // Made again from the bookings, inside the caller's write transaction (a restored backup
+    // older than the look-up).
+    void rebuild();
+    // The tables kept here: what the bookings say, so a copy may leave them out and rebuild.
+    static const QStringList &tables();
 
 private:
     Database &m_db;

@@ -45,7 +45,7 @@ private slots:
     {
         Station s(dbPath);
         Database db(dbPath);
-        const OfficeSettings settings = s.page.store().settings();
+        const OfficeSettings settings = s.page.settings().office();
         QVERIFY(s.page.openPage(Monday));
         QVERIFY(s.page.openPage(Monday));
         QCOMPARE(pageCount(db, Monday), 1);

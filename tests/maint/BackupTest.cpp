@@ -295,6 +295,10 @@ private slots:
         QVERIFY(label(&w, "lblRestoreComplete")->isVisible());
         QCOMPARE(pages, 0);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
+        if (olderBackup) // its customers made from its bookings
+            QCOMPARE(
+                count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Customer WHERE cName = 'In the backup'")),
+                1);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("PRAGMA user_version")), Schema::SharedVersion);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Station WHERE id = ?"),
                        {f.state.registration().id}),
