@@ -6,11 +6,11 @@
 #include "core/Numbers.h"
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
-#include "daypage/PageStore.h"
 #include "print/Csv.h"
 #include "store/AppError.h"
-#include "store/BookingExport.h"
+#include "store/BookingStore.h"
 #include "store/Database.h"
+#include "store/SettingsStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,32 +19,11 @@
 #include <cmath>
 
 namespace {
-QString text(const ResultRows &rows, int row, const QString &name)
-{
-    const QVariant v = rows.value(row, name);
-    if (v.isNull())
-        return QString();
-    if (v.metaType().id() == QMetaType::QDate)
-        return v.toDate().toString(Qt::ISODate);
-    return v.toString();
-}
-
 // Times of day go out as 24-hour hh:mm whatever form the page wrote them in.
-bool isTimeField(const QString &name)
+QString exportedText(const StoredBooking &b, BookingField::Id f)
 {
-    return name.compare(QLatin1String("bTime"), Qt::CaseInsensitive) == 0
-           || name.compare(QLatin1String("bDrop"), Qt::CaseInsensitive) == 0
-           || name.compare(QLatin1String("bProm"), Qt::CaseInsensitive) == 0;
-}
-
-QString exportedText(const ResultRows &rows, int row, const QString &name)
-{
-    const QString stored = text(rows, row, name);
-    if (name.compare(QLatin1String("bDate"), Qt::CaseInsensitive) == 0) {
-        const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
-        return d.isValid() ? d.toString(Qt::ISODate) : stored;
-    }
-    if (isTimeField(name)) {
+    const QString stored = b.text(f);
+    if (f == BookingField::Time || f == BookingField::Drop || f == BookingField::Prom) {
         const QTime t = parseTimeText(stored);
         return t.isValid() ? t.toString(QStringLiteral("HH:mm")) : stored;
     }
@@ -64,8 +43,7 @@ BookingExporter::BookingExporter(Database &db) : m_db(db) {}
 
 QStringList BookingExporter::techNames()
 {
-    PageStore store(m_db);
-    const OfficeSettings settings = store.settings();
+    const OfficeSettings settings = SettingsStore(m_db).office();
     const QStringList names = splitList(settings.names);
     QStringList out{QString()};
     for (int c = 1; c <= settings.listno; ++c) {
@@ -123,48 +101,49 @@ QString BookingExporter::doneText(const Result &result)
              names.join(QStringLiteral(", ")));
 }
 
-QByteArray BookingExporter::csv(const ResultRows &rows) const
+QByteArray BookingExporter::csv(const QVector<StoredBooking> &bookings)
 {
-    QByteArray out = Csv::record(rows.columns);
-    for (int r = 0; r < rows.rows.size(); ++r) {
-        QStringList fields;
-        for (const QString &name : rows.columns)
-            fields << exportedText(rows, r, name);
+    QStringList header{QStringLiteral("bDate"), QStringLiteral("bCol"), QStringLiteral("bRow")};
+    for (int f = 0; f < BookingField::Count; ++f)
+        header << BookingField::column(BookingField::Id(f));
+    QByteArray out = Csv::record(header);
+    for (const StoredBooking &b : bookings) {
+        QStringList fields{b.date.toString(Qt::ISODate), QString::number(b.col), QString::number(b.row)};
+        for (int f = 0; f < BookingField::Count; ++f)
+            fields << exportedText(b, BookingField::Id(f));
         out += Csv::record(fields);
     }
     return out;
 }
 
-CalendarEvent BookingExporter::event(const ResultRows &rows, int r, const Office &office) const
+CalendarEvent BookingExporter::event(const StoredBooking &b, const Office &office)
 {
-    using namespace BookingEntry;
-    auto field = [&](Id id) { return text(rows, r, fieldName(id)).trimmed(); };
-    const QDate date = QDate::fromString(text(rows, r, QStringLiteral("bDate")).left(10), Qt::ISODate);
-    const int col = text(rows, r, QStringLiteral("bCol")).toInt();
-    const int row = text(rows, r, QStringLiteral("bRow")).toInt();
-    QTime start = parseTimeText(text(rows, r, QStringLiteral("bTime")));
+    using namespace BookingField;
+    auto field = [&b](Id f) { return b.text(f).trimmed(); };
+    QTime start = parseTimeText(b.text(Time));
     if (!start.isValid()) {
         // A record without its row's label: the row's place on the page gives the time.
         const QTime open = parseTimeText(office.open);
         start = (open.isValid() ? open : QTime(0, 0))
-                    .addSecs(qMax(0, row - PageModel::FirstTimeRow) * office.slotMinutes * 60);
+                    .addSecs(qMax(0, b.row - PageModel::FirstTimeRow) * office.slotMinutes * 60);
     }
     // Floating times: no zone, so no daylight-saving shift may move them.
     CalendarEvent e;
-    e.start = QDateTime(date, start, Qt::UTC);
+    e.start = QDateTime(b.date, start, Qt::UTC);
     // The hours the day page shades for the booking; one without hours holds its own slot.
     const float hours = BookingTimes::spanHours(leadingNumber(field(TTime)));
     const int minutes = hours > 0 ? int(std::lround(double(hours) * 60.0)) : office.slotMinutes;
     e.end = e.start.addSecs(qint64(minutes) * 60);
     e.uid = QStringLiteral("booking-%1-col%2-row%3@torvane")
-                .arg(date.toString(QStringLiteral("yyyyMMdd")))
-                .arg(col)
-                .arg(row);
+                .arg(b.date.toString(QStringLiteral("yyyyMMdd")))
+                .arg(b.col)
+                .arg(b.row);
 
-    const auto times = BookingTimes::split(text(rows, r, QStringLiteral("bITime")));
+    // The ten jobs and their times, in the form's order.
+    const auto times = BookingTimes::split(b.text(ITime));
     QStringList jobs;
     QString firstJob;
-    for (int i = 0; i < JobTimes; ++i) {
+    for (int i = 0; i < BookingEntry::JobTimes; ++i) {
         const QString job = field(Id(Mainten + i));
         if (job.isEmpty())
             continue;
@@ -173,8 +152,7 @@ CalendarEvent BookingExporter::event(const ResultRows &rows, int r, const Office
         const QString time = times[i].value_or(QString()).trimmed();
         jobs << (time.isEmpty() ? job : QStringLiteral("%1 (%2 h)").arg(job, time));
     }
-    const QString name = field(Name);
-    e.summary = firstJob.isEmpty() ? name : name + QStringLiteral(" - ") + firstJob;
+    e.summary = firstJob.isEmpty() ? field(Name) : field(Name) + QStringLiteral(" - ") + firstJob;
 
     QStringList lines;
     auto add = [&lines](const QString &label, const QString &value) {
@@ -183,21 +161,20 @@ CalendarEvent BookingExporter::event(const ResultRows &rows, int r, const Office
     };
     add(QStringLiteral("Phone"), field(Phone));
     QStringList address;
-    for (Id id : {Address, City, Prov, PostCode})
-        if (!field(id).isEmpty())
-            address << field(id);
+    for (Id f : {Address, City, Prov, PostCode})
+        if (!field(f).isEmpty())
+            address << field(f);
     add(QStringLiteral("Address"), address.join(QStringLiteral(", ")));
     add(QStringLiteral("Vehicle"), (field(Vehicle) + QLatin1Char(' ') + field(Make)).trimmed());
     if (!jobs.isEmpty())
         lines << QStringLiteral("Jobs:") << jobs;
     add(QStringLiteral("Total hours"), field(TTime));
-    add(QStringLiteral("Technician"), text(rows, r, QStringLiteral("bTech")).trimmed());
-    add(QStringLiteral("Drop-off"), exportedText(rows, r, fieldName(Drop)));
-    add(QStringLiteral("Promised"), exportedText(rows, r, fieldName(Prom)));
+    add(QStringLiteral("Technician"), field(Tech));
+    add(QStringLiteral("Drop-off"), exportedText(b, Drop));
+    add(QStringLiteral("Promised"), exportedText(b, Prom));
     // Comments go last and whole, line breaks and all.
-    const QString comments = text(rows, r, fieldName(Comments));
-    if (!comments.trimmed().isEmpty())
-        lines << QStringLiteral("Comments:") << comments;
+    if (!field(Comments).isEmpty())
+        lines << QStringLiteral("Comments:") << b.text(Comments);
     e.description = lines.join(QLatin1Char('\n'));
     return e;
 }
@@ -207,26 +184,25 @@ BookingExporter::Result BookingExporter::run(const ExportOrder &order)
     const QString why = problem(order);
     if (!why.isEmpty())
         throw AppError(5, why);
-    const ResultRows rows = BookingExport::read(m_db, order.from, order.to, order.tech);
+    const QVector<StoredBooking> bookings = BookingStore(m_db).namedBetween(order.from, order.to, order.tech);
     Result result;
-    result.bookings = int(rows.rows.size());
+    result.bookings = int(bookings.size());
     if (order.format == ExportOrder::Csv) {
-        writeFile(order.file, csv(rows));
+        writeFile(order.file, csv(bookings));
         result.files << order.file;
         return result;
     }
 
-    PageStore store(m_db);
-    const OfficeSettings settings = store.settings();
+    const OfficeSettings settings = SettingsStore(m_db).office();
     const Office office{settings.open, settings.timeslot > 0 ? settings.timeslot : 30};
     const QStringList names = techNames();
     const QDateTime stamp = QDateTime::currentDateTimeUtc();
     QMap<int, QVector<CalendarEvent>> byTech;
     QVector<CalendarEvent> all;
-    for (int r = 0; r < rows.rows.size(); ++r) {
-        const CalendarEvent e = event(rows, r, office);
+    for (const StoredBooking &b : bookings) {
+        const CalendarEvent e = event(b, office);
         all << e;
-        byTech[text(rows, r, QStringLiteral("bCol")).toInt()] << e;
+        byTech[b.col] << e;
     }
     if (!order.perTech) {
         const QString name = order.tech > 0 ? names.value(order.tech) : QStringLiteral("Bookings");

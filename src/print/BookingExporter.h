@@ -5,7 +5,7 @@
 #include <QStringList>
 
 class Database;
-struct ResultRows;
+struct StoredBooking;
 
 // What to export: the bookings from one date to another (both included) of every technician or
 // of one, as CSV or as iCalendar, into file; a calendar may go one file per technician instead.
@@ -50,8 +50,8 @@ private:
         QString open;
         int slotMinutes = 30;
     };
-    QByteArray csv(const ResultRows &rows) const;
-    CalendarEvent event(const ResultRows &rows, int row, const Office &office) const;
+    static QByteArray csv(const QVector<StoredBooking> &bookings);
+    static CalendarEvent event(const StoredBooking &booking, const Office &office);
 
     Database &m_db;
 };
