@@ -3,6 +3,7 @@
 #include "booking/BookingDesk.h"
 #include "booking/BookingFlow.h"
 #include "booking/BookingTimes.h"
+#include "booking/CustomerCompleter.h"
 #include "booking/PicklistWindow.h"
 #include "core/AppState.h"
 #include "core/Colors.h"
@@ -336,6 +337,11 @@ bool BookingWindow::load()
 {
     // The record goes through the page's connection, so a save commits it with the page.
     m_flow = std::make_unique<BookingFlow>(m_state, m_page, m_desk, m_cell);
+    // Earlier customers offered while the name or phone is typed, read through the page's
+    // connection.
+    m_customers = new CustomerCompleter(
+        m_page.database(), m_edits[Name], m_edits[Phone], [this](const CustomerStore::Customer &c) { fillCustomer(c); },
+        this);
     QPoint at(twipsToPixels(m_cell.at.x()), twipsToPixels(m_cell.at.y()));
     if (parentWidget())
         at = parentWidget()->mapToGlobal(at);
@@ -359,6 +365,17 @@ bool BookingWindow::load()
         totalTime();
     }
     return true;
+}
+
+void BookingWindow::fillCustomer(const CustomerStore::Customer &c)
+{
+    const std::pair<Id, QString> fields[] = {{Name, c.name},       {Phone, c.phone}, {Address, c.address},
+                                             {City, c.city},       {Prov, c.prov},   {PostCode, c.postCode},
+                                             {Vehicle, c.vehicle}, {Make, c.make}};
+    for (const auto &[id, text] : fields)
+        setEntry(id, text);
+    // Nothing is saved until Save; the job is what comes next.
+    m_edits[Mainten]->setFocus(Qt::OtherFocusReason);
 }
 
 void BookingWindow::fillBooking()

@@ -2,6 +2,7 @@
 #include "booking/BookingEntries.h"
 #include "booking/Picklist.h"
 #include "core/BookingCell.h"
+#include "store/CustomerStore.h"
 
 #include <QWidget>
 #include <array>
@@ -9,6 +10,7 @@
 #include <optional>
 
 class AppState;
+class CustomerCompleter;
 class BookingFlow;
 class BookingPage;
 class QComboBox;
@@ -23,6 +25,9 @@ class QToolBar;
 class BookingWindow : public QWidget {
     Q_OBJECT
 public:
+    // A known customer chosen from the look-up: their details in the form, nothing saved.
+    void fillCustomer(const CustomerStore::Customer &c);
+    CustomerCompleter *customers() const { return m_customers; }
     // The record of cell on page, the day page of it; desk is the station's paste buffer and
     // picklist editors.
     BookingWindow(AppState &state, BookingPage &page, BookingDesk &desk, const BookingCell &cell,
@@ -82,6 +87,7 @@ private:
     BookingDesk &m_desk;
     const BookingCell m_cell;
     std::unique_ptr<BookingFlow> m_flow;
+    CustomerCompleter *m_customers = nullptr;
 
     std::array<QLineEdit *, BookingEntry::Count> m_edits{};
     QComboBox *m_drop = nullptr;
