@@ -315,6 +315,9 @@ void DayPageWindow::buildMenus()
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     m_mnuPage->addAction(QStringLiteral("&Print"), this, &DayPageWindow::showPrintOptions)
         ->setObjectName(QStringLiteral("mnuPrint"));
+    QAction *exportAction = m_mnuPage->addAction(QStringLiteral("&Export..."), this, &DayPageWindow::openExport);
+    exportAction->setObjectName(QStringLiteral("mnuExport"));
+    exportAction->setEnabled(false); // until the shell gives the window
     m_mnuPage->addSeparator();
     QAction *exit = m_mnuPage->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuExit"));
