@@ -32,8 +32,8 @@ public:
 
     // Windows opened over the day page window `over`: the booking record window of a slot (and
     // how the day page closes it, which may keep it open to save what was typed), the skill
-    // viewer of a technician column at a place in twips, the Find a Slot window, and the
-    // printable view of the print panel's choice (0 weekly, 1 daily summary, 2 daily details).
+    // viewer of a technician column at a place in twips, the Find a Slot window, the export
+    // window, and the printable view of the print panel's choice (0 weekly, 1 daily summary, 2 daily details).
     using BookingMaker = std::function<QWidget *(AppState &, QWidget *over, const BookingCell &)>;
     using Closer = std::function<void(QWidget *)>;
     using SkillViewerMaker = std::function<QWidget *(AppState &, QWidget *over, int column, QPoint at)>;
@@ -61,6 +61,9 @@ public:
     {
         return m_slotFinder ? m_slotFinder(state, over) : nullptr;
     }
+    void setExportWindow(OverMaker make) { m_export = std::move(make); }
+    bool hasExportWindow() const { return bool(m_export); }
+    QWidget *exportWindow(AppState &state, QWidget *over) const { return m_export ? m_export(state, over) : nullptr; }
     void setPrintView(PrintMaker print) { m_print = std::move(print); }
     bool hasPrintView() const { return bool(m_print); }
     void printView(QWidget *over, int choice) const
@@ -74,6 +77,7 @@ private:
     Closer m_closeBooking;
     SkillViewerMaker m_skillViewer;
     OverMaker m_slotFinder;
+    OverMaker m_export;
     PrintMaker m_print;
     Maker m_mainMenu;
     Maker m_splash;

@@ -317,6 +317,9 @@ void DayPageWindow::buildMenus()
     QAction *print = m_mnuPage->addAction(QStringLiteral("&Print"), this, &DayPageWindow::showPrintOptions);
     print->setObjectName(QStringLiteral("mnuPrint"));
     print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    QAction *exportAction = m_mnuPage->addAction(QStringLiteral("&Export..."), this, &DayPageWindow::openExport);
+    exportAction->setObjectName(QStringLiteral("mnuExport"));
+    exportAction->setEnabled(false); // until the shell gives the window
     m_mnuPage->addSeparator();
     QAction *exit = m_mnuPage->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     exit->setObjectName(QStringLiteral("mnuExit"));

@@ -53,6 +53,8 @@ public:
     // two, the booking window through its closer (which may keep it open to save what was typed).
     void openSlotFinder();
     QWidget *slotFinder() const { return m_slotFinder; }
+    // Page, Export...: the export window over this page, raised when it is open already.
+    void openExport();
     // "Week at a Glance" from the page shown; its double click opens a day here.
     void openWeekGlance();
     QWidget *weekGlance() const { return m_weekGlance; }
@@ -225,6 +227,7 @@ private:
     QPointer<QWidget> m_bookingWindow;
     QPointer<QWidget> m_skillViewer;
     QPointer<QWidget> m_slotFinder;
+    QPointer<QWidget> m_exportWindow;
     QPointer<QWidget> m_weekGlance;
     // The slot Find a Slot opened and the hours it was asked for, until Enter there uses them.
     std::optional<BookingCell> m_hoursAsked;

@@ -320,6 +320,8 @@ void DayPageWindow::enableOpeners()
     for (QAction *a : {toolbarAction(QStringLiteral("FindSlot")), findChild<QAction *>(QStringLiteral("mnuFindSlot"))})
         if (a)
             a->setEnabled(m_state.windows().hasSlotFinder());
+    if (QAction *a = findChild<QAction *>(QStringLiteral("mnuExport")))
+        a->setEnabled(m_state.windows().hasExportWindow());
 }
 
 void DayPageWindow::openSlotFinder()
@@ -330,6 +332,16 @@ void DayPageWindow::openSlotFinder()
         return;
     }
     m_slotFinder = m_state.windows().slotFinder(m_state, this);
+}
+
+void DayPageWindow::openExport()
+{
+    if (m_exportWindow) {
+        m_exportWindow->raise();
+        m_exportWindow->activateWindow();
+        return;
+    }
+    m_exportWindow = m_state.windows().exportWindow(m_state, this);
 }
 
 void DayPageWindow::openWeekGlance()

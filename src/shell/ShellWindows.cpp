@@ -12,6 +12,7 @@
 #include "daypage/DayPageWindow.h"
 #include "maint/NetworkWindow.h"
 #include "print/DayPagePrint.h"
+#include "print/ExportWindow.h"
 #include "setup/SetupMenuWindow.h"
 #include "setup/SkillViewWindow.h"
 #include "setup/TemplatesWindow.h"
@@ -70,6 +71,19 @@ void ShellWindows::install(AppState &state)
             return finder;
         } catch (const AppError &e) {
             s.dialogs()->error(e, QStringLiteral("Find a Slot"));
+            return nullptr;
+        }
+    });
+    windows.setExportWindow([](AppState &s, QWidget *over) -> QWidget * {
+        auto *page = qobject_cast<DayPageWindow *>(over);
+        if (!page)
+            return nullptr;
+        try {
+            auto *window = new ExportWindow(s, page, page->page().record().date);
+            window->show();
+            return window;
+        } catch (const AppError &e) {
+            s.dialogs()->error(e, ExportWindow::Title);
             return nullptr;
         }
     });

@@ -4,6 +4,7 @@
 #include "core/Dialogs.h"
 #include "core/Version.h"
 #include "core/WindowSwitcher.h"
+#include "print/CommandLineExport.h"
 #include "print/CommandLinePrint.h"
 #include "shell/ShellWindows.h"
 #include "shell/StartupProbe.h"
@@ -33,13 +34,17 @@ int main(int argc, char **argv)
                                  QStringLiteral("Write the schedule to this PDF file instead of the default printer."),
                                  QStringLiteral("file"));
     const QCommandLineOption folder(QStringLiteral("folder"),
-                                    QStringLiteral("The station's folder (with its dbn.mdb) to print from."),
+                                    QStringLiteral("The station's folder (with its dbn.mdb) to print or export from."),
                                     QStringLiteral("folder"));
     cl.addOptions({print, date, pdf, folder});
+    CommandLineExport::addOptions(cl);
     if (CommandLine::textOnly(argc, argv))
         return CommandLine::answer(cl, argc, argv, name);
     if (CommandLine::refuseUnknown(cl, argc, argv))
         return 1;
+    // An export needs no window system at all.
+    if (CommandLineExport::asked(argc, argv))
+        return CommandLineExport::run(cl, argc, argv, name);
     // An unattended print needs no display.
     const bool printing = CommandLine::hasOption(argc, argv, "--print") || CommandLine::hasOption(argc, argv, "--date")
                           || CommandLine::hasOption(argc, argv, "--pdf")

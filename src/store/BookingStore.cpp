@@ -200,6 +200,23 @@ BookingListing BookingStore::dayListing(const QDate &date)
             QStringLiteral("\"bCol\", \"bRow\"")};
 }
 
+QVector<StoredBooking> BookingStore::namedBetween(const QDate &from, const QDate &to, int col)
+{
+    QString sql = QStringLiteral("SELECT %1 FROM \"tbl_Job\" WHERE \"bDate\" >= ? AND \"bDate\" <= ? "
+                                 "AND TRIM(COALESCE(\"bName\", '')) <> ''")
+                      .arg(recordColumns(m_db));
+    QVariantList binds{from, to};
+    if (col > 0) {
+        sql += QStringLiteral(" AND \"bCol\" = ?");
+        binds << col;
+    }
+    sql += QStringLiteral(" ORDER BY \"bDate\", \"bCol\", \"bRow\"");
+    QVector<StoredBooking> out;
+    for (const QVariantList &row : m_db.select(sql, binds).rows)
+        out << fromRow(row);
+    return out;
+}
+
 int BookingStore::countBetween(const QDate &from, const QDate &to)
 {
     return m_db

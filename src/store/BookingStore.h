@@ -101,6 +101,9 @@ public:
     // The bookings with a name on a date, by column and row.
     static BookingListing dayListing(const QDate &date);
 
+    // The bookings with a name from one date to another, both included, of one column (0 for
+    // every column), by date, column and row: what an export writes.
+    QVector<StoredBooking> namedBetween(const QDate &from, const QDate &to, int col = 0);
     // Records from one date to another, both included.
     int countBetween(const QDate &from, const QDate &to);
     // Deletes them inside the caller's transaction; returns how many went.
