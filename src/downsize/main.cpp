@@ -26,6 +26,7 @@ int main(int argc, char **argv)
     CommandLine::nameApplication(name);
     cl.process(app);
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
+    DiagnosticLog::captureQtMessages();
     MessageBoxDialogs dialogs;
     // A silent server: the user chooses between trying again and ending the program, also when
     // asked before the event loop runs.

@@ -81,6 +81,7 @@ int main(int argc, char **argv)
     }
     StartupProbe::installFromEnvironment();
     DiagnosticLog::start(QSysInfo::machineHostName(), cl.isSet(verbose));
+    DiagnosticLog::captureQtMessages();
     AppState state;
     MessageBoxDialogs dialogs;
     // A silent server: the user chooses between trying again and ending the program, also when
