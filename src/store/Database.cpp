@@ -440,18 +440,24 @@ auto Database::waitingForLock(F &&f)
     return retryOnLock(f);
 }
 
-int Database::execute(const QString &sql, const QVariantList &binds)
+template <class Use>
+auto Database::statement(bool reads, const QString &sql, const QVariantList &binds, Use &&use)
 {
     return waitingForLock([&] {
-        return answered(false, [&] {
+        return answered(reads, [&] {
             AnswerWait wait(*this);
             std::unique_ptr<QSqlQuery> once;
             Finished done;
             QSqlQuery &q = run(once, sql, binds);
             done.q = &q;
-            return q.numRowsAffected();
+            return use(q, wait);
         });
     });
+}
+
+int Database::execute(const QString &sql, const QVariantList &binds)
+{
+    return statement(false, sql, binds, [](QSqlQuery &q, AnswerWait &) { return q.numRowsAffected(); });
 }
 
 int Database::executeLocked(const QString &sql, const QVariantList &binds)
@@ -476,49 +482,35 @@ void Database::scan(const QString &sql, const QVariantList &binds, const std::fu
 
 ResultRows Database::select(const QString &sql, const QVariantList &binds)
 {
-    return waitingForLock([&] {
-        return answered(true, [&] {
-            AnswerWait wait(*this);
-            std::unique_ptr<QSqlQuery> once;
-            Finished done;
-            QSqlQuery &q = run(once, sql, binds);
-            done.q = &q;
-            ResultRows out;
-            const QSqlRecord rec = q.record();
-            const int n = rec.count();
+    return statement(true, sql, binds, [this](QSqlQuery &q, AnswerWait &wait) {
+        ResultRows out;
+        const QSqlRecord rec = q.record();
+        const int n = rec.count();
+        for (int i = 0; i < n; ++i)
+            out.columns << rec.fieldName(i);
+        while (q.next()) {
+            wait.row();
+            QVariantList row;
+            row.reserve(n);
             for (int i = 0; i < n; ++i)
-                out.columns << rec.fieldName(i);
-            while (q.next()) {
-                wait.row();
-                QVariantList row;
-                row.reserve(n);
-                for (int i = 0; i < n; ++i)
-                    row << q.value(i);
-                out.rows << row;
-            }
-            if (q.lastError().isValid())
-                throw failure(q.lastError());
-            return out;
-        });
+                row << q.value(i);
+            out.rows << row;
+        }
+        if (q.lastError().isValid())
+            throw failure(q.lastError());
+        return out;
     });
 }
 
 QVariant Database::scalar(const QString &sql, const QVariantList &binds)
 {
-    return waitingForLock([&] {
-        return answered(true, [&] {
-            AnswerWait wait(*this);
-            std::unique_ptr<QSqlQuery> once;
-            Finished done;
-            QSqlQuery &q = run(once, sql, binds);
-            done.q = &q;
-            QVariant v;
-            if (q.next())
-                v = q.value(0);
-            else if (q.lastError().isValid())
-                throw failure(q.lastError());
-            return v;
-        });
+    return statement(true, sql, binds, [this](QSqlQuery &q, AnswerWait &) {
+        QVariant v;
+        if (q.next())
+            v = q.value(0);
+        else if (q.lastError().isValid())
+            throw failure(q.lastError());
+        return v;
     });
 }
 

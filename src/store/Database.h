@@ -1,11 +1,11 @@
 #pragma once
 #include "store/AppError.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <QHash>
 #include <QVector>
 #include <functional>
 #include <memory>
@@ -165,6 +165,10 @@ private:
     template <class F>
     auto answered(bool reads, F &&f);
     bool askRetry();
+    // One statement of sql run whole: waited for while locked, answered, finished; use(q, wait)
+    // reads what it needs of the result.
+    template <class Use>
+    auto statement(bool reads, const QString &sql, const QVariantList &binds, Use &&use);
 
     std::unique_ptr<Engine> m_engine;
     std::unique_ptr<AnswerWatch> m_watch;
