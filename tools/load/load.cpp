@@ -119,6 +119,8 @@ public:
         m_state.registration().timeoutMs = timeoutMs;
         m_state.registration().id = m_state.registration().heartbeat.start(dbPath);
         m_page.openDatabase(dbPath);
+        // The Delete key on a booked slot takes the whole booking, as in the station's window.
+        DayPageBooking::eraseBookingsOn(m_page, m_desk);
         // Opening the window again when the settings could not be read.
         for (int i = 0;; ++i) {
             try {
