@@ -197,6 +197,9 @@ void DayPageWindow::buildControls()
     auto *statusRow = new QHBoxLayout;
     addCombo(MonthCombo, QStringLiteral("Month"), monthYear);
     addCombo(YearCombo, QStringLiteral("Year"), monthYear);
+    // The longest month name shows whole; the year takes what is left.
+    m_calendarCombos[MonthCombo]->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    monthYear->setStretch(0, 0);
     addCombo(StatusCombo, QStringLiteral("Page status"), statusRow);
     panel->addLayout(monthYear);
     panel->addLayout(statusRow);
