@@ -144,7 +144,9 @@ private slots:
         QPointer<QWidget> form = f.w->bookingWindow();
         QVERIFY(form);
         form->findChild<QLineEdit *>(QStringLiteral("txtName"))->setText(QStringLiteral("Lee Dorval"));
-        QTest::mouseClick(form->findChild<QPushButton *>(QStringLiteral("cmdHistory")), Qt::LeftButton);
+        auto *cmdHistory = form->findChild<QPushButton *>(QStringLiteral("cmdHistory"));
+        QVERIFY(cmdHistory->isVisible());
+        QTest::mouseClick(cmdHistory, Qt::LeftButton);
         history = qobject_cast<CustomerHistoryWindow *>(f.w->customerHistory());
         QVERIFY(history);
         QCOMPARE(history->findChild<QLineEdit *>(QStringLiteral("txtSearch"))->text(), QStringLiteral("Lee Dorval"));
