@@ -47,6 +47,7 @@ CREATE TABLE tbl_Job (
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX bRecord ON tbl_Job (bDate, bCol, bRow);
+CREATE INDEX JobName ON tbl_Job (bName);
 CREATE TABLE tbl_Help (
   Help TEXT,
   rowver INTEGER NOT NULL DEFAULT 0,
@@ -68,9 +69,9 @@ CREATE TABLE tbl_Claim (
   PRIMARY KEY (caldate, slotrow, slotcol)
 );
 -- Customers of earlier bookings, told apart by name and phone (folded: lower case, no accents,
--- digits only), with the details of their newest booking; and the prefixes of their name words
--- and phone digits that find them (a phone prefix starts with '#'), each with the customer's last
--- visit, so a look-up reads its newest ten straight from an index.
+-- digits only), with the details of their newest booking; and the prefixes of their name words,
+-- phone digits and vehicle words that find them (a phone prefix starts with '#', a vehicle's with
+-- '@'), each with the customer's last visit, so a look-up reads its newest ten from an index.
 CREATE TABLE tbl_Customer (
   nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
   cName TEXT, cPhone TEXT, cAddress TEXT, cCity TEXT, cProv TEXT, cPostCode TEXT,
@@ -85,4 +86,11 @@ CREATE TABLE tbl_CustomerKey (
 CREATE UNIQUE INDEX CustomerPrefix ON tbl_CustomerKey (prefix, nameKey, phoneKey);
 CREATE INDEX CustomerRecent ON tbl_CustomerKey (prefix, lastVisit, nameKey, phoneKey);
 CREATE INDEX CustomerKeyOwner ON tbl_CustomerKey (nameKey, phoneKey);
-PRAGMA user_version = 2;
+-- Each name as the bookings spelled it, by its folded form: a customer's bookings are read through
+-- the index JobName.
+CREATE TABLE tbl_CustomerName (
+  nameKey TEXT NOT NULL, spelling TEXT NOT NULL,
+  rid INTEGER PRIMARY KEY AUTOINCREMENT
+);
+CREATE UNIQUE INDEX CustomerSpelling ON tbl_CustomerName (nameKey, spelling);
+PRAGMA user_version = 3;

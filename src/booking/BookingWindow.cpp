@@ -11,6 +11,7 @@
 #include "core/Numbers.h"
 #include "core/Station.h"
 #include "core/Twips.h"
+#include "daypage/DayPageWindow.h"
 #include "daypage/PageText.h"
 #include "store/Database.h"
 
@@ -127,7 +128,22 @@ void BookingWindow::buildControls()
     headingFont.setBold(true);
     headingFont.setPointSizeF(headingFont.pointSizeF() * 1.15);
     m_heading->setFont(headingFont);
-    root->addWidget(m_heading);
+    // The customer's earlier bookings, offered where the form says what is being booked.
+    auto *cmdHistory = new QPushButton(QStringLiteral("History..."), this);
+    cmdHistory->setObjectName(QStringLiteral("cmdHistory"));
+    cmdHistory->setToolTip(QStringLiteral("The bookings of the customer shown (Ctrl+H)"));
+    cmdHistory->setFocusPolicy(Qt::NoFocus); // out of the Tab order the front desk counts on
+    cmdHistory->setVisible(qobject_cast<DayPageWindow *>(parentWidget()) != nullptr);
+    connect(cmdHistory, &QPushButton::clicked, this, &BookingWindow::openHistory);
+    auto *history = new QAction(this);
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
+    history->setShortcutContext(Qt::WindowShortcut);
+    connect(history, &QAction::triggered, this, &BookingWindow::openHistory);
+    addAction(history);
+    auto *head = new QHBoxLayout;
+    head->addWidget(m_heading, 1);
+    head->addWidget(cmdHistory);
+    root->addLayout(head);
 
     // Two columns, so the whole form fits a screen 720 pixels high: who, what car, when and
     // notes on the left, the jobs on the right.
@@ -405,6 +421,15 @@ void BookingWindow::placeOnScreen(QPoint at)
     at.setX(qBound(avail.left(), at.x(), avail.right() + 1 - outer.width()));
     at.setY(qBound(avail.top(), at.y(), avail.bottom() + 1 - outer.height()));
     move(at);
+}
+
+void BookingWindow::openHistory()
+{
+    auto *page = qobject_cast<DayPageWindow *>(parentWidget());
+    if (!page)
+        return;
+    const QString name = entry(Name).trimmed();
+    page->openCustomerHistory(name.isEmpty() ? entry(Phone) : name);
 }
 
 void BookingWindow::showHeading()

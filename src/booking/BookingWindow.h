@@ -63,6 +63,8 @@ private:
     void buildControls();
     void placeOnScreen(QPoint at);
     void showHeading();
+    // The customer shown searched in the day page's Customer History.
+    void openHistory();
     void fillBooking();
     void paint();
     void activated();

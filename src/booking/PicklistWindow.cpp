@@ -305,9 +305,13 @@ void PicklistWindow::changeEvent(QEvent *event)
 
 void PicklistWindow::closeEvent(QCloseEvent *event)
 {
+    // The keys go back to the form picked for, whatever window the desktop would activate next.
+    const bool backToForm = !m_unloading && m_pickMode && m_booking && isActiveWindow();
     if (!m_unloading && m_pickMode && m_list.multiPick() == 0) {
         event->ignore();
         hide();
+        if (backToForm)
+            m_booking->activateWindow();
         return;
     }
     if (!m_unloading && m_pickMode && m_booking)
@@ -315,6 +319,8 @@ void PicklistWindow::closeEvent(QCloseEvent *event)
     if (!m_pickMode)
         emit editClosed();
     event->accept();
+    if (backToForm)
+        m_booking->activateWindow();
 }
 
 PicklistEditors::~PicklistEditors()

@@ -354,6 +354,10 @@ void DayPageWindow::buildMenus()
     QAction *week = m_mnuNavigate->addAction(QStringLiteral("&Week at a Glance"), this, &DayPageWindow::openWeekGlance);
     week->setObjectName(QStringLiteral("mnuWeek"));
     week->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    QAction *history =
+        m_mnuNavigate->addAction(QStringLiteral("Customer &History"), this, [this] { openCustomerHistory(); });
+    history->setObjectName(QStringLiteral("mnuHistory"));
+    history->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
 
     m_mnuSearch = menuBar()->addMenu(QStringLiteral("&Search"));
     m_mnuSearch->setObjectName(QStringLiteral("mnuSearch"));
@@ -501,6 +505,8 @@ void DayPageWindow::closeEvent(QCloseEvent *event)
         m_slotFinder->close();
     if (m_weekGlance)
         m_weekGlance->close();
+    if (m_customerHistory)
+        m_customerHistory->close();
     if (!WindowSwitcher::closedByProgram(this) && m_state.switcher()) {
         if (QWidget *menu = m_state.windows().mainMenu(m_state))
             m_state.switcher()->show(menu);

@@ -58,6 +58,10 @@ public:
     // "Week at a Glance" from the page shown; its double click opens a day here.
     void openWeekGlance();
     QWidget *weekGlance() const { return m_weekGlance; }
+    // "Customer History", searched for text when it is given; a booking chosen there opens here
+    // with its cell current.
+    void openCustomerHistory(const QString &text = QString());
+    QWidget *customerHistory() const { return m_customerHistory; }
     QWidget *bookingWindow() const { return m_bookingWindow; }
     QWidget *skillViewer() const { return m_skillViewer; }
     // Room the skill viewer is given to the left of a column far to the right, in twips.
@@ -102,8 +106,9 @@ public:
     void openTypedDate();
     // The page of a date with the current cell on (row, col), the grid focused, so Enter books
     // it as usual; with hours, a new booking there starts with that job time. False when the date
-    // cannot be shown.
-    bool openCell(const QDate &d, int row, int col, float hours = 0);
+    // cannot be shown; the window that asked titles the message.
+    bool openCell(const QDate &d, int row, int col, float hours = 0,
+                  const QString &asker = QStringLiteral("Find a Slot"));
     void searchName();
     void toggleCalendar();
     bool calendarShown() const;
@@ -229,6 +234,7 @@ private:
     QPointer<QWidget> m_slotFinder;
     QPointer<QWidget> m_exportWindow;
     QPointer<QWidget> m_weekGlance;
+    QPointer<QWidget> m_customerHistory;
     // The slot Find a Slot opened and the hours it was asked for, until Enter there uses them.
     std::optional<BookingCell> m_hoursAsked;
 

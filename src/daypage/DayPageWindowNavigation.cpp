@@ -113,11 +113,11 @@ void DayPageWindow::openToday()
     }
 }
 
-bool DayPageWindow::openCell(const QDate &d, int row, int col, float hours)
+bool DayPageWindow::openCell(const QDate &d, int row, int col, float hours, const QString &asker)
 {
     try {
         m_answerBox->hide();
-        if (refuseOutOfRange(d, QStringLiteral("Find a Slot")))
+        if (refuseOutOfRange(d, asker))
             return false;
         m_mark = Mark::Unfocused;
         if (!openDate(d, true))
@@ -136,7 +136,7 @@ bool DayPageWindow::openCell(const QDate &d, int row, int col, float hours)
         focusGrid();
         return true;
     } catch (const AppError &e) {
-        m_state.dialogs()->error(e, QStringLiteral("Find a Slot"));
+        m_state.dialogs()->error(e, asker);
         return false;
     }
 }

@@ -9,6 +9,7 @@
 #include "core/GridView.h"
 #include "core/StartDoc.h"
 #include "core/Twips.h"
+#include "daypage/CustomerHistoryWindow.h"
 #include "daypage/Legend.h"
 #include "daypage/WeekGlanceWindow.h"
 #include "maint/HelpWindow.h"
@@ -363,6 +364,27 @@ void DayPageWindow::openWeekGlance()
     } catch (const AppError &e) {
         m_state.dialogs()->error(e, QStringLiteral("Week at a Glance"));
     }
+}
+
+void DayPageWindow::openCustomerHistory(const QString &text)
+{
+    auto *window = qobject_cast<CustomerHistoryWindow *>(m_customerHistory);
+    if (!window) {
+        try {
+            window = new CustomerHistoryWindow(
+                m_state,
+                [this](const QDate &d, int row, int col) { openCell(d, row, col, 0, CustomerHistoryWindow::Title); },
+                this);
+        } catch (const AppError &e) {
+            m_state.dialogs()->error(e, CustomerHistoryWindow::Title);
+            return;
+        }
+        m_customerHistory = window;
+    }
+    if (!text.trimmed().isEmpty())
+        window->search(text.trimmed());
+    window->raise();
+    window->activateWindow();
 }
 
 void DayPageWindow::showPrintOptions()

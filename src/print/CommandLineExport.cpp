@@ -20,13 +20,13 @@ const char *const Options[] = {"--export", "--from", "--to", "--tech", "--out"};
 int badArguments(const QCommandLineParser &parser, const QString &why)
 {
     std::fprintf(stderr, "torvane: %s\n\n%s", qPrintable(why), qPrintable(parser.helpText()));
-    return 1;
+    return 2;
 }
 
 int failed(const QString &why)
 {
     std::fprintf(stderr, "torvane: %s\n", qPrintable(why));
-    return 2;
+    return 1;
 }
 
 QDate isoDate(const QString &text)

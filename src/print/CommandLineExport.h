@@ -10,8 +10,9 @@ namespace CommandLineExport {
 void addOptions(QCommandLineParser &parser);
 // True when the command line names any of the export's own options.
 bool asked(int argc, char **argv);
-// Exports and returns the exit code: 0 when written (the count goes to standard output), 1 for
-// bad arguments (said on standard error with the usage), 2 when reading or writing failed.
+// Exports and returns the exit code, as a print from the command line does: 0 when written (the
+// count goes to standard output), 2 for bad arguments (said on standard error with the usage),
+// 1 when reading or writing failed.
 int run(QCommandLineParser &parser, int &argc, char **argv, const QString &name);
 
 } // namespace CommandLineExport

@@ -217,6 +217,24 @@ QVector<StoredBooking> BookingStore::namedBetween(const QDate &from, const QDate
     return out;
 }
 
+QVector<StoredBooking> BookingStore::namedAs(const QStringList &names)
+{
+    QVector<StoredBooking> out;
+    if (names.isEmpty())
+        return out;
+    const QStringList marks(names.size(), QStringLiteral("?"));
+    QVariantList binds;
+    for (const QString &name : names)
+        binds << name;
+    for (const QVariantList &row : m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Job\" WHERE \"bName\" IN (%2) "
+                                                              "ORDER BY \"bDate\" DESC, \"bRow\" DESC, \"bCol\"")
+                                                   .arg(recordColumns(m_db), marks.join(QLatin1Char(','))),
+                                               binds)
+                                       .rows)
+        out << fromRow(row);
+    return out;
+}
+
 int BookingStore::countBetween(const QDate &from, const QDate &to)
 {
     return m_db

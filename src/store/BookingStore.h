@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 #include <array>
@@ -104,6 +105,9 @@ public:
     // The bookings with a name from one date to another, both included, of one column (0 for
     // every column), by date, column and row: what an export writes.
     QVector<StoredBooking> namedBetween(const QDate &from, const QDate &to, int col = 0);
+    // The bookings whose name is one of names, spelled exactly so, newest first (by date, then
+    // row, latest first).
+    QVector<StoredBooking> namedAs(const QStringList &names);
     // Records from one date to another, both included.
     int countBetween(const QDate &from, const QDate &to);
     // Deletes them inside the caller's transaction; returns how many went.

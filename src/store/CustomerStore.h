@@ -3,13 +3,15 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class Database;
 
 // The customers seen in earlier bookings, told apart by name and phone, kept for the booking
-// form's look-up. Each booking save remembers its customer inside the booking's own transaction;
-// a look-up is an exact match on a stored prefix of a name word or of the phone's digits, so a
-// keystroke never scans the bookings.
+// form's look-up and the customer history. Each booking save remembers its customer inside the
+// booking's own transaction; a look-up is an exact match on a stored prefix of a name word, of the
+// phone's digits or of a vehicle word, so a keystroke never scans the bookings. The names as each
+// booking spelled them are kept too, so a customer's bookings are found through an index.
 class CustomerStore {
 public:
     struct Customer {
@@ -17,6 +19,8 @@ public:
         QDate lastVisit;
     };
     static constexpr int MaxListed = 10;
+    // The most customers a history search lists.
+    static constexpr int MaxFound = 50;
     static constexpr int MinLetters = 2;
     static constexpr int MinDigits = 3;
     // Name words and phone numbers are indexed up to this many characters; longer typing is
@@ -31,6 +35,9 @@ public:
     // The look-up keys of a customer: prefixes of each name word (MinLetters and up) and of the
     // phone's digits and of its last seven (MinDigits and up, marked with '#').
     static QStringList keysOf(const QString &nameKey, const QString &phoneKey);
+    // The look-up keys of a vehicle: prefixes of each word of its year and make (MinLetters and
+    // up, marked with '@').
+    static QStringList vehicleKeysOf(const QString &vehicle, const QString &make);
     // What a typed text looks up: the key, or nothing when it is too short to offer anything.
     static QString lookupKey(const QString &typed);
 
@@ -41,7 +48,13 @@ public:
     // Up to MaxListed customers matching the typed text, newest visit first: two or more letters
     // of a name (every typed word the start of a word of the name), or three or more digits of a
     // phone number (blanks and punctuation ignored).
-    QVector<Customer> lookup(const QString &typed);
+    QVector<Customer> lookup(const QString &typed, int limit = MaxListed);
+    // Up to limit customers found by the typed text as lookup finds them, or by the start of a
+    // word of a vehicle they brought (every typed word the start of a word of its year and make),
+    // newest visit first.
+    QVector<Customer> find(const QString &typed, int limit = MaxFound);
+    // The names, as the bookings spelled them, that fold to nameKey.
+    QStringList spellings(const QString &nameKey);
     // Every booking of tbl_Job remembered, oldest first (a database made before the look-up).
     void rememberAllBookings();
     // Made again from the bookings, inside the caller's write transaction (a restored backup
@@ -51,5 +64,9 @@ public:
     static const QStringList &tables();
 
 private:
+    // The customers with the stored prefix key, newest visit first, those that fits passes.
+    QVector<Customer> byKey(
+        const QString &key, bool byKeyAlone, int limit,
+        const std::function<bool(const QString &nameKey, const QString &phoneKey, const QString &vehicleWords)> &fits);
     Database &m_db;
 };

@@ -422,7 +422,7 @@ private slots:
              {QStringList{"--export", "xls", "--from", "2031-03-03", "--to", "2031-03-09"},
               QStringList{"--export", "csv", "--from", "3/3/2031", "--to", "2031-03-09", "--tech", "2"},
               QStringList{"--export", "csv", "--from", "2031-03-03", "--to", "2031-03-09", "--tech", "9"}}) {
-            QCOMPARE(torvane(args + QStringList{"--out", refused, "--folder", m_station}, out, err), 1);
+            QCOMPARE(torvane(args + QStringList{"--out", refused, "--folder", m_station}, out, err), 2);
             QVERIFY2(err.startsWith(QStringLiteral("torvane: ")) && err.contains(QStringLiteral("--export <format>")),
                      qPrintable(err));
             QVERIFY(!QFile::exists(refused));

@@ -2,6 +2,8 @@
 // field, and ids of pages and booking records are never handed out twice.
 #include "TestDb.h"
 #include "TestRegistry.h"
+#include "store/BookingStore.h"
+#include "store/CustomerStore.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -114,6 +116,10 @@ private slots:
         QCOMPARE(db.fieldNames(QStringLiteral("tbl_Claim")).join(QLatin1Char(' ')),
                  QStringLiteral("caldate slotrow slotcol station claimed"));
         QVERIFY(db.fieldNames(QStringLiteral("tbl_Station")).contains(QStringLiteral("beat")));
+        // The bookings' customers made, each with the spelling that finds its bookings by index.
+        QCOMPARE(db.indexColumns(QStringLiteral("JobName")), QStringList{QStringLiteral("bName")});
+        QCOMPARE(CustomerStore(db).find(QStringLiteral("name")).size(), 40);
+        QCOMPARE(BookingStore(db).namedAs(CustomerStore(db).spellings(QStringLiteral("name 7"))).size(), 1);
         QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     }
 

@@ -13,6 +13,8 @@
 #include "print/PrintView.h"
 #include "shell/ShellWindows.h"
 #include "store/AppError.h"
+#include "store/BookingStore.h"
+#include "store/Database.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +54,43 @@ T *topLevel()
     return nullptr;
 }
 
+// A customer who comes back every few weeks with the same car, for the history's picture: the
+// generated workshop's customers come once each.
+void returningCustomer(const QString &db, const QDate &today)
+{
+    using namespace BookingField;
+    Database d(db);
+    BookingStore store(d);
+    const char *const jobs[][2] = {{"Oil change", "0.5"}, {"Brake pads front", "1.5"}, {"Tire rotation", "0.5"},
+                                   {"Timing belt", "3"},  {"Oil change", "0.5"},       {"Alignment", "1"}};
+    const char *const techs[] = {"Mike Dunn", "Sue Park", "Tony Russo"};
+    for (int visit = 0; visit < 6; ++visit) {
+        const QDate date = today.addDays(-80 + visit * 15);
+        // The first free morning slot of the day.
+        for (int row = 6; row < 14; ++row) {
+            const int col = 1 + visit % 3;
+            if (store.find(date, col, row))
+                continue;
+            StoredBooking b;
+            b.date = date;
+            b.row = row;
+            b.col = col;
+            b.fields[Name] = QStringLiteral("Dana Whitfield");
+            b.fields[Phone] = QStringLiteral("(905) 555-0142");
+            b.fields[Vehicle] = QStringLiteral("2017");
+            b.fields[Make] = QStringLiteral("Subaru");
+            b.fields[Tech] = QString::fromLatin1(techs[visit % 3]);
+            b.fields[Time] = QTime(8, 0).addSecs((row - 6) * 1800).toString(QStringLiteral("hh:mm AP"));
+            b.fields[Mainten] = QString::fromLatin1(jobs[visit][0]);
+            b.fields[TTime] = QString::fromLatin1(jobs[visit][1]);
+            if (visit == 3)
+                b.fields[Comments] = QStringLiteral("Customer waiting; call when ready");
+            store.insert(b);
+            break;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -86,6 +125,7 @@ int main(int argc, char **argv)
     try {
         Workshop::generate(QDir(server).filePath(QStringLiteral("db.mdb")), plan);
         Workshop::makeStation(station, server);
+        returningCustomer(QDir(server).filePath(QStringLiteral("db.mdb")), today);
     } catch (const AppError &e) {
         fail(e.description());
     }
@@ -133,6 +173,15 @@ int main(int argc, char **argv)
         fail(QStringLiteral("the week view did not open"));
     save(week, outDir.filePath(QStringLiteral("week.png")));
     week->close();
+
+    // The history of a returning customer, found by the start of the name.
+    page->openCustomerHistory(QStringLiteral("dana whit"));
+    QWidget *history = page->customerHistory();
+    if (!history || !QTest::qWaitForWindowExposed(history))
+        fail(QStringLiteral("the customer history did not open"));
+    save(history, outDir.filePath(QStringLiteral("history.png")));
+    history->close();
+    page->openCell(day, row, col);
 
     page->gridEnter();
     QWidget *booking = page->bookingWindow();
