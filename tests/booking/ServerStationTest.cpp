@@ -71,18 +71,20 @@ private slots:
         QVERIFY(flow);
         flow->timeEdited();
         const BookingEntries form = booking(QStringLiteral("Ann Lee"), QStringLiteral("1.5"));
-        PgServer::instance()->freeze(true);
-        bool frozen = true;
-        Database::setNoAnswerHandler([&] {
-            PgServer::instance()->freeze(false);
-            frozen = false;
-            return s.dialogs.askServerRetry();
-        });
-        s.dialogs.answer(Dialogs::AnsRetry);
-        const BookingFlow::Outcome first = flow->saveCommand(form);
-        if (frozen)
-            PgServer::instance()->freeze(false);
+        bool askedWhileSilent = false;
+        BookingFlow::Outcome first;
+        {
+            FrozenServer frozen;
+            Database::setNoAnswerHandler([&] {
+                askedWhileSilent = !frozen.thawed();
+                frozen.now();
+                return s.dialogs.askServerRetry();
+            });
+            s.dialogs.answer(Dialogs::AnsRetry);
+            first = flow->saveCommand(form);
+        }
         Database::setNoAnswerHandler({});
+        QVERIFY(askedWhileSilent);
         QCOMPARE(s.dialogs.texts(), QStringList{QStringLiteral("The database server does not answer.")});
         QCOMPARE(s.dialogs.last().buttons, Dialogs::RetryExit);
         QCOMPARE(first, BookingFlow::Outcome::Closed);

@@ -1,3 +1,4 @@
+#include "DrawingWatch.h"
 #include "ScriptedDialogs.h"
 #include "SharedDb.h"
 #include "SmallDisk.h"
@@ -256,6 +257,39 @@ private slots:
         QVERIFY(win.dialogs.last().text.contains(QLatin1String("Nothing was deleted")));
         QCOMPARE(server.all(), records);
         QVERIFY(win.w.running());
+    }
+
+    // Another station's write that outlasts a glance: the deletion waits for it under the bar
+    // while the window's timers turn and the bar is painted, then deletes and compacts once the
+    // other station commits, and the bar is shown to its end.
+    void windowDrawsWhileTheDeletionWaitsForAnotherStation()
+    {
+        serverFolder server;
+        const int records = server.all();
+        const int patience = Database::lockPatience();
+        Database::setLockPatience(30000);
+        struct Restore {
+            int ms;
+            ~Restore() { Database::setLockPatience(ms); }
+        } restore{patience};
+        Database other(server.db);
+        other.begin();
+        other.execute(QStringLiteral("UPDATE tbl_Setup SET Bookno = '2'"));
+
+        Window win(server.folder.path());
+        DrawingWatch watch([&] { other.commit(); });
+        win.run(QStringLiteral("01/01/1999"), QStringLiteral("12/31/1999"));
+        QVERIFY(watch.released());
+        QVERIFY(watch.paintsWhileHeld() > 0);
+        QCOMPARE(win.dialogs.texts(),
+                 QStringList{QStringLiteral("Downsize file operation successful! 3 pages and 3 "
+                                            "bookings from 1/1/1999 to 12/31/1999 were deleted.")});
+        QCOMPARE(server.pages(QDate(1999, 1, 1), QDate(1999, 12, 31)), 0);
+        QCOMPARE(server.all(), records - 6);
+        QVERIFY(!watch.values().isEmpty());
+        QCOMPARE(watch.values().last().first, watch.values().last().second);
+        Database d(server.db);
+        QCOMPARE(d.scalar(QStringLiteral("SELECT Bookno FROM tbl_Setup")).toString(), QStringLiteral("2"));
     }
 
     void otherRunningStationsKeepDownsizeFromRunning_data()

@@ -1,3 +1,4 @@
+#include "DrawingWatch.h"
 #include "SmallDisk.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
@@ -251,6 +252,45 @@ private slots:
         } catch (const AppError &e) {
             QCOMPARE(e.number(), ErrNo::RecordChanged);
         }
+    }
+
+    // Another station's write that outlasts a glance: the restore waits for it under the bar
+    // while the window's timers turn and the bar is painted, then, once that station commits,
+    // loads the backup whole over what it wrote, the bar shown to its end.
+    void restoreWaitsOutAnotherStationsWriteWhileTheWindowDraws()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        Database other(f.sharedDb());
+        addJob(other, QDate(2001, 3, 1), 6, QStringLiteral("In the backup"));
+        SharedBackup::backupTo(f.sharedDb(), drive);
+        const int patience = Database::lockPatience();
+        Database::setLockPatience(30000);
+        struct Restore {
+            int ms;
+            ~Restore() { Database::setLockPatience(ms); }
+        } restore{patience};
+        other.begin();
+        addJob(other, QDate(2001, 3, 2), 6, QStringLiteral("Written meanwhile"));
+
+        BackupWindow w(f.state);
+        w.show();
+        QCoreApplication::processEvents(); // the activation reminder
+        f.dialogs.clear();
+        edit(&w, "txtRestore")->setText(drive);
+        f.dialogs.answer(Dialogs::AnsYes);
+        DrawingWatch watch([&] { other.commit(); });
+        QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
+        QVERIFY(watch.released());
+        QVERIFY(watch.paintsWhileHeld() > 0);
+        QCOMPARE(f.dialogs.texts(), QStringList{BackupWindow::RestoreQuestion});
+        QVERIFY(label(&w, "lblRestoreComplete")->isVisible());
+        QVERIFY(!watch.values().isEmpty());
+        QCOMPARE(watch.values().last().first, watch.values().last().second);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'Written meanwhile'")),
+                 0);
     }
 
     void restoreWaitsForOtherStationsAndNeverReusesIds_data()

@@ -111,6 +111,7 @@ private slots:
             QCOMPARE(errorOf([&] { a.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = 'half'")); }, &text),
                      ErrNo::NoAnswer);
             QCOMPARE(text, QStringLiteral("The database server does not answer."));
+            QVERIFY(!thaw.thawed());
             // The rest of the transaction is not sent anywhere, not even on a new connection to
             // the server answering again.
             thaw.now();
@@ -147,6 +148,7 @@ private slots:
         {
             FrozenServer t;
             QCOMPARE(errorOf([&] { memo(a); }), ErrNo::NoAnswer);
+            QVERIFY(!t.thawed());
             t.now();
             QCOMPARE(errorOf([&] { memo(b); }), ErrNo::NoAnswer);
         }

@@ -52,6 +52,9 @@ public:
     FrozenServer(const FrozenServer &) = delete;
     FrozenServer &operator=(const FrozenServer &) = delete;
     void now();
+    // The server answers again, by now() or by the end of the while: a call that ended only
+    // then was not bounded by its limit.
+    bool thawed() const { return m_thawed.load(); }
 
 private:
     std::mutex m_mutex;

@@ -91,7 +91,7 @@ int migrate(const QString &source, const QString &target, int timeoutMs)
         Schema::createShared(to);
         // A ten-year workshop takes most of a minute to a server: say how far it got.
         copied = TableCopy::copyAll(from, to, [](const QString &table, qint64 records) {
-            std::fprintf(stderr, "copied %-12s %8lld\n", qPrintable(table), static_cast<long long>(records));
+            std::fprintf(stderr, "copied %-16s %8lld\n", qPrintable(table), static_cast<long long>(records));
             std::fflush(stderr);
         });
         tx.commit();
@@ -107,7 +107,7 @@ int migrate(const QString &source, const QString &target, int timeoutMs)
         const qint64 there = TableCopy::count(from, table);
         const qint64 here = copied.contains(table) ? TableCopy::count(to, table) : -1;
         same &= there == here && copied.value(table) == there;
-        std::printf("%-12s %8lld %8lld  %s\n", qPrintable(table), static_cast<long long>(there),
+        std::printf("%-16s %8lld %8lld  %s\n", qPrintable(table), static_cast<long long>(there),
                     static_cast<long long>(here), there == here ? "ok" : "DIFFERENT");
     }
     std::fflush(stdout);
