@@ -118,7 +118,7 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     m_keep->setObjectName(QStringLiteral("spnKeep"));
     m_keep->setRange(0, 999);
     m_keep->setAccessibleName(QStringLiteral("Earlier back-ups kept"));
-    auto *lblKeep = new QLabel(QStringLiteral("Earlier back-ups &kept there, newest first:"), this);
+    auto *lblKeep = new QLabel(QStringLiteral("Earlier back-ups &kept there (the newest ones):"), this);
     lblKeep->setFont(textFont);
     lblKeep->setBuddy(m_keep);
     m_backups = new QComboBox(this);
