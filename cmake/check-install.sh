@@ -14,7 +14,7 @@ for f in bin/torvane bin/torvane-migrate lib/torvane/downsize share/torvane/db.m
   "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml" \
   "share/icons/hicolor/scalable/apps/$id.svg" "share/icons/hicolor/48x48/apps/$id.png" \
   share/man/man1/torvane.1.gz share/man/man1/torvane-migrate.1.gz share/doc/torvane/copyright \
-  share/doc/torvane/changelog.Debian.gz; do
+  share/doc/torvane/changelog.gz; do
   [ -f "$prefix/$f" ] || fail "$f missing"
 done
 [ ! -e "$prefix/bin/downsize" ] || fail "downsize is in bin/"

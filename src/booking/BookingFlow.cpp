@@ -11,6 +11,7 @@
 #include "daypage/PageText.h"
 #include "store/AppError.h"
 #include "store/Database.h"
+#include "store/FileProblem.h"
 
 using namespace BookingEntry;
 
@@ -273,10 +274,16 @@ BookingFlow::Outcome BookingFlow::saveBooking(const BookingEntries &form, bool r
             // Nothing was written; the form stays, so the booking can be saved again.
             m_state.dialogs()->info(DayPage::PageChangedText, TitleSaveBooking);
             return Outcome::StayOpen;
-        default:
+        default: {
             m_state.dialogs()->error(e, TitleSaveBooking);
+            // Nothing was written, and the message asks for room to be made and Save tried again:
+            // the form keeps what was typed for that, its claim on the slot with it.
+            const FileProblem::Cause cause = FileProblem::causeOf(e);
+            if (cause == FileProblem::Cause::DiskFull || cause == FileProblem::Cause::ReadOnly)
+                return Outcome::StayOpen;
             m_page.bookingClosed(m_cell.row, m_cell.col);
             return Outcome::Closed;
+        }
         }
     }
     m_newRecord = false;

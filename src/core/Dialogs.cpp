@@ -1,6 +1,7 @@
 #include "core/Dialogs.h"
 
 #include "core/DiagnosticLog.h"
+#include "core/FolderInputDialog.h"
 #include "store/AppError.h"
 #include "store/Database.h"
 
@@ -39,6 +40,21 @@ std::optional<QString> Dialogs::input(const QString &prompt, const QString &titl
 {
     DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, prompt);
     return presentInput(prompt, title, defaultText);
+}
+
+std::optional<QString> Dialogs::folderInput(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    DiagnosticLog::shown(title.isEmpty() ? ProgramTitle : title, prompt);
+    return presentFolderInput(prompt, title, defaultText);
+}
+
+std::optional<QString> Dialogs::presentFolderInput(const QString &prompt, const QString &title,
+                                                   const QString &defaultText)
+{
+    FolderInputDialog box(*this, prompt, title, defaultText, QApplication::activeWindow());
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return box.text();
 }
 
 bool Dialogs::askServerRetry()
@@ -129,5 +145,8 @@ bool MessageBoxDialogs::choosePrinter(QPrinter &printer)
     QPrintDialog dialog(&printer, QApplication::activeWindow());
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    // Pages from/to are left to the program, which draws only those; that works for a PDF file too.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setMinMax(1, 9999);
     return dialog.exec() == QDialog::Accepted;
 }

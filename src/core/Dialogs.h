@@ -23,6 +23,8 @@ public:
     Answer message(const QString &text, const QString &title, Buttons buttons = Ok, Icon icon = NoIcon);
     // nullopt when cancelled.
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText);
+    // An input box for a folder, with Browse for the folder chooser below; nullopt when cancelled.
+    std::optional<QString> folderInput(const QString &prompt, const QString &title, const QString &defaultText);
     // The save-file dialog: the path chosen, nullopt when cancelled. Programs without windows
     // save nothing.
     virtual std::optional<QString> saveFileName(const QString & /*title*/, const QString & /*suggestedPath*/,
@@ -61,6 +63,9 @@ protected:
     virtual Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
     virtual std::optional<QString> presentInput(const QString &prompt, const QString &title,
                                                 const QString &defaultText) = 0;
+    // The folder box (FolderInputDialog) over the active window.
+    virtual std::optional<QString> presentFolderInput(const QString &prompt, const QString &title,
+                                                      const QString &defaultText);
 };
 
 class MessageBoxDialogs : public Dialogs {

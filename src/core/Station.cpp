@@ -46,6 +46,33 @@ void Station::setNet(const QString &stationDbPath, bool net)
         throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
+namespace {
+const QString KeptBackupsField = QStringLiteral("KeepBackups");
+}
+
+int Station::keptBackups(const QString &stationDbPath, int fallback)
+{
+    Database db(stationDbPath);
+    if (!db.fieldNames(QStringLiteral("tbl_netset")).contains(KeptBackupsField, Qt::CaseInsensitive))
+        return fallback;
+    const QVariant kept =
+        db.scalar(QStringLiteral("SELECT \"%1\" FROM \"tbl_netset\"").arg(KeptBackupsField) + firstRecord(db));
+    return kept.isNull() ? fallback : kept.toInt();
+}
+
+void Station::setKeptBackups(const QString &stationDbPath, int count)
+{
+    Database db(stationDbPath);
+    if (!db.fieldNames(QStringLiteral("tbl_netset")).contains(KeptBackupsField, Qt::CaseInsensitive))
+        db.execute(QStringLiteral("ALTER TABLE \"tbl_netset\" ADD COLUMN \"%1\" INTEGER").arg(KeptBackupsField));
+    const int n = db.execute(
+        QStringLiteral("UPDATE \"tbl_netset\" SET \"%1\" = ?, rowver = rowver + 1").arg(KeptBackupsField)
+            + firstRecord(db),
+        {count});
+    if (n != 1)
+        throw AppError(ErrNo::NoCurrentRecord, QStringLiteral("No current record."));
+}
+
 QString sharedDbPath(StationPaths &paths)
 {
     paths.setServerFolder(Station::read(paths.stationDbPath()).server);

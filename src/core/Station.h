@@ -15,6 +15,10 @@ namespace Station {
 StationRecord read(const QString &stationDbPath);
 void write(const QString &stationDbPath, const StationRecord &record);
 void setNet(const QString &stationDbPath, bool net);
+// How many earlier back-ups this station keeps beside the newest one; fallback until it is set
+// (a station file from before the setting has no field for it: the first setting adds it).
+int keptBackups(const QString &stationDbPath, int fallback);
+void setKeptBackups(const QString &stationDbPath, int count);
 } // namespace Station
 
 // The shared-database rule every window follows when it loads: read the server folder from this

@@ -27,6 +27,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QThread>
 #include <QVBoxLayout>
 #include <exception>
@@ -111,6 +112,15 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     lblRestoreHelp->setBuddy(m_txtRestore);
     auto *browseBackup = button("cmdBrowseBackup", QStringLiteral("Bro&wse..."), this);
     auto *browseRestore = button("cmdBrowseRestore", QStringLiteral("Brow&se..."), this);
+    // How many earlier back-ups a back-up keeps beside the new one: this station's own choice,
+    // as only the file-server station backs up, to a disk of its own.
+    m_keep = new QSpinBox(this);
+    m_keep->setObjectName(QStringLiteral("spnKeep"));
+    m_keep->setRange(0, 999);
+    m_keep->setAccessibleName(QStringLiteral("Earlier back-ups kept"));
+    auto *lblKeep = new QLabel(QStringLiteral("Earlier back-ups &kept there (the newest ones):"), this);
+    lblKeep->setFont(textFont);
+    lblKeep->setBuddy(m_keep);
     m_backups = new QComboBox(this);
     m_backups->setObjectName(QStringLiteral("cboBackups"));
     m_backups->setAccessibleName(QStringLiteral("Back-up to restore"));
@@ -136,15 +146,20 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     grid->addWidget(m_txtBackup, 1, 0);
     grid->addWidget(browseBackup, 1, 1);
     grid->addWidget(m_cmdBackup, 1, 2);
-    grid->setRowMinimumHeight(2, 18);
-    grid->addWidget(lblRestoreHelp, 3, 0, 1, 3);
-    grid->addWidget(m_txtRestore, 4, 0);
-    grid->addWidget(browseRestore, 4, 1);
-    grid->addWidget(m_cmdRestore, 4, 2);
+    auto *keepRow = new QHBoxLayout;
+    keepRow->addWidget(lblKeep);
+    keepRow->addWidget(m_keep);
+    keepRow->addStretch(1);
+    grid->addLayout(keepRow, 2, 0, 1, 2);
+    grid->setRowMinimumHeight(3, 18);
+    grid->addWidget(lblRestoreHelp, 4, 0, 1, 3);
+    grid->addWidget(m_txtRestore, 5, 0);
+    grid->addWidget(browseRestore, 5, 1);
+    grid->addWidget(m_cmdRestore, 5, 2);
     auto *chooser = new QHBoxLayout;
     chooser->addWidget(lblBackups);
     chooser->addWidget(m_backups, 1);
-    grid->addLayout(chooser, 5, 0, 1, 2);
+    grid->addLayout(chooser, 6, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 
     auto *backing = new QHBoxLayout;
@@ -196,6 +211,17 @@ BackupWindow::BackupWindow(AppState &state, QWidget *parent) : QWidget(parent), 
     const QString spare = SharedBackup::offeredDestination(m_setup.recordset().text(QStringLiteral("Spare")));
     m_txtBackup->setText(spare);
     m_txtRestore->setText(spare);
+    m_keep->setValue(Station::keptBackups(m_state.paths().stationDbPath(), SharedBackup::KeptBackups));
+}
+
+void BackupWindow::storeKeptBackups()
+{
+    try {
+        Station::setKeptBackups(m_state.paths().stationDbPath(), m_keep->value());
+    } catch (const AppError &e) {
+        m_state.dialogs()->message(e.description(), QStringLiteral("File Backup/Restore"), Dialogs::Ok,
+                                   Dialogs::Warning);
+    }
 }
 
 void BackupWindow::browse(QLineEdit *box)
@@ -296,6 +322,8 @@ void BackupWindow::backup()
                                    QStringLiteral("File Backup/Restore"), Dialogs::Ok, Dialogs::Warning);
         return;
     }
+    const int keep = m_keep->value();
+    storeKeptBackups();
     runSteps({
         [&] {
             SharedBackup::requireFolder(destination);
@@ -314,7 +342,9 @@ void BackupWindow::backup()
             const QString live = m_state.paths().sharedDbPath();
             WorkWithProgress::run(
                 this, QStringLiteral("File Backup/Restore"), QStringLiteral("Backing up:"), QStringLiteral("tables"),
-                [&](const SharedBackup::Progress &progress) { SharedBackup::backupTo(live, destination, progress); });
+                [&](const SharedBackup::Progress &progress) {
+                    SharedBackup::backupTo(live, destination, progress, keep);
+                });
         },
         [&] {
             m_lblBacking->hide();
@@ -380,6 +410,7 @@ void BackupWindow::exitWindow()
     } catch (const AppError &e) {
         m_state.dialogs()->info(e.description());
     }
+    storeKeptBackups();
     if (!m_state.exitAfterBackup()) {
         if (QWidget *menu = m_state.windows().mainMenu(m_state)) {
             m_state.switcher()->replace(this, menu);

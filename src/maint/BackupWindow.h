@@ -9,6 +9,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
 // Backs the shared database up to a folder the user names and restores it, or an earlier back-up
 // kept there, from it.
@@ -42,12 +43,15 @@ private:
     void browse(QLineEdit *box);
     // The back-ups the restore folder holds, newest first.
     void listBackups();
+    // The number of earlier back-ups to keep, into this station's file; a failure is said.
+    void storeKeptBackups();
 
     AppState &m_state;
     DataSource m_setup;
     QLineEdit *m_txtBackup;
     QLineEdit *m_txtRestore;
     QComboBox *m_backups;
+    QSpinBox *m_keep;
     QPushButton *m_cmdBackup;
     QPushButton *m_cmdRestore;
     QPushButton *m_cmdExit;

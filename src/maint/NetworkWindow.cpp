@@ -45,10 +45,10 @@ const QString ClientFolderPrompt = QStringLiteral(
 #else
 const QString ServerFolderPrompt =
     QStringLiteral("Please enter the full path name of the file server folder (the folder you share with Samba or "
-                   "NFS) - e.g. ~/Torvane Server ");
+                   "NFS), or choose it with Browse - e.g. ~/Torvane Server ");
 const QString ClientFolderPrompt =
     QStringLiteral("Please enter the folder where the file server's shared folder is mounted on this workstation - "
-                   "e.g. /mnt/server ");
+                   "type it or choose it with Browse - e.g. /mnt/server ");
 #endif
 
 const QString NoSharedDatabaseText = QStringLiteral(
@@ -93,7 +93,7 @@ NetworkWindow::NetworkWindow(AppState &state, QWidget *parent) : QWidget(parent)
         QStringLiteral("On every other workstation, mount the shared folder, e.g. at %1 (Samba: mount -t cifs "
                        "//<server>/torvane %1 -o username=<user>,uid=<user>; NFS: mount -t nfs "
                        "<server>:<the folder> %1; an entry in /etc/fstab mounts it at every start), and type that "
-                       "folder when the installation asks for it.")
+                       "folder (or choose it with Browse) when the installation asks for it.")
             .arg(Installation::defaultClientDrive()),
         QStringLiteral("More details: man torvane. "),
     };
@@ -202,7 +202,7 @@ void NetworkWindow::next()
 
 NetworkWindow::Outcome NetworkWindow::installServer()
 {
-    const std::optional<QString> answer = m_state.dialogs()->input(
+    const std::optional<QString> answer = m_state.dialogs()->folderInput(
         ServerFolderPrompt, PathTitle, Installation::defaultServerFolder(m_state.paths().installed()));
     if (!answer || answer->isEmpty()) {
         if (m_state.dialogs()->ask(QStringLiteral("You need to locate the file server for installing the shared "
@@ -244,7 +244,7 @@ NetworkWindow::Outcome NetworkWindow::installServer()
 NetworkWindow::Outcome NetworkWindow::installClient()
 {
     const std::optional<QString> answer =
-        m_state.dialogs()->input(ClientFolderPrompt, PathTitle, Installation::defaultClientDrive());
+        m_state.dialogs()->folderInput(ClientFolderPrompt, PathTitle, Installation::defaultClientDrive());
     if (!answer || answer->isEmpty())
         return Outcome::Again;
     const QString drive = Installation::settledPath(*answer, m_state.paths().programFolder());

@@ -1,6 +1,7 @@
 #include "print/DrawSurface.h"
 
 #include "core/Twips.h"
+#include "print/SkippedPage.h"
 #include "store/AppError.h"
 
 #include <QFontMetrics>
@@ -316,7 +317,17 @@ QImage ImageSurface::image() const { return m_image.copy(); }
 
 // ---------------------------------------------------------------------------------------------
 
-PageSurface::PageSurface(QPagedPaintDevice *device) : m_pagedDevice(device) { attach(device); }
+PageSurface::PageSurface(QPagedPaintDevice *device, int fromPage, int toPage)
+    : m_pagedDevice(device), m_from(fromPage), m_to(toPage)
+{
+    // The device is begun only once a page for it comes: a range past the last page prints nothing.
+    if (printsPage(1)) {
+        attach(device);
+        m_printed = 1;
+    } else {
+        skipPage();
+    }
+}
 
 PageSurface::~PageSurface() { detach(); }
 
@@ -335,7 +346,10 @@ std::unique_ptr<PageSurface> PageSurface::chosenPrinter(std::unique_ptr<QPrinter
 {
     if (!printer->isValid())
         throw printerError();
-    auto surface = std::make_unique<PageSurface>(printer.get());
+    // A range the dialog handed to the printing system itself is left as PrintRange AllPages.
+    const bool range = printer->printRange() == QPrinter::PageRange && printer->fromPage() > 0;
+    auto surface = std::make_unique<PageSurface>(printer.get(), range ? printer->fromPage() : 0,
+                                                 range ? printer->toPage() : 0);
     surface->m_owned = std::move(printer);
     return surface;
 }
@@ -357,11 +371,35 @@ std::unique_ptr<PageSurface> PageSurface::pdfFile(const QString &path, const QPa
     return surface;
 }
 
+void PageSurface::skipPage()
+{
+    detach();
+    if (!m_skipped)
+        m_skipped = std::make_unique<SkippedPage>(*m_pagedDevice);
+    attach(m_skipped.get());
+}
+
 void PageSurface::newPage()
 {
-    if (!m_painter.isActive() || !m_pagedDevice->newPage())
+    if (!m_painter.isActive())
         throw printerError();
+    const bool wasPrinting = device() == m_pagedDevice;
     ++m_pages;
+    const bool printing = printsPage(m_pages);
+    if (wasPrinting && printing) {
+        if (!m_pagedDevice->newPage())
+            throw printerError();
+    } else if (wasPrinting) {
+        // Past the last page asked for: the document is complete.
+        if (!m_painter.end())
+            throw printerError();
+        skipPage();
+    } else if (printing) {
+        detach();
+        attach(m_pagedDevice);
+    }
+    if (printing)
+        ++m_printed;
     applyState();
     setCurrentX(0);
     setCurrentY(0);

@@ -142,16 +142,20 @@ private:
     QColor m_backColor = Qt::white;
 };
 
+class SkippedPage;
+
 // The printer or a PDF file: one page after another.
 class PageSurface : public DrawSurface {
 public:
-    // The device stays the caller's; painting begins at once.
-    explicit PageSurface(QPagedPaintDevice *device);
+    // The device stays the caller's; painting begins at once. With fromPage > 0 only the pages
+    // fromPage to toPage (0: to the end) reach the device: the others are drawn and measured
+    // alike, and thrown away.
+    explicit PageSurface(QPagedPaintDevice *device, int fromPage = 0, int toPage = 0);
     ~PageSurface() override;
 
     // The system's default printer with the given orientation.
     static std::unique_ptr<PageSurface> defaultPrinter(QPageLayout::Orientation orientation);
-    // A printer the user has set up (printer, copies) in the print dialog.
+    // A printer the user has set up (printer, copies, pages) in the print dialog.
     static std::unique_ptr<PageSurface> chosenPrinter(std::unique_ptr<QPrinter> printer);
     // A PDF file with the given page layout (its margins stand for the printer's unprintable edge).
     static std::unique_ptr<PageSurface> pdfFile(const QString &path, const QPageLayout &layout, int dpi = 600);
@@ -161,10 +165,19 @@ public:
     void newPage();
     // Ends the print document; nothing can be drawn afterwards.
     void endDoc();
-    int pageCount() const { return m_pages; }
+    int pageCount() const { return m_pages; } // of the whole document
+    int printedPages() const { return m_printed; } // of those, the ones that reached the device
 
 private:
+    bool printsPage(int page) const { return m_from <= 0 || (page >= m_from && (m_to <= 0 || page <= m_to)); }
+    // Drawing goes on, on a page that is thrown away.
+    void skipPage();
+
     QPagedPaintDevice *m_pagedDevice;
     std::unique_ptr<QPagedPaintDevice> m_owned;
+    std::unique_ptr<SkippedPage> m_skipped;
+    int m_from = 0;
+    int m_to = 0;
     int m_pages = 1;
+    int m_printed = 0;
 };

@@ -15,6 +15,9 @@
 
 const QString SchedulePrint::NoPrinterText = QStringLiteral("No default printer is installed.");
 const QString SchedulePrint::SavedPdfText = QStringLiteral("The schedule was saved as ");
+const QString SchedulePrint::NothingInRangeText =
+    QStringLiteral("Nothing was printed: the pages asked for start at page %1, but the schedule has %2 page(s). "
+                   "Print again with pages within that number.");
 
 namespace {
 const QColor PageLineColor(0x80, 0x80, 0x80);
@@ -203,12 +206,21 @@ void SchedulePrint::print(const ScheduleHeading &heading, const QDate &date)
         printer->setDocName(title());
         if (!dialogs.choosePrinter(*printer))
             return;
-        auto paper = PageSurface::chosenPrinter(std::move(printer));
-        drawPaper(*paper, heading);
-        paper->endDoc();
+        printOn(std::move(printer), heading);
     } catch (const AppError &e) {
         dialogs.error(e, QStringLiteral("Print"));
     }
+}
+
+void SchedulePrint::printOn(std::unique_ptr<QPrinter> printer, const ScheduleHeading &heading)
+{
+    const int from = printer->printRange() == QPrinter::PageRange ? printer->fromPage() : 0;
+    auto paper = PageSurface::chosenPrinter(std::move(printer));
+    drawPaper(*paper, heading);
+    paper->endDoc();
+    if (paper->printedPages() == 0)
+        m_state.dialogs()->message(NothingInRangeText.arg(from).arg(paper->pageCount()), QStringLiteral("Print"),
+                                   Dialogs::Ok, Dialogs::Warning);
 }
 
 QString SchedulePrint::suggestedPdfName(const QDate &date) const

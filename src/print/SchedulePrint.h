@@ -11,6 +11,7 @@ class Dialogs;
 class DrawSurface;
 class ImageSurface;
 class PageSurface;
+class QPrinter;
 class TablePrint;
 
 // The three printed schedules.
@@ -64,8 +65,12 @@ public:
     int paperSheets() const { return m_sheets; }
     // The page layout of paper: the locale's paper size, this schedule's orientation.
     QPageLayout paperLayout() const;
-    // To the default printer. Without one, says so and offers the PDF file instead.
+    // Through the system's print dialog (printer, copies, pages). Without a default printer, says
+    // so and offers the PDF file instead.
     void print(const ScheduleHeading &heading, const QDate &date);
+    // The sheets onto a printer as the print dialog set it up, only those of its page range (a
+    // range past the last sheet is said). Throws AppError when the printer fails.
+    void printOn(std::unique_ptr<QPrinter> printer, const ScheduleHeading &heading);
     // Asks for a file name (suggested from the title and the date) and saves the pages there.
     // False when cancelled or failed (the failure is shown).
     bool saveAsPdf(const ScheduleHeading &heading, const QDate &date);
@@ -75,6 +80,7 @@ public:
     static const QString NoPrinterText;
     // Followed by the file's full path once it is written.
     static const QString SavedPdfText;
+    static const QString NothingInRangeText;
 
 private:
     void onNewPage(DrawSurface *target, bool &positionSet, bool &cancel, int lastRow);

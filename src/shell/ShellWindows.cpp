@@ -17,6 +17,7 @@
 #include "setup/SkillViewWindow.h"
 #include "setup/TemplatesWindow.h"
 #include "shell/MainMenuWindow.h"
+#include "shell/QuitKey.h"
 #include "shell/SplashWindow.h"
 
 #include <memory>
@@ -91,6 +92,8 @@ void ShellWindows::install(AppState &state)
         if (auto *page = qobject_cast<DayPageWindow *>(over))
             openPrintChoice(*page, DayPageWindow::PrintChoice(choice));
     });
+    if (state.switcher())
+        new QuitKey(state, state.switcher());
 }
 
 QWidget *ShellWindows::startUp(AppState &state)

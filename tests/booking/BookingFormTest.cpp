@@ -1,4 +1,5 @@
 #include "BookingStation.h"
+#include "SmallDisk.h"
 #include "TestRegistry.h"
 #include "booking/BookingTimes.h"
 #include "booking/BookingWindow.h"
@@ -24,12 +25,12 @@ class BookingFormTest : public QObject {
     std::unique_ptr<BookingStation> m_station;
 
     // Enter on the slot, then the form opened over it.
-    QPointer<BookingWindow> openForm(int row, int col)
+    QPointer<BookingWindow> openForm(int row, int col) { return openForm(*m_station, row, col); }
+    static QPointer<BookingWindow> openForm(BookingStation &station, int row, int col)
     {
-        if (m_station->booking.claimSlot(row, col) == BookingPage::Claim::Engaged)
+        if (station.booking.claimSlot(row, col) == BookingPage::Claim::Engaged)
             return nullptr;
-        auto *form =
-            new BookingWindow(m_station->state, m_station->booking, m_station->desk, m_station->entered(row, col));
+        auto *form = new BookingWindow(station.state, station.booking, station.desk, station.entered(row, col));
         if (!form->load())
             return nullptr;
         form->show();
@@ -265,6 +266,44 @@ private slots:
         QCOMPARE(job(2, 8).value(0, "bName").toString(), QStringLiteral("Ann Lee"));
         QCOMPARE(job(2, 8).value(0, "bAddress").toString(), QStringLiteral("12 Main St Unit 4"));
         QCOMPARE(BookingStation(*m_folder).grid().text(8, 2), QStringLiteral("Ann Lee"));
+    }
+
+    void saveOnAFullDiskSaysWhyOnceAndLosesNothingTyped()
+    {
+        SmallDisk disk(2048);
+        if (!disk.ready())
+            QSKIP("mounting a small disk needs root");
+        QVERIFY(QFile::copy(TestFolder::buildFile(QStringLiteral("db.mdb")), disk.file(QStringLiteral("db.mdb"))));
+        {
+            BookingStation station(disk.path());
+            QPointer<BookingWindow> form = openForm(station, 8, 2); // the claim is written while there is room
+            QVERIFY(form);
+            disk.fill();
+            QTest::keyClicks(control(form, "txtName"), QStringLiteral("Walter Kowalski"));
+            QTest::keyClicks(control(form, "txtPhone"), QStringLiteral("905-555-0142"));
+            control(form, "tTime0")->setText(QStringLiteral("1"));
+            form->totalTime();
+            station.dialogs.clear();
+            click(form, "cmdSave");
+
+            QCOMPARE(station.dialogs.count(), 1);
+            const QString text = station.dialogs.last().text;
+            QVERIFY2(text.contains(QLatin1String(" is full")) && text.contains(disk.path()), qPrintable(text));
+            // The form stays with what was typed, so Save works once there is room again.
+            QVERIFY(form && form->isVisible());
+            QCOMPARE(control(form, "txtName")->text(), QStringLiteral("Walter Kowalski"));
+            QVERIFY(QFile::remove(disk.file(QStringLiteral("filler"))));
+            click(form, "cmdSave");
+            QTRY_VERIFY(!form);
+            QCOMPARE(station.dialogs.count(), 1);
+            const ResultRows stored =
+                station.db.select(QStringLiteral("SELECT bName, bPhone FROM tbl_Job WHERE bDate = ? AND bCol = 2 AND "
+                                                 "bRow = 8"),
+                                  {bookingDay()});
+            QCOMPARE(stored.rows.size(), 1);
+            QCOMPARE(stored.value(0, QStringLiteral("bPhone")).toString(), QStringLiteral("905-555-0142"));
+            QCOMPARE(station.storedText(8, 2), QStringLiteral("Walter Kowalski"));
+        }
     }
 
     void typedChangeAsksBeforeClosing()

@@ -26,11 +26,12 @@ struct BookingStation {
     BookingDesk desk;
     Database db;
 
-    BookingStation(const TestFolder &folder, const QDate &date = bookingDay())
-        : page(state), booking(page), db(Database::sharedIn(folder.path()))
+    BookingStation(const TestFolder &folder, const QDate &date = bookingDay()) : BookingStation(folder.path(), date) {}
+    BookingStation(const QString &folder, const QDate &date = bookingDay())
+        : page(state), booking(page), db(Database::sharedIn(folder))
     {
-        state.paths().setProgramFolder(folder.path());
-        state.paths().setServerFolder(folder.path());
+        state.paths().setProgramFolder(folder);
+        state.paths().setServerFolder(folder);
         state.setDialogs(&dialogs);
         page.openDatabase(state.paths().sharedDbPath());
         DayPageBooking::eraseBookingsOn(page, desk);

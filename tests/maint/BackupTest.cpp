@@ -2,6 +2,7 @@
 #include "SmallDisk.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "core/Station.h"
 #include "maint/BackupWindow.h"
 #include "maint/Installation.h"
 #include "maint/SharedBackup.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #ifdef Q_OS_LINUX
@@ -481,6 +483,32 @@ private slots:
         QTest::mouseClick(button(&w, "cmdRestore"), Qt::LeftButton);
         QVERIFY2(label(&w, "lblRestoreComplete")->isVisible(), qPrintable(f.dialogs.texts().join('|')));
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName LIKE 'Day %'")), 2);
+    }
+
+    void theNumberOfBackupsKeptIsShownStoredAndHonoured()
+    {
+        StationFixture f;
+        f.install(true);
+        const QString drive = f.drive(QStringLiteral("usb"));
+        {
+            BackupWindow w(f.state);
+            w.show();
+            auto *keep = w.findChild<QSpinBox *>(QStringLiteral("spnKeep"));
+            QCOMPARE(keep->value(), SharedBackup::KeptBackups);
+            keep->setValue(3);
+            edit(&w, "txtBackup")->setText(drive);
+            for (int i = 0; i < 5; ++i) {
+                QTest::mouseClick(button(&w, "cmdBackup"), Qt::LeftButton);
+                QVERIFY2(label(&w, "lblBackupComplete")->isVisible(), qPrintable(f.dialogs.texts().join('|')));
+            }
+        }
+        // db.mdb and the newest three of the four earlier ones.
+        QCOMPARE(QDir(drive).entryList({QStringLiteral("db-*.mdb")}).size(), 3);
+        QCOMPARE(SharedBackup::backupsIn(drive).size(), 4);
+        // The station's file keeps the choice for the next time the window opens.
+        QCOMPARE(Station::keptBackups(f.state.paths().stationDbPath(), -1), 3);
+        BackupWindow again(f.state);
+        QCOMPARE(again.findChild<QSpinBox *>(QStringLiteral("spnKeep"))->value(), 3);
     }
 
 #ifdef Q_OS_LINUX

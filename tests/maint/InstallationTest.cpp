@@ -1,14 +1,19 @@
 #include "maint/Installation.h"
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "core/FolderInputDialog.h"
 #include "core/Programs.h"
 #include "maint/NetworkWindow.h"
 #include "store/Database.h"
 #include "store/StationRegistry.h"
 
 #include <QCryptographicHash>
+#include <QApplication>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 const QString StationQuestion = QStringLiteral("Is this workstation also the file server station?");
@@ -75,6 +80,51 @@ private slots:
         QVERIFY(QDir(folder).entryList(QDir::Files).size() == 3); // no temporary files left
         QCOMPARE(f.switcher.current()->objectName(), QStringLiteral("frmSplash"));
         QVERIFY(!net->isVisible());
+    }
+
+    void browseFillsEachFolderBoxAndTheChosenFolderIsUsed()
+    {
+        StationFixture f;
+        completeProgramFolder(f);
+        const QString empty = f.drive(QStringLiteral("empty"));
+        const QString server = f.disk.file(QStringLiteral("chosen server"));
+        QDir().mkpath(server);
+        // Each folder box as it comes up: Browse, then Enter in the box.
+        QStringList boxTexts;
+        QTimer driver;
+        driver.setInterval(10);
+        connect(&driver, &QTimer::timeout, this, [&boxTexts] {
+            auto *box = qobject_cast<FolderInputDialog *>(QApplication::activeModalWidget());
+            if (!box || box->property("driven").toBool())
+                return;
+            box->setProperty("driven", true);
+            QTest::mouseClick(box->findChild<QPushButton *>(QStringLiteral("cmdBrowse")), Qt::LeftButton);
+            auto *folder = box->findChild<QLineEdit *>(QStringLiteral("txtFolder"));
+            boxTexts << folder->text();
+            QTest::keyClick(folder, Qt::Key_Return);
+        });
+        driver.start();
+
+        NetworkWindow *net = showInstallation(f);
+        f.dialogs.answer(Dialogs::AnsNo); // a client first, on a folder without the shared database
+        f.dialogs.showNextFolderBox();
+        f.dialogs.answerFile(empty);
+        f.dialogs.answer(Dialogs::AnsOk);  // no shared database there
+        f.dialogs.answer(Dialogs::AnsYes); // then the file server after all
+        f.dialogs.showNextFolderBox();
+        f.dialogs.answerFile(server);
+        net->next();
+        driver.stop();
+
+        QCOMPARE(boxTexts, (QStringList{QDir::toNativeSeparators(empty), QDir::toNativeSeparators(server)}));
+        QCOMPARE(f.dialogs.shown().at(2).text, Installation::defaultClientDrive()); // where the chooser opened
+        QVERIFY2(f.dialogs.shown().at(3).text.contains(QDir::toNativeSeparators(empty)),
+                 qPrintable(f.dialogs.shown().at(3).text));
+        const StationRecord s = Station::read(f.state.paths().stationDbPath());
+        QCOMPARE(s.server, server);
+        QVERIFY(s.main);
+        QVERIFY(QFileInfo(QDir(server).filePath(QStringLiteral("db.mdb"))).isFile());
+        QVERIFY(!f.dialogs.pendingAnswers());
     }
 
     void clientInstallationRecordsDriveAndCopiesNothing()

@@ -11,6 +11,7 @@
 #include "store/Database.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -97,6 +98,54 @@ private slots:
                      qPrintable(text));
         if (qEnvironmentVariableIsSet("TORVANE_KEEP_PDF"))
             QFile::copy(pdf, qEnvironmentVariable("TORVANE_KEEP_PDF"));
+    }
+
+    void onlyThePagesAskedForArePrinted()
+    {
+        TestFolder folder;
+        const QString db = folder.copySeed(QStringLiteral("db.mdb"));
+        Database(db).execute(QStringLiteral("UPDATE tbl_Setup SET open = '06:00 AM', Close = '08:00 PM', timeslot = 5"));
+        const QDate day(2031, 3, 5);
+        Station st(db);
+        QVERIFY(st.page.openDate(day));
+        GridModel grid;
+        const PrintedDay printed = loadPrintedDay(st.page.store(), day, grid, QString());
+        SchedulePrint print(st.state, Schedule::Daily, [&](TablePrint &t, float fit) { importFlexGrid(t, grid, fit); });
+        const ScheduleHeading heading{printed.heading, printed.date, {}, {}, {}, {}};
+        const QString whole = folder.file(QStringLiteral("whole.pdf"));
+        print.writePdf(whole, heading);
+        const QRegularExpression pagesLine(QStringLiteral("Pages:\\s+(\\d+)\\n"));
+        const int sheets = pagesLine.match(run(QStringLiteral("pdfinfo"), {whole})).captured(1).toInt();
+        QVERIFY2(sheets >= 4, qPrintable(QString::number(sheets)));
+
+        // Pages 2 to 3 of the print dialog, printed to a PDF file.
+        auto printTo = [&](const QString &path, int from, int to) {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(path);
+            printer->setPageLayout(print.paperLayout());
+            printer->setPrintRange(QPrinter::PageRange);
+            printer->setFromTo(from, to);
+            print.printOn(std::move(printer), heading);
+        };
+        const QString part = folder.file(QStringLiteral("part.pdf"));
+        printTo(part, 2, 3);
+        QCOMPARE(pagesLine.match(run(QStringLiteral("pdfinfo"), {part})).captured(1).toInt(), 2);
+        for (int page : {1, 2}) {
+            const QString text = run(QStringLiteral("pdftotext"),
+                                     {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                      QString::number(page), part, QStringLiteral("-")});
+            QVERIFY2(text.contains(QStringLiteral("Page %1 of %2").arg(page + 1).arg(sheets)), qPrintable(text));
+            QVERIFY(text.contains(QStringLiteral("Daily Schedule")));
+        }
+        QCOMPARE(st.dialogs.count(), 0);
+
+        // Pages past the last: nothing is printed, and the user hears why.
+        const QString beyond = folder.file(QStringLiteral("beyond.pdf"));
+        printTo(beyond, sheets + 1, sheets + 2);
+        QVERIFY(!QFile::exists(beyond));
+        QCOMPARE(st.dialogs.count(), 1);
+        QCOMPARE(st.dialogs.last().text, SchedulePrint::NothingInRangeText.arg(sheets + 1).arg(sheets));
     }
 
     void paperIsFilledToItsOwnWidth()

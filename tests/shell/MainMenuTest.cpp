@@ -1,6 +1,8 @@
 #include "StationFixture.h"
 #include "TestRegistry.h"
+#include "core/GridView.h"
 #include "core/Programs.h"
+#include "daypage/DayPageWindow.h"
 #include "maint/BackupWindow.h"
 #include "maint/NetworkWindow.h"
 #include "setup/OfficeSetupWindow.h"
@@ -8,6 +10,7 @@
 #include "store/Database.h"
 
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -265,6 +268,40 @@ private slots:
             QCOMPARE(f.dialogs.last().icon, Dialogs::Question);
             QVERIFY(f.switcher.programEnded());
         }
+    }
+
+    void ctrlQOnTheDayPageQuitsAsExitDoesKeepingWhatWasTyped()
+    {
+        StationFixture f;
+        MainMenuWindow *menu = showMenu(f, true);
+        menu->choose(MainMenuWindow::Scheduler);
+        auto *page = qobject_cast<DayPageWindow *>(f.switcher.current());
+        QVERIFY(page);
+        QVERIFY(QTest::qWaitForWindowActive(page));
+        f.dialogs.answerInput(QDate(2031, 3, 3).toString(QLocale().dateFormat(QLocale::ShortFormat)));
+        page->openTypedDate();
+        QCOMPARE(page->page().record().date, QDate(2031, 3, 3));
+        // A booking being typed, not saved yet.
+        page->page().grid().setCurrentCell(8, 2);
+        QTest::keyClick(page->grid(), Qt::Key_Return);
+        QWidget *form = StationFixture::window(QStringLiteral("frmBooking"));
+        QVERIFY(form);
+        auto *name = form->findChild<QLineEdit *>(QStringLiteral("txtName"));
+        QTest::keyClicks(name, QStringLiteral("Ann Lee"));
+        f.dialogs.clear();
+
+        f.dialogs.answer(Dialogs::AnsYes); // save the booking
+        f.dialogs.answer(Dialogs::AnsNo);  // no back-up now
+        QTest::keyClick(name, Qt::Key_Q, Qt::ControlModifier);
+
+        QCOMPARE(f.dialogs.titles(), (QStringList{QStringLiteral("Booking Record"), QStringLiteral("Back-up Files")}));
+        QVERIFY(f.switcher.programEnded());
+        QVERIFY(!StationFixture::window(QStringLiteral("frmAppt")));
+        QCOMPARE(Database(f.sharedDb())
+                     .scalar(QStringLiteral("SELECT bName FROM tbl_Job WHERE bDate = ? AND bRow = 8 AND bCol = 2"),
+                             {QDate(2031, 3, 3)})
+                     .toString(),
+                 QStringLiteral("Ann Lee"));
     }
 
     void exitWithBackupLeavesOnlyTheBackupWindow()

@@ -24,6 +24,16 @@ std::optional<QString> ScriptedDialogs::presentInput(const QString &prompt, cons
     return m_inputs.dequeue();
 }
 
+std::optional<QString> ScriptedDialogs::presentFolderInput(const QString &prompt, const QString &title,
+                                                           const QString &defaultText)
+{
+    if (m_realFolderBoxes == 0)
+        return presentInput(prompt, title, defaultText);
+    --m_realFolderBoxes;
+    m_shown.append({true, prompt, title.isEmpty() ? ProgramTitle : title, OkCancel, NoIcon});
+    return Dialogs::presentFolderInput(prompt, title, defaultText);
+}
+
 std::optional<QString> ScriptedDialogs::saveFileName(const QString &title, const QString &suggestedPath,
                                                      const QString &)
 {
@@ -68,4 +78,5 @@ void ScriptedDialogs::clear()
     m_answers.clear();
     m_inputs.clear();
     m_files.clear();
+    m_realFolderBoxes = 0;
 }

@@ -29,6 +29,9 @@ public:
     void answerInput(const QString &text) { m_inputs.enqueue(text); }
     void cancelInput() { m_inputs.enqueue(std::nullopt); }
     void answerFile(const QString &path) { m_files.enqueue(path); }
+    // The next folder box is the real one, shown modal for the test to drive (its Browse answered
+    // by answerFile); other folder boxes are answered like input boxes.
+    void showNextFolderBox() { ++m_realFolderBoxes; }
     void cancelFile() { m_files.enqueue(std::nullopt); }
 
     const QList<Shown> &shown() const { return m_shown; }
@@ -43,10 +46,13 @@ protected:
     Answer present(const QString &text, const QString &title, Buttons buttons, Icon icon) override;
     std::optional<QString> presentInput(const QString &prompt, const QString &title,
                                         const QString &defaultText) override;
+    std::optional<QString> presentFolderInput(const QString &prompt, const QString &title,
+                                              const QString &defaultText) override;
 
 private:
     QList<Shown> m_shown;
     QQueue<Answer> m_answers;
     QQueue<std::optional<QString>> m_inputs;
     QQueue<std::optional<QString>> m_files;
+    int m_realFolderBoxes = 0;
 };

@@ -77,7 +77,8 @@ struct StationFixture {
         for (QWidget *w : QApplication::topLevelWidgets())
             all << w;
         for (const QPointer<QWidget> &w : all) {
-            if (w && !w->parentWidget() && !qobject_cast<QWidget *>(w->parent())) {
+            // A popup (a completer's list) has no parent but belongs to its owner, which deletes it.
+            if (w && !w->parentWidget() && !qobject_cast<QWidget *>(w->parent()) && w->windowType() != Qt::Popup) {
                 w->setProperty("torvaneClosedByProgram", true);
                 delete w.data();
             }
