@@ -266,12 +266,7 @@ private slots:
     {
         serverFolder server;
         const int records = server.all();
-        const int patience = Database::lockPatience();
-        Database::setLockPatience(30000);
-        struct Restore {
-            int ms;
-            ~Restore() { Database::setLockPatience(ms); }
-        } restore{patience};
+        const LockPatience patience(30000);
         Database other(server.db);
         other.begin();
         other.execute(QStringLiteral("UPDATE tbl_Setup SET Bookno = '2'"));

@@ -267,12 +267,7 @@ private slots:
         Database other(f.sharedDb());
         addJob(other, QDate(2001, 3, 1), 6, QStringLiteral("In the backup"));
         SharedBackup::backupTo(f.sharedDb(), drive);
-        const int patience = Database::lockPatience();
-        Database::setLockPatience(30000);
-        struct Restore {
-            int ms;
-            ~Restore() { Database::setLockPatience(ms); }
-        } restore{patience};
+        const LockPatience patience(30000);
         other.begin();
         addJob(other, QDate(2001, 3, 2), 6, QStringLiteral("Written meanwhile"));
 

@@ -35,12 +35,7 @@ private slots:
             on = label->parentWidget();
             visible = label->isVisible();
         });
-        const int patience = Database::lockPatience();
-        Database::setLockPatience(20000);
-        struct Restore {
-            int ms;
-            ~Restore() { Database::setLockPatience(ms); }
-        } restore{patience};
+        const LockPatience patience(20000);
 
         BookingStation station(folder);
         BookingEntries form = emptyBookingEntries();

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/AppError.h"
+#include "store/Database.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -17,6 +18,18 @@ inline int errorOf(const std::function<void()> &f, QString *text = nullptr)
     }
     return 0;
 }
+
+// The lock wait a test needs for a while (the tests' own is short), given back at the end of the scope.
+class LockPatience {
+public:
+    explicit LockPatience(int ms) : m_earlier(Database::lockPatience()) { Database::setLockPatience(ms); }
+    ~LockPatience() { Database::setLockPatience(m_earlier); }
+    LockPatience(const LockPatience &) = delete;
+    LockPatience &operator=(const LockPatience &) = delete;
+
+private:
+    int m_earlier;
+};
 
 // A throw-away program folder holding copies of the built seed databases.
 class TestFolder {
