@@ -31,6 +31,15 @@ QTableWidget *listTable(QWidget *parent, const char *name, const QStringList &he
     return t;
 }
 
+// Columns as wide as their texts, the last one taking the rest: sizing to the texts leaves the
+// last column short when the row numbers are hidden, until the stretch is set again.
+void fitColumns(QTableWidget *t)
+{
+    t->resizeColumnsToContents();
+    t->horizontalHeader()->setStretchLastSection(false);
+    t->horizontalHeader()->setStretchLastSection(true);
+}
+
 void fillRow(QTableWidget *t, int row, const QStringList &texts)
 {
     for (int c = 0; c < texts.size(); ++c)
@@ -105,7 +114,7 @@ void CustomerHistoryWindow::find(const QString &text)
                 {c.name, c.phone, QStringLiteral("%1 %2").arg(c.vehicle, c.make).trimmed(),
                  locale.toString(c.lastVisit, QLocale::ShortFormat)});
     }
-    m_customerList->resizeColumnsToContents();
+    fitColumns(m_customerList);
     m_customerList->setCurrentCell(m_customers.isEmpty() ? -1 : 0, 0);
     chooseCustomer(m_customers.isEmpty() ? -1 : 0);
 }
@@ -127,7 +136,7 @@ void CustomerHistoryWindow::chooseCustomer(int row)
         fillRow(m_visitList, r,
                 {locale.toString(v.date, QLocale::ShortFormat), v.time, v.tech, v.jobs, v.hours, v.comments});
     }
-    m_visitList->resizeColumnsToContents();
+    fitColumns(m_visitList);
     if (!m_visits.isEmpty())
         m_visitList->setCurrentCell(0, 0);
 }
