@@ -85,4 +85,4 @@ CREATE TABLE tbl_CustomerKey (
 CREATE UNIQUE INDEX CustomerPrefix ON tbl_CustomerKey (prefix, nameKey, phoneKey);
 CREATE INDEX CustomerRecent ON tbl_CustomerKey (prefix, lastVisit, nameKey, phoneKey);
 CREATE INDEX CustomerKeyOwner ON tbl_CustomerKey (nameKey, phoneKey);
-PRAGMA user_version = 2;
+PRAGMA user_version = 3;

@@ -291,7 +291,7 @@ void DayPage::mergeStoredCells(const PageText::Cells &stored, const PageText::Ce
 
 void DayPage::storeChanges()
 {
-    WriteTransaction tx(*m_db);
+    WriteTransaction tx(*m_db, m_page.date);
     const QVector<qint64> mineColors = m_model.cellColors();
     std::optional<QVector<qint64>> colors;
     if (!m_baseColors || mineColors != *m_baseColors)
@@ -365,7 +365,7 @@ void DayPage::saveCellColor()
             return;
         qint64 version = m_page.version;
         const QVector<qint64> stored = pageWrite([&] {
-            WriteTransaction tx(*m_db);
+            WriteTransaction tx(*m_db, m_page.date);
             const QVector<qint64> out = m_store->saveColors(m_page.key(), m_baseColors, mine);
             version = m_store->version(m_page.key()).value_or(version);
             tx.commit();
@@ -403,7 +403,7 @@ void DayPage::writeTogether(const std::function<void()> &change)
     const int row = m_grid.row(), col = m_grid.col();
     try {
         pageWrite([&] {
-            WriteTransaction tx(*m_db);
+            WriteTransaction tx(*m_db, m_page.date);
             reloadStored();
             change();
             storeChanges();

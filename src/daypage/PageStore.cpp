@@ -131,7 +131,7 @@ std::optional<qint64> PageStore::version(const PageKey &key)
 
 PageStore::Created PageStore::create(const QDate &date)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, date);
     Created c = insertPage(date);
     tx.commit();
     return c;
@@ -182,7 +182,7 @@ bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sets
     binds << key.id << key.date << version;
     if (m_db.executeLocked(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
                                + QStringLiteral(" AND rowver = ?"),
-                           binds)
+                           binds, key.date)
         == 1)
         return true;
     if (!this->version(key))
@@ -264,14 +264,14 @@ QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QV
 
 void PageStore::setClosed(const PageKey &key, bool closed)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     update(key, QStringLiteral("\"Clinic\" = ?"), {closed});
     tx.commit();
 }
 
 void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base, const QString &memo)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     const QString stored = storedText(key, "Memo");
     if (base && stored != *base && stored != memo)
         throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this memo."));
@@ -281,7 +281,7 @@ void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base,
 
 bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark, qint64 station)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     PageText::Cells cells = PageText::parse(storedText(key, "Data"));
     if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark
         || !holdsClaim(key, r, c, station))
@@ -303,7 +303,7 @@ bool PageStore::holdsClaim(const PageKey &key, int r, int c, qint64 station)
 PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
                                       const ClaimOwner &owner)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     Claim out;
     const ResultRows page = m_db.select(
         QStringLiteral("SELECT \"Data\", \"Listno\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});

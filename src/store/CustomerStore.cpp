@@ -76,38 +76,34 @@ void CustomerStore::remember(const QDate &date, const Customer &booked)
     const QVariantList details{name,           booked.phone, booked.address,
                                booked.city,    booked.prov,  booked.postCode,
                                booked.vehicle, booked.make,  date};
-    const QVariant last = m_db.scalar(
-        QStringLiteral("SELECT \"lastVisit\" FROM \"tbl_Customer\" WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
-        {nameKey, phoneKey});
-    if (!last.isValid()) {
-        m_db.execute(QStringLiteral("INSERT INTO \"tbl_Customer\" (\"cName\", \"cPhone\", \"cAddress\", \"cCity\", "
-                                    "\"cProv\", \"cPostCode\", \"cVehicle\", \"cMake\", \"lastVisit\", \"nameKey\", "
-                                    "\"phoneKey\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     details + QVariantList{nameKey, phoneKey});
-        const QStringList keys = keysOf(nameKey, phoneKey);
-        QStringList rows;
-        QVariantList binds;
-        for (const QString &key : keys) {
-            rows << QStringLiteral("(?, ?, ?, ?)");
-            binds << key << nameKey << phoneKey << date;
-        }
-        if (!rows.isEmpty())
-            m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\", "
-                                        "\"lastVisit\") VALUES %1 ON CONFLICT DO NOTHING")
-                             .arg(rows.join(QLatin1String(", "))),
-                         binds);
-        return;
-    }
-    // ISO dates compare as text; an older booking saved again leaves the newer details.
-    if (last.toString() > date.toString(Qt::ISODate))
-        return;
-    m_db.execute(QStringLiteral("UPDATE \"tbl_Customer\" SET \"cName\" = ?, \"cPhone\" = ?, \"cAddress\" = ?, "
-                                "\"cCity\" = ?, \"cProv\" = ?, \"cPostCode\" = ?, \"cVehicle\" = ?, \"cMake\" = ?, "
-                                "\"lastVisit\" = ? WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
+    // Each table in one statement that adds or updates, so stations saving the same customer at
+    // once on different pages (which do not wait for each other's page) both land instead of the
+    // second meeting the first's new row. ISO dates compare as text; an older booking saved again
+    // leaves the newer details.
+    m_db.execute(QStringLiteral("INSERT INTO \"tbl_Customer\" AS c (\"cName\", \"cPhone\", \"cAddress\", "
+                                "\"cCity\", \"cProv\", \"cPostCode\", \"cVehicle\", \"cMake\", \"lastVisit\", "
+                                "\"nameKey\", \"phoneKey\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                "ON CONFLICT (\"nameKey\", \"phoneKey\") DO UPDATE SET \"cName\" = excluded.\"cName\", "
+                                "\"cPhone\" = excluded.\"cPhone\", \"cAddress\" = excluded.\"cAddress\", "
+                                "\"cCity\" = excluded.\"cCity\", \"cProv\" = excluded.\"cProv\", "
+                                "\"cPostCode\" = excluded.\"cPostCode\", \"cVehicle\" = excluded.\"cVehicle\", "
+                                "\"cMake\" = excluded.\"cMake\", \"lastVisit\" = excluded.\"lastVisit\" "
+                                "WHERE COALESCE(c.\"lastVisit\", '') <= excluded.\"lastVisit\""),
                  details + QVariantList{nameKey, phoneKey});
-    m_db.execute(QStringLiteral("UPDATE \"tbl_CustomerKey\" SET \"lastVisit\" = ? WHERE \"nameKey\" = ? AND "
-                                "\"phoneKey\" = ?"),
-                 {date, nameKey, phoneKey});
+    const QStringList keys = keysOf(nameKey, phoneKey);
+    QStringList rows;
+    QVariantList binds;
+    for (const QString &key : keys) {
+        rows << QStringLiteral("(?, ?, ?, ?)");
+        binds << key << nameKey << phoneKey << date;
+    }
+    if (!rows.isEmpty())
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" AS k (\"prefix\", \"nameKey\", \"phoneKey\", "
+                                    "\"lastVisit\") VALUES %1 ON CONFLICT (\"prefix\", \"nameKey\", \"phoneKey\") "
+                                    "DO UPDATE SET \"lastVisit\" = excluded.\"lastVisit\" "
+                                    "WHERE COALESCE(k.\"lastVisit\", '') <= excluded.\"lastVisit\"")
+                         .arg(rows.join(QLatin1String(", "))),
+                     binds);
 }
 
 QVector<CustomerStore::Customer> CustomerStore::lookup(const QString &typed)

@@ -145,7 +145,9 @@ void Schema::createStation(Database &db)
 
 const QVector<Schema::Step> &Schema::sharedSteps()
 {
-    static const QVector<Step> steps{{1, lastingIdsAndStationTables}, {2, customerTables}};
+    static const QVector<Step> steps{{1, lastingIdsAndStationTables},
+                                     {2, customerTables},
+                                     {3, [](Database &db) { db.engine().spreadChangeCounter(db); }}};
     return steps;
 }
 

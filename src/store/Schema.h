@@ -7,7 +7,7 @@ class Database;
 // The tables of the two database files.
 namespace Schema {
 // The shape of the shared database this program makes and expects: the number of its last step.
-constexpr int SharedVersion = 2;
+constexpr int SharedVersion = 3;
 
 void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb
@@ -22,6 +22,7 @@ struct Step {
 //   1. pages and booking records get ids that are never used again (a file only: a server's are
 //      so from the start); the tables of running stations and of claim owners are added.
 //   2. the customers of earlier bookings and their look-up keys, filled from the bookings.
+//   3. on a server, the change counter of live refresh gets a row per page written (a file has none).
 const QVector<Step> &sharedSteps();
 
 // Applies every step above the database's version, then records the last one's number, all in
