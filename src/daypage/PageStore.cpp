@@ -89,12 +89,16 @@ bool isAscii(const QString &s)
 }
 } // namespace
 
-std::optional<PageRecord> PageStore::find(const QDate &date)
+std::optional<PageRecord> PageStore::find(const QDate &date, std::optional<SettingsStore::Layout> *layout)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate = ?").arg(pageColumns(m_db)), {date});
+    const QString sql = layout ? QStringLiteral("SELECT %1, %2 FROM \"tbl_Appt\" WHERE caldate = ?")
+                                     .arg(pageColumns(m_db), SettingsStore::layoutColumns())
+                               : QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate = ?").arg(pageColumns(m_db));
+    const ResultRows r = m_db.select(sql, {date});
     if (r.isEmpty())
         return std::nullopt;
+    if (layout)
+        *layout = SettingsStore::layoutFrom(r.rows[0].at(17), r.rows[0].at(18));
     return recordFrom(r);
 }
 
@@ -201,63 +205,60 @@ AppError mergeOutrun()
 }
 } // namespace
 
-PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
-                                    bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
+PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
+                                     const std::optional<TextToSave> &text)
 {
     // Read without the lock, merged here, written only if nobody wrote the page in between.
     for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r = m_db.select(
-            QStringLiteral("SELECT \"Data\", \"Clinic\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
+        const ResultRows r =
+            m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
+                        {key.id, key.date});
         if (r.isEmpty())
             throw pageGone();
-        const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
-        if (!written)
-            throw cellChanged();
-        // The closed flag is this station's only where it changed it: a page another station closed
-        // meanwhile stays closed.
-        const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
-        const QString text = PageText::join(*written);
-        const qint64 read = r.rows[0][2].toLongLong();
-        const bool stored =
-            alsoBlankPage
-                ? updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?, \"BlankPage\" = ?"),
-                           {text, closedNow, text})
-                : updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?"), {text, closedNow});
-        if (stored)
-            return *written;
-    }
-    throw mergeOutrun();
-}
-
-QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
-                                      const QVector<qint64> &mine)
-{
-    for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r = m_db.select(QStringLiteral("SELECT \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
-                                         {key.id, key.date});
-        if (r.isEmpty())
-            throw pageGone();
-        const QString stored = r.rows[0][0].toString();
-        QVector<qint64> out;
-        if (!base) {
-            if (!ColorList::isUnset(stored)) {
+        const QVariantList &row = r.rows[0];
+        Saved out;
+        out.version = row[3].toLongLong();
+        QStringList sets;
+        QVariantList binds;
+        if (colors) {
+            const QString stored = row[2].toString();
+            if (!colors->base && !ColorList::isUnset(stored)) {
                 // Another station showed the page first: its list stands.
                 const auto now = ColorList::parse(stored);
-                out = mine;
-                for (int i = 0; i < out.size() && i < now.size(); ++i)
+                out.colors = colors->mine;
+                for (int i = 0; i < out.colors->size() && i < now.size(); ++i)
                     if (now.at(i))
-                        out[i] = *now.at(i);
-                return out;
+                        (*out.colors)[i] = *now.at(i);
+            } else {
+                out.colors = colors->base ? ColorList::applied(stored, *colors->base, colors->mine)
+                                          : std::optional<QVector<qint64>>(colors->mine);
+                if (!out.colors)
+                    throw cellChanged();
+                sets << QStringLiteral("\"Color\" = ?");
+                binds << ColorList::format(*out.colors);
             }
-            out = mine;
-        } else {
-            const auto written = ColorList::applied(stored, *base, mine);
-            if (!written)
-                throw cellChanged();
-            out = *written;
         }
-        if (updateAt(key, r.rows[0][1].toLongLong(), QStringLiteral("\"Color\" = ?"), {ColorList::format(out)}))
+        if (text) {
+            out.cells = PageText::applied(PageText::parse(row[0].toString()), text->base, text->mine, text->counterRow);
+            if (!out.cells)
+                throw cellChanged();
+            // The closed flag is this station's only where it changed it: a page another station
+            // closed meanwhile stays closed.
+            const bool closedNow = text->closed != text->closedBase ? text->closed : row[1].toInt() != 0;
+            const QString joined = PageText::join(*out.cells);
+            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+            binds << joined << closedNow;
+            if (text->alsoBlankPage) {
+                sets << QStringLiteral("\"BlankPage\" = ?");
+                binds << joined;
+            }
+        }
+        if (sets.isEmpty())
             return out;
+        if (updateAt(key, out.version, sets.join(QLatin1String(", ")), binds)) {
+            ++out.version;
+            return out;
+        }
     }
     throw mergeOutrun();
 }
