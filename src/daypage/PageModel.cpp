@@ -49,7 +49,10 @@ QStringList PageModel::timeLabels(const QString &open, const QString &close, int
 
 void PageModel::drawRows(const QString &open, const QString &close, int slotMinutes, int linesPerRow)
 {
-    const QStringList labels = timeLabels(open, close, slotMinutes);
+    if (!m_drawnRows || m_drawnRows->slotMinutes != slotMinutes || m_drawnRows->open != open
+        || m_drawnRows->close != close)
+        m_drawnRows = DrawnRows{open, close, slotMinutes, timeLabels(open, close, slotMinutes)};
+    const QStringList labels = m_drawnRows->labels;
     const int rowHeight = linesPerRow * LineTwips;
     GridBatch batch(m_grid);
     m_grid.setRows(FirstTimeRow + 1);

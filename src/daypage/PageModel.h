@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 // One day page laid out in a GridModel: rows 0-1 the technicians' headings, rows 2-4 their hours,
 // row 5 a separator band, time slots from row 6, one extra unlabelled row at the end; column 0
@@ -80,4 +81,11 @@ public:
 private:
     GridModel &m_grid;
     QString m_emptyPageText;
+    // The time labels last drawn and what they were drawn for: most pages share their hours.
+    struct DrawnRows {
+        QString open, close;
+        int slotMinutes = 0;
+        QStringList labels;
+    };
+    std::optional<DrawnRows> m_drawnRows;
 };
