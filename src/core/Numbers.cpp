@@ -51,6 +51,10 @@ QString numberText(float v)
         return QStringLiteral("0"); // also for -0
     if (!std::isfinite(v))
         return QString::number(double(v));
+    // Whole and half hours, nearly every figure of a page: their shortest form is plain.
+    const float twice = v * 2.0f;
+    if (std::fabs(v) < 1e6f && twice == std::trunc(twice))
+        return v == std::trunc(v) ? QString::number(qint64(v)) : QString::number(double(v), 'f', 1);
 
     QString digits;
     int exponent = 0;

@@ -19,10 +19,23 @@ Cells parse(const QString &text)
     Cells out;
     if (text.isEmpty())
         return out;
-    const QStringList lines = text.split(QLatin1Char('\r'));
-    out.reserve(lines.size());
-    for (const QString &line : lines)
-        out.append(line.split(QLatin1Char('\t')));
+    // Cell by cell in place: a page opening parses a few hundred.
+    const QStringView all(text);
+    QStringList row;
+    qsizetype from = 0;
+    for (qsizetype k = 0; k <= all.size(); ++k) {
+        const char16_t ch = k < all.size() ? all[k].unicode() : u'\r';
+        if (ch != u'\t' && ch != u'\r')
+            continue;
+        row.append(all.sliced(from, k - from).toString());
+        from = k + 1;
+        if (ch == u'\r') {
+            const qsizetype cols = row.size();
+            out.append(std::move(row));
+            row = QStringList();
+            row.reserve(cols);
+        }
+    }
     return out;
 }
 
