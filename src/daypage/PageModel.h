@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <utility>
 
 // One day page laid out in a GridModel: rows 0-1 the technicians' headings, rows 2-4 their hours,
 // row 5 a separator band, time slots from row 6, one extra unlabelled row at the end; column 0
@@ -88,4 +89,8 @@ private:
         QStringList labels;
     };
     std::optional<DrawnRows> m_drawnRows;
+    std::pair<int, int> m_emptyShape{-1, -1}; // rows and columns m_emptyPageText was made for
+    // The column widths of the last cwidth text laid out, as parsed; none where an item is no width.
+    QString m_widthsText;
+    QVector<std::optional<int>> m_widths;
 };
