@@ -2,7 +2,10 @@
 
 #include "store/Database.h"
 
+#include <QHash>
 #include <QSet>
+#include <QVector>
+#include <utility>
 
 namespace {
 const QString Engaged = QStringLiteral("Engaged");
@@ -164,14 +167,27 @@ void CustomerStore::rememberAllBookings()
     const ResultRows rows = m_db.select(QStringLiteral(
         "SELECT \"bDate\", \"bName\", \"bPhone\", \"bAddress\", \"bCity\", \"bProv\", \"bPostCode\", \"bVehicle\", "
         "\"bMake\" FROM \"tbl_Job\" ORDER BY \"bDate\""));
-    for (const QVariantList &r : rows.rows)
-        remember(QDate::fromString(r.at(0).toString(), Qt::ISODate), {r.at(1).toString(),
-                                                                      r.at(2).toString(),
-                                                                      r.at(3).toString(),
-                                                                      r.at(4).toString(),
-                                                                      r.at(5).toString(),
-                                                                      r.at(6).toString(),
-                                                                      r.at(7).toString(),
-                                                                      r.at(8).toString(),
-                                                                      {}});
+    // Each customer's latest booking only, taken in the same order as one remember after another
+    // would: written once, instead of once per visit.
+    QHash<QString, qsizetype> at;
+    QVector<std::pair<QDate, Customer>> latest;
+    for (const QVariantList &r : rows.rows) {
+        const QDate date = QDate::fromString(r.at(0).toString(), Qt::ISODate);
+        const Customer c{r.at(1).toString(), r.at(2).toString(), r.at(3).toString(),
+                         r.at(4).toString(), r.at(5).toString(), r.at(6).toString(),
+                         r.at(7).toString(), r.at(8).toString(), {}};
+        const QString name = c.name.trimmed();
+        if (name.isEmpty() || name == Engaged || !date.isValid() || foldedName(name).isEmpty())
+            continue;
+        const QString key = foldedName(name) + QChar(0) + phoneDigits(c.phone);
+        const auto known = at.constFind(key);
+        if (known == at.cend()) {
+            at.insert(key, latest.size());
+            latest.append({date, c});
+        } else if (latest.at(*known).first <= date) {
+            latest[*known] = {date, c};
+        }
+    }
+    for (const auto &[date, c] : latest)
+        remember(date, c);
 }
