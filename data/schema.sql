@@ -93,4 +93,4 @@ CREATE TABLE tbl_CustomerName (
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CustomerSpelling ON tbl_CustomerName (nameKey, spelling);
-PRAGMA user_version = 3;
+PRAGMA user_version = 4;

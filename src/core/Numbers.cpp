@@ -26,6 +26,24 @@ float leadingNumber(const QString &text)
     }
     if (digits == 0)
         return 0.0f;
+    if (digits <= 15) {
+        // Exact in a double, so one division rounds as reading the text would.
+        static constexpr double Tens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        double whole = 0;
+        int fraction = -1;
+        for (int k = start; k < i; ++k) {
+            const QChar ch = text[k];
+            if (ch == QLatin1Char('.'))
+                fraction = 0;
+            else if (ch.isDigit()) {
+                whole = whole * 10 + (ch.unicode() - '0');
+                if (fraction >= 0)
+                    ++fraction;
+            }
+        }
+        const double v = fraction > 0 ? whole / Tens[fraction] : whole;
+        return float(text[start] == QLatin1Char('-') ? -v : v);
+    }
     bool ok = false;
     const double v = text.mid(start, i - start).toDouble(&ok);
     if (!ok || !std::isfinite(v) || std::fabs(v) > double(FLT_MAX))
@@ -51,6 +69,10 @@ QString numberText(float v)
         return QStringLiteral("0"); // also for -0
     if (!std::isfinite(v))
         return QString::number(double(v));
+    // Whole and half hours, nearly every figure of a page: their shortest form is plain.
+    const float twice = v * 2.0f;
+    if (std::fabs(v) < 1e6f && twice == std::trunc(twice))
+        return v == std::trunc(v) ? QString::number(qint64(v)) : QString::number(double(v), 'f', 1);
 
     QString digits;
     int exponent = 0;

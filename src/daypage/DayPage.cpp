@@ -66,6 +66,7 @@ bool DayPage::openDate(const QDate &date)
     const QDate before = m_state.layout().pageDate;
     m_state.layout().pageDate = date;
     if (!openPage(date)) {
+        m_layoutJustRead.reset();
         m_state.layout().pageDate = before;
         return false;
     }
@@ -73,6 +74,7 @@ bool DayPage::openDate(const QDate &date)
     m_pageJustRead = true;
     populateGrid();
     m_pageJustRead = false;
+    m_layoutJustRead.reset();
     return true;
 }
 
@@ -82,7 +84,8 @@ bool DayPage::openPage(const QDate &date)
         return false;
     for (;;) {
         try {
-            if (auto found = pageRead([&] { return m_store->find(date); })) {
+            m_layoutJustRead.reset();
+            if (auto found = pageRead([&] { return m_store->find(date, &m_layoutJustRead); })) {
                 m_page = *found;
             } else {
                 const PageStore::Created made = pageWrite([&] { return m_store->create(date); });
@@ -130,7 +133,10 @@ void DayPage::layOut()
         return;
     m_laidOut = false;
     // A layout read half way would leave a grid of another shape that could be booked.
-    m_layout = pageRead([&] { return m_settings->layout(); });
+    if (auto justRead = std::exchange(m_layoutJustRead, std::nullopt))
+        m_layout = *justRead;
+    else
+        m_layout = pageRead([&] { return m_settings->layout(); });
     m_pageLock = m_page.date < QDate::currentDate();
     m_state.layout().openTime = m_page.open;
     m_state.layout().closeTime = m_page.close;
@@ -291,29 +297,27 @@ void DayPage::mergeStoredCells(const PageText::Cells &stored, const PageText::Ce
 
 void DayPage::storeChanges()
 {
-    WriteTransaction tx(*m_db);
     const QVector<qint64> mineColors = m_model.cellColors();
-    std::optional<QVector<qint64>> colors;
+    std::optional<PageStore::ColorsToSave> colorsToSave;
     if (!m_baseColors || mineColors != *m_baseColors)
-        colors = m_store->saveColors(m_page.key(), m_baseColors, mineColors);
+        colorsToSave = PageStore::ColorsToSave{m_baseColors, mineColors};
     const PageText::Cells mine = m_model.pageCells();
-    std::optional<PageText::Cells> cells;
+    std::optional<PageStore::TextToSave> textToSave;
     if (mine != m_baseCells || m_closed != m_baseClosed || m_saveBlankPage)
-        cells =
-            m_store->saveText(m_page.key(), m_baseCells, mine, m_baseClosed, m_closed, m_saveBlankPage, counterRow());
-    const std::optional<qint64> version = m_store->version(m_page.key());
-    tx.commit();
-    if (version)
-        m_page.version = *version;
-    if (colors) {
-        m_baseColors = *colors;
-        if (*colors != mineColors)
-            m_model.setCellColors(*colors);
+        textToSave = PageStore::TextToSave{m_baseCells, mine, m_baseClosed, m_closed, m_saveBlankPage, counterRow()};
+    if (!colorsToSave && !textToSave)
+        return;
+    const PageStore::Saved saved = m_store->savePage(m_page.key(), colorsToSave, textToSave);
+    m_page.version = saved.version;
+    if (saved.colors) {
+        m_baseColors = *saved.colors;
+        if (*saved.colors != mineColors)
+            m_model.setCellColors(*saved.colors);
     }
-    if (cells) {
+    if (saved.cells) {
         m_saveBlankPage = false;
         m_baseClosed = m_closed;
-        mergeStoredCells(*cells, mine);
+        mergeStoredCells(*saved.cells, mine);
     }
 }
 
@@ -363,15 +367,10 @@ void DayPage::saveCellColor()
         const QVector<qint64> mine = m_model.cellColors();
         if (m_baseColors && mine == *m_baseColors)
             return;
-        qint64 version = m_page.version;
-        const QVector<qint64> stored = pageWrite([&] {
-            WriteTransaction tx(*m_db);
-            const QVector<qint64> out = m_store->saveColors(m_page.key(), m_baseColors, mine);
-            version = m_store->version(m_page.key()).value_or(version);
-            tx.commit();
-            return out;
-        });
-        m_page.version = version;
+        const PageStore::Saved saved =
+            pageWrite([&] { return m_store->savePage(m_page.key(), PageStore::ColorsToSave{m_baseColors, mine}, {}); });
+        m_page.version = saved.version;
+        const QVector<qint64> stored = *saved.colors;
         m_baseColors = stored;
         if (stored != mine)
             m_model.setCellColors(stored);
@@ -403,7 +402,7 @@ void DayPage::writeTogether(const std::function<void()> &change)
     const int row = m_grid.row(), col = m_grid.col();
     try {
         pageWrite([&] {
-            WriteTransaction tx(*m_db);
+            WriteTransaction tx(*m_db, m_page.date);
             reloadStored();
             change();
             storeChanges();

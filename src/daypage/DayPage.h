@@ -231,6 +231,7 @@ private:
     bool m_laidOut = false;       // rows, columns and text all read
     bool m_pageJustRead = false;  // m_page was read by this opening: filling the grid needs no second read
     SettingsStore::Layout m_layout;
+    std::optional<SettingsStore::Layout> m_layoutJustRead; // read with the page by this opening
     qint64 m_dataVersion = -1; // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;
     SpanChoice m_span;

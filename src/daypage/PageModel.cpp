@@ -49,7 +49,10 @@ QStringList PageModel::timeLabels(const QString &open, const QString &close, int
 
 void PageModel::drawRows(const QString &open, const QString &close, int slotMinutes, int linesPerRow)
 {
-    const QStringList labels = timeLabels(open, close, slotMinutes);
+    if (!m_drawnRows || m_drawnRows->slotMinutes != slotMinutes || m_drawnRows->open != open
+        || m_drawnRows->close != close)
+        m_drawnRows = DrawnRows{open, close, slotMinutes, timeLabels(open, close, slotMinutes)};
+    const QStringList labels = m_drawnRows->labels;
     const int rowHeight = linesPerRow * LineTwips;
     GridBatch batch(m_grid);
     m_grid.setRows(FirstTimeRow + 1);
@@ -80,22 +83,30 @@ void PageModel::drawRows(const QString &open, const QString &close, int slotMinu
     m_grid.setText(last, 0, QString());
     for (int r = TextTopRow; r <= last; ++r)
         m_grid.setCellAlignment(r, 0, GridModel::AlignCenterCenter);
-    m_emptyPageText = pageText();
+    // Empty cells of this many rows and columns: the same text as long as they stay.
+    if (m_emptyShape != std::pair(m_grid.rows(), m_grid.cols())) {
+        m_emptyPageText = pageText();
+        m_emptyShape = {m_grid.rows(), m_grid.cols()};
+    }
 }
 
 void PageModel::drawColumns(int techCount, const QStringList &sites, const QStringList &names, const QString &cwidth)
 {
     GridBatch batch(m_grid);
     m_grid.setCols(qMax(techCount, 0) + 1);
-    const QStringList widths = splitPlain(cwidth, QLatin1Char('%'));
-    for (int c = 0; c < m_grid.cols() && c < widths.size(); ++c) {
-        bool ok = false;
-        const double w = widths.at(c).trimmed().toDouble(&ok);
-        // A 16-bit whole number, as the settings store it; anything else leaves the width alone.
-        if (!ok || w < -32768.5 || w > 32767.5)
-            continue;
-        m_grid.setColWidth(c, int(std::nearbyint(w)));
+    if (cwidth != m_widthsText) {
+        m_widthsText = cwidth;
+        m_widths.clear();
+        for (const QString &item : splitPlain(cwidth, QLatin1Char('%'))) {
+            bool ok = false;
+            const double w = item.trimmed().toDouble(&ok);
+            // A 16-bit whole number, as the settings store it; anything else leaves the width alone.
+            m_widths << (!ok || w < -32768.5 || w > 32767.5 ? std::optional<int>() : int(std::nearbyint(w)));
+        }
     }
+    for (int c = 0; c < m_grid.cols() && c < m_widths.size(); ++c)
+        if (m_widths.at(c))
+            m_grid.setColWidth(c, *m_widths.at(c));
     for (int c = 1; c < m_grid.cols(); ++c) {
         if (c < sites.size()) {
             m_grid.setText(0, c, sites.at(c));

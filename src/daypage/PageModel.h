@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
+#include <utility>
 
 // One day page laid out in a GridModel: rows 0-1 the technicians' headings, rows 2-4 their hours,
 // row 5 a separator band, time slots from row 6, one extra unlabelled row at the end; column 0
@@ -80,4 +82,15 @@ public:
 private:
     GridModel &m_grid;
     QString m_emptyPageText;
+    // The time labels last drawn and what they were drawn for: most pages share their hours.
+    struct DrawnRows {
+        QString open, close;
+        int slotMinutes = 0;
+        QStringList labels;
+    };
+    std::optional<DrawnRows> m_drawnRows;
+    std::pair<int, int> m_emptyShape{-1, -1}; // rows and columns m_emptyPageText was made for
+    // The column widths of the last cwidth text laid out, as parsed; none where an item is no width.
+    QString m_widthsText;
+    QVector<std::optional<int>> m_widths;
 };

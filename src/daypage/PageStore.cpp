@@ -89,12 +89,16 @@ bool isAscii(const QString &s)
 }
 } // namespace
 
-std::optional<PageRecord> PageStore::find(const QDate &date)
+std::optional<PageRecord> PageStore::find(const QDate &date, std::optional<SettingsStore::Layout> *layout)
 {
-    const ResultRows r =
-        m_db.select(QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate = ?").arg(pageColumns(m_db)), {date});
+    const QString sql = layout ? QStringLiteral("SELECT %1, %2 FROM \"tbl_Appt\" WHERE caldate = ?")
+                                     .arg(pageColumns(m_db), SettingsStore::layoutColumns())
+                               : QStringLiteral("SELECT %1 FROM \"tbl_Appt\" WHERE caldate = ?").arg(pageColumns(m_db));
+    const ResultRows r = m_db.select(sql, {date});
     if (r.isEmpty())
         return std::nullopt;
+    if (layout)
+        *layout = SettingsStore::layoutFrom(r.rows[0].at(17), r.rows[0].at(18));
     return recordFrom(r);
 }
 
@@ -131,7 +135,7 @@ std::optional<qint64> PageStore::version(const PageKey &key)
 
 PageStore::Created PageStore::create(const QDate &date)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, date);
     Created c = insertPage(date);
     tx.commit();
     return c;
@@ -182,7 +186,7 @@ bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sets
     binds << key.id << key.date << version;
     if (m_db.executeLocked(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
                                + QStringLiteral(" AND rowver = ?"),
-                           binds)
+                           binds, key.date)
         == 1)
         return true;
     if (!this->version(key))
@@ -201,77 +205,74 @@ AppError mergeOutrun()
 }
 } // namespace
 
-PageText::Cells PageStore::saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
-                                    bool closedBase, bool closed, bool alsoBlankPage, int counterRow)
+PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
+                                     const std::optional<TextToSave> &text)
 {
     // Read without the lock, merged here, written only if nobody wrote the page in between.
     for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r = m_db.select(
-            QStringLiteral("SELECT \"Data\", \"Clinic\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
+        const ResultRows r =
+            m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
+                        {key.id, key.date});
         if (r.isEmpty())
             throw pageGone();
-        const auto written = PageText::applied(PageText::parse(r.rows[0][0].toString()), base, mine, counterRow);
-        if (!written)
-            throw cellChanged();
-        // The closed flag is this station's only where it changed it: a page another station closed
-        // meanwhile stays closed.
-        const bool closedNow = closed != closedBase ? closed : r.rows[0][1].toInt() != 0;
-        const QString text = PageText::join(*written);
-        const qint64 read = r.rows[0][2].toLongLong();
-        const bool stored =
-            alsoBlankPage
-                ? updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?, \"BlankPage\" = ?"),
-                           {text, closedNow, text})
-                : updateAt(key, read, QStringLiteral("\"Data\" = ?, \"Clinic\" = ?"), {text, closedNow});
-        if (stored)
-            return *written;
-    }
-    throw mergeOutrun();
-}
-
-QVector<qint64> PageStore::saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
-                                      const QVector<qint64> &mine)
-{
-    for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r = m_db.select(QStringLiteral("SELECT \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
-                                         {key.id, key.date});
-        if (r.isEmpty())
-            throw pageGone();
-        const QString stored = r.rows[0][0].toString();
-        QVector<qint64> out;
-        if (!base) {
-            if (!ColorList::isUnset(stored)) {
+        const QVariantList &row = r.rows[0];
+        Saved out;
+        out.version = row[3].toLongLong();
+        QStringList sets;
+        QVariantList binds;
+        if (colors) {
+            const QString stored = row[2].toString();
+            if (!colors->base && !ColorList::isUnset(stored)) {
                 // Another station showed the page first: its list stands.
                 const auto now = ColorList::parse(stored);
-                out = mine;
-                for (int i = 0; i < out.size() && i < now.size(); ++i)
+                out.colors = colors->mine;
+                for (int i = 0; i < out.colors->size() && i < now.size(); ++i)
                     if (now.at(i))
-                        out[i] = *now.at(i);
-                return out;
+                        (*out.colors)[i] = *now.at(i);
+            } else {
+                out.colors = colors->base ? ColorList::applied(stored, *colors->base, colors->mine)
+                                          : std::optional<QVector<qint64>>(colors->mine);
+                if (!out.colors)
+                    throw cellChanged();
+                sets << QStringLiteral("\"Color\" = ?");
+                binds << ColorList::format(*out.colors);
             }
-            out = mine;
-        } else {
-            const auto written = ColorList::applied(stored, *base, mine);
-            if (!written)
-                throw cellChanged();
-            out = *written;
         }
-        if (updateAt(key, r.rows[0][1].toLongLong(), QStringLiteral("\"Color\" = ?"), {ColorList::format(out)}))
+        if (text) {
+            out.cells = PageText::applied(PageText::parse(row[0].toString()), text->base, text->mine, text->counterRow);
+            if (!out.cells)
+                throw cellChanged();
+            // The closed flag is this station's only where it changed it: a page another station
+            // closed meanwhile stays closed.
+            const bool closedNow = text->closed != text->closedBase ? text->closed : row[1].toInt() != 0;
+            const QString joined = PageText::join(*out.cells);
+            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+            binds << joined << closedNow;
+            if (text->alsoBlankPage) {
+                sets << QStringLiteral("\"BlankPage\" = ?");
+                binds << joined;
+            }
+        }
+        if (sets.isEmpty())
             return out;
+        if (updateAt(key, out.version, sets.join(QLatin1String(", ")), binds)) {
+            ++out.version;
+            return out;
+        }
     }
     throw mergeOutrun();
 }
 
 void PageStore::setClosed(const PageKey &key, bool closed)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     update(key, QStringLiteral("\"Clinic\" = ?"), {closed});
     tx.commit();
 }
 
 void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base, const QString &memo)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     const QString stored = storedText(key, "Memo");
     if (base && stored != *base && stored != memo)
         throw AppError(ErrNo::PageChanged, QStringLiteral("Another station has changed this memo."));
@@ -281,7 +282,7 @@ void PageStore::saveMemo(const PageKey &key, const std::optional<QString> &base,
 
 bool PageStore::releaseCell(const PageKey &key, int r, int c, const QString &mark, qint64 station)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     PageText::Cells cells = PageText::parse(storedText(key, "Data"));
     if (r < 0 || r >= cells.size() || c < 0 || c >= cells.at(r).size() || cells.at(r).at(c) != mark
         || !holdsClaim(key, r, c, station))
@@ -303,7 +304,7 @@ bool PageStore::holdsClaim(const PageKey &key, int r, int c, qint64 station)
 PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark,
                                       const ClaimOwner &owner)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, key.date);
     Claim out;
     const ResultRows page = m_db.select(
         QStringLiteral("SELECT \"Data\", \"Listno\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});

@@ -57,7 +57,8 @@ public:
     // The row version as stored now; none when the page of the key is gone.
     std::optional<qint64> version(const PageKey &key);
 
-    std::optional<PageRecord> find(const QDate &date);
+    // With layout, the office's layout values come in the same read (none when unset).
+    std::optional<PageRecord> find(const QDate &date, std::optional<SettingsStore::Layout> *layout = nullptr);
     // The grids of the pages stored from one date to another, both included, in date order;
     // nothing is made.
     QVector<PageGrid> gridsBetween(const QDate &from, const QDate &to);
@@ -75,16 +76,27 @@ public:
     // The insert itself, inside the caller's write transaction.
     Created insertPage(const QDate &date);
 
-    // Writes the page text: the stored text with the cells where mine differs from base, the
-    // closed flag when it differs from closedBase, and blankPage (the text written) when asked.
-    // Returns the text as now stored, shaped like mine. counterRow: as PageText::applied.
-    PageText::Cells saveText(const PageKey &key, const PageText::Cells &base, const PageText::Cells &mine,
-                             bool closedBase, bool closed, bool alsoBlankPage, int counterRow = -1);
-    // Writes the colour list with the cells where mine differs from base. Without a base (the
-    // page's first showing) mine is written whole only if no list is stored yet; otherwise the
-    // stored list stands. Returns the list as now stored.
-    QVector<qint64> saveColors(const PageKey &key, const std::optional<QVector<qint64>> &base,
-                               const QVector<qint64> &mine);
+    // What a page save writes: the colour list with the cells where mine differs from base
+    // (without a base, the page's first showing, mine whole only if no list is stored yet,
+    // otherwise the stored list stands), and the page text with the cells where mine differs
+    // from base, the closed flag when it differs from closedBase, and blankPage (the text
+    // written) when asked. counterRow: as PageText::applied.
+    struct ColorsToSave {
+        std::optional<QVector<qint64>> base;
+        QVector<qint64> mine;
+    };
+    struct TextToSave {
+        PageText::Cells base, mine;
+        bool closedBase = false, closed = false, alsoBlankPage = false;
+        int counterRow = -1;
+    };
+    struct Saved {
+        std::optional<QVector<qint64>> colors; // the list as now stored, when colours were given
+        std::optional<PageText::Cells> cells;  // the text as now stored, shaped like mine, when text was given
+        qint64 version = 0;                    // the page's row version after the save
+    };
+    // Both in one statement guarded by the row version read, merged into the page as stored.
+    Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors, const std::optional<TextToSave> &text);
     void setClosed(const PageKey &key, bool closed);
     // Gives the pages from a date on the office's technicians, inside the caller's transaction;
     // their time settings stay.

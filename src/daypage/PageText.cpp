@@ -19,10 +19,23 @@ Cells parse(const QString &text)
     Cells out;
     if (text.isEmpty())
         return out;
-    const QStringList lines = text.split(QLatin1Char('\r'));
-    out.reserve(lines.size());
-    for (const QString &line : lines)
-        out.append(line.split(QLatin1Char('\t')));
+    // Cell by cell in place: a page opening parses a few hundred.
+    const QStringView all(text);
+    QStringList row;
+    qsizetype from = 0;
+    for (qsizetype k = 0; k <= all.size(); ++k) {
+        const char16_t ch = k < all.size() ? all[k].unicode() : u'\r';
+        if (ch != u'\t' && ch != u'\r')
+            continue;
+        row.append(all.sliced(from, k - from).toString());
+        from = k + 1;
+        if (ch == u'\r') {
+            const qsizetype cols = row.size();
+            out.append(std::move(row));
+            row = QStringList();
+            row.reserve(cols);
+        }
+    }
     return out;
 }
 
@@ -151,16 +164,39 @@ QVector<std::optional<qint64>> parse(const QString &text)
     QVector<std::optional<qint64>> out;
     if (isUnset(text))
         return out;
-    const QStringList items = text.split(QLatin1Char(' '));
-    out.reserve(items.size());
-    for (const QString &item : items) {
-        bool ok = false;
-        const qint64 v = item.toLongLong(&ok);
-        out.append(ok ? std::optional<qint64>(v) : std::nullopt);
+    // Read in place: a page opening parses a list of a few hundred items.
+    const QStringView all(text);
+    out.reserve(all.count(QLatin1Char(' ')) + 1);
+    qsizetype from = 0;
+    for (;;) {
+        qsizetype to = all.indexOf(QLatin1Char(' '), from);
+        const bool lastItem = to < 0;
+        if (lastItem)
+            to = all.size();
+        const QStringView item = all.sliced(from, to - from);
+        // The trailing blank of the format leaves one empty last item, which is no cell.
+        if (lastItem && item.isEmpty())
+            break;
+        qsizetype k = item.startsWith(QLatin1Char('-')) ? 1 : 0;
+        const qsizetype digits = item.size() - k;
+        qint64 v = 0;
+        bool plain = digits > 0 && digits <= 18;
+        for (; plain && k < item.size(); ++k) {
+            const char16_t ch = item.at(k).unicode();
+            plain = ch >= u'0' && ch <= u'9';
+            v = v * 10 + (ch - u'0');
+        }
+        if (plain) {
+            out.append(item.startsWith(QLatin1Char('-')) ? -v : v);
+        } else {
+            bool ok = false;
+            const qint64 parsed = item.toLongLong(&ok);
+            out.append(ok ? std::optional<qint64>(parsed) : std::nullopt);
+        }
+        if (lastItem)
+            break;
+        from = to + 1;
     }
-    // The trailing blank of the format leaves one empty last item, which is no cell.
-    if (items.last().isEmpty())
-        out.removeLast();
     return out;
 }
 

@@ -97,7 +97,7 @@ qint64 BookingStore::insert(const StoredBooking &b)
         marks << QStringLiteral("?");
         binds << b.fields[i];
     }
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, b.date);
     m_db.execute(QStringLiteral("INSERT INTO \"tbl_Job\" (%1) VALUES (%2)")
                      .arg(cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
                  binds);
@@ -110,6 +110,8 @@ qint64 BookingStore::insert(const StoredBooking &b)
 StoredBooking BookingStore::guarded(const StoredBooking &b)
 {
     const StoredBooking stored = read(b.id);
+    // The lock taken is the page of the date the caller named; the record's own is the one that counts.
+    m_db.holdAlso(stored.date);
     // Row versions count per record: another record in the cell may stand at the same number.
     if (stored.version != b.version)
         throw AppError(ErrNo::RecordChanged, QStringLiteral("Record has been changed by another user."));
@@ -118,7 +120,7 @@ StoredBooking BookingStore::guarded(const StoredBooking &b)
 
 StoredBooking BookingStore::update(const StoredBooking &b)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, b.date);
     const StoredBooking before = guarded(b);
     QStringList sets;
     QVariantList binds;
@@ -152,7 +154,7 @@ void BookingStore::rememberCustomer(const StoredBooking &b)
 
 StoredBooking BookingStore::remove(const StoredBooking &b)
 {
-    WriteTransaction tx(m_db);
+    WriteTransaction tx(m_db, b.date);
     const StoredBooking before = guarded(b);
     if (m_db.execute(QStringLiteral("DELETE FROM \"tbl_Job\" WHERE %1 = ?").arg(m_db.engine().rowId()), {b.id}) == 0)
         throw gone();

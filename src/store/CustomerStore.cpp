@@ -2,8 +2,11 @@
 
 #include "store/Database.h"
 
+#include <QHash>
 #include <QSet>
+#include <QVector>
 #include <algorithm>
+#include <utility>
 
 namespace {
 const QString Engaged = QStringLiteral("Engaged");
@@ -88,44 +91,56 @@ void CustomerStore::remember(const QDate &date, const Customer &booked)
     const QVariantList details{name,           booked.phone, booked.address,
                                booked.city,    booked.prov,  booked.postCode,
                                booked.vehicle, booked.make,  date};
+    // The customer in one statement that adds or updates, so stations saving the same customer at
+    // once on different pages (which do not wait for each other's page) both land instead of the
+    // second meeting the first's new row. ISO dates compare as text; an older booking saved again
+    // leaves the newer details.
+    m_db.execute(QStringLiteral("INSERT INTO \"tbl_Customer\" AS c (\"cName\", \"cPhone\", \"cAddress\", "
+                                "\"cCity\", \"cProv\", \"cPostCode\", \"cVehicle\", \"cMake\", \"lastVisit\", "
+                                "\"nameKey\", \"phoneKey\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                "ON CONFLICT (\"nameKey\", \"phoneKey\") DO UPDATE SET \"cName\" = excluded.\"cName\", "
+                                "\"cPhone\" = excluded.\"cPhone\", \"cAddress\" = excluded.\"cAddress\", "
+                                "\"cCity\" = excluded.\"cCity\", \"cProv\" = excluded.\"cProv\", "
+                                "\"cPostCode\" = excluded.\"cPostCode\", \"cVehicle\" = excluded.\"cVehicle\", "
+                                "\"cMake\" = excluded.\"cMake\", \"lastVisit\" = excluded.\"lastVisit\" "
+                                "WHERE COALESCE(c.\"lastVisit\", '') <= excluded.\"lastVisit\""),
+                 details + QVariantList{nameKey, phoneKey});
+    addKeys(nameKey, phoneKey, keysOf(nameKey, phoneKey) + vehicleKeysOf(booked.vehicle, booked.make), {booked.name});
+}
+
+void CustomerStore::addKeys(const QString &nameKey, const QString &phoneKey, const QStringList &keys,
+                            const QStringList &spellings)
+{
+    // Every key carries the customer's last visit, this booking's or a newer one's; a vehicle once
+    // brought keeps finding its customer. Rows another station adds meanwhile are left as they are.
     const QVariant last = m_db.scalar(
         QStringLiteral("SELECT \"lastVisit\" FROM \"tbl_Customer\" WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
         {nameKey, phoneKey});
-    QStringList keys = vehicleKeysOf(booked.vehicle, booked.make);
-    QVariant lastVisit = date;
-    if (!last.isValid()) {
-        m_db.execute(QStringLiteral("INSERT INTO \"tbl_Customer\" (\"cName\", \"cPhone\", \"cAddress\", \"cCity\", "
-                                    "\"cProv\", \"cPostCode\", \"cVehicle\", \"cMake\", \"lastVisit\", \"nameKey\", "
-                                    "\"phoneKey\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                     details + QVariantList{nameKey, phoneKey});
-        keys = keysOf(nameKey, phoneKey) + keys;
-    } else if (last.toString() > date.toString(Qt::ISODate)) {
-        // ISO dates compare as text; an older booking saved again leaves the newer details.
-        lastVisit = last;
-    } else {
-        m_db.execute(QStringLiteral("UPDATE \"tbl_Customer\" SET \"cName\" = ?, \"cPhone\" = ?, \"cAddress\" = ?, "
-                                    "\"cCity\" = ?, \"cProv\" = ?, \"cPostCode\" = ?, \"cVehicle\" = ?, "
-                                    "\"cMake\" = ?, \"lastVisit\" = ? WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
-                     details + QVariantList{nameKey, phoneKey});
-        m_db.execute(QStringLiteral("UPDATE \"tbl_CustomerKey\" SET \"lastVisit\" = ? WHERE \"nameKey\" = ? AND "
-                                    "\"phoneKey\" = ?"),
-                     {date, nameKey, phoneKey});
-    }
-    // A vehicle once brought keeps finding its customer.
     QStringList rows;
     QVariantList binds;
     for (const QString &key : keys) {
         rows << QStringLiteral("(?, ?, ?, ?)");
-        binds << key << nameKey << phoneKey << lastVisit;
+        binds << key << nameKey << phoneKey << last;
     }
     if (!rows.isEmpty())
         m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\", "
                                     "\"lastVisit\") VALUES %1 ON CONFLICT DO NOTHING")
                          .arg(rows.join(QLatin1String(", "))),
                      binds);
-    m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerName\" (\"nameKey\", \"spelling\") VALUES (?, ?) "
-                                "ON CONFLICT DO NOTHING"),
-                 {nameKey, booked.name});
+    m_db.execute(QStringLiteral("UPDATE \"tbl_CustomerKey\" SET \"lastVisit\" = ? WHERE \"nameKey\" = ? AND "
+                                "\"phoneKey\" = ? AND \"lastVisit\" < ?"),
+                 {last, nameKey, phoneKey, last});
+    rows.clear();
+    binds.clear();
+    for (const QString &spelling : spellings) {
+        rows << QStringLiteral("(?, ?)");
+        binds << nameKey << spelling;
+    }
+    if (!rows.isEmpty())
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerName\" (\"nameKey\", \"spelling\") VALUES %1 "
+                                    "ON CONFLICT DO NOTHING")
+                         .arg(rows.join(QLatin1String(", "))),
+                     binds);
 }
 
 QVector<CustomerStore::Customer>
@@ -234,14 +249,42 @@ void CustomerStore::rememberAllBookings()
     const ResultRows rows = m_db.select(QStringLiteral(
         "SELECT \"bDate\", \"bName\", \"bPhone\", \"bAddress\", \"bCity\", \"bProv\", \"bPostCode\", \"bVehicle\", "
         "\"bMake\" FROM \"tbl_Job\" ORDER BY \"bDate\""));
-    for (const QVariantList &r : rows.rows)
-        remember(QDate::fromString(r.at(0).toString(), Qt::ISODate), {r.at(1).toString(),
-                                                                      r.at(2).toString(),
-                                                                      r.at(3).toString(),
-                                                                      r.at(4).toString(),
-                                                                      r.at(5).toString(),
-                                                                      r.at(6).toString(),
-                                                                      r.at(7).toString(),
-                                                                      r.at(8).toString(),
-                                                                      {}});
+    // Each customer written once, with its latest booking's details, instead of once per visit;
+    // the vehicles and spellings of every visit kept with it.
+    struct Seen {
+        QDate date;
+        Customer latest;
+        QStringList vehicleKeys;
+        QStringList spellings;
+    };
+    QHash<QString, qsizetype> at;
+    QVector<Seen> customers;
+    for (const QVariantList &r : rows.rows) {
+        const QDate date = QDate::fromString(r.at(0).toString(), Qt::ISODate);
+        const Customer c{r.at(1).toString(), r.at(2).toString(), r.at(3).toString(),
+                         r.at(4).toString(), r.at(5).toString(), r.at(6).toString(),
+                         r.at(7).toString(), r.at(8).toString(), {}};
+        const QString name = c.name.trimmed();
+        if (name.isEmpty() || name == Engaged || !date.isValid() || foldedName(name).isEmpty())
+            continue;
+        const QString key = foldedName(name) + QChar(0) + phoneDigits(c.phone);
+        auto known = at.constFind(key);
+        if (known == at.cend()) {
+            known = at.insert(key, customers.size());
+            customers.append({date, c, {}, {}});
+        } else if (customers.at(*known).date <= date) {
+            customers[*known].date = date;
+            customers[*known].latest = c;
+        }
+        Seen &seen = customers[*known];
+        seen.vehicleKeys << vehicleKeysOf(c.vehicle, c.make);
+        seen.spellings << c.name;
+    }
+    for (Seen &seen : customers) {
+        remember(seen.date, seen.latest);
+        seen.vehicleKeys.removeDuplicates();
+        seen.spellings.removeDuplicates();
+        addKeys(foldedName(seen.latest.name.trimmed()), phoneDigits(seen.latest.phone), seen.vehicleKeys,
+                seen.spellings);
+    }
 }

@@ -64,6 +64,9 @@ public:
     static const QStringList &tables();
 
 private:
+    // The look-up keys and name spellings of a stored customer, each at its last visit.
+    void addKeys(const QString &nameKey, const QString &phoneKey, const QStringList &keys,
+                 const QStringList &spellings);
     // The customers with the stored prefix key, newest visit first, those that fits passes.
     QVector<Customer> byKey(
         const QString &key, bool byKeyAlone, int limit,

@@ -460,11 +460,15 @@ int Database::execute(const QString &sql, const QVariantList &binds)
     return statement(false, sql, binds, [](QSqlQuery &q, AnswerWait &) { return q.numRowsAffected(); });
 }
 
-int Database::executeLocked(const QString &sql, const QVariantList &binds)
+int Database::executeLocked(const QString &sql, const QVariantList &binds, const QDate &page)
 {
-    if (m_inTransaction || m_engine->statementTakesWriteLock())
+    if (m_inTransaction) {
+        holdAlso(page);
         return execute(sql, binds);
-    WriteTransaction tx(*this);
+    }
+    if (m_engine->statementTakesWriteLock())
+        return execute(sql, binds);
+    WriteTransaction tx(*this, page);
     const int n = execute(sql, binds);
     tx.commit();
     return n;
@@ -534,10 +538,25 @@ void Database::executeScript(const QString &script)
 
 qint64 Database::lastInsertId() { return scalar(m_engine->lastInsertIdQuery()).toLongLong(); }
 
-void Database::begin()
+void Database::begin(const QDate &page)
 {
-    waitingForLock([&] { m_engine->beginWrite(*this); });
+    waitingForLock([&] { m_engine->beginWrite(*this, page); });
     m_inTransaction = true;
+    m_holdsWhole = !page.isValid();
+    m_heldPages.clear();
+    if (page.isValid())
+        m_heldPages << page;
+}
+
+void Database::holdAlso(const QDate &page)
+{
+    if (!m_inTransaction || m_holdsWhole || (page.isValid() && m_heldPages.contains(page)))
+        return;
+    m_engine->lockAlso(*this, page);
+    if (page.isValid())
+        m_heldPages << page;
+    else
+        m_holdsWhole = true;
 }
 
 void Database::commit()

@@ -1,6 +1,7 @@
 #pragma once
 #include "store/AppError.h"
 
+#include <QDate>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
@@ -65,7 +66,8 @@ public:
     int execute(const QString &sql, const QVariantList &binds = {});
     // One data change that needs the write lock only while it runs (guarded by a row version):
     // in the caller's transaction when there is one, else holding the lock for that one statement.
-    int executeLocked(const QString &sql, const QVariantList &binds);
+    // page: the page the statement writes, as for begin.
+    int executeLocked(const QString &sql, const QVariantList &binds, const QDate &page = QDate());
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
     // Hands each row to row() without copying its values, for reads of many rows that look at a few
@@ -77,8 +79,12 @@ public:
     qint64 lastInsertId();
 
     // A short write transaction that takes the file's write lock at once (BEGIN IMMEDIATE):
-    // another station holding it makes this fail with 3186 after a bounded moment.
-    void begin();
+    // another station holding it makes this fail with 3186 after a bounded moment. Given a page
+    // date, it writes only that page and its bookings: on a server it then locks only that page,
+    // so stations writing other pages pass, while a writer of the whole database waits for it.
+    void begin(const QDate &page = QDate());
+    // Inside a write transaction: the lock of page too, or of the whole database for a null date.
+    void holdAlso(const QDate &page);
     void commit();
     void rollback();
     // Ends whatever transaction the connection is in, passing over failure: for clean-up paths
@@ -181,6 +187,9 @@ private:
     QString m_path;
     QString m_connName;
     bool m_inTransaction = false;
+    // What the transaction under way has locked: the whole database, or these pages.
+    bool m_holdsWhole = false;
+    QVector<QDate> m_heldPages;
     bool m_waitingForLock = false;
     struct Kept {
         std::shared_ptr<QSqlQuery> query;
@@ -226,10 +235,12 @@ auto retryOnLock(F &&f)
 // caller already holds, it joins that one: the outer owner commits or rolls back the whole.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(Database &db) : m_db(db), m_own(!db.inTransaction())
+    explicit WriteTransaction(Database &db, const QDate &page = QDate()) : m_db(db), m_own(!db.inTransaction())
     {
         if (m_own)
-            m_db.begin();
+            m_db.begin(page);
+        else
+            m_db.holdAlso(page);
     }
     ~WriteTransaction()
     {

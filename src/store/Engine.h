@@ -1,6 +1,7 @@
 #pragma once
 #include "store/AppError.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -27,8 +28,13 @@ public:
     virtual QStringList sessionSetup() const = 0;
 
     // Opens a write transaction that holds the database's write lock, or fails with 3186 after
-    // Database::LockWaitMs while another connection holds it.
-    virtual void beginWrite(Database &db) const = 0;
+    // Database::LockWaitMs while another connection holds it. With a valid page date, only that
+    // page's lock where the engine has such locks (a server): writers of other pages pass, while
+    // a whole-database writer still waits for it and it for them.
+    virtual void beginWrite(Database &db, const QDate &page) const = 0;
+    // Inside a write transaction: takes the lock of page as well (of the whole database when page
+    // is not valid); nothing where beginWrite locked the whole database already.
+    virtual void lockAlso(Database &, const QDate &) const {}
     // Maps a failure to the program's numbers (3186 lock, 3022 duplicate, ...).
     virtual AppError error(const QSqlError &e, const QString &target, const QString &context) const = 0;
 
@@ -57,6 +63,9 @@ public:
     // A number that changes whenever a station commits a change to pages, bookings, claims or
     // settings (on SQLite: any commit of another connection), for live refresh.
     virtual qint64 dataVersion(Database &db) const = 0;
+    // Shared schema step 3, where the engine counts changes itself: writers of different pages
+    // count them without waiting for each other.
+    virtual void spreadChangeCounter(Database &) const {}
     // The operator that matches a pattern ignoring the case of ASCII letters.
     virtual QString likeNoCase() const = 0;
     // The socket of an open connection to a server, whose waits are bounded; -1 for none.

@@ -67,7 +67,7 @@ QString PgEngine::tablesQuery() const
 
 // Readers see the last committed state on the server and never write on what they read without
 // the write lock, so the write lock is enough.
-void PgEngine::beginExclusive(Database &db) const { beginWrite(db); }
+void PgEngine::beginExclusive(Database &db) const { beginWrite(db, QDate()); }
 
 qint64 PgEngine::idHighWater(Database &db, const QString &table) const
 {

@@ -35,8 +35,27 @@ const QStringList AddressKeys{QStringLiteral("host"),
                               QStringLiteral("application_name")};
 
 // Held by every write transaction: the database-wide write lock that SQLite has of its own, so a
-// read-check-write can never be passed by another station's on this engine either.
+// read-check-write can never be passed by another station's on this engine either. A writer of
+// one page holds it shared and that page's lock alone, so writers of other pages pass it; a
+// writer of the whole database holds it alone.
 constexpr qint64 WriteLockKey = 0x546f7276616e65; // "Torvane"
+// The page locks: advisory locks of two numbers (a key space apart from WriteLockKey's), this
+// one and the page's day number.
+constexpr int PageLockSpace = 0x546f7276; // "Torv"
+
+// The lock of one page, its day number bound; it also tells the change counter which page the
+// transaction writes, so writers of different pages count on different rows.
+const QString PageLock = QStringLiteral("SELECT pg_advisory_xact_lock_shared(%1), pg_advisory_xact_lock(%2, ?::int), "
+                                        "set_config('torvane.page', ?::text, true)")
+                             .arg(WriteLockKey)
+                             .arg(PageLockSpace);
+const QString WholeLock = QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey);
+
+void lockPage(Database &db, const QDate &page)
+{
+    const qint64 day = page.toJulianDay();
+    db.execute(PageLock, {day, QString::number(day)});
+}
 
 QString quoted(const QString &name) { return QLatin1Char('"') + name + QLatin1Char('"'); }
 
@@ -212,15 +231,28 @@ QStringList PgEngine::sessionSetup() const
             QStringLiteral("SET client_min_messages = warning")};
 }
 
-void PgEngine::beginWrite(Database &db) const
+void PgEngine::beginWrite(Database &db, const QDate &page) const
 {
     db.execute(QStringLiteral("BEGIN"));
     try {
-        db.execute(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(WriteLockKey));
+        if (page.isValid())
+            lockPage(db, page);
+        else
+            db.execute(WholeLock);
     } catch (const AppError &) {
         db.abandon();
         throw;
     }
+}
+
+void PgEngine::lockAlso(Database &db, const QDate &page) const
+{
+    // Taken in the middle of a transaction: two stations doing so crosswise fail one of them on
+    // lock_timeout, and its caller runs its transaction again whole.
+    if (page.isValid())
+        lockPage(db, page);
+    else
+        db.execute(WholeLock);
 }
 
 AppError PgEngine::error(const QSqlError &e, const QString &, const QString &context) const
@@ -337,8 +369,7 @@ void PgEngine::createShared(Database &db, const QString &sqliteScript) const
     // leave it alone: they are no change anyone needs to redraw for.
     db.execute(QStringLiteral("CREATE TABLE torvane_change (n BIGINT NOT NULL)"));
     db.execute(QStringLiteral("INSERT INTO torvane_change VALUES (0)"));
-    db.execute(QStringLiteral("CREATE FUNCTION torvane_changed() RETURNS trigger LANGUAGE plpgsql AS "
-                              "$$ BEGIN UPDATE torvane_change SET n = n + 1; RETURN NULL; END $$"));
+    spreadChangeCounter(db);
     const ResultRows tables = db.select(QStringLiteral("SELECT tablename FROM pg_tables WHERE schemaname = "
                                                        "current_schema() AND tablename LIKE 'tbl%' ORDER BY 1"));
     for (const auto &t : tables.rows) {
@@ -410,7 +441,21 @@ void PgEngine::snapshotTo(Database &db, const QString &file, const Progress &pro
 
 qint64 PgEngine::dataVersion(Database &db) const
 {
-    return db.scalar(QStringLiteral("SELECT n FROM torvane_change")).toLongLong();
+    return db.scalar(QStringLiteral("SELECT sum(n) FROM torvane_change")).toLongLong();
+}
+
+// One row of the counter for all writers held every writer up until its commit, as the row
+// stays locked: a writer of one page counts on the row of its day number (of 1024, so pages
+// written at the same time never share one), any other on the row -1. The count is their sum.
+void PgEngine::spreadChangeCounter(Database &db) const
+{
+    db.execute(QStringLiteral("ALTER TABLE torvane_change ADD COLUMN shard INTEGER NOT NULL DEFAULT -1"));
+    db.execute(QStringLiteral("CREATE UNIQUE INDEX torvane_change_shard ON torvane_change (shard)"));
+    db.execute(QStringLiteral(
+        "CREATE OR REPLACE FUNCTION torvane_changed() RETURNS trigger LANGUAGE plpgsql AS "
+        "$$ BEGIN INSERT INTO torvane_change AS c (shard, n) VALUES (coalesce(nullif(current_setting("
+        "'torvane.page', true), '')::int % 1024, -1), 1) ON CONFLICT (shard) DO UPDATE SET n = c.n + 1; "
+        "RETURN NULL; END $$"));
 }
 
 // LIKE on the server minds the case of every letter; SQLite's ignores it for ASCII ones.

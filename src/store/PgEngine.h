@@ -15,7 +15,8 @@ public:
     QStringList sessionSetup() const override;
     int socket(const QSqlDatabase &db) const override;
     bool connectionLost(const QSqlDatabase &db) const override;
-    void beginWrite(Database &db) const override;
+    void beginWrite(Database &db, const QDate &page) const override;
+    void lockAlso(Database &db, const QDate &page) const override;
     AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
     QString rowId() const override;
     QString lastInsertIdQuery() const override;
@@ -28,6 +29,7 @@ public:
     void compact(Database &db, const Progress &progress) const override;
     void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
+    void spreadChangeCounter(Database &db) const override;
     QString likeNoCase() const override;
     // The driver prepares only queries and data changes, which come with bound values.
     bool keepsPrepared(bool bound) const override { return bound; }

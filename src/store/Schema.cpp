@@ -163,7 +163,10 @@ void Schema::createStation(Database &db)
 
 const QVector<Schema::Step> &Schema::sharedSteps()
 {
-    static const QVector<Step> steps{{1, lastingIdsAndStationTables}, {2, customerTables}, {3, customerHistory}};
+    static const QVector<Step> steps{{1, lastingIdsAndStationTables},
+                                     {2, customerTables},
+                                     {3, customerHistory},
+                                     {4, [](Database &db) { db.engine().spreadChangeCounter(db); }}};
     return steps;
 }
 

@@ -7,7 +7,7 @@ class Database;
 // The tables of the two database files.
 namespace Schema {
 // The shape of the shared database this program makes and expects: the number of its last step.
-constexpr int SharedVersion = 3;
+constexpr int SharedVersion = 4;
 
 void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb
@@ -24,6 +24,7 @@ struct Step {
 //   2. the tables of the customers of earlier bookings and of their look-up keys.
 //   3. the spellings of customers' names and an index of the bookings' names; the customers,
 //      with the keys of their names, phones and vehicles, filled from the bookings.
+//   4. on a server, the change counter of live refresh gets a row per page written (a file has none).
 const QVector<Step> &sharedSteps();
 
 // Applies every step above the database's version, then records the last one's number, all in

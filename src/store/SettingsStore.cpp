@@ -84,6 +84,18 @@ SettingsStore::Layout SettingsStore::layout()
     return {r.rows[0][0].toInt(), r.rows[0][1].toString()};
 }
 
+QString SettingsStore::layoutColumns()
+{
+    return QStringLiteral("(SELECT \"RHeight\" FROM \"tbl_Setup\" LIMIT 1), (SELECT cwidth FROM \"tbl_Setup\" LIMIT 1)");
+}
+
+std::optional<SettingsStore::Layout> SettingsStore::layoutFrom(const QVariant &rHeight, const QVariant &cwidth)
+{
+    if (rHeight.isNull())
+        return std::nullopt;
+    return Layout{rHeight.toInt(), cwidth.toString()};
+}
+
 void SettingsStore::saveOffice(const OfficeHours &h)
 {
     m_db.execute(QStringLiteral("UPDATE \"tbl_Setup\" SET location = ?, open = ?, \"Close\" = ?, timeslot = ?, "

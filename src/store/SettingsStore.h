@@ -52,6 +52,11 @@ public:
         QString cwidth;
     };
     Layout layout();
+    // The same two values as columns any query of another table can add (null without a
+    // settings record), so a page is read with them in one statement.
+    static QString layoutColumns();
+    // Those columns as read; none when the record was missing.
+    static std::optional<Layout> layoutFrom(const QVariant &rHeight, const QVariant &cwidth);
     // Inside the caller's write transaction or one of its own.
     void saveOffice(const OfficeHours &h);
 

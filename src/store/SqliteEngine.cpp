@@ -78,7 +78,8 @@ QStringList SqliteEngine::sessionSetup() const
     return {QStringLiteral("PRAGMA journal_mode=DELETE"), QStringLiteral("PRAGMA synchronous=FULL")};
 }
 
-void SqliteEngine::beginWrite(Database &db) const { db.execute(QStringLiteral("BEGIN IMMEDIATE")); }
+// The file has one write lock; a page is no narrower.
+void SqliteEngine::beginWrite(Database &db, const QDate &) const { db.execute(QStringLiteral("BEGIN IMMEDIATE")); }
 
 AppError SqliteEngine::errorFrom(const QSqlError &e, const QString &context)
 {

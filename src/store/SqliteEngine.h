@@ -12,7 +12,7 @@ public:
     int configure(QSqlDatabase &db, const QString &target) const override;
     QString driverMissing() const override;
     QStringList sessionSetup() const override;
-    void beginWrite(Database &db) const override;
+    void beginWrite(Database &db, const QDate &page) const override;
     AppError error(const QSqlError &e, const QString &target, const QString &context) const override;
     QString rowId() const override;
     QString lastInsertIdQuery() const override;

@@ -76,6 +76,15 @@ private slots:
         QCOMPARE(names(store.lookup(QStringLiteral("(613) 777-019"))), QStringList({"Jose Ortiz/613 777 0199"}));
         QVERIFY(store.lookup(QStringLiteral("j")).isEmpty());
         QVERIFY(store.lookup(QStringLiteral("90")).isEmpty());
+        // Made again from the bookings alone (a restored older backup): the same entries, each
+        // with its newest booking's details, which the form below shows.
+        const QStringList remembered = names(store.lookup(QStringLiteral("jo")));
+        {
+            WriteTransaction tx(s.db);
+            store.rebuild();
+            tx.commit();
+        }
+        QCOMPARE(names(store.lookup(QStringLiteral("jo"))), remembered);
 
         const int stored = s.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\"")).toInt();
         s.booking.claimSlot(12, 2);

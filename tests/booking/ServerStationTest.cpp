@@ -3,9 +3,14 @@
 #include "BookingStation.h"
 #include "TestRegistry.h"
 #include "booking/BookingTimes.h"
+#include "daypage/PageModel.h"
+#include "daypage/PageStore.h"
+#include "store/BookingStore.h"
+#include "store/CustomerStore.h"
 
 #include <QFile>
 #include <QTest>
+#include <thread>
 
 using namespace BookingEntry;
 
@@ -90,6 +95,87 @@ private slots:
         QCOMPARE(first, BookingFlow::Outcome::Closed);
         QCOMPARE(storedText(folder, 8, 2), QStringLiteral("Ann Lee"));
         QCOMPARE(storedText(folder, Used, 2), QStringLiteral("1.5"));
+    }
+
+    // A station in the middle of writing one page holds up no station writing another: with no
+    // patience for any lock, a whole booking on the next day goes through while the first
+    // station's transaction, with its page, booking and customer written, stays open. Its page,
+    // and a writer of the whole database, still wait for it.
+    void stationsOnDifferentPagesDoNotWaitForEachOther()
+    {
+        TestFolder folder;
+        pointStationAt(folder, true);
+        const QString conn = Database::sharedIn(folder.path());
+        const QDate dayA = bookingDay(), dayB = bookingDay().addDays(1);
+        BookingStation b(folder, dayB);
+        BookingStation onA(folder, dayA);
+
+        Database a(conn);
+        a.begin(dayA);
+        const PageKey keyA = PageStore(a).find(dayA)->key();
+        const int rows = int(onA.page.model().pageCells().size()), cols = onA.page.model().lastCol();
+        QVERIFY(PageStore(a).claimCell(keyA, rows, cols, 6 - PageModel::TextTopRow, 0, BookingFlow::Engaged, {}).claimed);
+        StoredBooking held;
+        held.date = dayA;
+        held.col = 1;
+        held.row = 6;
+        held.fields[BookingField::Name] = QStringLiteral("Ann Lee");
+        BookingStore(a).insert(held);
+
+        struct NoPatience {
+            NoPatience() { Database::setLockPatience(0); }
+            ~NoPatience() { Database::setLockPatience(Database::DefaultLockPatienceMs); }
+        } noPatience;
+        QVERIFY2(b.book(8, 2, booking(QStringLiteral("Bob Day"), QStringLiteral("1"))),
+                 qPrintable(b.dialogs.texts().join(QLatin1Char('\n'))));
+        QCOMPARE(b.storedText(8, 2), QStringLiteral("Bob Day"));
+        QCOMPARE(errorOf([&] { onA.book(10, 2, booking(QStringLiteral("Cy Fox"), QStringLiteral("1"))); }),
+                 ErrNo::RecordLocked);
+        Database whole(conn);
+        QCOMPARE(errorOf([&] { whole.begin(); }), ErrNo::RecordLocked);
+
+        a.commit();
+        QCOMPARE(storedText(folder, 6, 1), BookingFlow::Engaged);
+        QCOMPARE(BookingStore(whole).nameAt(dayA, 1, 6).value_or(QString()), QStringLiteral("Ann Lee"));
+        QVERIFY(onA.book(10, 2, booking(QStringLiteral("Cy Fox"), QStringLiteral("1"))));
+    }
+
+    // Two stations saving the same new customer at once on different pages: the second waits
+    // for the first's row and then updates it; neither save fails, the newer visit's details stay.
+    void theSameCustomerSavedOnTwoPagesAtOnceLandsOnce()
+    {
+        TestFolder folder;
+        pointStationAt(folder, true);
+        const QString conn = Database::sharedIn(folder.path());
+        const QDate dayA = bookingDay(), dayB = bookingDay().addDays(1);
+        Database a(conn);
+        a.begin(dayA);
+        CustomerStore(a).remember(dayA, {QStringLiteral("Dee Ray"), QStringLiteral("555 0100"), {}, {}, {}, {}, {}, {}, {}});
+        QString failed;
+        std::thread later([&] {
+            try {
+                Database d(conn);
+                retryOnLock([&] {
+                    WriteTransaction tx(d, dayB);
+                    CustomerStore(d).remember(dayB, {QStringLiteral("Dee Ray"), QStringLiteral("555 0100"),
+                                                     QStringLiteral("1 High St"), {}, {}, {}, {}, {}, {}});
+                    tx.commit();
+                });
+            } catch (const AppError &e) {
+                failed = e.description();
+            }
+        });
+        // Committed only once the other station waits for the row.
+        QTRY_VERIFY(a.scalar(QStringLiteral("SELECT count(*) FROM pg_locks WHERE NOT granted")).toInt() > 0);
+        a.commit();
+        later.join();
+        QCOMPARE(failed, QString());
+        const ResultRows stored =
+            a.select(QStringLiteral("SELECT \"cAddress\", \"lastVisit\" FROM \"tbl_Customer\" WHERE \"cName\" = ?"),
+                     {QStringLiteral("Dee Ray")});
+        QCOMPARE(stored.rows.size(), 1);
+        QCOMPARE(stored.rows[0][0].toString(), QStringLiteral("1 High St"));
+        QCOMPARE(stored.rows[0][1].toString(), dayB.toString(Qt::ISODate));
     }
 };
 

@@ -37,6 +37,10 @@ void makeOlderFile(const QString &path, bool withIds)
         db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bTTime) VALUES (?, 2, 8, ?, '1.5')"),
                    {date, QStringLiteral("Name %1").arg(d)});
     }
+    // A returning customer, spelled two ways, who changed cars.
+    db.execute(QStringLiteral("INSERT INTO tbl_Job (bDate, bCol, bRow, bName, bPhone, bVehicle, bMake, bTTime) VALUES "
+                              "('2030-01-03', 1, 9, 'dana whit', '555-0142', '2012', 'Subaru', '1'), "
+                              "('2030-01-30', 1, 9, 'Dana Whit', '(555) 0142', '2024', 'Honda', '1')"));
     // Ids with gaps, as deletions leave them.
     db.execute(QStringLiteral("DELETE FROM tbl_Appt WHERE caldate = '2030-01-05'"));
 }
@@ -120,6 +124,11 @@ private slots:
         QCOMPARE(db.indexColumns(QStringLiteral("JobName")), QStringList{QStringLiteral("bName")});
         QCOMPARE(CustomerStore(db).find(QStringLiteral("name")).size(), 40);
         QCOMPARE(BookingStore(db).namedAs(CustomerStore(db).spellings(QStringLiteral("name 7"))).size(), 1);
+        // Every visit counts, not only the latest: the car of the first, both spellings.
+        const QVector<CustomerStore::Customer> byOldCar = CustomerStore(db).find(QStringLiteral("subaru"));
+        QCOMPARE(byOldCar.size(), 1);
+        QCOMPARE(byOldCar.first().make, QStringLiteral("Honda"));
+        QCOMPARE(BookingStore(db).namedAs(CustomerStore(db).spellings(QStringLiteral("dana whit"))).size(), 2);
         QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     }
 

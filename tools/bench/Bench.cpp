@@ -424,7 +424,7 @@ Figure Bench::savePage()
 {
     Figure f = figure(QStringLiteral("save_page"), QStringLiteral("3. Page save"), QStringLiteral("ms"));
     f.note = QStringLiteral("DayPage::SaveGridData after one cell's text and one cell's colour changed: colour list "
-                            "and page text merged into the stored page, each in its own write transaction");
+                            "and page text merged into the stored page and written in one guarded statement");
     attachFloor(f, QStringLiteral("page_write"), QStringLiteral("one page write transaction"));
     return measured(f, [this](Figure &f) {
         Commits commits;

@@ -1,5 +1,6 @@
 #include "Stats.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <algorithm>
 #include <cmath>
@@ -185,4 +186,48 @@ QJsonObject Report::json() const
                        {QStringLiteral("machine"), pairs(machine)},
                        {QStringLiteral("database"), pairs(database)},
                        {QStringLiteral("figures"), figs}};
+}
+
+QString sideBySide(const Report &file, const Report &server)
+{
+    QStringList out;
+    out << QStringLiteral("Side by side: file and server");
+    auto cell = [](const QString &text, int width, bool right = true) {
+        return right ? text.rightJustified(width) : text.leftJustified(width);
+    };
+    out << cell(QStringLiteral("Measure"), 44, false) + cell(QStringLiteral("file med."), 11)
+               + cell(QStringLiteral("p95"), 9) + cell(QStringLiteral("floor"), 9) + cell(QStringLiteral("ratio"), 8)
+               + cell(QStringLiteral("server med."), 13) + cell(QStringLiteral("p95"), 9)
+               + cell(QStringLiteral("server/file med."), 18) + cell(QStringLiteral("p95"), 8);
+    out << QString(129, QLatin1Char('-'));
+    auto ratioText = [](double a, double b) { return b > 0 ? figureText(a / b) + QLatin1Char('x') : QString(); };
+    QHash<QString, std::pair<double, double>> serverOverFile;
+    for (const Figure &f : file.figures) {
+        auto s = std::find_if(server.figures.cbegin(), server.figures.cend(),
+                              [&](const Figure &g) { return g.name == f.name; });
+        if (!f.ok() || s == server.figures.cend() || !s->ok())
+            continue;
+        const auto r = f.ratio();
+        serverOverFile.insert(f.name, {s->value.median / f.value.median, s->value.p95 / f.value.p95});
+        out << cell(f.title, 44, false) + cell(figureText(f.value.median) + QLatin1Char(' ') + f.unit, 11)
+                   + cell(figureText(f.value.p95), 9) + cell(f.floor ? figureText(f.floor->median) : QString(), 9)
+                   + cell(r ? figureText(*r) + QLatin1Char('x') : QString(), 8)
+                   + cell(figureText(s->value.median) + QLatin1Char(' ') + s->unit, 13)
+                   + cell(figureText(s->value.p95), 9) + cell(ratioText(s->value.median, f.value.median), 18)
+                   + cell(ratioText(s->value.p95, f.value.p95), 8);
+    }
+    out << QString();
+    auto aim = [&](const QString &name, const QString &what, bool p95, double limit) {
+        const auto it = serverOverFile.constFind(name);
+        if (it == serverOverFile.cend())
+            return;
+        const double r = p95 ? it->second : it->first;
+        out << QStringLiteral("  %1 on the server <= %2x the file's: %3x  %4")
+                   .arg(what, figureText(limit), figureText(r), r <= limit ? QStringLiteral("met")
+                                                                            : QStringLiteral("MISSED"));
+    };
+    aim(QStringLiteral("booking_contended_4"), QStringLiteral("4-station booking p50"), false, 2);
+    aim(QStringLiteral("booking_contended_4"), QStringLiteral("4-station booking p95"), true, 2);
+    aim(QStringLiteral("open_stored_page"), QStringLiteral("Page open p50"), false, 3);
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

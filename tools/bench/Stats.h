@@ -54,3 +54,8 @@ struct Report {
 // 0.0123 -> "0.0123", 1.234 -> "1.23", 12.34 -> "12.3", 1234.5 -> "1235": three significant
 // digits, never fewer than the whole number.
 QString figureText(double v);
+
+// The same measures on a file and on a server, one line each: both medians and 95th percentiles,
+// the file's floor and ratio, and the server's median and p95 over the file's, with the aims
+// for the server read from them.
+QString sideBySide(const Report &file, const Report &server);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
 
 int main(int argc, char **argv)
@@ -58,7 +59,12 @@ int main(int argc, char **argv)
     const QCommandLineOption stressMb(QStringLiteral("stress-mb"),
                                       QStringLiteral("Size of each of those files in MB (default 64)."),
                                       QStringLiteral("mb"), QStringLiteral("64"));
-    parser.addOptions({json, dir, years, reps, only, reuse, db, stations, diskStress, stressMb});
+    const QCommandLineOption besideServer(
+        QStringLiteral("beside-server"),
+        QStringLiteral("Run every measure on a file, then on a database server (<folder> holds a db.pgconn naming "
+                       "an empty database), and report them side by side with the server's ratio to the file."),
+        QStringLiteral("folder"));
+    parser.addOptions({json, dir, years, reps, only, reuse, db, stations, diskStress, stressMb, besideServer});
     parser.process(app);
 
     BenchOptions options;
@@ -107,36 +113,57 @@ int main(int argc, char **argv)
         return 2;
     }
     options.reuse = parser.isSet(reuse);
-    if (parser.isSet(db)) {
-        options.db = parser.value(db);
+    const bool both = parser.isSet(besideServer);
+    if (both && parser.isSet(db)) {
+        std::fprintf(stderr, "--db and --beside-server name the server each; give one of them\n");
+        return 2;
+    }
+    if (parser.isSet(db) || both) {
+        options.db = parser.value(both ? besideServer : db);
         if (!QFileInfo(QDir(options.db).filePath(QStringLiteral("db.pgconn"))).isFile()) {
-            std::fprintf(stderr, "--db takes a server folder holding a db.pgconn\n");
+            std::fprintf(stderr, "--db and --beside-server take a server folder holding a db.pgconn\n");
             return 2;
         }
     }
 
-    Report report;
+    // Side by side: the file first, in the work folder, then the server, its station in a folder beside.
+    QVector<Report> reports;
     try {
-        Bench bench(options);
-        report = bench.run();
+        if (both) {
+            BenchOptions onFile = options;
+            onFile.db.clear();
+            reports << Bench(onFile).run();
+            std::fputs(reports.last().table().toUtf8().constData(), stdout);
+            std::fputs("\n", stdout);
+            std::fflush(stdout);
+            options.dir += QStringLiteral("-server");
+        }
+        reports << Bench(options).run();
     } catch (const AppError &e) {
         std::fprintf(stderr, "torvane-bench: %s\n", qPrintable(e.description()));
         return 1;
     }
+    const Report &report = reports.last();
 
     std::fputs(report.table().toUtf8().constData(), stdout);
+    if (both)
+        std::fputs(("\n" + sideBySide(reports.first(), report)).toUtf8().constData(), stdout);
     std::fflush(stdout);
     if (parser.isSet(json)) {
         QFile out(parser.value(json));
+        QJsonObject all = report.json();
+        if (both)
+            all = QJsonObject{{QStringLiteral("file"), reports.first().json()}, {QStringLiteral("server"), all}};
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)
-            || out.write(QJsonDocument(report.json()).toJson()) < 0 || !out.flush()) {
+            || out.write(QJsonDocument(all).toJson()) < 0 || !out.flush()) {
             std::fprintf(stderr, "torvane-bench: cannot write %s: %s\n", qPrintable(out.fileName()),
                          qPrintable(out.errorString()));
             return 1;
         }
     }
-    for (const Figure &f : report.figures)
-        if (!f.ok())
-            return 1;
+    for (const Report &r : reports)
+        for (const Figure &f : r.figures)
+            if (!f.ok())
+                return 1;
     return 0;
 }
