@@ -66,6 +66,9 @@ public:
     // Shared schema step 3, where the engine counts changes itself: writers of different pages
     // count them without waiting for each other.
     virtual void spreadChangeCounter(Database &) const {}
+    // Text of the column compared byte by byte, so a range of keys is every key starting with a
+    // text (a server's default collation may order otherwise; SQLite does so already).
+    virtual void orderBytewise(Database &, const QString &, const QString &) const {}
     // The operator that matches a pattern ignoring the case of ASCII letters.
     virtual QString likeNoCase() const = 0;
     // The socket of an open connection to a server, whose waits are bounded; -1 for none.

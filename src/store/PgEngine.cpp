@@ -447,15 +447,21 @@ qint64 PgEngine::dataVersion(Database &db) const
 // One row of the counter for all writers held every writer up until its commit, as the row
 // stays locked: a writer of one page counts on the row of its day number (of 1024, so pages
 // written at the same time never share one), any other on the row -1. The count is their sum.
+void PgEngine::orderBytewise(Database &db, const QString &table, const QString &column) const
+{
+    db.execute(
+        QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE TEXT COLLATE \"C\"").arg(quoted(table), quoted(column)));
+}
+
 void PgEngine::spreadChangeCounter(Database &db) const
 {
     db.execute(QStringLiteral("ALTER TABLE torvane_change ADD COLUMN shard INTEGER NOT NULL DEFAULT -1"));
     db.execute(QStringLiteral("CREATE UNIQUE INDEX torvane_change_shard ON torvane_change (shard)"));
-    db.execute(QStringLiteral(
-        "CREATE OR REPLACE FUNCTION torvane_changed() RETURNS trigger LANGUAGE plpgsql AS "
-        "$$ BEGIN INSERT INTO torvane_change AS c (shard, n) VALUES (coalesce(nullif(current_setting("
-        "'torvane.page', true), '')::int % 1024, -1), 1) ON CONFLICT (shard) DO UPDATE SET n = c.n + 1; "
-        "RETURN NULL; END $$"));
+    db.execute(
+        QStringLiteral("CREATE OR REPLACE FUNCTION torvane_changed() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$$ BEGIN INSERT INTO torvane_change AS c (shard, n) VALUES (coalesce(nullif(current_setting("
+                       "'torvane.page', true), '')::int % 1024, -1), 1) ON CONFLICT (shard) DO UPDATE SET n = c.n + 1; "
+                       "RETURN NULL; END $$"));
 }
 
 // LIKE on the server minds the case of every letter; SQLite's ignores it for ASCII ones.
