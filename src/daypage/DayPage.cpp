@@ -242,8 +242,25 @@ void DayPage::applyColors(const QString &list)
     saveGridData();
 }
 
+bool DayPage::shownAsStored()
+{
+    // Nobody has written the page since this station read or wrote it, and nothing of this
+    // station's own is on screen unstored: reading it again would show the same.
+    if (m_saveBlankPage || m_closed != m_baseClosed || !m_baseColors)
+        return false;
+    const std::optional<qint64> stored = m_store->version(m_page.key());
+    return stored && *stored == m_page.version && m_model.pageCells() == m_baseCells
+           && m_model.cellColors() == *m_baseColors;
+}
+
 void DayPage::reloadStored()
 {
+    if (shownAsStored()) {
+        GridBatch batch(m_grid);
+        sumTotal();
+        txtTotal();
+        return;
+    }
     m_page = m_store->load(m_page.key());
     GridBatch batch(m_grid);
     loadText(m_page.data);

@@ -191,6 +191,7 @@ private:
     bool showColors(const QString &list);
     // The page as stored, text, colours and hours, without a message. Throws AppError.
     void reloadStored();
+    bool shownAsStored();
     // This station's changed cells, colours and closed flag written compare-and-set, in the
     // caller's transaction or one of its own. Throws AppError.
     void storeChanges();
