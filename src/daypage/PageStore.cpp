@@ -210,14 +210,14 @@ PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<Col
 {
     // Read without the lock, merged here, written only if nobody wrote the page in between.
     for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r =
-            m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
-                        {key.id, key.date});
+        const ResultRows r = m_db.select(
+            QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
+            {key.id, key.date});
         if (r.isEmpty())
             throw pageGone();
         const QVariantList &row = r.rows[0];
         Saved out;
-        out.version = row[3].toLongLong();
+        out.version = out.readAt = row[3].toLongLong();
         QStringList sets;
         QVariantList binds;
         if (colors) {
@@ -310,7 +310,7 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
         QStringLiteral("SELECT \"Data\", \"Listno\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
     if (page.isEmpty())
         throw pageGone();
-    out.version = page.rows[0][2].toLongLong();
+    out.version = out.readAt = page.rows[0][2].toLongLong();
     out.cells = PageText::shaped(PageText::parse(page.rows[0][0].toString()), rows, cols);
     // A grid laid out from anything but this page (a read that failed half way) never books a
     // column the page does not have.

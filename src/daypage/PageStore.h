@@ -45,8 +45,8 @@ struct PageGrid {
 
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
 // (or part of the caller's), or one statement guarded by the row version read, that applies only
-// this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station last
-// saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
+// this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station
+// last saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
 class PageStore {
 public:
     explicit PageStore(Database &db) : m_db(db) {}
@@ -94,9 +94,11 @@ public:
         std::optional<QVector<qint64>> colors; // the list as now stored, when colours were given
         std::optional<PageText::Cells> cells;  // the text as now stored, shaped like mine, when text was given
         qint64 version = 0;                    // the page's row version after the save
+        qint64 readAt = 0;                     // the version read, and written over where it wrote
     };
     // Both in one statement guarded by the row version read, merged into the page as stored.
-    Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors, const std::optional<TextToSave> &text);
+    Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
+                   const std::optional<TextToSave> &text);
     void setClosed(const PageKey &key, bool closed);
     // Gives the pages from a date on the office's technicians, inside the caller's transaction;
     // their time settings stay.
@@ -122,6 +124,7 @@ public:
         bool tookOver = false;
         PageText::Cells cells;
         qint64 version = 0; // the page's row version after the attempt
+        qint64 readAt = 0;  // the version read, and written over where it wrote
     };
     Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark, const ClaimOwner &owner);
     // Empties the cell (text row r, column c from 0) where it still holds mark and the claim is
