@@ -94,4 +94,4 @@ CREATE TABLE tbl_CustomerName (
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CustomerSpelling ON tbl_CustomerName (nameKey, spelling);
-PRAGMA user_version = 5;
+PRAGMA user_version = 6;

@@ -183,7 +183,8 @@ const QVector<Schema::Step> &Schema::sharedSteps()
                                      {2, customerTables},
                                      {3, customerHistory},
                                      {4, [](Database &db) { db.engine().spreadChangeCounter(db); }},
-                                     {5, wholeWordKeys}};
+                                     {5, [](Database &db) { db.engine().defineChangeCounting(db); }},
+                                     {6, wholeWordKeys}};
     return steps;
 }
 

@@ -7,7 +7,7 @@ class Database;
 // The tables of the two database files.
 namespace Schema {
 // The shape of the shared database this program makes and expects: the number of its last step.
-constexpr int SharedVersion = 5;
+constexpr int SharedVersion = 6;
 
 void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb
@@ -24,7 +24,9 @@ struct Step {
 //   2. the tables of the customers of earlier bookings and of their look-up keys.
 //   3. the spellings of customers' names and an index of the bookings' names.
 //   4. on a server, the change counter of live refresh gets a row per page written (a file has none).
-//   5. the customers' look-up keys are whole words rather than every prefix of them (a server
+//   5. on a server, a transaction counts a change once per row of the counter, however many
+//      statements it runs.
+//   6. the customers' look-up keys are whole words rather than every prefix of them (a server
 //      orders them byte by byte, so a look-up reads a range): the customers, with the keys of
 //      their names, phones and vehicles, filled again from the bookings.
 const QVector<Step> &sharedSteps();
