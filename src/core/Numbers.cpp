@@ -69,10 +69,14 @@ QString numberText(float v)
         return QStringLiteral("0"); // also for -0
     if (!std::isfinite(v))
         return QString::number(double(v));
-    // Whole and half hours, nearly every figure of a page: their shortest form is plain.
+    // Whole, half and quarter hours, nearly every figure of a page: their shortest form is plain
+    // (below ten thousand, within the seven digits kept).
     const float twice = v * 2.0f;
     if (std::fabs(v) < 1e6f && twice == std::trunc(twice))
         return v == std::trunc(v) ? QString::number(qint64(v)) : QString::number(double(v), 'f', 1);
+    const float quarters = v * 4.0f;
+    if (std::fabs(v) < 1e4f && quarters == std::trunc(quarters))
+        return QString::number(double(v), 'f', 2);
 
     QString digits;
     int exponent = 0;

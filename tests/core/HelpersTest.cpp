@@ -81,6 +81,8 @@ private slots:
         QTest::newRow("zero") << 0.0f << "0";
         QTest::newRow("negative zero") << -0.0f << "0";
         QTest::newRow("small") << 0.25f << "0.25";
+        QTest::newRow("quarters") << (8.0f - 2.25f) << "5.75";
+        QTest::newRow("quarters, negative") << (1.0f - 3.25f) << "-2.25";
         QTest::newRow("0.1+0.2") << (0.1f + 0.2f) << "0.3";
         QTest::newRow("thousands without separator") << 12345.5f << "12345.5";
         QTest::newRow("large whole number") << 12345678.0f << "12345680";
