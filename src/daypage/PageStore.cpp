@@ -181,13 +181,16 @@ void PageStore::update(const PageKey &key, const QString &sets, QVariantList bin
         throw pageGone();
 }
 
-bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds)
+QString PageStore::guardedUpdate(const QString &sets) const
+{
+    return QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
+           + QStringLiteral(" AND rowver = ?");
+}
+
+bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sql, QVariantList binds)
 {
     binds << key.id << key.date << version;
-    if (m_db.executeLocked(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
-                               + QStringLiteral(" AND rowver = ?"),
-                           binds, key.date)
-        == 1)
+    if (m_db.executeLocked(sql, binds, key.date) == 1)
         return true;
     if (!this->version(key))
         throw pageGone();
@@ -205,57 +208,89 @@ AppError mergeOutrun()
 }
 } // namespace
 
+const QString &PageStore::saveSql(int parts)
+{
+    const QString rowId = m_db.engine().rowId();
+    if (m_saveSql.rowId != rowId) {
+        m_saveSql = {};
+        m_saveSql.rowId = rowId;
+        m_saveSql.read =
+            QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db);
+    }
+    QString &sql = m_saveSql.write[parts];
+    if (parts && sql.isEmpty()) {
+        QStringList sets;
+        if (parts & SaveColors)
+            sets << QStringLiteral("\"Color\" = ?");
+        if (parts & SaveText)
+            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+        if (parts & SaveBlankPage)
+            sets << QStringLiteral("\"BlankPage\" = ?");
+        sql = guardedUpdate(sets.join(QLatin1String(", ")));
+    }
+    return parts ? sql : m_saveSql.read;
+}
+
 PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
                                      const std::optional<TextToSave> &text)
 {
     // Read without the lock, merged here, written only if nobody wrote the page in between.
     for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r =
-            m_db.select(QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
-                        {key.id, key.date});
-        if (r.isEmpty())
-            throw pageGone();
-        const QVariantList &row = r.rows[0];
+        // Read as stored, UTF-8, without the driver's conversions.
+        bool found = false, closedStored = false;
+        QString textStored, listStored;
         Saved out;
-        out.version = row[3].toLongLong();
-        QStringList sets;
+        m_db.scan(
+            saveSql(0), {key.id, key.date},
+            [&](const RowView &r) {
+                found = true;
+                textStored = QString::fromUtf8(r.text(0));
+                closedStored = r.integer(1) != 0;
+                listStored = QString::fromUtf8(r.text(2));
+                out.version = r.integer(3);
+            },
+            true);
+        if (!found)
+            throw pageGone();
+        int parts = 0;
         QVariantList binds;
+        QString list, joined;
         if (colors) {
-            const QString stored = row[2].toString();
-            if (!colors->base && !ColorList::isUnset(stored)) {
+            const QVector<std::optional<qint64>> now = ColorList::parse(listStored);
+            if (!colors->base && !ColorList::isUnset(listStored)) {
                 // Another station showed the page first: its list stands.
-                const auto now = ColorList::parse(stored);
                 out.colors = colors->mine;
                 for (int i = 0; i < out.colors->size() && i < now.size(); ++i)
                     if (now.at(i))
                         (*out.colors)[i] = *now.at(i);
             } else {
-                out.colors = colors->base ? ColorList::applied(stored, *colors->base, colors->mine)
+                out.colors = colors->base ? ColorList::applied(now, *colors->base, colors->mine)
                                           : std::optional<QVector<qint64>>(colors->mine);
                 if (!out.colors)
                     throw cellChanged();
-                sets << QStringLiteral("\"Color\" = ?");
-                binds << ColorList::format(*out.colors);
+                list = ColorList::formatRemembered(*out.colors);
+                parts |= SaveColors;
+                binds << list;
             }
         }
         if (text) {
-            out.cells = PageText::applied(PageText::parse(row[0].toString()), text->base, text->mine, text->counterRow);
+            out.cells = PageText::applied(PageText::parse(textStored), text->base, text->mine, text->counterRow);
             if (!out.cells)
                 throw cellChanged();
             // The closed flag is this station's only where it changed it: a page another station
             // closed meanwhile stays closed.
-            const bool closedNow = text->closed != text->closedBase ? text->closed : row[1].toInt() != 0;
-            const QString joined = PageText::join(*out.cells);
-            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+            const bool closedNow = text->closed != text->closedBase ? text->closed : closedStored;
+            joined = PageText::joinRemembered(*out.cells);
+            parts |= SaveText;
             binds << joined << closedNow;
             if (text->alsoBlankPage) {
-                sets << QStringLiteral("\"BlankPage\" = ?");
+                parts |= SaveBlankPage;
                 binds << joined;
             }
         }
-        if (sets.isEmpty())
+        if (!parts)
             return out;
-        if (updateAt(key, out.version, sets.join(QLatin1String(", ")), binds)) {
+        if (updateAt(key, out.version, saveSql(parts), binds)) {
             ++out.version;
             return out;
         }

@@ -45,8 +45,8 @@ struct PageGrid {
 
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
 // (or part of the caller's), or one statement guarded by the row version read, that applies only
-// this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station last
-// saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
+// this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station
+// last saw, or the page of the key is gone, nothing is written and PageChanged is thrown.
 class PageStore {
 public:
     explicit PageStore(Database &db) : m_db(db) {}
@@ -96,7 +96,8 @@ public:
         qint64 version = 0;                    // the page's row version after the save
     };
     // Both in one statement guarded by the row version read, merged into the page as stored.
-    Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors, const std::optional<TextToSave> &text);
+    Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
+                   const std::optional<TextToSave> &text);
     void setClosed(const PageKey &key, bool closed);
     // Gives the pages from a date on the office's technicians, inside the caller's transaction;
     // their time settings stay.
@@ -145,8 +146,21 @@ private:
     QString storedText(const PageKey &key, const char *field);
     // Bumps the row version of the page of the key; throws PageChanged when it is gone.
     void update(const PageKey &key, const QString &sets, QVariantList binds);
-    // The same in one statement, only while the page's row version is still version: false when
-    // another station wrote the page since. Throws PageChanged when it is gone.
-    bool updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds);
+    // The same in one statement made by guardedUpdate, only while the page's row version is
+    // still version: false when another station wrote the page since. Throws PageChanged when it
+    // is gone.
+    bool updateAt(const PageKey &key, qint64 version, const QString &sql, QVariantList binds);
+    QString guardedUpdate(const QString &sets) const;
+
+    // The statements of a page save, made once per connection: its read (no parts) and its
+    // write of the parts saved.
+    enum SavePart { SaveColors = 1, SaveText = 2, SaveBlankPage = 4 };
+    const QString &saveSql(int parts);
+    struct SaveSql {
+        QString rowId, read;
+        std::array<QString, 8> write;
+    };
+    SaveSql m_saveSql;
+
     Database &m_db;
 };

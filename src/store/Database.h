@@ -71,8 +71,11 @@ public:
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
     // Hands each row to row() without copying its values, for reads of many rows that look at a few
-    // bytes of each. row() must not run statements on this connection.
-    void scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row);
+    // bytes of each. row() must not run statements on this connection. restartable: row() starts
+    // afresh when it sees the first row again, so a read that met a lock or a lost answer is run
+    // again as select runs it.
+    void scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row,
+              bool restartable = false);
     // Runs every statement of a script (schema files).
     void executeScript(const QString &script);
     // The id of the record this connection added last.
