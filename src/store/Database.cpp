@@ -481,14 +481,24 @@ int Database::executeLocked(const QString &sql, const QVariantList &binds, const
 {
     if (m_inTransaction) {
         holdAlso(page);
-        return execute(sql, binds);
+        return executeBound(sql, binds);
     }
     if (m_engine->statementTakesWriteLock())
-        return execute(sql, binds);
+        return executeBound(sql, binds);
     WriteTransaction tx(*this, page);
-    const int n = execute(sql, binds);
+    const int n = executeBound(sql, binds);
     tx.commit();
     return n;
+}
+
+int Database::executeBound(const QString &sql, const QVariantList &binds)
+{
+    QVariantList stored;
+    stored.reserve(binds.size());
+    for (const QVariant &b : binds)
+        stored << toStored(b);
+    const int n = waitingForLock([&] { return answered(false, [&] { return m_engine->change(*this, sql, stored); }); });
+    return n >= 0 ? n : execute(sql, binds);
 }
 
 void Database::scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row,

@@ -67,6 +67,7 @@ public:
     // One data change that needs the write lock only while it runs (guarded by a row version):
     // in the caller's transaction when there is one, else holding the lock for that one statement.
     // page: the page the statement writes, as for begin.
+    // Values go to the engine as it holds them where it takes them so (SQLite: text as UTF-8).
     int executeLocked(const QString &sql, const QVariantList &binds, const QDate &page = QDate());
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
@@ -161,6 +162,8 @@ public:
     QSqlQuery &kept(const QString &sql);
 
 private:
+    // execute with the values handed to the engine itself where it can take them.
+    int executeBound(const QString &sql, const QVariantList &binds);
     // Runs q for sql: kept prepared where the engine allows, else run as it is.
     QSqlQuery &run(std::unique_ptr<QSqlQuery> &once, const QString &sql, const QVariantList &binds);
     void forgetStatements();
