@@ -4,14 +4,17 @@
 #include "booking/TechSkills.h"
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
-#include "core/ListText.h"
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
 #include "store/SettingsStore.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -58,29 +61,76 @@ bool isLunchWord(const Ch *p, qsizetype from, qsizetype to)
     return to - from == 5 && std::equal(p + from, p + to, Word);
 }
 
+// The first tab or carriage return from k on; n when none. Stored UTF-8 is looked at eight
+// bytes at a time: most of a page text is names.
+qsizetype nextSeparator(const char16_t *p, qsizetype k, qsizetype n)
+{
+    while (k < n && p[k] != u'\t' && p[k] != u'\r')
+        ++k;
+    return k;
+}
+
+qsizetype nextSeparator(const char *p, qsizetype k, qsizetype n)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr quint64 Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
+        for (; k + 8 <= n; k += 8) {
+            quint64 x;
+            std::memcpy(&x, p + k, 8);
+            const quint64 tab = x ^ (Ones * '\t'), cr = x ^ (Ones * '\r');
+            // The lowest byte flagged is the first that matched; those above it may not have.
+            const quint64 hit = ((tab - Ones) & ~tab & Highs) | ((cr - Ones) & ~cr & Highs);
+            if (hit)
+                return k + std::countr_zero(hit) / 8;
+        }
+    }
+    while (k < n && p[k] != '\t' && p[k] != '\r')
+        ++k;
+    return k;
+}
+
 // Marks each cell of the time rows from the page text: a LUNCH cell is lunch, any other text
 // taken.
 template <class Ch>
 void markTexts(Day &day, const Ch *p, qsizetype n)
 {
     int row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), col = 0;
-    qsizetype cellStart = 0;
-    for (qsizetype k = 0; k <= n; ++k) {
-        const Ch ch = k < n ? p[k] : Ch('\r');
-        if (ch != Ch('\t') && ch != Ch('\r'))
-            continue;
+    for (qsizetype cellStart = 0;;) {
+        const qsizetype k = nextSeparator(p, cellStart, n);
         if (k > cellStart && row >= 0 && col < day.techs)
             day.cells[std::size_t(col) * std::size_t(day.rows) + std::size_t(row)] =
                 isLunchWord(p, cellStart, k) ? Cell::Lunch : Cell::Taken;
-        if (ch == Ch('\t')) {
+        if (k < n && p[k] == Ch('\t')) {
             ++col;
-        } else if (++row == day.rows) {
+        } else if (++row == day.rows || k >= n) {
             break;
         } else {
             col = 0;
         }
         cellStart = k + 1;
     }
+}
+
+// A colour item of exactly eight digits, the first not 0, as the usual colours are stored: read as
+// one word instead of digit by digit. Such an item is exactly its number.
+bool eightDigits(const char *p, qsizetype k, qsizetype n, quint64 *word)
+{
+    if (k + 8 > n || (k + 8 < n && p[k + 8] != ' ') || p[k] == '0')
+        return false;
+    quint64 x;
+    std::memcpy(&x, p + k, 8);
+    constexpr quint64 Ones = 0x0101010101010101ull;
+    if ((x & (Ones * 0xF0)) != Ones * 0x30 || ((x + Ones * 0x06) & (Ones * 0xF0)) != Ones * 0x30)
+        return false;
+    *word = x;
+    return true;
+}
+
+quint64 wordOf(const char (&digits)[9])
+{
+    quint64 x;
+    std::memcpy(&x, digits, 8);
+    return x;
 }
 
 // Then the colour list, column by column over the time rows and the extra row: grey is lunch
@@ -97,9 +147,28 @@ void markColors(Day &day, const Ch *p, qsizetype n)
         --to;
     if (from == to || (to - from == 1 && p[from] == Ch('0')))
         return;
+    static_assert(FreeSlotColor == 15663103 && LunchColor == 12632256);
+    static const quint64 FreeWord = wordOf("15663103"), LunchWord = wordOf("12632256");
     const int perColumn = day.rows + 1;
     int c = 0, row = 0;
     for (qsizetype k = 0; k <= n; ++k) {
+        Cell *cell = row < day.rows ? &day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)] : nullptr;
+        quint64 word = 0;
+        if constexpr (std::is_same_v<Ch, char>) {
+            if (eightDigits(p, k, n, &word)) {
+                if (cell && word == LunchWord)
+                    *cell = Cell::Lunch;
+                else if (cell && word != FreeWord && *cell == Cell::Free)
+                    *cell = Cell::Taken;
+                k += 8;
+                if (++row == perColumn) {
+                    row = 0;
+                    if (++c >= day.techs)
+                        break;
+                }
+                continue;
+            }
+        }
         const bool negative = k < n && p[k] == Ch('-');
         if (negative)
             ++k;
@@ -111,14 +180,13 @@ void markColors(Day &day, const Ch *p, qsizetype n)
             ok &= digit < 10;
             color = color * 10 + digit;
         }
-        if (row < day.rows && ok && k > digits) {
+        if (cell && ok && k > digits) {
             const qint64 value = qint64(negative ? 0 - color : color);
             if (value != 0 && value != FreeSlotColor) {
-                Cell &cell = day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)];
                 if (value == LunchColor)
-                    cell = Cell::Lunch;
-                else if (cell == Cell::Free)
-                    cell = Cell::Taken;
+                    *cell = Cell::Lunch;
+                else if (*cell == Cell::Free)
+                    *cell = Cell::Taken;
             }
         }
         if (++row == perColumn) {
@@ -141,8 +209,10 @@ public:
         if (closed || techs <= 0)
             return m_day;
         const Shape &shape = shapeOf(open, close, slotMinutes);
-        if (shape.rows < 0)
+        if (shape.rows < 0) {
+            passOver(shape);
             return m_day;
+        }
         m_day.open = true;
         m_day.first = shape.first;
         m_day.slotMinutes = slotMinutes;
@@ -180,25 +250,43 @@ private:
         int slotMinutes;
         int rows; // -1: no grid can be drawn, so no slot to offer
         QTime first;
+        std::optional<AppError> failure; // why no grid can be drawn
     };
 
-    const Shape &shapeOf(const QString &open, const QString &close, int slotMinutes)
+    // Kept from search to search: the same few hours are laid out again and again, and reading
+    // them is slow.
+    static const Shape &shapeOf(const QString &open, const QString &close, int slotMinutes)
     {
-        for (const Shape &s : m_shapes)
+        thread_local std::vector<Shape> shapes;
+        for (const Shape &s : shapes)
             if (s.slotMinutes == slotMinutes && s.open == open && s.close == close)
                 return s;
         int rows = -1;
+        std::optional<AppError> failure;
         try {
             rows = int(PageModel::timeLabels(open, close, slotMinutes).size());
         } catch (const AppError &e) {
-            // Hours that draw no rows offer no place; the other days are still searched.
-            DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), e);
+            failure = e;
         }
-        m_shapes.push_back({open, close, slotMinutes, rows, parseTimeText(open)});
-        return m_shapes.back();
+        if (shapes.size() >= 32)
+            shapes.clear();
+        shapes.push_back({open, close, slotMinutes, rows, parseTimeText(open), failure});
+        return shapes.back();
     }
 
-    std::vector<Shape> m_shapes;
+    // Hours that draw no rows offer no place; the other days are still searched. Told once a
+    // search.
+    void passOver(const Shape &shape)
+    {
+        const QString key = QStringLiteral("%1|%2|%3").arg(shape.open, shape.close).arg(shape.slotMinutes);
+        if (shape.failure && !m_passedOver.contains(key)) {
+            m_passedOver << key;
+            DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), *shape.failure);
+        }
+    }
+
+    QStringList m_passedOver;
+
     Day m_day;
 };
 
@@ -227,7 +315,28 @@ int spanCells(float hours, int slotMinutes)
     return BookingTimes::spanSlots(qBound(SlotFinder::MinHours, hours, SlotFinder::MaxHours), slotMinutes);
 }
 
-QTime rowStart(const Day &day, int row) { return day.first.addSecs(qint64(row) * day.slotMinutes * 60); }
+// QTime::addSecs from the first row, wrapping at midnight, without its checks at every place.
+QTime rowStart(int firstMs, const Day &day, int row)
+{
+    constexpr qint64 DayMs = 24 * 3600 * 1000;
+    return QTime::fromMSecsSinceStartOfDay(int((firstMs + qint64(row) * day.slotMinutes * 60000) % DayMs));
+}
+
+// Item c (from 1) of a technician list as splitList reads it; empty where there is none.
+QString listItem(const QString &list, int c)
+{
+    if (c < 1)
+        return QString();
+    qsizetype from = 0;
+    for (int i = 1; i < c; ++i) {
+        from = list.indexOf(QLatin1Char('%'), from);
+        if (from < 0)
+            return QString();
+        ++from;
+    }
+    const qsizetype to = list.indexOf(QLatin1Char('%'), from);
+    return list.mid(from, to < 0 ? -1 : to - from);
+}
 
 } // namespace
 
@@ -236,6 +345,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     QVector<Place> out;
     if (!query.first.isValid() || query.days <= 0 || query.limit <= 0)
         return out;
+    out.reserve(qMin(query.limit, 256));
     const QDate last = query.first.addDays(query.days - 1);
     const TechSkills skills = TechSkills::read(m_store.database());
     std::optional<OfficeSettings> settings; // only a date without a page needs the templates
@@ -245,13 +355,15 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
             return true;
         auto held = skilled.constFind(col);
         if (held == skilled.constEnd())
-            held = skilled.insert(col, skills.levels(col)[query.skill - 1]);
+            held = skilled.insert(col, skills.holds(col, query.skill));
         return *held;
     };
     const QVector<PageGrid> pages = m_store.gridsBetween(query.first, last);
+    const bool fromNow = query.notBefore.isValid();
     qsizetype nextPage = 0;
     DayReader reader;
     QVector<int> techs;
+    QVarLengthArray<std::optional<QString>, 16> names; // by column, read when a place needs it
     for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
         while (nextPage < pages.size() && pages.at(nextPage).date < d)
             ++nextPage;
@@ -262,22 +374,25 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
         if (!day.open)
             continue;
         const int cells = spanCells(query.hours, day.slotMinutes);
-        QStringList names;
+        const int firstMs = day.first.msecsSinceStartOfDay();
+        names.clear();
+        names.resize(day.techs + 1);
         techs.clear();
         for (int c = 1; c <= day.techs; ++c)
             if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
                 techs << c;
         for (int r = 0; r < day.rows && out.size() < query.limit; ++r) {
-            const QTime start = rowStart(day, r);
-            if (query.notBefore.isValid() && QDateTime(d, start) < query.notBefore)
+            if (fromNow && QDateTime(d, rowStart(firstMs, day, r)) < query.notBefore)
                 continue;
             for (int c : techs) {
                 const auto end = spanEnd(day.column(c), day.rows, r, cells);
                 if (!end)
                     continue;
-                if (names.isEmpty())
-                    names = splitList(day.names);
-                out.append({d, PageModel::FirstTimeRow + r, c, names.value(c), start, rowStart(day, *end + 1)});
+                std::optional<QString> &name = names[c];
+                if (!name)
+                    name = listItem(day.names, c);
+                out.append({d, PageModel::FirstTimeRow + r, c, *name, rowStart(firstMs, day, r),
+                            rowStart(firstMs, day, *end + 1)});
                 if (out.size() == query.limit)
                     break;
             }

@@ -102,14 +102,58 @@ std::optional<PageRecord> PageStore::find(const QDate &date, std::optional<Setti
     return recordFrom(r);
 }
 
+namespace {
+// A stored date, "yyyy-MM-dd", read without the general date parser; anything else through it.
+QDate storedDate(QByteArrayView t)
+{
+    auto digits = [&](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char ch = t[i];
+            if (ch < '0' || ch > '9')
+                return -1;
+            v = v * 10 + (ch - '0');
+        }
+        return v;
+    };
+    if (t.size() == 10 && t[4] == '-' && t[7] == '-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0)
+            return QDate(y, m, d);
+    }
+    return QDate::fromString(QString::fromLatin1(t), Qt::ISODate);
+}
+
+// Text of a range read that is most often the row before's: shared with it instead of made again.
+class SameText {
+public:
+    const QString &operator()(QByteArrayView bytes)
+    {
+        if (!m_known || bytes.isNull() != m_null || bytes != QByteArrayView(m_bytes)) {
+            m_null = bytes.isNull();
+            m_bytes = bytes.toByteArray();
+            m_text = QString::fromUtf8(bytes);
+            m_known = true;
+        }
+        return m_text;
+    }
+
+private:
+    bool m_known = false, m_null = false;
+    QByteArray m_bytes;
+    QString m_text;
+};
+} // namespace
+
 QVector<PageGrid> PageStore::gridsBetween(const QDate &from, const QDate &to)
 {
     QVector<PageGrid> out;
+    out.reserve(qBound(0, int(from.daysTo(to)) + 1, 400));
+    SameText open, close, names;
     m_db.scan(QStringLiteral("SELECT caldate, open, \"Close\", timeslot, \"Listno\", \"Names\", \"Data\", \"Color\", "
                              "\"Clinic\" FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate"),
-              {from, to}, [&out](const RowView &r) {
-                  out.append({QDate::fromString(QString::fromLatin1(r.text(0)), Qt::ISODate),
-                              QString::fromUtf8(r.text(1)), QString::fromUtf8(r.text(2)), QString::fromUtf8(r.text(5)),
+              {from, to}, [&](const RowView &r) {
+                  out.append({storedDate(r.text(0)), open(r.text(1)), close(r.text(2)), names(r.text(5)),
                               int(r.integer(3)), int(r.integer(4)), r.text(6).toByteArray(), r.text(7).toByteArray(),
                               r.integer(8) != 0});
               });
