@@ -61,69 +61,67 @@ bool isLunchWord(const Ch *p, qsizetype from, qsizetype to)
     return to - from == 5 && std::equal(p + from, p + to, Word);
 }
 
-// The first tab or carriage return from k on; n when none. Stored UTF-8 is looked at eight
-// bytes at a time: most of a page text is names.
-qsizetype nextSeparator(const char16_t *p, qsizetype k, qsizetype n)
-{
-    while (k < n && p[k] != u'\t' && p[k] != u'\r')
-        ++k;
-    return k;
-}
-
-qsizetype nextSeparator(const char *p, qsizetype k, qsizetype n)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        constexpr quint64 Ones = 0x0101010101010101ull, Highs = 0x8080808080808080ull;
-        for (; k + 8 <= n; k += 8) {
-            quint64 x;
-            std::memcpy(&x, p + k, 8);
-            const quint64 tab = x ^ (Ones * '\t'), cr = x ^ (Ones * '\r');
-            // The lowest byte flagged is the first that matched; those above it may not have.
-            const quint64 hit = ((tab - Ones) & ~tab & Highs) | ((cr - Ones) & ~cr & Highs);
-            if (hit)
-                return k + std::countr_zero(hit) / 8;
-        }
-    }
-    while (k < n && p[k] != '\t' && p[k] != '\r')
-        ++k;
-    return k;
-}
-
 // Marks each cell of the time rows from the page text: a LUNCH cell is lunch, any other text
-// taken.
+// taken. cellEnd hears where each cell ends, at its tab or carriage return (the end of the text
+// ends the last), and tells whether to go on.
+template <class Ch>
+class TextMarks {
+public:
+    TextMarks(Day &day, const Ch *p, qsizetype n) : m_day(day), m_p(p), m_n(n) {}
+
+    bool cellEnd(qsizetype k)
+    {
+        if (k > m_cellStart && m_row >= 0 && m_col < m_day.techs)
+            m_day.cells[std::size_t(m_col) * std::size_t(m_day.rows) + std::size_t(m_row)] =
+                isLunchWord(m_p, m_cellStart, k) ? Cell::Lunch : Cell::Taken;
+        if (k < m_n && m_p[k] == Ch('\t')) {
+            ++m_col;
+        } else if (++m_row == m_day.rows || k >= m_n) {
+            return false;
+        } else {
+            m_col = 0;
+        }
+        m_cellStart = k + 1;
+        return true;
+    }
+
+private:
+    Day &m_day;
+    const Ch *m_p;
+    qsizetype m_n;
+    int m_row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), m_col = 0;
+    qsizetype m_cellStart = 0;
+};
+
 template <class Ch>
 void markTexts(Day &day, const Ch *p, qsizetype n)
 {
-    int row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), col = 0;
-    for (qsizetype cellStart = 0;;) {
-        const qsizetype k = nextSeparator(p, cellStart, n);
-        if (k > cellStart && row >= 0 && col < day.techs)
-            day.cells[std::size_t(col) * std::size_t(day.rows) + std::size_t(row)] =
-                isLunchWord(p, cellStart, k) ? Cell::Lunch : Cell::Taken;
-        if (k < n && p[k] == Ch('\t')) {
-            ++col;
-        } else if (++row == day.rows || k >= n) {
-            break;
-        } else {
-            col = 0;
+    TextMarks<Ch> marks(day, p, n);
+    qsizetype k = 0;
+    if constexpr (std::is_same_v<Ch, char> && std::endian::native == std::endian::little) {
+        // Stored UTF-8 looked at eight bytes at a time: each tab and carriage return found at once.
+        constexpr quint64 Ones = 0x0101010101010101ull, Lows = Ones * 0x7F;
+        auto zeroBytes = [](quint64 v) { return ~(((v & Lows) + Lows) | v | Lows); };
+        for (; k + 8 <= n; k += 8) {
+            quint64 x;
+            std::memcpy(&x, p + k, 8);
+            for (quint64 hits = zeroBytes(x ^ (Ones * '\t')) | zeroBytes(x ^ (Ones * '\r')); hits; hits &= hits - 1)
+                if (!marks.cellEnd(k + std::countr_zero(hits) / 8))
+                    return;
         }
-        cellStart = k + 1;
     }
+    for (; k < n; ++k)
+        if ((p[k] == Ch('\t') || p[k] == Ch('\r')) && !marks.cellEnd(k))
+            return;
+    marks.cellEnd(n);
 }
 
 // A colour item of exactly eight digits, the first not 0, as the usual colours are stored: read as
 // one word instead of digit by digit. Such an item is exactly its number.
-bool eightDigits(const char *p, qsizetype k, qsizetype n, quint64 *word)
+bool isEightDigits(quint64 x, char first)
 {
-    if (k + 8 > n || (k + 8 < n && p[k + 8] != ' ') || p[k] == '0')
-        return false;
-    quint64 x;
-    std::memcpy(&x, p + k, 8);
     constexpr quint64 Ones = 0x0101010101010101ull;
-    if ((x & (Ones * 0xF0)) != Ones * 0x30 || ((x + Ones * 0x06) & (Ones * 0xF0)) != Ones * 0x30)
-        return false;
-    *word = x;
-    return true;
+    return first != '0' && (x & (Ones * 0xF0)) == Ones * 0x30 && ((x + Ones * 0x06) & (Ones * 0xF0)) == Ones * 0x30;
 }
 
 quint64 wordOf(const char (&digits)[9])
@@ -151,18 +149,30 @@ void markColors(Day &day, const Ch *p, qsizetype n)
     static const quint64 FreeWord = wordOf("15663103"), LunchWord = wordOf("12632256");
     const int perColumn = day.rows + 1;
     int c = 0, row = 0;
+    quint64 taken = FreeWord; // the last other colour met: a page has few
+    Cell *column = day.cells.data();
     for (qsizetype k = 0; k <= n; ++k) {
-        Cell *cell = row < day.rows ? &day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)] : nullptr;
-        quint64 word = 0;
+        Cell *cell = row < day.rows ? column + row : nullptr;
         if constexpr (std::is_same_v<Ch, char>) {
-            if (eightDigits(p, k, n, &word)) {
-                if (cell && word == LunchWord)
-                    *cell = Cell::Lunch;
-                else if (cell && word != FreeWord && *cell == Cell::Free)
-                    *cell = Cell::Taken;
+            quint64 word = 0;
+            if (k + 8 <= n && (k + 8 == n || p[k + 8] == ' ')) {
+                std::memcpy(&word, p + k, 8);
+                if (word != FreeWord && word != LunchWord && word != taken && !isEightDigits(word, p[k]))
+                    word = 0;
+            }
+            if (word) {
+                if (word == LunchWord) {
+                    if (cell)
+                        *cell = Cell::Lunch;
+                } else if (word != FreeWord) {
+                    taken = word;
+                    if (cell && *cell == Cell::Free)
+                        *cell = Cell::Taken;
+                }
                 k += 8;
                 if (++row == perColumn) {
                     row = 0;
+                    column += day.rows;
                     if (++c >= day.techs)
                         break;
                 }
@@ -191,6 +201,7 @@ void markColors(Day &day, const Ch *p, qsizetype n)
         }
         if (++row == perColumn) {
             row = 0;
+            column += day.rows;
             if (++c >= day.techs)
                 break;
         }
@@ -208,7 +219,9 @@ public:
         m_day.open = false;
         if (closed || techs <= 0)
             return m_day;
-        const Shape &shape = shapeOf(open, close, slotMinutes);
+        if (!m_last || m_last->slotMinutes != slotMinutes || m_last->open != open || m_last->close != close)
+            m_last = shapeOf(open, close, slotMinutes);
+        const Shape &shape = *m_last;
         if (shape.rows < 0) {
             passOver(shape);
             return m_day;
@@ -286,6 +299,7 @@ private:
     }
 
     QStringList m_passedOver;
+    std::optional<Shape> m_last;
 
     Day m_day;
 };
