@@ -278,7 +278,11 @@ const QString &PageStore::saveSql(int parts)
 PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
                                      const std::optional<TextToSave> &text)
 {
-    // Read without the lock, merged here, written only if nobody wrote the page in between.
+    // Read without the lock, merged here, written only if nobody wrote the page in between. On a
+    // file the read and the write share one write transaction: the lock is taken once, not twice.
+    std::optional<WriteTransaction> tx;
+    if (m_db.engine().statementTakesWriteLock())
+        tx.emplace(m_db, key.date);
     for (int round = 0; round < MergeRounds; ++round) {
         // Read as stored, UTF-8, without the driver's conversions.
         bool found = false, closedStored = false;
@@ -332,9 +336,14 @@ PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<Col
                 binds << joined;
             }
         }
-        if (!parts)
+        if (!parts) {
+            if (tx)
+                tx->commit();
             return out;
+        }
         if (updateAt(key, out.version, saveSql(parts), binds)) {
+            if (tx)
+                tx->commit();
             ++out.version;
             return out;
         }

@@ -292,18 +292,30 @@ QString format(const QVector<qint64> &colors)
     QString out(colors.size() * 21, Qt::Uninitialized);
     char16_t *const start = reinterpret_cast<char16_t *>(out.data());
     char16_t *p = start;
+    static constexpr char Pairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                                    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                                    "8081828384858687888990919293949596979899";
     for (qint64 c : colors) {
         char16_t digits[20];
-        int n = 0;
+        int n = 20;
         quint64 v = c < 0 ? 0 - quint64(c) : quint64(c);
-        do {
-            digits[n++] = char16_t(u'0' + v % 10);
-            v /= 10;
-        } while (v);
+        // Two digits at a time, from the last.
+        while (v >= 100) {
+            const auto pair = unsigned(v % 100) * 2;
+            v /= 100;
+            digits[--n] = char16_t(Pairs[pair + 1]);
+            digits[--n] = char16_t(Pairs[pair]);
+        }
+        if (v >= 10) {
+            digits[--n] = char16_t(Pairs[v * 2 + 1]);
+            digits[--n] = char16_t(Pairs[v * 2]);
+        } else {
+            digits[--n] = char16_t(u'0' + v);
+        }
         if (c < 0)
             *p++ = u'-';
-        while (n)
-            *p++ = digits[--n];
+        while (n < 20)
+            *p++ = digits[n++];
         *p++ = u' ';
     }
     out.truncate(p - start);
