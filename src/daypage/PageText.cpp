@@ -325,13 +325,10 @@ QString format(const QVector<qint64> &colors)
 QString formatRemembered(const QVector<qint64> &colors)
 {
     QString out = format(colors);
-    // A list that reads as unset parses to no numbers at all.
-    if (!isUnset(out)) {
-        QVector<std::optional<qint64>> numbers(colors.size());
-        for (qsizetype i = 0; i < colors.size(); ++i)
-            numbers[i] = colors.at(i);
-        recentLists.keep(out, numbers);
-    }
+    QVector<std::optional<qint64>> numbers(colors.size());
+    for (qsizetype i = 0; i < colors.size(); ++i)
+        numbers[i] = colors.at(i);
+    recentLists.keep(out, numbers);
     return out;
 }
 

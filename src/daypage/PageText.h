@@ -48,7 +48,8 @@ bool isUnset(const QString &text);
 QVector<std::optional<qint64>> parse(const QString &text);
 // Every number followed by one blank.
 QString format(const QVector<qint64> &colors);
-// The same, and parsing the list formatted gives colors back without reading it again.
+// The same, and parsing the list formatted gives colors back without reading it again (a list
+// that reads as unset still reads as unset).
 QString formatRemembered(const QVector<qint64> &colors);
 
 // Colours with this station's changes applied to the stored list, compare-and-set per cell: a
