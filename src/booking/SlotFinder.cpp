@@ -7,6 +7,7 @@
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 #include "store/SettingsStore.h"
 
 #include <QHash>
@@ -360,6 +361,8 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     if (!query.first.isValid() || query.days <= 0 || query.limit <= 0)
         return out;
     out.reserve(qMin(query.limit, 256));
+    // The skills and the pages as one state of the file, its lock taken once.
+    const ReadTogether together(m_store.database());
     const QDate last = query.first.addDays(query.days - 1);
     const TechSkills skills = TechSkills::read(m_store.database());
     std::optional<OfficeSettings> settings; // only a date without a page needs the templates

@@ -265,6 +265,28 @@ void Database::connect()
         execute(statement);
 }
 
+bool Database::beginRead()
+{
+    if (m_inTransaction || m_reading || !isOpen() || !m_engine->statementTakesWriteLock())
+        return false;
+    m_reading = m_engine->change(*this, QStringLiteral("BEGIN"), {}) >= 0;
+    return m_reading;
+}
+
+void Database::endRead()
+{
+    m_reading = false;
+    try {
+        m_engine->change(*this, QStringLiteral("COMMIT"), {});
+    } catch (const AppError &) {
+        // Nothing was written: letting the reads go is all that is left.
+        try {
+            m_engine->change(*this, QStringLiteral("ROLLBACK"), {});
+        } catch (const AppError &) {
+        }
+    }
+}
+
 void Database::close()
 {
     if (m_connName.isEmpty())
@@ -273,6 +295,7 @@ void Database::close()
     if (m_inTransaction && m_db.isOpen() && m_answerLimitMs == 0)
         m_db.exec(QStringLiteral("ROLLBACK"));
     m_inTransaction = false;
+    m_reading = false;
     m_lost = false;
     forgetStatements();
     m_engine->closing();

@@ -95,6 +95,11 @@ public:
     // where the first failure is the one to report.
     void abandon();
     bool inTransaction() const { return m_inTransaction; }
+    // Reads that see one state of the file and take its read lock once instead of once each;
+    // nothing is written until endRead. False where nothing was begun: a server, a transaction
+    // already open.
+    bool beginRead();
+    void endRead();
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
     // progress hears the tables done of all.
@@ -193,6 +198,7 @@ private:
     QString m_path;
     QString m_connName;
     bool m_inTransaction = false;
+    bool m_reading = false; // between beginRead and endRead
     // What the transaction under way has locked: the whole database, or these pages.
     bool m_holdsWhole = false;
     QVector<QDate> m_heldPages;
@@ -239,6 +245,23 @@ auto retryOnLock(F &&f)
 
 // Begin on construction, roll back on destruction unless committed. Inside a transaction the
 // caller already holds, it joins that one: the outer owner commits or rolls back the whole.
+// Database::beginRead for a scope.
+class ReadTogether {
+public:
+    explicit ReadTogether(Database &db) : m_db(db), m_own(db.beginRead()) {}
+    ~ReadTogether()
+    {
+        if (m_own)
+            m_db.endRead();
+    }
+    ReadTogether(const ReadTogether &) = delete;
+    ReadTogether &operator=(const ReadTogether &) = delete;
+
+private:
+    Database &m_db;
+    bool m_own;
+};
+
 class WriteTransaction {
 public:
     explicit WriteTransaction(Database &db, const QDate &page = QDate()) : m_db(db), m_own(!db.inTransaction())
