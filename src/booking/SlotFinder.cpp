@@ -381,6 +381,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     DayReader reader;
     QVector<int> techs;
     QVarLengthArray<std::optional<QString>, 16> names; // by column, read when a place needs it
+    QString namesRead;                                 // the list they were read from
     for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
         while (nextPage < pages.size() && pages.at(nextPage).date < d)
             ++nextPage;
@@ -392,8 +393,12 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
             continue;
         const int cells = spanCells(query.hours, day.slotMinutes);
         const int firstMs = day.first.msecsSinceStartOfDay();
-        names.clear();
-        names.resize(day.techs + 1);
+        // Days after days name the same technicians.
+        if (day.names != namesRead || names.size() != day.techs + 1) {
+            namesRead = day.names;
+            names.clear();
+            names.resize(day.techs + 1);
+        }
         techs.clear();
         for (int c = 1; c <= day.techs; ++c)
             if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
