@@ -47,6 +47,31 @@ void withChars(const QByteArray &b, F &&f)
 {
     f(b.constData(), b.size());
 }
+template <class F>
+void withChars(QByteArrayView b, F &&f)
+{
+    f(b.data(), b.size());
+}
+
+// Text of a range read as a string, made again only when it differs from the page before's.
+class TextOf {
+public:
+    const QString &operator()(QByteArrayView bytes)
+    {
+        if (!m_known || bytes.isNull() != m_null || bytes != QByteArrayView(m_bytes)) {
+            m_known = true;
+            m_null = bytes.isNull();
+            m_bytes = bytes.toByteArray();
+            m_text = QString::fromUtf8(bytes);
+        }
+        return m_text;
+    }
+
+private:
+    bool m_known = false, m_null = false;
+    QByteArray m_bytes;
+    QString m_text;
+};
 
 bool isBlank(char16_t ch) { return QChar::isSpace(ch); }
 bool isBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
@@ -249,6 +274,12 @@ public:
         return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
     }
 
+    const Day &layOut(const PageGridView &p)
+    {
+        return layOut(m_open(p.open), m_close(p.close), p.timeslot, p.listno, m_names(p.names), p.data, p.color,
+                      p.clinic);
+    }
+
     // The page a first opening would make from the settings, never stored.
     const Day &layOut(const OfficeSettings &s, const QDate &date)
     {
@@ -301,6 +332,7 @@ private:
 
     QStringList m_passedOver;
     std::optional<Shape> m_last;
+    TextOf m_open, m_close, m_names;
 
     Day m_day;
 };
@@ -365,8 +397,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     const ReadTogether together(m_store.database());
     const QDate last = query.first.addDays(query.days - 1);
     const TechSkills skills = TechSkills::read(m_store.database());
-    std::optional<OfficeSettings> settings; // only a date without a page needs the templates
-    QHash<int, bool> skilled;               // by column
+    QHash<int, bool> skilled; // by column
     auto holdsSkill = [&](int col) {
         if (query.skill < 1 || query.skill > TechSkills::Count)
             return true;
@@ -375,22 +406,14 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
             held = skilled.insert(col, skills.holds(col, query.skill));
         return *held;
     };
-    const QVector<PageGrid> pages = m_store.gridsBetween(query.first, last);
     const bool fromNow = query.notBefore.isValid();
-    qsizetype nextPage = 0;
-    DayReader reader;
     QVector<int> techs;
     QVarLengthArray<std::optional<QString>, 16> names; // by column, read when a place needs it
     QString namesRead;                                 // the list they were read from
-    for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
-        while (nextPage < pages.size() && pages.at(nextPage).date < d)
-            ++nextPage;
-        const bool stored = nextPage < pages.size() && pages.at(nextPage).date == d;
-        if (!stored && !settings)
-            settings = SettingsStore(m_store.database()).office();
-        const Day &day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
+    // The places of one day in time order, with upToLimit none past the limit of the list.
+    auto placesOf = [&](const Day &day, const QDate &d, bool upToLimit) {
         if (!day.open)
-            continue;
+            return;
         const int cells = spanCells(query.hours, day.slotMinutes);
         const int firstMs = day.first.msecsSinceStartOfDay();
         // Days after days name the same technicians.
@@ -403,10 +426,12 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
         for (int c = 1; c <= day.techs; ++c)
             if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
                 techs << c;
-        for (int r = 0; r < day.rows && out.size() < query.limit; ++r) {
+        for (int r = 0; r < day.rows; ++r) {
             if (fromNow && QDateTime(d, rowStart(firstMs, day, r)) < query.notBefore)
                 continue;
             for (int c : techs) {
+                if (upToLimit && out.size() >= query.limit)
+                    return;
                 const auto end = spanEnd(day.column(c), day.rows, r, cells);
                 if (!end)
                     continue;
@@ -415,10 +440,39 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
                     name = listItem(day.names, c);
                 out.append({d, PageModel::FirstTimeRow + r, c, *name, rowStart(firstMs, day, r),
                             rowStart(firstMs, day, *end + 1)});
-                if (out.size() == query.limit)
-                    break;
             }
         }
+    };
+    // The stored days as the range read hands them over; a date without a page is judged after
+    // it, from the settings, and its places put in their place.
+    DayReader reader;
+    QVector<QDate> unstored;
+    QDate next = query.first;
+    m_store.eachGrid(query.first, last, [&](const PageGridView &page) {
+        if (!page.date.isValid() || page.date < next)
+            return; // a date no day has, or one seen already
+        for (; next < page.date; next = next.addDays(1))
+            unstored << next;
+        next = page.date.addDays(1);
+        // A stored place after the limit-th stored one comes after the limit whatever the dates
+        // without a page add before it.
+        if (out.size() < query.limit)
+            placesOf(reader.layOut(page), page.date, true);
+    });
+    for (; next <= last; next = next.addDays(1))
+        unstored << next;
+    // Dates after the last place the limit lets in offer none.
+    if (out.size() >= query.limit) {
+        const QDate lastIn = out.at(query.limit - 1).date;
+        unstored.removeIf([&](const QDate &d) { return d > lastIn; });
+    }
+    if (!unstored.isEmpty()) {
+        const OfficeSettings settings = SettingsStore(m_store.database()).office();
+        for (const QDate &d : std::as_const(unstored))
+            placesOf(reader.layOut(settings, d), d, false);
+        std::stable_sort(out.begin(), out.end(), [](const Place &a, const Place &b) { return a.date < b.date; });
+        if (out.size() > query.limit)
+            out.resize(query.limit);
     }
     return out;
 }

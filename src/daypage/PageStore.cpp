@@ -150,14 +150,21 @@ QVector<PageGrid> PageStore::gridsBetween(const QDate &from, const QDate &to)
     QVector<PageGrid> out;
     out.reserve(qBound(0, int(from.daysTo(to)) + 1, 400));
     SameText open, close, names;
+    eachGrid(from, to, [&](const PageGridView &p) {
+        out.append({p.date, open(p.open), close(p.close), names(p.names), p.timeslot, p.listno, p.data.toByteArray(),
+                    p.color.toByteArray(), p.clinic});
+    });
+    return out;
+}
+
+void PageStore::eachGrid(const QDate &from, const QDate &to, const std::function<void(const PageGridView &)> &page)
+{
     m_db.scan(QStringLiteral("SELECT caldate, open, \"Close\", timeslot, \"Listno\", \"Names\", \"Data\", \"Color\", "
                              "\"Clinic\" FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate"),
               {from, to}, [&](const RowView &r) {
-                  out.append({storedDate(r.text(0)), open(r.text(1)), close(r.text(2)), names(r.text(5)),
-                              int(r.integer(3)), int(r.integer(4)), r.text(6).toByteArray(), r.text(7).toByteArray(),
-                              r.integer(8) != 0});
+                  page({storedDate(r.text(0)), r.text(1), r.text(2), r.text(5), r.text(6), r.text(7), int(r.integer(3)),
+                        int(r.integer(4)), r.integer(8) != 0});
               });
-    return out;
 }
 
 PageRecord PageStore::load(const PageKey &key)
