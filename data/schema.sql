@@ -69,9 +69,10 @@ CREATE TABLE tbl_Claim (
   PRIMARY KEY (caldate, slotrow, slotcol)
 );
 -- Customers of earlier bookings, told apart by name and phone (folded: lower case, no accents,
--- digits only), with the details of their newest booking; and the prefixes of their name words,
--- phone digits and vehicle words that find them (a phone prefix starts with '#', a vehicle's with
--- '@'), each with the customer's last visit, so a look-up reads its newest ten from an index.
+-- digits only), with the details of their newest booking; and their name words, phone numbers and
+-- vehicle words that find them (a phone's key starts with '#', a vehicle word's with '@'): a
+-- look-up reads the keys starting with what was typed, or, when they are many, walks the customers
+-- newest first. lastVisit of a key is no longer kept.
 CREATE TABLE tbl_Customer (
   nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL,
   cName TEXT, cPhone TEXT, cAddress TEXT, cCity TEXT, cProv TEXT, cPostCode TEXT,
@@ -79,13 +80,13 @@ CREATE TABLE tbl_Customer (
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CustomerName ON tbl_Customer (nameKey, phoneKey);
+CREATE INDEX CustomerLast ON tbl_Customer (lastVisit, nameKey, phoneKey);
 CREATE TABLE tbl_CustomerKey (
   prefix TEXT NOT NULL, nameKey TEXT NOT NULL, phoneKey TEXT NOT NULL, lastVisit TEXT,
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CustomerPrefix ON tbl_CustomerKey (prefix, nameKey, phoneKey);
-CREATE INDEX CustomerRecent ON tbl_CustomerKey (prefix, lastVisit, nameKey, phoneKey);
-CREATE INDEX CustomerKeyOwner ON tbl_CustomerKey (nameKey, phoneKey);
+CREATE INDEX CustomerKeyOwner ON tbl_CustomerKey (nameKey, phoneKey, prefix);
 -- Each name as the bookings spelled it, by its folded form: a customer's bookings are read through
 -- the index JobName.
 CREATE TABLE tbl_CustomerName (
@@ -93,4 +94,4 @@ CREATE TABLE tbl_CustomerName (
   rid INTEGER PRIMARY KEY AUTOINCREMENT
 );
 CREATE UNIQUE INDEX CustomerSpelling ON tbl_CustomerName (nameKey, spelling);
-PRAGMA user_version = 4;
+PRAGMA user_version = 6;

@@ -242,8 +242,34 @@ void DayPage::applyColors(const QString &list)
     saveGridData();
 }
 
+void DayPage::adoptVersion(qint64 readAt, qint64 written)
+{
+    // A write over the version this station holds leaves what it shows as stored. Over a newer
+    // one, another station's change to the rest of the page (its memo, its other cells or
+    // colours) is not shown yet: the older version makes the next look read the page again.
+    if (readAt == m_page.version)
+        m_page.version = written;
+}
+
+bool DayPage::shownAsStored()
+{
+    // Nobody has written the page since this station read or wrote it, and nothing of this
+    // station's own is on screen unstored: reading it again would show the same.
+    if (m_saveBlankPage || m_closed != m_baseClosed || !m_baseColors)
+        return false;
+    const std::optional<qint64> stored = m_store->version(m_page.key());
+    return stored && *stored == m_page.version && m_model.pageCells() == m_baseCells
+           && m_model.cellColors() == *m_baseColors;
+}
+
 void DayPage::reloadStored()
 {
+    if (shownAsStored()) {
+        GridBatch batch(m_grid);
+        sumTotal();
+        txtTotal();
+        return;
+    }
     m_page = m_store->load(m_page.key());
     GridBatch batch(m_grid);
     loadText(m_page.data);
@@ -308,7 +334,7 @@ void DayPage::storeChanges()
     if (!colorsToSave && !textToSave)
         return;
     const PageStore::Saved saved = m_store->savePage(m_page.key(), colorsToSave, textToSave);
-    m_page.version = saved.version;
+    adoptVersion(saved.readAt, saved.version);
     if (saved.colors) {
         m_baseColors = *saved.colors;
         if (*saved.colors != mineColors)
@@ -367,9 +393,10 @@ void DayPage::saveCellColor()
         const QVector<qint64> mine = m_model.cellColors();
         if (m_baseColors && mine == *m_baseColors)
             return;
-        const PageStore::Saved saved =
-            pageWrite([&] { return m_store->savePage(m_page.key(), PageStore::ColorsToSave{m_baseColors, mine}, {}); });
-        m_page.version = saved.version;
+        const PageStore::Saved saved = pageWrite([&] {
+            return m_store->savePage(m_page.key(), PageStore::ColorsToSave{m_baseColors, mine}, {});
+        });
+        adoptVersion(saved.readAt, saved.version);
         const QVector<qint64> stored = *saved.colors;
         m_baseColors = stored;
         if (stored != mine)
@@ -506,8 +533,7 @@ bool DayPage::claimSlot(int row, int col, const QString &mark)
     // The claim is stored; this station's other unsaved cells stay as they are on screen.
     PageText::Cells shown = PageText::merged(claim.cells, m_baseCells, mine);
     m_baseCells = claim.cells;
-    if (claim.version)
-        m_page.version = claim.version;
+    adoptVersion(claim.readAt, claim.version);
     GridBatch batch(m_grid);
     m_model.setPageCells(shown);
     return claim.claimed;

@@ -191,6 +191,9 @@ private:
     bool showColors(const QString &list);
     // The page as stored, text, colours and hours, without a message. Throws AppError.
     void reloadStored();
+    bool shownAsStored();
+    // The page's version after a write of this station that read readAt.
+    void adoptVersion(qint64 readAt, qint64 written);
     // This station's changed cells, colours and closed flag written compare-and-set, in the
     // caller's transaction or one of its own. Throws AppError.
     void storeChanges();
@@ -232,7 +235,7 @@ private:
     bool m_pageJustRead = false;  // m_page was read by this opening: filling the grid needs no second read
     SettingsStore::Layout m_layout;
     std::optional<SettingsStore::Layout> m_layoutJustRead; // read with the page by this opening
-    qint64 m_dataVersion = -1; // the connection's view of other stations' commits
+    qint64 m_dataVersion = -1;                             // the connection's view of other stations' commits
     BookingEraser m_eraseBooking;
     SpanChoice m_span;
     int m_bookingColor = 0;

@@ -302,7 +302,7 @@ PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<Col
                 textStored = QString::fromUtf8(r.text(0));
                 closedStored = r.integer(1) != 0;
                 listStored = QString::fromUtf8(r.text(2));
-                out.version = r.integer(3);
+                out.version = out.readAt = r.integer(3);
             },
             true);
         if (!found)
@@ -405,7 +405,7 @@ PageStore::Claim PageStore::claimCell(const PageKey &key, int rows, int cols, in
         QStringLiteral("SELECT \"Data\", \"Listno\", rowver FROM \"tbl_Appt\"") + byKey(m_db), {key.id, key.date});
     if (page.isEmpty())
         throw pageGone();
-    out.version = page.rows[0][2].toLongLong();
+    out.version = out.readAt = page.rows[0][2].toLongLong();
     out.cells = PageText::shaped(PageText::parse(page.rows[0][0].toString()), rows, cols);
     // A grid laid out from anything but this page (a read that failed half way) never books a
     // column the page does not have.

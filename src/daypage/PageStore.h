@@ -107,6 +107,7 @@ public:
         std::optional<QVector<qint64>> colors; // the list as now stored, when colours were given
         std::optional<PageText::Cells> cells;  // the text as now stored, shaped like mine, when text was given
         qint64 version = 0;                    // the page's row version after the save
+        qint64 readAt = 0;                     // the version read, and written over where it wrote
     };
     // Both in one statement guarded by the row version read, merged into the page as stored.
     Saved savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
@@ -136,6 +137,7 @@ public:
         bool tookOver = false;
         PageText::Cells cells;
         qint64 version = 0; // the page's row version after the attempt
+        qint64 readAt = 0;  // the version read, and written over where it wrote
     };
     Claim claimCell(const PageKey &key, int rows, int cols, int r, int c, const QString &mark, const ClaimOwner &owner);
     // Empties the cell (text row r, column c from 0) where it still holds mark and the claim is

@@ -14,11 +14,16 @@ const QString PhoneMark = QStringLiteral("#");
 const QString VehicleMark = QStringLiteral("@");
 constexpr int LocalDigits = 7;
 
-void addPrefixes(QStringList &keys, const QString &text, int from, const QString &mark = QString())
+// One key per word, cut at KeyLength: a look-up reads the range of keys that start with what was
+// typed, so the shorter prefixes need no rows of their own.
+void addKey(QStringList &keys, const QString &text, int shortest, const QString &mark = QString())
 {
-    for (int n = from; n <= qMin(int(text.size()), CustomerStore::KeyLength); ++n)
-        keys << mark + text.left(n);
+    if (text.size() >= shortest)
+        keys << mark + text.left(CustomerStore::KeyLength);
 }
+
+// Above every key that starts with key: the highest code point sorts after any that can follow.
+QString pastKeysOf(const QString &key) { return key + QString::fromUcs4(U"\U0010FFFF"); }
 } // namespace
 
 QString CustomerStore::foldedName(const QString &name)
@@ -52,10 +57,10 @@ QStringList CustomerStore::keysOf(const QString &nameKey, const QString &phoneKe
 {
     QStringList keys;
     for (const QString &word : nameKey.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        addPrefixes(keys, word, MinLetters);
-    addPrefixes(keys, phoneKey, MinDigits, PhoneMark);
+        addKey(keys, word, MinLetters);
+    addKey(keys, phoneKey, MinDigits, PhoneMark);
     if (phoneKey.size() > LocalDigits)
-        addPrefixes(keys, phoneKey.right(LocalDigits), MinDigits, PhoneMark);
+        addKey(keys, phoneKey.right(LocalDigits), MinDigits, PhoneMark);
     keys.removeDuplicates();
     return keys;
 }
@@ -75,7 +80,7 @@ QStringList CustomerStore::vehicleKeysOf(const QString &vehicle, const QString &
     QStringList keys;
     for (const QString &word :
          foldedName(vehicle + QLatin1Char(' ') + make).split(QLatin1Char(' '), Qt::SkipEmptyParts))
-        addPrefixes(keys, word, MinLetters, VehicleMark);
+        addKey(keys, word, MinLetters, VehicleMark);
     keys.removeDuplicates();
     return keys;
 }
@@ -111,25 +116,19 @@ void CustomerStore::remember(const QDate &date, const Customer &booked)
 void CustomerStore::addKeys(const QString &nameKey, const QString &phoneKey, const QStringList &keys,
                             const QStringList &spellings)
 {
-    // Every key carries the customer's last visit, this booking's or a newer one's; a vehicle once
-    // brought keeps finding its customer. Rows another station adds meanwhile are left as they are.
-    const QVariant last = m_db.scalar(
-        QStringLiteral("SELECT \"lastVisit\" FROM \"tbl_Customer\" WHERE \"nameKey\" = ? AND \"phoneKey\" = ?"),
-        {nameKey, phoneKey});
+    // A vehicle once brought keeps finding its customer. A key stored already is left as it is,
+    // so a returning customer's booking writes none.
     QStringList rows;
     QVariantList binds;
     for (const QString &key : keys) {
-        rows << QStringLiteral("(?, ?, ?, ?)");
-        binds << key << nameKey << phoneKey << last;
+        rows << QStringLiteral("(?, ?, ?)");
+        binds << key << nameKey << phoneKey;
     }
     if (!rows.isEmpty())
-        m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\", "
-                                    "\"lastVisit\") VALUES %1 ON CONFLICT DO NOTHING")
+        m_db.execute(QStringLiteral("INSERT INTO \"tbl_CustomerKey\" (\"prefix\", \"nameKey\", \"phoneKey\") "
+                                    "VALUES %1 ON CONFLICT DO NOTHING")
                          .arg(rows.join(QLatin1String(", "))),
                      binds);
-    m_db.execute(QStringLiteral("UPDATE \"tbl_CustomerKey\" SET \"lastVisit\" = ? WHERE \"nameKey\" = ? AND "
-                                "\"phoneKey\" = ? AND \"lastVisit\" < ?"),
-                 {last, nameKey, phoneKey, last});
     rows.clear();
     binds.clear();
     for (const QString &spelling : spellings) {
@@ -143,27 +142,75 @@ void CustomerStore::addKeys(const QString &nameKey, const QString &phoneKey, con
                      binds);
 }
 
+namespace {
+// Up to this many keys in the range are read whole and their customers sorted; beyond it the
+// customers are walked newest first until enough have a key in the range.
+constexpr int FewKeys = 200;
+constexpr int NewestBatch = 64;
+
+const QString CustomerColumns =
+    QStringLiteral("c.\"cName\", c.\"cPhone\", c.\"cAddress\", c.\"cCity\", c.\"cProv\", c.\"cPostCode\", "
+                   "c.\"cVehicle\", c.\"cMake\", c.\"lastVisit\", c.\"nameKey\", c.\"phoneKey\"");
+const QString NewestFirst = QStringLiteral(" ORDER BY c.\"lastVisit\" DESC, c.\"nameKey\" DESC, c.\"phoneKey\" DESC");
+} // namespace
+
 QVector<CustomerStore::Customer>
 CustomerStore::byKey(const QString &key, bool byKeyAlone, int limit,
                      const std::function<bool(const QString &, const QString &, const QString &)> &fits)
 {
     QVector<Customer> out;
-    m_db.scan(QStringLiteral("SELECT c.\"cName\", c.\"cPhone\", c.\"cAddress\", c.\"cCity\", c.\"cProv\", "
-                             "c.\"cPostCode\", c.\"cVehicle\", c.\"cMake\", c.\"lastVisit\", c.\"nameKey\", "
-                             "c.\"phoneKey\" FROM \"tbl_CustomerKey\" k JOIN \"tbl_Customer\" c ON c.\"nameKey\" = "
-                             "k.\"nameKey\" AND c.\"phoneKey\" = k.\"phoneKey\" WHERE k.\"prefix\" = ? "
-                             "ORDER BY k.\"lastVisit\" DESC, k.\"nameKey\" DESC, k.\"phoneKey\" DESC")
-                  + (byKeyAlone ? QStringLiteral(" LIMIT %1").arg(limit) : QString()),
-              {key}, [&](const RowView &r) {
-                  if (out.size() >= limit)
-                      return;
-                  auto text = [&r](int i) { return QString::fromUtf8(r.text(i)); };
-                  // Typing beyond the stored prefix, or more than one word, is checked whole.
-                  if (!byKeyAlone && !fits(text(9), text(10), foldedName(text(6) + QLatin1Char(' ') + text(7))))
-                      return;
-                  out.append({text(0), text(1), text(2), text(3), text(4), text(5), text(6), text(7),
-                              QDate::fromString(text(8), Qt::ISODate)});
-              });
+    QString last, lastName, lastPhone; // where the walk stopped
+    const QVariantList range{key, pastKeysOf(key)};
+    auto take = [&](const RowView &r) {
+        auto text = [&r](int i) { return QString::fromUtf8(r.text(i)); };
+        last = text(8);
+        lastName = text(9);
+        lastPhone = text(10);
+        if (out.size() >= limit)
+            return;
+        // Typing beyond the stored key, or more than one word, is checked whole.
+        if (!byKeyAlone && !fits(lastName, lastPhone, foldedName(text(6) + QLatin1Char(' ') + text(7))))
+            return;
+        out.append({text(0), text(1), text(2), text(3), text(4), text(5), text(6), text(7),
+                    QDate::fromString(last, Qt::ISODate)});
+    };
+    const QString inRange = QStringLiteral("\"prefix\" >= ? AND \"prefix\" < ?");
+    const qsizetype keys =
+        m_db.select(QStringLiteral("SELECT 1 FROM \"tbl_CustomerKey\" WHERE %1 LIMIT %2").arg(inRange).arg(FewKeys + 1),
+                    range)
+            .rows.size();
+    if (keys <= FewKeys) {
+        // Few: the customers of those keys, a customer with two such words once.
+        m_db.scan(QStringLiteral("SELECT %1 FROM (SELECT DISTINCT \"nameKey\", \"phoneKey\" FROM \"tbl_CustomerKey\" "
+                                 "WHERE %2) k JOIN \"tbl_Customer\" c ON c.\"nameKey\" = k.\"nameKey\" AND "
+                                 "c.\"phoneKey\" = k.\"phoneKey\"")
+                          .arg(CustomerColumns, inRange)
+                      + NewestFirst + (byKeyAlone ? QStringLiteral(" LIMIT %1").arg(limit) : QString()),
+                  range, take);
+        return out;
+    }
+    // Many, as the first letters of a common name or a phone's area code find: the newest
+    // customers are read a batch at a time, in the order of their index, until enough are found.
+    const int batch = byKeyAlone ? limit : NewestBatch;
+    bool first = true;
+    for (qsizetype read = batch; read == batch && out.size() < limit; first = false) {
+        read = 0;
+        QVariantList binds = range;
+        QString after;
+        if (!first) {
+            after = QStringLiteral(" AND (c.\"lastVisit\" < ? OR (c.\"lastVisit\" = ? AND (c.\"nameKey\" < ? OR "
+                                   "(c.\"nameKey\" = ? AND c.\"phoneKey\" < ?))))");
+            binds << last << last << lastName << lastName << lastPhone;
+        }
+        m_db.scan(QStringLiteral("SELECT %1 FROM \"tbl_Customer\" c WHERE EXISTS (SELECT 1 FROM \"tbl_CustomerKey\" k "
+                                 "WHERE k.\"nameKey\" = c.\"nameKey\" AND k.\"phoneKey\" = c.\"phoneKey\" AND k.%2)%3")
+                          .arg(CustomerColumns, inRange, after)
+                      + NewestFirst + QStringLiteral(" LIMIT %1").arg(batch),
+                  binds, [&](const RowView &r) {
+                      ++read;
+                      take(r);
+                  });
+    }
     return out;
 }
 

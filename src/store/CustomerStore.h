@@ -9,8 +9,8 @@ class Database;
 
 // The customers seen in earlier bookings, told apart by name and phone, kept for the booking
 // form's look-up and the customer history. Each booking save remembers its customer inside the
-// booking's own transaction; a look-up is an exact match on a stored prefix of a name word, of the
-// phone's digits or of a vehicle word, so a keystroke never scans the bookings. The names as each
+// booking's own transaction; a look-up reads the stored name words, phone numbers and vehicle words
+// that start with what was typed, from an index, so a keystroke never scans the bookings. The names as each
 // booking spelled them are kept too, so a customer's bookings are found through an index.
 class CustomerStore {
 public:
@@ -32,11 +32,11 @@ public:
     // Lower case, accents taken off, words of letters and digits separated by one blank.
     static QString foldedName(const QString &name);
     static QString phoneDigits(const QString &phone);
-    // The look-up keys of a customer: prefixes of each name word (MinLetters and up) and of the
-    // phone's digits and of its last seven (MinDigits and up, marked with '#').
+    // The look-up keys of a customer: each name word (of MinLetters and more), the phone's digits
+    // and its last seven (of MinDigits and more, marked with '#'), each cut at KeyLength.
     static QStringList keysOf(const QString &nameKey, const QString &phoneKey);
-    // The look-up keys of a vehicle: prefixes of each word of its year and make (MinLetters and
-    // up, marked with '@').
+    // The look-up keys of a vehicle: each word of its year and make (of MinLetters and more,
+    // marked with '@'), cut at KeyLength.
     static QStringList vehicleKeysOf(const QString &vehicle, const QString &make);
     // What a typed text looks up: the key, or nothing when it is too short to offer anything.
     static QString lookupKey(const QString &typed);
@@ -67,7 +67,7 @@ private:
     // The look-up keys and name spellings of a stored customer, each at its last visit.
     void addKeys(const QString &nameKey, const QString &phoneKey, const QStringList &keys,
                  const QStringList &spellings);
-    // The customers with the stored prefix key, newest visit first, those that fits passes.
+    // The customers with a stored key starting with key, newest visit first, those that fits passes.
     QVector<Customer> byKey(
         const QString &key, bool byKeyAlone, int limit,
         const std::function<bool(const QString &nameKey, const QString &phoneKey, const QString &vehicleWords)> &fits);

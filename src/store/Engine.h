@@ -63,9 +63,14 @@ public:
     // A number that changes whenever a station commits a change to pages, bookings, claims or
     // settings (on SQLite: any commit of another connection), for live refresh.
     virtual qint64 dataVersion(Database &db) const = 0;
-    // Shared schema step 3, where the engine counts changes itself: writers of different pages
+    // Shared schema step 4, where the engine counts changes itself: writers of different pages
     // count them without waiting for each other.
     virtual void spreadChangeCounter(Database &) const {}
+    // Shared schema step 5: each transaction counts once per row of the count.
+    virtual void defineChangeCounting(Database &) const {}
+    // Text of the column compared byte by byte, so a range of keys is every key starting with a
+    // text (a server's default collation may order otherwise; SQLite does so already).
+    virtual void orderBytewise(Database &, const QString &, const QString &) const {}
     // The operator that matches a pattern ignoring the case of ASCII letters.
     virtual QString likeNoCase() const = 0;
     // The socket of an open connection to a server, whose waits are bounded; -1 for none.

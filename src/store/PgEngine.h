@@ -30,6 +30,8 @@ public:
     void snapshotTo(Database &db, const QString &file, const Progress &progress) const override;
     qint64 dataVersion(Database &db) const override;
     void spreadChangeCounter(Database &db) const override;
+    void defineChangeCounting(Database &db) const override;
+    void orderBytewise(Database &db, const QString &table, const QString &column) const override;
     QString likeNoCase() const override;
     // The driver prepares only queries and data changes, which come with bound values.
     bool keepsPrepared(bool bound) const override { return bound; }

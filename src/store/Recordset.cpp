@@ -184,7 +184,8 @@ struct Recordset::Impl {
                                QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
             QVariant first;
             try {
-                first = db->scalar(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1").arg(rowId(), quoted(source)));
+                first =
+                    db->scalar(QStringLiteral("SELECT %1 FROM %2 ORDER BY %1 LIMIT 1").arg(rowId(), quoted(source)));
             } catch (const AppError &e) {
                 // The columns were known from before: the table may have gone since.
                 if (e.number() == ErrNo::RecordLocked || e.number() == ErrNo::NoAnswer || db->inTransaction())
@@ -195,8 +196,8 @@ struct Recordset::Impl {
                 } catch (const AppError &) {
                 }
                 if (gone)
-                    throw AppError(
-                        3078, QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
+                    throw AppError(3078,
+                                   QStringLiteral("The database engine cannot find the input table '%1'.").arg(source));
                 throw;
             }
             if (first.isValid()) {

@@ -7,7 +7,7 @@ class Database;
 // The tables of the two database files.
 namespace Schema {
 // The shape of the shared database this program makes and expects: the number of its last step.
-constexpr int SharedVersion = 4;
+constexpr int SharedVersion = 6;
 
 void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb
@@ -22,9 +22,13 @@ struct Step {
 //   1. pages and booking records get ids that are never used again (a file only: a server's are
 //      so from the start); the tables of running stations and of claim owners are added.
 //   2. the tables of the customers of earlier bookings and of their look-up keys.
-//   3. the spellings of customers' names and an index of the bookings' names; the customers,
-//      with the keys of their names, phones and vehicles, filled from the bookings.
+//   3. the spellings of customers' names and an index of the bookings' names.
 //   4. on a server, the change counter of live refresh gets a row per page written (a file has none).
+//   5. on a server, a transaction counts a change once per row of the counter, however many
+//      statements it runs.
+//   6. the customers' look-up keys are whole words rather than every prefix of them (a server
+//      orders them byte by byte, so a look-up reads a range): the customers, with the keys of
+//      their names, phones and vehicles, filled again from the bookings.
 const QVector<Step> &sharedSteps();
 
 // Applies every step above the database's version, then records the last one's number, all in

@@ -86,7 +86,8 @@ SettingsStore::Layout SettingsStore::layout()
 
 QString SettingsStore::layoutColumns()
 {
-    return QStringLiteral("(SELECT \"RHeight\" FROM \"tbl_Setup\" LIMIT 1), (SELECT cwidth FROM \"tbl_Setup\" LIMIT 1)");
+    return QStringLiteral(
+        "(SELECT \"RHeight\" FROM \"tbl_Setup\" LIMIT 1), (SELECT cwidth FROM \"tbl_Setup\" LIMIT 1)");
 }
 
 std::optional<SettingsStore::Layout> SettingsStore::layoutFrom(const QVariant &rHeight, const QVariant &cwidth)

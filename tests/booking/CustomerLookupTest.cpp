@@ -34,6 +34,13 @@ private:
         e[TTime] = QStringLiteral("1");
         return e;
     }
+    static CustomerStore::Customer person(const QString &name, const QString &phone)
+    {
+        CustomerStore::Customer c;
+        c.name = name;
+        c.phone = phone;
+        return c;
+    }
     static QStringList names(const QVector<CustomerStore::Customer> &list)
     {
         QStringList out;
@@ -107,6 +114,37 @@ private slots:
         QCOMPARE(text("txtMake"), QStringLiteral("Civic"));
         QCOMPARE(s.db.scalar(QStringLiteral("SELECT count(*) FROM \"tbl_Job\"")).toInt(), stored);
         delete form;
+    }
+
+    // A prefix most customers share (a common first name, a phone's area code) walks the customers
+    // newest first rather than sorting them all; a few keys are sorted. Both list the same way.
+    void aCommonPrefixListsTheNewestFirst()
+    {
+        TestFolder folder;
+        seedShared(folder, m_onServer);
+        BookingStation s(folder);
+        CustomerStore store(s.db);
+        const QDate day(2030, 1, 1);
+        {
+            WriteTransaction tx(s.db);
+            for (int i = 0; i < 3; ++i)
+                store.remember(day.addDays(i),
+                               person(QStringLiteral("Jo Smith %1").arg(i), QStringLiteral("555 020%1").arg(i)));
+            for (int i = 0; i < 240; ++i)
+                store.remember(day.addDays(10 + i / 2),
+                               person(QStringLiteral("Jo Newman %1").arg(i, 3, 10, QLatin1Char('0')),
+                                      QStringLiteral("555 1%1").arg(i, 3, 10, QLatin1Char('0'))));
+            tx.commit();
+        }
+        QStringList newest;
+        for (int i = 239; i >= 230; --i)
+            newest << QStringLiteral("Jo Newman %1/555 1%1").arg(i, 3, 10, QLatin1Char('0'));
+        QCOMPARE(names(store.lookup(QStringLiteral("jo"))), newest);
+        QCOMPARE(names(store.lookup(QStringLiteral("555"))), newest);
+        const QStringList smiths{"Jo Smith 2/555 0202", "Jo Smith 1/555 0201", "Jo Smith 0/555 0200"};
+        QCOMPARE(names(store.lookup(QStringLiteral("jo smi"))), smiths); // past every Newman
+        QCOMPARE(names(store.lookup(QStringLiteral("smi"))), smiths);
+        QCOMPARE(names(store.lookup(QStringLiteral("555-02"))), smiths);
     }
 };
 class CustomerLookupTestFile : public CustomerLookupTest {

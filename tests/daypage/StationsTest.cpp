@@ -157,6 +157,20 @@ private slots:
         a.page.deleteCell();
         QCOMPARE(a.dialogs.count(), 0);
         QCOMPARE(storedCell(Monday, 9, 2), QString());
+
+        // a's own colour written over b's newer text: b's text is still shown, and a's Enter on
+        // it opens b's booking instead of taking the slot as free.
+        QVERIFY(b.page.openDate(Monday));
+        b.grid().setText(10, 3, QStringLiteral("Bob"));
+        b.page.saveGridData();
+        a.grid().setCellBackColor(11, 1, 0x80FF80);
+        a.page.saveCellColor();
+        QVERIFY(a.page.pollChanges());
+        QCOMPARE(a.grid().text(10, 3), QStringLiteral("Bob"));
+        a.grid().setCellBackColor(11, 2, 0x80FF80);
+        a.page.saveCellColor();
+        QCOMPARE(a.page.enterSlot(10, 3), DayPage::SlotEnter::Booked);
+        QCOMPARE(storedCell(Monday, 10, 3), QStringLiteral("Bob"));
     }
 
     void pageReadMeetingALockIsNotShownAsABookableGrid()

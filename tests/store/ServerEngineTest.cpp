@@ -127,6 +127,24 @@ private slots:
             QVERIFY2(version() > seen, change);
             seen = version();
         }
+        // A transaction of many statements counts once, however many it runs (each count of the
+        // same row in one transaction would cost more than the last); and again after a rollback
+        // to a savepoint took its count back.
+        other.begin();
+        for (int i = 0; i < 50; ++i)
+            other.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = ?"), {QString::number(i)});
+        other.execute(QStringLiteral("SAVEPOINT s"));
+        other.execute(QStringLiteral("DELETE FROM \"tbl_Claim\""));
+        other.execute(QStringLiteral("ROLLBACK TO SAVEPOINT s"));
+        other.commit();
+        QCOMPARE(version(), seen + 1);
+        other.begin();
+        other.execute(QStringLiteral("SAVEPOINT s"));
+        other.execute(QStringLiteral("DELETE FROM \"tbl_Claim\""));
+        other.execute(QStringLiteral("ROLLBACK TO SAVEPOINT s"));
+        other.execute(QStringLiteral("UPDATE \"tbl_Appt\" SET \"Data\" = 'z'"));
+        other.commit();
+        QCOMPARE(version(), seen + 2);
     }
 
     void connectionFileIsPreferredAndChecked()

@@ -129,6 +129,25 @@ private slots:
         QCOMPARE(byOldCar.size(), 1);
         QCOMPARE(byOldCar.first().make, QStringLiteral("Honda"));
         QCOMPARE(BookingStore(db).namedAs(CustomerStore(db).spellings(QStringLiteral("dana whit"))).size(), 2);
+        // One key per word, phone and vehicle word, not one per prefix; a file of the shape before
+        // (keys per prefix) gets them made again.
+        auto danaKeys = [&db] {
+            QStringList keys;
+            for (const auto &r : db.select(QStringLiteral("SELECT prefix FROM tbl_CustomerKey WHERE nameKey = "
+                                                          "'dana whit' ORDER BY prefix"))
+                                     .rows)
+                keys << r.at(0).toString();
+            return keys.join(QLatin1Char(' '));
+        };
+        const QString words = QStringLiteral("#5550142 @2012 @2024 @honda @subaru dana whit");
+        QCOMPARE(danaKeys(), words);
+        db.execute(QStringLiteral("INSERT INTO tbl_CustomerKey (prefix, nameKey, phoneKey, lastVisit) VALUES "
+                                  "('da', 'dana whit', '5550142', NULL), "
+                                  "('dan', 'dana whit', '5550142', NULL)"));
+        db.execute(QStringLiteral("PRAGMA user_version = %1").arg(Schema::SharedVersion - 1));
+        QVERIFY(Schema::upgradeShared(db));
+        QCOMPARE(danaKeys(), words);
+        QCOMPARE(CustomerStore(db).lookup(QStringLiteral("Da")).size(), 1);
         QCOMPARE(db.scalar(QStringLiteral("PRAGMA integrity_check")).toString(), QStringLiteral("ok"));
     }
 

@@ -21,6 +21,8 @@ struct Floors::Statements {
     sqlite3_stmt *write = nullptr;
     sqlite3_stmt *commit = nullptr;
     sqlite3_stmt *customers = nullptr;
+    sqlite3_stmt *keyCount = nullptr;
+    sqlite3_stmt *newest = nullptr;
 };
 
 Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
@@ -44,10 +46,20 @@ Floors::Floors(const QString &dbPath) : m_st(std::make_unique<Statements>())
     prepare("SELECT count(*) FROM tbl_Appt WHERE Data LIKE ?", &m_st->scan);
     prepare("SELECT rowid, * FROM tbl_Appt WHERE caldate >= ? AND caldate <= ?", &m_st->range);
     prepare("BEGIN IMMEDIATE", &m_st->begin);
+    // The look-up's statements: how many keys start with the text (up to 201), then the customers
+    // of a few keys sorted, or of many the newest walked.
+    prepare("SELECT 1 FROM tbl_CustomerKey WHERE prefix >= ?1 AND prefix < ?1 || char(1114111) LIMIT 201",
+            &m_st->keyCount);
     prepare("SELECT c.cName, c.cPhone, c.cAddress, c.cCity, c.cProv, c.cPostCode, c.cVehicle, c.cMake, c.lastVisit "
-            "FROM tbl_CustomerKey k JOIN tbl_Customer c ON c.nameKey = k.nameKey AND c.phoneKey = k.phoneKey "
-            "WHERE k.prefix = ? ORDER BY k.lastVisit DESC, k.nameKey DESC, k.phoneKey DESC LIMIT 10",
+            "FROM (SELECT DISTINCT nameKey, phoneKey FROM tbl_CustomerKey WHERE prefix >= ?1 AND prefix < ?1 || "
+            "char(1114111)) k JOIN tbl_Customer c ON c.nameKey = k.nameKey AND c.phoneKey = k.phoneKey "
+            "ORDER BY c.lastVisit DESC, c.nameKey DESC, c.phoneKey DESC LIMIT 10",
             &m_st->customers);
+    prepare("SELECT c.cName, c.cPhone, c.cAddress, c.cCity, c.cProv, c.cPostCode, c.cVehicle, c.cMake, c.lastVisit "
+            "FROM tbl_Customer c WHERE EXISTS (SELECT 1 FROM tbl_CustomerKey k WHERE k.nameKey = c.nameKey AND "
+            "k.phoneKey = c.phoneKey AND k.prefix >= ?1 AND k.prefix < ?1 || char(1114111)) "
+            "ORDER BY c.lastVisit DESC, c.nameKey DESC, c.phoneKey DESC LIMIT 10",
+            &m_st->newest);
     prepare("UPDATE tbl_Appt SET Data = ?, Color = ? WHERE caldate = ?", &m_st->write);
     prepare("COMMIT", &m_st->commit);
 }
@@ -56,8 +68,8 @@ Floors::~Floors()
 {
     if (!m_db)
         return;
-    for (sqlite3_stmt *st :
-         {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit, m_st->customers})
+    for (sqlite3_stmt *st : {m_st->lookup, m_st->scan, m_st->range, m_st->begin, m_st->write, m_st->commit,
+                             m_st->customers, m_st->keyCount, m_st->newest})
         sqlite3_finalize(st);
     sqlite3_close(m_db);
 }
@@ -115,20 +127,22 @@ int Floors::scan(const QString &name)
 
 int Floors::customerLookup(const QString &key)
 {
-    sqlite3_stmt *st = m_st->customers;
     const QByteArray k = key.toUtf8();
-    sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
-    int n = 0;
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        for (int i = 0; i < 9; ++i)
-            sqlite3_column_text(st, i);
-        ++n;
-    }
-    sqlite3_reset(st);
-    if (rc != SQLITE_DONE)
-        fail(m_db, "customers");
-    return n;
+    auto rows = [&](sqlite3_stmt *st, const char *what, int fields) {
+        sqlite3_bind_text(st, 1, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+        int n = 0;
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            for (int i = 0; i < fields; ++i)
+                sqlite3_column_text(st, i);
+            ++n;
+        }
+        sqlite3_reset(st);
+        if (rc != SQLITE_DONE)
+            fail(m_db, what);
+        return n;
+    };
+    return rows(rows(m_st->keyCount, "key count", 0) <= 200 ? m_st->customers : m_st->newest, "customers", 9);
 }
 
 void Floors::pageWrite(const QDate &date, const QString &data, const QString &color)

@@ -22,7 +22,8 @@ public:
     int pageRange(const QDate &from, const QDate &to);
     // Every page text searched for a name, ignoring case; returns the pages that hold it.
     int scan(const QString &name);
-    // The newest ten customers under one look-up key, every shown field read; returns how many.
+    // The newest ten customers with a key starting with key, every shown field read; returns how
+    // many.
     int customerLookup(const QString &key);
     // One write transaction that stores a page's text and colour list.
     void pageWrite(const QDate &date, const QString &data, const QString &color);
