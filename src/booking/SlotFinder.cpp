@@ -95,6 +95,14 @@ class TextMarks {
 public:
     TextMarks(Day &day, const Ch *p, qsizetype n) : m_day(day), m_p(p), m_n(n) {}
 
+    // The time rows start at k: the rows above them are passed over unread.
+    void startAt(qsizetype k)
+    {
+        m_row = 0;
+        m_col = 0;
+        m_cellStart = k;
+    }
+
     bool cellEnd(qsizetype k)
     {
         if (k > m_cellStart && m_row >= 0 && m_col < m_day.techs)
@@ -124,6 +132,16 @@ void markTexts(Day &day, const Ch *p, qsizetype n)
 {
     TextMarks<Ch> marks(day, p, n);
     qsizetype k = 0;
+    if constexpr (std::is_same_v<Ch, char>) {
+        // The hours rows above the time rows hold no slot.
+        for (int row = PageModel::TextTopRow; row < PageModel::FirstTimeRow; ++row) {
+            const void *end = k < n ? std::memchr(p + k, '\r', std::size_t(n - k)) : nullptr;
+            if (!end)
+                return;
+            k = static_cast<const char *>(end) - p + 1;
+        }
+        marks.startAt(k);
+    }
     if constexpr (std::is_same_v<Ch, char> && std::endian::native == std::endian::little) {
         // Stored UTF-8 looked at eight bytes at a time: each tab and carriage return found at once.
         constexpr quint64 Ones = 0x0101010101010101ull, Lows = Ones * 0x7F;
