@@ -4,14 +4,18 @@
 #include "booking/TechSkills.h"
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
-#include "core/ListText.h"
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
+#include "store/Database.h"
 #include "store/SettingsStore.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -43,6 +47,31 @@ void withChars(const QByteArray &b, F &&f)
 {
     f(b.constData(), b.size());
 }
+template <class F>
+void withChars(QByteArrayView b, F &&f)
+{
+    f(b.data(), b.size());
+}
+
+// Text of a range read as a string, made again only when it differs from the page before's.
+class TextOf {
+public:
+    const QString &operator()(QByteArrayView bytes)
+    {
+        if (!m_known || bytes.isNull() != m_null || bytes != QByteArrayView(m_bytes)) {
+            m_known = true;
+            m_null = bytes.isNull();
+            m_bytes = bytes.toByteArray();
+            m_text = QString::fromUtf8(bytes);
+        }
+        return m_text;
+    }
+
+private:
+    bool m_known = false, m_null = false;
+    QByteArray m_bytes;
+    QString m_text;
+};
 
 bool isBlank(char16_t ch) { return QChar::isSpace(ch); }
 bool isBlank(char ch) { return ch == ' ' || (ch >= '\t' && ch <= '\r'); }
@@ -59,28 +88,91 @@ bool isLunchWord(const Ch *p, qsizetype from, qsizetype to)
 }
 
 // Marks each cell of the time rows from the page text: a LUNCH cell is lunch, any other text
-// taken.
+// taken. cellEnd hears where each cell ends, at its tab or carriage return (the end of the text
+// ends the last), and tells whether to go on.
+template <class Ch>
+class TextMarks {
+public:
+    TextMarks(Day &day, const Ch *p, qsizetype n) : m_day(day), m_p(p), m_n(n) {}
+
+    // The time rows start at k: the rows above them are passed over unread.
+    void startAt(qsizetype k)
+    {
+        m_row = 0;
+        m_col = 0;
+        m_cellStart = k;
+    }
+
+    bool cellEnd(qsizetype k)
+    {
+        if (k > m_cellStart && m_row >= 0 && m_col < m_day.techs)
+            m_day.cells[std::size_t(m_col) * std::size_t(m_day.rows) + std::size_t(m_row)] =
+                isLunchWord(m_p, m_cellStart, k) ? Cell::Lunch : Cell::Taken;
+        if (k < m_n && m_p[k] == Ch('\t')) {
+            ++m_col;
+        } else if (++m_row == m_day.rows || k >= m_n) {
+            return false;
+        } else {
+            m_col = 0;
+        }
+        m_cellStart = k + 1;
+        return true;
+    }
+
+private:
+    Day &m_day;
+    const Ch *m_p;
+    qsizetype m_n;
+    int m_row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), m_col = 0;
+    qsizetype m_cellStart = 0;
+};
+
 template <class Ch>
 void markTexts(Day &day, const Ch *p, qsizetype n)
 {
-    int row = -(PageModel::FirstTimeRow - PageModel::TextTopRow), col = 0;
-    qsizetype cellStart = 0;
-    for (qsizetype k = 0; k <= n; ++k) {
-        const Ch ch = k < n ? p[k] : Ch('\r');
-        if (ch != Ch('\t') && ch != Ch('\r'))
-            continue;
-        if (k > cellStart && row >= 0 && col < day.techs)
-            day.cells[std::size_t(col) * std::size_t(day.rows) + std::size_t(row)] =
-                isLunchWord(p, cellStart, k) ? Cell::Lunch : Cell::Taken;
-        if (ch == Ch('\t')) {
-            ++col;
-        } else if (++row == day.rows) {
-            break;
-        } else {
-            col = 0;
+    TextMarks<Ch> marks(day, p, n);
+    qsizetype k = 0;
+    if constexpr (std::is_same_v<Ch, char>) {
+        // The hours rows above the time rows hold no slot.
+        for (int row = PageModel::TextTopRow; row < PageModel::FirstTimeRow; ++row) {
+            const void *end = k < n ? std::memchr(p + k, '\r', std::size_t(n - k)) : nullptr;
+            if (!end)
+                return;
+            k = static_cast<const char *>(end) - p + 1;
         }
-        cellStart = k + 1;
+        marks.startAt(k);
     }
+    if constexpr (std::is_same_v<Ch, char> && std::endian::native == std::endian::little) {
+        // Stored UTF-8 looked at eight bytes at a time: each tab and carriage return found at once.
+        constexpr quint64 Ones = 0x0101010101010101ull, Lows = Ones * 0x7F;
+        auto zeroBytes = [](quint64 v) { return ~(((v & Lows) + Lows) | v | Lows); };
+        for (; k + 8 <= n; k += 8) {
+            quint64 x;
+            std::memcpy(&x, p + k, 8);
+            for (quint64 hits = zeroBytes(x ^ (Ones * '\t')) | zeroBytes(x ^ (Ones * '\r')); hits; hits &= hits - 1)
+                if (!marks.cellEnd(k + std::countr_zero(hits) / 8))
+                    return;
+        }
+    }
+    for (; k < n; ++k)
+        if ((p[k] == Ch('\t') || p[k] == Ch('\r')) && !marks.cellEnd(k))
+            return;
+    marks.cellEnd(n);
+}
+
+// A colour item of exactly eight digits, the first not 0, as the usual colours are stored: read as
+// one word instead of digit by digit. Such an item is exactly its number.
+bool isEightDigits(quint64 x, char first)
+{
+    constexpr quint64 Ones = 0x0101010101010101ull;
+    return first != '0' && (x & (Ones * 0xF0)) == Ones * 0x30 && ((x + Ones * 0x06) & (Ones * 0xF0)) == Ones * 0x30;
+}
+
+quint64 wordOf(const char (&digits)[9])
+{
+    quint64 x;
+    std::memcpy(&x, digits, 8);
+    return x;
 }
 
 // Then the colour list, column by column over the time rows and the extra row: grey is lunch
@@ -97,9 +189,40 @@ void markColors(Day &day, const Ch *p, qsizetype n)
         --to;
     if (from == to || (to - from == 1 && p[from] == Ch('0')))
         return;
+    static_assert(FreeSlotColor == 15663103 && LunchColor == 12632256);
+    static const quint64 FreeWord = wordOf("15663103"), LunchWord = wordOf("12632256");
     const int perColumn = day.rows + 1;
     int c = 0, row = 0;
+    quint64 taken = FreeWord; // the last other colour met: a page has few
+    Cell *column = day.cells.data();
     for (qsizetype k = 0; k <= n; ++k) {
+        Cell *cell = row < day.rows ? column + row : nullptr;
+        if constexpr (std::is_same_v<Ch, char>) {
+            quint64 word = 0;
+            if (k + 8 <= n && (k + 8 == n || p[k + 8] == ' ')) {
+                std::memcpy(&word, p + k, 8);
+                if (word != FreeWord && word != LunchWord && word != taken && !isEightDigits(word, p[k]))
+                    word = 0;
+            }
+            if (word) {
+                if (word == LunchWord) {
+                    if (cell)
+                        *cell = Cell::Lunch;
+                } else if (word != FreeWord) {
+                    taken = word;
+                    if (cell && *cell == Cell::Free)
+                        *cell = Cell::Taken;
+                }
+                k += 8;
+                if (++row == perColumn) {
+                    row = 0;
+                    column += day.rows;
+                    if (++c >= day.techs)
+                        break;
+                }
+                continue;
+            }
+        }
         const bool negative = k < n && p[k] == Ch('-');
         if (negative)
             ++k;
@@ -111,18 +234,18 @@ void markColors(Day &day, const Ch *p, qsizetype n)
             ok &= digit < 10;
             color = color * 10 + digit;
         }
-        if (row < day.rows && ok && k > digits) {
+        if (cell && ok && k > digits) {
             const qint64 value = qint64(negative ? 0 - color : color);
             if (value != 0 && value != FreeSlotColor) {
-                Cell &cell = day.cells[std::size_t(c) * std::size_t(day.rows) + std::size_t(row)];
                 if (value == LunchColor)
-                    cell = Cell::Lunch;
-                else if (cell == Cell::Free)
-                    cell = Cell::Taken;
+                    *cell = Cell::Lunch;
+                else if (*cell == Cell::Free)
+                    *cell = Cell::Taken;
             }
         }
         if (++row == perColumn) {
             row = 0;
+            column += day.rows;
             if (++c >= day.techs)
                 break;
         }
@@ -140,9 +263,13 @@ public:
         m_day.open = false;
         if (closed || techs <= 0)
             return m_day;
-        const Shape &shape = shapeOf(open, close, slotMinutes);
-        if (shape.rows < 0)
+        if (!m_last || m_last->slotMinutes != slotMinutes || m_last->open != open || m_last->close != close)
+            m_last = shapeOf(open, close, slotMinutes);
+        const Shape &shape = *m_last;
+        if (shape.rows < 0) {
+            passOver(shape);
             return m_day;
+        }
         m_day.open = true;
         m_day.first = shape.first;
         m_day.slotMinutes = slotMinutes;
@@ -165,6 +292,12 @@ public:
         return layOut(p.open, p.close, p.timeslot, p.listno, p.names, p.data, p.color, p.clinic);
     }
 
+    const Day &layOut(const PageGridView &p)
+    {
+        return layOut(m_open(p.open), m_close(p.close), p.timeslot, p.listno, m_names(p.names), p.data, p.color,
+                      p.clinic);
+    }
+
     // The page a first opening would make from the settings, never stored.
     const Day &layOut(const OfficeSettings &s, const QDate &date)
     {
@@ -180,25 +313,45 @@ private:
         int slotMinutes;
         int rows; // -1: no grid can be drawn, so no slot to offer
         QTime first;
+        std::optional<AppError> failure; // why no grid can be drawn
     };
 
-    const Shape &shapeOf(const QString &open, const QString &close, int slotMinutes)
+    // Kept from search to search: the same few hours are laid out again and again, and reading
+    // them is slow.
+    static const Shape &shapeOf(const QString &open, const QString &close, int slotMinutes)
     {
-        for (const Shape &s : m_shapes)
+        thread_local std::vector<Shape> shapes;
+        for (const Shape &s : shapes)
             if (s.slotMinutes == slotMinutes && s.open == open && s.close == close)
                 return s;
         int rows = -1;
+        std::optional<AppError> failure;
         try {
             rows = int(PageModel::timeLabels(open, close, slotMinutes).size());
         } catch (const AppError &e) {
-            // Hours that draw no rows offer no place; the other days are still searched.
-            DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), e);
+            failure = e;
         }
-        m_shapes.push_back({open, close, slotMinutes, rows, parseTimeText(open)});
-        return m_shapes.back();
+        if (shapes.size() >= 32)
+            shapes.clear();
+        shapes.push_back({open, close, slotMinutes, rows, parseTimeText(open), failure});
+        return shapes.back();
     }
 
-    std::vector<Shape> m_shapes;
+    // Hours that draw no rows offer no place; the other days are still searched. Told once a
+    // search.
+    void passOver(const Shape &shape)
+    {
+        const QString key = QStringLiteral("%1|%2|%3").arg(shape.open, shape.close).arg(shape.slotMinutes);
+        if (shape.failure && !m_passedOver.contains(key)) {
+            m_passedOver << key;
+            DiagnosticLog::passedOver(QStringLiteral("Find a Slot"), *shape.failure);
+        }
+    }
+
+    QStringList m_passedOver;
+    std::optional<Shape> m_last;
+    TextOf m_open, m_close, m_names;
+
     Day m_day;
 };
 
@@ -227,7 +380,28 @@ int spanCells(float hours, int slotMinutes)
     return BookingTimes::spanSlots(qBound(SlotFinder::MinHours, hours, SlotFinder::MaxHours), slotMinutes);
 }
 
-QTime rowStart(const Day &day, int row) { return day.first.addSecs(qint64(row) * day.slotMinutes * 60); }
+// QTime::addSecs from the first row, wrapping at midnight, without its checks at every place.
+QTime rowStart(int firstMs, const Day &day, int row)
+{
+    constexpr qint64 DayMs = 24 * 3600 * 1000;
+    return QTime::fromMSecsSinceStartOfDay(int((firstMs + qint64(row) * day.slotMinutes * 60000) % DayMs));
+}
+
+// Item c (from 1) of a technician list as splitList reads it; empty where there is none.
+QString listItem(const QString &list, int c)
+{
+    if (c < 1)
+        return QString();
+    qsizetype from = 0;
+    for (int i = 1; i < c; ++i) {
+        from = list.indexOf(QLatin1Char('%'), from);
+        if (from < 0)
+            return QString();
+        ++from;
+    }
+    const qsizetype to = list.indexOf(QLatin1Char('%'), from);
+    return list.mid(from, to < 0 ? -1 : to - from);
+}
 
 } // namespace
 
@@ -236,52 +410,87 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
     QVector<Place> out;
     if (!query.first.isValid() || query.days <= 0 || query.limit <= 0)
         return out;
+    out.reserve(qMin(query.limit, 256));
+    // The skills and the pages as one state of the file, its lock taken once.
+    const ReadTogether together(m_store.database());
     const QDate last = query.first.addDays(query.days - 1);
     const TechSkills skills = TechSkills::read(m_store.database());
-    std::optional<OfficeSettings> settings; // only a date without a page needs the templates
-    QHash<int, bool> skilled;               // by column
+    QHash<int, bool> skilled; // by column
     auto holdsSkill = [&](int col) {
         if (query.skill < 1 || query.skill > TechSkills::Count)
             return true;
         auto held = skilled.constFind(col);
         if (held == skilled.constEnd())
-            held = skilled.insert(col, skills.levels(col)[query.skill - 1]);
+            held = skilled.insert(col, skills.holds(col, query.skill));
         return *held;
     };
-    const QVector<PageGrid> pages = m_store.gridsBetween(query.first, last);
-    qsizetype nextPage = 0;
-    DayReader reader;
+    const bool fromNow = query.notBefore.isValid();
     QVector<int> techs;
-    for (QDate d = query.first; d <= last && out.size() < query.limit; d = d.addDays(1)) {
-        while (nextPage < pages.size() && pages.at(nextPage).date < d)
-            ++nextPage;
-        const bool stored = nextPage < pages.size() && pages.at(nextPage).date == d;
-        if (!stored && !settings)
-            settings = SettingsStore(m_store.database()).office();
-        const Day &day = stored ? reader.layOut(pages.at(nextPage)) : reader.layOut(*settings, d);
+    QVarLengthArray<std::optional<QString>, 16> names; // by column, read when a place needs it
+    QString namesRead;                                 // the list they were read from
+    // The places of one day in time order, with upToLimit none past the limit of the list.
+    auto placesOf = [&](const Day &day, const QDate &d, bool upToLimit) {
         if (!day.open)
-            continue;
+            return;
         const int cells = spanCells(query.hours, day.slotMinutes);
-        QStringList names;
+        const int firstMs = day.first.msecsSinceStartOfDay();
+        // Days after days name the same technicians.
+        if (day.names != namesRead || names.size() != day.techs + 1) {
+            namesRead = day.names;
+            names.clear();
+            names.resize(day.techs + 1);
+        }
         techs.clear();
         for (int c = 1; c <= day.techs; ++c)
             if ((query.tech == 0 || query.tech == c) && holdsSkill(c))
                 techs << c;
-        for (int r = 0; r < day.rows && out.size() < query.limit; ++r) {
-            const QTime start = rowStart(day, r);
-            if (query.notBefore.isValid() && QDateTime(d, start) < query.notBefore)
+        for (int r = 0; r < day.rows; ++r) {
+            if (fromNow && QDateTime(d, rowStart(firstMs, day, r)) < query.notBefore)
                 continue;
             for (int c : techs) {
+                if (upToLimit && out.size() >= query.limit)
+                    return;
                 const auto end = spanEnd(day.column(c), day.rows, r, cells);
                 if (!end)
                     continue;
-                if (names.isEmpty())
-                    names = splitList(day.names);
-                out.append({d, PageModel::FirstTimeRow + r, c, names.value(c), start, rowStart(day, *end + 1)});
-                if (out.size() == query.limit)
-                    break;
+                std::optional<QString> &name = names[c];
+                if (!name)
+                    name = listItem(day.names, c);
+                out.append({d, PageModel::FirstTimeRow + r, c, *name, rowStart(firstMs, day, r),
+                            rowStart(firstMs, day, *end + 1)});
             }
         }
+    };
+    // The stored days as the range read hands them over; a date without a page is judged after
+    // it, from the settings, and its places put in their place.
+    DayReader reader;
+    QVector<QDate> unstored;
+    QDate next = query.first;
+    m_store.eachGrid(query.first, last, [&](const PageGridView &page) {
+        if (!page.date.isValid() || page.date < next)
+            return; // a date no day has, or one seen already
+        for (; next < page.date; next = next.addDays(1))
+            unstored << next;
+        next = page.date.addDays(1);
+        // A stored place after the limit-th stored one comes after the limit whatever the dates
+        // without a page add before it.
+        if (out.size() < query.limit)
+            placesOf(reader.layOut(page), page.date, true);
+    });
+    for (; next <= last; next = next.addDays(1))
+        unstored << next;
+    // Dates after the last place the limit lets in offer none.
+    if (out.size() >= query.limit) {
+        const QDate lastIn = out.at(query.limit - 1).date;
+        unstored.removeIf([&](const QDate &d) { return d > lastIn; });
+    }
+    if (!unstored.isEmpty()) {
+        const OfficeSettings settings = SettingsStore(m_store.database()).office();
+        for (const QDate &d : std::as_const(unstored))
+            placesOf(reader.layOut(settings, d), d, false);
+        std::stable_sort(out.begin(), out.end(), [](const Place &a, const Place &b) { return a.date < b.date; });
+        if (out.size() > query.limit)
+            out.resize(query.limit);
     }
     return out;
 }

@@ -53,6 +53,24 @@ TechSkills::Levels TechSkills::levels(int column) const
     return out;
 }
 
+bool TechSkills::holds(int column, int skill) const
+{
+    if (column < 1 || column > m_entries.size() || skill < 1 || skill > Count)
+        return false;
+    const QStringView entry = m_entries.at(column - 1);
+    qsizetype from = 0;
+    for (int i = 1; i < skill; ++i) {
+        from = entry.indexOf(QLatin1Char(' '), from);
+        if (from < 0)
+            return false;
+        ++from;
+    }
+    qsizetype to = entry.indexOf(QLatin1Char(' '), from);
+    if (to < 0)
+        to = entry.size();
+    return entry.sliced(from, to - from) == QLatin1String("1");
+}
+
 void TechSkills::setLevels(int column, const Levels &levels, int techCount)
 {
     if (column < 1)

@@ -24,6 +24,8 @@ public:
 
     // The technician of grid column c (1 = first).
     Levels levels(int column) const;
+    // levels(column)[skill - 1] without splitting the entry: skill 1 to 11.
+    bool holds(int column, int skill) const;
     // Writes the technician's entry; the list is padded to at least techCount entries.
     void setLevels(int column, const Levels &levels, int techCount);
     QString text() const { return m_entries.join(QLatin1Char('%')); }

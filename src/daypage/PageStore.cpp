@@ -102,18 +102,69 @@ std::optional<PageRecord> PageStore::find(const QDate &date, std::optional<Setti
     return recordFrom(r);
 }
 
+namespace {
+// A stored date, "yyyy-MM-dd", read without the general date parser; anything else through it.
+QDate storedDate(QByteArrayView t)
+{
+    auto digits = [&](int from, int count) {
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char ch = t[i];
+            if (ch < '0' || ch > '9')
+                return -1;
+            v = v * 10 + (ch - '0');
+        }
+        return v;
+    };
+    if (t.size() == 10 && t[4] == '-' && t[7] == '-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0)
+            return QDate(y, m, d);
+    }
+    return QDate::fromString(QString::fromLatin1(t), Qt::ISODate);
+}
+
+// Text of a range read that is most often the row before's: shared with it instead of made again.
+class SameText {
+public:
+    const QString &operator()(QByteArrayView bytes)
+    {
+        if (!m_known || bytes.isNull() != m_null || bytes != QByteArrayView(m_bytes)) {
+            m_null = bytes.isNull();
+            m_bytes = bytes.toByteArray();
+            m_text = QString::fromUtf8(bytes);
+            m_known = true;
+        }
+        return m_text;
+    }
+
+private:
+    bool m_known = false, m_null = false;
+    QByteArray m_bytes;
+    QString m_text;
+};
+} // namespace
+
 QVector<PageGrid> PageStore::gridsBetween(const QDate &from, const QDate &to)
 {
     QVector<PageGrid> out;
+    out.reserve(qBound(0, int(from.daysTo(to)) + 1, 400));
+    SameText open, close, names;
+    eachGrid(from, to, [&](const PageGridView &p) {
+        out.append({p.date, open(p.open), close(p.close), names(p.names), p.timeslot, p.listno, p.data.toByteArray(),
+                    p.color.toByteArray(), p.clinic});
+    });
+    return out;
+}
+
+void PageStore::eachGrid(const QDate &from, const QDate &to, const std::function<void(const PageGridView &)> &page)
+{
     m_db.scan(QStringLiteral("SELECT caldate, open, \"Close\", timeslot, \"Listno\", \"Names\", \"Data\", \"Color\", "
                              "\"Clinic\" FROM \"tbl_Appt\" WHERE caldate >= ? AND caldate <= ? ORDER BY caldate"),
-              {from, to}, [&out](const RowView &r) {
-                  out.append({QDate::fromString(QString::fromLatin1(r.text(0)), Qt::ISODate),
-                              QString::fromUtf8(r.text(1)), QString::fromUtf8(r.text(2)), QString::fromUtf8(r.text(5)),
-                              int(r.integer(3)), int(r.integer(4)), r.text(6).toByteArray(), r.text(7).toByteArray(),
-                              r.integer(8) != 0});
+              {from, to}, [&](const RowView &r) {
+                  page({storedDate(r.text(0)), r.text(1), r.text(2), r.text(5), r.text(6), r.text(7), int(r.integer(3)),
+                        int(r.integer(4)), r.integer(8) != 0});
               });
-    return out;
 }
 
 PageRecord PageStore::load(const PageKey &key)
@@ -181,13 +232,16 @@ void PageStore::update(const PageKey &key, const QString &sets, QVariantList bin
         throw pageGone();
 }
 
-bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds)
+QString PageStore::guardedUpdate(const QString &sets) const
+{
+    return QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
+           + QStringLiteral(" AND rowver = ?");
+}
+
+bool PageStore::updateAt(const PageKey &key, qint64 version, const QString &sql, QVariantList binds)
 {
     binds << key.id << key.date << version;
-    if (m_db.executeLocked(QStringLiteral("UPDATE \"tbl_Appt\" SET %1, rowver = rowver + 1").arg(sets) + byKey(m_db)
-                               + QStringLiteral(" AND rowver = ?"),
-                           binds, key.date)
-        == 1)
+    if (m_db.executeLocked(sql, binds, key.date) == 1)
         return true;
     if (!this->version(key))
         throw pageGone();
@@ -205,57 +259,98 @@ AppError mergeOutrun()
 }
 } // namespace
 
+const QString &PageStore::saveSql(int parts)
+{
+    const QString rowId = m_db.engine().rowId();
+    if (m_saveSql.rowId != rowId) {
+        m_saveSql = {};
+        m_saveSql.rowId = rowId;
+        m_saveSql.read =
+            QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db);
+    }
+    QString &sql = m_saveSql.write[parts];
+    if (parts && sql.isEmpty()) {
+        QStringList sets;
+        if (parts & SaveColors)
+            sets << QStringLiteral("\"Color\" = ?");
+        if (parts & SaveText)
+            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+        if (parts & SaveBlankPage)
+            sets << QStringLiteral("\"BlankPage\" = ?");
+        sql = guardedUpdate(sets.join(QLatin1String(", ")));
+    }
+    return parts ? sql : m_saveSql.read;
+}
+
 PageStore::Saved PageStore::savePage(const PageKey &key, const std::optional<ColorsToSave> &colors,
                                      const std::optional<TextToSave> &text)
 {
-    // Read without the lock, merged here, written only if nobody wrote the page in between.
+    // Read without the lock, merged here, written only if nobody wrote the page in between. On a
+    // file the read and the write share one write transaction: the lock is taken once, not twice.
+    std::optional<WriteTransaction> tx;
+    if (m_db.engine().statementTakesWriteLock())
+        tx.emplace(m_db, key.date);
     for (int round = 0; round < MergeRounds; ++round) {
-        const ResultRows r = m_db.select(
-            QStringLiteral("SELECT \"Data\", \"Clinic\", \"Color\", rowver FROM \"tbl_Appt\"") + byKey(m_db),
-            {key.id, key.date});
-        if (r.isEmpty())
-            throw pageGone();
-        const QVariantList &row = r.rows[0];
+        // Read as stored, UTF-8, without the driver's conversions.
+        bool found = false, closedStored = false;
+        QString textStored, listStored;
         Saved out;
-        out.version = out.readAt = row[3].toLongLong();
-        QStringList sets;
+        m_db.scan(
+            saveSql(0), {key.id, key.date},
+            [&](const RowView &r) {
+                found = true;
+                textStored = QString::fromUtf8(r.text(0));
+                closedStored = r.integer(1) != 0;
+                listStored = QString::fromUtf8(r.text(2));
+                out.version = out.readAt = r.integer(3);
+            },
+            true);
+        if (!found)
+            throw pageGone();
+        int parts = 0;
         QVariantList binds;
+        QString list, joined;
         if (colors) {
-            const QString stored = row[2].toString();
-            if (!colors->base && !ColorList::isUnset(stored)) {
+            const QVector<std::optional<qint64>> now = ColorList::parse(listStored);
+            if (!colors->base && !ColorList::isUnset(listStored)) {
                 // Another station showed the page first: its list stands.
-                const auto now = ColorList::parse(stored);
                 out.colors = colors->mine;
                 for (int i = 0; i < out.colors->size() && i < now.size(); ++i)
                     if (now.at(i))
                         (*out.colors)[i] = *now.at(i);
             } else {
-                out.colors = colors->base ? ColorList::applied(stored, *colors->base, colors->mine)
+                out.colors = colors->base ? ColorList::applied(now, *colors->base, colors->mine)
                                           : std::optional<QVector<qint64>>(colors->mine);
                 if (!out.colors)
                     throw cellChanged();
-                sets << QStringLiteral("\"Color\" = ?");
-                binds << ColorList::format(*out.colors);
+                list = ColorList::formatRemembered(*out.colors);
+                parts |= SaveColors;
+                binds << list;
             }
         }
         if (text) {
-            out.cells = PageText::applied(PageText::parse(row[0].toString()), text->base, text->mine, text->counterRow);
+            out.cells = PageText::applied(PageText::parse(textStored), text->base, text->mine, text->counterRow);
             if (!out.cells)
                 throw cellChanged();
             // The closed flag is this station's only where it changed it: a page another station
             // closed meanwhile stays closed.
-            const bool closedNow = text->closed != text->closedBase ? text->closed : row[1].toInt() != 0;
-            const QString joined = PageText::join(*out.cells);
-            sets << QStringLiteral("\"Data\" = ?") << QStringLiteral("\"Clinic\" = ?");
+            const bool closedNow = text->closed != text->closedBase ? text->closed : closedStored;
+            joined = PageText::joinRemembered(*out.cells);
+            parts |= SaveText;
             binds << joined << closedNow;
             if (text->alsoBlankPage) {
-                sets << QStringLiteral("\"BlankPage\" = ?");
+                parts |= SaveBlankPage;
                 binds << joined;
             }
         }
-        if (sets.isEmpty())
+        if (!parts) {
+            if (tx)
+                tx->commit();
             return out;
-        if (updateAt(key, out.version, sets.join(QLatin1String(", ")), binds)) {
+        }
+        if (updateAt(key, out.version, saveSql(parts), binds)) {
+            if (tx)
+                tx->commit();
             ++out.version;
             return out;
         }

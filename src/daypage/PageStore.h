@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <functional>
 #include <optional>
 
 class Database;
@@ -43,6 +44,15 @@ struct PageGrid {
     bool clinic = false;
 };
 
+// The same as a range read hands it over, the texts as stored: valid only during the call.
+struct PageGridView {
+    QDate date;
+    QByteArrayView open, close, names, data, color;
+    int timeslot = 30;
+    int listno = 0;
+    bool clinic = false;
+};
+
 // The page records of the shared database. Every write is one short BEGIN IMMEDIATE transaction
 // (or part of the caller's), or one statement guarded by the row version read, that applies only
 // this station's own changes to the record as stored, compare-and-set: where a cell no longer holds what this station
@@ -62,6 +72,9 @@ public:
     // The grids of the pages stored from one date to another, both included, in date order;
     // nothing is made.
     QVector<PageGrid> gridsBetween(const QDate &from, const QDate &to);
+    // The same handed over one by one as read, without copying them; page() must not run
+    // statements on this connection.
+    void eachGrid(const QDate &from, const QDate &to, const std::function<void(const PageGridView &)> &page);
     // Throws PageChanged when the page of the key is gone.
     PageRecord load(const PageKey &key);
 
@@ -148,8 +161,21 @@ private:
     QString storedText(const PageKey &key, const char *field);
     // Bumps the row version of the page of the key; throws PageChanged when it is gone.
     void update(const PageKey &key, const QString &sets, QVariantList binds);
-    // The same in one statement, only while the page's row version is still version: false when
-    // another station wrote the page since. Throws PageChanged when it is gone.
-    bool updateAt(const PageKey &key, qint64 version, const QString &sets, QVariantList binds);
+    // The same in one statement made by guardedUpdate, only while the page's row version is
+    // still version: false when another station wrote the page since. Throws PageChanged when it
+    // is gone.
+    bool updateAt(const PageKey &key, qint64 version, const QString &sql, QVariantList binds);
+    QString guardedUpdate(const QString &sets) const;
+
+    // The statements of a page save, made once per connection: its read (no parts) and its
+    // write of the parts saved.
+    enum SavePart { SaveColors = 1, SaveText = 2, SaveBlankPage = 4 };
+    const QString &saveSql(int parts);
+    struct SaveSql {
+        QString rowId, read;
+        std::array<QString, 8> write;
+    };
+    SaveSql m_saveSql;
+
     Database &m_db;
 };

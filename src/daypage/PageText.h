@@ -14,6 +14,9 @@ Cells parse(const QString &text);
 // A tab, carriage return or line feed inside a cell would split it in the stored text: each is
 // written as a blank.
 QString join(const Cells &cells);
+// The same, and parsing the text joined gives cells back without reading it again (a save's
+// next read of its own write).
+QString joinRemembered(const Cells &cells);
 // Exactly rows x cols: missing cells empty, text beyond dropped.
 Cells shaped(const Cells &cells, int rows, int cols);
 
@@ -45,11 +48,17 @@ bool isUnset(const QString &text);
 QVector<std::optional<qint64>> parse(const QString &text);
 // Every number followed by one blank.
 QString format(const QVector<qint64> &colors);
+// The same, and parsing the list formatted gives colors back without reading it again (a list
+// that reads as unset still reads as unset).
+QString formatRemembered(const QVector<qint64> &colors);
 
 // Colours with this station's changes applied to the stored list, compare-and-set per cell: a
 // cell this station changed takes mine only where the stored colour is still base (or already
 // mine); otherwise nullopt and nothing is to be written. A cell the stored list has no number
 // for takes mine.
 std::optional<QVector<qint64>> applied(const QString &stored, const QVector<qint64> &base, const QVector<qint64> &mine);
+// The same on the stored list already parsed.
+std::optional<QVector<qint64>> applied(const QVector<std::optional<qint64>> &now, const QVector<qint64> &base,
+                                       const QVector<qint64> &mine);
 
 } // namespace ColorList

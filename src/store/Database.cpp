@@ -112,10 +112,27 @@ AppError Database::duplicateKey()
                                    "relationship."));
 }
 
+namespace {
+// QDate::toString(Qt::ISODate) without the locale machinery: every page statement binds a date.
+QString isoDate(const QDate &d)
+{
+    int y = 0, m = 0, day = 0;
+    d.getDate(&y, &m, &day);
+    if (!d.isValid() || y < 0 || y > 9999)
+        return d.toString(Qt::ISODate);
+    QString out(10, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(out.data());
+    const int parts[] = {y / 1000, y / 100 % 10, y / 10 % 10, y % 10, -1, m / 10, m % 10, -1, day / 10, day % 10};
+    for (int i = 0; i < 10; ++i)
+        p[i] = parts[i] < 0 ? u'-' : char16_t(u'0' + parts[i]);
+    return out;
+}
+} // namespace
+
 QVariant Database::toStored(const QVariant &v)
 {
     switch (v.typeId()) {
-    case QMetaType::QDate: return v.toDate().toString(Qt::ISODate);
+    case QMetaType::QDate: return isoDate(v.toDate());
     case QMetaType::QDateTime: return v.toDateTime().date().toString(Qt::ISODate);
     case QMetaType::Bool: return v.toBool() ? 1 : 0;
     default: return v;
@@ -248,6 +265,28 @@ void Database::connect()
         execute(statement);
 }
 
+bool Database::beginRead()
+{
+    if (m_inTransaction || m_reading || !isOpen() || !m_engine->statementTakesWriteLock())
+        return false;
+    m_reading = m_engine->change(*this, QStringLiteral("BEGIN"), {}) >= 0;
+    return m_reading;
+}
+
+void Database::endRead()
+{
+    m_reading = false;
+    try {
+        m_engine->change(*this, QStringLiteral("COMMIT"), {});
+    } catch (const AppError &) {
+        // Nothing was written: letting the reads go is all that is left.
+        try {
+            m_engine->change(*this, QStringLiteral("ROLLBACK"), {});
+        } catch (const AppError &) {
+        }
+    }
+}
+
 void Database::close()
 {
     if (m_connName.isEmpty())
@@ -256,6 +295,7 @@ void Database::close()
     if (m_inTransaction && m_db.isOpen() && m_answerLimitMs == 0)
         m_db.exec(QStringLiteral("ROLLBACK"));
     m_inTransaction = false;
+    m_reading = false;
     m_lost = false;
     forgetStatements();
     m_engine->closing();
@@ -464,22 +504,37 @@ int Database::executeLocked(const QString &sql, const QVariantList &binds, const
 {
     if (m_inTransaction) {
         holdAlso(page);
-        return execute(sql, binds);
+        return executeBound(sql, binds);
     }
     if (m_engine->statementTakesWriteLock())
-        return execute(sql, binds);
+        return executeBound(sql, binds);
     WriteTransaction tx(*this, page);
-    const int n = execute(sql, binds);
+    const int n = executeBound(sql, binds);
     tx.commit();
     return n;
 }
 
-void Database::scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row)
+int Database::executeBound(const QString &sql, const QVariantList &binds)
 {
     QVariantList stored;
     stored.reserve(binds.size());
     for (const QVariant &b : binds)
         stored << toStored(b);
+    const int n = waitingForLock([&] { return answered(false, [&] { return m_engine->change(*this, sql, stored); }); });
+    return n >= 0 ? n : execute(sql, binds);
+}
+
+void Database::scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row,
+                    bool restartable)
+{
+    QVariantList stored;
+    stored.reserve(binds.size());
+    for (const QVariant &b : binds)
+        stored << toStored(b);
+    if (restartable) {
+        waitingForLock([&] { answered(true, [&] { m_engine->scan(*this, sql, stored, row); }); });
+        return;
+    }
     // Not run again on a retry: row() has seen part of it.
     answered(false, [&] { m_engine->scan(*this, sql, stored, row); });
 }

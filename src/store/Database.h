@@ -67,12 +67,16 @@ public:
     // One data change that needs the write lock only while it runs (guarded by a row version):
     // in the caller's transaction when there is one, else holding the lock for that one statement.
     // page: the page the statement writes, as for begin.
+    // Values go to the engine as it holds them where it takes them so (SQLite: text as UTF-8).
     int executeLocked(const QString &sql, const QVariantList &binds, const QDate &page = QDate());
     ResultRows select(const QString &sql, const QVariantList &binds = {});
     QVariant scalar(const QString &sql, const QVariantList &binds = {});
     // Hands each row to row() without copying its values, for reads of many rows that look at a few
-    // bytes of each. row() must not run statements on this connection.
-    void scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row);
+    // bytes of each. row() must not run statements on this connection. restartable: row() starts
+    // afresh when it sees the first row again, so a read that met a lock or a lost answer is run
+    // again as select runs it.
+    void scan(const QString &sql, const QVariantList &binds, const std::function<void(const RowView &)> &row,
+              bool restartable = false);
     // Runs every statement of a script (schema files).
     void executeScript(const QString &script);
     // The id of the record this connection added last.
@@ -91,6 +95,11 @@ public:
     // where the first failure is the one to report.
     void abandon();
     bool inTransaction() const { return m_inTransaction; }
+    // Reads that see one state of the file and take its read lock once instead of once each;
+    // nothing is written until endRead. False where nothing was begun: a server, a transaction
+    // already open.
+    bool beginRead();
+    void endRead();
 
     // Rewrites the file in place to its smallest size; fails while another connection reads.
     // progress hears the tables done of all.
@@ -158,6 +167,8 @@ public:
     QSqlQuery &kept(const QString &sql);
 
 private:
+    // execute with the values handed to the engine itself where it can take them.
+    int executeBound(const QString &sql, const QVariantList &binds);
     // Runs q for sql: kept prepared where the engine allows, else run as it is.
     QSqlQuery &run(std::unique_ptr<QSqlQuery> &once, const QString &sql, const QVariantList &binds);
     void forgetStatements();
@@ -187,6 +198,7 @@ private:
     QString m_path;
     QString m_connName;
     bool m_inTransaction = false;
+    bool m_reading = false; // between beginRead and endRead
     // What the transaction under way has locked: the whole database, or these pages.
     bool m_holdsWhole = false;
     QVector<QDate> m_heldPages;
@@ -233,6 +245,23 @@ auto retryOnLock(F &&f)
 
 // Begin on construction, roll back on destruction unless committed. Inside a transaction the
 // caller already holds, it joins that one: the outer owner commits or rolls back the whole.
+// Database::beginRead for a scope.
+class ReadTogether {
+public:
+    explicit ReadTogether(Database &db) : m_db(db), m_own(db.beginRead()) {}
+    ~ReadTogether()
+    {
+        if (m_own)
+            m_db.endRead();
+    }
+    ReadTogether(const ReadTogether &) = delete;
+    ReadTogether &operator=(const ReadTogether &) = delete;
+
+private:
+    Database &m_db;
+    bool m_own;
+};
+
 class WriteTransaction {
 public:
     explicit WriteTransaction(Database &db, const QDate &page = QDate()) : m_db(db), m_own(!db.inTransaction())

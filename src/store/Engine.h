@@ -83,6 +83,9 @@ public:
     // Runs a query and hands over each row as the engine holds it, without copying its values.
     virtual void scan(Database &db, const QString &sql, const QVariantList &binds,
                       const std::function<void(const RowView &)> &row) const = 0;
+    // Runs one data change with its values bound as the engine holds them, and returns the rows
+    // it changed; -1 where the engine has no such path and the driver runs it.
+    virtual int change(Database &, const QString &, const QVariantList &) const { return -1; }
     // The connection is about to close: statements the engine keeps prepared are let go.
     virtual void closing() const {}
     // Whether a statement (with bound values or without) may be prepared once and kept for the

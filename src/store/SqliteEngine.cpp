@@ -211,29 +211,23 @@ private:
 };
 } // namespace
 
-void SqliteEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
-                        const std::function<void(const RowView &)> &row) const
+sqlite3_stmt *SqliteEngine::bound(Database &db, const QString &sql, const QVariantList &binds) const
 {
     // The driver's own connection: same locks, same busy wait. The driver turns every value into a
-    // string first, which a scan of many pages cannot afford.
+    // string first, and text into UTF-16 the file does not hold, which a scan of many pages or a
+    // page save cannot afford.
     sqlite3 *conn = handleOf(db.connection());
     if (!conn)
         throw AppError(ErrNo::CannotOpen, QStringLiteral("The database is not open."));
-    auto fail = [&](int rc) {
-        throw error(QSqlError(QString(), QString::fromUtf8(sqlite3_errmsg(conn)), QSqlError::StatementError,
-                              QString::number(rc)),
-                    db.path(), QString());
-    };
     sqlite3_stmt *st = m_kept.value(sql);
     if (!st) {
         const QByteArray text = sql.toUtf8();
         if (sqlite3_prepare_v3(conn, text.constData(), int(text.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr)
             != SQLITE_OK)
-            fail(sqlite3_extended_errcode(conn));
+            fail(db, sqlite3_extended_errcode(conn));
         m_kept.insert(sql, st);
     }
-    // Reset whatever happens, so no read lock outlives the scan.
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> reset(st, sqlite3_reset);
+    sqlite3_reset(st);
     for (int i = 0; i < binds.size(); ++i) {
         const QVariant &v = binds.at(i);
         int rc;
@@ -248,14 +242,42 @@ void SqliteEngine::scan(Database &db, const QString &sql, const QVariantList &bi
             rc = sqlite3_bind_text(st, i + 1, b.constData(), int(b.size()), SQLITE_TRANSIENT);
         }
         if (rc != SQLITE_OK)
-            fail(sqlite3_extended_errcode(conn));
+            fail(db, sqlite3_extended_errcode(conn));
     }
+    return st;
+}
+
+void SqliteEngine::fail(Database &db, int rc) const
+{
+    sqlite3 *conn = handleOf(db.connection());
+    throw error(QSqlError(QString(), QString::fromUtf8(conn ? sqlite3_errmsg(conn) : ""), QSqlError::StatementError,
+                          QString::number(rc)),
+                db.path(), QString());
+}
+
+void SqliteEngine::scan(Database &db, const QString &sql, const QVariantList &binds,
+                        const std::function<void(const RowView &)> &row) const
+{
+    sqlite3_stmt *st = bound(db, sql, binds);
+    // Reset whatever happens, so no read lock outlives the scan.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> reset(st, sqlite3_reset);
     const SqliteRow view(st);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW)
         row(view);
     if (rc != SQLITE_DONE)
-        fail(sqlite3_extended_errcode(conn));
+        fail(db, sqlite3_extended_errcode(handleOf(db.connection())));
+}
+
+int SqliteEngine::change(Database &db, const QString &sql, const QVariantList &binds) const
+{
+    sqlite3_stmt *st = bound(db, sql, binds);
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> reset(st, sqlite3_reset);
+    sqlite3 *conn = handleOf(db.connection());
+    const int rc = sqlite3_step(st);
+    if (rc != SQLITE_DONE)
+        fail(db, sqlite3_extended_errcode(conn));
+    return sqlite3_changes(conn);
 }
 
 void SqliteEngine::closing() const

@@ -30,6 +30,7 @@ public:
 
     void scan(Database &db, const QString &sql, const QVariantList &binds,
               const std::function<void(const RowView &)> &row) const override;
+    int change(Database &db, const QString &sql, const QVariantList &binds) const override;
     void closing() const override;
     bool keepsPrepared(bool) const override { return true; }
     bool statementTakesWriteLock() const override { return true; }
@@ -44,6 +45,9 @@ public:
     void keepIdsAbove(Database &db, const QString &table, qint64 id) const override;
 
 private:
+    // The statement of sql, prepared once, with binds bound as the file holds them.
+    sqlite3_stmt *bound(Database &db, const QString &sql, const QVariantList &binds) const;
+    [[noreturn]] void fail(Database &db, int rc) const;
     // Scans prepared once per connection: a scan is run again and again on the same few texts.
     mutable QHash<QString, sqlite3_stmt *> m_kept;
     // When the current statement first met the lock, for the busy handler.

@@ -113,6 +113,31 @@ private slots:
                  pagesBefore);
     }
 
+    // A date without a page before a stored one: its places still come first, and the limit
+    // falls among the stored day's.
+    void aDayWithoutAPageKeepsItsPlaceBeforeAStoredOne()
+    {
+        const QDate tuesday = bookingDay().addDays(1), wednesday = tuesday.addDays(1);
+        {
+            BookingStation s(*m_folder);
+            QVERIFY(s.page.openDate(wednesday));
+        }
+        Database db(Database::sharedIn(m_folder->path()));
+        PageStore store(db);
+        QVERIFY(store.find(wednesday) && !store.find(tuesday));
+        SlotFinder::Query q;
+        q.hours = 3;
+        q.tech = 1;
+        q.first = tuesday;
+        q.days = 2;
+        q.limit = 14;
+        const auto places = SlotFinder(store).find(q);
+        QCOMPARE(places.size(), 14);
+        QCOMPARE(listed(places, tuesday).count(QStringLiteral("Tue")), 12);
+        QCOMPARE(listed(places.mid(12)),
+                 QStringLiteral("Wed 08:00 AM-11:00 AM Mike Dunn, Wed 08:30 AM-11:30 AM Mike Dunn"));
+    }
+
     // The window from the day page's Search menu, for the last skill in its list: a place taken
     // meanwhile refreshes the list with a word; a free one opens its page with the current cell on
     // its start slot.

@@ -58,6 +58,21 @@ private slots:
         // A stored list short of numbers: those cells take ours.
         QCOMPARE(*ColorList::applied(QStringLiteral("7 "), base, mine), QVector<qint64>({7, 5, 1}));
     }
+    // A save's next read of its own write is not parsed again: it must read exactly as parsing would.
+    void whatASaveWroteReadsBackAsStored()
+    {
+        const Cells clean{{QStringLiteral("8"), QStringLiteral("7.5")}, {QString(), QStringLiteral("Ann")}};
+        QCOMPARE(PageText::parse(PageText::joinRemembered(clean)), clean);
+        // Separators typed into a cell are stored as blanks.
+        const Cells typed{{QStringLiteral("a\tb"), QStringLiteral("c\nd")}, {QStringLiteral("e\rf"), QString()}};
+        const QString text = PageText::joinRemembered(typed);
+        QCOMPARE(PageText::parse(text),
+                 Cells({{QStringLiteral("a b"), QStringLiteral("c d")}, {QStringLiteral("e f"), QString()}}));
+        QCOMPARE(ColorList::parse(ColorList::formatRemembered({-5, 0, 9223372036854775807LL})),
+                 QVector<std::optional<qint64>>({-5, 0, 9223372036854775807LL}));
+        // A list of one 0 reads as never stored.
+        QVERIFY(ColorList::parse(ColorList::formatRemembered({0})).isEmpty());
+    }
 };
 TORVANE_TEST(PageFormatsTest)
 
