@@ -243,8 +243,6 @@ auto retryOnLock(F &&f)
     }
 }
 
-// Begin on construction, roll back on destruction unless committed. Inside a transaction the
-// caller already holds, it joins that one: the outer owner commits or rolls back the whole.
 // Database::beginRead for a scope.
 class ReadTogether {
 public:
@@ -262,6 +260,8 @@ private:
     bool m_own;
 };
 
+// Begin on construction, roll back on destruction unless committed. Inside a transaction the
+// caller already holds, it joins that one: the outer owner commits or rolls back the whole.
 class WriteTransaction {
 public:
     explicit WriteTransaction(Database &db, const QDate &page = QDate()) : m_db(db), m_own(!db.inTransaction())
