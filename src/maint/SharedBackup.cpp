@@ -2,6 +2,7 @@
 
 #include "store/CustomerStore.h"
 #include "store/Database.h"
+#include "store/Engine.h"
 #include "store/FileProblem.h"
 #include "store/Schema.h"
 #include "store/SettingsStore.h"
@@ -270,9 +271,12 @@ void SharedBackup::restoreFrom(const QString &folder, const QString &liveDb, qin
     } catch (const AppError &e) {
         throw AppError(3049, QStringLiteral("%1 is not a readable database (%2)").arg(native(source), e.description()));
     }
-    // A backup older than the customer look-up has the bookings it is made from.
-    const bool customersMissing = std::any_of(CustomerStore::tables().begin(), CustomerStore::tables().end(),
-                                              [&backup](const QString &t) { return backup.fieldNames(t).isEmpty(); });
+    // A backup older than the customer look-up, or than its whole-word keys, has the bookings
+    // its customers are made from.
+    const bool customersMissing =
+        backup.engine().schemaVersion(backup) < Schema::WholeWordKeysVersion
+        || std::any_of(CustomerStore::tables().begin(), CustomerStore::tables().end(),
+                       [&backup](const QString &t) { return backup.fieldNames(t).isEmpty(); });
     for (const QString &table : tables) {
         if (customersMissing && CustomerStore::tables().contains(table))
             continue;

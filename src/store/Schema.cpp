@@ -151,7 +151,7 @@ void customerHistory(Database &db)
     db.execute(QStringLiteral("CREATE INDEX IF NOT EXISTS \"JobName\" ON \"tbl_Job\" (\"bName\")"));
 }
 
-// A key row per word instead of per prefix: a tenth of the rows and of the writes per booking.
+// A key row per word instead of per prefix: a fifth of the rows and of the writes per booking.
 void wholeWordKeys(Database &db)
 {
     db.execute(QStringLiteral("DELETE FROM \"tbl_CustomerKey\""));

@@ -8,6 +8,8 @@ class Database;
 namespace Schema {
 // The shape of the shared database this program makes and expects: the number of its last step.
 constexpr int SharedVersion = 6;
+// The shape from which the customers' look-up keys are whole words (step 6 below).
+constexpr int WholeWordKeysVersion = 6;
 
 void createShared(Database &db);  // db.mdb, or the tables on a server
 void createStation(Database &db); // dbn.mdb

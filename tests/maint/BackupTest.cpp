@@ -310,8 +310,14 @@ private slots:
         addJob(live, QDate(2001, 3, 1), 6, QStringLiteral("In the backup"));
         if (olderBackup)
             writeOlderBackup(f.sharedDb(), QDir(drive).filePath(QStringLiteral("db.mdb")));
-        else
+        else {
             SharedBackup::backupTo(f.sharedDb(), drive);
+            // A backup of the shape that kept a key per prefix: its keys are made again.
+            Database copy(QDir(drive).filePath(QStringLiteral("db.mdb")));
+            copy.execute(QStringLiteral("INSERT INTO tbl_CustomerKey (prefix, nameKey, phoneKey) VALUES ('bac', "
+                                        "'in the backup', '')"));
+            copy.execute(QStringLiteral("PRAGMA user_version = %1").arg(Schema::WholeWordKeysVersion - 1));
+        }
         // The newest page, made after the backup, has the highest id yet.
         live.execute(QStringLiteral("INSERT INTO tbl_Appt (caldate) VALUES ('2001-03-02')"));
         const qint64 newest = live.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
@@ -344,10 +350,12 @@ private slots:
         QVERIFY(label(&w, "lblRestoreComplete")->isVisible());
         QCOMPARE(pages, 0);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Job WHERE bName = 'In the backup'")), 1);
-        if (olderBackup) // its customers made from its bookings
-            QCOMPARE(
-                count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Customer WHERE cName = 'In the backup'")),
-                1);
+        // Its customers made from its bookings.
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Customer WHERE cName = 'In the backup'")),
+                 1);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_CustomerKey WHERE prefix = 'bac'")), 0);
+        QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_CustomerKey WHERE prefix = 'backup'")),
+                 1);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("PRAGMA user_version")), Schema::SharedVersion);
         QCOMPARE(count(f.sharedDb(), QStringLiteral("SELECT count(*) FROM tbl_Station WHERE id = ?"),
                        {f.state.registration().id}),
