@@ -136,12 +136,40 @@ int main(int argc, char **argv)
     const QCommandLineOption timeoutOpt(
         QStringLiteral("timeout"), QStringLiteral("Seconds a silent station still counts as running."),
         QStringLiteral("SECS"), QString::number(StationRegistry::DefaultTimeoutMs / 1000));
-    cl.addOptions({fromOpt, toOpt, timeoutOpt});
+    // On a server only the tables' owner may change their shape, which a station of a newer
+    // version needs; its role is refused. The owner brings it up to date with this.
+    const QCommandLineOption upgradeOpt(
+        QStringLiteral("upgrade"),
+        QStringLiteral("Bring the shared database's shape up to date for this version, in place, and exit."),
+        QStringLiteral("PATH"));
+    cl.addOptions({fromOpt, toOpt, timeoutOpt, upgradeOpt});
     cl.process(app);
+    if (cl.isSet(upgradeOpt)) {
+        const QString path = resolved(cl.value(upgradeOpt));
+        try {
+            Database db(path);
+            const int before = db.engine().schemaVersion(db);
+            if (before > Schema::SharedVersion)
+                throw AppError(ErrNo::UnrecognizedDatabase,
+                               QStringLiteral("%1 was made by a newer version of the program (shape %2, this one "
+                                              "knows %3).")
+                                   .arg(native(path))
+                                   .arg(before)
+                                   .arg(Schema::SharedVersion));
+            Schema::upgradeShared(db);
+            std::printf("shape %d -> %d\n", before, db.engine().schemaVersion(db));
+            return 0;
+        } catch (const AppError &e) {
+            std::fprintf(stderr, "torvane-migrate: %d %s\n", e.number(), qPrintable(e.description()));
+            return 2;
+        }
+    }
     bool ok = false;
     const int timeout = cl.value(timeoutOpt).toInt(&ok);
     if (!cl.isSet(fromOpt) || !cl.isSet(toOpt) || !ok || timeout < 1) {
-        std::fputs("usage: torvane-migrate --from SOURCE --to TARGET [--timeout SECS]\n", stderr);
+        std::fputs("usage: torvane-migrate --from SOURCE --to TARGET [--timeout SECS]\n"
+                   "       torvane-migrate --upgrade DATABASE\n",
+                   stderr);
         return 2;
     }
     const QString source = resolved(cl.value(fromOpt));
