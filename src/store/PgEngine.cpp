@@ -265,6 +265,9 @@ AppError PgEngine::error(const QSqlError &e, const QString &, const QString &con
     if (state == QLatin1String("23505"))
         return Database::duplicateKey();
     const QString text = (e.databaseText().isEmpty() ? e.text() : e.databaseText()).trimmed();
+    // insufficient_privilege: the role may not do this (change the tables' shape, say).
+    if (state == QLatin1String("42501"))
+        return AppError(ErrNo::NotUpdatable, context.isEmpty() ? text : context + QStringLiteral(": ") + text);
     const int n = 3000 + int(e.type()); // connection, statement, transaction
     return AppError(n, context.isEmpty() ? text : context + QStringLiteral(": ") + text);
 }

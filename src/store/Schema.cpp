@@ -195,9 +195,23 @@ bool Schema::upgrade(Database &db, const QVector<Step> &steps)
     WriteTransaction tx(db);
     // Another station may have upgraded the database since the look above.
     const int from = userVersion(db);
-    for (const Step &step : steps)
-        if (step.version > from)
-            step.apply(db);
+    try {
+        for (const Step &step : steps)
+            if (step.version > from)
+                step.apply(db);
+    } catch (const AppError &e) {
+        // On a server only the tables' owner may change their shape; a file's read-only folder is
+        // told as it is.
+        if (e.number() != ErrNo::NotUpdatable || db.engine().driver() == QLatin1String("QSQLITE"))
+            throw;
+        throw AppError(ErrNo::NotUpdatable,
+                       QStringLiteral("The database has the shape of an older version of the program (%1; this one "
+                                      "needs %2), and only the owner of its tables may bring it up to date: run "
+                                      "torvane-migrate --upgrade with the owner's address. (%3)")
+                           .arg(from)
+                           .arg(steps.last().version)
+                           .arg(e.description()));
+    }
     if (steps.last().version > from)
         db.engine().setSchemaVersion(db, steps.last().version);
     tx.commit();

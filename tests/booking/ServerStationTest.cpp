@@ -7,6 +7,7 @@
 #include "daypage/PageStore.h"
 #include "store/BookingStore.h"
 #include "store/CustomerStore.h"
+#include "store/Schema.h"
 
 #include <QFile>
 #include <QTest>
@@ -35,7 +36,23 @@ private slots:
     {
         TestFolder folder;
         pointStationAt(folder, true);
-        PgServer::instance()->useStationRole(Database::sharedIn(folder.path()));
+        const QString conn = Database::sharedIn(folder.path());
+        {
+            // A database of an older shape: the station's role may not bring it up to date and
+            // says who may; the owner does.
+            Database owner(conn);
+            owner.execute(QStringLiteral("UPDATE torvane_schema SET version = ?"), {Schema::SharedVersion - 1});
+            PgServer::instance()->useStationRole(conn);
+            Database station(conn);
+            try {
+                Schema::upgradeShared(station);
+                QFAIL("the station's role changed the tables' shape");
+            } catch (const AppError &e) {
+                QVERIFY2(e.description().contains(QStringLiteral("torvane-migrate --upgrade")),
+                         qPrintable(e.description()));
+            }
+            QVERIFY(Schema::upgradeShared(owner));
+        }
         BookingStation s(folder);
         auto flow = s.openSlot(8, 2);
         QVERIFY(flow);
@@ -114,7 +131,8 @@ private slots:
         a.begin(dayA);
         const PageKey keyA = PageStore(a).find(dayA)->key();
         const int rows = int(onA.page.model().pageCells().size()), cols = onA.page.model().lastCol();
-        QVERIFY(PageStore(a).claimCell(keyA, rows, cols, 6 - PageModel::TextTopRow, 0, BookingFlow::Engaged, {}).claimed);
+        QVERIFY(
+            PageStore(a).claimCell(keyA, rows, cols, 6 - PageModel::TextTopRow, 0, BookingFlow::Engaged, {}).claimed);
         StoredBooking held;
         held.date = dayA;
         held.col = 1;
@@ -150,15 +168,23 @@ private slots:
         const QDate dayA = bookingDay(), dayB = bookingDay().addDays(1);
         Database a(conn);
         a.begin(dayA);
-        CustomerStore(a).remember(dayA, {QStringLiteral("Dee Ray"), QStringLiteral("555 0100"), {}, {}, {}, {}, {}, {}, {}});
+        CustomerStore(a).remember(dayA,
+                                  {QStringLiteral("Dee Ray"), QStringLiteral("555 0100"), {}, {}, {}, {}, {}, {}, {}});
         QString failed;
         std::thread later([&] {
             try {
                 Database d(conn);
                 retryOnLock([&] {
                     WriteTransaction tx(d, dayB);
-                    CustomerStore(d).remember(dayB, {QStringLiteral("Dee Ray"), QStringLiteral("555 0100"),
-                                                     QStringLiteral("1 High St"), {}, {}, {}, {}, {}, {}});
+                    CustomerStore(d).remember(dayB, {QStringLiteral("Dee Ray"),
+                                                     QStringLiteral("555 0100"),
+                                                     QStringLiteral("1 High St"),
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {},
+                                                     {}});
                     tx.commit();
                 });
             } catch (const AppError &e) {
