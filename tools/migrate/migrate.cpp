@@ -54,24 +54,32 @@ void openEmptyTarget(Database &to, const QString &target)
                                          .arg(native(target)));
 }
 
-int migrate(const QString &source, const QString &target, int timeoutMs)
+// The shape of one of this program's databases, of this version or an older one.
+int knownShape(Database &db, const QString &path)
 {
-    Database from(source);
-    const int shape = from.engine().schemaVersion(from);
+    const int shape = db.engine().schemaVersion(db);
     // A file of some other program has none of the office's tables: no opening makes it one.
-    if (shape == 0 && !TableCopy::tables(from).contains(QStringLiteral("tbl_Appt")))
-        throw AppError(ErrNo::UnrecognizedDatabase, FileProblem::text(FileProblem::Cause::Foreign, source));
+    if (shape == 0 && !TableCopy::tables(db).contains(QStringLiteral("tbl_Appt")))
+        throw AppError(ErrNo::UnrecognizedDatabase, FileProblem::text(FileProblem::Cause::Foreign, path));
     if (shape > Schema::SharedVersion)
         throw AppError(ErrNo::UnrecognizedDatabase,
                        QStringLiteral("%1 was made by a newer version of the program (shape %2, this one knows %3): "
-                                      "copy it with the torvane-migrate of that version.")
-                           .arg(native(source))
+                                      "use the torvane-migrate of that version.")
+                           .arg(native(path))
                            .arg(shape)
                            .arg(Schema::SharedVersion));
+    return shape;
+}
+
+int migrate(const QString &source, const QString &target, int timeoutMs)
+{
+    Database from(source);
+    const int shape = knownShape(from, source);
     if (shape != Schema::SharedVersion)
         throw AppError(ErrNo::UnrecognizedDatabase,
-                       QStringLiteral("%1 has the shape %2 of the shared database, not %3: open it with the program "
-                                      "once, which brings it up to date, then copy it.")
+                       QStringLiteral("%1 has the shape %2 of the shared database, not %3: bring it up to date with "
+                                      "torvane-migrate --upgrade (or by opening it with the program once), then "
+                                      "copy it.")
                            .arg(native(source))
                            .arg(shape)
                            .arg(Schema::SharedVersion));
@@ -148,14 +156,7 @@ int main(int argc, char **argv)
         const QString path = resolved(cl.value(upgradeOpt));
         try {
             Database db(path);
-            const int before = db.engine().schemaVersion(db);
-            if (before > Schema::SharedVersion)
-                throw AppError(ErrNo::UnrecognizedDatabase,
-                               QStringLiteral("%1 was made by a newer version of the program (shape %2, this one "
-                                              "knows %3).")
-                                   .arg(native(path))
-                                   .arg(before)
-                                   .arg(Schema::SharedVersion));
+            const int before = knownShape(db, path);
             Schema::upgradeShared(db);
             std::printf("shape %d -> %d\n", before, db.engine().schemaVersion(db));
             return 0;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # upgrade.sh MIGRATE SEED: a database of an older shape is brought up to date in place by
-# --upgrade (its customers' keys made again), and one of the current shape is left as it is.
+# --upgrade (its customers' keys made again), one of the current shape is left as it is, and a file
+# of another program is refused untouched.
 set -euo pipefail
 work=$(mktemp -d /tmp/torvane-upgrade.XXXXXX)
 trap 'rm -rf "$work"' EXIT
@@ -14,4 +15,11 @@ out=$("$1" --upgrade "$work")
   || { echo "keys not made again" >&2; exit 1; }
 out=$("$1" --upgrade "$work/db.mdb")
 [ "$out" = "shape $now -> $now" ] || { echo "said: $out" >&2; exit 1; }
+# A file of another program is refused and left as it was.
+sqlite3 "$work/notes.mdb" "CREATE TABLE notes (line TEXT);"
+rc=0
+out=$("$1" --upgrade "$work/notes.mdb" 2>&1) || rc=$?
+[ "$rc" = 2 ] && grep -qF "is not a Torvane database" <<<"$out" || { echo "ended with $rc: $out" >&2; exit 1; }
+[ "$(sqlite3 "$work/notes.mdb" "SELECT group_concat(name) FROM sqlite_master")" = notes ] \
+  || { echo "changed $work/notes.mdb" >&2; exit 1; }
 echo "upgraded: shape $((now - 1)) -> $now"
