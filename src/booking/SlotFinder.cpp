@@ -4,6 +4,7 @@
 #include "booking/TechSkills.h"
 #include "core/Colors.h"
 #include "core/DiagnosticLog.h"
+#include "core/ListText.h"
 #include "core/TimeText.h"
 #include "daypage/PageModel.h"
 #include "store/AppError.h"
@@ -387,22 +388,6 @@ QTime rowStart(int firstMs, const Day &day, int row)
     return QTime::fromMSecsSinceStartOfDay(int((firstMs + qint64(row) * day.slotMinutes * 60000) % DayMs));
 }
 
-// Item c (from 1) of a technician list as splitList reads it; empty where there is none.
-QString listItem(const QString &list, int c)
-{
-    if (c < 1)
-        return QString();
-    qsizetype from = 0;
-    for (int i = 1; i < c; ++i) {
-        from = list.indexOf(QLatin1Char('%'), from);
-        if (from < 0)
-            return QString();
-        ++from;
-    }
-    const qsizetype to = list.indexOf(QLatin1Char('%'), from);
-    return list.mid(from, to < 0 ? -1 : to - from);
-}
-
 } // namespace
 
 QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
@@ -455,7 +440,7 @@ QVector<SlotFinder::Place> SlotFinder::find(const Query &query)
                     continue;
                 std::optional<QString> &name = names[c];
                 if (!name)
-                    name = listItem(day.names, c);
+                    name = plainItem(day.names, QLatin1Char('%'), c - 1).toString(); // splitList's item c
                 out.append({d, PageModel::FirstTimeRow + r, c, *name, rowStart(firstMs, day, r),
                             rowStart(firstMs, day, *end + 1)});
             }

@@ -1,5 +1,6 @@
 #include "booking/TechSkills.h"
 
+#include "core/ListText.h"
 #include "store/Database.h"
 #include "store/SettingsStore.h"
 
@@ -57,18 +58,7 @@ bool TechSkills::holds(int column, int skill) const
 {
     if (column < 1 || column > m_entries.size() || skill < 1 || skill > Count)
         return false;
-    const QStringView entry = m_entries.at(column - 1);
-    qsizetype from = 0;
-    for (int i = 1; i < skill; ++i) {
-        from = entry.indexOf(QLatin1Char(' '), from);
-        if (from < 0)
-            return false;
-        ++from;
-    }
-    qsizetype to = entry.indexOf(QLatin1Char(' '), from);
-    if (to < 0)
-        to = entry.size();
-    return entry.sliced(from, to - from) == QLatin1String("1");
+    return plainItem(m_entries.at(column - 1), QLatin1Char(' '), skill - 1) == QLatin1String("1");
 }
 
 void TechSkills::setLevels(int column, const Levels &levels, int techCount)

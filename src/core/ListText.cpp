@@ -26,3 +26,18 @@ QStringList splitPlain(const QString &text, QChar sep)
         return {};
     return text.split(sep);
 }
+
+QStringView plainItem(QStringView text, QChar sep, int index)
+{
+    if (index < 0)
+        return {};
+    qsizetype from = 0;
+    for (int i = 0; i < index; ++i) {
+        from = text.indexOf(sep, from);
+        if (from < 0)
+            return {};
+        ++from;
+    }
+    const qsizetype to = text.indexOf(sep, from);
+    return text.sliced(from, (to < 0 ? text.size() : to) - from);
+}

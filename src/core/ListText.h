@@ -12,5 +12,8 @@ QStringList splitList(const QString &text);
 // Items given from index 0. With trailingSeparator every item is followed by "%".
 QString joinList(const QStringList &items, bool trailingSeparator);
 
+// Item index (from 0) of a plain split, without splitting the rest; null where there is none.
+QStringView plainItem(QStringView text, QChar sep, int index);
+
 // Plain split, items from index 0 (column widths). An empty text gives no items.
 QStringList splitPlain(const QString &text, QChar sep);
