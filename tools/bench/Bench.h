@@ -57,7 +57,7 @@ private:
     Figure openStoredPage();
     Figure openNewDate();
     Figure savePage();
-    Figure wholeBooking();
+    Figure wholeBooking(bool returning);
     // The same booking while other stations book on the same pages; failed bookings are counted.
     Figure contendedBooking(int stations, int order);
     Figure searchMissing();
